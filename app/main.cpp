@@ -1,0 +1,16 @@
+#include "CRamify.h"
+#include "RamifyResources.h"
+
+#include <QApplication>
+#include <QIcon>
+
+int main(int argc, char *argv[])
+{
+    QApplication application(argc, argv);
+    InitRamifyResources();
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/Ramify/Resources/image/arrow.png")));
+
+    CRamify window;
+    window.show();
+    return QApplication::exec();
+}

@@ -1,0 +1,102 @@
+#include "CDecisionSolver.h"
+
+#include "CNode.h"
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+// The rolled-back value an option leads to. A crafted file can leave an option
+// without a child; it then counts as 0 instead of stopping the evaluation.
+double OptionOutcome(const CNode *pOption)
+{
+    if (pOption->children.empty() || !pOption->children.front())
+        return 0.0;
+    return pOption->children.front()->payoff;
+}
+
+} // namespace
+
+std::vector<CNode *> CDecisionSolver::Solve(CNode *pStart) const
+{
+    std::vector<CNode *> result;
+    if (!pStart)
+        return result;
+
+    // Leaves in depth-first order, children in order: the order in which a
+    // recursive walk would reach them, without tying the depth to the stack.
+    std::vector<CNode *> pending{pStart};
+    while (!pending.empty()) {
+        CNode *pNode = pending.back();
+        pending.pop_back();
+        if (pNode->HasChildren()) {
+            for (auto it = pNode->children.rbegin(); it != pNode->children.rend(); ++it)
+                if (*it)
+                    pending.push_back(*it);
+            continue;
+        }
+
+        EvaluateLeaf(pNode);
+        result.push_back(pNode);
+
+        // Decisions and Situations sit two levels apart, with an Option between.
+        CNode *pUp = pNode->parent ? pNode->parent->parent : nullptr;
+        while (pUp) {
+            if (pUp->type == NodeType::Situation) {
+                EvaluateSituation(pUp);
+                result.push_back(pUp);
+            } else if (pUp->type == NodeType::Decision) {
+                EvaluateDecision(pUp);
+                result.push_back(pUp);
+            }
+            pUp = pUp->parent ? pUp->parent->parent : nullptr;
+        }
+    }
+    return result;
+}
+
+void CDecisionSolver::EvaluateLeaf(CNode *pLeaf)
+{
+    double dProduct = 1.0;
+    double dSum = 0.0;
+    for (const CNode *pAncestor = pLeaf->parent; pAncestor; pAncestor = pAncestor->parent) {
+        dProduct *= pAncestor->probability;
+        // A Decision's or Situation's payoff is a computed value, not a payoff.
+        if (pAncestor->type != NodeType::Decision && pAncestor->type != NodeType::Situation)
+            dSum += pAncestor->payoff;
+    }
+    pLeaf->probability = dProduct;
+    pLeaf->payoff = dSum;
+}
+
+void CDecisionSolver::EvaluateSituation(CNode *pSituation)
+{
+    pSituation->payoff = 0.0;
+    for (CNode *pOption : pSituation->children) {
+        if (!pOption)
+            continue;
+        pOption->active = std::fabs(pOption->probability) > 0.0001;
+        pSituation->payoff += pOption->probability * OptionOutcome(pOption);
+    }
+}
+
+void CDecisionSolver::EvaluateDecision(CNode *pDecision)
+{
+    pDecision->payoff = std::numeric_limits<double>::lowest();
+    CNode *pBest = nullptr;
+    for (CNode *pOption : pDecision->children) {
+        if (!pOption)
+            continue;
+        pOption->active = false;
+        const double dOutcome = OptionOutcome(pOption);
+        // Strictly greater: on a tie the first option keeps the choice.
+        if (pDecision->payoff < dOutcome) {
+            pDecision->payoff = dOutcome;
+            pOption->active = true;
+            if (pBest)
+                pBest->active = false;
+            pBest = pOption;
+        }
+    }
+}

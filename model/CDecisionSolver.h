@@ -1,0 +1,24 @@
+#pragma once
+
+#include <vector>
+
+class CNode;
+
+// Rolls a tree back in place: leaves get their path's probability product and
+// payoff sum, Situations their expected value, Decisions their best option.
+class CDecisionSolver
+{
+public:
+    CDecisionSolver() = default;
+    virtual ~CDecisionSolver() = default;
+
+    // Re-evaluates every leaf below pStart and every Decision and Situation on
+    // the way from those leaves to the top of the tree. Returns the nodes in the
+    // order their values were written; upper nodes appear once per leaf below.
+    std::vector<CNode *> Solve(CNode *pStart) const;
+
+private:
+    static void EvaluateLeaf(CNode *pLeaf);
+    static void EvaluateSituation(CNode *pSituation);
+    static void EvaluateDecision(CNode *pDecision);
+};

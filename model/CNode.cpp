@@ -1,0 +1,136 @@
+#include "CNode.h"
+
+#include <algorithm>
+#include <utility>
+
+CNode::CNode(CNode *pParent, const std::string &strName) : name(strName), parent(pParent)
+{
+    if (parent)
+        parent->children.push_back(this);
+}
+
+CNode *CNode::Clone() const
+{
+    // Work list of (source, copy) pairs whose children still point into the
+    // source tree; an explicit stack keeps deep trees off the call stack.
+    CNode *pTop = new CNode(*this);
+    std::vector<std::pair<const CNode *, CNode *>> pending{{this, pTop}};
+    while (!pending.empty()) {
+        auto [pSource, pCopy] = pending.back();
+        pending.pop_back();
+        for (size_t i = 0; i < pCopy->children.size(); ++i) {
+            const CNode *pChild = pSource->children[i];
+            if (!pChild)
+                continue;
+            CNode *pChildCopy = new CNode(*pChild);
+            pChildCopy->parent = pCopy;
+            pCopy->children[i] = pChildCopy;
+            pending.emplace_back(pChild, pChildCopy);
+        }
+    }
+    return pTop;
+}
+
+void CNode::RemoveChild(CNode *pChild)
+{
+    auto it = std::find(children.begin(), children.end(), pChild);
+    if (it == children.end())
+        return;
+    children.erase(it);
+    if (pChild)
+        pChild->parent = nullptr;
+}
+
+void CNode::AttachChild(CNode *pChild)
+{
+    if (!pChild)
+        return;
+    if (std::find(children.begin(), children.end(), pChild) == children.end())
+        children.push_back(pChild);
+    pChild->parent = this;
+}
+
+void CNode::InsertChild(int nIndex, CNode *pChild)
+{
+    if (!pChild)
+        return;
+    if (std::find(children.begin(), children.end(), pChild) == children.end()) {
+        const int nSize = static_cast<int>(children.size());
+        const int nAt = std::clamp(nIndex, 0, nSize);
+        children.insert(children.begin() + nAt, pChild);
+    }
+    pChild->parent = this;
+}
+
+int CNode::IndexOfChild(const CNode *pChild) const
+{
+    auto it = std::find(children.begin(), children.end(), pChild);
+    return it == children.end() ? -1 : static_cast<int>(it - children.begin());
+}
+
+void CNode::ClearPositions()
+{
+    std::vector<CNode *> pending{this};
+    while (!pending.empty()) {
+        CNode *pNode = pending.back();
+        pending.pop_back();
+        pNode->x = NoPosition;
+        pNode->y = NoPosition;
+        for (CNode *pChild : pNode->children)
+            if (pChild)
+                pending.push_back(pChild);
+    }
+}
+
+bool CNode::HasOnlyTerminalChild() const
+{
+    return children.size() == 1 && children.front() && children.front()->type == NodeType::Terminal;
+}
+
+void CNode::FreeSubtree(CNode *pNode)
+{
+    std::vector<CNode *> pending;
+    if (pNode)
+        pending.push_back(pNode);
+    while (!pending.empty()) {
+        CNode *pCurrent = pending.back();
+        pending.pop_back();
+        for (CNode *pChild : pCurrent->children)
+            if (pChild)
+                pending.push_back(pChild);
+        delete pCurrent;
+    }
+}
+
+static CNode *CreateOfKind(CNode *pParent, const std::string &strName, int32_t nType, bool bActive)
+{
+    CNode *pNode = new CNode(pParent, strName);
+    pNode->type = nType;
+    pNode->active = bActive;
+    return pNode;
+}
+
+CNode *CNode::CreateRoot(CNode *pParent, const std::string &strName)
+{
+    return CreateOfKind(pParent, strName, NodeType::Root, true);
+}
+
+CNode *CNode::CreateDecision(CNode *pParent, const std::string &strName)
+{
+    return CreateOfKind(pParent, strName, NodeType::Decision, true);
+}
+
+CNode *CNode::CreateSituation(CNode *pParent, const std::string &strName)
+{
+    return CreateOfKind(pParent, strName, NodeType::Situation, true);
+}
+
+CNode *CNode::CreateOption(CNode *pParent, const std::string &strName)
+{
+    return CreateOfKind(pParent, strName, NodeType::Option, false);
+}
+
+CNode *CNode::CreateTerminal(CNode *pParent, const std::string &strName)
+{
+    return CreateOfKind(pParent, strName, NodeType::Terminal, true);
+}

@@ -1,0 +1,73 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Kind codes of a node; they are also the "Type" values of the project file.
+// A namespace rather than an enum class, because CNode::type is a plain integer
+// that may hold codes a file brought in.
+namespace NodeType {
+enum Code : int32_t
+{
+    Root = 0,
+    Decision = 1,
+    Situation = 2,
+    Option = 3,
+    Terminal = 4,
+};
+}
+
+// One node of a decision tree: a plain heap record. A node never owns its
+// children; a subtree is released with FreeSubtree.
+class CNode
+{
+public:
+    // Marks a coordinate that was never stored.
+    static constexpr int32_t NoPosition = INT32_MIN;
+
+    CNode(CNode *pParent, const std::string &strName);
+    CNode(const CNode &other) = default;
+    CNode &operator=(const CNode &other) = delete;
+    ~CNode() = default;
+
+    // Deep copy of this node and everything below it. The copy's parent still
+    // names this node's parent, but the copy is not among that parent's children.
+    CNode *Clone() const;
+
+    void RemoveChild(CNode *pChild);
+    void AttachChild(CNode *pChild);
+    // Puts pChild back at nIndex (clamped to the valid range); used to restore a
+    // detached subtree exactly where it was.
+    void InsertChild(int nIndex, CNode *pChild);
+    int IndexOfChild(const CNode *pChild) const;
+
+    bool HasPosition() const { return x != NoPosition && y != NoPosition; }
+    void ClearPositions();
+    bool HasChildren() const { return !children.empty(); }
+    bool HasOnlyTerminalChild() const;
+
+    // Kind constructors: each runs the general constructor, then sets its kind.
+    // Root, Decision, Situation and Terminal start on the chosen path; an Option
+    // starts off it until the solver decides.
+    static CNode *CreateRoot(CNode *pParent, const std::string &strName);
+    static CNode *CreateDecision(CNode *pParent, const std::string &strName);
+    static CNode *CreateSituation(CNode *pParent, const std::string &strName);
+    static CNode *CreateOption(CNode *pParent, const std::string &strName);
+    static CNode *CreateTerminal(CNode *pParent, const std::string &strName);
+
+    // Frees pNode and every node below it; a null pointer is ignored. Works
+    // without recursion, so any depth is safe.
+    static void FreeSubtree(CNode *pNode);
+
+    int32_t type = -1;
+    std::string name;
+    CNode *parent = nullptr;
+    std::vector<CNode *> children;
+    double probability = 1.0;
+    double payoff = 0.0;
+    std::string payoffComment;
+    int32_t x = NoPosition;
+    int32_t y = NoPosition;
+    bool active = false;
+};
