@@ -1,4 +1,5 @@
 #include "CRamify.h"
+#include "GuiTestMain.h"
 
 #include <QtTest>
 
@@ -240,5 +241,5 @@ void TestMainWindow::shortcutsWithoutProjectDoNothing()
     QVERIFY(m_pWindow->findChild<QMdiArea *>()->subWindowList().isEmpty());
 }
 
-QTEST_MAIN(TestMainWindow)
+RAMIFY_GUI_TEST_MAIN(TestMainWindow)
 #include "tst_mainwindow.moc"

@@ -1,0 +1,16 @@
+#include "GuiTestMain.h"
+
+#include <QScreen>
+#include <qpa/qwindowsysteminterface.h>
+
+void ReleaseOffscreenScreens()
+{
+    // Other platforms release their screens themselves; doing it twice would
+    // free them twice.
+    if (QGuiApplication::platformName() != QLatin1String("offscreen"))
+        return;
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    const QList<QScreen *> screens = QGuiApplication::screens();
+    for (QScreen *pScreen : screens)
+        QWindowSystemInterface::handleScreenRemoved(pScreen->handle());
+}
