@@ -70,7 +70,7 @@ CNodeGrapicsItem::CNodeGrapicsItem(CNode *pNode, QGraphicsItem *parent, bool bEd
         SetEditable(false);
     } else {
         ConnectSignals();
-        FillMenu();
+        menuPending = true;
     }
     menuRules = MenuRules();
 }
@@ -149,6 +149,9 @@ void CNodeGrapicsItem::ConnectSignals()
 
 void CNodeGrapicsItem::FillMenu()
 {
+    if (!menuPending)
+        return;
+    menuPending = false;
     using namespace ContextAction;
     const struct
     {
@@ -175,6 +178,7 @@ void CNodeGrapicsItem::FillMenu()
 
 QMenu *CNodeGrapicsItem::GetMenu()
 {
+    FillMenu();
     return &menu;
 }
 
@@ -349,6 +353,7 @@ void CNodeGrapicsItem::OnContextMenu()
 
 void CNodeGrapicsItem::contextMenuEvent(QGraphicsSceneContextMenuEvent *event)
 {
+    FillMenu();
     // Without a node there are no rules; an empty menu would pop up as a blank box.
     if (!node || menu.isEmpty())
         return;
