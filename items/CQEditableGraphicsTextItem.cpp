@@ -3,6 +3,7 @@
 #include <QGraphicsScene>
 #include <QGraphicsSceneMouseEvent>
 #include <QKeyEvent>
+#include <QTextCursor>
 
 CQEditableGraphicsTextItem::CQEditableGraphicsTextItem(QGraphicsItem *parent, const QString &text,
                                                        bool bMovable, bool bEditable)
@@ -26,10 +27,16 @@ void CQEditableGraphicsTextItem::focusInEvent(QFocusEvent *event)
 
 void CQEditableGraphicsTextItem::EndTextInteraction(QFocusEvent *event)
 {
-    if (editable)
+    if (editable) {
+        // The text control is not told that the focus went, so it would keep
+        // painting a selection made during the edit; drop it with the edit.
+        QTextCursor cursor = textCursor();
+        cursor.clearSelection();
+        setTextCursor(cursor);
         setTextInteractionFlags(Qt::NoTextInteraction);
-    else
+    } else {
         QGraphicsTextItem::focusOutEvent(event);
+    }
 }
 
 void CQEditableGraphicsTextItem::focusOutEvent(QFocusEvent *event)

@@ -5,6 +5,7 @@
 
 #include <QtTest>
 
+#include <QTextCursor>
 #include <QTextDocument>
 
 #include <memory>
@@ -74,7 +75,10 @@ void TestItems::enterEndsEditWithoutLineBreak()
     // The keypad's Enter ends the next edit just the same.
     canvas.DoubleClick(pText);
     canvas.Type("!");
+    QTest::keyClick(&canvas.view, Qt::Key_A, Qt::ControlModifier);
+    QVERIFY(pText->textCursor().hasSelection());
     canvas.Key(Qt::Key_Enter);
+    QVERIFY(!pText->textCursor().hasSelection());
     QCOMPARE(pText->toPlainText(), QStringLiteral("Older!"));
     QCOMPARE(pText->document()->blockCount(), 1);
     QCOMPARE(focusOut.count(), 2);
