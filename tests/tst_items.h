@@ -3,7 +3,8 @@
 #include <QObject>
 
 // One test class for the canvas items; its cases are spread over
-// tst_items.cpp (texts), tst_items_node.cpp and tst_items_arrow.cpp.
+// tst_items.cpp (texts), tst_items_node.cpp, tst_items_menu.cpp and
+// tst_items_arrow.cpp (arrows and painting).
 class TestItems : public QObject
 {
     Q_OBJECT
@@ -23,8 +24,6 @@ private slots:
     void notANumberReadsAsZero();
 
     // Node item
-    void styles_data();
-    void styles();
     void textsPerKind_data();
     void textsPerKind();
     void textsFollowRename();
@@ -34,7 +33,6 @@ private slots:
     void programmaticValues();
     void probabilityError();
     void menuEntries();
-    void menuActionsReportTheirCode();
     void menuEnabling_data();
     void menuEnabling();
     void setNodePos();

@@ -1,6 +1,5 @@
 #include "tst_items.h"
 
-#include "ContextAction.h"
 #include "ItemCanvas.h"
 #include "ItemFixtures.h"
 
@@ -33,39 +32,6 @@ void SelectAllAndType(ItemCanvas &canvas, const QString &text)
 }
 
 } // namespace
-
-void TestItems::styles_data()
-{
-    QTest::addColumn<int>("type");
-    QTest::addColumn<int>("shape");
-    QTest::addColumn<QSize>("size");
-    QTest::addColumn<QColor>("colour");
-    QTest::newRow("Root") << 0 << 0 << QSize(40, 40) << QColor(255, 0, 0);
-    QTest::newRow("Decision") << 1 << 0 << QSize(40, 40) << QColor(0, 255, 0);
-    QTest::newRow("Situation") << 2 << 1 << QSize(40, 40) << QColor(200, 100, 255);
-    QTest::newRow("Option") << 3 << 2 << QSize(40, 20) << QColor(255, 255, 0);
-    QTest::newRow("Terminal") << 4 << 0 << QSize(20, 40) << QColor(0, 0, 0);
-}
-
-void TestItems::styles()
-{
-    QFETCH(int, type);
-    QFETCH(int, shape);
-    QFETCH(QSize, size);
-    QFETCH(QColor, colour);
-    QCOMPARE(CNodeGrapicsItem::nodeStyles.size(), 5);
-    const NodeStyle style = CNodeGrapicsItem::nodeStyles.value(type);
-    QCOMPARE(style.type, type);
-    QCOMPARE(style.shape, shape);
-    QCOMPARE(QSize(style.width, style.height), size);
-    QCOMPARE(QColor(style.red, style.green, style.blue), colour);
-
-    const NodeStyle none = CNodeGrapicsItem::nodeStyles.value(type + 5);
-    QCOMPARE(none.type, -1);
-    QCOMPARE(none.shape, -1);
-    QCOMPARE(QSize(none.width, none.height), QSize(0, 0));
-    QCOMPARE(none.red + none.green + none.blue, -3);
-}
 
 void TestItems::textsPerKind_data()
 {
@@ -328,83 +294,6 @@ void TestItems::probabilityError()
     QCOMPARE(ProbabilityText(pItem)->defaultTextColor(), QColor(Qt::darkGreen));
     tree.Item("A")->SetProbabilityError(true);
     QCOMPARE(tree.Item("A")->childItems().size(), 1);
-}
-
-void TestItems::menuEntries()
-{
-    QGraphicsScene scene;
-    SmallTree tree(scene);
-    QMenu *pMenu = tree.Item("D")->GetMenu();
-    QVERIFY(pMenu);
-    QCOMPARE(pMenu->parent(), nullptr);
-    QStringList texts;
-    QList<int> codes;
-    for (const QAction *pAction : pMenu->actions()) {
-        texts << (pAction->isSeparator() ? QStringLiteral("|") : pAction->text());
-        if (!pAction->isSeparator())
-            codes << pAction->property("type").toInt();
-    }
-    QCOMPARE(texts, QStringList({"Add Decision", "Add Situation", "Add Option", "|", "Copy", "Cut",
-                                 "Paste", "Delete", "Change Payoff Comment"}));
-    QCOMPARE(codes, QList<int>({0, 1, 2, 3, 4, 5, 6, 7}));
-    QCOMPARE(tree.Item("D")->GetMenu(), pMenu);
-    QVERIFY(tree.Item("T1")->GetMenu()->actions().isEmpty());
-}
-
-void TestItems::menuActionsReportTheirCode()
-{
-    QGraphicsScene scene;
-    SmallTree tree(scene);
-    CNodeGrapicsItem *pItem = tree.Item("A");
-    QSignalSpy chosen(pItem, &CNodeGrapicsItem::sig_contextMenu);
-    for (QAction *pAction : pItem->GetMenu()->actions())
-        pAction->trigger();
-    QCOMPARE(chosen.count(), 8);
-    for (int nCode = 0; nCode < 8; ++nCode) {
-        QCOMPARE(chosen.at(nCode).at(0).value<CNodeGrapicsItem *>(), pItem);
-        QCOMPARE(chosen.at(nCode).at(1).toInt(), nCode);
-    }
-}
-
-void TestItems::menuEnabling_data()
-{
-    QTest::addColumn<QString>("node");
-    QTest::addColumn<std::optional<QList<int>>>("enabled"); // nothing: no menu pops up
-    using namespace ContextAction;
-    using Codes = std::optional<QList<int>>;
-    QTest::newRow("Root with Terminal child")
-        << "R2" << Codes({ActionAddDecision, ActionAddSituation, ActionPaste});
-    QTest::newRow("Root with Decision child") << "R" << Codes(QList<int>());
-    QTest::newRow("Decision") << "D"
-                              << Codes({ActionAddOption, ActionCopy, ActionCut, ActionPaste,
-                                        ActionDelete});
-    QTest::newRow("Situation") << "S"
-                               << Codes({ActionAddOption, ActionCopy, ActionCut, ActionPaste,
-                                         ActionDelete});
-    QTest::newRow("option, one of two, Terminal child")
-        << "A"
-        << Codes({ActionAddDecision, ActionAddSituation, ActionCopy, ActionCut, ActionPaste,
-                  ActionDelete, ActionChangePayoffComment});
-    QTest::newRow("option with Situation child")
-        << "B"
-        << Codes({ActionCopy, ActionCut, ActionPaste, ActionDelete, ActionChangePayoffComment});
-    QTest::newRow("only option") << "S1"
-                                 << Codes({ActionAddDecision, ActionAddSituation, ActionCopy,
-                                           ActionCut, ActionPaste, ActionChangePayoffComment});
-    QTest::newRow("Terminal") << "T1" << Codes();
-}
-
-void TestItems::menuEnabling()
-{
-    QFETCH(QString, node);
-    QFETCH(std::optional<QList<int>>, enabled);
-    ItemCanvas canvas;
-    QVERIFY(canvas.Show());
-    SmallTree tree(canvas.scene);
-    CNodeGrapicsItem *pItem = tree.Item(node);
-    QSignalSpy aboutToShow(pItem, &CNodeGrapicsItem::sig_menuAboutToShow);
-    QCOMPARE(canvas.ContextMenu(pItem), enabled);
-    QCOMPARE(aboutToShow.count(), enabled ? 1 : 0);
 }
 
 void TestItems::setNodePos()
