@@ -1,0 +1,381 @@
+#include "CNodeGrapicsItem.h"
+
+#include "CNode.h"
+#include "CProbabilityGraphicsTextItem.h"
+#include "CQGraphicsArrowLineItem.h"
+#include "ContextAction.h"
+#include "TextNumber.h"
+
+#include <QAction>
+#include <QGraphicsSceneContextMenuEvent>
+#include <QPainter>
+#include <QPolygonF>
+#include <QTextDocument>
+
+#include <string>
+
+const QMap<int, NodeStyle> CNodeGrapicsItem::nodeStyles = {
+    {NodeType::Root, {NodeType::Root, NodeShape::Rectangle, 40, 40, 255, 0, 0}},
+    {NodeType::Decision, {NodeType::Decision, NodeShape::Rectangle, 40, 40, 0, 255, 0}},
+    {NodeType::Situation, {NodeType::Situation, NodeShape::Ellipse, 40, 40, 200, 100, 255}},
+    {NodeType::Option, {NodeType::Option, NodeShape::RoundedRectangle, 40, 20, 255, 255, 0}},
+    {NodeType::Terminal, {NodeType::Terminal, NodeShape::Rectangle, 20, 40, 0, 0, 0}},
+};
+
+namespace {
+
+// Which context actions each kind of node offers; every item holds a copy.
+const QMap<int, QList<int>> &MenuRules()
+{
+    using namespace ContextAction;
+    static const QMap<int, QList<int>> rules = {
+        {NodeType::Root, {ActionAddDecision, ActionAddSituation, ActionPaste}},
+        {NodeType::Decision, {ActionAddOption, ActionCopy, ActionCut, ActionPaste, ActionDelete}},
+        {NodeType::Situation, {ActionAddOption, ActionCopy, ActionCut, ActionPaste, ActionDelete}},
+        {NodeType::Option,
+         {ActionAddDecision, ActionAddSituation, ActionCopy, ActionCut, ActionPaste, ActionDelete,
+          ActionChangePayoffComment}},
+        {NodeType::Terminal, {}},
+    };
+    return rules;
+}
+
+QString NumberText(double dValue)
+{
+    return QString::number(dValue, 'g', 6);
+}
+
+bool IsLeafKind(int nType)
+{
+    return nType == NodeType::Option || nType == NodeType::Terminal;
+}
+
+// Its only child is something other than a Terminal: the slot after it is taken.
+bool HasOnlyNonTerminalChild(const CNode *pNode)
+{
+    return pNode->children.size() == 1 && !pNode->HasOnlyTerminalChild();
+}
+
+} // namespace
+
+CNodeGrapicsItem::CNodeGrapicsItem(CNode *pNode, QGraphicsItem *parent, bool bEditable)
+    : CQEditableGraphicsTextItem(parent, QString(), bEditable, bEditable), node(pNode)
+{
+    if (!node)
+        return;
+    setPlainText(QString::fromStdString(node->name));
+    style = nodeStyles.value(node->type);
+    CreateValueTexts();
+    if (node->type == NodeType::Terminal) {
+        SetEditable(false);
+    } else {
+        ConnectSignals();
+        menuPending = true;
+    }
+    menuRules = MenuRules();
+}
+
+CNodeGrapicsItem::~CNodeGrapicsItem()
+{
+    // The text items outlive this part of the object (the base deletes them);
+    // nothing they send then may reach a slot of a half-destroyed item.
+    if (probabilityItem)
+        probabilityItem->document()->disconnect(this);
+    if (payoffItem)
+        payoffItem->document()->disconnect(this);
+    document()->disconnect(this);
+}
+
+void CNodeGrapicsItem::CreateValueTexts()
+{
+    const bool bTerminal = node->type == NodeType::Terminal;
+    if (IsLeafKind(node->type)) {
+        // Options of a Decision carry no probability of their own. An option
+        // without a parent keeps its probability on show.
+        if (!node->parent || node->parent->type != NodeType::Decision) {
+            probabilityItem = new CProbabilityGraphicsTextItem(this, NumberText(node->probability),
+                                                               false, !bTerminal);
+            probabilityItem->setDefaultTextColor(Qt::darkGreen);
+            errorItem =
+                new CQEditableGraphicsTextItem(probabilityItem, tr("Error Value!"), false, false);
+            errorItem->setPos(0, -errorItem->boundingRect().height());
+            errorItem->hide();
+            errorItem->setDefaultTextColor(Qt::red);
+        }
+        payoffItem =
+            new CQEditableGraphicsTextItem(this, NumberText(node->payoff), false, !bTerminal);
+        payoffItem->setDefaultTextColor(Qt::black);
+        payoffItem->setToolTip(QString::fromStdString(node->payoffComment));
+    } else if (node->type == NodeType::Decision || node->type == NodeType::Situation) {
+        payoffItem = new CQEditableGraphicsTextItem(this, NumberText(node->payoff), false, false);
+        payoffItem->setDefaultTextColor(Qt::gray);
+    }
+    PlaceValueTexts();
+}
+
+void CNodeGrapicsItem::PlaceValueTexts()
+{
+    const QRectF r = boundingRect();
+    if (probabilityItem)
+        probabilityItem->setPos(r.width(),
+                                r.height() / 2 - probabilityItem->boundingRect().height());
+    if (payoffItem) {
+        const bool bUnder =
+            node && (node->type == NodeType::Decision || node->type == NodeType::Situation);
+        payoffItem->setPos(bUnder ? QPointF(0, r.height()) : QPointF(r.width(), r.height() / 2));
+    }
+}
+
+void CNodeGrapicsItem::ConnectSignals()
+{
+    connect(document(), &QTextDocument::contentsChanged, this, &CNodeGrapicsItem::OnContentChanged);
+    if (probabilityItem)
+        connect(probabilityItem->document(), &QTextDocument::contentsChanged, this,
+                &CNodeGrapicsItem::OnContentChanged);
+    if (payoffItem)
+        connect(payoffItem->document(), &QTextDocument::contentsChanged, this,
+                &CNodeGrapicsItem::OnContentChanged);
+
+    connect(this, &CQEditableGraphicsTextItem::sig_focusOut, this, &CNodeGrapicsItem::OnFocusOut);
+    if (probabilityItem)
+        connect(probabilityItem, &CQEditableGraphicsTextItem::sig_focusOut, this,
+                &CNodeGrapicsItem::OnFocusOut);
+    if (payoffItem)
+        connect(payoffItem, &CQEditableGraphicsTextItem::sig_focusOut, this,
+                &CNodeGrapicsItem::OnFocusOut);
+
+    connect(&menu, &QMenu::aboutToShow, this, &CNodeGrapicsItem::sig_menuAboutToShow);
+}
+
+void CNodeGrapicsItem::FillMenu()
+{
+    if (!menuPending)
+        return;
+    menuPending = false;
+    using namespace ContextAction;
+    const struct
+    {
+        int nCode;
+        const char *pText;
+    } entries[] = {
+        {ActionAddDecision, QT_TR_NOOP("Add Decision")},
+        {ActionAddSituation, QT_TR_NOOP("Add Situation")},
+        {ActionAddOption, QT_TR_NOOP("Add Option")},
+        {ActionCopy, QT_TR_NOOP("Copy")},
+        {ActionCut, QT_TR_NOOP("Cut")},
+        {ActionPaste, QT_TR_NOOP("Paste")},
+        {ActionDelete, QT_TR_NOOP("Delete")},
+        {ActionChangePayoffComment, QT_TR_NOOP("Change Payoff Comment")},
+    };
+    for (const auto &entry : entries) {
+        QAction *pAction = menu.addAction(tr(entry.pText));
+        pAction->setProperty("type", entry.nCode);
+        connect(pAction, &QAction::triggered, this, &CNodeGrapicsItem::OnContextMenu);
+        if (entry.nCode == ActionAddOption)
+            menu.addSeparator();
+    }
+}
+
+QMenu *CNodeGrapicsItem::GetMenu()
+{
+    FillMenu();
+    return &menu;
+}
+
+CQGraphicsArrowLineItem *CNodeGrapicsItem::GetArrow() const
+{
+    return arrow.data();
+}
+
+void CNodeGrapicsItem::SetArrow(CQGraphicsArrowLineItem *pArrow)
+{
+    arrow = pArrow;
+}
+
+void CNodeGrapicsItem::SetProbability(double dProbability)
+{
+    if (probabilityItem)
+        probabilityItem->SetProbability(dProbability);
+}
+
+void CNodeGrapicsItem::SetPayoff(double dPayoff)
+{
+    if (payoffItem)
+        payoffItem->setPlainText(NumberText(dPayoff));
+}
+
+void CNodeGrapicsItem::SetPayoffToolTip(const QString &strToolTip)
+{
+    if (payoffItem)
+        payoffItem->setToolTip(strToolTip);
+}
+
+void CNodeGrapicsItem::SetNodePos(int nX, int nY, bool bBlockSignals)
+{
+    if (node) {
+        node->x = nX;
+        node->y = nY;
+    }
+    const bool bWasBlocked = bBlockSignals ? blockSignals(true) : signalsBlocked();
+    setPos(nX, nY);
+    blockSignals(bWasBlocked);
+}
+
+void CNodeGrapicsItem::SetProbabilityError(bool bOn)
+{
+    if (errorItem)
+        errorItem->setVisible(bOn);
+    if (probabilityItem)
+        probabilityItem->setDefaultTextColor(bOn ? Qt::red : Qt::darkGreen);
+}
+
+void CNodeGrapicsItem::EmitValueSignals()
+{
+    emit sig_probabilityChanged();
+    emit sig_payoffChanged();
+}
+
+void CNodeGrapicsItem::PrepareGeometryChange()
+{
+    prepareGeometryChange();
+}
+
+bool CNodeGrapicsItem::HasAnchors() const
+{
+    return style.shape >= NodeShape::Rectangle && style.shape <= NodeShape::Triangle;
+}
+
+QPointF CNodeGrapicsItem::LeftAnchor() const
+{
+    if (!HasAnchors())
+        return QPointF(0, 0);
+    const QRectF r = boundingRect();
+    return QPointF(r.x(), r.y() + r.height() * 0.5);
+}
+
+QPointF CNodeGrapicsItem::RightAnchor() const
+{
+    if (!HasAnchors())
+        return QPointF(0, 0);
+    const QRectF r = boundingRect();
+    return QPointF(r.x() + r.width(), r.y() + r.height() * 0.5);
+}
+
+QRectF CNodeGrapicsItem::boundingRect() const
+{
+    return QGraphicsTextItem::boundingRect();
+}
+
+QPainterPath CNodeGrapicsItem::shape() const
+{
+    return QGraphicsTextItem::shape();
+}
+
+void CNodeGrapicsItem::paint(QPainter *painter, const QStyleOptionGraphicsItem *option,
+                             QWidget *widget)
+{
+    if (HasAnchors()) {
+        painter->save();
+        painter->setPen(Qt::NoPen);
+        painter->setBrush(
+            QBrush(QColor(style.red, style.green, style.blue, 255), Qt::SolidPattern));
+        const QRectF r = boundingRect();
+        switch (style.shape) {
+        case NodeShape::Rectangle:
+            painter->drawRect(r);
+            break;
+        case NodeShape::Ellipse:
+            painter->drawPie(r, 0, 5760);
+            break;
+        case NodeShape::RoundedRectangle:
+            painter->drawRoundedRect(r, 25, 25, Qt::RelativeSize);
+            break;
+        case NodeShape::Triangle: {
+            QPolygonF triangle;
+            triangle << QPointF(r.x() + r.width(), r.y())
+                     << QPointF(r.x() + r.width(), r.y() + r.height())
+                     << QPointF(r.x(), r.y() + r.height() * 0.5);
+            painter->drawPolygon(triangle, Qt::OddEvenFill);
+            break;
+        }
+        default:
+            break;
+        }
+        painter->restore();
+    }
+    QGraphicsTextItem::paint(painter, option, widget);
+}
+
+void CNodeGrapicsItem::OnContentChanged()
+{
+    if (!node)
+        return;
+    const QObject *pDocument = sender();
+    if (!pDocument)
+        return;
+    if (pDocument == document()) {
+        PlaceValueTexts();
+        node->name = toPlainText().toStdString();
+        emit sig_nameChanged();
+    } else if (probabilityItem && pDocument == probabilityItem->document()) {
+        node->probability = probabilityItem->GetProbability();
+        emit sig_probabilityChanged();
+    } else if (payoffItem && pDocument == payoffItem->document()) {
+        node->payoff = TextToNumber(payoffItem->toPlainText());
+        emit sig_payoffChanged();
+    }
+}
+
+void CNodeGrapicsItem::OnFocusOut(const QString &strOldValue)
+{
+    if (!node)
+        return;
+    QString strOldName = QString::fromStdString(node->name);
+    double dOldProbability = node->probability;
+    double dOldPayoff = node->payoff;
+    const QObject *pSender = sender();
+    if (pSender == this)
+        strOldName = strOldValue;
+    else if (probabilityItem && pSender == probabilityItem)
+        dOldProbability = TextToNumber(strOldValue);
+    else if (payoffItem && pSender == payoffItem)
+        dOldPayoff = TextToNumber(strOldValue);
+    emit sig_focusOut(strOldName, dOldProbability, dOldPayoff);
+}
+
+void CNodeGrapicsItem::OnContextMenu()
+{
+    const auto *pAction = qobject_cast<const QAction *>(sender());
+    if (!pAction)
+        return;
+    emit sig_contextMenu(this, pAction->property("type").toInt());
+}
+
+void CNodeGrapicsItem::contextMenuEvent(QGraphicsSceneContextMenuEvent *event)
+{
+    FillMenu();
+    // Without a node there are no rules; an empty menu would pop up as a blank box.
+    if (!node || menu.isEmpty())
+        return;
+    using namespace ContextAction;
+    const int nType = node->type;
+    const QList<int> allowed = menuRules[nType];
+    const bool bSlotTaken =
+        (nType == NodeType::Root || nType == NodeType::Option) && HasOnlyNonTerminalChild(node);
+    const bool bOnlyOption =
+        nType == NodeType::Option && node->parent && node->parent->children.size() == 1;
+    for (QAction *pAction : menu.actions()) {
+        if (pAction->isSeparator())
+            continue;
+        const int nCode = pAction->property("type").toInt();
+        bool bEnabled = allowed.contains(nCode);
+        if (bSlotTaken && (nCode == ActionAddDecision || nCode == ActionAddSituation))
+            bEnabled = false;
+        if (bOnlyOption && nCode == ActionDelete)
+            bEnabled = false;
+        if (bSlotTaken && nType == NodeType::Root && nCode == ActionPaste)
+            bEnabled = false;
+        pAction->setEnabled(bEnabled);
+    }
+    menu.exec(event->screenPos());
+}

@@ -1,0 +1,86 @@
+#pragma once
+
+#include "CQEditableGraphicsTextItem.h"
+#include "NodeStyle.h"
+
+#include <QList>
+#include <QMap>
+#include <QMenu>
+#include <QPainterPath>
+#include <QPointer>
+
+class CNode;
+class CProbabilityGraphicsTextItem;
+class CQGraphicsArrowLineItem;
+
+// The one canvas item of a node: its outline behind its name, its probability,
+// payoff or value texts, and its context menu. Edits are written straight into
+// the node and announced; the item never solves and never changes the tree.
+class CNodeGrapicsItem : public CQEditableGraphicsTextItem
+{
+    Q_OBJECT
+
+public:
+    // Style rows by node kind; a kind without a row gets NodeStyle's defaults.
+    static const QMap<int, NodeStyle> nodeStyles;
+
+    CNodeGrapicsItem(CNode *pNode, QGraphicsItem *parent, bool bEditable);
+    ~CNodeGrapicsItem() override;
+
+    CNode *GetNode() const { return node; }
+    QMenu *GetMenu();
+    CQGraphicsArrowLineItem *GetArrow() const;
+    void SetArrow(CQGraphicsArrowLineItem *pArrow);
+
+    void SetProbability(double dProbability);
+    void SetPayoff(double dPayoff);
+    void SetPayoffToolTip(const QString &strToolTip);
+    void SetNodePos(int nX, int nY, bool bBlockSignals);
+    void SetProbabilityError(bool bOn);
+    void EmitValueSignals();
+    void PrepareGeometryChange();
+
+    // Middles of the left and right edges, in item coordinates.
+    QPointF LeftAnchor() const;
+    QPointF RightAnchor() const;
+
+    QRectF boundingRect() const override;
+    QPainterPath shape() const override;
+    void paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget) override;
+
+signals:
+    void sig_nameChanged();
+    void sig_probabilityChanged();
+    void sig_payoffChanged();
+    void sig_contextMenu(CNodeGrapicsItem *pItem, int nAction);
+    void sig_menuAboutToShow();
+    void sig_focusOut(const QString &strOldName, double dOldProbability, double dOldPayoff);
+
+public slots:
+    virtual void OnContentChanged();
+    virtual void OnFocusOut(const QString &strOldValue);
+    virtual void OnContextMenu();
+
+protected:
+    void contextMenuEvent(QGraphicsSceneContextMenuEvent *event) override;
+
+private:
+    void CreateValueTexts();
+    void PlaceValueTexts();
+    void ConnectSignals();
+    void FillMenu();
+    bool HasAnchors() const;
+
+    CNode *node = nullptr;
+    NodeStyle style;
+    CProbabilityGraphicsTextItem *probabilityItem = nullptr;
+    CQEditableGraphicsTextItem *payoffItem = nullptr;
+    CQEditableGraphicsTextItem *errorItem = nullptr;
+    // Guarded: the window may delete the arrow before this item.
+    QPointer<CQGraphicsArrowLineItem> arrow;
+    QMenu menu;
+    QMap<int, QList<int>> menuRules;
+    // The menu's actions are made when the menu is first wanted: on a large
+    // tree most menus are never opened, and eight actions per node add up.
+    bool menuPending = false;
+};

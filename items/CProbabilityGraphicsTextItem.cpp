@@ -1,0 +1,61 @@
+#include "CProbabilityGraphicsTextItem.h"
+
+#include "TextNumber.h"
+
+#include <QtMath>
+
+namespace {
+
+// Edits closer than this to the committed value are not worth an undo step.
+constexpr double kUnchangedTolerance = 0.00001;
+
+QString EditText(double dProbability)
+{
+    return QString::number(dProbability, 'g', 6);
+}
+
+} // namespace
+
+CProbabilityGraphicsTextItem::CProbabilityGraphicsTextItem(QGraphicsItem *parent,
+                                                           const QString &text, bool bMovable,
+                                                           bool bEditable)
+    : CQEditableGraphicsTextItem(parent, text, bMovable, bEditable)
+{
+    SetProbability(TextToNumber(text));
+}
+
+void CProbabilityGraphicsTextItem::SetProbability(double dProbability)
+{
+    probability = dProbability;
+    // Only the item's own signals are silenced: the document still reports the
+    // new text, which is how the node item learns of the change.
+    const bool bWasBlocked = blockSignals(true);
+    setPlainText(QString::number(probability * 100, 'g', 4) + QStringLiteral("%"));
+    blockSignals(bWasBlocked);
+}
+
+double CProbabilityGraphicsTextItem::GetProbability() const
+{
+    if (hasFocus())
+        return TextToNumber(toPlainText());
+    return probability;
+}
+
+void CProbabilityGraphicsTextItem::focusInEvent(QFocusEvent *event)
+{
+    // Skips the base on purpose: the value before the edit is `probability`,
+    // not the percentage text that was on display.
+    QGraphicsTextItem::focusInEvent(event);
+    const bool bWasBlocked = blockSignals(true);
+    setPlainText(EditText(probability));
+    blockSignals(bWasBlocked);
+}
+
+void CProbabilityGraphicsTextItem::focusOutEvent(QFocusEvent *event)
+{
+    EndTextInteraction(event);
+    const double dTyped = TextToNumber(toPlainText());
+    if (qAbs(dTyped - probability) > kUnchangedTolerance)
+        emit sig_focusOut(EditText(probability));
+    SetProbability(dTyped);
+}

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "CQEditableGraphicsTextItem.h"
+
+// A probability shown as a percentage, edited as a plain fraction. The text is
+// parsed on every keystroke while editing; the value is committed on focus-out.
+class CProbabilityGraphicsTextItem : public CQEditableGraphicsTextItem
+{
+    Q_OBJECT
+
+public:
+    CProbabilityGraphicsTextItem(QGraphicsItem *parent, const QString &text, bool bMovable,
+                                 bool bEditable);
+
+    void SetProbability(double dProbability);
+    double GetProbability() const;
+
+protected:
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+
+    double probability = 0.0;
+};

@@ -1,0 +1,106 @@
+#include "CQGraphicsArrowLineItem.h"
+
+#include "CNodeGrapicsItem.h"
+
+#include <QPainter>
+#include <QPen>
+
+namespace {
+
+// Length of the horizontal run into the child, and the head's length and height.
+constexpr qreal kRun = 15;
+constexpr qreal kHeadLength = 5;
+constexpr qreal kHeadHalfHeight = 5;
+
+} // namespace
+
+CQGraphicsArrowLineItem::CQGraphicsArrowLineItem(CNodeGrapicsItem *pFrom, CNodeGrapicsItem *pTo,
+                                                 QGraphicsItem *parent)
+    : QObject(nullptr), QAbstractGraphicsShapeItem(parent), fromItem(pFrom), toItem(pTo)
+{
+    if (!pFrom || !pTo)
+        return;
+    connect(pFrom, &CQEditableGraphicsTextItem::sig_positionChanged, this,
+            &CQGraphicsArrowLineItem::OnItemPosChanged);
+    connect(pFrom, &CNodeGrapicsItem::sig_nameChanged, this,
+            &CQGraphicsArrowLineItem::OnItemPosChanged);
+    connect(pTo, &CQEditableGraphicsTextItem::sig_positionChanged, this,
+            &CQGraphicsArrowLineItem::OnItemPosChanged);
+    connect(pTo, &CNodeGrapicsItem::sig_nameChanged, this,
+            &CQGraphicsArrowLineItem::OnItemPosChanged);
+    // sig_positionChanged comes before the move; these come once it has been
+    // applied, so the arrow ends where the item comes to rest. Like the signal
+    // above they are silent while the item's signals are blocked.
+    for (CNodeGrapicsItem *pItem : {pFrom, pTo}) {
+        connect(pItem, &QGraphicsObject::xChanged, this,
+                &CQGraphicsArrowLineItem::OnItemPosChanged);
+        connect(pItem, &QGraphicsObject::yChanged, this,
+                &CQGraphicsArrowLineItem::OnItemPosChanged);
+        connect(pItem, &QObject::destroyed, this, [this] { UpdateGeometry(); });
+    }
+    pTo->SetArrow(this);
+    SetColour(Qt::black);
+    UpdateGeometry();
+}
+
+void CQGraphicsArrowLineItem::SetColour(const QColor &colour)
+{
+    QPen pen(colour);
+    pen.setWidth(1);
+    pen.setJoinStyle(Qt::MiterJoin);
+    setPen(pen);
+    setBrush(QBrush(colour, Qt::SolidPattern));
+}
+
+void CQGraphicsArrowLineItem::SetActive(bool bActive)
+{
+    active = bActive;
+    SetColour(active ? Qt::red : Qt::black);
+    prepareGeometryChange();
+    update();
+}
+
+void CQGraphicsArrowLineItem::UpdateGeometry()
+{
+    prepareGeometryChange();
+    line.clear();
+    head.clear();
+    if (fromItem && toItem) {
+        const QPointF a = fromItem->mapToScene(fromItem->RightAnchor());
+        const QPointF b = toItem->mapToScene(toItem->LeftAnchor());
+        line << a << QPointF(b.x() - kRun, b.y()) << QPointF(b.x() - kHeadLength, b.y());
+        head << QPointF(b.x() - kHeadLength, b.y() + kHeadHalfHeight)
+             << QPointF(b.x() - kHeadLength, b.y() - kHeadHalfHeight) << b
+             << QPointF(b.x() - kHeadLength, b.y() + kHeadHalfHeight);
+        if (!active)
+            line.last() = b;
+    }
+    update();
+}
+
+void CQGraphicsArrowLineItem::OnItemPosChanged()
+{
+    QObject *pSender = sender();
+    if (!pSender || !qobject_cast<CNodeGrapicsItem *>(pSender))
+        return;
+    if (pSender != fromItem.data() && pSender != toItem.data())
+        return;
+    UpdateGeometry();
+}
+
+QRectF CQGraphicsArrowLineItem::boundingRect() const
+{
+    return line.boundingRect().united(head.boundingRect());
+}
+
+void CQGraphicsArrowLineItem::paint(QPainter *painter, const QStyleOptionGraphicsItem *option,
+                                    QWidget *widget)
+{
+    Q_UNUSED(option)
+    Q_UNUSED(widget)
+    painter->setPen(pen());
+    painter->setBrush(brush());
+    painter->drawPolyline(line);
+    if (active)
+        painter->drawPolygon(head, Qt::OddEvenFill);
+}

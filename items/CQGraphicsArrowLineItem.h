@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QAbstractGraphicsShapeItem>
+#include <QObject>
+#include <QPointer>
+#include <QPolygonF>
+
+class CNodeGrapicsItem;
+
+// The link from a parent node's item to a child's: a slanted segment ending in a
+// short horizontal run. On the chosen path it is red with a head, else black.
+// Coordinates are scene coordinates; the arrow lives at the scene's origin.
+class CQGraphicsArrowLineItem : public QObject, public QAbstractGraphicsShapeItem
+{
+    Q_OBJECT
+
+public:
+    CQGraphicsArrowLineItem(CNodeGrapicsItem *pFrom, CNodeGrapicsItem *pTo,
+                            QGraphicsItem *parent = nullptr);
+
+    void SetActive(bool bActive);
+    void UpdateGeometry();
+
+    QRectF boundingRect() const override;
+    void paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget) override;
+
+public slots:
+    void OnItemPosChanged();
+
+protected:
+    void SetColour(const QColor &colour);
+
+    // Guarded, so that an arrow outliving one of its items draws nothing
+    // instead of reading a deleted item.
+    QPointer<CNodeGrapicsItem> fromItem;
+    QPointer<CNodeGrapicsItem> toItem;
+    bool active = false;
+    QPolygonF line;
+    QPolygonF head;
+};
