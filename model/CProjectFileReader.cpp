@@ -2,6 +2,7 @@
 
 #include "CDecisionTree.h"
 #include "CNode.h"
+#include "CProjectFileWriter.h"
 
 #include <QXmlStreamReader>
 
@@ -33,9 +34,11 @@ bool ReadFlag(const QXmlStreamAttributes &attributes)
     return attributes.value(QLatin1String("TRUE")).toInt() != 0;
 }
 
-std::string ReadText(const QXmlStreamAttributes &attributes, QLatin1String name)
+// A declared encoding such as UTF-7 can bring in characters that XML 1.0 does
+// not allow; the text is kept as the writer could save it again.
+QString ReadText(const QXmlStreamAttributes &attributes, QLatin1String name)
 {
-    return attributes.value(name).toString().toStdString();
+    return CProjectFileWriter::XmlSafe(attributes.value(name).toString());
 }
 
 CNode *MakeNode(int nType, CNode *pParent)
@@ -87,7 +90,7 @@ void CProjectFileReader::Read(QIODevice &device, CProjectFile::ReadResult &resul
         } else if (token == QXmlStreamReader::StartElement) {
             const QStringRef name = reader.qualifiedName();
             if (name == QLatin1String("RMFYProject"))
-                result.projectName = reader.attributes().value(QLatin1String("Name")).toString();
+                result.projectName = ReadText(reader.attributes(), QLatin1String("Name"));
             else if (name == QLatin1String("Node"))
                 ReadNode(reader.attributes());
         }
@@ -118,13 +121,13 @@ void CProjectFileReader::ReadNode(const QXmlStreamAttributes &attributes)
         lastRoot = pNode;
 
     pNode->type = nType;
-    pNode->name = ReadText(attributes, QLatin1String("Name"));
+    pNode->name = ReadText(attributes, QLatin1String("Name")).toStdString();
     pNode->probability = attributes.value(QLatin1String("Probability")).toDouble();
     pNode->payoff = attributes.value(QLatin1String("Payoff")).toDouble();
     pNode->x = ReadCoordinate(attributes, QLatin1String("X"));
     pNode->y = ReadCoordinate(attributes, QLatin1String("Y"));
     pNode->active = ReadFlag(attributes);
-    pNode->payoffComment = ReadText(attributes, QLatin1String("PayoffComment"));
+    pNode->payoffComment = ReadText(attributes, QLatin1String("PayoffComment")).toStdString();
 
     nodesById[attributes.value(QLatin1String("ID")).toUInt()] = pNode;
 }

@@ -30,6 +30,7 @@ private slots:
     void coordinates();
     void flags_data();
     void flags();
+    void charactersFromOtherEncodings();
     void declarations_data();
     void declarations();
     void readReplacesEarlierTree();
@@ -260,6 +261,22 @@ void TestProjectReader::flags()
     CDecisionTree tree;
     QVERIFY(ReadBytes(Project("<Node Type=\"0\" " + attribute + "/>\n"), tree).Succeeded());
     QCOMPARE(tree.GetRoot()->active, expected);
+}
+
+void TestProjectReader::charactersFromOtherEncodings()
+{
+    // UTF-7 can spell lone surrogates (+2D0-, +3gA-), which XML does not
+    // allow but Qt's reader lets through; they are dropped so that the project
+    // saves and reads back as it was read.
+    const QByteArray bytes = "<?xml version=\"1.0\" encoding=\"UTF-7\"?>\n"
+                             "<RMFYProject Name=\"a+2D0-b\"><Node Type=\"0\" Name=\"c+3gA-d\" "
+                             "PayoffComment=\"+AOk-t+AOk-\"/></RMFYProject>\n";
+    CDecisionTree tree;
+    const CProjectFile::ReadResult result = ReadBytes(bytes, tree);
+    QVERIFY(result.Succeeded());
+    QCOMPARE(result.projectName, QStringLiteral("ab"));
+    QCOMPARE(tree.GetRoot()->name, std::string("cd"));
+    QCOMPARE(QString::fromStdString(tree.GetRoot()->payoffComment), QStringLiteral("été"));
 }
 
 void TestProjectReader::declarations_data()
