@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QCoreApplication>
+#include <QString>
+
+class CDecisionTree;
+class QIODevice;
+
+// Reads and writes ".rmproj" project files: the project's name and every node
+// of its tree, with the values of the last rollback and the stored positions.
+class CProjectFile
+{
+    Q_DECLARE_TR_FUNCTIONS(CProjectFile)
+
+public:
+    // How a read went. What was read before an error stays in the tree.
+    struct ReadResult
+    {
+        // False when the file could not be opened; the tree was not touched.
+        bool opened = false;
+        // True when the document was read to its end without an XML error.
+        bool complete = false;
+        // "Name" of the project element; null when the file holds none.
+        QString projectName;
+        // Why opening or reading failed, and where reading stopped (from 1).
+        QString errorText;
+        qint64 errorLine = 0;
+        qint64 errorColumn = 0;
+        // The path that was read; empty for a device.
+        QString filePath;
+
+        bool Succeeded() const { return opened && complete; }
+        // A sentence for the user naming the file, and the line and column of
+        // an XML error; empty when the read succeeded.
+        QString Message() const;
+    };
+
+    // Replaces the tree's content with the file's: the last Root read becomes
+    // the tree's Root (the tree is left empty when the file holds none), and
+    // every node that is not reachable from it is freed. Only when the file
+    // cannot be opened does the tree keep what it held.
+    static ReadResult Read(const QString &strPath, CDecisionTree &tree);
+    // The same from a device, which is opened for reading when it is not open.
+    static ReadResult Read(QIODevice &device, CDecisionTree &tree);
+
+    // Saves the tree under the project name. The file is replaced only once it
+    // has been written completely, so a failed save leaves any earlier file
+    // intact. Returns false, with a reason for the user, when the tree has no
+    // Root or anything fails.
+    static bool Write(const QString &strPath, const CDecisionTree &tree,
+                      const QString &strProjectName, QString *pErrorMessage = nullptr);
+    // The same bytes to an open device; file devices are flushed so that a
+    // full disk shows here.
+    static bool Write(QIODevice &device, const CDecisionTree &tree, const QString &strProjectName,
+                      QString *pErrorMessage = nullptr);
+};

@@ -1,0 +1,102 @@
+#pragma once
+
+#include "CDecisionSolver.h"
+#include "TreeBuilders.h"
+
+#include <QString>
+
+#include <memory>
+#include <vector>
+
+// The projects shipped in examples/, built in code. make_examples writes them
+// with the project file writer; tst_examples checks the committed files against
+// what the writer makes of these trees today.
+namespace ExampleTrees {
+
+struct Example
+{
+    QString fileName;
+    QString projectName;
+    double value;                     // the rolled-back value of the whole tree
+    std::vector<const char *> chosen; // the option each Decision chooses, in file order
+    std::unique_ptr<CDecisionTree> tree;
+};
+
+// The worked example of the rollback: D chooses A (10) over the lottery S (9).
+inline Example Plan()
+{
+    Example example{QStringLiteral("Plan.rmproj"), QStringLiteral("Plan"), 10.0, {"A"}, nullptr};
+    TreeBuilders::WorkedExample worked;
+    example.tree = std::make_unique<CDecisionTree>();
+    example.tree->SetRoot(worked.tree.TakeRoot());
+    return example;
+}
+
+// Raiffa's oil wildcatter: a chance node under a decision. Drilling costs
+// 70,000 and finds a dry hole, a wet one worth 120,000 or a soaking one worth
+// 270,000; its expected value of 20,000 beats not drilling.
+inline Example OilWildcatter()
+{
+    using TreeBuilders::AddOption;
+    Example example{QStringLiteral("OilWildcatter.rmproj"),
+                    QStringLiteral("Oil Wildcatter"),
+                    20000.0,
+                    {"Drill"},
+                    std::make_unique<CDecisionTree>()};
+    CNode *pRoot = CNode::CreateRoot(nullptr, "Oil Wildcatter");
+    example.tree->SetRoot(pRoot);
+    CNode *pDrill = CNode::CreateDecision(pRoot, "Drill?");
+    CNode *pYes = AddOption(pDrill, "Drill", 1.0, -70000.0);
+    pYes->payoffComment = "cost of drilling";
+    AddOption(pDrill, "Don't drill", 1.0, 0.0);
+    CNode *pOil = TreeBuilders::ReplaceTerminal(pYes, &CNode::CreateSituation, "Oil in the well");
+    AddOption(pOil, "Dry", 0.5, 0.0);
+    AddOption(pOil, "Wet", 0.3, 120000.0)->payoffComment = "revenue";
+    AddOption(pOil, "Soaking", 0.2, 270000.0)->payoffComment = "revenue";
+    return example;
+}
+
+// Howard's party problem with a perfect forecast: a decision under a chance
+// node. Knowing the weather, the host picks the best place for it: outdoors
+// in the sun (100), indoors in the rain (50), worth 0.4 * 100 + 0.6 * 50.
+inline Example Party()
+{
+    using TreeBuilders::AddOption;
+    Example example{QStringLiteral("Party.rmproj"),
+                    QStringLiteral("Party with a perfect forecast"),
+                    70.0,
+                    {"Outdoors", "Indoors"},
+                    std::make_unique<CDecisionTree>()};
+    CNode *pRoot = CNode::CreateRoot(nullptr, "Party with a perfect forecast");
+    example.tree->SetRoot(pRoot);
+    CNode *pWeather = CNode::CreateSituation(pRoot, "Forecast");
+    struct Weather
+    {
+        const char *name;
+        double probability, outdoors, porch, indoors;
+    };
+    for (const Weather &weather :
+         {Weather{"Sun", 0.4, 100, 90, 40}, Weather{"Rain", 0.6, 0, 20, 50}}) {
+        CNode *pOption = AddOption(pWeather, weather.name, weather.probability, 0.0);
+        const std::string strPlace = std::string("Location (") + weather.name + ")";
+        CNode *pPlace = TreeBuilders::ReplaceTerminal(pOption, &CNode::CreateDecision, strPlace);
+        AddOption(pPlace, "Outdoors", 1.0, weather.outdoors);
+        AddOption(pPlace, "Porch", 1.0, weather.porch);
+        AddOption(pPlace, "Indoors", 1.0, weather.indoors);
+    }
+    return example;
+}
+
+// Every example, rolled back as the editor would show it after the last edit.
+inline std::vector<Example> All()
+{
+    std::vector<Example> examples;
+    examples.push_back(Plan());
+    examples.push_back(OilWildcatter());
+    examples.push_back(Party());
+    for (Example &example : examples)
+        CDecisionSolver().Solve(example.tree->GetRoot());
+    return examples;
+}
+
+} // namespace ExampleTrees

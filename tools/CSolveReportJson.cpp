@@ -1,0 +1,69 @@
+#include "CSolveReportJson.h"
+
+#include "CNode.h"
+#include "CSolveReport.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace {
+
+QString Text(const std::string &strText)
+{
+    return QString::fromStdString(strText);
+}
+
+QJsonObject NodeObject(const CSolveReport::Row &row)
+{
+    const CNode &node = *row.node;
+    return QJsonObject{
+        {QStringLiteral("id"), double(row.id)},
+        {QStringLiteral("parentId"), double(row.parentId)},
+        {QStringLiteral("type"), QLatin1String(CSolveReport::KindName(node.type))},
+        {QStringLiteral("name"), Text(node.name)},
+        {QStringLiteral("probability"), node.probability},
+        {QStringLiteral("payoff"), node.payoff},
+        {QStringLiteral("value"), row.value},
+        {QStringLiteral("active"), node.active},
+        {QStringLiteral("chosenPath"), row.chosenPath},
+        {QStringLiteral("payoffComment"), Text(node.payoffComment)},
+    };
+}
+
+} // namespace
+
+QByteArray CSolveReportJson::Render(const CSolveReport &report)
+{
+    QJsonArray decisions;
+    for (const CSolveReport::Choice &choice : report.choices) {
+        QJsonObject decision{{QStringLiteral("id"), double(choice.decision->id)},
+                             {QStringLiteral("name"), Text(choice.decision->node->name)},
+                             {QStringLiteral("value"), choice.decision->value}};
+        decision.insert(QStringLiteral("chosenId"),
+                        choice.option ? QJsonValue(double(choice.option->id)) : QJsonValue());
+        decision.insert(QStringLiteral("chosen"),
+                        choice.option ? QJsonValue(Text(choice.option->node->name)) : QJsonValue());
+        decisions.append(decision);
+    }
+
+    QJsonArray imbalances;
+    for (const CSolveReport::Imbalance &imbalance : report.imbalances)
+        imbalances.append(
+            QJsonObject{{QStringLiteral("id"), double(imbalance.situation->id)},
+                        {QStringLiteral("name"), Text(imbalance.situation->node->name)},
+                        {QStringLiteral("probabilitySum"), imbalance.sum}});
+
+    QJsonArray nodes;
+    for (const CSolveReport::Row &row : report.rows)
+        nodes.append(NodeObject(row));
+
+    const QJsonObject document{{QStringLiteral("file"), report.filePath},
+                               {QStringLiteral("project"), report.projectName},
+                               {QStringLiteral("value"), report.RootValue()},
+                               {QStringLiteral("consistent"), report.IsConsistent()},
+                               {QStringLiteral("decisions"), decisions},
+                               {QStringLiteral("inconsistentSituations"), imbalances},
+                               {QStringLiteral("nodes"), nodes}};
+    return QJsonDocument(document).toJson(QJsonDocument::Indented);
+}

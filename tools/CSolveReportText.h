@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QString>
+
+class CSolveReport;
+
+// Renders a report as plain text: a summary, then every node as an indented
+// tree with aligned columns.
+class CSolveReportText
+{
+public:
+    static QString Render(const CSolveReport &report);
+
+    // Indentation is drawn down to this depth; deeper nodes show their level
+    // instead, so that a very deep tree does not print megabytes per line.
+    static constexpr int MaxDrawnDepth = 40;
+};

@@ -1,0 +1,130 @@
+// ramify-solve: loads a project file, rolls its tree back with the editor's
+// solver and prints the result; optionally saves the solved tree.
+#include "CDecisionSolver.h"
+#include "CDecisionTree.h"
+#include "CNode.h"
+#include "CProjectFile.h"
+#include "CSolveReport.h"
+#include "CSolveReportJson.h"
+#include "CSolveReportText.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QTextStream>
+
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+enum ExitStatus
+{
+    Success = 0,
+    FileFailure = 1,
+    UsageError = 2,
+};
+
+const char *const HelpDetails = R"(
+Prints the value of the whole tree, the option that each decision chooses,
+every situation whose probabilities do not add up to 1, and every node with
+its probability, payoff and rolled-back value.
+
+Exit status:
+  0  the file was read completely and evaluated
+  1  the file could not be opened, read completely, or written (the message
+     names the file and, for a broken file, the line and column)
+  2  the command line was wrong
+)";
+
+// Equivalent to CDecisionSolver::Solve(Root), which handles the leaves one by
+// one in this order; solving them one at a time keeps the solver's list of
+// updated nodes small even for trees that are both deep and wide.
+void SolveWholeTree(CNode *pRoot)
+{
+    const CDecisionSolver solver;
+    std::vector<CNode *> pending{pRoot};
+    while (!pending.empty()) {
+        CNode *pNode = pending.back();
+        pending.pop_back();
+        if (!pNode->HasChildren()) {
+            solver.Solve(pNode);
+            continue;
+        }
+        for (auto it = pNode->children.rbegin(); it != pNode->children.rend(); ++it)
+            if (*it)
+                pending.push_back(*it);
+    }
+}
+
+int UsageFailure(const QString &strMessage)
+{
+    QTextStream(stderr) << "ramify-solve: " << strMessage << "\n"
+                        << "Try 'ramify-solve --help' for more information.\n";
+    return UsageError;
+}
+
+int Failure(const QString &strMessage)
+{
+    QTextStream(stderr) << "ramify-solve: " << strMessage << "\n";
+    return FileFailure;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("ramify-solve"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Evaluates a Ramify project file by rolling its decision tree back."));
+    const QCommandLineOption helpOption = parser.addHelpOption();
+    const QCommandLineOption jsonOption(QStringLiteral("json"),
+                                        QStringLiteral("Print the result as JSON."));
+    const QCommandLineOption writeOption(
+        QStringLiteral("write"), QStringLiteral("Save the solved tree as the project file <out>."),
+        QStringLiteral("out"));
+    parser.addOption(jsonOption);
+    parser.addOption(writeOption);
+    parser.addPositionalArgument(QStringLiteral("file"),
+                                 QStringLiteral("The project file (.rmproj) to evaluate."));
+
+    if (!parser.parse(QCoreApplication::arguments()))
+        return UsageFailure(parser.errorText());
+    if (parser.isSet(helpOption) || parser.isSet(QStringLiteral("help-all"))) {
+        QTextStream(stdout) << parser.helpText() << HelpDetails;
+        return Success;
+    }
+    const QStringList files = parser.positionalArguments();
+    if (files.size() != 1)
+        return UsageFailure(files.isEmpty() ? QStringLiteral("No project file given.")
+                                            : QStringLiteral("Give exactly one project file."));
+    const QString strFile = files.front();
+
+    CDecisionTree tree;
+    const CProjectFile::ReadResult result = CProjectFile::Read(strFile, tree);
+    if (!result.Succeeded())
+        return Failure(result.Message());
+    if (!tree.GetRoot())
+        return Failure(QStringLiteral("\"%1\" holds no decision tree.").arg(strFile));
+
+    SolveWholeTree(tree.GetRoot());
+
+    if (parser.isSet(writeOption)) {
+        QString strError;
+        if (!CProjectFile::Write(parser.value(writeOption), tree, result.projectName, &strError))
+            return Failure(strError);
+    }
+
+    const CSolveReport report(tree, result.projectName, strFile);
+    if (parser.isSet(jsonOption)) {
+        const QByteArray json = CSolveReportJson::Render(report);
+        std::fwrite(json.constData(), 1, size_t(json.size()), stdout);
+    } else {
+        QTextStream out(stdout);
+        out.setCodec("UTF-8");
+        out << CSolveReportText::Render(report);
+    }
+    return Success;
+}
