@@ -96,6 +96,8 @@ void CNodeGrapicsItem::CreateValueTexts()
             probabilityItem = new CProbabilityGraphicsTextItem(this, NumberText(node->probability),
                                                                false, !bTerminal);
             probabilityItem->setDefaultTextColor(Qt::darkGreen);
+            // The text above carries 6 digits only; the item keeps the exact value.
+            probabilityItem->SetProbability(node->probability);
             errorItem =
                 new CQEditableGraphicsTextItem(probabilityItem, tr("Error Value!"), false, false);
             errorItem->setPos(0, -errorItem->boundingRect().height());
@@ -109,6 +111,10 @@ void CNodeGrapicsItem::CreateValueTexts()
     } else if (node->type == NodeType::Decision || node->type == NodeType::Situation) {
         payoffItem = new CQEditableGraphicsTextItem(this, NumberText(node->payoff), false, false);
         payoffItem->setDefaultTextColor(Qt::gray);
+    }
+    if (payoffItem) {
+        shownPayoff = node->payoff;
+        shownPayoffText = payoffItem->toPlainText();
     }
     PlaceValueTexts();
 }
@@ -200,8 +206,11 @@ void CNodeGrapicsItem::SetProbability(double dProbability)
 
 void CNodeGrapicsItem::SetPayoff(double dPayoff)
 {
-    if (payoffItem)
-        payoffItem->setPlainText(NumberText(dPayoff));
+    if (payoffItem) {
+        shownPayoff = dPayoff;
+        shownPayoffText = NumberText(dPayoff);
+        payoffItem->setPlainText(shownPayoffText);
+    }
 }
 
 void CNodeGrapicsItem::SetPayoffToolTip(const QString &strToolTip)
@@ -321,9 +330,14 @@ void CNodeGrapicsItem::OnContentChanged()
         node->probability = probabilityItem->GetProbability();
         emit sig_probabilityChanged();
     } else if (payoffItem && pDocument == payoffItem->document()) {
-        node->payoff = TextToNumber(payoffItem->toPlainText());
+        node->payoff = PayoffFromText(payoffItem->toPlainText());
         emit sig_payoffChanged();
     }
+}
+
+double CNodeGrapicsItem::PayoffFromText(const QString &strText) const
+{
+    return strText == shownPayoffText ? shownPayoff : TextToNumber(strText);
 }
 
 void CNodeGrapicsItem::OnFocusOut(const QString &strOldValue)
@@ -339,7 +353,7 @@ void CNodeGrapicsItem::OnFocusOut(const QString &strOldValue)
     else if (probabilityItem && pSender == probabilityItem)
         dOldProbability = TextToNumber(strOldValue);
     else if (payoffItem && pSender == payoffItem)
-        dOldPayoff = TextToNumber(strOldValue);
+        dOldPayoff = PayoffFromText(strOldValue);
     emit sig_focusOut(strOldName, dOldProbability, dOldPayoff);
 }
 

@@ -70,6 +70,9 @@ private:
     void ConnectSignals();
     void FillMenu();
     bool HasAnchors() const;
+    // The number a payoff text stands for: the exact value when the text is
+    // the one last shown for it, else what the text reads as.
+    double PayoffFromText(const QString &strText) const;
 
     CNode *node = nullptr;
     NodeStyle style;
@@ -83,4 +86,8 @@ private:
     // The menu's actions are made when the menu is first wanted: on a large
     // tree most menus are never opened, and eight actions per node add up.
     bool menuPending = false;
+    // The payoff text shows 6 significant digits; reading that text back must
+    // not replace the value behind it (1234567 shows as 1.23457e+06).
+    double shownPayoff = 0.0;
+    QString shownPayoffText;
 };

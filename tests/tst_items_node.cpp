@@ -249,7 +249,8 @@ void TestItems::programmaticValues()
 
     pItem->SetPayoff(1234567.0);
     QCOMPARE(PayoffText(pItem)->toPlainText(), QStringLiteral("1.23457e+06"));
-    QCOMPARE(tree.s1->payoff, 1234570.0);
+    // The text is rounded for showing; the value behind it is not.
+    QCOMPARE(tree.s1->payoff, 1234567.0);
     pItem->SetProbability(0.5);
     QCOMPARE(ProbabilityText(pItem)->toPlainText(), QStringLiteral("50%"));
     QCOMPARE(tree.s1->probability, 0.5);
