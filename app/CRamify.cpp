@@ -1,7 +1,20 @@
 #include "CRamify.h"
 
+#include "CAboutDialog.h"
+#include "CDecisionTreeWindow.h"
+#include "CNewProjectDialog.h"
 #include "RamifyResources.h"
 #include "ui_CRamify.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QUndoStack>
+#include <QUrl>
 
 CRamify::CRamify(QWidget *parent) : QMainWindow(parent), ui(std::make_unique<Ui::Ramify>())
 {
@@ -13,17 +26,138 @@ CRamify::CRamify(QWidget *parent) : QMainWindow(parent), ui(std::make_unique<Ui:
 
 CRamify::~CRamify() = default;
 
-// The project actions are wired here by object name; what they do arrives
-// with the tree editor window.
-void CRamify::on_actionNewProject_triggered() {}
-void CRamify::on_actionOpenProject_triggered() {}
-void CRamify::on_actionSaveProject_triggered() {}
-void CRamify::on_actionSaveAs_triggered() {}
-void CRamify::on_actionCloseProject_triggered() {}
-void CRamify::on_actionExit_triggered() {}
-void CRamify::on_actionUndo_triggered() {}
-void CRamify::on_actionRedo_triggered() {}
-void CRamify::on_actionTitle_triggered() {}
-void CRamify::on_actionCascade_triggered() {}
-void CRamify::on_actionHelp_triggered() {}
-void CRamify::on_actionAbout_triggered() {}
+CDecisionTreeWindow *CRamify::GetActiveTreeWindow()
+{
+    // The project in front is the one of the application's active window, so
+    // nothing is found while the program is in the background.
+    auto *pMainWindow = qobject_cast<QMainWindow *>(QApplication::activeWindow());
+    if (!pMainWindow)
+        return nullptr;
+    auto *pArea = qobject_cast<QMdiArea *>(pMainWindow->centralWidget());
+    if (!pArea || !pArea->activeSubWindow())
+        return nullptr;
+    return qobject_cast<CDecisionTreeWindow *>(pArea->activeSubWindow()->widget());
+}
+
+void CRamify::ShowTreeWindow(CDecisionTreeWindow *pWindow, const QString &strTitle)
+{
+    QMdiSubWindow *pSubWindow = ui->mdiArea->addSubWindow(pWindow);
+    pWindow->setWindowTitle(strTitle + QStringLiteral("[*]"));
+    pSubWindow->showMaximized();
+    pSubWindow->setAttribute(Qt::WA_DeleteOnClose);
+}
+
+void CRamify::on_actionNewProject_triggered()
+{
+    CNewProjectDialog dialog;
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const QString strName = dialog.GetProjectName();
+    auto *pWindow = new CDecisionTreeWindow(this, strName);
+    ShowTreeWindow(pWindow, strName);
+    pWindow->NewProject(strName);
+}
+
+void CRamify::on_actionOpenProject_triggered()
+{
+    const QString strPath = QFileDialog::getOpenFileName(this, tr("Open File"), QString(),
+                                                         tr("Ramify Project File(*.rmproj)"));
+    if (strPath.isEmpty())
+        return;
+    auto *pWindow = new CDecisionTreeWindow(this, QString());
+    // A file that could not be read completely has been reported by the
+    // window; what it could read is still shown.
+    pWindow->LoadProject(strPath);
+    ShowTreeWindow(pWindow, strPath);
+}
+
+void CRamify::on_actionSaveProject_triggered()
+{
+    CDecisionTreeWindow *pWindow = GetActiveTreeWindow();
+    if (pWindow && pWindow->SaveProject())
+        pWindow->setWindowModified(false);
+}
+
+void CRamify::on_actionSaveAs_triggered()
+{
+    CDecisionTreeWindow *pWindow = GetActiveTreeWindow();
+    if (!pWindow)
+        return;
+    const QString strPath = QFileDialog::getSaveFileName(
+        this, tr("save as"), pWindow->GetFilePath(), tr("Ramify Project File(*.rmproj)"));
+    if (strPath.isEmpty())
+        return;
+    pWindow->SetFilePath(strPath);
+    if (pWindow->SaveProject())
+        pWindow->setWindowModified(false);
+}
+
+void CRamify::on_actionCloseProject_triggered()
+{
+    if (GetActiveTreeWindow())
+        ui->mdiArea->closeActiveSubWindow();
+}
+
+bool CRamify::CloseAllProjects()
+{
+    ui->mdiArea->closeAllSubWindows();
+    return ui->mdiArea->subWindowList().isEmpty();
+}
+
+void CRamify::on_actionExit_triggered()
+{
+    // Ending through the event loop, not on the spot, lets every window and
+    // the application object be torn down in order.
+    if (CloseAllProjects())
+        QCoreApplication::exit(0);
+}
+
+void CRamify::closeEvent(QCloseEvent *event)
+{
+    // Closing the main window must not drop projects without their question.
+    if (CloseAllProjects())
+        event->accept();
+    else
+        event->ignore();
+}
+
+void CRamify::on_actionUndo_triggered()
+{
+    if (CDecisionTreeWindow *pWindow = GetActiveTreeWindow())
+        pWindow->GetUndoStack()->undo();
+}
+
+void CRamify::on_actionRedo_triggered()
+{
+    if (CDecisionTreeWindow *pWindow = GetActiveTreeWindow())
+        pWindow->GetUndoStack()->redo();
+}
+
+void CRamify::on_actionTitle_triggered()
+{
+    ui->mdiArea->tileSubWindows();
+}
+
+void CRamify::on_actionCascade_triggered()
+{
+    ui->mdiArea->cascadeSubWindows();
+}
+
+void CRamify::on_actionHelp_triggered()
+{
+#ifdef Q_OS_WIN
+    const QString strFile = QStringLiteral("help.chm");
+#else
+    // No viewer for compiled help exists here; the guide is plain HTML.
+    const QString strFile = QStringLiteral("help.html");
+#endif
+    const QString strUrl = QStringLiteral("file:///") + QCoreApplication::applicationDirPath() +
+                           QDir::separator() + strFile;
+    QDesktopServices::openUrl(QUrl(strUrl, QUrl::TolerantMode));
+}
+
+void CRamify::on_actionAbout_triggered()
+{
+    CAboutDialog dialog;
+    dialog.exec();
+}

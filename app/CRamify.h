@@ -4,6 +4,8 @@
 
 #include <memory>
 
+class CDecisionTreeWindow;
+
 namespace Ui {
 class Ramify;
 }
@@ -17,6 +19,12 @@ class CRamify : public QMainWindow
 public:
     explicit CRamify(QWidget *parent = nullptr);
     ~CRamify() override;
+
+    // The tree editor window of the project in front, or null.
+    static CDecisionTreeWindow *GetActiveTreeWindow();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
 
 private slots:
     void on_actionNewProject_triggered();
@@ -33,5 +41,9 @@ private slots:
     void on_actionAbout_triggered();
 
 private:
+    void ShowTreeWindow(CDecisionTreeWindow *pWindow, const QString &strTitle);
+    // Asks every project to close; true when none is left open.
+    bool CloseAllProjects();
+
     std::unique_ptr<Ui::Ramify> ui;
 };

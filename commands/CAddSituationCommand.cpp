@@ -1,0 +1,10 @@
+#include "CAddSituationCommand.h"
+
+#include "CNode.h"
+
+CAddSituationCommand::CAddSituationCommand(CNodeGrapicsItem *pItem, const QString &strName,
+                                           const QVector<OptionRow> &rows,
+                                           CDecisionTreeWindow *pWindow)
+    : CAddBranchCommand(NodeType::Situation, pItem, strName, rows, pWindow)
+{
+}

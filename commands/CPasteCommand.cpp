@@ -1,0 +1,43 @@
+#include "CPasteCommand.h"
+
+#include "CDecisionTreeWindow.h"
+#include "CNode.h"
+#include "CNodeGrapicsItem.h"
+#include "OptionRows.h"
+
+CPasteCommand::CPasteCommand(CNodeGrapicsItem *pItem, const CNode *pClipboard,
+                             CDecisionTreeWindow *pWindow)
+    : pasted(pClipboard->Clone()), target(pItem->GetNode()), window(pWindow)
+{
+    // Every paste is a fresh copy of its own: it never shares nodes with the
+    // clipboard or with another paste.
+    pasted->parent = nullptr;
+}
+
+CPasteCommand::~CPasteCommand()
+{
+    if (!applied)
+        CNode::FreeSubtree(pasted);
+}
+
+void CPasteCommand::redo()
+{
+    if (target->HasOnlyTerminalChild())
+        window->RemoveTerminal(target->children.front());
+    target->AttachChild(pasted);
+    applied = true;
+    window->LayoutChildren(target);
+    window->NotifyValuesChanged(target);
+    window->setWindowModified(true);
+}
+
+void CPasteCommand::undo()
+{
+    window->RemoveSubtreeItems(pasted);
+    target->RemoveChild(pasted);
+    pasted->parent = target;
+    applied = false;
+    EndWithTerminal(target);
+    window->LayoutChildren(target);
+    window->NotifyValuesChanged(target);
+}

@@ -1,0 +1,249 @@
+#include "CDecisionTreeWindow.h"
+
+#include "CNode.h"
+#include "CNodeGrapicsItem.h"
+#include "CProjectFile.h"
+#include "CValueChangedCommand.h"
+
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QGraphicsScene>
+#include <QMessageBox>
+#include <QSet>
+
+#include <cmath>
+
+CDecisionTreeWindow::CDecisionTreeWindow(QWidget *parent, const QString &strProjectName)
+    : QGraphicsView(parent), projectName(strProjectName)
+{
+    setScene(new QGraphicsScene(this));
+    setDragMode(QGraphicsView::RubberBandDrag);
+}
+
+CDecisionTreeWindow::~CDecisionTreeWindow()
+{
+    // The items go first, while their nodes still exist: an item that is being
+    // edited reports its focus loss as it dies, and that report must neither
+    // reach this half-destroyed window nor read a freed node.
+    for (CNodeGrapicsItem *pItem : qAsConst(items))
+        pItem->disconnect(this);
+    delete scene();
+    items.clear();
+    // Commands free the subtrees they hold detached; the tree frees the rest.
+    undoStack.clear();
+    CNode::FreeSubtree(clipboard);
+}
+
+CNodeGrapicsItem *CDecisionTreeWindow::GetItem(const CNode *pNode) const
+{
+    return items.value(const_cast<CNode *>(pNode), nullptr);
+}
+
+CNodeGrapicsItem *CDecisionTreeWindow::SenderItem() const
+{
+    return qobject_cast<CNodeGrapicsItem *>(sender());
+}
+
+void CDecisionTreeWindow::NewProject(const QString &strName)
+{
+    CNode *pRoot = CNode::CreateRoot(nullptr, strName.toStdString());
+    CNodeGrapicsItem *pItem = CreateItem(pRoot);
+    // The Root keeps no stored position until it is dragged.
+    pItem->blockSignals(true);
+    pItem->setPos(0, height() / 2);
+    pItem->blockSignals(false);
+    CNode::CreateTerminal(pRoot, "");
+    LayoutChildren(pRoot);
+    tree.SetRoot(pRoot);
+}
+
+bool CDecisionTreeWindow::LoadProject(const QString &strPath)
+{
+    if (strPath.isEmpty())
+        return false;
+    const CProjectFile::ReadResult result = CProjectFile::Read(strPath, tree);
+    if (!result.opened) {
+        QMessageBox::warning(this, tr("Open Project"), result.Message());
+        return false;
+    }
+    if (!result.projectName.isNull())
+        projectName = result.projectName;
+    filePath = strPath;
+    ShowLoadedTree();
+    if (!result.complete) {
+        QMessageBox::warning(this, tr("Open Project"), result.Message());
+        return false;
+    }
+    return true;
+}
+
+void CDecisionTreeWindow::ShowLoadedTree()
+{
+    CNode *pRoot = tree.GetRoot();
+    if (!pRoot || pRoot->children.size() != 1)
+        return;
+    CNodeGrapicsItem *pItem = CreateItem(pRoot);
+    if (pRoot->HasPosition())
+        pItem->SetNodePos(pRoot->x, pRoot->y, true);
+    else
+        pItem->SetNodePos(0, height() / 2, true);
+    LayoutChildren(pRoot);
+    // The values and highlights are those the file stored; nothing is solved.
+    UpdateBestPath(pRoot, true);
+}
+
+bool CDecisionTreeWindow::SaveProject()
+{
+    if (!tree.GetRoot())
+        return false;
+    if (filePath.isEmpty()) {
+        filePath = QFileDialog::getSaveFileName(this, tr("Save File"), QString(),
+                                                tr("Ramify Project File(*.rmproj)"));
+        if (filePath.isEmpty())
+            return false;
+    }
+    QString strError;
+    if (!CProjectFile::Write(filePath, tree, projectName, &strError)) {
+        QMessageBox::warning(this, tr("Save Project"), strError);
+        return false;
+    }
+    return true;
+}
+
+CNodeGrapicsItem *CDecisionTreeWindow::CreateItem(CNode *pNode)
+{
+    auto *pItem = new CNodeGrapicsItem(pNode, nullptr, true);
+    AttachItem(pItem);
+    items.insert(pNode, pItem);
+    return pItem;
+}
+
+void CDecisionTreeWindow::NotifyValuesChanged(CNode *pNode)
+{
+    if (CNodeGrapicsItem *pItem = GetItem(pNode))
+        pItem->EmitValueSignals();
+}
+
+void CDecisionTreeWindow::SolveAndRefresh(CNode *pNode)
+{
+    const std::vector<CNode *> solved = solver.Solve(pNode);
+    // Upper nodes come back once per leaf below them, but the solve is over
+    // before any text is written, so each item only needs its final values once.
+    QSet<CNode *> refreshed;
+    refreshed.reserve(static_cast<int>(solved.size()));
+    for (CNode *pSolved : solved) {
+        if (refreshed.contains(pSolved))
+            continue;
+        refreshed.insert(pSolved);
+        CNodeGrapicsItem *pItem = GetItem(pSolved);
+        if (!pItem)
+            continue;
+        pItem->blockSignals(true);
+        pItem->SetProbability(pSolved->probability);
+        pItem->SetPayoff(pSolved->payoff);
+        pItem->blockSignals(false);
+    }
+}
+
+void CDecisionTreeWindow::OnItemProbabilityChanged()
+{
+    CNodeGrapicsItem *pSender = SenderItem();
+    if (!pSender || !pSender->GetNode())
+        return;
+    CNode *pNode = pSender->GetNode();
+    if (!pNode->parent)
+        return;
+    const bool bOwner = pNode->type == NodeType::Decision || pNode->type == NodeType::Situation;
+    CNode *pOwner = bOwner ? pNode : pNode->parent;
+
+    double dSum = 0.0;
+    for (const CNode *pChild : pOwner->children)
+        dSum += pChild->probability;
+
+    if (qFuzzyCompare(dSum, 1.0)) {
+        for (CNode *pChild : pOwner->children)
+            if (CNodeGrapicsItem *pItem = GetItem(pChild))
+                pItem->SetProbabilityError(false);
+        SolveAndRefresh(pNode);
+        UpdateBestPath(tree.GetRoot(), tree.IsProbabilityConsistent());
+    } else {
+        ShowProbabilityWarning(pOwner, true);
+        UpdateBestPath(tree.GetRoot(), false);
+    }
+}
+
+void CDecisionTreeWindow::OnItemPayoffChanged()
+{
+    CNodeGrapicsItem *pSender = SenderItem();
+    if (!pSender || !pSender->GetNode())
+        return;
+    SolveAndRefresh(pSender->GetNode());
+    UpdateBestPath(tree.GetRoot(), tree.IsProbabilityConsistent());
+}
+
+void CDecisionTreeWindow::ShowProbabilityWarning(CNode *pNode, bool bOn)
+{
+    if (!pNode || pNode->type != NodeType::Situation)
+        return;
+    for (CNode *pChild : pNode->children)
+        if (CNodeGrapicsItem *pItem = GetItem(pChild))
+            pItem->SetProbabilityError(bOn);
+}
+
+void CDecisionTreeWindow::ApplyNodeValues(CNode *pNode, const QString &strName, double dProbability,
+                                          double dPayoff)
+{
+    CNodeGrapicsItem *pItem = GetItem(pNode);
+    if (!pNode || !pItem)
+        return;
+    if (QString::fromStdString(pNode->name) != strName)
+        pItem->setPlainText(strName);
+    if (std::fabs(pNode->probability - dProbability) >= 0.00001)
+        pItem->SetProbability(dProbability);
+    if (std::fabs(pNode->payoff - dPayoff) >= 0.00001)
+        pItem->SetPayoff(dPayoff);
+}
+
+void CDecisionTreeWindow::OnItemPosChanged(QPointF pntNewPos)
+{
+    CNodeGrapicsItem *pSender = SenderItem();
+    if (!pSender || !pSender->GetNode())
+        return;
+    pSender->GetNode()->x = ToCoordinate(pntNewPos.x());
+    pSender->GetNode()->y = ToCoordinate(pntNewPos.y());
+}
+
+void CDecisionTreeWindow::OnFoucsOut(const QString &strOldName, double dOldProbability,
+                                     double dOldPayoff)
+{
+    CNodeGrapicsItem *pSender = SenderItem();
+    if (!pSender || !pSender->GetNode())
+        return;
+    undoStack.push(
+        new CValueChangedCommand(pSender, strOldName, dOldProbability, dOldPayoff, this));
+}
+
+void CDecisionTreeWindow::closeEvent(QCloseEvent *event)
+{
+    if (!isWindowModified()) {
+        QGraphicsView::closeEvent(event);
+        return;
+    }
+    QString strTitle = windowTitle();
+    if (strTitle.endsWith(QLatin1String("[*]")))
+        strTitle.remove(QLatin1String("[*]"));
+    const QString strMessage = tr("Do you want to save ") + strTitle + tr(" before exit?");
+    const auto answer = QMessageBox::information(
+        this, tr("Confirmation"), strMessage,
+        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
+    if (answer == QMessageBox::Cancel) {
+        event->ignore();
+        return;
+    }
+    // A "Yes" whose save did not happen must not throw the project away.
+    if (answer == QMessageBox::Yes && !SaveProject()) {
+        event->ignore();
+        return;
+    }
+    QGraphicsView::closeEvent(event);
+}
