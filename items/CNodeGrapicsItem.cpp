@@ -200,16 +200,28 @@ void CNodeGrapicsItem::SetArrow(CQGraphicsArrowLineItem *pArrow)
 
 void CNodeGrapicsItem::SetProbability(double dProbability)
 {
-    if (probabilityItem)
-        probabilityItem->SetProbability(dProbability);
+    if (!probabilityItem)
+        return;
+    // When the text does not change, the document stays silent; the node is
+    // then told here what a changed text would have told it.
+    if (!probabilityItem->SetProbability(dProbability) && IsListening()) {
+        node->probability = probabilityItem->GetProbability();
+        emit sig_probabilityChanged();
+    }
 }
 
 void CNodeGrapicsItem::SetPayoff(double dPayoff)
 {
-    if (payoffItem) {
-        shownPayoff = dPayoff;
-        shownPayoffText = NumberText(dPayoff);
+    if (!payoffItem)
+        return;
+    shownPayoff = dPayoff;
+    shownPayoffText = NumberText(dPayoff);
+    if (payoffItem->toPlainText() != shownPayoffText) {
         payoffItem->setPlainText(shownPayoffText);
+    } else if (IsListening()) {
+        // The same text is not laid out again; the node still gets the value.
+        node->payoff = dPayoff;
+        emit sig_payoffChanged();
     }
 }
 
@@ -333,6 +345,12 @@ void CNodeGrapicsItem::OnContentChanged()
         node->payoff = PayoffFromText(payoffItem->toPlainText());
         emit sig_payoffChanged();
     }
+}
+
+bool CNodeGrapicsItem::IsListening() const
+{
+    // A Terminal's texts are not connected: they show, but never write back.
+    return node && node->type != NodeType::Terminal;
 }
 
 double CNodeGrapicsItem::PayoffFromText(const QString &strText) const

@@ -73,6 +73,8 @@ private:
     // The number a payoff text stands for: the exact value when the text is
     // the one last shown for it, else what the text reads as.
     double PayoffFromText(const QString &strText) const;
+    // Whether edits of the value texts are written into the node.
+    bool IsListening() const;
 
     CNode *node = nullptr;
     NodeStyle style;

@@ -24,14 +24,19 @@ CProbabilityGraphicsTextItem::CProbabilityGraphicsTextItem(QGraphicsItem *parent
     SetProbability(TextToNumber(text));
 }
 
-void CProbabilityGraphicsTextItem::SetProbability(double dProbability)
+bool CProbabilityGraphicsTextItem::SetProbability(double dProbability)
 {
     probability = dProbability;
+    const QString strText = QString::number(probability * 100, 'g', 4) + QStringLiteral("%");
+    // Laying out the same text again is what makes refreshing a large tree slow.
+    if (toPlainText() == strText)
+        return false;
     // Only the item's own signals are silenced: the document still reports the
     // new text, which is how the node item learns of the change.
     const bool bWasBlocked = blockSignals(true);
-    setPlainText(QString::number(probability * 100, 'g', 4) + QStringLiteral("%"));
+    setPlainText(strText);
     blockSignals(bWasBlocked);
+    return true;
 }
 
 double CProbabilityGraphicsTextItem::GetProbability() const

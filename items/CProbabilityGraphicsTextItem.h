@@ -12,7 +12,10 @@ public:
     CProbabilityGraphicsTextItem(QGraphicsItem *parent, const QString &text, bool bMovable,
                                  bool bEditable);
 
-    void SetProbability(double dProbability);
+    // Stores the value and shows it as a percentage. Returns false when the
+    // text already read so, in which case the document is left untouched and
+    // reports nothing.
+    bool SetProbability(double dProbability);
     double GetProbability() const;
 
 protected:
