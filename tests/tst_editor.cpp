@@ -78,6 +78,7 @@ private slots:
     void valueEditsAreUndoSteps();
     void renameUndone();
     void undoKeepsExactPayoff();
+    void valueBehindUnchangedTextIsSolved();
     void loadShowsStoredStateWithoutSolving();
     void loadRootWithTwoChildrenShowsNothing();
     void loadBrokenFileSaysSo();
@@ -291,6 +292,25 @@ void TestEditor::undoKeepsExactPayoff()
     shown.window.GetUndoStack()->undo();
     QCOMPARE(pA->payoff, 1234567.0);
     QCOMPARE(shown.Child(shown.Root(), 0)->payoff, 1234567.0);
+}
+
+void TestEditor::valueBehindUnchangedTextIsSolved()
+{
+    ShownWindow shown;
+    LoadExample(shown);
+    CNode *pDecision = shown.Child(shown.Root(), 0);
+    CNode *pA = pDecision->children.front();
+    CNode *pS1 = shown.Child(shown.Child(shown.Child(pDecision, 1), 0), 0);
+    // Both values still show as before ("10", "40%"), yet they are new values
+    // and must be stored and rolled back.
+    shown.window.ApplyNodeValues(pA, QStringLiteral("A"), 1.0, 10.00002);
+    QCOMPARE(PayoffText(shown.Item(pA))->toPlainText(), QStringLiteral("10"));
+    QCOMPARE(pA->payoff, 10.00002);
+    QCOMPARE(pDecision->payoff, 10.00002);
+    shown.window.ApplyNodeValues(pS1, QStringLiteral("S1"), 0.40002, 30.0);
+    QCOMPARE(pS1->probability, 0.40002);
+    QCOMPARE(ProbabilityText(shown.Item(pS1))->toPlainText(), QStringLiteral("40%"));
+    QVERIFY(ErrorText(shown.Item(pS1))->isVisible());
 }
 
 void TestEditor::loadShowsStoredStateWithoutSolving()
