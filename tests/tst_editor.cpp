@@ -1,6 +1,7 @@
 #include "CProjectFile.h"
 #include "EditorTestKit.h"
 #include "GuiTestMain.h"
+#include "ProjectFileHelpers.h"
 #include "TreeBuilders.h"
 
 #include <QTemporaryDir>
@@ -404,21 +405,7 @@ void TestEditor::saveAndReopen()
 
     ShownWindow reopened;
     QVERIFY(reopened.window.LoadProject(strPath));
-    std::vector<std::pair<const CNode *, const CNode *>> pairs{{shown.Root(), reopened.Root()}};
-    while (!pairs.empty()) {
-        auto [pBefore, pAfter] = pairs.back();
-        pairs.pop_back();
-        QCOMPARE(pAfter->type, pBefore->type);
-        QCOMPARE(pAfter->name, pBefore->name);
-        QCOMPARE(pAfter->probability, pBefore->probability);
-        QCOMPARE(pAfter->payoff, pBefore->payoff);
-        QCOMPARE(pAfter->active, pBefore->active);
-        QCOMPARE(pAfter->x, pBefore->x);
-        QCOMPARE(pAfter->y, pBefore->y);
-        QCOMPARE(pAfter->children.size(), pBefore->children.size());
-        for (size_t i = 0; i < pBefore->children.size(); ++i)
-            pairs.emplace_back(pBefore->children[i], pAfter->children[i]);
-    }
+    ProjectFileHelpers::CompareTrees(shown.Root(), reopened.Root());
     QCOMPARE(shown.Child(shown.Child(reopened.Root(), 0), 0)->payoff, 1234567.0);
 }
 
