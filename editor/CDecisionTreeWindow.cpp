@@ -126,21 +126,25 @@ void CDecisionTreeWindow::NotifyValuesChanged(CNode *pNode)
 
 void CDecisionTreeWindow::SolveAndRefresh(CNode *pNode)
 {
-    const std::vector<CNode *> solved = solver.Solve(pNode);
-    // Upper nodes come back once per leaf below them, but the solve is over
-    // before any text is written, so each item only needs its final values once.
-    QSet<CNode *> refreshed;
-    refreshed.reserve(static_cast<int>(solved.size()));
-    for (CNode *pSolved : solved) {
-        if (refreshed.contains(pSolved))
-            continue;
-        refreshed.insert(pSolved);
-        CNodeGrapicsItem *pItem = GetItem(pSolved);
+    // Upper nodes are written once per leaf below them, but the texts are only
+    // rewritten after the solve, so each item needs its final values once.
+    // Collecting each node once also keeps memory linear on trees that are
+    // both deep and wide.
+    QSet<CNode *> seen;
+    std::vector<CNode *> written;
+    solver.Solve(pNode, [&](CNode *pWritten) {
+        if (!seen.contains(pWritten)) {
+            seen.insert(pWritten);
+            written.push_back(pWritten);
+        }
+    });
+    for (CNode *pWritten : written) {
+        CNodeGrapicsItem *pItem = GetItem(pWritten);
         if (!pItem)
             continue;
         pItem->blockSignals(true);
-        pItem->SetProbability(pSolved->probability);
-        pItem->SetPayoff(pSolved->payoff);
+        pItem->SetProbability(pWritten->probability);
+        pItem->SetPayoff(pWritten->payoff);
         pItem->blockSignals(false);
     }
 }

@@ -21,8 +21,14 @@ double OptionOutcome(const CNode *pOption)
 std::vector<CNode *> CDecisionSolver::Solve(CNode *pStart) const
 {
     std::vector<CNode *> result;
+    Solve(pStart, [&result](CNode *pNode) { result.push_back(pNode); });
+    return result;
+}
+
+void CDecisionSolver::Solve(CNode *pStart, const std::function<void(CNode *)> &fnWritten) const
+{
     if (!pStart)
-        return result;
+        return;
 
     // Leaves in depth-first order, children in order: the order in which a
     // recursive walk would reach them, without tying the depth to the stack.
@@ -38,22 +44,21 @@ std::vector<CNode *> CDecisionSolver::Solve(CNode *pStart) const
         }
 
         EvaluateLeaf(pNode);
-        result.push_back(pNode);
+        fnWritten(pNode);
 
         // Decisions and Situations sit two levels apart, with an Option between.
         CNode *pUp = pNode->parent ? pNode->parent->parent : nullptr;
         while (pUp) {
             if (pUp->type == NodeType::Situation) {
                 EvaluateSituation(pUp);
-                result.push_back(pUp);
+                fnWritten(pUp);
             } else if (pUp->type == NodeType::Decision) {
                 EvaluateDecision(pUp);
-                result.push_back(pUp);
+                fnWritten(pUp);
             }
             pUp = pUp->parent ? pUp->parent->parent : nullptr;
         }
     }
-    return result;
 }
 
 void CDecisionSolver::EvaluateLeaf(CNode *pLeaf)

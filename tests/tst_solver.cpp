@@ -26,6 +26,7 @@ private slots:
     void emptyDecisionIsLeaf();
     void nullStart();
     void deepChain();
+    void visitingMatchesList();
 };
 
 void TestSolver::workedExample()
@@ -240,6 +241,19 @@ void TestSolver::deepChain()
     QCOMPARE(pTerminal->payoff, dOptions);
     QCOMPARE(result.back(), tree.GetRoot()->children.front());
     QCOMPARE(result.back()->payoff, dOptions);
+}
+
+void TestSolver::visitingMatchesList()
+{
+    // The order of writes does not depend on the values, so a second run over
+    // the same tree must visit exactly what the first one listed.
+    WorkedExample ex;
+    const std::vector<CNode *> listed = CDecisionSolver().Solve(ex.root);
+    std::vector<CNode *> visited;
+    CDecisionSolver().Solve(ex.root, [&visited](CNode *pNode) { visited.push_back(pNode); });
+    QCOMPARE(visited, listed);
+    QCOMPARE(ex.d->payoff, 10.0);
+    QCOMPARE(ex.s->payoff, 9.0);
 }
 
 QTEST_APPLESS_MAIN(TestSolver)

@@ -36,26 +36,6 @@ Exit status:
   2  the command line was wrong
 )";
 
-// Equivalent to CDecisionSolver::Solve(Root), which handles the leaves one by
-// one in this order; solving them one at a time keeps the solver's list of
-// updated nodes small even for trees that are both deep and wide.
-void SolveWholeTree(CNode *pRoot)
-{
-    const CDecisionSolver solver;
-    std::vector<CNode *> pending{pRoot};
-    while (!pending.empty()) {
-        CNode *pNode = pending.back();
-        pending.pop_back();
-        if (!pNode->HasChildren()) {
-            solver.Solve(pNode);
-            continue;
-        }
-        for (auto it = pNode->children.rbegin(); it != pNode->children.rend(); ++it)
-            if (*it)
-                pending.push_back(*it);
-    }
-}
-
 int UsageFailure(const QString &strMessage)
 {
     QTextStream(stderr) << "ramify-solve: " << strMessage << "\n"
@@ -109,7 +89,8 @@ int main(int argc, char *argv[])
     if (!tree.GetRoot())
         return Failure(QStringLiteral("\"%1\" holds no decision tree.").arg(strFile));
 
-    SolveWholeTree(tree.GetRoot());
+    // Only the values matter here, not which nodes were written.
+    CDecisionSolver().Solve(tree.GetRoot(), [](CNode *) {});
 
     if (parser.isSet(writeOption)) {
         QString strError;
