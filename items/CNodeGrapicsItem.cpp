@@ -98,11 +98,6 @@ void CNodeGrapicsItem::CreateValueTexts()
             probabilityItem->setDefaultTextColor(Qt::darkGreen);
             // The text above carries 6 digits only; the item keeps the exact value.
             probabilityItem->SetProbability(node->probability);
-            errorItem =
-                new CQEditableGraphicsTextItem(probabilityItem, tr("Error Value!"), false, false);
-            errorItem->setPos(0, -errorItem->boundingRect().height());
-            errorItem->hide();
-            errorItem->setDefaultTextColor(Qt::red);
         }
         payoffItem =
             new CQEditableGraphicsTextItem(this, NumberText(node->payoff), false, !bTerminal);
@@ -244,6 +239,14 @@ void CNodeGrapicsItem::SetNodePos(int nX, int nY, bool bBlockSignals)
 
 void CNodeGrapicsItem::SetProbabilityError(bool bOn)
 {
+    // The warning is made when it is first needed: a hidden text item under
+    // every probability makes opening a large tree markedly slower.
+    if (bOn && probabilityItem && !errorItem) {
+        errorItem =
+            new CQEditableGraphicsTextItem(probabilityItem, tr("Error Value!"), false, false);
+        errorItem->setPos(0, -errorItem->boundingRect().height());
+        errorItem->setDefaultTextColor(Qt::red);
+    }
     if (errorItem)
         errorItem->setVisible(bOn);
     if (probabilityItem)

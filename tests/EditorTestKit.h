@@ -45,13 +45,13 @@ inline CQEditableGraphicsTextItem *PayoffText(const CNodeGrapicsItem *pItem)
     return nullptr;
 }
 
-// The "Error Value!" text above a probability.
-inline QGraphicsTextItem *ErrorText(const CNodeGrapicsItem *pItem)
+// Whether the "Error Value!" text above a probability shows.
+inline bool ErrorShown(const CNodeGrapicsItem *pItem)
 {
     CProbabilityGraphicsTextItem *pProbability = ProbabilityText(pItem);
     if (!pProbability || pProbability->childItems().isEmpty())
-        return nullptr;
-    return qgraphicsitem_cast<QGraphicsTextItem *>(pProbability->childItems().front());
+        return false;
+    return pProbability->childItems().front()->isVisible();
 }
 
 inline bool ArrowIsRed(const CNodeGrapicsItem *pItem)

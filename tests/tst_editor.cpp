@@ -143,14 +143,14 @@ void TestEditor::probabilityWarningAndRecovery()
 
     TypeInto(shown.window, ProbabilityText(shown.Item(pS1)), QStringLiteral("0.3"));
     QCOMPARE(pS1->probability, 0.3);
-    QVERIFY(ErrorText(shown.Item(pS1))->isVisible());
-    QVERIFY(ErrorText(shown.Item(pS2))->isVisible());
+    QVERIFY(ErrorShown(shown.Item(pS1)));
+    QVERIFY(ErrorShown(shown.Item(pS2)));
     QCOMPARE(RedArrowCount(shown.window), 0);
     QCOMPARE(pSituation->payoff, 9.0); // not solved
 
     TypeInto(shown.window, ProbabilityText(shown.Item(pS1)), QStringLiteral("0.4"));
-    QVERIFY(!ErrorText(shown.Item(pS1))->isVisible());
-    QVERIFY(!ErrorText(shown.Item(pS2))->isVisible());
+    QVERIFY(!ErrorShown(shown.Item(pS1)));
+    QVERIFY(!ErrorShown(shown.Item(pS2)));
     QCOMPARE(pSituation->payoff, 9.0);
     QCOMPARE(RedArrowCount(shown.window), 3);
 
@@ -175,7 +175,7 @@ void TestEditor::notifyOnDecision()
     QCOMPARE(nRedBetween, 0);
     QCOMPARE(RedArrowCount(shown.window), 3);
     for (CNode *pOption : pDecision->children)
-        QVERIFY(!ErrorText(shown.Item(pOption)) || !ErrorText(shown.Item(pOption))->isVisible());
+        QVERIFY(!ErrorShown(shown.Item(pOption)));
 }
 
 void TestEditor::deepPayoffEditSolvesUpwardOnly()
@@ -311,7 +311,7 @@ void TestEditor::valueBehindUnchangedTextIsSolved()
     shown.window.ApplyNodeValues(pS1, QStringLiteral("S1"), 0.40002, 30.0);
     QCOMPARE(pS1->probability, 0.40002);
     QCOMPARE(ProbabilityText(shown.Item(pS1))->toPlainText(), QStringLiteral("40%"));
-    QVERIFY(ErrorText(shown.Item(pS1))->isVisible());
+    QVERIFY(ErrorShown(shown.Item(pS1)));
 }
 
 void TestEditor::loadShowsStoredStateWithoutSolving()

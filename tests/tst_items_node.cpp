@@ -90,9 +90,9 @@ void TestItems::textsPerKind()
 
     CProbabilityGraphicsTextItem *pProbability = ProbabilityText(pItem);
     CQEditableGraphicsTextItem *pPayoff = PayoffText(pItem);
-    CQEditableGraphicsTextItem *pError = ErrorText(pItem);
     QCOMPARE(pProbability != nullptr, hasProbability);
-    QCOMPARE(pError != nullptr, hasProbability);
+    // The warning text is only made once a warning is first shown.
+    QVERIFY(!ErrorText(pItem));
     QCOMPARE(pPayoff != nullptr, hasPayoff);
     QCOMPARE(pItem->childItems().size(), int(hasProbability) + int(hasPayoff));
     if (pProbability) {
@@ -102,6 +102,10 @@ void TestItems::textsPerKind()
                  QPointF(r.width(), r.height() / 2 - pProbability->boundingRect().height()));
         QVERIFY(!(pProbability->flags() & QGraphicsItem::ItemIsMovable));
         QVERIFY(pProbability->flags() & QGraphicsItem::ItemIsSelectable);
+        pItem->SetProbabilityError(true);
+        pItem->SetProbabilityError(false);
+        CQEditableGraphicsTextItem *pError = ErrorText(pItem);
+        QVERIFY(pError);
         QCOMPARE(pError->toPlainText(), QStringLiteral("Error Value!"));
         QCOMPARE(pError->defaultTextColor(), QColor(Qt::red));
         QVERIFY(!pError->isVisible());
@@ -287,6 +291,8 @@ void TestItems::probabilityError()
     QGraphicsScene scene;
     SmallTree tree(scene);
     CNodeGrapicsItem *pItem = tree.Item("S1");
+    pItem->SetProbabilityError(false);
+    QVERIFY(!ErrorText(pItem));
     pItem->SetProbabilityError(true);
     QVERIFY(ErrorText(pItem)->isVisible());
     QCOMPARE(ProbabilityText(pItem)->defaultTextColor(), QColor(Qt::red));
