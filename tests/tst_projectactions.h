@@ -48,8 +48,8 @@ private slots:
     void helpOpensGuide();
 
     // Last: these run the application's own event loop and end it.
-    void exit_data();
-    void exit();
+    void exitProgram_data();
+    void exitProgram();
 
 private:
     QTemporaryDir m_dir;

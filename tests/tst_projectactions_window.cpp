@@ -143,7 +143,7 @@ void TestProjectActions::helpOpensGuide()
     QVERIFY(url.host().isEmpty());
 }
 
-void TestProjectActions::exit_data()
+void TestProjectActions::exitProgram_data()
 {
     QTest::addColumn<int>("projects");
     QTest::addColumn<QList<int>>("answers");
@@ -155,7 +155,7 @@ void TestProjectActions::exit_data()
         << 2 << QList<int>{QMessageBox::No, QMessageBox::Cancel} << int(StillRunning);
 }
 
-void TestProjectActions::exit()
+void TestProjectActions::exitProgram()
 {
     QFETCH(int, projects);
     QFETCH(QList<int>, answers);
