@@ -146,14 +146,16 @@ void CRamify::on_actionCascade_triggered()
 void CRamify::on_actionHelp_triggered()
 {
 #ifdef Q_OS_WIN
-    const QString strFile = QStringLiteral("help.chm");
-#else
-    // No viewer for compiled help exists here; the guide is plain HTML.
-    const QString strFile = QStringLiteral("help.html");
-#endif
     const QString strUrl = QStringLiteral("file:///") + QCoreApplication::applicationDirPath() +
-                           QDir::separator() + strFile;
+                           QDir::separator() + QStringLiteral("help.chm");
     QDesktopServices::openUrl(QUrl(strUrl, QUrl::TolerantMode));
+#else
+    // No viewer for compiled help exists here; the guide is plain HTML. The
+    // program's folder already starts with a slash: "file:///" in front of it
+    // would give the path "//folder/...", which is not the guide's.
+    QDesktopServices::openUrl(
+        QUrl::fromLocalFile(QCoreApplication::applicationDirPath() + QStringLiteral("/help.html")));
+#endif
 }
 
 void CRamify::on_actionAbout_triggered()

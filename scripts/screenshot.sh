@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Takes the README's picture of the program: opens an example project through
+# File > Open Project on an X server of its own and saves the main window.
+#   scripts/screenshot.sh [PROGRAM [EXAMPLE [OUTPUT]]]
+# defaults: build/app/ramify, examples/Plan.rmproj, docs/screenshot.png
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+program=${1:-$root/build/app/ramify}
+example=${2:-$root/examples/Plan.rmproj}
+output=${3:-$root/docs/screenshot.png}
+source "$root/tests/x11_session.sh"
+
+x11_start "$program"
+project="$work/$(basename "$example")"
+cp "$example" "$project"
+
+x11_click_file_entry 2
+wait_for 30 window_shown '^Open File$' || fail "the file dialog did not show"
+xdo windowfocus --sync "$(visible_windows '^Open File$' | head -n 1)"
+xdo type --delay 5 "$project"
+xdo key Return
+wait_for 30 window_shown "^Ramify - \\[.*$(basename "$example")\\]\$" || fail "the project did not open"
+# The chosen path is drawn in red once the tree is painted.
+tree_drawn() { [ "$(count_colour "$main" '#ff0000')" -ge 400 ]; }
+wait_for 30 tree_drawn || fail "the tree was not drawn"
+
+mkdir -p "$(dirname "$output")"
+import -window "$main" "$work/shot.png"
+convert "$work/shot.png" -strip "$output"
+x11_exit || fail "File > Exit did not end the program cleanly"
+echo "wrote $output ($(stat -c %s "$output") bytes)"

@@ -1,0 +1,130 @@
+# Helpers for driving the real program on an X server of its own, sourced by
+# the end-to-end test and by scripts/screenshot.sh. Every wait is bounded.
+#   x11_start PROGRAM   starts Xvfb and the program, sets $work, $main
+#   x11_stop            ends both and removes $work (also run on exit)
+
+work=$(mktemp -d)
+xvfb_pid=""
+program_pid=""
+main=""
+
+x11_stop() {
+    if [ -n "$program_pid" ] && kill -0 "$program_pid" 2>/dev/null; then
+        kill "$program_pid" 2>/dev/null || true
+        wait "$program_pid" 2>/dev/null || true
+    fi
+    program_pid=""
+    if [ -n "$xvfb_pid" ]; then
+        kill "$xvfb_pid" 2>/dev/null || true
+        wait "$xvfb_pid" 2>/dev/null || true
+    fi
+    xvfb_pid=""
+    rm -rf "$work"
+}
+trap x11_stop EXIT
+# A test run that times out ends the shell with a signal: clean up then too.
+trap 'exit 1' TERM INT HUP
+
+fail() {
+    echo "FAIL: $*" >&2
+    if [ -s "$work/program.log" ]; then
+        echo "--- program output ---" >&2
+        cat "$work/program.log" >&2
+    fi
+    exit 1
+}
+
+# Waits up to $1 seconds for a command to succeed.
+wait_for() {
+    local limit=$1
+    shift
+    local deadline=$((SECONDS + limit))
+    until "$@"; do
+        if [ "$SECONDS" -ge "$deadline" ]; then
+            return 1
+        fi
+        sleep 0.1
+    done
+}
+
+# xdotool with a bound: --sync waits for the server to confirm.
+xdo() { timeout 30 xdotool "$@"; }
+
+program_running() { [ -n "$program_pid" ] && kill -0 "$program_pid" 2>/dev/null; }
+program_ended() { ! program_running; }
+
+# The program's visible windows whose title matches $1, a regular expression
+# matched without regard to case. (--all: by default xdotool takes a window
+# that meets any one of the conditions.)
+visible_windows() { xdo search --all --onlyvisible --pid "$program_pid" --name "$1" 2>/dev/null; }
+window_shown() { [ -n "$(visible_windows "$1")" ]; }
+# An open menu is a second visible window of the program.
+menu_open() { [ "$(visible_windows '' | wc -l)" -ge 2 ]; }
+
+# Pixels of exactly colour $2 in a picture of window $1.
+count_colour() {
+    import -window "$1" "$work/count.png" &&
+        convert "$work/count.png" -fill black +opaque "$2" -fill white -opaque "$2" \
+            -format '%[fx:round(mean*w*h)]' info:
+}
+
+x11_start() {
+    local tool
+    for tool in Xvfb xdotool xwininfo import convert; do
+        command -v "$tool" >/dev/null || fail "$tool is missing: run scripts/install-deps.sh"
+    done
+
+    # The server picks a free display number itself and writes it to fd 3
+    # once it accepts connections, so parallel runs never meet.
+    Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" \
+        >"$work/xvfb.log" 2>&1 &
+    xvfb_pid=$!
+    wait_for 30 test -s "$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
+    export DISPLAY=":$(head -n 1 "$work/display")"
+
+    export QT_QPA_PLATFORM=xcb
+    export XDG_RUNTIME_DIR="$work/runtime"
+    mkdir -m 700 "$XDG_RUNTIME_DIR"
+    # Two libraries below Qt's X11 platform leak at exit, which the sanitizer
+    # build reports; neither is needed here, so neither is loaded:
+    # - with no session bus named, libdbus tries to launch one and leaks the
+    #   buffer of that failed try (Qt asks the bus for a global menu bar);
+    #   an address where no bus listens fails at once instead;
+    # - Mesa's GLX driver, loaded by Qt's GLX integration for every window,
+    #   leaks from its one-time set-up; the program draws without OpenGL.
+    export DBUS_SESSION_BUS_ADDRESS="unix:path=$work/no-session-bus"
+    export QT_XCB_GL_INTEGRATION=none
+    "$1" >"$work/program.log" 2>&1 &
+    program_pid=$!
+
+    wait_for 60 window_shown '^Ramify$' || fail "the main window did not show"
+    main=$(visible_windows '^Ramify$' | head -n 1)
+    xdo windowfocus --sync "$main"
+}
+
+# Opens the File menu by a click on its title and runs its entry number $1
+# (1 = New Project); the menu is the first in the bar while no sub-window is
+# maximised.
+x11_click_file_entry() {
+    xdo mousemove --window "$main" 15 10 click 1
+    wait_for 30 menu_open || fail "the File menu did not open"
+    local i
+    for ((i = 0; i < $1; ++i)); do
+        xdo key Down
+    done
+    xdo key Return
+}
+
+# File > Exit from the keyboard: Alt selects the menu bar, Down opens the
+# File menu, Up wraps round to its last entry. Returns the exit status.
+x11_exit() {
+    xdo windowfocus --sync "$main"
+    xdo key alt Down
+    wait_for 30 menu_open || fail "the File menu did not open for Exit"
+    xdo key Up Return
+    wait_for 60 program_ended || fail "File > Exit did not end the program"
+    local status=0
+    wait "$program_pid" || status=$?
+    program_pid=""
+    return "$status"
+}
