@@ -74,6 +74,11 @@ bool CDecisionTreeWindow::LoadProject(const QString &strPath)
         QMessageBox::warning(this, tr("Open Project"), result.Message());
         return false;
     }
+    if (!tree.GetRoot()) {
+        QMessageBox::warning(this, tr("Open Project"),
+                             tr("\"%1\" holds no Ramify project.").arg(strPath));
+        return false;
+    }
     return true;
 }
 

@@ -2,12 +2,12 @@
 # Takes the README's picture of the program: opens an example project through
 # File > Open Project on an X server of its own and saves the main window.
 #   scripts/screenshot.sh [PROGRAM [EXAMPLE [OUTPUT]]]
-# defaults: build/app/ramify, examples/Plan.rmproj, docs/screenshot.png
+# defaults: build/app/ramify, examples/Plan.rmproj, doc/screenshot.png
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 program=${1:-$root/build/app/ramify}
 example=${2:-$root/examples/Plan.rmproj}
-output=${3:-$root/docs/screenshot.png}
+output=${3:-$root/doc/screenshot.png}
 source "$root/tests/x11_session.sh"
 
 x11_start "$program"

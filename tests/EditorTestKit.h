@@ -150,18 +150,10 @@ inline void AnswerMessageBox(QMessageBox::StandardButton button, QString *pText 
     });
 }
 
-// Answers the next file dialog with a path, or cancels it for an empty one.
-inline void AnswerFileDialog(const QString &strPath)
+// Cancels the next file dialog.
+inline void CancelFileDialog()
 {
-    AnswerModal<QFileDialog>([strPath](QFileDialog *pDialog) {
-        if (strPath.isEmpty()) {
-            pDialog->reject();
-            return;
-        }
-        pDialog->selectFile(strPath);
-        // QFileDialog hides accept(); the dialog's own is the one that applies.
-        static_cast<QDialog *>(pDialog)->accept();
-    });
+    AnswerModal<QFileDialog>([](QFileDialog *pDialog) { pDialog->reject(); });
 }
 
 } // namespace EditorTestKit

@@ -84,6 +84,7 @@ private slots:
     void loadRootWithTwoChildrenShowsNothing();
     void loadBrokenFileSaysSo();
     void loadMissingFileSaysSo();
+    void loadOtherXmlSaysSo();
     void saveAndReopen();
     void failedSaveSaysSo();
     void closeQuestion_data();
@@ -393,6 +394,23 @@ void TestEditor::loadMissingFileSaysSo()
     QVERIFY(shown.window.GetFilePath().isEmpty());
 }
 
+void TestEditor::loadOtherXmlSaysSo()
+{
+    const QString strPath = m_dir.filePath(QStringLiteral("other.rmproj"));
+    QFile file(strPath);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("<?xml version=\"1.0\"?>\n<Shopping><Item Name=\"Milk\"/></Shopping>\n");
+    file.close();
+    ShownWindow shown;
+    QString strMessage;
+    AnswerMessageBox(QMessageBox::Ok, &strMessage);
+    QVERIFY(!shown.window.LoadProject(strPath));
+    QVERIFY2(strMessage.contains(QStringLiteral("other.rmproj")), qPrintable(strMessage));
+    QVERIFY(!shown.Root());
+    // Nothing to save, so the file cannot be overwritten by an empty project.
+    QVERIFY(!shown.window.SaveProject());
+}
+
 void TestEditor::saveAndReopen()
 {
     ShownWindow shown;
@@ -423,7 +441,7 @@ void TestEditor::failedSaveSaysSo()
 
     // A cancelled path dialog says nothing and leaves no path behind.
     shown.window.SetFilePath(QString());
-    AnswerFileDialog(QString());
+    CancelFileDialog();
     QVERIFY(!shown.window.SaveProject());
     QVERIFY(shown.window.GetFilePath().isEmpty());
 }
@@ -466,7 +484,7 @@ void TestEditor::closeQuestion()
         buttons << QMessageBox::Ok; // the report of the failed write
     AnswerMessageBoxes(buttons, &texts);
     if (path.isEmpty())
-        AnswerFileDialog(QString());
+        CancelFileDialog();
 
     QCOMPARE(shown.window.close(), closes);
     QCOMPARE(texts.value(0),
