@@ -54,7 +54,8 @@ void TestCommands::addBranchUnderRoot()
         QVERIFY(w.Item(Child(pOption, 0)));
     }
     QCOMPARE(Child(pNew, 0)->name, std::string("X"));
-    QCOMPARE(Child(pNew, 0)->probability, 0.25);
+    // A Decision's options are certain, whatever the rows say.
+    QCOMPARE(Child(pNew, 0)->probability, kind == NodeType::Decision ? 1.0 : 0.25);
     QCOMPARE(Child(pNew, 0)->payoff, 3.0);
     QCOMPARE(Child(pNew, 0)->payoffComment, std::string("cx"));
     QCOMPARE(Child(pNew, 1)->payoff, -4.0);

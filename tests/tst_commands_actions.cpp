@@ -129,6 +129,9 @@ void TestCommands::addThroughMenuAndDialog()
     QCOMPARE(pE->name, std::string("E"));
     QCOMPARE(pE->payoff, -3.0);
     QCOMPARE(pE->payoffComment, std::string("worst"));
+    // The share typed for it means nothing under a Decision.
+    QCOMPARE(pE->probability, 1.0);
+    QCOMPARE(Child(pE, 0)->probability, 1.0);
 
     CNode *pB = Child(pDecision, 1);
     AnswerAddDialog(QStringLiteral("Weather"), {Row("Sun", 0.7, 20), Row("Rain", 0.3, -10)}, true,
