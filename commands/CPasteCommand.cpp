@@ -12,6 +12,11 @@ CPasteCommand::CPasteCommand(CNodeGrapicsItem *pItem, const CNode *pClipboard,
     // Every paste is a fresh copy of its own: it never shares nodes with the
     // clipboard or with another paste.
     pasted->parent = nullptr;
+    // A Decision's options are chosen, not drawn: they carry probability 1 and
+    // show no probability text. One copied from a Situation would otherwise
+    // bring along a share that shrinks its path and that nobody can edit.
+    if (target && target->type == NodeType::Decision && pasted->type == NodeType::Option)
+        pasted->probability = 1.0;
 }
 
 CPasteCommand::~CPasteCommand()

@@ -173,7 +173,9 @@ void CDecisionTreeWindow::OnItemProbabilityChanged()
         for (CNode *pChild : pOwner->children)
             if (CNodeGrapicsItem *pItem = GetItem(pChild))
                 pItem->SetProbabilityError(false);
-        SolveAndRefresh(pNode);
+        // Nothing below the other options was solved while the sum was off,
+        // so their paths still show the old shares: solve all of them.
+        SolveAndRefresh(pOwner);
         UpdateBestPath(tree.GetRoot(), tree.IsProbabilityConsistent());
     } else {
         ShowProbabilityWarning(pOwner, true);

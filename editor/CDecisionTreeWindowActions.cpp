@@ -41,6 +41,16 @@ bool CanPaste(const CNode *pTarget, const CNode *pClipboard)
     }
 }
 
+// A Decision or Situation keeps at least one option. Without any, its path
+// would end in a Terminal right below it, which the rollback cannot value:
+// the walk up from such a Terminal misses that node and every Decision and
+// Situation above it, so they would go on showing values of options long gone.
+bool IsOnlyOption(const CNode *pNode)
+{
+    return pNode && pNode->type == NodeType::Option && pNode->parent &&
+           pNode->parent->children.size() == 1;
+}
+
 } // namespace
 
 void CDecisionTreeWindow::OnItemMenuToShow()
@@ -49,10 +59,13 @@ void CDecisionTreeWindow::OnItemMenuToShow()
     if (!pSender)
         return;
     for (QAction *pAction : pSender->GetMenu()->actions()) {
-        if (pAction->property("type").toInt() != ContextAction::ActionPaste ||
-            !pAction->isEnabled())
+        if (!pAction->isEnabled())
             continue;
-        pAction->setEnabled(CanPaste(pSender->GetNode(), clipboard));
+        const int nType = pAction->property("type").toInt();
+        if (nType == ContextAction::ActionPaste)
+            pAction->setEnabled(CanPaste(pSender->GetNode(), clipboard));
+        else if (nType == ContextAction::ActionCut)
+            pAction->setEnabled(!IsOnlyOption(pSender->GetNode()));
     }
 }
 
@@ -158,7 +171,7 @@ void CDecisionTreeWindow::DeleteNode(CNodeGrapicsItem *pItem)
 {
     const CNode *pNode = pItem->GetNode();
     // Only a node with a place in the tree can be taken out of it.
-    if (!pNode || !pNode->parent)
+    if (!pNode || !pNode->parent || IsOnlyOption(pNode))
         return;
     undoStack.push(new CDeleteItemCommand(pItem, this));
 }

@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QGraphicsScene>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
 #include <QTimer>
@@ -150,10 +151,31 @@ inline void AnswerMessageBox(QMessageBox::StandardButton button, QString *pText 
     });
 }
 
-// Cancels the next file dialog.
+// Answers the next file dialog by typing a path into its name field, or
+// cancels it for an empty path; pSeen receives its caption, folder, selected
+// file and filters. Typing is what a user does, and unlike selectFile() it
+// works before the dialog has listed its folder.
+inline void AnswerFileDialog(const QString &strPath, QString *pSeen = nullptr)
+{
+    AnswerModal<QFileDialog>([strPath, pSeen](QFileDialog *pDialog) {
+        if (pSeen)
+            *pSeen = pDialog->windowTitle() + QLatin1Char('|') +
+                     pDialog->directory().absolutePath() + QLatin1Char('|') +
+                     pDialog->selectedFiles().value(0) + QLatin1Char('|') +
+                     pDialog->nameFilters().join(QLatin1Char(';'));
+        if (strPath.isEmpty()) {
+            pDialog->reject();
+            return;
+        }
+        pDialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(strPath);
+        // QFileDialog hides accept(); the dialog's own is the one that applies.
+        static_cast<QDialog *>(pDialog)->accept();
+    });
+}
+
 inline void CancelFileDialog()
 {
-    AnswerModal<QFileDialog>([](QFileDialog *pDialog) { pDialog->reject(); });
+    AnswerFileDialog(QString());
 }
 
 } // namespace EditorTestKit

@@ -62,31 +62,9 @@ struct ShownMainWindow
     void OpenProject(const QString &strPath);
 };
 
-// Answers the next file dialog by typing strPath into its file name field, or
-// cancels it for an empty path; keeps the dialog's caption, folder, the file it
-// proposed and its filter. Typing, unlike selecting, does not depend on the dialog's
-// file list having caught up with a change of folder.
-inline void TypeIntoFileDialog(const QString &strPath, QString *pSeen = nullptr)
-{
-    EditorTestKit::AnswerModal<QFileDialog>([strPath, pSeen](QFileDialog *pDialog) {
-        if (pSeen)
-            *pSeen = pDialog->windowTitle() + QLatin1Char('|') +
-                     pDialog->directory().absolutePath() + QLatin1Char('|') +
-                     pDialog->selectedFiles().value(0) + QLatin1Char('|') +
-                     pDialog->nameFilters().join(QLatin1Char(';'));
-        if (strPath.isEmpty()) {
-            pDialog->reject();
-            return;
-        }
-        pDialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(strPath);
-        // QFileDialog hides accept(); the dialog's own is the one that applies.
-        static_cast<QDialog *>(pDialog)->accept();
-    });
-}
-
 inline void ShownMainWindow::OpenProject(const QString &strPath)
 {
-    TypeIntoFileDialog(strPath);
+    EditorTestKit::AnswerFileDialog(strPath);
     Trigger("actionOpenProject");
 }
 

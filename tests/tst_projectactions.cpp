@@ -132,7 +132,7 @@ void TestProjectActions::openExampleTwice()
         QDir(QStringLiteral(RAMIFY_EXAMPLES_DIR)).absoluteFilePath(QStringLiteral("Plan.rmproj"));
     ShownMainWindow shown;
     QString strSeen;
-    TypeIntoFileDialog(strPath, &strSeen);
+    AnswerFileDialog(strPath, &strSeen);
     shown.Trigger("actionOpenProject");
     QVERIFY2(strSeen.startsWith(QLatin1String("Open File|")), qPrintable(strSeen));
     QVERIFY2(strSeen.endsWith(QLatin1String("|Ramify Project File(*.rmproj)")),

@@ -30,7 +30,7 @@ void TestProjectActions::saveNewProjectAsksForPath()
     pTree->setWindowModified(true);
 
     QString strSeen;
-    TypeIntoFileDialog(QString(), &strSeen);
+    AnswerFileDialog(QString(), &strSeen);
     QVERIFY(shown.Activate());
     shown.Trigger("actionSaveProject");
     QVERIFY2(strSeen.startsWith(QLatin1String("Save File|")), qPrintable(strSeen));
@@ -38,7 +38,7 @@ void TestProjectActions::saveNewProjectAsksForPath()
     QVERIFY(pTree->isWindowModified());
 
     const QString strPath = m_dir.filePath(QStringLiteral("fresh.rmproj"));
-    TypeIntoFileDialog(strPath);
+    AnswerFileDialog(strPath);
     QVERIFY(shown.Activate());
     shown.Trigger("actionSaveProject");
     QCOMPARE(pTree->GetFilePath(), strPath);
@@ -68,7 +68,7 @@ void TestProjectActions::saveAsCancelled()
     pTree->setWindowModified(true);
 
     QString strSeen;
-    TypeIntoFileDialog(QString(), &strSeen);
+    AnswerFileDialog(QString(), &strSeen);
     QVERIFY(shown.Activate());
     shown.Trigger("actionSaveAs");
     // The dialog starts at the project's own file.
@@ -89,7 +89,7 @@ void TestProjectActions::saveAsNewPath()
     pTree->SetFilePath(strOld);
     pTree->setWindowModified(true);
 
-    TypeIntoFileDialog(strNew);
+    AnswerFileDialog(strNew);
     QVERIFY(shown.Activate());
     shown.Trigger("actionSaveAs");
     QCOMPARE(pTree->GetFilePath(), strNew);
@@ -133,7 +133,7 @@ void TestProjectActions::failedSaveKeepsMark()
 
     // Save As keeps the path it was given even when writing there fails.
     const QString strNowhere = m_dir.filePath(QStringLiteral("missing/elsewhere.rmproj"));
-    TypeIntoFileDialog(strNowhere);
+    AnswerFileDialog(strNowhere);
     AnswerMessageBox(QMessageBox::Ok, &strWarning);
     QVERIFY(shown.Activate());
     shown.Trigger("actionSaveAs");
