@@ -34,6 +34,12 @@ CDecisionTreeWindow::~CDecisionTreeWindow()
     CNode::FreeSubtree(clipboard);
 }
 
+void CDecisionTreeWindow::FinishEditing()
+{
+    if (scene()->focusItem())
+        scene()->clearFocus();
+}
+
 CNodeGrapicsItem *CDecisionTreeWindow::GetItem(const CNode *pNode) const
 {
     return items.value(const_cast<CNode *>(pNode), nullptr);

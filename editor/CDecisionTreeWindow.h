@@ -35,6 +35,8 @@ public:
     bool SaveProject();
 
     QUndoStack *GetUndoStack() { return &undoStack; }
+    // Ends an in-place text edit, which then becomes an undo step of its own.
+    void FinishEditing();
     QString GetFilePath() const { return filePath; }
     void SetFilePath(const QString &strPath) { filePath = strPath; }
     QString GetProjectName() const { return projectName; }

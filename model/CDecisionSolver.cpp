@@ -46,8 +46,23 @@ void CDecisionSolver::Solve(CNode *pStart, const std::function<void(CNode *)> &f
         EvaluateLeaf(pNode);
         fnWritten(pNode);
 
+        // A Decision or Situation whose options are all gone ends its path in a
+        // Terminal right below it. Walking on two levels up from that Terminal
+        // would step past the owner and every Decision and Situation above it,
+        // leaving them with values of options that no longer exist. The owner
+        // takes the path's value instead, as one without any children does,
+        // and the walk goes on from there.
+        CNode *pFrom = pNode;
+        CNode *pOwner = pNode->parent;
+        if (pOwner && pOwner->children.size() == 1 &&
+            (pOwner->type == NodeType::Decision || pOwner->type == NodeType::Situation)) {
+            pOwner->payoff = pNode->payoff;
+            fnWritten(pOwner);
+            pFrom = pOwner;
+        }
+
         // Decisions and Situations sit two levels apart, with an Option between.
-        CNode *pUp = pNode->parent ? pNode->parent->parent : nullptr;
+        CNode *pUp = pFrom->parent ? pFrom->parent->parent : nullptr;
         while (pUp) {
             if (pUp->type == NodeType::Situation) {
                 EvaluateSituation(pUp);

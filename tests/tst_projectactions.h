@@ -43,6 +43,7 @@ private slots:
 
     // Undo, arrangement, help, about
     void undoRedoReachFrontProject();
+    void undoFinishesTheEditFirst();
     void tileAndCascade();
     void aboutBox();
     void helpOpensGuide();

@@ -1,6 +1,9 @@
 #include "tst_projectactions.h"
 
 #include "CAboutDialog.h"
+#include "CDecisionTreeWindow.h"
+#include "CNode.h"
+#include "CNodeGrapicsItem.h"
 #include "ProjectActionsKit.h"
 
 #include <QDesktopServices>
@@ -83,6 +86,35 @@ void TestProjectActions::undoRedoReachFrontProject()
     shown.Trigger("actionUndo");
     QCOMPARE(nBackUndone, 1);
     QCOMPARE(nFrontUndone, 2);
+}
+
+void TestProjectActions::undoFinishesTheEditFirst()
+{
+    ShownMainWindow shown;
+    shown.NewProject(QStringLiteral("Edit"));
+    QVERIFY(shown.Activate());
+    CDecisionTreeWindow *pTree = shown.Tree(0);
+    CNode *pRoot = pTree->GetTree().GetRoot();
+    CNodeGrapicsItem *pItem = pTree->GetItem(pRoot);
+    // Typing into the Root's name, without ending the edit.
+    const QPoint at = pTree->mapFromScene(pItem->sceneBoundingRect().center());
+    QTest::mousePress(pTree->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    QTest::mouseRelease(pTree->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    QTest::mouseDClick(pTree->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    QTest::mouseRelease(pTree->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    QTRY_VERIFY(pItem->hasFocus());
+    QTest::keyClick(pTree->viewport(), Qt::Key_End);
+    QTest::keyClicks(pTree->viewport(), QStringLiteral("ed"));
+    QCOMPARE(pRoot->name, std::string("Edited"));
+
+    // The undo button takes back the edit that was under way.
+    shown.Trigger("actionUndo");
+    QVERIFY(!pItem->hasFocus());
+    QCOMPARE(pTree->GetUndoStack()->count(), 1);
+    QCOMPARE(pTree->GetUndoStack()->index(), 0);
+    QCOMPARE(pRoot->name, std::string("Edit"));
+    shown.Trigger("actionRedo");
+    QCOMPARE(pItem->toPlainText(), QStringLiteral("Edited"));
 }
 
 void TestProjectActions::tileAndCascade()

@@ -25,6 +25,7 @@ private slots:
     void optionWithoutChildCountsZero();
     void emptyDecisionIsLeaf();
     void nullStart();
+    void ownerLeftWithTerminal();
     void deepChain();
     void visitingMatchesList();
 };
@@ -220,6 +221,30 @@ void TestSolver::emptyDecisionIsLeaf()
     QCOMPARE(pEmpty->probability, 0.5);
     QCOMPARE(pEmpty->payoff, 6.0);
     QCOMPARE(pSituation->payoff, 3.0);
+}
+
+void TestSolver::ownerLeftWithTerminal()
+{
+    // The state after the last options of a Decision were taken away: its path
+    // ends in a Terminal right below it. Its value and everything above it
+    // must follow, instead of keeping values of the options that are gone.
+    WorkedExample ex;
+    CDecisionSolver solver;
+    solver.Solve(ex.root);
+    QCOMPARE(ex.d->payoff, 10.0);
+    for (CNode *pOption : {ex.s1, ex.s2}) {
+        ex.s->RemoveChild(pOption);
+        CNode::FreeSubtree(pOption);
+    }
+    CNode *pEnd = CNode::CreateTerminal(ex.s, "");
+    ex.b->payoff = 50;
+    const std::vector<CNode *> result = solver.Solve(ex.s);
+    QCOMPARE(result, (std::vector<CNode *>{pEnd, ex.s, ex.d}));
+    QCOMPARE(pEnd->payoff, 50.0);
+    QCOMPARE(ex.s->payoff, 50.0);
+    QCOMPARE(ex.d->payoff, 50.0);
+    QVERIFY(ex.b->active);
+    QVERIFY(!ex.a->active);
 }
 
 void TestSolver::nullStart()
