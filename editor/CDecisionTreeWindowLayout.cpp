@@ -170,9 +170,12 @@ void CDecisionTreeWindow::UpdateBestPath(CNode *pNode, bool bFlag)
             if (!pChild)
                 continue;
             const bool bActive = bOnPath && pChild->active;
+            // Every edit walks the whole tree; an arrow already in the right
+            // state is not repainted.
             if (CNodeGrapicsItem *pItem = GetItem(pChild))
                 if (CQGraphicsArrowLineItem *pArrow = pItem->GetArrow())
-                    pArrow->SetActive(bActive);
+                    if (pArrow->IsActive() != bActive)
+                        pArrow->SetActive(bActive);
             pending.emplace_back(pChild, bActive);
         }
     }

@@ -19,7 +19,9 @@ QString EditText(double dProbability)
 CProbabilityGraphicsTextItem::CProbabilityGraphicsTextItem(QGraphicsItem *parent,
                                                            const QString &text, bool bMovable,
                                                            bool bEditable)
-    : CQEditableGraphicsTextItem(parent, text, bMovable, bEditable)
+    // The text is shown only as a percentage, so the base starts empty and the
+    // text is laid out once, not twice.
+    : CQEditableGraphicsTextItem(parent, QString(), bMovable, bEditable)
 {
     SetProbability(TextToNumber(text));
 }

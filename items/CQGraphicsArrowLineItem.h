@@ -19,6 +19,7 @@ public:
                             QGraphicsItem *parent = nullptr);
 
     void SetActive(bool bActive);
+    bool IsActive() const { return active; }
     void UpdateGeometry();
 
     QRectF boundingRect() const override;
