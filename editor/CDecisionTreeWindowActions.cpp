@@ -41,10 +41,9 @@ bool CanPaste(const CNode *pTarget, const CNode *pClipboard)
     }
 }
 
-// A Decision or Situation keeps at least one option. Without any, its path
-// would end in a Terminal right below it, which the rollback cannot value:
-// the walk up from such a Terminal misses that node and every Decision and
-// Situation above it, so they would go on showing values of options long gone.
+// A Decision or Situation keeps at least one option: its menu offers no
+// Delete on the only one, and Cut, which deletes as well, must not get round
+// that and leave the choice or chance event with nothing to choose from.
 bool IsOnlyOption(const CNode *pNode)
 {
     return pNode && pNode->type == NodeType::Option && pNode->parent &&

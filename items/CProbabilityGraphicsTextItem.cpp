@@ -2,6 +2,7 @@
 
 #include "TextNumber.h"
 
+#include <QLocale>
 #include <QtMath>
 
 namespace {
@@ -44,8 +45,13 @@ bool CProbabilityGraphicsTextItem::SetProbability(double dProbability)
 double CProbabilityGraphicsTextItem::GetProbability() const
 {
     if (hasFocus())
-        return TextToNumber(toPlainText());
+        return ValueOf(toPlainText());
     return probability;
+}
+
+double CProbabilityGraphicsTextItem::ValueOf(const QString &strText) const
+{
+    return strText == shownEditText ? probability : TextToNumber(strText);
 }
 
 void CProbabilityGraphicsTextItem::focusInEvent(QFocusEvent *event)
@@ -54,15 +60,19 @@ void CProbabilityGraphicsTextItem::focusInEvent(QFocusEvent *event)
     // not the percentage text that was on display.
     QGraphicsTextItem::focusInEvent(event);
     const bool bWasBlocked = blockSignals(true);
-    setPlainText(EditText(probability));
+    shownEditText = EditText(probability);
+    setPlainText(shownEditText);
     blockSignals(bWasBlocked);
 }
 
 void CProbabilityGraphicsTextItem::focusOutEvent(QFocusEvent *event)
 {
     EndTextInteraction(event);
-    const double dTyped = TextToNumber(toPlainText());
+    const double dTyped = ValueOf(toPlainText());
+    shownEditText.clear();
+    // The value before the edit travels as text; it is written with as many
+    // digits as it takes to read back exactly.
     if (qAbs(dTyped - probability) > kUnchangedTolerance)
-        emit sig_focusOut(EditText(probability));
+        emit sig_focusOut(QString::number(probability, 'g', QLocale::FloatingPointShortest));
     SetProbability(dTyped);
 }

@@ -23,4 +23,14 @@ protected:
     void focusOutEvent(QFocusEvent *event) override;
 
     double probability = 0.0;
+
+private:
+    // The value a text stands for: the exact probability while the text is
+    // still the rounded one shown at focus-in, else what the text reads as.
+    double ValueOf(const QString &strText) const;
+
+    // The 6-digit text shown when editing began. Entering and leaving the field
+    // must not round the value behind it: a third would become 0.333333, and
+    // three of them would no longer add up to 1.
+    QString shownEditText;
 };

@@ -80,6 +80,7 @@ private slots:
     void renameUndone();
     void undoKeepsExactPayoff();
     void valueBehindUnchangedTextIsSolved();
+    void visitingThirdsKeepsThemExact();
     void loadShowsStoredStateWithoutSolving();
     void loadRootWithTwoChildrenShowsNothing();
     void loadBrokenFileSaysSo();
@@ -313,6 +314,36 @@ void TestEditor::valueBehindUnchangedTextIsSolved()
     QCOMPARE(pS1->probability, 0.40002);
     QCOMPARE(ProbabilityText(shown.Item(pS1))->toPlainText(), QStringLiteral("40%"));
     QVERIFY(ErrorShown(shown.Item(pS1)));
+}
+
+void TestEditor::visitingThirdsKeepsThemExact()
+{
+    CDecisionTree tree;
+    CNode *pRoot = CNode::CreateRoot(nullptr, "Thirds");
+    tree.SetRoot(pRoot);
+    CNode *pSituation = CNode::CreateSituation(pRoot, "S");
+    for (const char *pName : {"a", "b", "c"})
+        AddOption(pSituation, pName, 1.0 / 3, 3);
+    ShownWindow shown;
+    QVERIFY(shown.window.LoadProject(WriteExample(m_dir, tree, QStringLiteral("Thirds"))));
+    QVERIFY(shown.WaitShown());
+    CNode *pLoaded = shown.Child(shown.Root(), 0);
+    for (CNode *pOption : pLoaded->children) {
+        // Into the field and out again, typing nothing.
+        CProbabilityGraphicsTextItem *pText = ProbabilityText(shown.Item(pOption));
+        const QPoint at = shown.window.mapFromScene(pText->sceneBoundingRect().center());
+        QTest::mousePress(shown.window.viewport(), Qt::LeftButton, Qt::NoModifier, at);
+        QTest::mouseRelease(shown.window.viewport(), Qt::LeftButton, Qt::NoModifier, at);
+        QTest::mouseDClick(shown.window.viewport(), Qt::LeftButton, Qt::NoModifier, at);
+        QTest::mouseRelease(shown.window.viewport(), Qt::LeftButton, Qt::NoModifier, at);
+        QTRY_VERIFY(pText->hasFocus());
+        QCOMPARE(pText->toPlainText(), QStringLiteral("0.333333"));
+        QTest::keyClick(shown.window.viewport(), Qt::Key_Return);
+        QCOMPARE(pOption->probability, 1.0 / 3);
+        QVERIFY(!ErrorShown(shown.Item(pOption)));
+    }
+    QCOMPARE(shown.window.GetUndoStack()->count(), 0);
+    QVERIFY(shown.window.GetTree().IsProbabilityConsistent());
 }
 
 void TestEditor::loadShowsStoredStateWithoutSolving()

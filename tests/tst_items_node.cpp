@@ -225,10 +225,10 @@ void TestItems::probabilityTypingWritesNode()
     QSignalSpy edited(pItem, &CNodeGrapicsItem::sig_focusOut);
     CProbabilityGraphicsTextItem *pProbability = ProbabilityText(pItem);
 
-    // Entering the field stores the rounded edit text back into the node.
+    // Entering the field shows a rounded edit text, but the node keeps its value.
     canvas.DoubleClick(pProbability);
     QCOMPARE(pProbability->toPlainText(), QStringLiteral("0.123457"));
-    QCOMPARE(tree.s1->probability, 0.123457);
+    QCOMPARE(tree.s1->probability, 0.123456789);
     SelectAllAndType(canvas, "0.7");
     QCOMPARE(tree.s1->probability, 0.7);
     QVERIFY(probabilityChanged.count() >= 3);
@@ -238,7 +238,7 @@ void TestItems::probabilityTypingWritesNode()
     QCOMPARE(tree.s1->probability, 0.7);
     QCOMPARE(edited.count(), 1);
     QCOMPARE(edited.at(0).at(0).toString(), QStringLiteral("S1"));
-    QCOMPARE(edited.at(0).at(1).toDouble(), 0.123457);
+    QCOMPARE(edited.at(0).at(1).toDouble(), 0.123456789);
     QCOMPARE(edited.at(0).at(2).toDouble(), 3.0);
 }
 
