@@ -8,6 +8,7 @@ packages=(
     qtbase5-dev qtbase5-dev-tools qtbase5-private-dev qt5-qmake
     clang libclang-rt-dev
     xvfb xauth xdotool x11-utils imagemagick
+    fonts-dejavu-core
 )
 
 missing=()
