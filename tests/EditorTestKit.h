@@ -79,8 +79,8 @@ inline int CountItems(const CDecisionTreeWindow &window)
     return nNodes;
 }
 
-// Double-clicks a text, replaces what it shows by strText and presses Enter.
-inline void TypeInto(QGraphicsView &view, QGraphicsTextItem *pText, const QString &strText)
+// Double-clicks a text as a user does, which starts editing it.
+inline void StartEditing(QGraphicsView &view, QGraphicsTextItem *pText)
 {
     const QPoint at = view.mapFromScene(pText->sceneBoundingRect().center());
     // Qt's view sees a double click only after a first press and release.
@@ -89,6 +89,14 @@ inline void TypeInto(QGraphicsView &view, QGraphicsTextItem *pText, const QStrin
     QTest::mouseDClick(view.viewport(), Qt::LeftButton, Qt::NoModifier, at);
     QTest::mouseRelease(view.viewport(), Qt::LeftButton, Qt::NoModifier, at);
     QTRY_VERIFY(pText->hasFocus());
+}
+
+// Double-clicks a text, replaces what it shows by strText and presses Enter.
+inline void TypeInto(QGraphicsView &view, QGraphicsTextItem *pText, const QString &strText)
+{
+    StartEditing(view, pText);
+    if (!pText->hasFocus())
+        return;
     QTest::keyClick(view.viewport(), Qt::Key_A, Qt::ControlModifier);
     if (strText.isEmpty())
         QTest::keyClick(view.viewport(), Qt::Key_Delete);

@@ -316,10 +316,8 @@ void TestCommands::undoWhileEditingARemovedText()
                                    {Row("A", 1, 10), Row("B", 1, 0)});
     CNode *pA = Child(pDecision, 0);
     QGraphicsTextItem *pPayoff = PayoffText(w.Item(pA));
-    const QPoint at = w.window.mapFromScene(pPayoff->sceneBoundingRect().center());
-    QTest::mouseClick(w.window.viewport(), Qt::LeftButton, Qt::NoModifier, at);
-    QTest::mouseDClick(w.window.viewport(), Qt::LeftButton, Qt::NoModifier, at);
-    QTRY_VERIFY(pPayoff->hasFocus());
+    StartEditing(w.window, pPayoff);
+    QVERIFY(pPayoff->hasFocus());
     QTest::keyClick(w.window.viewport(), Qt::Key_A, Qt::ControlModifier);
     QTest::keyClicks(w.window.viewport(), QStringLiteral("99"));
 
@@ -349,10 +347,8 @@ void TestCommands::closingWindowFreesHeldNodes()
     QCOMPARE(w->Stack()->index(), 2);
     const QPointer<CNodeGrapicsItem> item = w->Item(plan.b);
     QGraphicsTextItem *pPayoff = PayoffText(w->Item(plan.s1));
-    const QPoint at = w->window.mapFromScene(pPayoff->sceneBoundingRect().center());
-    QTest::mouseClick(w->window.viewport(), Qt::LeftButton, Qt::NoModifier, at);
-    QTest::mouseDClick(w->window.viewport(), Qt::LeftButton, Qt::NoModifier, at);
-    QTRY_VERIFY(pPayoff->hasFocus());
+    StartEditing(w->window, pPayoff);
+    QVERIFY(pPayoff->hasFocus());
     QTest::keyClicks(w->window.viewport(), QStringLiteral("7"));
 
     w.reset();

@@ -331,12 +331,8 @@ void TestEditor::visitingThirdsKeepsThemExact()
     for (CNode *pOption : pLoaded->children) {
         // Into the field and out again, typing nothing.
         CProbabilityGraphicsTextItem *pText = ProbabilityText(shown.Item(pOption));
-        const QPoint at = shown.window.mapFromScene(pText->sceneBoundingRect().center());
-        QTest::mousePress(shown.window.viewport(), Qt::LeftButton, Qt::NoModifier, at);
-        QTest::mouseRelease(shown.window.viewport(), Qt::LeftButton, Qt::NoModifier, at);
-        QTest::mouseDClick(shown.window.viewport(), Qt::LeftButton, Qt::NoModifier, at);
-        QTest::mouseRelease(shown.window.viewport(), Qt::LeftButton, Qt::NoModifier, at);
-        QTRY_VERIFY(pText->hasFocus());
+        StartEditing(shown.window, pText);
+        QVERIFY(pText->hasFocus());
         QCOMPARE(pText->toPlainText(), QStringLiteral("0.333333"));
         QTest::keyClick(shown.window.viewport(), Qt::Key_Return);
         QCOMPARE(pOption->probability, 1.0 / 3);

@@ -97,12 +97,8 @@ void TestProjectActions::undoFinishesTheEditFirst()
     CNode *pRoot = pTree->GetTree().GetRoot();
     CNodeGrapicsItem *pItem = pTree->GetItem(pRoot);
     // Typing into the Root's name, without ending the edit.
-    const QPoint at = pTree->mapFromScene(pItem->sceneBoundingRect().center());
-    QTest::mousePress(pTree->viewport(), Qt::LeftButton, Qt::NoModifier, at);
-    QTest::mouseRelease(pTree->viewport(), Qt::LeftButton, Qt::NoModifier, at);
-    QTest::mouseDClick(pTree->viewport(), Qt::LeftButton, Qt::NoModifier, at);
-    QTest::mouseRelease(pTree->viewport(), Qt::LeftButton, Qt::NoModifier, at);
-    QTRY_VERIFY(pItem->hasFocus());
+    EditorTestKit::StartEditing(*pTree, pItem);
+    QVERIFY(pItem->hasFocus());
     QTest::keyClick(pTree->viewport(), Qt::Key_End);
     QTest::keyClicks(pTree->viewport(), QStringLiteral("ed"));
     QCOMPARE(pRoot->name, std::string("Edited"));
