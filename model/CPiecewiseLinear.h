@@ -1,0 +1,57 @@
+#pragma once
+
+#include <vector>
+
+// A continuous function of one parameter x over [low, high], linear on each of
+// its pieces. A piece may carry a tag: the child position of the option that a
+// Decision chooses there, so that the function of a Decision also tells where
+// its choice changes.
+class CPiecewiseLinear
+{
+public:
+    static constexpr int NoTag = -1;
+
+    // Piece i covers [start, next piece's start), the last one up to high.
+    struct Piece
+    {
+        double start = 0.0;
+        double intercept = 0.0;
+        double slope = 0.0;
+        int tag = NoTag;
+
+        double At(double dX) const { return intercept + slope * dX; }
+    };
+
+    CPiecewiseLinear() = default;
+    // intercept + slope * x over the whole of [dLow, dHigh].
+    CPiecewiseLinear(double dLow, double dHigh, double dIntercept, double dSlope, int nTag = NoTag);
+
+    double Low() const { return low; }
+    double High() const { return high; }
+    const std::vector<Piece> &Pieces() const { return pieces; }
+    const Piece &PieceAt(double dX) const;
+    double At(double dX) const { return PieceAt(dX).At(dX); }
+    // The largest distance from dValue over the whole range; infinite when the
+    // function is not finite somewhere.
+    double MaxDistanceFrom(double dValue) const;
+
+    // dScale * f + dOffset; tags are dropped.
+    CPiecewiseLinear Affine(double dScale, double dOffset) const;
+    // f + dWeight * g, for g over the same range; tags are dropped.
+    CPiecewiseLinear PlusWeighted(const CPiecewiseLinear &g, double dWeight) const;
+    // The rollback's rule for the next option of a Decision: wherever g is
+    // strictly greater, g with nTag; elsewhere, including ties, f as it was.
+    CPiecewiseLinear Greater(const CPiecewiseLinear &g, int nTag) const;
+
+    // Joins neighbours with the same line and tag, and folds pieces narrower
+    // than rounding noise into their neighbour, so that three lines crossing
+    // at one point do not leave a sliver that looks like two choice changes.
+    void Tidy();
+
+private:
+    void Append(double dStart, double dIntercept, double dSlope, int nTag);
+
+    double low = 0.0;
+    double high = 0.0;
+    std::vector<Piece> pieces;
+};

@@ -1,0 +1,351 @@
+#include "CSensitivityAnalysis.h"
+
+#include "CNode.h"
+#include "CTreeEvaluation.h"
+#include "CTreeIndex.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <unordered_map>
+
+namespace {
+
+// How fast each option of a Situation moves when the one at nPosition moves
+// by one: that one by 1, the others take the change away from themselves.
+std::vector<double> SiblingRates(const std::vector<double> &current, int nPosition)
+{
+    double dRest = 0.0;
+    for (size_t j = 0; j < current.size(); ++j)
+        if (int(j) != nPosition)
+            dRest += current[j];
+    std::vector<double> rates(current.size());
+    for (size_t j = 0; j < current.size(); ++j) {
+        if (int(j) == nPosition)
+            rates[j] = 1.0;
+        else
+            rates[j] = dRest != 0.0 ? -current[j] / dRest : -1.0 / double(current.size() - 1);
+    }
+    return rates;
+}
+
+} // namespace
+
+CSensitivityAnalysis::CSensitivityAnalysis(const CTreeEvaluation &treeEvaluation)
+    : evaluation(treeEvaluation)
+{
+}
+
+std::vector<double> CSensitivityAnalysis::MovedProbabilities(const std::vector<double> &current,
+                                                             int nPosition, double dValue)
+{
+    const std::vector<double> rates = SiblingRates(current, nPosition);
+    const double dChange = dValue - current[size_t(nPosition)];
+    std::vector<double> moved(current.size());
+    for (size_t j = 0; j < current.size(); ++j)
+        moved[j] = current[j] + rates[j] * dChange;
+    moved[size_t(nPosition)] = dValue;
+    return moved;
+}
+
+bool CSensitivityAnalysis::Check(int nOption, Parameter parameter, double dLow, double dHigh,
+                                 int nSteps)
+{
+    const CTreeIndex &index = evaluation.Index();
+    error = index.ShapeProblem();
+    if (!error.isEmpty())
+        return false;
+    if (nOption < 0 || nOption >= index.Size() || index.Type(nOption) != NodeType::Option) {
+        error = tr("Only the payoff or probability of an option can be analysed.");
+        return false;
+    }
+    const bool bProbability = parameter == Parameter::Probability;
+    if (bProbability && index.Type(index.Parent(nOption)) != NodeType::Situation) {
+        error = tr("%1 belongs to a Decision, so its probability plays no part.")
+                    .arg(index.Describe(nOption));
+        return false;
+    }
+    const CNode *pOption = index.Node(nOption);
+    current = bProbability ? pOption->probability : pOption->payoff;
+    if (!std::isfinite(current)) {
+        error = tr("The %1 of %2 is not a number.")
+                    .arg(bProbability ? tr("probability") : tr("payoff"), index.Describe(nOption));
+        return false;
+    }
+    if (!std::isfinite(dLow) || !std::isfinite(dHigh) || !(dLow < dHigh)) {
+        error = tr("The range must run from a lower to a higher number.");
+        return false;
+    }
+    if (bProbability && (dLow < 0.0 || dHigh > 1.0)) {
+        error = tr("A probability can only move between 0 and 1.");
+        return false;
+    }
+    if (!std::isfinite(dHigh - dLow) || !std::isfinite(dLow - current) ||
+        !std::isfinite(dHigh - current)) {
+        error = tr("The range is too wide to analyse.");
+        return false;
+    }
+    if (nSteps < 1 || nSteps > MaxSteps) {
+        error = tr("The number of steps must lie between 1 and %1.").arg(MaxSteps);
+        return false;
+    }
+    return true;
+}
+
+bool CSensitivityAnalysis::Run(int nOption, Parameter parameter, double dLow, double dHigh,
+                               int nSteps)
+{
+    followed.clear();
+    breakEvens.clear();
+    switching.clear();
+    steps.clear();
+    root = CPiecewiseLinear();
+    option = nOption;
+    kind = parameter;
+    low = dLow;
+    high = dHigh;
+    if (!Check(nOption, parameter, dLow, dHigh, nSteps))
+        return false;
+
+    const CTreeIndex &index = evaluation.Index();
+    const double dLowShift = low - current;
+    const double dHighShift = high - current;
+    int nMoved = 0;
+    CPiecewiseLinear moved;
+    if (kind == Parameter::Payoff) {
+        nMoved = index.FirstChild(option);
+        moved = ShiftedBelow(nMoved, dLowShift, dHighShift);
+    } else {
+        nMoved = index.Parent(option);
+        moved = ProbabilityLine(nMoved, dLowShift, dHighShift);
+    }
+    // Up to the Root, or until no Decision further up can change its choice:
+    // from there on the Root follows linearly.
+    for (;;) {
+        const int nAbove = index.Parent(nMoved);
+        if (nAbove == 0) {
+            root = moved;
+            break;
+        }
+        const double dValue = evaluation.Value(nMoved);
+        if (moved.MaxDistanceFrom(dValue) < evaluation.RiseRadius(nMoved)) {
+            const double dRate = evaluation.RootRate(nMoved);
+            root = moved.Affine(dRate, evaluation.RootValue() - dRate * dValue);
+            break;
+        }
+        const int nOwner = index.Parent(nAbove);
+        moved = CombineAbove(nOwner, index.ChildPosition(nAbove), moved);
+        nMoved = nOwner;
+    }
+    CollectResults(nSteps);
+    return true;
+}
+
+CPiecewiseLinear CSensitivityAnalysis::ShiftedBelow(int nNode, double dLowShift, double dHighShift)
+{
+    const CTreeIndex &index = evaluation.Index();
+    const double dReach = std::max(std::fabs(dLowShift), std::fabs(dHighShift));
+    auto line = [&](int n) {
+        return CPiecewiseLinear(dLowShift, dHighShift, evaluation.Value(n), evaluation.Weight(n));
+    };
+    if (dReach < evaluation.ShiftRadius(nNode))
+        return line(nNode);
+
+    // Only the Decisions and Situations where a choice may change need their
+    // own functions; below the others everything moves in step.
+    std::vector<int> order{nNode};
+    for (size_t k = 0; k < order.size(); ++k) {
+        const int m = order[k];
+        for (int o = index.FirstChild(m); o < index.FirstChild(m) + index.ChildCount(m); ++o) {
+            const int c = index.FirstChild(o);
+            if (evaluation.HasOptions(c) && !(dReach < evaluation.ShiftRadius(c)))
+                order.push_back(c);
+        }
+    }
+    std::unordered_map<int, CPiecewiseLinear> done;
+    for (size_t k = order.size(); k-- > 0;) {
+        const int m = order[k];
+        const bool bDecision = index.Type(m) == NodeType::Decision;
+        CPiecewiseLinear f(dLowShift, dHighShift, 0.0, 0.0);
+        Candidates candidates;
+        for (int o = index.FirstChild(m); o < index.FirstChild(m) + index.ChildCount(m); ++o) {
+            const int c = index.FirstChild(o);
+            auto it = done.find(c);
+            CPiecewiseLinear outcome = it == done.end() ? line(c) : std::move(it->second);
+            if (it != done.end())
+                done.erase(it);
+            if (bDecision)
+                candidates.emplace_back(o - index.FirstChild(m), std::move(outcome));
+            else
+                f = f.PlusWeighted(outcome, index.Node(o)->probability);
+        }
+        done[m] = bDecision ? Decide(m, std::move(candidates)) : std::move(f);
+    }
+    return done[nNode];
+}
+
+CPiecewiseLinear CSensitivityAnalysis::ProbabilityLine(int nSituation, double dLowShift,
+                                                       double dHighShift) const
+{
+    const CTreeIndex &index = evaluation.Index();
+    const int nFirst = index.FirstChild(nSituation);
+    const std::vector<double> rates =
+        SiblingRates(evaluation.Probabilities(nSituation), option - nFirst);
+    double dSlope = 0.0;
+    for (size_t j = 0; j < rates.size(); ++j)
+        dSlope += rates[j] * evaluation.Value(nFirst + int(j));
+    return CPiecewiseLinear(dLowShift, dHighShift, evaluation.Value(nSituation), dSlope);
+}
+
+CPiecewiseLinear CSensitivityAnalysis::CombineAbove(int nOwner, int nPosition,
+                                                    const CPiecewiseLinear &moved)
+{
+    const CTreeIndex &index = evaluation.Index();
+    const int nFirst = index.FirstChild(nOwner);
+    const int nCount = index.ChildCount(nOwner);
+    if (index.Type(nOwner) == NodeType::Situation) {
+        double dOthers = 0.0;
+        for (int j = 0; j < nCount; ++j)
+            if (j != nPosition)
+                dOthers += index.Node(nFirst + j)->probability * evaluation.Value(nFirst + j);
+        return moved.Affine(index.Node(nFirst + nPosition)->probability, dOthers);
+    }
+    // The options before the moved one keep a tie against it, the ones after
+    // lose it; each group acts as its own best option.
+    double dBefore = std::numeric_limits<double>::lowest();
+    int nBefore = CPiecewiseLinear::NoTag;
+    double dAfter = std::numeric_limits<double>::lowest();
+    int nAfter = CPiecewiseLinear::NoTag;
+    for (int j = 0; j < nCount; ++j) {
+        const double dValue = evaluation.Value(nFirst + j);
+        if (j < nPosition && dBefore < dValue) {
+            dBefore = dValue;
+            nBefore = j;
+        } else if (j > nPosition && dAfter < dValue) {
+            dAfter = dValue;
+            nAfter = j;
+        }
+    }
+    Candidates candidates;
+    if (nBefore != CPiecewiseLinear::NoTag)
+        candidates.emplace_back(nBefore, CPiecewiseLinear(moved.Low(), moved.High(), dBefore, 0.0));
+    candidates.emplace_back(nPosition, moved);
+    if (nAfter != CPiecewiseLinear::NoTag)
+        candidates.emplace_back(nAfter, CPiecewiseLinear(moved.Low(), moved.High(), dAfter, 0.0));
+    return Decide(nOwner, std::move(candidates));
+}
+
+CPiecewiseLinear CSensitivityAnalysis::Decide(int nDecision, Candidates candidates)
+{
+    const CPiecewiseLinear &first = candidates.front().second;
+    CPiecewiseLinear best(first.Low(), first.High(), std::numeric_limits<double>::lowest(), 0.0);
+    for (const auto &[nPosition, function] : candidates)
+        best = best.Greater(function, nPosition);
+    best.Tidy();
+    Followed &kept = followed[nDecision];
+    kept.candidates = std::move(candidates);
+    for (const CPiecewiseLinear::Piece &piece : best.Pieces())
+        if (kept.starts.empty() || kept.starts.back().second != piece.tag)
+            kept.starts.emplace_back(piece.start, piece.tag);
+    return best;
+}
+
+int CSensitivityAnalysis::OptionAt(int nDecision, int nPosition) const
+{
+    return nPosition < 0 ? -1 : evaluation.Index().FirstChild(nDecision) + nPosition;
+}
+
+void CSensitivityAnalysis::CollectResults(int nSteps)
+{
+    for (const auto &[nDecision, kept] : followed) {
+        const auto &starts = kept.starts;
+        for (size_t k = 1; k < starts.size(); ++k) {
+            const double dShift = starts[k].first;
+            breakEvens.push_back({current + dShift, root.At(dShift), nDecision,
+                                  OptionAt(nDecision, starts[k - 1].second),
+                                  OptionAt(nDecision, starts[k].second)});
+        }
+        if (starts.size() > 1)
+            switching.push_back(nDecision);
+    }
+    std::stable_sort(
+        breakEvens.begin(), breakEvens.end(),
+        [](const BreakEven &a, const BreakEven &b) { return a.parameter < b.parameter; });
+
+    steps.reserve(size_t(nSteps) + 1);
+    for (int s = 0; s <= nSteps; ++s) {
+        Step step;
+        step.parameter = s == nSteps ? high : low + (high - low) * (double(s) / nSteps);
+        step.value = ValueAt(step.parameter);
+        for (int nDecision : switching)
+            step.choices.push_back(ChosenAt(nDecision, step.parameter));
+        steps.push_back(std::move(step));
+    }
+}
+
+double CSensitivityAnalysis::CurrentValue() const
+{
+    return evaluation.RootValue();
+}
+
+double CSensitivityAnalysis::ValueAt(double dParameter) const
+{
+    return root.Pieces().empty() ? evaluation.RootValue() : root.At(dParameter - current);
+}
+
+std::vector<std::pair<double, double>> CSensitivityAnalysis::Corners() const
+{
+    std::vector<std::pair<double, double>> corners;
+    if (root.Pieces().empty())
+        return corners;
+    for (const CPiecewiseLinear::Piece &piece : root.Pieces())
+        corners.emplace_back(corners.empty() ? low : current + piece.start, piece.At(piece.start));
+    corners.emplace_back(high, root.At(high - current));
+    return corners;
+}
+
+int CSensitivityAnalysis::ChosenAt(int nDecision, double dParameter) const
+{
+    auto found = followed.find(nDecision);
+    if (found == followed.end())
+        return OptionAt(nDecision, evaluation.Chosen(nDecision));
+    // The rollback's own rule at this very point, so that a tie right at a
+    // change (or at an end of the range) keeps the earlier option as the
+    // editor does.
+    const double dShift = dParameter - current;
+    double dBest = std::numeric_limits<double>::lowest();
+    int nBest = -1;
+    for (const auto &[nPosition, function] : found->second.candidates) {
+        const double dValue = function.At(dShift);
+        if (dBest < dValue) {
+            dBest = dValue;
+            nBest = nPosition;
+        }
+    }
+    return OptionAt(nDecision, nBest);
+}
+
+std::vector<CSensitivityAnalysis::Region> CSensitivityAnalysis::Regions(int nDecision) const
+{
+    auto found = followed.find(nDecision);
+    if (found == followed.end())
+        return {{low, high, OptionAt(nDecision, evaluation.Chosen(nDecision))}};
+    std::vector<Region> regions;
+    const auto &kept = found->second.starts;
+    for (size_t k = 0; k < kept.size(); ++k)
+        regions.push_back({k == 0 ? low : current + kept[k].first,
+                           k + 1 < kept.size() ? current + kept[k + 1].first : high,
+                           OptionAt(nDecision, kept[k].second)});
+    return regions;
+}
+
+int CSensitivityAnalysis::DecisionAbove() const
+{
+    if (option < 0)
+        return -1;
+    const CTreeIndex &index = evaluation.Index();
+    for (int n = index.Parent(option); n > 0; n = index.Parent(n))
+        if (index.Type(n) == NodeType::Decision)
+            return n;
+    return -1;
+}

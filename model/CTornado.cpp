@@ -1,0 +1,162 @@
+#include "CTornado.h"
+
+#include "CNode.h"
+#include "CTreeEvaluation.h"
+#include "CTreeIndex.h"
+
+#include <algorithm>
+#include <unordered_map>
+
+CTornado::CTornado(const CTreeEvaluation &treeEvaluation) : evaluation(treeEvaluation) {}
+
+double CTornado::CurrentValue() const
+{
+    return evaluation.RootValue();
+}
+
+bool CTornado::Run(double dPercent)
+{
+    bars.clear();
+    percent = dPercent;
+    const CTreeIndex &index = evaluation.Index();
+    error = index.ShapeProblem();
+    if (!error.isEmpty())
+        return false;
+    if (!std::isfinite(dPercent) || dPercent < 0.0) {
+        error = tr("The share to move each input by must be a number of 0 or more.");
+        return false;
+    }
+    const double dShare = dPercent / 100.0;
+    noise = 0.0;
+    for (int n = 0; n < index.Size(); ++n)
+        if (std::isfinite(evaluation.Value(n)))
+            noise = std::max(noise, 1e-12 * std::fabs(evaluation.Value(n)));
+    for (int n = 0; n < index.Size(); ++n) {
+        if (index.Type(n) != NodeType::Option)
+            continue;
+        AddPayoff(n, dShare);
+        if (index.Type(index.Parent(n)) == NodeType::Situation)
+            AddProbability(n, dShare);
+    }
+    std::stable_sort(bars.begin(), bars.end(),
+                     [](const Bar &a, const Bar &b) { return a.Swing() > b.Swing(); });
+    return true;
+}
+
+void CTornado::AddPayoff(int nOption, double dShare)
+{
+    Bar bar;
+    bar.option = nOption;
+    bar.kind = CSensitivityAnalysis::Parameter::Payoff;
+    bar.current = evaluation.Index().Node(nOption)->payoff;
+    const double dMove = std::fabs(bar.current) * dShare;
+    bar.low = bar.current - dMove;
+    bar.high = bar.current + dMove;
+    const int nBelow = evaluation.Index().FirstChild(nOption);
+    bar.valueLow = RootAfter(nBelow, ShiftedValue(nBelow, bar.low - bar.current));
+    bar.valueHigh = RootAfter(nBelow, ShiftedValue(nBelow, bar.high - bar.current));
+    Keep(bar);
+}
+
+void CTornado::AddProbability(int nOption, double dShare)
+{
+    const CTreeIndex &index = evaluation.Index();
+    const int nSituation = index.Parent(nOption);
+    const int nFirst = index.FirstChild(nSituation);
+    const int nCount = index.ChildCount(nSituation);
+    Bar bar;
+    bar.option = nOption;
+    bar.kind = CSensitivityAnalysis::Parameter::Probability;
+    bar.current = index.Node(nOption)->probability;
+    const double dMove = std::fabs(bar.current) * dShare;
+    bar.low = std::clamp(bar.current - dMove, 0.0, 1.0);
+    bar.high = std::clamp(bar.current + dMove, 0.0, 1.0);
+    // Not the scratch space: RootAfter uses that.
+    std::vector<double> situationOutcomes(static_cast<size_t>(nCount));
+    for (int j = 0; j < nCount; ++j)
+        situationOutcomes[size_t(j)] = evaluation.Value(nFirst + j);
+    const std::vector<double> current = evaluation.Probabilities(nSituation);
+    for (auto [dParameter, pValue] :
+         {std::pair{bar.low, &bar.valueLow}, {bar.high, &bar.valueHigh}}) {
+        const std::vector<double> moved =
+            CSensitivityAnalysis::MovedProbabilities(current, nOption - nFirst, dParameter);
+        *pValue =
+            RootAfter(nSituation, CTreeEvaluation::Combine(NodeType::Situation, nCount,
+                                                           moved.data(), situationOutcomes.data()));
+    }
+    Keep(bar);
+}
+
+void CTornado::Keep(Bar bar)
+{
+    // Moving a probability takes its siblings along by ratios that are rarely
+    // exact; a "swing" at the level of that rounding is none. The comparison
+    // also leaves out what is not a number at either end.
+    if (bar.Swing() > noise)
+        bars.push_back(bar);
+}
+
+double CTornado::ShiftedValue(int n, double dShift)
+{
+    const double dReach = std::fabs(dShift);
+    auto shifted = [&](int m) { return evaluation.Value(m) + evaluation.Weight(m) * dShift; };
+    if (dReach < evaluation.ShiftRadius(n))
+        return shifted(n);
+
+    // Parents before children; below everything else the leaves move in step.
+    const CTreeIndex &index = evaluation.Index();
+    order.assign(1, n);
+    for (size_t k = 0; k < order.size(); ++k) {
+        const int m = order[k];
+        for (int o = index.FirstChild(m); o < index.FirstChild(m) + index.ChildCount(m); ++o) {
+            const int c = index.FirstChild(o);
+            if (evaluation.HasOptions(c) && !(dReach < evaluation.ShiftRadius(c)))
+                order.push_back(c);
+        }
+    }
+    std::unordered_map<int, double> done;
+    for (size_t k = order.size(); k-- > 0;) {
+        const int m = order[k];
+        const int nFirst = index.FirstChild(m);
+        const int nCount = index.ChildCount(m);
+        outcomes.resize(size_t(nCount));
+        probabilities.resize(size_t(nCount));
+        for (int j = 0; j < nCount; ++j) {
+            const int c = index.FirstChild(nFirst + j);
+            auto it = done.find(c);
+            outcomes[size_t(j)] = it == done.end() ? shifted(c) : it->second;
+            probabilities[size_t(j)] = index.Node(nFirst + j)->probability;
+        }
+        done[m] =
+            CTreeEvaluation::Combine(index.Type(m), nCount, probabilities.data(), outcomes.data());
+    }
+    return done[n];
+}
+
+double CTornado::RootAfter(int n, double dValue)
+{
+    const CTreeIndex &index = evaluation.Index();
+    for (;;) {
+        const double dChange = dValue - evaluation.Value(n);
+        if (dChange == 0.0)
+            return evaluation.RootValue();
+        const int nAbove = index.Parent(n);
+        if (nAbove == 0)
+            return dValue;
+        if (std::fabs(dChange) < evaluation.RiseRadius(n))
+            return evaluation.RootValue() + evaluation.RootRate(n) * dChange;
+        const int nOwner = index.Parent(nAbove);
+        const int nFirst = index.FirstChild(nOwner);
+        const int nCount = index.ChildCount(nOwner);
+        outcomes.resize(size_t(nCount));
+        probabilities.resize(size_t(nCount));
+        for (int j = 0; j < nCount; ++j) {
+            outcomes[size_t(j)] = evaluation.Value(nFirst + j);
+            probabilities[size_t(j)] = index.Node(nFirst + j)->probability;
+        }
+        outcomes[size_t(nAbove - nFirst)] = dValue;
+        dValue = CTreeEvaluation::Combine(index.Type(nOwner), nCount, probabilities.data(),
+                                          outcomes.data());
+        n = nOwner;
+    }
+}

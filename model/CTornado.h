@@ -1,0 +1,70 @@
+#pragma once
+
+#include "CSensitivityAnalysis.h"
+
+#include <QCoreApplication>
+#include <QString>
+
+#include <cmath>
+#include <vector>
+
+class CTreeEvaluation;
+
+// A tornado diagram's data: every option's payoff and every Situation
+// option's probability moved down and up by a share of its own value, one at
+// a time, with the Root's value at both ends. A probability stays within 0
+// and 1 and takes its change from its siblings as in the one-way analysis.
+// Inputs that do not move the Root's value are left out; the rest come sorted
+// by how far they swing it, the widest first.
+//
+// Each input costs about as much as the part of the tree it can change: its
+// value travels up only until no Decision above can switch any more, and a
+// moved payoff is followed below only into Decisions that can switch.
+class CTornado
+{
+    Q_DECLARE_TR_FUNCTIONS(CTornado)
+
+public:
+    struct Bar
+    {
+        int option = -1; // node of the evaluation's CTreeIndex
+        CSensitivityAnalysis::Parameter kind = CSensitivityAnalysis::Parameter::Payoff;
+        double current = 0.0;
+        double low = 0.0; // the parameter at the lower end
+        double high = 0.0;
+        double valueLow = 0.0; // the Root's value with the parameter at low
+        double valueHigh = 0.0;
+
+        double Swing() const { return std::fabs(valueHigh - valueLow); }
+    };
+
+    explicit CTornado(const CTreeEvaluation &evaluation);
+
+    // False, with Error() telling why, for a tree of the wrong shape or a
+    // share that is negative or not a number.
+    bool Run(double dPercent);
+    QString Error() const { return error; }
+    double Percent() const { return percent; }
+    double CurrentValue() const;
+    const std::vector<Bar> &Bars() const { return bars; }
+
+private:
+    void AddPayoff(int nOption, double dShare);
+    void AddProbability(int nOption, double dShare);
+    void Keep(Bar bar);
+    // n's value when every leaf below it moves by dShift.
+    double ShiftedValue(int n, double dShift);
+    // The Root's value once n's value has become dValue.
+    double RootAfter(int n, double dValue);
+
+    const CTreeEvaluation &evaluation;
+    QString error;
+    double percent = 0.0;
+    // Swings up to this count as none.
+    double noise = 0.0;
+    std::vector<Bar> bars;
+    // Scratch space, kept between inputs.
+    std::vector<int> order;
+    std::vector<double> outcomes;
+    std::vector<double> probabilities;
+};

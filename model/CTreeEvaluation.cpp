@@ -1,0 +1,198 @@
+#include "CTreeEvaluation.h"
+
+#include "CNode.h"
+#include "CTreeIndex.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace {
+
+constexpr double Unlimited = std::numeric_limits<double>::infinity();
+
+bool IsOwner(int nType)
+{
+    return nType == NodeType::Decision || nType == NodeType::Situation;
+}
+
+// An option whose value is NaN or minus infinity stays so under any finite
+// move, and the rollback never chooses it.
+bool NeverChosen(double dValue)
+{
+    return std::isnan(dValue) || dValue == -Unlimited;
+}
+
+} // namespace
+
+CTreeEvaluation::CTreeEvaluation(const CTreeIndex &treeIndex)
+    : index(treeIndex), values(size_t(treeIndex.Size())), chosen(size_t(treeIndex.Size()), -1),
+      weights(size_t(treeIndex.Size()), 1.0), shiftRadii(size_t(treeIndex.Size()), Unlimited),
+      rootRates(size_t(treeIndex.Size()), 1.0), riseRadii(size_t(treeIndex.Size()), Unlimited)
+{
+    EvaluateUpwards();
+    SpreadDownwards();
+}
+
+double CTreeEvaluation::Combine(int nType, int nCount, const double *pProbabilities,
+                                const double *pOutcomes, int *pChosen)
+{
+    if (nType == NodeType::Situation) {
+        double dValue = 0.0;
+        for (int i = 0; i < nCount; ++i)
+            dValue += pProbabilities[i] * pOutcomes[i];
+        return dValue;
+    }
+    // Strictly greater wins, so a tie keeps the earlier option.
+    double dBest = std::numeric_limits<double>::lowest();
+    int nBest = -1;
+    for (int i = 0; i < nCount; ++i) {
+        if (dBest < pOutcomes[i]) {
+            dBest = pOutcomes[i];
+            nBest = i;
+        }
+    }
+    if (pChosen)
+        *pChosen = nBest;
+    return dBest;
+}
+
+bool CTreeEvaluation::HasOptions(int n) const
+{
+    return IsOwner(index.Type(n)) && index.ChildCount(n) > 0 &&
+           index.Type(index.FirstChild(n)) == NodeType::Option;
+}
+
+std::vector<double> CTreeEvaluation::Probabilities(int n) const
+{
+    std::vector<double> probabilities;
+    for (int c = index.FirstChild(n); c < index.FirstChild(n) + index.ChildCount(n); ++c)
+        probabilities.push_back(index.Node(c)->probability);
+    return probabilities;
+}
+
+double CTreeEvaluation::ProbabilitySum(int n) const
+{
+    double dSum = 0.0;
+    for (double dProbability : Probabilities(n))
+        dSum += dProbability;
+    return dSum;
+}
+
+void CTreeEvaluation::EvaluateUpwards()
+{
+    const int nSize = index.Size();
+    // Payoffs summed from the Root down; Decisions and Situations hold
+    // computed values, not payoffs, and add nothing.
+    std::vector<double> pathSums(size_t(nSize), 0.0);
+    for (int n = 0; n < nSize; ++n) {
+        const double dAbove = n == 0 ? 0.0 : pathSums[size_t(index.Parent(n))];
+        pathSums[size_t(n)] = IsOwner(index.Type(n)) ? dAbove : dAbove + index.Node(n)->payoff;
+    }
+
+    std::vector<double> outcomes;
+    std::vector<double> probabilities;
+    // Children come after their parent, so backwards every child is done first.
+    for (int n = nSize - 1; n >= 0; --n) {
+        const size_t i = size_t(n);
+        const int nFirst = index.FirstChild(n);
+        const int nCount = index.ChildCount(n);
+        if (!HasOptions(n)) {
+            // A Terminal, a Decision or Situation left without options, an
+            // option or the Root: the value of the one child, or of the path.
+            if (nCount == 1) {
+                values[i] = values[size_t(nFirst)];
+                weights[i] = weights[size_t(nFirst)];
+                shiftRadii[i] = shiftRadii[size_t(nFirst)];
+            } else {
+                values[i] = n == 0 ? 0.0 : pathSums[size_t(index.Parent(n))];
+            }
+            continue;
+        }
+        outcomes.assign(values.begin() + nFirst, values.begin() + nFirst + nCount);
+        probabilities = Probabilities(n);
+        values[i] =
+            Combine(index.Type(n), nCount, probabilities.data(), outcomes.data(), &chosen[i]);
+        double dRadius = Unlimited;
+        for (int c = nFirst; c < nFirst + nCount; ++c)
+            dRadius = std::min(dRadius, shiftRadii[size_t(c)]);
+        if (index.Type(n) == NodeType::Situation) {
+            double dWeight = 0.0;
+            for (int c = 0; c < nCount; ++c)
+                dWeight += probabilities[size_t(c)] * weights[size_t(nFirst + c)];
+            weights[i] = dWeight;
+        } else {
+            weights[i] = chosen[i] < 0 ? 0.0 : weights[size_t(nFirst + chosen[i])];
+            dRadius = std::min(dRadius, DecisionRadius(n));
+        }
+        shiftRadii[i] = std::isfinite(values[i]) && std::isfinite(weights[i]) ? dRadius : 0.0;
+    }
+}
+
+double CTreeEvaluation::DecisionRadius(int n) const
+{
+    const int nChosen = chosen[size_t(n)];
+    if (nChosen < 0)
+        return 0.0;
+    const int nFirst = index.FirstChild(n);
+    const size_t best = size_t(nFirst + nChosen);
+    double dRadius = Unlimited;
+    for (int c = nFirst; c < nFirst + index.ChildCount(n); ++c) {
+        if (size_t(c) == best || NeverChosen(values[size_t(c)]))
+            continue;
+        // Shifted together, two options close their gap at the difference of
+        // their weights. Equal weights keep even a tie as it is.
+        const double dGap = values[best] - values[size_t(c)];
+        const double dApart = std::fabs(weights[best] - weights[size_t(c)]);
+        if (dApart == 0.0 && dGap >= 0.0)
+            continue;
+        const double dLimit = dGap / dApart;
+        dRadius = std::isnan(dLimit) ? 0.0 : std::min(dRadius, dLimit);
+    }
+    return dRadius;
+}
+
+void CTreeEvaluation::SpreadDownwards()
+{
+    for (int n = 1; n < index.Size(); ++n) {
+        const size_t i = size_t(n);
+        const int nParent = index.Parent(n);
+        const size_t parent = size_t(nParent);
+        if (nParent == 0) {
+            // The Root's value is that of its child.
+            continue;
+        }
+        if (!HasOptions(nParent)) {
+            rootRates[i] = rootRates[parent];
+            riseRadii[i] = riseRadii[parent];
+            continue;
+        }
+        if (index.Type(nParent) == NodeType::Situation) {
+            const double dProbability = index.Node(n)->probability;
+            rootRates[i] = rootRates[parent] * dProbability;
+            riseRadii[i] =
+                dProbability == 0.0 ? Unlimited : riseRadii[parent] / std::fabs(dProbability);
+            continue;
+        }
+        // An option of a Decision: the chosen one carries its changes up until
+        // it meets the runner-up; any other one changes nothing until it
+        // reaches the chosen one.
+        const int nChosen = chosen[parent];
+        const int nFirst = index.FirstChild(nParent);
+        const double dBest = nChosen < 0 ? 0.0 : values[size_t(nFirst + nChosen)];
+        if (nChosen < 0 || !std::isfinite(dBest)) {
+            rootRates[i] = 0.0;
+            riseRadii[i] = 0.0;
+        } else if (n == nFirst + nChosen) {
+            double dRunnerUp = -Unlimited;
+            for (int c = nFirst; c < nFirst + index.ChildCount(nParent); ++c)
+                if (c != n && !std::isnan(values[size_t(c)]))
+                    dRunnerUp = std::max(dRunnerUp, values[size_t(c)]);
+            rootRates[i] = rootRates[parent];
+            riseRadii[i] = std::min(riseRadii[parent], dBest - dRunnerUp);
+        } else {
+            rootRates[i] = 0.0;
+            riseRadii[i] = NeverChosen(values[i]) ? Unlimited : dBest - values[i];
+        }
+    }
+}

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+class CTreeIndex;
+
+// A full rollback of an indexed tree by the solver's rules, computed beside
+// the tree instead of in it, plus how far each value may move before some
+// Decision changes its choice. Those radii let the analyses skip whatever a
+// change cannot reach: a moved payoff shifts the subtree below it in step
+// until a Decision there could switch, and a changed value travels up to the
+// Root linearly until a Decision above could switch.
+//
+// The tree must have the shape CTreeIndex::ShapeProblem accepts; values are
+// read once, so the tree may change afterwards without harm to this object.
+class CTreeEvaluation
+{
+public:
+    explicit CTreeEvaluation(const CTreeIndex &index);
+
+    const CTreeIndex &Index() const { return index; }
+    // What the rollback leaves in a node: a Terminal's path sum, a Decision's
+    // best or a Situation's expected value; for an option, what it leads to.
+    double Value(int n) const { return values[size_t(n)]; }
+    double RootValue() const { return values.empty() ? 0.0 : values.front(); }
+    // The child position of the option a Decision chooses, or -1.
+    int Chosen(int n) const { return chosen[size_t(n)]; }
+    // The sum of a Situation's option probabilities.
+    double ProbabilitySum(int n) const;
+
+    // How n's value moves when every leaf below n moves by one: the
+    // probability-weighted share of the leaves that the choices below reach.
+    double Weight(int n) const { return weights[size_t(n)]; }
+    // A move of every leaf below n by less than this changes no choice at or
+    // below n, so n's value moves by Weight(n) times the move.
+    double ShiftRadius(int n) const { return shiftRadii[size_t(n)]; }
+    // How the Root's value moves per unit of n's value, the rest of the tree
+    // held as it is.
+    double RootRate(int n) const { return rootRates[size_t(n)]; }
+    // A change of n's value by less than this changes no choice above n.
+    double RiseRadius(int n) const { return riseRadii[size_t(n)]; }
+
+    // A Decision's or Situation's value from the probabilities of its
+    // options and the values they lead to, in the rollback's own arithmetic
+    // and order. For a Decision, *pChosen gets the chosen position or -1.
+    static double Combine(int nType, int nCount, const double *pProbabilities,
+                          const double *pOutcomes, int *pChosen = nullptr);
+    // True for a Decision or Situation that has options (and not a lone
+    // Terminal or nothing).
+    bool HasOptions(int n) const;
+    // The current option probabilities of Situation n.
+    std::vector<double> Probabilities(int n) const;
+
+private:
+    void EvaluateUpwards();
+    void SpreadDownwards();
+    double DecisionRadius(int n) const;
+
+    const CTreeIndex &index;
+    std::vector<double> values;
+    std::vector<int> chosen;
+    std::vector<double> weights;
+    std::vector<double> shiftRadii;
+    std::vector<double> rootRates;
+    std::vector<double> riseRadii;
+};

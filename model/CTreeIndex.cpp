@@ -1,0 +1,138 @@
+#include "CTreeIndex.h"
+
+#include "CNode.h"
+
+namespace {
+
+const char *KindName(int nType)
+{
+    switch (nType) {
+    case NodeType::Root:
+        return QT_TRANSLATE_NOOP("CTreeIndex", "Root");
+    case NodeType::Decision:
+        return QT_TRANSLATE_NOOP("CTreeIndex", "Decision");
+    case NodeType::Situation:
+        return QT_TRANSLATE_NOOP("CTreeIndex", "Situation");
+    case NodeType::Option:
+        return QT_TRANSLATE_NOOP("CTreeIndex", "Option");
+    case NodeType::Terminal:
+        return QT_TRANSLATE_NOOP("CTreeIndex", "Terminal");
+    default:
+        return QT_TRANSLATE_NOOP("CTreeIndex", "Node");
+    }
+}
+
+bool IsOwner(int nType)
+{
+    return nType == NodeType::Decision || nType == NodeType::Situation;
+}
+
+// What may hang below the Root or an option.
+bool IsOutcome(int nType)
+{
+    return IsOwner(nType) || nType == NodeType::Terminal;
+}
+
+} // namespace
+
+CTreeIndex::CTreeIndex(const CNode *pRoot)
+{
+    if (!pRoot)
+        return;
+    nodes.push_back(pRoot);
+    parents.push_back(None);
+    // nodes itself is the breadth-first queue.
+    for (size_t i = 0; i < nodes.size(); ++i) {
+        firstChildren.push_back(int(nodes.size()));
+        int nCount = 0;
+        for (const CNode *pChild : nodes[i]->children) {
+            if (!pChild) {
+                nullChild = true;
+                continue;
+            }
+            nodes.push_back(pChild);
+            parents.push_back(int(i));
+            ++nCount;
+        }
+        childCounts.push_back(nCount);
+    }
+}
+
+int CTreeIndex::Type(int n) const
+{
+    return nodes[size_t(n)]->type;
+}
+
+int CTreeIndex::FromId(quint64 nId) const
+{
+    if (nId == 0 || nId > quint64(nodes.size()))
+        return None;
+    return int(nId - 1);
+}
+
+int CTreeIndex::IndexOf(const CNode *pNode) const
+{
+    for (size_t i = 0; i < nodes.size(); ++i)
+        if (nodes[i] == pNode)
+            return int(i);
+    return None;
+}
+
+std::vector<int> CTreeIndex::OptionsNamed(const std::string &strName) const
+{
+    std::vector<int> found;
+    for (size_t i = 0; i < nodes.size(); ++i)
+        if (nodes[i]->type == NodeType::Option && nodes[i]->name == strName)
+            found.push_back(int(i));
+    return found;
+}
+
+QString CTreeIndex::Describe(int n) const
+{
+    return tr("%1 \"%2\" (#%3)")
+        .arg(tr(KindName(Type(n))), QString::fromStdString(Node(n)->name))
+        .arg(IdOf(n));
+}
+
+QString CTreeIndex::ShapeProblem() const
+{
+    if (nodes.empty())
+        return tr("The project holds no decision tree.");
+    if (nullChild)
+        return tr("The tree holds an empty link between nodes.");
+    for (int n = 0; n < Size(); ++n) {
+        const QString strProblem = NodeProblem(n);
+        if (!strProblem.isEmpty())
+            return tr("%1 %2; the editor never builds such a tree.").arg(Describe(n), strProblem);
+    }
+    return QString();
+}
+
+QString CTreeIndex::NodeProblem(int n) const
+{
+    const int nType = Type(n);
+    const int nFirst = FirstChild(n);
+    const int nCount = ChildCount(n);
+    if ((n == 0) != (nType == NodeType::Root))
+        return n == 0 ? tr("stands at the top") : tr("stands below another node");
+    if (nType == NodeType::Root || nType == NodeType::Option) {
+        if (nCount > 1)
+            return tr("has more than one child");
+        if (nCount == 1 && !IsOutcome(Type(nFirst)))
+            return tr("leads to a node of the wrong kind");
+        if (nCount == 0 && nType == NodeType::Option)
+            return tr("leads nowhere");
+        return QString();
+    }
+    if (IsOwner(nType)) {
+        if (nCount == 1 && Type(nFirst) == NodeType::Terminal)
+            return QString();
+        for (int c = nFirst; c < nFirst + nCount; ++c)
+            if (Type(c) != NodeType::Option)
+                return tr("holds something other than options");
+        return QString();
+    }
+    if (nType == NodeType::Terminal)
+        return nCount == 0 ? QString() : tr("has children");
+    return tr("is of an unknown kind");
+}
