@@ -53,7 +53,8 @@ bool CSensitivityAnalysis::Check(int nOption, Parameter parameter, double dLow, 
 {
     const CTreeIndex &index = evaluation.Index();
     error = index.ShapeProblem();
-    if (!error.isEmpty())
+    treeAtFault = !error.isEmpty();
+    if (treeAtFault)
         return false;
     if (nOption < 0 || nOption >= index.Size() || index.Type(nOption) != NodeType::Option) {
         error = tr("Only the payoff or probability of an option can be analysed.");
@@ -68,6 +69,7 @@ bool CSensitivityAnalysis::Check(int nOption, Parameter parameter, double dLow, 
     const CNode *pOption = index.Node(nOption);
     current = bProbability ? pOption->probability : pOption->payoff;
     if (!std::isfinite(current)) {
+        treeAtFault = true;
         error = tr("The %1 of %2 is not a number.")
                     .arg(bProbability ? tr("probability") : tr("payoff"), index.Describe(nOption));
         return false;

@@ -77,6 +77,9 @@ public:
     bool Run(int nOption, Parameter parameter, double dLow, double dHigh,
              int nSteps = DefaultSteps);
     QString Error() const { return error; }
+    // Whether the last error lies with the tree (its shape, a value that is
+    // not a number) rather than with what was asked.
+    bool TreeAtFault() const { return treeAtFault; }
 
     int Option() const { return option; }
     Parameter Kind() const { return kind; }
@@ -120,6 +123,7 @@ private:
 
     const CTreeEvaluation &evaluation;
     QString error;
+    bool treeAtFault = false;
     int option = -1;
     Parameter kind = Parameter::Payoff;
     double low = 0.0;

@@ -17,6 +17,7 @@ double CTornado::CurrentValue() const
 bool CTornado::Run(double dPercent)
 {
     bars.clear();
+    inputCount = 0;
     percent = dPercent;
     const CTreeIndex &index = evaluation.Index();
     error = index.ShapeProblem();
@@ -89,6 +90,7 @@ void CTornado::AddProbability(int nOption, double dShare)
 
 void CTornado::Keep(Bar bar)
 {
+    ++inputCount;
     // Moving a probability takes its siblings along by ratios that are rarely
     // exact; a "swing" at the level of that rounding is none. The comparison
     // also leaves out what is not a number at either end.

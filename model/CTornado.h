@@ -47,6 +47,8 @@ public:
     double Percent() const { return percent; }
     double CurrentValue() const;
     const std::vector<Bar> &Bars() const { return bars; }
+    // How many inputs were moved, with or without a swing.
+    int InputCount() const { return inputCount; }
 
 private:
     void AddPayoff(int nOption, double dShare);
@@ -62,6 +64,7 @@ private:
     double percent = 0.0;
     // Swings up to this count as none.
     double noise = 0.0;
+    int inputCount = 0;
     std::vector<Bar> bars;
     // Scratch space, kept between inputs.
     std::vector<int> order;

@@ -3,11 +3,14 @@
 #include "CDecisionSolver.h"
 #include "CDecisionTree.h"
 #include "CNode.h"
+#include "CProjectFile.h"
 #include "CSensitivityAnalysis.h"
 #include "CTornado.h"
 #include "CTreeEvaluation.h"
 #include "CTreeIndex.h"
 
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <random>
@@ -114,6 +117,8 @@ private slots:
     void oilBreakEven();
     void agreesWithResolves();
     void deepChain();
+    void commandLine_data();
+    void commandLine();
 };
 
 void TestSensitivity::oilBreakEven_data()
@@ -237,6 +242,40 @@ void TestSensitivity::deepChain()
     CTornado tornado(evaluation);
     QVERIFY(tornado.Run(10));
     QCOMPARE(tornado.Bars().size(), size_t(49999));
+}
+
+void TestSensitivity::commandLine_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("output"); // part of stdout on success, else of stderr
+    QTest::newRow("break-even for scripts")
+        << QStringList{"--json", "--sensitivity", "#3:payoff=500..1500"} << 0
+        << "\"parameter\": 1075,";
+    QTest::newRow("tornado for scripts")
+        << QStringList{"--json", "--tornado", "10"} << 0 << "\"swing\": 187.5";
+    QTest::newRow("ambiguous name")
+        << QStringList{"--sensitivity", "sell:payoff=0..1"} << 2 << "#3, #18, #20";
+    QTest::newRow("probability under a Decision")
+        << QStringList{"--sensitivity", "#3:probability=0..1"} << 2 << "(#3)";
+}
+
+void TestSensitivity::commandLine()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exitCode);
+    QFETCH(QString, output);
+    QTemporaryDir dir;
+    CDecisionTree tree;
+    tree.SetRoot(OilTree());
+    QVERIFY(CProjectFile::Write(dir.filePath("oil.rmproj"), tree, "Oil"));
+    QProcess process;
+    process.start(RAMIFY_SOLVE_PATH, arguments << dir.filePath("oil.rmproj"));
+    QVERIFY(process.waitForFinished());
+    QCOMPARE(process.exitCode(), exitCode);
+    QVERIFY(QString::fromUtf8(exitCode == 0 ? process.readAllStandardOutput()
+                                            : process.readAllStandardError())
+                .contains(output));
 }
 
 QTEST_GUILESS_MAIN(TestSensitivity)

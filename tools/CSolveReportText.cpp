@@ -15,19 +15,14 @@ QString Number(double dValue)
     return QString::number(dValue, 'g', 6);
 }
 
-// Names may hold line breaks and other control characters that would break
-// the layout; they show as spaces here.
-QString Printable(QString strText)
+QString Printable(const QString &strText)
 {
-    for (QChar &c : strText)
-        if (c.unicode() < 0x20 || c.unicode() == 0x7F)
-            c = QLatin1Char(' ');
-    return strText;
+    return CSolveReportText::Printable(strText);
 }
 
 QString Printable(const std::string &strName)
 {
-    return Printable(QString::fromStdString(strName));
+    return CSolveReportText::Printable(QString::fromStdString(strName));
 }
 
 QString Quoted(const std::string &strName)
@@ -101,6 +96,14 @@ void AppendSummary(const CSolveReport &report, QString &strOut)
 
 } // namespace
 
+QString CSolveReportText::Printable(QString strText)
+{
+    for (QChar &c : strText)
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+            c = QLatin1Char(' ');
+    return strText;
+}
+
 QString CSolveReportText::Render(const CSolveReport &report)
 {
     QString strOut;
@@ -111,7 +114,7 @@ QString CSolveReportText::Render(const CSolveReport &report)
     int nNameWidth = 4;
     for (int i = 0; i < prefixes.size(); ++i) {
         const CSolveReport::Row &row = report.rows[report.displayOrder[size_t(i)]];
-        names << prefixes.at(i) + Printable(row.node->name);
+        names << prefixes.at(i) + Printable(QString::fromStdString(row.node->name));
         nNameWidth = std::max(nNameWidth, std::min(int(names.last().size()), 60));
     }
 

@@ -10,6 +10,9 @@ class CSolveReportText
 {
 public:
     static QString Render(const CSolveReport &report);
+    // Names may hold line breaks and other control characters that would
+    // break a layout; they show as spaces.
+    static QString Printable(QString strText);
 
     // Indentation is drawn down to this depth; deeper nodes show their level
     // instead, so that a very deep tree does not print megabytes per line.

@@ -1,5 +1,9 @@
 // ramify-solve: loads a project file, rolls its tree back with the editor's
-// solver and prints the result; optionally saves the solved tree.
+// solver and prints the result; optionally saves the solved tree. It can also
+// analyse how the result depends on one payoff or probability, or on all.
+#include "CAnalysisJson.h"
+#include "CAnalysisRequest.h"
+#include "CAnalysisText.h"
 #include "CDecisionSolver.h"
 #include "CDecisionTree.h"
 #include "CNode.h"
@@ -7,6 +11,9 @@
 #include "CSolveReport.h"
 #include "CSolveReportJson.h"
 #include "CSolveReportText.h"
+#include "CTornado.h"
+#include "CTreeEvaluation.h"
+#include "CTreeIndex.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -29,11 +36,25 @@ Prints the value of the whole tree, the option that each decision chooses,
 every situation whose probabilities do not add up to 1, and every node with
 its probability, payoff and rolled-back value.
 
+With --sensitivity NODE:payoff=LOW..HIGH (or NODE:probability=LOW..HIGH) it
+prints instead how the tree's value and the decisions' choices change while
+that option's payoff or probability runs from LOW to HIGH: the exact
+break-even points at which a decision changes its choice, and the value and
+the choices at every step. NODE is the option's name when no other option
+has it, or #ID with the option's ID in the file. A moved probability takes
+its change from the other options of its situation, in proportion to theirs.
+
+With --tornado PERCENT it prints every payoff and every situation option's
+probability moved down and up by PERCENT of its value (a probability within
+0 and 1), with the tree's value at both ends, the widest swing first.
+
 Exit status:
   0  the file was read completely and evaluated
   1  the file could not be opened, read completely, or written (the message
-     names the file and, for a broken file, the line and column)
-  2  the command line was wrong
+     names the file and, for a broken file, the line and column), or its tree
+     has a shape that cannot be analysed
+  2  the command line was wrong, including a NODE that names no option, or
+     more than one
 )";
 
 int UsageFailure(const QString &strMessage)
@@ -47,6 +68,52 @@ int Failure(const QString &strMessage)
 {
     QTextStream(stderr) << "ramify-solve: " << strMessage << "\n";
     return FileFailure;
+}
+
+void Print(const QString &strText)
+{
+    QTextStream out(stdout);
+    out.setCodec("UTF-8");
+    out << strText;
+}
+
+void Print(const QByteArray &json)
+{
+    std::fwrite(json.constData(), 1, size_t(json.size()), stdout);
+}
+
+int Analyse(const CDecisionTree &tree, const CAnalysisRequest &request, bool bTornado, int nSteps,
+            bool bJson, const QString &strProject, const QString &strFile)
+{
+    const CTreeIndex index(tree.GetRoot());
+    const QString strShape = index.ShapeProblem();
+    if (!strShape.isEmpty())
+        return Failure(QStringLiteral("\"%1\": %2").arg(strFile, strShape));
+    const CTreeEvaluation evaluation(index);
+    if (bTornado) {
+        CTornado tornado(evaluation);
+        if (!tornado.Run(request.percent))
+            return UsageFailure(tornado.Error());
+        if (bJson)
+            Print(CAnalysisJson::Tornado(tornado, index, strProject, strFile));
+        else
+            Print(CAnalysisText::Tornado(tornado, index, strProject, strFile));
+        return Success;
+    }
+    QString strError;
+    const int nOption = request.FindOption(index, &strError);
+    if (nOption < 0)
+        return UsageFailure(strError);
+    CSensitivityAnalysis analysis(evaluation);
+    if (!analysis.Run(nOption, request.parameter, request.low, request.high, nSteps))
+        return analysis.TreeAtFault()
+                   ? Failure(QStringLiteral("\"%1\": %2").arg(strFile, analysis.Error()))
+                   : UsageFailure(analysis.Error());
+    if (bJson)
+        Print(CAnalysisJson::Sensitivity(analysis, index, strProject, strFile));
+    else
+        Print(CAnalysisText::Sensitivity(analysis, index, strProject, strFile));
+    return Success;
 }
 
 } // namespace
@@ -65,8 +132,26 @@ int main(int argc, char *argv[])
     const QCommandLineOption writeOption(
         QStringLiteral("write"), QStringLiteral("Save the solved tree as the project file <out>."),
         QStringLiteral("out"));
+    const QCommandLineOption sensitivityOption(
+        QStringLiteral("sensitivity"),
+        QStringLiteral("Analyse one option's payoff or probability over a range: "
+                       "<node>:payoff=<low>..<high> or <node>:probability=<low>..<high>."),
+        QStringLiteral("node:parameter=low..high"));
+    const QCommandLineOption stepsOption(
+        QStringLiteral("steps"),
+        QStringLiteral("Steps of the --sensitivity range (default %1).")
+            .arg(CSensitivityAnalysis::DefaultSteps),
+        QStringLiteral("n"));
+    const QCommandLineOption tornadoOption(
+        QStringLiteral("tornado"),
+        QStringLiteral("Move every payoff and situation probability down and up by <percent> "
+                       "of its value, one at a time."),
+        QStringLiteral("percent"));
     parser.addOption(jsonOption);
     parser.addOption(writeOption);
+    parser.addOption(sensitivityOption);
+    parser.addOption(stepsOption);
+    parser.addOption(tornadoOption);
     parser.addPositionalArgument(QStringLiteral("file"),
                                  QStringLiteral("The project file (.rmproj) to evaluate."));
 
@@ -81,6 +166,26 @@ int main(int argc, char *argv[])
         return UsageFailure(files.isEmpty() ? QStringLiteral("No project file given.")
                                             : QStringLiteral("Give exactly one project file."));
     const QString strFile = files.front();
+
+    // The request is checked before the file is read: a wrong command line
+    // is a usage error whatever the file holds.
+    const bool bSensitivity = parser.isSet(sensitivityOption);
+    const bool bTornado = parser.isSet(tornadoOption);
+    CAnalysisRequest request;
+    QString strRequestError;
+    int nSteps = CSensitivityAnalysis::DefaultSteps;
+    if (bSensitivity && bTornado)
+        return UsageFailure(QStringLiteral("Give either --sensitivity or --tornado."));
+    if (parser.isSet(stepsOption) &&
+        (!bSensitivity ||
+         !CAnalysisRequest::ParseSteps(parser.value(stepsOption), &nSteps, &strRequestError)))
+        return UsageFailure(bSensitivity ? strRequestError
+                                         : QStringLiteral("--steps belongs to --sensitivity."));
+    if (bSensitivity &&
+        !request.ParseSensitivity(parser.value(sensitivityOption), &strRequestError))
+        return UsageFailure(strRequestError);
+    if (bTornado && !request.ParseTornado(parser.value(tornadoOption), &strRequestError))
+        return UsageFailure(strRequestError);
 
     CDecisionTree tree;
     const CProjectFile::ReadResult result = CProjectFile::Read(strFile, tree);
@@ -98,14 +203,14 @@ int main(int argc, char *argv[])
             return Failure(strError);
     }
 
+    if (bSensitivity || bTornado)
+        return Analyse(tree, request, bTornado, nSteps, parser.isSet(jsonOption),
+                       result.projectName, strFile);
+
     const CSolveReport report(tree, result.projectName, strFile);
-    if (parser.isSet(jsonOption)) {
-        const QByteArray json = CSolveReportJson::Render(report);
-        std::fwrite(json.constData(), 1, size_t(json.size()), stdout);
-    } else {
-        QTextStream out(stdout);
-        out.setCodec("UTF-8");
-        out << CSolveReportText::Render(report);
-    }
+    if (parser.isSet(jsonOption))
+        Print(CSolveReportJson::Render(report));
+    else
+        Print(CSolveReportText::Render(report));
     return Success;
 }

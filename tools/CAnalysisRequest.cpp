@@ -1,0 +1,100 @@
+#include "CAnalysisRequest.h"
+
+#include "CNode.h"
+#include "CTreeIndex.h"
+
+#include <QRegularExpression>
+#include <QStringList>
+
+#include <cmath>
+
+namespace {
+
+bool ReadNumber(const QString &strText, double *pValue)
+{
+    bool bOk = false;
+    *pValue = strText.trimmed().toDouble(&bOk);
+    return bOk && std::isfinite(*pValue);
+}
+
+} // namespace
+
+bool CAnalysisRequest::ParseSensitivity(const QString &strText, QString *pError)
+{
+    // The name may itself hold ':' or '=': the last ":payoff=" or
+    // ":probability=" ends it.
+    static const QRegularExpression pattern(
+        QStringLiteral("^(.+):(payoff|probability)=(.+)\\.\\.(.+)$"),
+        QRegularExpression::DotMatchesEverythingOption);
+    const QRegularExpressionMatch match = pattern.match(strText);
+    if (!match.hasMatch()) {
+        *pError = tr("\"%1\" is not of the form NODE:payoff=LOW..HIGH or "
+                     "NODE:probability=LOW..HIGH.")
+                      .arg(strText);
+        return false;
+    }
+    node = match.captured(1);
+    parameter = match.captured(2) == QLatin1String("payoff")
+                    ? CSensitivityAnalysis::Parameter::Payoff
+                    : CSensitivityAnalysis::Parameter::Probability;
+    if (!ReadNumber(match.captured(3), &low) || !ReadNumber(match.captured(4), &high)) {
+        *pError = tr("The range \"%1..%2\" does not consist of two numbers.")
+                      .arg(match.captured(3), match.captured(4));
+        return false;
+    }
+    return true;
+}
+
+bool CAnalysisRequest::ParseTornado(const QString &strText, QString *pError)
+{
+    QString strNumber = strText.trimmed();
+    if (strNumber.endsWith(QLatin1Char('%')))
+        strNumber.chop(1);
+    if (!ReadNumber(strNumber, &percent) || percent < 0) {
+        *pError = tr("\"%1\" is not a share in per cent of 0 or more.").arg(strText);
+        return false;
+    }
+    return true;
+}
+
+bool CAnalysisRequest::ParseSteps(const QString &strText, int *pSteps, QString *pError)
+{
+    bool bOk = false;
+    *pSteps = strText.trimmed().toInt(&bOk);
+    if (!bOk || *pSteps < 1 || *pSteps > CSensitivityAnalysis::MaxSteps) {
+        *pError = tr("The number of steps must be a whole number from 1 to %1.")
+                      .arg(CSensitivityAnalysis::MaxSteps);
+        return false;
+    }
+    return true;
+}
+
+int CAnalysisRequest::FindOption(const CTreeIndex &index, QString *pError) const
+{
+    if (node.startsWith(QLatin1Char('#'))) {
+        bool bOk = false;
+        const int n = index.FromId(node.mid(1).toULongLong(&bOk));
+        if (!bOk || n < 0) {
+            *pError = tr("The tree has no node %1.").arg(node);
+            return -1;
+        }
+        if (index.Type(n) != NodeType::Option) {
+            *pError = tr("%1 is not an option.").arg(index.Describe(n));
+            return -1;
+        }
+        return n;
+    }
+    const std::vector<int> found = index.OptionsNamed(node.toStdString());
+    if (found.size() == 1)
+        return found.front();
+    if (found.empty()) {
+        *pError = tr("The tree has no option named \"%1\".").arg(node);
+        return -1;
+    }
+    QStringList ids;
+    for (int n : found)
+        ids << QStringLiteral("#%1").arg(CTreeIndex::IdOf(n));
+    *pError = tr("Several options are named \"%1\": %2. Name one by its ID.")
+                  .arg(node, ids.join(QStringLiteral(", ")));
+    return -1;
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "CSensitivityAnalysis.h"
+
+#include <QCoreApplication>
+#include <QString>
+
+class CTreeIndex;
+
+// What ramify-solve is asked to analyse: "NODE:payoff=LOW..HIGH" or
+// "NODE:probability=LOW..HIGH" for a one-way analysis, a share in per cent
+// for a tornado. NODE names an option by its name when that is unique, or by
+// its number in the file as "#ID".
+class CAnalysisRequest
+{
+    Q_DECLARE_TR_FUNCTIONS(CAnalysisRequest)
+
+public:
+    // False, with a message, when the text does not have the form above.
+    bool ParseSensitivity(const QString &strText, QString *pError);
+    // Takes "10" or "10%".
+    bool ParseTornado(const QString &strText, QString *pError);
+    static bool ParseSteps(const QString &strText, int *pSteps, QString *pError);
+
+    // The option that NODE names in the tree, or -1 with a message: no such
+    // option, not an option, or a name that several options share (the
+    // message lists their IDs).
+    int FindOption(const CTreeIndex &index, QString *pError) const;
+
+    QString node;
+    CSensitivityAnalysis::Parameter parameter = CSensitivityAnalysis::Parameter::Payoff;
+    double low = 0.0;
+    double high = 0.0;
+    double percent = 0.0;
+};

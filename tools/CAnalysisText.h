@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QString>
+
+class CSensitivityAnalysis;
+class CTornado;
+class CTreeIndex;
+
+// Renders the analyses of ramify-solve as plain text with aligned columns.
+class CAnalysisText
+{
+public:
+    static QString Sensitivity(const CSensitivityAnalysis &analysis, const CTreeIndex &index,
+                               const QString &strProject, const QString &strFile);
+    static QString Tornado(const CTornado &tornado, const CTreeIndex &index,
+                           const QString &strProject, const QString &strFile);
+};
