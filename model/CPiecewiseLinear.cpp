@@ -56,18 +56,21 @@ const CPiecewiseLinear::Piece &CPiecewiseLinear::PieceAt(double dX) const
     return it == pieces.begin() ? pieces.front() : *(it - 1);
 }
 
-double CPiecewiseLinear::MaxDistanceFrom(double dValue) const
+std::pair<double, double> CPiecewiseLinear::Extremes() const
 {
-    double dMax = 0.0;
+    double dLowest = std::numeric_limits<double>::infinity();
+    double dHighest = -dLowest;
     for (size_t i = 0; i < pieces.size(); ++i) {
         const double dEnd = i + 1 < pieces.size() ? pieces[i + 1].start : high;
         for (double dX : {pieces[i].start, dEnd}) {
-            const double dDistance = std::fabs(pieces[i].At(dX) - dValue);
-            if (!(dDistance <= dMax))
-                dMax = std::isnan(dDistance) ? std::numeric_limits<double>::infinity() : dDistance;
+            const double dValue = pieces[i].At(dX);
+            if (std::isnan(dValue))
+                return {dValue, dValue};
+            dLowest = std::min(dLowest, dValue);
+            dHighest = std::max(dHighest, dValue);
         }
     }
-    return dMax;
+    return {dLowest, dHighest};
 }
 
 CPiecewiseLinear CPiecewiseLinear::Affine(double dScale, double dOffset) const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <utility>
 #include <vector>
 
 // A continuous function of one parameter x over [low, high], linear on each of
@@ -31,9 +32,9 @@ public:
     const std::vector<Piece> &Pieces() const { return pieces; }
     const Piece &PieceAt(double dX) const;
     double At(double dX) const { return PieceAt(dX).At(dX); }
-    // The largest distance from dValue over the whole range; infinite when the
-    // function is not finite somewhere.
-    double MaxDistanceFrom(double dValue) const;
+    // The smallest and the largest value over the whole range; NaN when the
+    // function is not a number somewhere.
+    std::pair<double, double> Extremes() const;
 
     // dScale * f + dOffset; tags are dropped.
     CPiecewiseLinear Affine(double dScale, double dOffset) const;

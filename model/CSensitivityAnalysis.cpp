@@ -130,7 +130,8 @@ bool CSensitivityAnalysis::Run(int nOption, Parameter parameter, double dLow, do
             break;
         }
         const double dValue = evaluation.Value(nMoved);
-        if (moved.MaxDistanceFrom(dValue) < evaluation.RiseRadius(nMoved)) {
+        const auto [dLowest, dHighest] = moved.Extremes();
+        if (evaluation.Settles(nMoved, dHighest - dValue, dValue - dLowest)) {
             const double dRate = evaluation.RootRate(nMoved);
             root = moved.Affine(dRate, evaluation.RootValue() - dRate * dValue);
             break;

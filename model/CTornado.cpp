@@ -145,7 +145,7 @@ double CTornado::RootAfter(int n, double dValue)
         const int nAbove = index.Parent(n);
         if (nAbove == 0)
             return dValue;
-        if (std::fabs(dChange) < evaluation.RiseRadius(n))
+        if (evaluation.Settles(n, dChange, -dChange))
             return evaluation.RootValue() + evaluation.RootRate(n) * dChange;
         const int nOwner = index.Parent(nAbove);
         const int nFirst = index.FirstChild(nOwner);

@@ -28,7 +28,8 @@ bool NeverChosen(double dValue)
 CTreeEvaluation::CTreeEvaluation(const CTreeIndex &treeIndex)
     : index(treeIndex), values(size_t(treeIndex.Size())), chosen(size_t(treeIndex.Size()), -1),
       weights(size_t(treeIndex.Size()), 1.0), shiftRadii(size_t(treeIndex.Size()), Unlimited),
-      rootRates(size_t(treeIndex.Size()), 1.0), riseRadii(size_t(treeIndex.Size()), Unlimited)
+      rootRates(size_t(treeIndex.Size()), 1.0), riseLimits(size_t(treeIndex.Size()), Unlimited),
+      fallLimits(size_t(treeIndex.Size()), Unlimited)
 {
     EvaluateUpwards();
     SpreadDownwards();
@@ -110,7 +111,9 @@ void CTreeEvaluation::EvaluateUpwards()
             continue;
         }
         outcomes.assign(values.begin() + nFirst, values.begin() + nFirst + nCount);
-        probabilities = Probabilities(n);
+        probabilities.resize(size_t(nCount));
+        for (int c = 0; c < nCount; ++c)
+            probabilities[size_t(c)] = index.Node(nFirst + c)->probability;
         values[i] =
             Combine(index.Type(n), nCount, probabilities.data(), outcomes.data(), &chosen[i]);
         double dRadius = Unlimited;
@@ -152,6 +155,13 @@ double CTreeEvaluation::DecisionRadius(int n) const
     return dRadius;
 }
 
+bool CTreeEvaluation::Settles(int n, double dRise, double dFall) const
+{
+    // Written so that NaN settles nothing.
+    return (dRise <= 0.0 || dRise < riseLimits[size_t(n)]) &&
+           (dFall <= 0.0 || dFall < fallLimits[size_t(n)]);
+}
+
 void CTreeEvaluation::SpreadDownwards()
 {
     for (int n = 1; n < index.Size(); ++n) {
@@ -164,35 +174,47 @@ void CTreeEvaluation::SpreadDownwards()
         }
         if (!HasOptions(nParent)) {
             rootRates[i] = rootRates[parent];
-            riseRadii[i] = riseRadii[parent];
+            riseLimits[i] = riseLimits[parent];
+            fallLimits[i] = fallLimits[parent];
             continue;
         }
         if (index.Type(nParent) == NodeType::Situation) {
+            // A negative probability turns a rise into a fall.
             const double dProbability = index.Node(n)->probability;
+            const bool bTurned = dProbability < 0.0;
+            const double dScale = std::fabs(dProbability);
             rootRates[i] = rootRates[parent] * dProbability;
-            riseRadii[i] =
-                dProbability == 0.0 ? Unlimited : riseRadii[parent] / std::fabs(dProbability);
+            riseLimits[i] = dProbability == 0.0
+                                ? Unlimited
+                                : (bTurned ? fallLimits[parent] : riseLimits[parent]) / dScale;
+            fallLimits[i] = dProbability == 0.0
+                                ? Unlimited
+                                : (bTurned ? riseLimits[parent] : fallLimits[parent]) / dScale;
+            if (std::isnan(dProbability))
+                riseLimits[i] = fallLimits[i] = 0.0;
             continue;
         }
-        // An option of a Decision: the chosen one carries its changes up until
-        // it meets the runner-up; any other one changes nothing until it
-        // reaches the chosen one.
+        // An option of a Decision: the chosen one carries its changes up and
+        // may fall until it meets the runner-up; any other one changes
+        // nothing until it rises to the chosen one.
         const int nChosen = chosen[parent];
         const int nFirst = index.FirstChild(nParent);
         const double dBest = nChosen < 0 ? 0.0 : values[size_t(nFirst + nChosen)];
         if (nChosen < 0 || !std::isfinite(dBest)) {
             rootRates[i] = 0.0;
-            riseRadii[i] = 0.0;
+            riseLimits[i] = fallLimits[i] = 0.0;
         } else if (n == nFirst + nChosen) {
             double dRunnerUp = -Unlimited;
             for (int c = nFirst; c < nFirst + index.ChildCount(nParent); ++c)
                 if (c != n && !std::isnan(values[size_t(c)]))
                     dRunnerUp = std::max(dRunnerUp, values[size_t(c)]);
             rootRates[i] = rootRates[parent];
-            riseRadii[i] = std::min(riseRadii[parent], dBest - dRunnerUp);
+            riseLimits[i] = riseLimits[parent];
+            fallLimits[i] = std::min(fallLimits[parent], dBest - dRunnerUp);
         } else {
             rootRates[i] = 0.0;
-            riseRadii[i] = NeverChosen(values[i]) ? Unlimited : dBest - values[i];
+            riseLimits[i] = NeverChosen(values[i]) ? Unlimited : dBest - values[i];
+            fallLimits[i] = Unlimited;
         }
     }
 }

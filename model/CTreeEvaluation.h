@@ -38,8 +38,11 @@ public:
     // How the Root's value moves per unit of n's value, the rest of the tree
     // held as it is.
     double RootRate(int n) const { return rootRates[size_t(n)]; }
-    // A change of n's value by less than this changes no choice above n.
-    double RiseRadius(int n) const { return riseRadii[size_t(n)]; }
+    // True when n's value may rise by up to dRise and fall by up to dFall
+    // without any Decision above n changing its choice. Direction matters:
+    // a chosen option that gets better keeps its Decision's choice however
+    // far it goes, one that is not chosen may fall as far as it likes.
+    bool Settles(int n, double dRise, double dFall) const;
 
     // A Decision's or Situation's value from the probabilities of its
     // options and the values they lead to, in the rollback's own arithmetic
@@ -63,5 +66,7 @@ private:
     std::vector<double> weights;
     std::vector<double> shiftRadii;
     std::vector<double> rootRates;
-    std::vector<double> riseRadii;
+    // How far n's value may rise, and fall, without a choice above changing.
+    std::vector<double> riseLimits;
+    std::vector<double> fallLimits;
 };

@@ -39,41 +39,33 @@ CTreeIndex::CTreeIndex(const CNode *pRoot)
 {
     if (!pRoot)
         return;
-    nodes.push_back(pRoot);
-    parents.push_back(None);
-    // nodes itself is the breadth-first queue.
-    for (size_t i = 0; i < nodes.size(); ++i) {
-        firstChildren.push_back(int(nodes.size()));
-        int nCount = 0;
-        for (const CNode *pChild : nodes[i]->children) {
+    entries.push_back({pRoot, pRoot->type, None, 0, 0});
+    // entries itself is the breadth-first queue.
+    for (size_t i = 0; i < entries.size(); ++i) {
+        const int nFirst = int(entries.size());
+        for (const CNode *pChild : entries[i].node->children) {
             if (!pChild) {
                 nullChild = true;
                 continue;
             }
-            nodes.push_back(pChild);
-            parents.push_back(int(i));
-            ++nCount;
+            entries.push_back({pChild, pChild->type, int(i), 0, 0});
         }
-        childCounts.push_back(nCount);
+        entries[i].firstChild = nFirst;
+        entries[i].childCount = int(entries.size()) - nFirst;
     }
-}
-
-int CTreeIndex::Type(int n) const
-{
-    return nodes[size_t(n)]->type;
 }
 
 int CTreeIndex::FromId(quint64 nId) const
 {
-    if (nId == 0 || nId > quint64(nodes.size()))
+    if (nId == 0 || nId > quint64(entries.size()))
         return None;
     return int(nId - 1);
 }
 
 int CTreeIndex::IndexOf(const CNode *pNode) const
 {
-    for (size_t i = 0; i < nodes.size(); ++i)
-        if (nodes[i] == pNode)
+    for (size_t i = 0; i < entries.size(); ++i)
+        if (entries[i].node == pNode)
             return int(i);
     return None;
 }
@@ -81,8 +73,8 @@ int CTreeIndex::IndexOf(const CNode *pNode) const
 std::vector<int> CTreeIndex::OptionsNamed(const std::string &strName) const
 {
     std::vector<int> found;
-    for (size_t i = 0; i < nodes.size(); ++i)
-        if (nodes[i]->type == NodeType::Option && nodes[i]->name == strName)
+    for (size_t i = 0; i < entries.size(); ++i)
+        if (entries[i].type == NodeType::Option && entries[i].node->name == strName)
             found.push_back(int(i));
     return found;
 }
@@ -96,7 +88,7 @@ QString CTreeIndex::Describe(int n) const
 
 QString CTreeIndex::ShapeProblem() const
 {
-    if (nodes.empty())
+    if (entries.empty())
         return tr("The project holds no decision tree.");
     if (nullChild)
         return tr("The tree holds an empty link between nodes.");

@@ -25,14 +25,14 @@ public:
 
     explicit CTreeIndex(const CNode *pRoot);
 
-    int Size() const { return int(nodes.size()); }
-    const CNode *Node(int n) const { return nodes[size_t(n)]; }
-    int Type(int n) const;
-    int Parent(int n) const { return parents[size_t(n)]; }
-    int FirstChild(int n) const { return firstChildren[size_t(n)]; }
-    int ChildCount(int n) const { return childCounts[size_t(n)]; }
+    int Size() const { return int(entries.size()); }
+    const CNode *Node(int n) const { return entries[size_t(n)].node; }
+    int Type(int n) const { return entries[size_t(n)].type; }
+    int Parent(int n) const { return entries[size_t(n)].parent; }
+    int FirstChild(int n) const { return entries[size_t(n)].firstChild; }
+    int ChildCount(int n) const { return entries[size_t(n)].childCount; }
     // The position of n among its parent's children.
-    int ChildPosition(int n) const { return n - firstChildren[size_t(parents[size_t(n)])]; }
+    int ChildPosition(int n) const { return n - FirstChild(Parent(n)); }
 
     static quint32 IdOf(int n) { return quint32(n) + 1; }
     // The node of a file ID, or None.
@@ -56,9 +56,17 @@ public:
 private:
     QString NodeProblem(int n) const;
 
-    std::vector<const CNode *> nodes;
-    std::vector<int> parents;
-    std::vector<int> firstChildren;
-    std::vector<int> childCounts;
+    // One entry per node, so that a large tree grows one array, not five.
+    // The type is kept here as well: walks ask for it far more often than
+    // for anything else, and this saves a visit to each node.
+    struct Entry
+    {
+        const CNode *node;
+        int32_t type;
+        int parent;
+        int firstChild;
+        int childCount;
+    };
+    std::vector<Entry> entries;
     bool nullChild = false;
 };

@@ -56,8 +56,8 @@ CNode *OilTree()
 }
 
 // One to three options per Decision or Situation, small integer payoffs and
-// probabilities in quarters: the rollback's arithmetic stays exact, ties are
-// common, and most Situations do not add up to 1.
+// probabilities in quarters from -1/4 to 1: the rollback's arithmetic stays
+// exact, ties are common, and most Situations do not add up to 1.
 CNode *RandomTree(std::mt19937 &random)
 {
     CNode *pRoot = CNode::CreateRoot(nullptr, "R");
@@ -70,7 +70,7 @@ CNode *RandomTree(std::mt19937 &random)
                         : nRoll < 7 ? CNode::CreateDecision(pEnd, "D")
                                     : CNode::CreateSituation(pEnd, "S");
         for (unsigned i = 0, nCount = nRoll < 3 ? 0 : 1 + random() % 3; i < nCount; ++i) {
-            const double dProbability = nRoll < 7 ? 1.0 : (random() % 5) / 4.0;
+            const double dProbability = nRoll < 7 ? 1.0 : (int(random() % 6) - 1) / 4.0;
             ends.emplace_back(Add(pOwner, "O", dProbability, int(random() % 7) - 3, nullptr),
                               nDepth + 1);
         }
@@ -80,7 +80,7 @@ CNode *RandomTree(std::mt19937 &random)
 
 // The editor's own solver on a changed copy of the tree: the Root's value and,
 // per Decision, the chosen option (-1 for none). A moved probability is made
-// up for by its siblings in proportion, or equally when they are all 0.
+// up for by its siblings in proportion, or in equal parts when they add up to 0.
 std::pair<double, std::vector<int>> Resolve(const CNode *pRoot, int nOption, Parameter parameter,
                                             double dValue)
 {
@@ -95,8 +95,9 @@ std::pair<double, std::vector<int>> Resolve(const CNode *pRoot, int nOption, Par
     const double dLeft = dRest - (dValue - pOption->probability);
     for (CNode *pSibling : siblings)
         if (parameter == Parameter::Probability)
-            pSibling->probability = dRest != 0 ? pSibling->probability * dLeft / dRest
-                                               : dLeft / double(siblings.size() - 1);
+            pSibling->probability =
+                dRest != 0 ? pSibling->probability * dLeft / dRest
+                           : pSibling->probability + dLeft / double(siblings.size() - 1);
     (parameter == Parameter::Payoff ? pOption->payoff : pOption->probability) = dValue;
     CDecisionSolver().Solve(copy.GetRoot(), [](CNode *) {});
     std::vector<int> chosen(size_t(index.Size()), -1);
@@ -208,10 +209,11 @@ void TestSensitivity::agreesWithResolves()
         long nSwinging = 0;
         for (int n : inputs) {
             const double dNow = bPayoff ? index.Node(n)->payoff : index.Node(n)->probability;
-            const double dLowEnd = dNow - qAbs(dNow) / 2; // probabilities here are not negative
-            const double dHighEnd = bPayoff ? dNow + qAbs(dNow) / 2 : qMin(1.5 * dNow, 1.0);
-            const double dValueLow = resolve(n, dLowEnd).first;
-            const double dValueHigh = resolve(n, dHighEnd).first;
+            // A probability stays within 0 and 1.
+            const double dFloor = bPayoff ? -qInf() : 0.0, dCeiling = bPayoff ? qInf() : 1.0;
+            const double dMove = qAbs(dNow) / 2;
+            const double dValueLow = resolve(n, qBound(dFloor, dNow - dMove, dCeiling)).first;
+            const double dValueHigh = resolve(n, qBound(dFloor, dNow + dMove, dCeiling)).first;
             const bool bSwings = qAbs(dValueHigh - dValueLow) > 1e-9;
             nSwinging += bSwings;
             for (const CTornado::Bar &bar : tornado.Bars())
