@@ -4,7 +4,9 @@
 
 #include <memory>
 
+class CAnalysisPanel;
 class CDecisionTreeWindow;
+class CNode;
 
 namespace Ui {
 class Ramify;
@@ -37,11 +39,18 @@ private slots:
     void on_actionRedo_triggered();
     void on_actionTitle_triggered();
     void on_actionCascade_triggered();
+    void on_actionTornado_triggered();
     void on_actionHelp_triggered();
     void on_actionAbout_triggered();
 
 private:
     void ShowTreeWindow(CDecisionTreeWindow *pWindow, const QString &strTitle);
+    void ShowSensitivity(CDecisionTreeWindow *pWindow, const CNode *pOption);
+    // Docks an analysis of a project beside the projects; it closes with the
+    // project.
+    void AddPanel(CAnalysisPanel *pPanel, const QString &strTitle);
+    // The panel of that kind showing the project, or null.
+    template <typename Panel> Panel *FindPanel(const CDecisionTreeWindow *pWindow) const;
     // Asks every project to close; true when none is left open.
     bool CloseAllProjects();
 

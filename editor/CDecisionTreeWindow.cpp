@@ -187,6 +187,7 @@ void CDecisionTreeWindow::OnItemProbabilityChanged()
         ShowProbabilityWarning(pOwner, true);
         UpdateBestPath(tree.GetRoot(), false);
     }
+    emit sig_evaluated();
 }
 
 void CDecisionTreeWindow::OnItemPayoffChanged()
@@ -196,6 +197,7 @@ void CDecisionTreeWindow::OnItemPayoffChanged()
         return;
     SolveAndRefresh(pSender->GetNode());
     UpdateBestPath(tree.GetRoot(), tree.IsProbabilityConsistent());
+    emit sig_evaluated();
 }
 
 void CDecisionTreeWindow::ShowProbabilityWarning(CNode *pNode, bool bOn)

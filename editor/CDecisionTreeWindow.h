@@ -65,6 +65,11 @@ public:
 
 signals:
     void sig_closeEvent();
+    // The tree's values have been looked at again after an edit: solved and
+    // shown, or found inconsistent. Views of the tree refresh on it.
+    void sig_evaluated();
+    // The user asked how the tree depends on this option's values.
+    void sig_sensitivityRequested(CNode *pOption);
 
 public slots:
     void OnItemPosChanged(QPointF pntNewPos);

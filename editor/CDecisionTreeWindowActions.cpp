@@ -62,6 +62,10 @@ void CDecisionTreeWindow::OnItemContextMenu(CNodeGrapicsItem *pItem, int nAction
     case ContextAction::ActionChangePayoffComment:
         EditPayoffComment(pItem);
         break;
+    case ContextAction::ActionSensitivity:
+        if (CEditRules::Allows(nAction, pItem->GetNode(), clipboard))
+            emit sig_sensitivityRequested(pItem->GetNode());
+        break;
     default:
         break;
     }

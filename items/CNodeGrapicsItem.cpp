@@ -145,12 +145,14 @@ void CNodeGrapicsItem::FillMenu()
         {ActionPaste, QT_TR_NOOP("Paste")},
         {ActionDelete, QT_TR_NOOP("Delete")},
         {ActionChangePayoffComment, QT_TR_NOOP("Change Payoff Comment")},
+        {ActionSensitivity, QT_TR_NOOP("Sensitivity...")},
     };
     for (const auto &entry : entries) {
         QAction *pAction = menu.addAction(tr(entry.pText));
         pAction->setProperty("type", entry.nCode);
         connect(pAction, &QAction::triggered, this, &CNodeGrapicsItem::OnContextMenu);
-        if (entry.nCode == ActionAddOption)
+        // Building, clipboard and comment, then the one entry that only looks.
+        if (entry.nCode == ActionAddOption || entry.nCode == ActionChangePayoffComment)
             menu.addSeparator();
     }
 }

@@ -35,7 +35,7 @@ const QMap<int, QList<int>> &CEditRules::MenuRules()
         {NodeType::Situation, {ActionAddOption, ActionCopy, ActionCut, ActionPaste, ActionDelete}},
         {NodeType::Option,
          {ActionAddDecision, ActionAddSituation, ActionCopy, ActionCut, ActionPaste, ActionDelete,
-          ActionChangePayoffComment}},
+          ActionChangePayoffComment, ActionSensitivity}},
         {NodeType::Terminal, {}},
     };
     return rules;

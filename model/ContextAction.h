@@ -13,5 +13,8 @@ enum Code : int
     ActionPaste = 5,
     ActionDelete = 6,
     ActionChangePayoffComment = 7,
+    // Opens the analysis of how the tree's value depends on the option's
+    // payoff or probability; it changes nothing in the tree.
+    ActionSensitivity = 8,
 };
 }

@@ -1,17 +1,21 @@
-// One-way sensitivity and tornado: the oil example worked out by hand, and
-// random trees checked against full re-solves of changed copies.
+// One-way sensitivity and tornado: the oil wildcatter with a test worked out by
+// hand, random trees checked against full re-solves of changed copies, the
+// command line, and the panels beside a project.
 #include "CDecisionSolver.h"
 #include "CDecisionTree.h"
 #include "CNode.h"
-#include "CProjectFile.h"
+#include "CRamify.h"
 #include "CSensitivityAnalysis.h"
+#include "CSensitivityPanel.h"
 #include "CTornado.h"
+#include "CTornadoPanel.h"
 #include "CTreeEvaluation.h"
 #include "CTreeIndex.h"
+#include "ContextAction.h"
+#include "ExampleTrees.h"
+#include "GuiTest.h"
 
 #include <QProcess>
-#include <QTemporaryDir>
-#include <QtTest>
 
 #include <random>
 
@@ -19,41 +23,6 @@ using Parameter = CSensitivityAnalysis::Parameter;
 Q_DECLARE_METATYPE(Parameter)
 
 namespace {
-
-// An option leading to a new node made by fnCreate; returns that node, or the
-// option when there is no fnCreate.
-CNode *Add(CNode *pOwner, const char *pName, double dProbability, double dPayoff,
-           CNode *(*fnCreate)(CNode *, const std::string &) = &CNode::CreateTerminal)
-{
-    CNode *pOption = CNode::CreateOption(pOwner, pName);
-    pOption->probability = dProbability;
-    pOption->payoff = dPayoff;
-    return fnCreate ? fnCreate(pOption, "") : pOption;
-}
-
-// Sell 750; drill now -250 (oil 0.5 paying 2500); test -100 (positive 0.6 /
-// negative 0.4), then install -250 (oil 0.75 or 0.125 paying 2500) or sell
-// for 1000 or 500. By hand: drill 1000; after a positive test install 1525,
-// after a negative one sell 400; the test 0.6 * 1525 + 0.4 * 400 = 1075.
-CNode *OilTree()
-{
-    CNode *pRoot = CNode::CreateRoot(nullptr, "Oil");
-    CNode *pChoice = CNode::CreateDecision(pRoot, "Drill?");
-    Add(pChoice, "sell", 1, 750);
-    CNode *pDrill = Add(pChoice, "drill now", 1, -250, &CNode::CreateSituation);
-    CNode *pTest = Add(pChoice, "test", 1, -100, &CNode::CreateSituation);
-    Add(pDrill, "oil", 0.5, 2500);
-    Add(pDrill, "dry", 0.5, 0);
-    for (auto [pName, dChance, dOil, dSell] :
-         {std::tuple{"positive", 0.6, 0.75, 1000.0}, std::tuple{"negative", 0.4, 0.125, 500.0}}) {
-        CNode *pAfter = Add(pTest, pName, dChance, 0, &CNode::CreateDecision);
-        CNode *pInstall = Add(pAfter, "install", 1, -250, &CNode::CreateSituation);
-        Add(pAfter, "sell", 1, dSell);
-        Add(pInstall, "oil", dOil, 2500);
-        Add(pInstall, "dry", 1 - dOil, 0);
-    }
-    return pRoot;
-}
 
 // One to three options per Decision or Situation, small integer payoffs and
 // probabilities in quarters from -1/4 to 1: the rollback's arithmetic stays
@@ -71,8 +40,10 @@ CNode *RandomTree(std::mt19937 &random)
                                     : CNode::CreateSituation(pEnd, "S");
         for (unsigned i = 0, nCount = nRoll < 3 ? 0 : 1 + random() % 3; i < nCount; ++i) {
             const double dProbability = nRoll < 7 ? 1.0 : (int(random() % 6) - 1) / 4.0;
-            ends.emplace_back(Add(pOwner, "O", dProbability, int(random() % 7) - 3, nullptr),
-                              nDepth + 1);
+            CNode *pOption = CNode::CreateOption(pOwner, "O");
+            pOption->probability = dProbability;
+            pOption->payoff = int(random() % 7) - 3;
+            ends.emplace_back(pOption, nDepth + 1);
         }
     }
     return pRoot;
@@ -120,43 +91,41 @@ private slots:
     void deepChain();
     void commandLine_data();
     void commandLine();
+    void panelsFollowTheirProject();
 };
 
 void TestSensitivity::oilBreakEven_data()
 {
     QTest::addColumn<int>("option");
     QTest::addColumn<Parameter>("parameter");
-    QTest::addColumn<double>("high");
     QTest::addColumn<double>("breakEven");
     QTest::addColumn<QString>("change");
-    // 1075 = the test's value; 400 + 1125 p > 1000 (drill) from p = 8/15 on.
-    QTest::newRow("sell payoff 500..1500")
-        << 2 << Parameter::Payoff << 1500.0 << 1075.0 << "test > sell";
+    // 1075 is the test's value; 400 + 1125 p beats drilling now (1000) from p = 8/15.
+    QTest::newRow("sell payoff 500..1500") << 2 << Parameter::Payoff << 1075.0 << "test > sell";
     QTest::newRow("positive test 0..1")
-        << 10 << Parameter::Probability << 1.0 << 8.0 / 15 << "drill now > test";
+        << 10 << Parameter::Probability << 8.0 / 15 << "drill now > test";
 }
 
 void TestSensitivity::oilBreakEven()
 {
     QFETCH(int, option);
     QFETCH(Parameter, parameter);
-    QFETCH(double, high);
     QFETCH(double, breakEven);
     QFETCH(QString, change);
-    CDecisionTree tree;
-    tree.SetRoot(OilTree());
-    const CTreeIndex index(tree.GetRoot());
+    const ExampleTrees::Example oil = ExampleTrees::OilWithTest();
+    const CTreeIndex index(oil.tree->GetRoot());
     const CTreeEvaluation evaluation(index);
     QCOMPARE(evaluation.RootValue(), 1075.0);
     CSensitivityAnalysis analysis(evaluation);
-    QVERIFY(analysis.Run(option, parameter, high == 1 ? 0 : 500, high));
+    const bool bPayoff = parameter == Parameter::Payoff;
+    QVERIFY(analysis.Run(option, parameter, bPayoff ? 500 : 0, bPayoff ? 1500 : 1));
     QCOMPARE(analysis.BreakEvens().size(), size_t(1));
     const CSensitivityAnalysis::BreakEven &found = analysis.BreakEvens().front();
     QCOMPARE(found.parameter, breakEven);
-    QCOMPARE(found.decision, 1);
-    QCOMPARE(QString::fromStdString(index.Node(found.below)->name + " > " +
+    QCOMPARE(QString::fromStdString(index.Node(found.decision)->name + ": " +
+                                    index.Node(found.below)->name + " > " +
                                     index.Node(found.above)->name),
-             change);
+             "Drill?: " + change);
 }
 
 void TestSensitivity::agreesWithResolves()
@@ -234,7 +203,7 @@ void TestSensitivity::deepChain()
     CNode *pTail = CNode::CreateRoot(nullptr, "Deep");
     tree.SetRoot(pTail);
     for (int i = 0; i < 49999; ++i)
-        pTail = Add(CNode::CreateDecision(pTail, "D"), "O", 1, 1, nullptr);
+        (pTail = CNode::CreateOption(CNode::CreateDecision(pTail, "D"), "O"))->payoff = 1;
     CNode::CreateTerminal(pTail, "");
     const CTreeIndex index(tree.GetRoot());
     const CTreeEvaluation evaluation(index);
@@ -251,13 +220,11 @@ void TestSensitivity::commandLine_data()
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QString>("output"); // part of stdout on success, else of stderr
-    QTest::newRow("break-even for scripts")
-        << QStringList{"--json", "--sensitivity", "#3:payoff=500..1500"} << 0
-        << "\"parameter\": 1075,";
-    QTest::newRow("tornado for scripts")
-        << QStringList{"--json", "--tornado", "10"} << 0 << "\"swing\": 187.5";
+    // Oil after a positive test at 2750: install 1712.5, the test 1187.5.
+    QTest::newRow("tornado") << QStringList{"--json", "--tornado", "10"} << 0
+                             << "\"valueHigh\": 1187.5";
     QTest::newRow("ambiguous name")
-        << QStringList{"--sensitivity", "sell:payoff=0..1"} << 2 << "#3, #18, #20";
+        << QStringList{"--sensitivity", "oil:payoff=0..1"} << 2 << "#9, #25, #27";
     QTest::newRow("probability under a Decision")
         << QStringList{"--sensitivity", "#3:probability=0..1"} << 2 << "(#3)";
 }
@@ -267,18 +234,45 @@ void TestSensitivity::commandLine()
     QFETCH(QStringList, arguments);
     QFETCH(int, exitCode);
     QFETCH(QString, output);
-    QTemporaryDir dir;
-    CDecisionTree tree;
-    tree.SetRoot(OilTree());
-    QVERIFY(CProjectFile::Write(dir.filePath("oil.rmproj"), tree, "Oil"));
     QProcess process;
-    process.start(RAMIFY_SOLVE_PATH, arguments << dir.filePath("oil.rmproj"));
+    process.start(RAMIFY_SOLVE_PATH, arguments << RAMIFY_EXAMPLES_DIR "/OilWithTest.rmproj");
     QVERIFY(process.waitForFinished());
     QCOMPARE(process.exitCode(), exitCode);
-    QVERIFY(QString::fromUtf8(exitCode == 0 ? process.readAllStandardOutput()
-                                            : process.readAllStandardError())
+    QVERIFY(QString::fromUtf8(exitCode ? process.readAllStandardError()
+                                       : process.readAllStandardOutput())
                 .contains(output));
 }
 
-QTEST_GUILESS_MAIN(TestSensitivity)
+void TestSensitivity::panelsFollowTheirProject()
+{
+    CRamify main;
+    main.show();
+    auto trigger = [&](const char *pAction) {
+        // The actions work on the project of the active window.
+        QApplication::setActiveWindow(&main);
+        QVERIFY(QTest::qWaitForWindowActive(&main));
+        main.findChild<QAction *>(pAction)->trigger();
+    };
+    GuiTest::AnswerFileDialog(RAMIFY_EXAMPLES_DIR "/OilWithTest.rmproj");
+    trigger("actionOpenProject");
+    auto *pWindow = main.findChild<CDecisionTreeWindow *>();
+    QVERIFY(pWindow);
+    CNode *pChoice = pWindow->GetTree().GetRoot()->children[0];
+    pWindow->OnItemContextMenu(pWindow->GetItem(pChoice->children[0]),
+                               ContextAction::ActionSensitivity);
+    trigger("actionTornado");
+    auto *pPanel = main.findChild<CSensitivityPanel *>();
+    QVERIFY(pPanel && main.findChild<CTornadoPanel *>());
+    QTRY_COMPARE(pPanel->BreakEvens(), QVector<double>{1075});
+    // A test for 200 is worth 975: selling then wins over drilling now from 1000 on.
+    pWindow->ApplyNodeValues(pChoice->children[2], "test", 1, -200);
+    QTRY_COMPARE(pPanel->BreakEvens(), QVector<double>{1000});
+    QVERIFY(!pWindow->isWindowModified() && pWindow->GetUndoStack()->count() == 0);
+    // The panels go with the project, before their next refresh can reach its tree.
+    pPanel->Refresh();
+    trigger("actionCloseProject");
+    QTRY_VERIFY(!main.findChild<CAnalysisPanel *>());
+}
+
+RAMIFY_GUI_TEST_MAIN(TestSensitivity)
 #include "tst_sensitivity.moc"

@@ -129,6 +129,51 @@ inline Example Party()
     return example;
 }
 
+// The oil wildcatter with a test first: the rights sell for 750; drilling now
+// costs 250 and finds oil worth 2,500 in one well of two; a test costs 100.
+// A positive test (0.6) raises the chance of oil to 0.75, a negative one
+// lowers it to 0.125, and after it the rights sell for 1,000 or 500. Then
+// installing is worth 1,525 after a positive test, selling 400 after a
+// negative one, and testing 0.6 * 1525 + 0.4 * 400 = 1,075 beats drilling
+// now (1,000) and selling (750).
+inline Example OilWithTest()
+{
+    Example example{QStringLiteral("OilWithTest.rmproj"),
+                    QStringLiteral("Oil wildcatter with a test"),
+                    1075.0,
+                    {"test", "install", "sell low"},
+                    std::make_unique<CDecisionTree>()};
+    CNode *pRoot = CNode::CreateRoot(nullptr, "Oil wildcatter with a test");
+    example.tree->SetRoot(pRoot);
+    CNode *pChoice = CNode::CreateDecision(pRoot, "Drill?");
+    AddOption(pChoice, "sell", 1.0, 750.0);
+    CNode *pNow = ReplaceTerminal(AddOption(pChoice, "drill now", 1.0, -250.0),
+                                  &CNode::CreateSituation, "Oil now?");
+    CNode *pTest = ReplaceTerminal(AddOption(pChoice, "test", 1.0, -100.0), &CNode::CreateSituation,
+                                   "Test result");
+    AddOption(pNow, "oil", 0.5, 2500.0);
+    AddOption(pNow, "dry", 0.5, 0.0);
+    struct Result
+    {
+        const char *name;
+        double probability, oil;
+        const char *sell;
+        double price;
+    };
+    for (const Result &result : {Result{"positive", 0.6, 0.75, "sell high", 1000},
+                                 Result{"negative", 0.4, 0.125, "sell low", 500}}) {
+        CNode *pAfter = ReplaceTerminal(AddOption(pTest, result.name, result.probability, 0.0),
+                                        &CNode::CreateDecision,
+                                        std::string("After a ") + result.name + " test");
+        CNode *pInstall = ReplaceTerminal(AddOption(pAfter, "install", 1.0, -250.0),
+                                          &CNode::CreateSituation, "Oil?");
+        AddOption(pAfter, result.sell, 1.0, result.price);
+        AddOption(pInstall, "oil", result.oil, 2500.0);
+        AddOption(pInstall, "dry", 1.0 - result.oil, 0.0);
+    }
+    return example;
+}
+
 // Every example, rolled back as the editor would show it after the last edit.
 inline std::vector<Example> All()
 {
@@ -136,6 +181,7 @@ inline std::vector<Example> All()
     examples.push_back(Plan());
     examples.push_back(OilWildcatter());
     examples.push_back(Party());
+    examples.push_back(OilWithTest());
     for (Example &example : examples)
         CDecisionSolver().Solve(example.tree->GetRoot());
     return examples;

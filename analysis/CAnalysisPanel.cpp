@@ -1,0 +1,110 @@
+#include "CAnalysisPanel.h"
+
+#include "CChartExport.h"
+#include "CDecisionTreeWindow.h"
+
+#include <QChartView>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QUndoStack>
+#include <QVBoxLayout>
+
+CAnalysisPanel::CAnalysisPanel(CDecisionTreeWindow *pWindow, QWidget *parent)
+    : QWidget(parent), window(pWindow)
+{
+    auto *pLayout = new QVBoxLayout(this);
+    controls = new QHBoxLayout;
+    controls->addStretch();
+    auto *pSave = new QPushButton(tr("Save Chart..."), this);
+    pSave->setObjectName(QStringLiteral("pushButtonSaveChart"));
+    controls->addWidget(pSave);
+    pLayout->addLayout(controls);
+    chartView = new QtCharts::QChartView(this);
+    chartView->setRenderHint(QPainter::Antialiasing);
+    chartView->setMinimumSize(380, 280);
+    pLayout->addWidget(chartView, 1);
+    note = new QLabel(this);
+    note->setWordWrap(true);
+    pLayout->addWidget(note);
+    below = new QVBoxLayout;
+    pLayout->addLayout(below);
+    connect(pSave, &QPushButton::clicked, this, &CAnalysisPanel::OnSaveChart);
+
+    refreshTimer.setSingleShot(true);
+    refreshTimer.setInterval(0);
+    connect(&refreshTimer, &QTimer::timeout, this, &CAnalysisPanel::OnRefreshDue);
+    if (pWindow) {
+        connect(pWindow, &CDecisionTreeWindow::sig_evaluated, this, &CAnalysisPanel::Refresh);
+        // Renames reach the model without a re-evaluation; they end in an
+        // undo step, as does every other edit.
+        connect(pWindow->GetUndoStack(), &QUndoStack::indexChanged, this, &CAnalysisPanel::Refresh);
+    }
+    // The first computation waits until the derived panel is complete.
+    Refresh();
+}
+
+void CAnalysisPanel::Refresh()
+{
+    refreshTimer.start();
+}
+
+void CAnalysisPanel::OnRefreshDue()
+{
+    if (!window) {
+        ShowNote(tr("The project has been closed."), true);
+        return;
+    }
+    Recompute();
+    emit sig_refreshed();
+}
+
+void CAnalysisPanel::AddControl(QWidget *pControl)
+{
+    // Before the stretch and the save button.
+    controls->insertWidget(controls->count() - 2, pControl);
+}
+
+void CAnalysisPanel::AddBelow(QWidget *pWidget)
+{
+    below->addWidget(pWidget);
+}
+
+void CAnalysisPanel::ShowChart(QtCharts::QChart *pChart)
+{
+    // The view gives up the chart before without deleting it.
+    QtCharts::QChart *pOld = chartView->chart();
+    chartView->setChart(pChart);
+    delete pOld;
+}
+
+void CAnalysisPanel::ShowNote(const QString &strText, bool bProblem)
+{
+    note->setText(strText);
+    if (bProblem)
+        ShowChart(new QtCharts::QChart);
+}
+
+bool CAnalysisPanel::SaveChart(const QString &strPath, QString *pError) const
+{
+    return CChartExport::Save(chartView, strPath, pError);
+}
+
+void CAnalysisPanel::OnSaveChart()
+{
+    const QString strPng = tr("PNG image (*.png)");
+    const QString strSvg = tr("SVG drawing (*.svg)");
+    QString strFilter = strPng;
+    QString strPath = QFileDialog::getSaveFileName(
+        this, tr("Save Chart"), QString(), strPng + QStringLiteral(";;") + strSvg, &strFilter);
+    if (strPath.isEmpty())
+        return;
+    if (!strPath.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive) &&
+        !strPath.endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive))
+        strPath += strFilter == strSvg ? QStringLiteral(".svg") : QStringLiteral(".png");
+    QString strError;
+    if (!SaveChart(strPath, &strError))
+        QMessageBox::warning(this, tr("Save Chart"), strError);
+}

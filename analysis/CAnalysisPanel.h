@@ -1,0 +1,66 @@
+#pragma once
+
+#include "CDecisionTreeWindow.h"
+
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+
+class QHBoxLayout;
+class QLabel;
+class QVBoxLayout;
+namespace QtCharts {
+class QChart;
+class QChartView;
+} // namespace QtCharts
+
+// A view beside a project's editor that analyses the project's tree and
+// follows its edits. It only reads the tree: nothing it does is an undo step
+// or marks the project modified. It keeps no pointer into the tree between
+// two refreshes, and once the project's window is gone it computes nothing.
+class CAnalysisPanel : public QWidget
+{
+    Q_OBJECT
+
+public:
+    CAnalysisPanel(CDecisionTreeWindow *pWindow, QWidget *parent);
+
+    // The project's window, or null once it has closed.
+    CDecisionTreeWindow *Window() const { return window; }
+    QtCharts::QChartView *ChartView() const { return chartView; }
+    // PNG, or SVG when the path ends in ".svg".
+    bool SaveChart(const QString &strPath, QString *pError) const;
+
+signals:
+    // The analysis has been computed again and is on screen.
+    void sig_refreshed();
+
+public slots:
+    // Computes the analysis again once control returns to the event loop:
+    // an edit re-evaluates the tree several times, the panel once.
+    void Refresh();
+
+protected:
+    // Computes and shows the analysis; called only while the window exists.
+    virtual void Recompute() = 0;
+    // Places a control in the row above the chart.
+    void AddControl(QWidget *pControl);
+    // Places a widget under the chart and its note.
+    void AddBelow(QWidget *pWidget);
+    // Takes over pChart and shows it instead of the chart before.
+    void ShowChart(QtCharts::QChart *pChart);
+    // A sentence under the chart. A problem also clears the chart.
+    void ShowNote(const QString &strText, bool bProblem = false);
+
+private slots:
+    void OnRefreshDue();
+    void OnSaveChart();
+
+private:
+    QPointer<CDecisionTreeWindow> window;
+    QTimer refreshTimer;
+    QHBoxLayout *controls = nullptr;
+    QtCharts::QChartView *chartView = nullptr;
+    QLabel *note = nullptr;
+    QVBoxLayout *below = nullptr;
+};

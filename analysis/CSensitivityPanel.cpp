@@ -1,0 +1,260 @@
+#include "CSensitivityPanel.h"
+
+#include "CDecisionTreeWindow.h"
+#include "CNode.h"
+#include "CSensitivityAnalysis.h"
+#include "CTreeEvaluation.h"
+#include "CTreeIndex.h"
+
+#include <QChart>
+#include <QComboBox>
+#include <QLabel>
+#include <QLegendMarker>
+#include <QLineEdit>
+#include <QLineSeries>
+#include <QListWidget>
+#include <QMap>
+#include <QScatterSeries>
+#include <QStandardItemModel>
+#include <QValueAxis>
+
+#include <algorithm>
+#include <cmath>
+
+using namespace QtCharts;
+
+namespace {
+
+QString Number(double dValue)
+{
+    return QString::number(dValue, 'g', 10);
+}
+
+// Quoted in sentences; the legend has too little room for quotes.
+QString Name(const CTreeIndex &index, int n, bool bQuoted = true)
+{
+    if (n < 0)
+        return CSensitivityPanel::tr("nothing");
+    const QString strName = QString::fromStdString(index.Node(n)->name);
+    if (strName.isEmpty())
+        return QStringLiteral("#%1").arg(CTreeIndex::IdOf(n));
+    return bQuoted ? QStringLiteral("\"%1\"").arg(strName) : strName;
+}
+
+} // namespace
+
+CSensitivityPanel::CSensitivityPanel(CDecisionTreeWindow *pWindow, const CNode *pOption,
+                                     QWidget *parent)
+    : CAnalysisPanel(pWindow, parent), option(pOption)
+{
+    optionLabel = new QLabel(this);
+    parameterBox = new QComboBox(this);
+    parameterBox->setObjectName(QStringLiteral("comboBoxParameter"));
+    parameterBox->addItem(tr("Payoff"));
+    parameterBox->addItem(tr("Probability"));
+    lowEdit = new QLineEdit(this);
+    lowEdit->setObjectName(QStringLiteral("lineEditLow"));
+    highEdit = new QLineEdit(this);
+    highEdit->setObjectName(QStringLiteral("lineEditHigh"));
+    for (QLineEdit *pEdit : {lowEdit, highEdit}) {
+        pEdit->setMaximumWidth(90);
+        connect(pEdit, &QLineEdit::editingFinished, this, &CSensitivityPanel::OnRangeEdited);
+    }
+    AddControl(optionLabel);
+    AddControl(parameterBox);
+    AddControl(new QLabel(tr("from"), this));
+    AddControl(lowEdit);
+    AddControl(new QLabel(tr("to"), this));
+    AddControl(highEdit);
+    breakEvenList = new QListWidget(this);
+    breakEvenList->setMaximumHeight(110);
+    AddBelow(breakEvenList);
+    connect(parameterBox, qOverload<int>(&QComboBox::currentIndexChanged), this,
+            &CSensitivityPanel::OnParameterChosen);
+}
+
+void CSensitivityPanel::SetOption(const CNode *pOption)
+{
+    option = pOption;
+    rangeFromUser = false;
+    parameterBox->setCurrentIndex(0);
+    Refresh();
+}
+
+void CSensitivityPanel::OnParameterChosen()
+{
+    rangeFromUser = false;
+    Refresh();
+}
+
+void CSensitivityPanel::OnRangeEdited()
+{
+    rangeFromUser = true;
+    Refresh();
+}
+
+void CSensitivityPanel::SetDefaultRange(const CTreeIndex &index, int nOption)
+{
+    double dLow = 0.0;
+    double dHigh = 1.0;
+    if (parameterBox->currentIndex() == 0) {
+        // Half the payoff each way. A payoff of 0 has no half; then half of
+        // the largest payoff in the tree sets the scale, or 1 for a tree of
+        // zeros.
+        const double dPayoff = index.Node(nOption)->payoff;
+        double dSpan = std::fabs(dPayoff) / 2;
+        if (dSpan == 0)
+            for (int n = 0; n < index.Size(); ++n)
+                if (index.Type(n) == NodeType::Option && std::isfinite(index.Node(n)->payoff))
+                    dSpan = std::max(dSpan, std::fabs(index.Node(n)->payoff) / 2);
+        if (!(dSpan > 0) || !std::isfinite(dSpan))
+            dSpan = 1.0;
+        dLow = dPayoff - dSpan;
+        dHigh = dPayoff + dSpan;
+    }
+    lowEdit->setText(Number(dLow));
+    highEdit->setText(Number(dHigh));
+}
+
+void CSensitivityPanel::Recompute()
+{
+    breakEvens.clear();
+    breakEvenList->clear();
+    const CTreeIndex index(Window()->GetTree().GetRoot());
+    const int nOption = index.IndexOf(option);
+    if (nOption < 0 || index.Type(nOption) != NodeType::Option) {
+        optionLabel->setText(QString());
+        ShowNote(tr("The option is no longer in the tree."), true);
+        return;
+    }
+    optionLabel->setText(tr("Option %1").arg(Name(index, nOption)));
+    // A probability counts only among the options of a Situation.
+    const bool bChance = index.Type(index.Parent(nOption)) == NodeType::Situation;
+    if (auto *pModel = qobject_cast<QStandardItemModel *>(parameterBox->model()))
+        pModel->item(1)->setEnabled(bChance);
+    if (!bChance && parameterBox->currentIndex() == 1) {
+        const QSignalBlocker blocker(parameterBox);
+        parameterBox->setCurrentIndex(0);
+        rangeFromUser = false;
+    }
+    if (!rangeFromUser)
+        SetDefaultRange(index, nOption);
+
+    bool bLowRead = false;
+    bool bHighRead = false;
+    const double dLow = lowEdit->text().toDouble(&bLowRead);
+    const double dHigh = highEdit->text().toDouble(&bHighRead);
+    if (!bLowRead || !bHighRead) {
+        ShowNote(tr("Type a number into both ends of the range."), true);
+        return;
+    }
+    const CTreeEvaluation evaluation(index);
+    CSensitivityAnalysis analysis(evaluation);
+    const auto parameter = parameterBox->currentIndex() == 0
+                               ? CSensitivityAnalysis::Parameter::Payoff
+                               : CSensitivityAnalysis::Parameter::Probability;
+    if (!analysis.Run(nOption, parameter, dLow, dHigh)) {
+        ShowNote(analysis.Error(), true);
+        return;
+    }
+    Draw(analysis, index);
+    List(analysis, index);
+}
+
+void CSensitivityPanel::Draw(const CSensitivityAnalysis &analysis, const CTreeIndex &index)
+{
+    auto *pChart = new QChart;
+    auto *pAxisX = new QValueAxis;
+    pAxisX->setTitleText(
+        tr("%1 of %2").arg(parameterBox->currentText(), Name(index, analysis.Option())));
+    auto *pAxisY = new QValueAxis;
+    pAxisY->setTitleText(tr("Value of the tree"));
+    pChart->addAxis(pAxisX, Qt::AlignBottom);
+    pChart->addAxis(pAxisY, Qt::AlignLeft);
+    pChart->legend()->setAlignment(Qt::AlignBottom);
+    pChart->legend()->setShowToolTips(true);
+    auto add = [&](QXYSeries *pSeries) {
+        pChart->addSeries(pSeries);
+        pSeries->attachAxis(pAxisX);
+        pSeries->attachAxis(pAxisY);
+    };
+
+    // One stretch of the line per choice of the Decision above; a choice that
+    // comes back keeps its colour and its one entry in the legend.
+    const int nAbove = analysis.DecisionAbove();
+    if (nAbove >= 0)
+        pChart->setTitle(tr("The line's colour shows what %1 chooses").arg(Name(index, nAbove)));
+    const auto corners = analysis.Corners();
+    double dMin = corners.front().second;
+    double dMax = dMin;
+    QMap<int, QColor> colours;
+    for (const CSensitivityAnalysis::Region &region : analysis.Regions(nAbove)) {
+        auto *pLine = new QLineSeries;
+        pLine->setName(nAbove < 0 ? tr("Value of the tree") : Name(index, region.option, false));
+        pLine->append(region.from, analysis.ValueAt(region.from));
+        for (const auto &[dX, dY] : corners)
+            if (dX > region.from && dX < region.to)
+                pLine->append(dX, dY);
+        pLine->append(region.to, analysis.ValueAt(region.to));
+        for (const QPointF &point : pLine->points()) {
+            dMin = std::min(dMin, point.y());
+            dMax = std::max(dMax, point.y());
+        }
+        add(pLine);
+        QPen pen = pLine->pen();
+        pen.setWidth(3);
+        if (colours.contains(region.option)) {
+            pen.setColor(colours.value(region.option));
+            pChart->legend()->markers(pLine).front()->setVisible(false);
+        } else {
+            colours.insert(region.option, pen.color());
+        }
+        pLine->setPen(pen);
+    }
+
+    auto *pBreakEvens = new QScatterSeries;
+    pBreakEvens->setName(tr("Break-even"));
+    pBreakEvens->setMarkerSize(11);
+    pBreakEvens->setPointLabelsFormat(QStringLiteral("@xPoint"));
+    pBreakEvens->setPointLabelsVisible(true);
+    for (const CSensitivityAnalysis::BreakEven &found : analysis.BreakEvens())
+        pBreakEvens->append(found.parameter, found.value);
+    add(pBreakEvens);
+    const double dNow = analysis.Current();
+    if (dNow >= analysis.Low() && dNow <= analysis.High()) {
+        auto *pNow = new QScatterSeries;
+        pNow->setName(tr("Now: %1").arg(Number(dNow)));
+        pNow->setMarkerShape(QScatterSeries::MarkerShapeRectangle);
+        pNow->setMarkerSize(11);
+        pNow->append(dNow, analysis.ValueAt(dNow));
+        add(pNow);
+    }
+
+    // A flat line would leave the axis no range of its own.
+    const double dMargin = dMax > dMin ? (dMax - dMin) / 20 : std::max(1.0, std::fabs(dMax) / 10);
+    pAxisX->setRange(analysis.Low(), analysis.High());
+    pAxisY->setRange(dMin - dMargin, dMax + dMargin);
+    pAxisY->applyNiceNumbers();
+    ShowChart(pChart);
+}
+
+void CSensitivityPanel::List(const CSensitivityAnalysis &analysis, const CTreeIndex &index)
+{
+    for (const CSensitivityAnalysis::BreakEven &found : analysis.BreakEvens()) {
+        breakEvens.append(found.parameter);
+        breakEvenList->addItem(tr("At %1: %2 chooses %3 below, %4 above; value %5")
+                                   .arg(Number(found.parameter), Name(index, found.decision),
+                                        Name(index, found.below), Name(index, found.above),
+                                        Number(found.value)));
+    }
+    QString strNote = analysis.BreakEvens().empty()
+                          ? tr("No decision changes its choice between %1 and %2.")
+                                .arg(Number(analysis.Low()), Number(analysis.High()))
+                      : analysis.BreakEvens().size() == 1
+                          ? tr("One break-even point:")
+                          : tr("%1 break-even points:").arg(analysis.BreakEvens().size());
+    if (!Window()->GetTree().IsProbabilityConsistent())
+        strNote += QLatin1Char(' ') + tr("(Some situations' probabilities do not add up to 1; "
+                                         "they count as they stand.)");
+    ShowNote(strNote);
+}

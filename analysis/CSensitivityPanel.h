@@ -1,0 +1,54 @@
+#pragma once
+
+#include "CAnalysisPanel.h"
+
+#include <QVector>
+
+class CNode;
+class CSensitivityAnalysis;
+class CTreeIndex;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+
+// The one-way analysis of an option's payoff or probability: the tree's value
+// over a range drawn as a line, coloured by what the Decision above the option
+// chooses, with the break-even points marked and listed and today's value
+// marked.
+class CSensitivityPanel : public CAnalysisPanel
+{
+    Q_OBJECT
+
+public:
+    CSensitivityPanel(CDecisionTreeWindow *pWindow, const CNode *pOption,
+                      QWidget *parent = nullptr);
+
+    // Analyses another option of the same project, over its own default range.
+    void SetOption(const CNode *pOption);
+    // The break-even points shown, in order.
+    QVector<double> BreakEvens() const { return breakEvens; }
+
+protected:
+    void Recompute() override;
+
+private slots:
+    void OnParameterChosen();
+    void OnRangeEdited();
+
+private:
+    void SetDefaultRange(const CTreeIndex &index, int nOption);
+    void Draw(const CSensitivityAnalysis &analysis, const CTreeIndex &index);
+    void List(const CSensitivityAnalysis &analysis, const CTreeIndex &index);
+
+    // Only compared with the nodes of the tree; read once found among them,
+    // so an option that has been deleted is never touched.
+    const CNode *option = nullptr;
+    bool rangeFromUser = false;
+    QVector<double> breakEvens;
+    QLabel *optionLabel = nullptr;
+    QComboBox *parameterBox = nullptr;
+    QLineEdit *lowEdit = nullptr;
+    QLineEdit *highEdit = nullptr;
+    QListWidget *breakEvenList = nullptr;
+};

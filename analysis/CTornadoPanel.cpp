@@ -1,0 +1,124 @@
+#include "CTornadoPanel.h"
+
+#include "CDecisionTreeWindow.h"
+#include "CNode.h"
+#include "CTornado.h"
+#include "CTreeEvaluation.h"
+#include "CTreeIndex.h"
+
+#include <QBarCategoryAxis>
+#include <QBarSet>
+#include <QCategoryAxis>
+#include <QChart>
+#include <QDoubleSpinBox>
+#include <QHorizontalBarSeries>
+#include <QLabel>
+
+#include <algorithm>
+
+using namespace QtCharts;
+
+namespace {
+
+QString Number(double dValue)
+{
+    return QString::number(dValue, 'g', 6);
+}
+
+// The value axis counts from today's value, where the bars start; its labels
+// show the tree's value itself.
+QCategoryAxis *ValueAxis(double dBase, double dFrom, double dTo)
+{
+    QValueAxis nice;
+    nice.setRange(dFrom, dTo);
+    nice.applyNiceNumbers();
+    auto *pAxis = new QCategoryAxis;
+    pAxis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+    pAxis->setRange(nice.min(), nice.max());
+    // A label sits at the end of its category: the first one needs a
+    // category of (almost) no width to stand at the start.
+    pAxis->setStartValue(nice.min() - (nice.max() - nice.min()) * 1e-9);
+    const int nTicks = std::max(2, nice.tickCount());
+    for (int i = 0; i < nTicks; ++i) {
+        const double dAt = nice.min() + (nice.max() - nice.min()) * i / (nTicks - 1);
+        pAxis->append(Number(dBase + dAt), dAt);
+    }
+    pAxis->setTitleText(CTornadoPanel::tr("Value of the tree (now %1)").arg(Number(dBase)));
+    return pAxis;
+}
+
+} // namespace
+
+CTornadoPanel::CTornadoPanel(CDecisionTreeWindow *pWindow, QWidget *parent)
+    : CAnalysisPanel(pWindow, parent)
+{
+    percentBox = new QDoubleSpinBox(this);
+    percentBox->setObjectName(QStringLiteral("doubleSpinBoxPercent"));
+    percentBox->setRange(0.1, 1000);
+    percentBox->setDecimals(1);
+    percentBox->setSuffix(QStringLiteral(" %"));
+    percentBox->setValue(10);
+    AddControl(new QLabel(tr("Move every payoff and probability by"), this));
+    AddControl(percentBox);
+    connect(percentBox, qOverload<double>(&QDoubleSpinBox::valueChanged), this,
+            &CTornadoPanel::Refresh);
+}
+
+void CTornadoPanel::Recompute()
+{
+    barCount = 0;
+    const CTreeIndex index(Window()->GetTree().GetRoot());
+    const CTreeEvaluation evaluation(index);
+    CTornado tornado(evaluation);
+    if (!tornado.Run(percentBox->value())) {
+        ShowNote(tornado.Error(), true);
+        return;
+    }
+    const double dBase = tornado.CurrentValue();
+    const auto &bars = tornado.Bars();
+    barCount = std::min(int(bars.size()), MaxBars);
+
+    // Bars are drawn from the bottom up: the widest swing goes in last.
+    auto *pLow = new QBarSet(tr("Input at its low end"));
+    auto *pHigh = new QBarSet(tr("Input at its high end"));
+    QStringList labels;
+    double dFrom = 0.0;
+    double dTo = 0.0;
+    for (int i = barCount - 1; i >= 0; --i) {
+        const CTornado::Bar &bar = bars[size_t(i)];
+        const QString strName = QString::fromStdString(index.Node(bar.option)->name);
+        labels << tr("%1 of %2 (#%3)")
+                      .arg(bar.kind == CSensitivityAnalysis::Parameter::Payoff ? tr("payoff")
+                                                                               : tr("probability"),
+                           strName)
+                      .arg(CTreeIndex::IdOf(bar.option));
+        *pLow << bar.valueLow - dBase;
+        *pHigh << bar.valueHigh - dBase;
+        dFrom = std::min({dFrom, bar.valueLow - dBase, bar.valueHigh - dBase});
+        dTo = std::max({dTo, bar.valueLow - dBase, bar.valueHigh - dBase});
+    }
+    if (dFrom == dTo) {
+        dFrom -= 1;
+        dTo += 1;
+    }
+    auto *pSeries = new QHorizontalBarSeries;
+    pSeries->append(pLow);
+    pSeries->append(pHigh);
+    auto *pChart = new QChart;
+    pChart->addSeries(pSeries);
+    auto *pInputs = new QBarCategoryAxis;
+    pInputs->append(labels);
+    pChart->addAxis(pInputs, Qt::AlignLeft);
+    pSeries->attachAxis(pInputs);
+    QCategoryAxis *pValues = ValueAxis(dBase, dFrom, dTo);
+    pChart->addAxis(pValues, Qt::AlignBottom);
+    pSeries->attachAxis(pValues);
+    ShowChart(pChart);
+
+    QString strNote = tr("%1 of %2 inputs move the value of the tree.")
+                          .arg(bars.size())
+                          .arg(tornado.InputCount());
+    if (int(bars.size()) > barCount)
+        strNote += QLatin1Char(' ') + tr("The %1 widest swings are shown.").arg(barCount);
+    ShowNote(strNote);
+}

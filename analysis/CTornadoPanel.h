@@ -1,0 +1,30 @@
+#pragma once
+
+#include "CAnalysisPanel.h"
+
+class QDoubleSpinBox;
+
+// The tornado diagram of a project: every payoff and Situation probability
+// moved down and up by a share of its value, the widest swings of the tree's
+// value on top.
+class CTornadoPanel : public CAnalysisPanel
+{
+    Q_OBJECT
+
+public:
+    explicit CTornadoPanel(CDecisionTreeWindow *pWindow, QWidget *parent = nullptr);
+
+    // How many inputs the chart shows.
+    int BarCount() const { return barCount; }
+
+    // More bars than this do not fit a readable chart; the note tells how
+    // many more there are.
+    static constexpr int MaxBars = 20;
+
+protected:
+    void Recompute() override;
+
+private:
+    QDoubleSpinBox *percentBox = nullptr;
+    int barCount = 0;
+};
