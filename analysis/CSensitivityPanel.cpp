@@ -157,6 +157,12 @@ void CSensitivityPanel::Recompute()
         ShowNote(analysis.Error(), true);
         return;
     }
+    for (const auto &corner : analysis.Corners())
+        if (!std::isfinite(corner.second)) {
+            // A file may hold values that are not numbers; no chart can show them.
+            ShowNote(tr("The value of the tree is not a number over this range."), true);
+            return;
+        }
     Draw(analysis, index);
     List(analysis, index);
 }
@@ -231,7 +237,9 @@ void CSensitivityPanel::Draw(const CSensitivityAnalysis &analysis, const CTreeIn
     }
 
     // A flat line would leave the axis no range of its own.
-    const double dMargin = dMax > dMin ? (dMax - dMin) / 20 : std::max(1.0, std::fabs(dMax) / 10);
+    double dMargin = dMax > dMin ? (dMax - dMin) / 20 : std::max(1.0, std::fabs(dMax) / 10);
+    if (!std::isfinite(dMin - dMargin) || !std::isfinite(dMax + dMargin))
+        dMargin = 0.0;
     pAxisX->setRange(analysis.Low(), analysis.High());
     pAxisY->setRange(dMin - dMargin, dMax + dMargin);
     pAxisY->applyNiceNumbers();

@@ -15,6 +15,8 @@
 #include <QLabel>
 
 #include <algorithm>
+#include <cmath>
+#include <vector>
 
 using namespace QtCharts;
 
@@ -75,8 +77,19 @@ void CTornadoPanel::Recompute()
         return;
     }
     const double dBase = tornado.CurrentValue();
+    if (!std::isfinite(dBase)) {
+        ShowNote(tr("The value of the tree is not a number."), true);
+        return;
+    }
     const auto &bars = tornado.Bars();
-    barCount = std::min(int(bars.size()), MaxBars);
+    // Values too large for a number (a payoff near the largest one there is,
+    // moved up) have no place on an axis.
+    std::vector<const CTornado::Bar *> shown;
+    for (const CTornado::Bar &bar : bars)
+        if (std::isfinite(bar.valueLow - dBase) && std::isfinite(bar.valueHigh - dBase) &&
+            int(shown.size()) < MaxBars)
+            shown.push_back(&bar);
+    barCount = int(shown.size());
 
     // Bars are drawn from the bottom up: the widest swing goes in last.
     auto *pLow = new QBarSet(tr("Input at its low end"));
@@ -85,7 +98,7 @@ void CTornadoPanel::Recompute()
     double dFrom = 0.0;
     double dTo = 0.0;
     for (int i = barCount - 1; i >= 0; --i) {
-        const CTornado::Bar &bar = bars[size_t(i)];
+        const CTornado::Bar &bar = *shown[size_t(i)];
         const QString strName = QString::fromStdString(index.Node(bar.option)->name);
         labels << tr("%1 of %2 (#%3)")
                       .arg(bar.kind == CSensitivityAnalysis::Parameter::Payoff ? tr("payoff")
@@ -119,6 +132,7 @@ void CTornadoPanel::Recompute()
                           .arg(bars.size())
                           .arg(tornado.InputCount());
     if (int(bars.size()) > barCount)
+        // Either more swings than fit, or some beyond what numbers can hold.
         strNote += QLatin1Char(' ') + tr("The %1 widest swings are shown.").arg(barCount);
     ShowNote(strNote);
 }
