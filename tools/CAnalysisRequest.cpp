@@ -88,6 +88,12 @@ int CAnalysisRequest::FindOption(const CTreeIndex &index, QString *pError) const
     if (found.size() == 1)
         return found.front();
     if (found.empty()) {
+        // A Decision or Situation of that name is most likely what was meant.
+        for (int n = 0; n < index.Size(); ++n)
+            if (index.Node(n)->name == node.toStdString()) {
+                *pError = tr("%1 is not an option.").arg(index.Describe(n));
+                return -1;
+            }
         *pError = tr("The tree has no option named \"%1\".").arg(node);
         return -1;
     }
