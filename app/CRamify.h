@@ -5,6 +5,7 @@
 #include <memory>
 
 class CDecisionTreeWindow;
+class CRecoveryStore;
 
 namespace Ui {
 class Ramify;
@@ -22,6 +23,11 @@ public:
 
     // The tree editor window of the project in front, or null.
     static CDecisionTreeWindow *GetActiveTreeWindow();
+
+    // Keeps recovery copies of unsaved projects in strFolder from now on,
+    // and offers the copies that earlier runs left there once the event
+    // loop runs. Says so when copies cannot be kept.
+    void StartRecovery(const QString &strFolder);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -41,9 +47,12 @@ private slots:
     void on_actionAbout_triggered();
 
 private:
-    void ShowTreeWindow(CDecisionTreeWindow *pWindow, const QString &strTitle);
+    void ShowTreeWindow(CDecisionTreeWindow *pWindow, const QString &strTitle,
+                        const QString &strCopyId = QString());
+    void OfferRecoveryCopies();
     // Asks every project to close; true when none is left open.
     bool CloseAllProjects();
 
     std::unique_ptr<Ui::Ramify> ui;
+    CRecoveryStore *recoveryStore = nullptr;
 };

@@ -1,4 +1,5 @@
 #include "CRamify.h"
+#include "CRecoveryStore.h"
 #include "RamifyResources.h"
 
 #include <QApplication>
@@ -12,5 +13,6 @@ int main(int argc, char *argv[])
 
     CRamify window;
     window.show();
+    window.StartRecovery(CRecoveryStore::DefaultFolder());
     return QApplication::exec();
 }

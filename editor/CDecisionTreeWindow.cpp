@@ -3,6 +3,7 @@
 #include "CNode.h"
 #include "CNodeGrapicsItem.h"
 #include "CProjectFile.h"
+#include "CRecoveryKeeper.h"
 #include "CValueChangedCommand.h"
 
 #include <QCloseEvent>
@@ -22,6 +23,8 @@ CDecisionTreeWindow::CDecisionTreeWindow(QWidget *parent, const QString &strProj
 
 CDecisionTreeWindow::~CDecisionTreeWindow()
 {
+    // Clearing the undo stack below is no change to keep a copy of.
+    delete recovery;
     // The items go first, while their nodes still exist: an item that is being
     // edited reports its focus loss as it dies, and that report must neither
     // reach this half-destroyed window nor read a freed node.
@@ -76,16 +79,33 @@ bool CDecisionTreeWindow::LoadProject(const QString &strPath)
         projectName = result.projectName;
     filePath = strPath;
     ShowLoadedTree();
-    if (!result.complete) {
-        QMessageBox::warning(this, tr("Open Project"), result.Message());
-        return false;
-    }
-    if (!tree.GetRoot()) {
-        QMessageBox::warning(this, tr("Open Project"),
-                             tr("\"%1\" holds no Ramify project.").arg(strPath));
-        return false;
-    }
-    return true;
+    QStringList problems;
+    if (!result.complete)
+        problems << result.Message();
+    if (!tree.GetRoot() && result.complete)
+        problems << tr("\"%1\" holds no Ramify project.").arg(strPath);
+    else if (tree.GetRoot())
+        problems << result.DroppedNodesMessage(items.size());
+    problems.removeAll(QString());
+    if (!problems.isEmpty())
+        QMessageBox::warning(this, tr("Open Project"), problems.join(QLatin1String("\n\n")));
+    return result.complete && tree.GetRoot();
+}
+
+bool CDecisionTreeWindow::RecoverProject(const QString &strCopyPath, const QString &strFilePath)
+{
+    const bool bRead = LoadProject(strCopyPath);
+    filePath = strFilePath;
+    setWindowModified(true);
+    return bRead;
+}
+
+CRecoveryKeeper *CDecisionTreeWindow::KeepRecoveryCopies(CRecoveryStore &store,
+                                                         const QString &strCopyId)
+{
+    delete recovery;
+    recovery = new CRecoveryKeeper(this, store, strCopyId);
+    return recovery;
 }
 
 void CDecisionTreeWindow::ShowLoadedTree()
@@ -262,5 +282,7 @@ void CDecisionTreeWindow::closeEvent(QCloseEvent *event)
         event->ignore();
         return;
     }
+    if (recovery)
+        recovery->Discard();
     QGraphicsView::closeEvent(event);
 }

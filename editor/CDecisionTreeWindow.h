@@ -13,6 +13,8 @@
 
 class CNode;
 class CNodeGrapicsItem;
+class CRecoveryKeeper;
+class CRecoveryStore;
 
 // The editor of one project: a view on the project's scene that owns the
 // tree, the solver, the undo stack and the clipboard. It is the one place
@@ -28,8 +30,15 @@ public:
     void NewProject(const QString &strName);
     // Reads a project file into this (empty) window and shows it. Returns
     // false when the file could not be opened or read completely; the user
-    // has then been told why, and whatever could be read is shown.
+    // has then been told why, and whatever could be read is shown. Nodes of
+    // the file that cannot be shown are reported too.
     bool LoadProject(const QString &strPath);
+    // Reads a recovery copy and shows it as the modified project of the file
+    // it was copied from (none for a project never saved).
+    bool RecoverProject(const QString &strCopyPath, const QString &strFilePath);
+    // From now on a recovery copy is kept in the store while the project has
+    // unsaved changes.
+    CRecoveryKeeper *KeepRecoveryCopies(CRecoveryStore &store, const QString &strCopyId);
     // Writes the project, asking for a path first when there is none. False
     // when nothing was written; a failed write has been reported to the user.
     bool SaveProject();
@@ -95,4 +104,5 @@ private:
     QString filePath;
     QUndoStack undoStack;
     QMap<CNode *, CNodeGrapicsItem *> items;
+    CRecoveryKeeper *recovery = nullptr;
 };

@@ -295,8 +295,25 @@ std::unique_ptr<QIODevice> CSafeFile::OpenForReading(const QString &strPath, QSt
     return pBuffer;
 }
 
+bool CSafeFile::MakeFolders(const QString &strPath, QString *pReason)
+{
+    const QByteArray path = QFile::encodeName(strPath);
+    for (int nSlash = path.indexOf('/', 1); nSlash > 0; nSlash = path.indexOf('/', nSlash + 1)) {
+        const QByteArray folder = path.left(nSlash);
+        if (mkdir(folder.constData(), 0700) != 0 && errno != EEXIST)
+            return FailErrno(pReason, errno);
+    }
+    if (mkdir(path.constData(), 0700) != 0 && errno != EEXIST)
+        return FailErrno(pReason, errno);
+    struct stat info;
+    if (stat(path.constData(), &info) != 0)
+        return FailErrno(pReason, errno);
+    return S_ISDIR(info.st_mode) || FailErrno(pReason, ENOTDIR);
+}
+
 #else
 
+#include <QDir>
 #include <QFileInfo>
 #include <QSaveFile>
 
@@ -340,6 +357,11 @@ std::unique_ptr<QIODevice> CSafeFile::OpenForReading(const QString &strPath, QSt
         return nullptr;
     }
     return pFile;
+}
+
+bool CSafeFile::MakeFolders(const QString &strPath, QString *pReason)
+{
+    return QDir().mkpath(strPath) || Fail(pReason, tr("the folder cannot be made"));
 }
 
 #endif

@@ -31,4 +31,7 @@ public:
     // for a pipe, what arrived through it until its writer closed it. Null,
     // with a reason, for folders, devices and anything that fails.
     static std::unique_ptr<QIODevice> OpenForReading(const QString &strPath, QString *pReason);
+    // Makes a folder and any missing one above it; new folders are the
+    // owner's alone.
+    static bool MakeFolders(const QString &strPath, QString *pReason);
 };
