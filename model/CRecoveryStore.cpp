@@ -1,7 +1,11 @@
 #include "CRecoveryStore.h"
 
+#include "CDecisionTree.h"
+#include "CNode.h"
+#include "CProjectFile.h"
 #include "CSafeFile.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -85,20 +89,27 @@ QString CRecoveryStore::NewCopyId()
     return QStringLiteral("copy-%1").arg(++copyCount);
 }
 
-void CRecoveryStore::WriteCopy(const QString &strId, const QByteArray &project,
-                               const QString &strProjectName, const QString &strFilePath)
+void CRecoveryStore::WriteCopy(const QString &strId, CNode *pRoot, const QString &strProjectName,
+                               const QString &strFilePath)
 {
-    if (!ownLock)
+    if (!ownLock) {
+        CNode::FreeSubtree(pRoot);
         return;
+    }
     const Copy copy{ownFolder, strId, strProjectName, strFilePath, QDateTime::currentDateTimeUtc()};
-    writer.start([this, copy, project] {
+    writer.start([this, copy, pRoot] {
+        CDecisionTree tree;
+        tree.SetRoot(pRoot);
+        QBuffer project;
+        project.open(QIODevice::WriteOnly);
         const QJsonObject info{{QStringLiteral("projectName"), copy.projectName},
                                {QStringLiteral("filePath"), copy.filePath},
                                {QStringLiteral("written"), copy.written.toString(Qt::ISODate)}};
         // The copy goes first: a description without its copy offers nothing,
         // a copy without one can still be offered.
         QString strReason;
-        if (CSafeFile::Write(copy.ProjectPath(), project, &strReason) &&
+        if (CProjectFile::Write(project, tree, copy.projectName, &strReason) &&
+            CSafeFile::Write(copy.ProjectPath(), project.data(), &strReason) &&
             CSafeFile::Write(copy.InfoPath(), QJsonDocument(info).toJson(), &strReason))
             return;
         const QString strMessage = QStringLiteral("\"%1\": %2").arg(copy.folder, strReason);

@@ -12,6 +12,8 @@
 #include <utility>
 #include <vector>
 
+class CNode;
+
 // Recovery copies of projects with unsaved changes, kept in the user's data
 // folder so that a crash, a kill or a power cut loses no more than the last
 // few seconds. Every running instance has a folder of its own, locked while
@@ -54,9 +56,10 @@ public:
     QString NewCopyId();
 
     // Writes and removals run on a thread of their own, in the order they
-    // were asked for, so a slow disk never holds the window and a removal
-    // never overtakes the write before it.
-    void WriteCopy(const QString &strId, const QByteArray &project, const QString &strProjectName,
+    // were asked for, so neither a big tree nor a slow disk holds the window
+    // and a removal never overtakes the write before it. The store takes the
+    // tree below pRoot, a copy that nothing else touches any more.
+    void WriteCopy(const QString &strId, CNode *pRoot, const QString &strProjectName,
                    const QString &strFilePath);
     void RemoveCopy(const QString &strId);
     // Waits for the queued writes and removals.

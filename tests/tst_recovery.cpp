@@ -150,7 +150,8 @@ void TestRecovery::onlyEndedInstancesLeaveOrphans()
     auto pEnded = std::make_unique<CRecoveryStore>(strFolder);
     CRecoveryStore running(strFolder);
     QVERIFY(pEnded->Open(nullptr) && running.Open(nullptr));
-    pEnded->WriteCopy(pEnded->NewCopyId(), "<x/>", QStringLiteral("Plan"), QStringLiteral("/p"));
+    pEnded->WriteCopy(pEnded->NewCopyId(), CNode::CreateRoot(nullptr, "Plan"),
+                      QStringLiteral("Plan"), QStringLiteral("/p"));
     pEnded->Flush();
     QVERIFY(running.ClaimOrphans().isEmpty());
     running.ReleaseOrphans();
