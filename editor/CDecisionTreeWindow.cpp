@@ -75,10 +75,8 @@ bool CDecisionTreeWindow::LoadProject(const QString &strPath)
         QMessageBox::warning(this, tr("Open Project"), result.Message());
         return false;
     }
-    if (!result.projectName.isNull())
-        projectName = result.projectName;
     filePath = strPath;
-    ShowLoadedTree();
+    ShowReadProject(result);
     QStringList problems;
     if (!result.complete)
         problems << result.Message();
@@ -90,6 +88,20 @@ bool CDecisionTreeWindow::LoadProject(const QString &strPath)
     if (!problems.isEmpty())
         QMessageBox::warning(this, tr("Open Project"), problems.join(QLatin1String("\n\n")));
     return result.complete && tree.GetRoot();
+}
+
+CProjectFile::ReadResult CDecisionTreeWindow::ReadProject(QIODevice &device)
+{
+    const CProjectFile::ReadResult result = CProjectFile::Read(device, tree);
+    ShowReadProject(result);
+    return result;
+}
+
+void CDecisionTreeWindow::ShowReadProject(const CProjectFile::ReadResult &result)
+{
+    if (!result.projectName.isNull())
+        projectName = result.projectName;
+    ShowLoadedTree();
 }
 
 bool CDecisionTreeWindow::RecoverProject(const QString &strCopyPath, const QString &strFilePath)

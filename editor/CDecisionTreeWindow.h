@@ -2,6 +2,7 @@
 
 #include "CDecisionSolver.h"
 #include "CDecisionTree.h"
+#include "CProjectFile.h"
 
 #include <QGraphicsView>
 #include <QMap>
@@ -33,6 +34,9 @@ public:
     // has then been told why, and whatever could be read is shown. Nodes of
     // the file that cannot be shown are reported too.
     bool LoadProject(const QString &strPath);
+    // The same from a device, without a word to the user: the result tells
+    // what was read; GetItem() tells what is shown.
+    CProjectFile::ReadResult ReadProject(QIODevice &device);
     // Reads a recovery copy and shows it as the modified project of the file
     // it was copied from (none for a project never saved).
     bool RecoverProject(const QString &strCopyPath, const QString &strFilePath);
@@ -93,6 +97,7 @@ protected:
 private:
     CNodeGrapicsItem *SenderItem() const;
     CNodeGrapicsItem *CreateItem(CNode *pNode);
+    void ShowReadProject(const CProjectFile::ReadResult &result);
     void ShowLoadedTree();
     void SolveAndRefresh(CNode *pNode);
     void AddStructure(CNodeGrapicsItem *pItem, int nKind);
