@@ -1,13 +1,10 @@
 // Never losing work: saving onto what is not a plain file or onto a full
 // disk, files whose nodes do not all belong to the tree, recovery copies of
 // other instances.
-#include "CDecisionTreeWindow.h"
-#include "CNode.h"
-#include "CProjectFile.h"
 #include "CRecoveryStore.h"
-#include "GuiTestMain.h"
+#include "GuiTest.h"
+#include "TestTrees.h"
 
-#include <QMessageBox>
 #include <QProcess>
 #include <QScopeGuard>
 #include <QTemporaryDir>
@@ -15,21 +12,6 @@
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
-
-namespace {
-
-// Answers the next message box with the button, keeping its text.
-void AnswerNextBox(QObject *pContext, QMessageBox::StandardButton button, QString *pText)
-{
-    QTimer::singleShot(0, pContext, [=] {
-        if (auto *pBox = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-            *pText = pBox->text();
-            pBox->done(button);
-        }
-    });
-}
-
-} // namespace
 
 class TestRecovery : public QObject
 {
@@ -113,9 +95,7 @@ void TestRecovery::openReportsDroppedNodes_data()
         << seed.readAll() << QStringList{"3 of the 9", "will not keep the other 6"} << 1;
     // Nothing is shown, but saving keeps the whole tree: no loss is claimed.
     QTest::newRow("Root with two children: what is shown, no loss")
-        << QByteArray(R"(<RMFYProject Name="P"><Node ID="1" ParentID="0" Type="0"/>)"
-                      R"(<Node ID="2" ParentID="1" Type="4"/><Node ID="3" ParentID="1" Type="4"/>)"
-                      "</RMFYProject>")
+        << Project(NodeXml(1, 0, 0) + NodeXml(2, 1, 4) + NodeXml(3, 1, 4))
         << QStringList{"0 of the 3", "Root"} << 0;
 }
 
@@ -128,9 +108,10 @@ void TestRecovery::openReportsDroppedNodes()
     QVERIFY(project.open(QIODevice::WriteOnly) && project.write(file) == file.size());
     project.close();
     CDecisionTreeWindow window(nullptr, QString());
-    QString strText;
-    AnswerNextBox(&window, QMessageBox::Ok, &strText);
+    QStringList texts;
+    GuiTest::AnswerMessageBoxes({QMessageBox::Ok}, &texts);
     window.LoadProject(project.fileName());
+    const QString strText = texts.join('\n');
     for (const QString &strPart : said)
         QVERIFY2(strText.contains(strPart), qPrintable(strText));
     QCOMPARE(strText.contains(QLatin1String("not keep")), solveStatus == 1);
