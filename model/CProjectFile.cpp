@@ -9,6 +9,8 @@
 #include <QDir>
 #include <QFileDevice>
 
+#include <cerrno>
+
 namespace {
 
 bool Fail(QString *pErrorMessage, const QString &strMessage)
@@ -116,13 +118,18 @@ bool CProjectFile::Write(QIODevice &device, const CDecisionTree &tree,
         return Fail(pErrorMessage, tr("There is no tree to save."));
     if (!device.isWritable())
         return Fail(pErrorMessage, tr("The device is not open for writing."));
+    errno = 0;
     bool bWritten = CProjectFileWriter::Write(device, tree.GetRoot(), strProjectName);
     // The last buffered bytes reach the disk only when flushed, and a full disk
     // shows only then.
+    auto *pFile = qobject_cast<QFileDevice *>(&device);
+    if (bWritten && pFile)
+        bWritten = pFile->flush();
     if (bWritten)
-        if (auto *pFile = qobject_cast<QFileDevice *>(&device))
-            bWritten = pFile->flush();
-    if (!bWritten)
-        return Fail(pErrorMessage, device.errorString());
-    return true;
+        return true;
+    // A file device of Qt 5.15 forgets why a short write or flush failed and
+    // says "Unknown error"; the system's reason is still in errno.
+    const int nErrno = errno;
+    return Fail(pErrorMessage,
+                pFile && nErrno != 0 ? qt_error_string(nErrno) : device.errorString());
 }
