@@ -6,6 +6,7 @@
 #include "CAddOptionCommand.h"
 #include "CAddSituationCommand.h"
 #include "CDeleteItemCommand.h"
+#include "CEditRules.h"
 #include "CNode.h"
 #include "CNodeGrapicsItem.h"
 #include "CPasteCommand.h"
@@ -15,57 +16,17 @@
 #include <QInputDialog>
 #include <QMenu>
 
-namespace {
-
-bool IsBranch(int nType)
-{
-    return nType == NodeType::Decision || nType == NodeType::Situation;
-}
-
-// Whether a subtree of the clipboard's kind may hang below the target.
-bool CanPaste(const CNode *pTarget, const CNode *pClipboard)
-{
-    if (!pTarget || !pClipboard)
-        return false;
-    switch (pTarget->type) {
-    case NodeType::Decision:
-    case NodeType::Situation:
-        return pClipboard->type == NodeType::Option;
-    case NodeType::Option:
-    case NodeType::Root:
-        // A path that already continues is never given a second branch.
-        return IsBranch(pClipboard->type) &&
-               (!pTarget->HasChildren() || pTarget->HasOnlyTerminalChild());
-    default:
-        return false;
-    }
-}
-
-// A Decision or Situation keeps at least one option: its menu offers no
-// Delete on the only one, and Cut, which deletes as well, must not get round
-// that and leave the choice or chance event with nothing to choose from.
-bool IsOnlyOption(const CNode *pNode)
-{
-    return pNode && pNode->type == NodeType::Option && pNode->parent &&
-           pNode->parent->children.size() == 1;
-}
-
-} // namespace
-
 void CDecisionTreeWindow::OnItemMenuToShow()
 {
     CNodeGrapicsItem *pSender = SenderItem();
     if (!pSender)
         return;
-    for (QAction *pAction : pSender->GetMenu()->actions()) {
-        if (!pAction->isEnabled())
-            continue;
-        const int nType = pAction->property("type").toInt();
-        if (nType == ContextAction::ActionPaste)
-            pAction->setEnabled(CanPaste(pSender->GetNode(), clipboard));
-        else if (nType == ContextAction::ActionCut)
-            pAction->setEnabled(!IsOnlyOption(pSender->GetNode()));
-    }
+    // The item has enabled what the node's place admits; only the clipboard
+    // is known here, and it decides what may be pasted.
+    for (QAction *pAction : pSender->GetMenu()->actions())
+        if (pAction->isEnabled() && pAction->property("type").toInt() == ContextAction::ActionPaste)
+            pAction->setEnabled(
+                CEditRules::Allows(ContextAction::ActionPaste, pSender->GetNode(), clipboard));
 }
 
 void CDecisionTreeWindow::OnItemContextMenu(CNodeGrapicsItem *pItem, int nAction)
@@ -86,8 +47,11 @@ void CDecisionTreeWindow::OnItemContextMenu(CNodeGrapicsItem *pItem, int nAction
         CopyNode(pItem);
         break;
     case ContextAction::ActionCut:
-        CopyNode(pItem);
-        DeleteNode(pItem);
+        // Cut copies only what it may also delete.
+        if (CEditRules::Allows(nAction, pItem->GetNode(), clipboard)) {
+            CopyNode(pItem);
+            DeleteNode(pItem);
+        }
         break;
     case ContextAction::ActionPaste:
         PasteNode(pItem);
@@ -105,12 +69,9 @@ void CDecisionTreeWindow::OnItemContextMenu(CNodeGrapicsItem *pItem, int nAction
 
 void CDecisionTreeWindow::AddStructure(CNodeGrapicsItem *pItem, int nKind)
 {
-    CNode *pTarget = pItem->GetNode();
-    if (!pTarget || (pTarget->type != NodeType::Option && pTarget->type != NodeType::Root))
-        return;
-    // The new node replaces the Terminal that ends the path; a branch that
-    // already continues is never thrown away.
-    if (pTarget->HasChildren() && !pTarget->HasOnlyTerminalChild())
+    const int nAction = nKind == NodeType::Decision ? ContextAction::ActionAddDecision
+                                                    : ContextAction::ActionAddSituation;
+    if (!CEditRules::Allows(nAction, pItem->GetNode(), clipboard))
         return;
     CAddNodeDialog dialog(nKind, this);
     if (dialog.exec() != QDialog::Accepted)
@@ -135,9 +96,7 @@ void CDecisionTreeWindow::AddSituation(CNodeGrapicsItem *pItem)
 
 void CDecisionTreeWindow::AddOption(CNodeGrapicsItem *pItem)
 {
-    CNode *pTarget = pItem->GetNode();
-    // Options belong under a Decision or a Situation only.
-    if (!pTarget || !IsBranch(pTarget->type))
+    if (!CEditRules::Allows(ContextAction::ActionAddOption, pItem->GetNode(), clipboard))
         return;
     CAddNodeDialog dialog(NodeType::Option, this);
     if (dialog.exec() != QDialog::Accepted)
@@ -148,7 +107,7 @@ void CDecisionTreeWindow::AddOption(CNodeGrapicsItem *pItem)
 void CDecisionTreeWindow::CopyNode(CNodeGrapicsItem *pItem)
 {
     const CNode *pNode = pItem->GetNode();
-    if (!pNode)
+    if (!CEditRules::Allows(ContextAction::ActionCopy, pNode, clipboard))
         return;
     CNode *pCopy = pNode->Clone();
     pCopy->ClearPositions();
@@ -159,18 +118,14 @@ void CDecisionTreeWindow::CopyNode(CNodeGrapicsItem *pItem)
 
 void CDecisionTreeWindow::PasteNode(CNodeGrapicsItem *pItem)
 {
-    CNode *pTarget = pItem->GetNode();
-    if (!pTarget || !clipboard || pTarget->type == clipboard->type ||
-        clipboard->type == NodeType::Root || !CanPaste(pTarget, clipboard))
+    if (!CEditRules::Allows(ContextAction::ActionPaste, pItem->GetNode(), clipboard))
         return;
     undoStack.push(new CPasteCommand(pItem, clipboard, this));
 }
 
 void CDecisionTreeWindow::DeleteNode(CNodeGrapicsItem *pItem)
 {
-    const CNode *pNode = pItem->GetNode();
-    // Only a node with a place in the tree can be taken out of it.
-    if (!pNode || !pNode->parent || IsOnlyOption(pNode))
+    if (!CEditRules::Allows(ContextAction::ActionDelete, pItem->GetNode(), clipboard))
         return;
     undoStack.push(new CDeleteItemCommand(pItem, this));
 }

@@ -1,5 +1,6 @@
 #include "CNodeGrapicsItem.h"
 
+#include "CEditRules.h"
 #include "CNode.h"
 #include "CProbabilityGraphicsTextItem.h"
 #include "CQGraphicsArrowLineItem.h"
@@ -24,22 +25,6 @@ const QMap<int, NodeStyle> CNodeGrapicsItem::nodeStyles = {
 
 namespace {
 
-// Which context actions each kind of node offers; every item holds a copy.
-const QMap<int, QList<int>> &MenuRules()
-{
-    using namespace ContextAction;
-    static const QMap<int, QList<int>> rules = {
-        {NodeType::Root, {ActionAddDecision, ActionAddSituation, ActionPaste}},
-        {NodeType::Decision, {ActionAddOption, ActionCopy, ActionCut, ActionPaste, ActionDelete}},
-        {NodeType::Situation, {ActionAddOption, ActionCopy, ActionCut, ActionPaste, ActionDelete}},
-        {NodeType::Option,
-         {ActionAddDecision, ActionAddSituation, ActionCopy, ActionCut, ActionPaste, ActionDelete,
-          ActionChangePayoffComment}},
-        {NodeType::Terminal, {}},
-    };
-    return rules;
-}
-
 QString NumberText(double dValue)
 {
     return QString::number(dValue, 'g', 6);
@@ -48,12 +33,6 @@ QString NumberText(double dValue)
 bool IsLeafKind(int nType)
 {
     return nType == NodeType::Option || nType == NodeType::Terminal;
-}
-
-// Its only child is something other than a Terminal: the slot after it is taken.
-bool HasOnlyNonTerminalChild(const CNode *pNode)
-{
-    return pNode->children.size() == 1 && !pNode->HasOnlyTerminalChild();
 }
 
 } // namespace
@@ -72,7 +51,6 @@ CNodeGrapicsItem::CNodeGrapicsItem(CNode *pNode, QGraphicsItem *parent, bool bEd
         ConnectSignals();
         menuPending = true;
     }
-    menuRules = MenuRules();
 }
 
 CNodeGrapicsItem::~CNodeGrapicsItem()
@@ -392,25 +370,8 @@ void CNodeGrapicsItem::contextMenuEvent(QGraphicsSceneContextMenuEvent *event)
     // Without a node there are no rules; an empty menu would pop up as a blank box.
     if (!node || menu.isEmpty())
         return;
-    using namespace ContextAction;
-    const int nType = node->type;
-    const QList<int> allowed = menuRules[nType];
-    const bool bSlotTaken =
-        (nType == NodeType::Root || nType == NodeType::Option) && HasOnlyNonTerminalChild(node);
-    const bool bOnlyOption =
-        nType == NodeType::Option && node->parent && node->parent->children.size() == 1;
-    for (QAction *pAction : menu.actions()) {
-        if (pAction->isSeparator())
-            continue;
-        const int nCode = pAction->property("type").toInt();
-        bool bEnabled = allowed.contains(nCode);
-        if (bSlotTaken && (nCode == ActionAddDecision || nCode == ActionAddSituation))
-            bEnabled = false;
-        if (bOnlyOption && nCode == ActionDelete)
-            bEnabled = false;
-        if (bSlotTaken && nType == NodeType::Root && nCode == ActionPaste)
-            bEnabled = false;
-        pAction->setEnabled(bEnabled);
-    }
+    for (QAction *pAction : menu.actions())
+        if (!pAction->isSeparator())
+            pAction->setEnabled(CEditRules::Offers(pAction->property("type").toInt(), node));
     menu.exec(event->screenPos());
 }

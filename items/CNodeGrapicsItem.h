@@ -84,7 +84,6 @@ private:
     // Guarded: the window may delete the arrow before this item.
     QPointer<CQGraphicsArrowLineItem> arrow;
     QMenu menu;
-    QMap<int, QList<int>> menuRules;
     // The menu's actions are made when the menu is first wanted: on a large
     // tree most menus are never opened, and eight actions per node add up.
     bool menuPending = false;

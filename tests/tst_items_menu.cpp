@@ -59,11 +59,10 @@ void TestItems::menuEnabling_data()
         << Codes({ActionAddDecision, ActionAddSituation, ActionCopy, ActionCut, ActionPaste,
                   ActionDelete, ActionChangePayoffComment});
     QTest::newRow("option with Situation child")
-        << "B"
-        << Codes({ActionCopy, ActionCut, ActionPaste, ActionDelete, ActionChangePayoffComment});
+        << "B" << Codes({ActionCopy, ActionCut, ActionDelete, ActionChangePayoffComment});
     QTest::newRow("only option") << "S1"
                                  << Codes({ActionAddDecision, ActionAddSituation, ActionCopy,
-                                           ActionCut, ActionPaste, ActionChangePayoffComment});
+                                           ActionPaste, ActionChangePayoffComment});
     QTest::newRow("Terminal") << "T1" << Codes();
 }
 

@@ -1,11 +1,10 @@
 #include "CAddNodeDialog.h"
 
 #include "CNode.h"
+#include "TextNumber.h"
 #include "ui_CAddNodeDialog.h"
 
 #include <QTableWidgetItem>
-
-#include <cmath>
 
 namespace {
 
@@ -16,16 +15,6 @@ enum Column : int
     ColumnPayoff = 2,
     ColumnPayoffComment = 3,
 };
-
-// Anything that is not a finite number counts as 0, like any other text that is
-// not a number. QString::toDouble happily reads "nan", "inf" and overflows such
-// as "1e999"; none of these may reach the solver, where a single NaN or
-// infinity would spread through every value above it.
-double ReadNumber(const QString &strText)
-{
-    const double dValue = strText.toDouble();
-    return std::isfinite(dValue) ? dValue : 0.0;
-}
 
 } // namespace
 
@@ -95,8 +84,8 @@ QVector<OptionRow> CAddNodeDialog::GetOptionRows() const
         OptionRow row;
         row.name = CellText(i, ColumnName);
         row.probability =
-            nodeType == NodeType::Decision ? 1.0 : ReadNumber(CellText(i, ColumnProbability));
-        row.payoff = ReadNumber(CellText(i, ColumnPayoff));
+            nodeType == NodeType::Decision ? 1.0 : TextToNumber(CellText(i, ColumnProbability));
+        row.payoff = TextToNumber(CellText(i, ColumnPayoff));
         row.payoffComment = CellText(i, ColumnPayoffComment);
         rows.append(row);
     }
