@@ -25,11 +25,6 @@ const QMap<int, NodeStyle> CNodeGrapicsItem::nodeStyles = {
 
 namespace {
 
-QString NumberText(double dValue)
-{
-    return QString::number(dValue, 'g', 6);
-}
-
 bool IsLeafKind(int nType)
 {
     return nType == NodeType::Option || nType == NodeType::Terminal;
@@ -71,18 +66,18 @@ void CNodeGrapicsItem::CreateValueTexts()
         // Options of a Decision carry no probability of their own. An option
         // without a parent keeps its probability on show.
         if (!node->parent || node->parent->type != NodeType::Decision) {
-            probabilityItem = new CProbabilityGraphicsTextItem(this, NumberText(node->probability),
-                                                               false, !bTerminal);
+            probabilityItem = new CProbabilityGraphicsTextItem(
+                this, NumberToText(node->probability), false, !bTerminal);
             probabilityItem->setDefaultTextColor(Qt::darkGreen);
             // The text above carries 6 digits only; the item keeps the exact value.
             probabilityItem->SetProbability(node->probability);
         }
         payoffItem =
-            new CQEditableGraphicsTextItem(this, NumberText(node->payoff), false, !bTerminal);
+            new CQEditableGraphicsTextItem(this, NumberToText(node->payoff), false, !bTerminal);
         payoffItem->setDefaultTextColor(Qt::black);
         payoffItem->setToolTip(QString::fromStdString(node->payoffComment));
     } else if (node->type == NodeType::Decision || node->type == NodeType::Situation) {
-        payoffItem = new CQEditableGraphicsTextItem(this, NumberText(node->payoff), false, false);
+        payoffItem = new CQEditableGraphicsTextItem(this, NumberToText(node->payoff), false, false);
         payoffItem->setDefaultTextColor(Qt::gray);
     }
     if (payoffItem) {
@@ -188,7 +183,7 @@ void CNodeGrapicsItem::SetPayoff(double dPayoff)
     if (!payoffItem)
         return;
     shownPayoff = dPayoff;
-    shownPayoffText = NumberText(dPayoff);
+    shownPayoffText = NumberToText(dPayoff);
     if (payoffItem->toPlainText() != shownPayoffText) {
         payoffItem->setPlainText(shownPayoffText);
     } else if (IsListening()) {

@@ -87,8 +87,8 @@ private:
     // The menu's actions are made when the menu is first wanted: on a large
     // tree most menus are never opened, and eight actions per node add up.
     bool menuPending = false;
-    // The payoff text shows 6 significant digits; reading that text back must
-    // not replace the value behind it (1234567 shows as 1.23457e+06).
+    // The payoff text is rounded (12345.678 shows as 12345.7); reading that
+    // text back must not replace the value behind it.
     double shownPayoff = 0.0;
     QString shownPayoffText;
 };

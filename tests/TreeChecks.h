@@ -5,6 +5,7 @@
 // nodes and their values, and whole-tree states to compare.
 
 #include "EditorTestKit.h"
+#include "TextNumber.h"
 
 #include <QSet>
 #include <QStringList>
@@ -168,7 +169,7 @@ inline QString ValueFault(CDecisionTreeWindow &window)
             // An option's payoff may still show the digits that were typed.
             const bool bTyped = pNode->type == NodeType::Option &&
                                 pPayoff->toPlainText().toDouble() == pNode->payoff;
-            if (!bTyped && pPayoff->toPlainText() != QString::number(pNode->payoff, 'g', 6))
+            if (!bTyped && pPayoff->toPlainText() != NumberToText(pNode->payoff))
                 return Describe(pNode) + QStringLiteral(" shows the payoff %1 for %2")
                                              .arg(pPayoff->toPlainText())
                                              .arg(pNode->payoff, 0, 'g', 17);

@@ -1,5 +1,6 @@
 #include "CNode.h"
 #include "CTreeArranger.h"
+#include "TextNumber.h"
 
 #include <QRandomGenerator>
 #include <QtTest>
@@ -16,6 +17,8 @@ private slots:
     void rulesHoldOnRandomTrees_data();
     void rulesHoldOnRandomTrees();
     void deepChainNeedsNoRecursion();
+    void numbersKeepTheirIntegerDigits_data();
+    void numbersKeepTheirIntegerDigits();
 };
 
 void TestArrange::rulesHoldOnRandomTrees_data()
@@ -93,6 +96,25 @@ void TestArrange::deepChainNeedsNoRecursion()
     QCOMPARE(placed.back().y, 0);
     QCOMPARE(placed.back().x, 100000 * 140);
     CNode::FreeSubtree(pRoot);
+}
+
+void TestArrange::numbersKeepTheirIntegerDigits_data()
+{
+    QTest::addColumn<double>("value");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("seven digits") << 1164567.0 << "1164567";
+    QTest::newRow("rounds into a seventh digit") << 999999.7 << "999999.7";
+    QTest::newRow("fraction of a large number") << -1234567.8 << "-1234568";
+    QTest::newRow("small keeps six digits") << 12345.678 << "12345.7";
+    QTest::newRow("from 1e15 on, an exponent") << 2e15 << "2e+15";
+}
+
+// Six significant digits showed 1164567 as "1.16457e+06", which reads as 1164570.
+void TestArrange::numbersKeepTheirIntegerDigits()
+{
+    QFETCH(double, value);
+    QFETCH(QString, text);
+    QCOMPARE(NumberToText(value), text);
 }
 
 QTEST_APPLESS_MAIN(TestArrange)

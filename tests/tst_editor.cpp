@@ -2,6 +2,7 @@
 #include "EditorTestKit.h"
 #include "GuiTestMain.h"
 #include "ProjectFileHelpers.h"
+#include "TextNumber.h"
 #include "TreeBuilders.h"
 
 #include <QTemporaryDir>
@@ -55,7 +56,7 @@ void VerifyShownValues(const CDecisionTreeWindow &window, const CNode *pRoot)
         QVERIFY(pItem);
         QCOMPARE(pItem->toPlainText(), QString::fromStdString(pNode->name));
         if (const QGraphicsTextItem *pPayoff = PayoffText(pItem))
-            QCOMPARE(pPayoff->toPlainText(), QString::number(pNode->payoff, 'g', 6));
+            QCOMPARE(pPayoff->toPlainText(), NumberToText(pNode->payoff));
         if (const CProbabilityGraphicsTextItem *pProbability = ProbabilityText(pItem))
             QCOMPARE(pProbability->GetProbability(), pNode->probability);
     }
@@ -289,7 +290,7 @@ void TestEditor::undoKeepsExactPayoff()
     TypeInto(shown.window, pPayoff, QStringLiteral("5"));
     shown.window.GetUndoStack()->undo();
     // Shown with 6 digits, but the value must come back exactly.
-    QCOMPARE(pPayoff->toPlainText(), QStringLiteral("1.23457e+06"));
+    QCOMPARE(pPayoff->toPlainText(), QStringLiteral("1234567"));
     QCOMPARE(pA->payoff, 1234567.0);
     TypeInto(shown.window, pPayoff, QStringLiteral("6"));
     shown.window.GetUndoStack()->undo();
