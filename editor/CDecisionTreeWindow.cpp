@@ -18,6 +18,11 @@ CDecisionTreeWindow::CDecisionTreeWindow(QWidget *parent, const QString &strProj
 {
     setScene(new QGraphicsScene(this));
     setDragMode(QGraphicsView::RubberBandDrag);
+    // The scene only ever grows its own rectangle; the view keeps one of its
+    // own that also holds what is on screen (UpdateSceneRect).
+    connect(scene(), &QGraphicsScene::sceneRectChanged, this,
+            &CDecisionTreeWindow::UpdateSceneRect);
+    connect(&undoStack, &QUndoStack::indexChanged, this, &CDecisionTreeWindow::OnHistoryStep);
 }
 
 CDecisionTreeWindow::~CDecisionTreeWindow()
@@ -61,30 +66,40 @@ void CDecisionTreeWindow::NewProject(const QString &strName)
     CNode::CreateTerminal(pRoot, "");
     LayoutChildren(pRoot);
     tree.SetRoot(pRoot);
+    if (arrangeAutomatically)
+        ArrangeInPlace();
+    actedNode = nullptr;
+    showStart = true;
+    ShowTreeStart();
 }
 
-bool CDecisionTreeWindow::LoadProject(const QString &strPath)
+bool CDecisionTreeWindow::LoadProject(const QString &strPath, QString *pStrError)
 {
     if (strPath.isEmpty())
         return false;
-    const CProjectFile::ReadResult result = CProjectFile::Read(strPath, tree);
-    if (!result.opened) {
-        QMessageBox::warning(this, tr("Open Project"), result.Message());
+    auto fail = [&](const QString &strMessage) {
+        if (pStrError)
+            *pStrError = strMessage;
+        else
+            QMessageBox::warning(this, tr("Open Project"), strMessage);
         return false;
-    }
+    };
+    const CProjectFile::ReadResult result = CProjectFile::Read(strPath, tree);
+    if (!result.opened)
+        return fail(result.Message());
     if (!result.projectName.isNull())
         projectName = result.projectName;
     filePath = strPath;
     ShowLoadedTree();
-    if (!result.complete) {
-        QMessageBox::warning(this, tr("Open Project"), result.Message());
-        return false;
-    }
-    if (!tree.GetRoot()) {
-        QMessageBox::warning(this, tr("Open Project"),
-                             tr("\"%1\" holds no Ramify project.").arg(strPath));
-        return false;
-    }
+    if (arrangeAutomatically)
+        ArrangeInPlace();
+    actedNode = nullptr;
+    showStart = true;
+    ShowTreeStart();
+    if (!result.complete)
+        return fail(result.Message());
+    if (!tree.GetRoot())
+        return fail(tr("\"%1\" holds no Ramify project.").arg(strPath));
     return true;
 }
 
@@ -213,6 +228,7 @@ void CDecisionTreeWindow::ApplyNodeValues(CNode *pNode, const QString &strName, 
     CNodeGrapicsItem *pItem = GetItem(pNode);
     if (!pNode || !pItem)
         return;
+    NoteActedNode(pNode);
     if (QString::fromStdString(pNode->name) != strName)
         pItem->setPlainText(strName);
     if (std::fabs(pNode->probability - dProbability) >= 0.00001)
@@ -228,6 +244,8 @@ void CDecisionTreeWindow::OnItemPosChanged(QPointF pntNewPos)
         return;
     pSender->GetNode()->x = ToCoordinate(pntNewPos.x());
     pSender->GetNode()->y = ToCoordinate(pntNewPos.y());
+    // Not an undo step, but an arrangement made by hand is work to keep.
+    setWindowModified(true);
 }
 
 void CDecisionTreeWindow::OnFoucsOut(const QString &strOldName, double dOldProbability,
@@ -236,6 +254,7 @@ void CDecisionTreeWindow::OnFoucsOut(const QString &strOldName, double dOldProba
     CNodeGrapicsItem *pSender = SenderItem();
     if (!pSender || !pSender->GetNode())
         return;
+    NoteActedNode(pSender->GetNode());
     undoStack.push(
         new CValueChangedCommand(pSender, strOldName, dOldProbability, dOldPayoff, this));
 }
