@@ -32,6 +32,8 @@ CDecisionTreeWindow::~CDecisionTreeWindow()
     // reach this half-destroyed window nor read a freed node.
     for (CNodeGrapicsItem *pItem : qAsConst(items))
         pItem->disconnect(this);
+    // Clearing the history below reports a step; there is no view left to keep.
+    undoStack.disconnect(this);
     delete scene();
     items.clear();
     // Commands free the subtrees they hold detached; the tree frees the rest.

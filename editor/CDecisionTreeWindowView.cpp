@@ -39,8 +39,8 @@ NodeExtent CDecisionTreeWindow::ExtentOf(const CNode *pNode) const
     // The texts hang below the item as children (the warning below the
     // probability); only what shows takes room.
     QRectF box = pItem->boundingRect();
-    std::vector<const QGraphicsItem *> pending(pItem->childItems().begin(),
-                                               pItem->childItems().end());
+    const QList<QGraphicsItem *> texts = pItem->childItems();
+    std::vector<const QGraphicsItem *> pending(texts.begin(), texts.end());
     while (!pending.empty()) {
         const QGraphicsItem *pText = pending.back();
         pending.pop_back();
