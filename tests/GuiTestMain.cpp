@@ -1,8 +1,8 @@
-#include "GuiTestMain.h"
-
+#include <QGuiApplication>
 #include <QScreen>
 #include <qpa/qwindowsysteminterface.h>
 
+// Declared in GuiTest.h, which needs the editor; this part needs only Qt.
 void ReleaseOffscreenScreens()
 {
     // Other platforms release their screens themselves; doing it twice would

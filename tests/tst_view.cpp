@@ -3,7 +3,7 @@
 #include "CNodeGrapicsItem.h"
 #include "CProjectFile.h"
 #include "CTreePicture.h"
-#include "GuiTestMain.h"
+#include "GuiTest.h"
 
 #include <QProcess>
 #include <QRandomGenerator>

@@ -1,17 +1,61 @@
 #pragma once
 
 #include "CDecisionSolver.h"
-#include "TreeBuilders.h"
+#include "CDecisionTree.h"
+#include "CNode.h"
 
 #include <QString>
 
 #include <memory>
+#include <string>
 #include <vector>
 
-// The projects shipped in examples/, built in code. make_examples writes them
-// with the project file writer; tst_examples checks the committed files against
-// what the writer makes of these trees today.
+// The projects shipped in examples/, built in code; make-examples writes them
+// with the project file writer. The tests grow their trees from these too.
 namespace ExampleTrees {
+
+// An option with its probability and payoff, ending in a Terminal.
+inline CNode *AddOption(CNode *pOwner, const std::string &strName, double dProbability,
+                        double dPayoff)
+{
+    CNode *pOption = CNode::CreateOption(pOwner, strName);
+    pOption->probability = dProbability;
+    pOption->payoff = dPayoff;
+    CNode::CreateTerminal(pOption, "");
+    return pOption;
+}
+
+// Replaces an option's Terminal with a new node of the given kind.
+inline CNode *ReplaceTerminal(CNode *pOption, CNode *(*create)(CNode *, const std::string &),
+                              const std::string &strName)
+{
+    CNode *pTerminal = pOption->children.front();
+    pOption->RemoveChild(pTerminal);
+    CNode::FreeSubtree(pTerminal);
+    return create(pOption, strName);
+}
+
+// The worked example: Root - D(A: 1/10 -> TA, B: 1/0 -> S(S1: 0.4/30, S2: 0.6/-5)).
+struct WorkedExample
+{
+    CDecisionTree tree;
+    CNode *root, *d, *a, *b, *ta, *s, *s1, *s2, *t1, *t2;
+
+    WorkedExample()
+    {
+        root = CNode::CreateRoot(nullptr, "Plan");
+        tree.SetRoot(root);
+        d = CNode::CreateDecision(root, "D");
+        a = AddOption(d, "A", 1.0, 10.0);
+        b = AddOption(d, "B", 1.0, 0.0);
+        ta = a->children.front();
+        s = ReplaceTerminal(b, &CNode::CreateSituation, "S");
+        s1 = AddOption(s, "S1", 0.4, 30.0);
+        s2 = AddOption(s, "S2", 0.6, -5.0);
+        t1 = s1->children.front();
+        t2 = s2->children.front();
+    }
+};
 
 struct Example
 {
@@ -26,7 +70,7 @@ struct Example
 inline Example Plan()
 {
     Example example{QStringLiteral("Plan.rmproj"), QStringLiteral("Plan"), 10.0, {"A"}, nullptr};
-    TreeBuilders::WorkedExample worked;
+    WorkedExample worked;
     example.tree = std::make_unique<CDecisionTree>();
     example.tree->SetRoot(worked.tree.TakeRoot());
     return example;
@@ -37,7 +81,6 @@ inline Example Plan()
 // 270,000; its expected value of 20,000 beats not drilling.
 inline Example OilWildcatter()
 {
-    using TreeBuilders::AddOption;
     Example example{QStringLiteral("OilWildcatter.rmproj"),
                     QStringLiteral("Oil Wildcatter"),
                     20000.0,
@@ -49,7 +92,7 @@ inline Example OilWildcatter()
     CNode *pYes = AddOption(pDrill, "Drill", 1.0, -70000.0);
     pYes->payoffComment = "cost of drilling";
     AddOption(pDrill, "Don't drill", 1.0, 0.0);
-    CNode *pOil = TreeBuilders::ReplaceTerminal(pYes, &CNode::CreateSituation, "Oil in the well");
+    CNode *pOil = ReplaceTerminal(pYes, &CNode::CreateSituation, "Oil in the well");
     AddOption(pOil, "Dry", 0.5, 0.0);
     AddOption(pOil, "Wet", 0.3, 120000.0)->payoffComment = "revenue";
     AddOption(pOil, "Soaking", 0.2, 270000.0)->payoffComment = "revenue";
@@ -61,7 +104,6 @@ inline Example OilWildcatter()
 // in the sun (100), indoors in the rain (50), worth 0.4 * 100 + 0.6 * 50.
 inline Example Party()
 {
-    using TreeBuilders::AddOption;
     Example example{QStringLiteral("Party.rmproj"),
                     QStringLiteral("Party with a perfect forecast"),
                     70.0,
@@ -79,7 +121,7 @@ inline Example Party()
          {Weather{"Sun", 0.4, 100, 90, 40}, Weather{"Rain", 0.6, 0, 20, 50}}) {
         CNode *pOption = AddOption(pWeather, weather.name, weather.probability, 0.0);
         const std::string strPlace = std::string("Location (") + weather.name + ")";
-        CNode *pPlace = TreeBuilders::ReplaceTerminal(pOption, &CNode::CreateDecision, strPlace);
+        CNode *pPlace = ReplaceTerminal(pOption, &CNode::CreateDecision, strPlace);
         AddOption(pPlace, "Outdoors", 1.0, weather.outdoors);
         AddOption(pPlace, "Porch", 1.0, weather.porch);
         AddOption(pPlace, "Indoors", 1.0, weather.indoors);

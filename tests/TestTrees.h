@@ -1,26 +1,37 @@
 #pragma once
 
+// Trees and project files in memory for the model, file and command-line tests.
+
 #include "CDecisionTree.h"
 #include "CNode.h"
 #include "CProjectFile.h"
+#include "ExampleTrees.h"
 
 #include <QBuffer>
 #include <QtTest>
 
-#include <utility>
-#include <vector>
+using ExampleTrees::AddOption;
+using ExampleTrees::WorkedExample;
 
-// Reading and writing projects in memory, and comparing trees, for the
-// project file tests.
-namespace ProjectFileHelpers {
+// Root - Decision - Option - Decision - ... of nDepth nodes, ending in a
+// Terminal; every option pays 1. The caller owns the Root.
+inline CNode *MakeChain(int nDepth)
+{
+    CNode *pRoot = CNode::CreateRoot(nullptr, "Deep");
+    CNode *pTail = pRoot;
+    for (int i = 1; i < nDepth - 1; ++i) {
+        pTail = i % 2 ? CNode::CreateDecision(pTail, "D") : CNode::CreateOption(pTail, "O");
+        pTail->payoff = i % 2 ? 0.0 : 1.0;
+    }
+    CNode::CreateTerminal(pTail, "");
+    return pRoot;
+}
 
 inline QByteArray WriteBytes(const CDecisionTree &tree, const QString &strProjectName)
 {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
-    QString strError;
-    if (!CProjectFile::Write(buffer, tree, strProjectName, &strError))
-        qWarning("write failed: %s", qPrintable(strError));
+    CProjectFile::Write(buffer, tree, strProjectName);
     return buffer.data();
 }
 
@@ -34,27 +45,15 @@ inline CProjectFile::ReadResult ReadBytes(const QByteArray &bytes, CDecisionTree
 // A project file around the given "Node" elements.
 inline QByteArray Project(const QByteArray &nodes)
 {
-    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<RMFYProject Name=\"P\" Version=\"1\">\n" +
-           nodes + "</RMFYProject>\n";
+    return "<?xml version=\"1.0\"?>\n<RMFYProject Name=\"P\" Version=\"1\">\n" + nodes +
+           "</RMFYProject>\n";
 }
 
-inline QByteArray NodeXml(int nId, int nParentId, int nType, const QByteArray &name = QByteArray())
+inline QByteArray NodeXml(int nId, int nParentId, int nType, const QByteArray &extra = {})
 {
-    return QStringLiteral("<Node ID=\"%1\" ParentID=\"%2\" Type=\"%3\" Name=\"%4\"/>\n")
-        .arg(nId)
-        .arg(nParentId)
-        .arg(nType)
-        .arg(QString::fromUtf8(name))
-        .toUtf8();
-}
-
-// Children names of a node, in order, for compact shape checks.
-inline QStringList ChildNames(const CNode *pNode)
-{
-    QStringList names;
-    for (const CNode *pChild : pNode->children)
-        names << QString::fromStdString(pChild->name);
-    return names;
+    return QByteArray("<Node ID=\"") + QByteArray::number(nId) + "\" ParentID=\"" +
+           QByteArray::number(nParentId) + "\" Type=\"" + QByteArray::number(nType) + "\" " +
+           extra + "/>\n";
 }
 
 // Fails at the first field that differs, walking both trees in step.
@@ -70,16 +69,12 @@ inline void CompareTrees(const CNode *pExpected, const CNode *pActual)
         QCOMPARE(pA->probability, pE->probability);
         QCOMPARE(pA->payoff, pE->payoff);
         QCOMPARE(pA->payoffComment, pE->payoffComment);
-        QCOMPARE(pA->x, pE->x);
-        QCOMPARE(pA->y, pE->y);
+        QCOMPARE(QPoint(pA->x, pA->y), QPoint(pE->x, pE->y));
         QCOMPARE(pA->active, pE->active);
         QCOMPARE(pA->children.size(), pE->children.size());
         for (size_t i = 0; i < pE->children.size(); ++i) {
-            QVERIFY(pA->children[i]);
             QCOMPARE(pA->children[i]->parent, pA);
             pending.emplace_back(pE->children[i], pA->children[i]);
         }
     }
 }
-
-} // namespace ProjectFileHelpers

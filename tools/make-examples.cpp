@@ -1,5 +1,5 @@
 // Writes the example projects into the folder given as the only argument:
-//   make_examples examples
+//   make-examples examples
 #include "CProjectFile.h"
 #include "ExampleTrees.h"
 
@@ -10,7 +10,7 @@
 int main(int argc, char *argv[])
 {
     if (argc != 2) {
-        std::fprintf(stderr, "usage: make_examples FOLDER\n");
+        std::fprintf(stderr, "usage: make-examples FOLDER\n");
         return 2;
     }
     const QDir folder(QString::fromLocal8Bit(argv[1]));
