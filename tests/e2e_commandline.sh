@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# The real program given files on its command line, on an X server of its
-# own: a good project, one that is not a project, and a second good one.
-# Each opens in a sub-window of its own, the bad one with the message that
-# Open Project gives.
+# The real program's command line. First pictures, without any display: a
+# failure must not pass for success. Then, on an X server of its own, a good
+# project, one that is not a project, and a second good one: each opens in a
+# sub-window of its own, the bad one with the message Open Project gives.
 #   e2e_commandline.sh PROGRAM EXAMPLES_FOLDER
 set -euo pipefail
 source "$(dirname "$0")/x11_session.sh"
@@ -12,6 +12,18 @@ second="$work/Second.rmproj"
 cp "$2/Plan.rmproj" "$first"
 cp "$2/Party.rmproj" "$second"
 echo "not a project" >"$bad"
+
+# Prints the exit status of an export when it is not 0.
+export_status() {
+    local program=$1
+    shift
+    (unset DISPLAY QT_QPA_PLATFORM && "$program" --export "$@" 2>/dev/null) || echo $?
+}
+[ -z "$(export_status "$1" "$work/tree.svg" --arrange "$first")" ] && [ -s "$work/tree.svg" ] ||
+    fail "no picture written without a display"
+[ "$(export_status "$1" "$work/bad.png" "$bad")" = 1 ] || fail "an unreadable project must exit with 1"
+[ "$(export_status "$1" "$work/tree.gif" "$first")" = 2 ] || fail "a .gif picture is a usage error"
+[ ! -e "$work/bad.png" ] || fail "a failed export left a picture"
 
 x11_start "$1" "$first" "$bad" "$second"
 

@@ -104,8 +104,6 @@ void TestArrange::numbersKeepTheirIntegerDigits_data()
     QTest::addColumn<QString>("text");
     QTest::newRow("seven digits") << 1164567.0 << "1164567";
     QTest::newRow("rounds into a seventh digit") << 999999.7 << "999999.7";
-    QTest::newRow("fraction of a large number") << -1234567.8 << "-1234568";
-    QTest::newRow("small keeps six digits") << 12345.678 << "12345.7";
     QTest::newRow("from 1e15 on, an exponent") << 2e15 << "2e+15";
 }
 
