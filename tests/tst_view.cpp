@@ -16,6 +16,7 @@ private slots:
     void arrangedTreeHasNoOverlaps();
     void textsEditAtEveryZoom_data();
     void textsEditAtEveryZoom();
+    void viewStaysPut();
     void pictureHoldsWholeTree();
 
 private:
@@ -118,6 +119,22 @@ void TestView::textsEditAtEveryZoom()
     w.window.SetZoom(zoom, w.window.mapFromScene(pItem->sceneBoundingRect().center()));
     TypeInto(w.window, pItem, QStringLiteral("Shine"));
     QCOMPARE(plan.s1->name, std::string("Shine"));
+}
+
+// The scroll area grew with the tree and the view jumped on every added
+// node; arranged, the node acted on must still keep its place on screen.
+void TestView::viewStaysPut()
+{
+    for (bool bArrange : {false, true}) {
+        TestWindow w;
+        const PlanNodes plan = GrowPlan(w);
+        QVERIFY(w.Show());
+        w.window.SetArrangeAutomatically(bArrange);
+        const QPoint at = w.window.mapFromScene(w.Item(plan.s)->pos());
+        for (int i = 0; i < 4; ++i)
+            w.AddOptions(plan.s, {Row("X", 0.1, 1), Row("Y", 0.1, 2)});
+        QCOMPARE(w.window.mapFromScene(w.Item(plan.s)->pos()), at);
+    }
 }
 
 // Only what is on screen in the picture, a name missing from it, or a
