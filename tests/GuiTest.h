@@ -194,6 +194,27 @@ inline QString WindowFault(CDecisionTreeWindow &window)
     return strFault.isEmpty() ? ValueFault(window) : strFault;
 }
 
+// A node item with every text of it that shows, in scene coordinates.
+inline QRectF Outline(const QGraphicsItem *pItem)
+{
+    QRectF rect = pItem->sceneBoundingRect();
+    for (const QGraphicsItem *pText : pItem->childItems())
+        rect |= pText->isVisible() ? Outline(pText) : QRectF();
+    return rect;
+}
+
+// Which two nodes, with their texts, lie on top of each other; empty when
+// none do. An arranged tree must never have such a pair.
+inline QString OverlapFault(CDecisionTreeWindow &window)
+{
+    const std::vector<CNode *> nodes = Attached(window.GetTree().GetRoot());
+    for (size_t i = 0; i < nodes.size(); ++i)
+        for (size_t j = i + 1; j < nodes.size(); ++j)
+            if (Outline(window.GetItem(nodes[i])).intersects(Outline(window.GetItem(nodes[j]))))
+                return Describe(nodes[i]) + QStringLiteral(" overlaps ") + Describe(nodes[j]);
+    return QString();
+}
+
 // Shape, order, values and stored positions of a tree, a line per node. On
 // request two things are left out: the places of Terminals, which are made
 // afresh whenever a path ends, and the values the solver owns, which stay as

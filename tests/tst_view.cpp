@@ -29,15 +29,6 @@ namespace {
 
 const QString Party = QStringLiteral(RAMIFY_EXAMPLES_DIR "/Party.rmproj");
 
-// A node item with every text of it that shows, in scene coordinates.
-QRectF Outline(const QGraphicsItem *pItem)
-{
-    QRectF rect = pItem->sceneBoundingRect();
-    for (const QGraphicsItem *pText : pItem->childItems())
-        rect |= pText->isVisible() ? Outline(pText) : QRectF();
-    return rect;
-}
-
 // Random branches at random path ends, with names of 1 to nLength letters.
 void GrowRandom(TestWindow &w, quint32 nSeed, int nLength)
 {
@@ -87,12 +78,8 @@ void TestView::arrangedTreeHasNoOverlaps()
     const std::vector<NodePosition> before = window.CurrentPositions();
     window.ArrangeTree();
     QVERIFY(window.isWindowModified());
-    const std::vector<CNode *> nodes = Attached(window.GetTree().GetRoot());
-    for (size_t i = 0; i < nodes.size(); ++i)
-        for (size_t j = i + 1; j < nodes.size(); ++j)
-            QVERIFY2(
-                !Outline(window.GetItem(nodes[i])).intersects(Outline(window.GetItem(nodes[j]))),
-                qPrintable(Describe(nodes[i]) + " / " + Describe(nodes[j])));
+    const QString strFault = OverlapFault(window);
+    QVERIFY2(strFault.isEmpty(), qPrintable(strFault));
 
     window.GetUndoStack()->undo();
     const std::vector<NodePosition> after = window.CurrentPositions();
