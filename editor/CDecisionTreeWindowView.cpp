@@ -36,21 +36,7 @@ NodeExtent CDecisionTreeWindow::ExtentOf(const CNode *pNode) const
     const CNodeGrapicsItem *pItem = GetItem(pNode);
     if (!pItem)
         return {QRectF(0, 0, 1, 1), QPointF(1, 0.5)};
-    // The texts hang below the item as children (the warning below the
-    // probability); only what shows takes room.
-    QRectF box = pItem->boundingRect();
-    const QList<QGraphicsItem *> texts = pItem->childItems();
-    std::vector<const QGraphicsItem *> pending(texts.begin(), texts.end());
-    while (!pending.empty()) {
-        const QGraphicsItem *pText = pending.back();
-        pending.pop_back();
-        if (!pText->isVisible())
-            continue;
-        box |= pItem->mapRectFromItem(pText, pText->boundingRect());
-        for (const QGraphicsItem *pChild : pText->childItems())
-            pending.push_back(pChild);
-    }
-    return {box, pItem->RightAnchor()};
+    return {pItem->OutlineRect(), pItem->RightAnchor()};
 }
 
 std::vector<NodePosition> CDecisionTreeWindow::ArrangedPositions() const

@@ -8,6 +8,7 @@
 #include "TextNumber.h"
 
 #include <QAction>
+#include <QFontMetricsF>
 #include <QGraphicsSceneContextMenuEvent>
 #include <QPainter>
 #include <QPolygonF>
@@ -256,6 +257,27 @@ QPointF CNodeGrapicsItem::RightAnchor() const
         return QPointF(0, 0);
     const QRectF r = boundingRect();
     return QPointF(r.x() + r.width(), r.y() + r.height() * 0.5);
+}
+
+QRectF CNodeGrapicsItem::OutlineRect() const
+{
+    QRectF rect = boundingRect();
+    for (const QGraphicsItem *pText : {static_cast<const QGraphicsItem *>(probabilityItem),
+                                       static_cast<const QGraphicsItem *>(payoffItem)})
+        if (pText && pText->isVisible())
+            rect |= mapRectFromItem(pText, pText->boundingRect());
+    if (probabilityItem && probabilityItem->isVisible()) {
+        // Measured as the text item lays it out, the line and the document's
+        // margin round it, whether it was ever made or not: the arrangement
+        // must not depend on what was shown before.
+        const QFontMetricsF metrics(probabilityItem->font());
+        const double dMargin = probabilityItem->document()->documentMargin();
+        QRectF warning(0, 0, metrics.horizontalAdvance(tr("Error Value!")) + 2 * dMargin + 1,
+                       metrics.height() + 2 * dMargin + 1);
+        warning.moveTopLeft(QPointF(0, -warning.height()));
+        rect |= mapRectFromItem(probabilityItem, warning);
+    }
+    return rect;
 }
 
 QRectF CNodeGrapicsItem::boundingRect() const

@@ -43,6 +43,10 @@ public:
     // Middles of the left and right edges, in item coordinates.
     QPointF LeftAnchor() const;
     QPointF RightAnchor() const;
+    // The item with every text it shows, in item coordinates. The place of
+    // the probability warning counts even while it is hidden: it comes and
+    // goes with edits elsewhere, and must find room when it shows.
+    QRectF OutlineRect() const;
 
     QRectF boundingRect() const override;
     QPainterPath shape() const override;
