@@ -41,7 +41,12 @@ CRamify::CRamify(QWidget *parent) : QMainWindow(parent), ui(std::make_unique<Ui:
     setAcceptDrops(true);
 }
 
-CRamify::~CRamify() = default;
+CRamify::~CRamify()
+{
+    // Sub-windows are hidden as the window goes, which activates others:
+    // nothing may reach the zoom display of a window half torn down.
+    ui->mdiArea->disconnect(this);
+}
 
 CDecisionTreeWindow *CRamify::GetActiveTreeWindow()
 {
