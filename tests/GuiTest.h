@@ -186,11 +186,39 @@ inline QString ValueFault(CDecisionTreeWindow &window)
     return QString();
 }
 
+// Why the values of a tree whose Situations all add up (as closely as the
+// window asks before it solves) are not those of a rollback of the whole
+// tree: whatever was solved from where, the result must be the same.
+inline QString RollbackFault(CDecisionTree &tree)
+{
+    for (const CNode *pNode : Attached(tree.GetRoot())) {
+        double dSum = 0;
+        for (const CNode *pChild : pNode->children)
+            dSum += pChild->probability;
+        if (pNode->type == NodeType::Situation && !qFuzzyCompare(dSum, 1.0))
+            return QString();
+    }
+    CNode *pCopy = tree.GetRoot()->Clone();
+    CDecisionSolver().Solve(pCopy, [](CNode *) {});
+    const std::vector<CNode *> solved = Attached(pCopy);
+    const std::vector<CNode *> nodes = Attached(tree.GetRoot());
+    QString strFault;
+    for (size_t i = 0; i < nodes.size() && strFault.isEmpty(); ++i)
+        if (solved[i]->payoff != nodes[i]->payoff || solved[i]->active != nodes[i]->active)
+            strFault = Describe(nodes[i]) + QStringLiteral(" holds %1, a rollback gives %2")
+                                                .arg(nodes[i]->payoff)
+                                                .arg(solved[i]->payoff);
+    CNode::FreeSubtree(pCopy);
+    return strFault;
+}
+
 inline QString WindowFault(CDecisionTreeWindow &window)
 {
     QString strFault = TreeFault(window.GetTree().GetRoot());
     if (strFault.isEmpty())
         strFault = SceneFault(window);
+    if (strFault.isEmpty())
+        strFault = RollbackFault(window.GetTree());
     return strFault.isEmpty() ? ValueFault(window) : strFault;
 }
 
