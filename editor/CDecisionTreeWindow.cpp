@@ -19,6 +19,11 @@ CDecisionTreeWindow::CDecisionTreeWindow(QWidget *parent, const QString &strProj
 {
     setScene(new QGraphicsScene(this));
     setDragMode(QGraphicsView::RubberBandDrag);
+    // The scene only ever grows its own rectangle; the view keeps one of its
+    // own that also holds what is on screen (UpdateSceneRect).
+    connect(scene(), &QGraphicsScene::sceneRectChanged, this,
+            &CDecisionTreeWindow::UpdateSceneRect);
+    connect(&undoStack, &QUndoStack::indexChanged, this, &CDecisionTreeWindow::OnHistoryStep);
 }
 
 CDecisionTreeWindow::~CDecisionTreeWindow()
@@ -30,6 +35,8 @@ CDecisionTreeWindow::~CDecisionTreeWindow()
     // reach this half-destroyed window nor read a freed node.
     for (CNodeGrapicsItem *pItem : qAsConst(items))
         pItem->disconnect(this);
+    // Clearing the history below reports a step; there is no view left to keep.
+    undoStack.disconnect(this);
     delete scene();
     items.clear();
     // Commands free the subtrees they hold detached; the tree frees the rest.
@@ -64,17 +71,27 @@ void CDecisionTreeWindow::NewProject(const QString &strName)
     CNode::CreateTerminal(pRoot, "");
     LayoutChildren(pRoot);
     tree.SetRoot(pRoot);
+    if (arrangeAutomatically)
+        ArrangeInPlace();
+    actedNode = nullptr;
+    showStart = true;
+    ShowTreeStart();
 }
 
-bool CDecisionTreeWindow::LoadProject(const QString &strPath)
+bool CDecisionTreeWindow::LoadProject(const QString &strPath, QString *pStrError)
 {
     if (strPath.isEmpty())
         return false;
-    const CProjectFile::ReadResult result = CProjectFile::Read(strPath, tree);
-    if (!result.opened) {
-        QMessageBox::warning(this, tr("Open Project"), result.Message());
+    auto fail = [&](const QString &strMessage) {
+        if (pStrError)
+            *pStrError = strMessage;
+        else
+            QMessageBox::warning(this, tr("Open Project"), strMessage);
         return false;
-    }
+    };
+    const CProjectFile::ReadResult result = CProjectFile::Read(strPath, tree);
+    if (!result.opened)
+        return fail(result.Message());
     filePath = strPath;
     ShowReadProject(result);
     QStringList problems;
@@ -86,7 +103,7 @@ bool CDecisionTreeWindow::LoadProject(const QString &strPath)
         problems << result.DroppedNodesMessage(items.size());
     problems.removeAll(QString());
     if (!problems.isEmpty())
-        QMessageBox::warning(this, tr("Open Project"), problems.join(QLatin1String("\n\n")));
+        return fail(problems.join(QLatin1String("\n\n")));
     return result.complete && tree.GetRoot();
 }
 
@@ -102,6 +119,11 @@ void CDecisionTreeWindow::ShowReadProject(const CProjectFile::ReadResult &result
     if (!result.projectName.isNull())
         projectName = result.projectName;
     ShowLoadedTree();
+    if (arrangeAutomatically)
+        ArrangeInPlace();
+    actedNode = nullptr;
+    showStart = true;
+    ShowTreeStart();
 }
 
 bool CDecisionTreeWindow::RecoverProject(const QString &strCopyPath, const QString &strFilePath)
@@ -245,6 +267,7 @@ void CDecisionTreeWindow::ApplyNodeValues(CNode *pNode, const QString &strName, 
     CNodeGrapicsItem *pItem = GetItem(pNode);
     if (!pNode || !pItem)
         return;
+    NoteActedNode(pNode);
     if (QString::fromStdString(pNode->name) != strName)
         pItem->setPlainText(strName);
     if (std::fabs(pNode->probability - dProbability) >= 0.00001)
@@ -260,6 +283,8 @@ void CDecisionTreeWindow::OnItemPosChanged(QPointF pntNewPos)
         return;
     pSender->GetNode()->x = ToCoordinate(pntNewPos.x());
     pSender->GetNode()->y = ToCoordinate(pntNewPos.y());
+    // Not an undo step, but an arrangement made by hand is work to keep.
+    setWindowModified(true);
 }
 
 void CDecisionTreeWindow::OnFoucsOut(const QString &strOldName, double dOldProbability,
@@ -268,6 +293,7 @@ void CDecisionTreeWindow::OnFoucsOut(const QString &strOldName, double dOldProba
     CNodeGrapicsItem *pSender = SenderItem();
     if (!pSender || !pSender->GetNode())
         return;
+    NoteActedNode(pSender->GetNode());
     undoStack.push(
         new CValueChangedCommand(pSender, strOldName, dOldProbability, dOldPayoff, this));
 }

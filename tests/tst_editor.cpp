@@ -183,7 +183,7 @@ void TestEditor::openFile_data()
     two.SetRoot(CNode::CreateRoot(nullptr, "Two"));
     CNode::CreateTerminal(two.GetRoot(), "");
     CNode::CreateTerminal(two.GetRoot(), "");
-    QTest::newRow("Root with two children") << WriteBytes(two, "Two") << true << 0;
+    QTest::newRow("Root with two children") << WriteBytes(two, "Two") << false << 0;
 }
 
 void TestEditor::openFile()

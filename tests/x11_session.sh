@@ -1,7 +1,7 @@
 # Helpers for driving the real program on an X server of its own, sourced by
 # the end-to-end test and by scripts/screenshot.sh. Every wait is bounded.
-#   x11_start PROGRAM   starts Xvfb and the program, sets $work, $main
-#   x11_launch PROGRAM  starts the program again on the same server
+#   x11_start PROGRAM [ARG...]   starts Xvfb and the program, sets $work, $main
+#   x11_launch PROGRAM [ARG...]  starts the program again on the same server
 #   x11_stop            ends both and removes $work (also run on exit)
 
 work=$(mktemp -d)
@@ -97,16 +97,17 @@ x11_start() {
     #   leaks from its one-time set-up; the program draws without OpenGL.
     export DBUS_SESSION_BUS_ADDRESS="unix:path=$work/no-session-bus"
     export QT_XCB_GL_INTEGRATION=none
-    x11_launch "$1"
+    x11_launch "$@"
 }
 
 # Starts the program (again) on the running server and waits for its window.
 x11_launch() {
-    "$1" >>"$work/program.log" 2>&1 &
+    "$@" >>"$work/program.log" 2>&1 &
     program_pid=$!
 
-    wait_for 60 window_shown '^Ramify$' || fail "the main window did not show"
-    main=$(visible_windows '^Ramify$' | head -n 1)
+    # With a project in front the title names it too.
+    wait_for 60 window_shown '^Ramify( - \[.*\])?$' || fail "the main window did not show"
+    main=$(visible_windows '^Ramify( - \[.*\])?$' | head -n 1)
     xdo windowfocus --sync "$main"
 }
 
