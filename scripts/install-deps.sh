@@ -5,10 +5,10 @@ set -euo pipefail
 
 packages=(
     build-essential cmake ninja-build
-    qtbase5-dev qtbase5-dev-tools qtbase5-private-dev qt5-qmake
-    libqt5charts5-dev libqt5svg5-dev
+    qtbase5-dev qtbase5-dev-tools qtbase5-private-dev qt5-qmake libqt5svg5-dev
+    libqt5charts5-dev
     clang libclang-rt-dev
-    xvfb xauth xdotool x11-utils imagemagick
+    xvfb xauth xdotool x11-utils imagemagick librsvg2-bin
     fonts-dejavu-core
 )
 

@@ -8,6 +8,7 @@
 #include "CDecisionTree.h"
 #include "CNode.h"
 #include "CProjectFile.h"
+#include "CSafeFile.h"
 #include "CSolveReport.h"
 #include "CSolveReportJson.h"
 #include "CSolveReportText.h"
@@ -15,6 +16,7 @@
 #include "CTreeEvaluation.h"
 #include "CTreeIndex.h"
 
+#include <QBuffer>
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QTextStream>
@@ -51,10 +53,14 @@ probability moved down and up by PERCENT of its value (a probability within
 Exit status:
   0  the file was read completely and evaluated
   1  the file could not be opened, read completely, or written (the message
-     names the file and, for a broken file, the line and column), or its tree
-     has a shape that cannot be analysed
+     names the file and, for a broken file, the line and column); or some of
+     its nodes belong to no tree (the message says how many), in which case
+     the result is printed but nothing is written; or its tree has a shape
+     that cannot be analysed
   2  the command line was wrong, including a NODE that names no option, or
      more than one
+
+--write - writes the project to standard output instead of the result.
 )";
 
 int UsageFailure(const QString &strMessage)
@@ -114,6 +120,27 @@ int Analyse(const CDecisionTree &tree, const CAnalysisRequest &request, bool bTo
     else
         Print(CAnalysisText::Sensitivity(analysis, index, strProject, strFile));
     return Success;
+}
+
+bool WriteToStandardOutput(const CDecisionTree &tree, const QString &strProjectName,
+                           QString *pError)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QString strReason;
+    if (CProjectFile::Write(buffer, tree, strProjectName, &strReason) &&
+        CSafeFile::WriteAll(fileno(stdout), buffer.data(), &strReason))
+        return true;
+    *pError = QStringLiteral("Cannot write the project to standard output: %1").arg(strReason);
+    return false;
+}
+
+void PrintReport(const CSolveReport &report, bool bJson)
+{
+    if (bJson)
+        Print(CSolveReportJson::Render(report));
+    else
+        Print(CSolveReportText::Render(report));
 }
 
 } // namespace
@@ -176,6 +203,9 @@ int main(int argc, char *argv[])
     int nSteps = CSensitivityAnalysis::DefaultSteps;
     if (bSensitivity && bTornado)
         return UsageFailure(QStringLiteral("Give either --sensitivity or --tornado."));
+    if ((bSensitivity || bTornado) && parser.value(writeOption) == QLatin1String("-"))
+        return UsageFailure(
+            QStringLiteral("--write - and an analysis cannot both use standard output."));
     if (parser.isSet(stepsOption) &&
         (!bSensitivity ||
          !CAnalysisRequest::ParseSteps(parser.value(stepsOption), &nSteps, &strRequestError)))
@@ -197,20 +227,30 @@ int main(int argc, char *argv[])
     // Only the values matter here, not which nodes were written.
     CDecisionSolver().Solve(tree.GetRoot(), [](CNode *) {});
 
-    if (parser.isSet(writeOption)) {
+    // Saving a file whose nodes were not all read into the tree would lose
+    // them, perhaps over the very file they came from.
+    const QString strDropped = result.DroppedNodesMessage(result.nodesInTree);
+    const bool bWrite = parser.isSet(writeOption);
+    const QString strOut = parser.value(writeOption);
+    const bool bToStandardOutput = bWrite && strOut == QLatin1String("-");
+    if (bWrite && strDropped.isEmpty()) {
         QString strError;
-        if (!CProjectFile::Write(parser.value(writeOption), tree, result.projectName, &strError))
+        const bool bWritten =
+            bToStandardOutput ? WriteToStandardOutput(tree, result.projectName, &strError)
+                              : CProjectFile::Write(strOut, tree, result.projectName, &strError);
+        if (!bWritten)
             return Failure(strError);
     }
-
-    if (bSensitivity || bTornado)
-        return Analyse(tree, request, bTornado, nSteps, parser.isSet(jsonOption),
-                       result.projectName, strFile);
-
-    const CSolveReport report(tree, result.projectName, strFile);
-    if (parser.isSet(jsonOption))
-        Print(CSolveReportJson::Render(report));
-    else
-        Print(CSolveReportText::Render(report));
+    // Standard output carries either the project or the result, never both.
+    if (!bToStandardOutput && (bSensitivity || bTornado)) {
+        const int nStatus = Analyse(tree, request, bTornado, nSteps, parser.isSet(jsonOption),
+                                    result.projectName, strFile);
+        if (nStatus != Success)
+            return nStatus;
+    } else if (!bToStandardOutput) {
+        PrintReport(CSolveReport(tree, result.projectName, strFile), parser.isSet(jsonOption));
+    }
+    if (!strDropped.isEmpty())
+        return Failure(bWrite ? strDropped + QStringLiteral(" Nothing was written.") : strDropped);
     return Success;
 }
