@@ -1,5 +1,6 @@
 #include "CAboutDialog.h"
 
+#include "RamifyVersion.h"
 #include "ui_CAboutDialog.h"
 
 #include <QDesktopServices>
@@ -9,7 +10,6 @@ namespace {
 
 // The maker's site; the reserved ".example" domain until the real one is known.
 const char *const s_pWebAddress = "https://www.vornel.example/ramify";
-const char *const s_pVersion = "0.8";
 
 } // namespace
 
@@ -19,7 +19,7 @@ CAboutDialog::CAboutDialog(QWidget *parent)
     ui->setupUi(this);
     // The form only holds place-holders; the real texts live here, in one place.
     ui->labelInfo->setText(tr("Ramify is a product of Vornel"));
-    ui->labelVersion->setText(QString::fromLatin1(s_pVersion));
+    ui->labelVersion->setText(QString::fromLatin1(RamifyVersion()));
     ui->commandLinkButton->setText(QString::fromLatin1(s_pWebAddress));
 }
 

@@ -3,16 +3,29 @@
 #include "CAboutDialog.h"
 #include "CDecisionTreeWindow.h"
 #include "CNewProjectDialog.h"
+#include "CRecoveryStore.h"
+#include "CTreePicture.h"
 #include "RamifyResources.h"
 #include "ui_CRamify.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTimer>
 #include <QUndoStack>
 #include <QUrl>
 
@@ -22,9 +35,21 @@ CRamify::CRamify(QWidget *parent) : QMainWindow(parent), ui(std::make_unique<Ui:
     ui->setupUi(this);
     // The form's placeholder goes; the MDI area fills the client area itself.
     setCentralWidget(ui->mdiArea);
+    // Ctrl+= zooms in as well: on most keyboards "+" needs Shift.
+    ui->actionZoomIn->setShortcuts(
+        {QKeySequence(Qt::CTRL + Qt::Key_Plus), QKeySequence(Qt::CTRL + Qt::Key_Equal)});
+    zoomLabel = new QLabel(this);
+    ui->statusBar->addPermanentWidget(zoomLabel);
+    connect(ui->mdiArea, &QMdiArea::subWindowActivated, this, &CRamify::ShowZoom);
+    setAcceptDrops(true);
 }
 
-CRamify::~CRamify() = default;
+CRamify::~CRamify()
+{
+    // Sub-windows are hidden as the window goes, which activates others:
+    // nothing may reach the zoom display of a window half torn down.
+    ui->mdiArea->disconnect(this);
+}
 
 CDecisionTreeWindow *CRamify::GetActiveTreeWindow()
 {
@@ -39,10 +64,75 @@ CDecisionTreeWindow *CRamify::GetActiveTreeWindow()
     return qobject_cast<CDecisionTreeWindow *>(pArea->activeSubWindow()->widget());
 }
 
-void CRamify::ShowTreeWindow(CDecisionTreeWindow *pWindow, const QString &strTitle)
+void CRamify::StartRecovery(const QString &strFolder)
 {
+    delete recoveryStore;
+    recoveryStore = new CRecoveryStore(strFolder, this);
+    QString strReason;
+    if (!recoveryStore->Open(&strReason)) {
+        QMessageBox::warning(this, tr("Recovery Copies"),
+                             tr("Ramify cannot keep recovery copies of unsaved projects: %1\n\n"
+                                "If Ramify ends before a project is saved, its unsaved changes "
+                                "are lost.")
+                                 .arg(strReason));
+        return;
+    }
+    QTimer::singleShot(0, this, &CRamify::OfferRecoveryCopies);
+}
+
+void CRamify::OfferRecoveryCopies()
+{
+    const QVector<CRecoveryStore::Copy> orphans = recoveryStore->ClaimOrphans();
+    for (const CRecoveryStore::Copy &orphan : orphans) {
+        const QString strFile = orphan.filePath.isEmpty()
+                                    ? tr("It was never saved.")
+                                    : tr("Its file is \"%1\".").arg(orphan.filePath);
+        QMessageBox question(
+            QMessageBox::Question, tr("Recovery"),
+            tr("Ramify ended while the project \"%1\" had unsaved changes. A "
+               "recovery copy written %2 holds them.\n\n%3")
+                .arg(orphan.projectName,
+                     QLocale().toString(orphan.written.toLocalTime(), QLocale::LongFormat),
+                     strFile),
+            QMessageBox::NoButton, this);
+        QPushButton *pRecover = question.addButton(tr("Recover"), QMessageBox::AcceptRole);
+        QPushButton *pDiscard = question.addButton(tr("Discard"), QMessageBox::DestructiveRole);
+        question.setEscapeButton(question.addButton(tr("Later"), QMessageBox::RejectRole));
+        question.setDefaultButton(pRecover);
+        question.exec();
+        if (question.clickedButton() == pDiscard) {
+            recoveryStore->DiscardOrphan(orphan);
+        } else if (question.clickedButton() == pRecover) {
+            CRecoveryStore::Copy adopted;
+            QString strReason;
+            if (!recoveryStore->AdoptOrphan(orphan, &adopted, &strReason)) {
+                QMessageBox::warning(this, tr("Recovery"),
+                                     tr("The recovery copy cannot be opened: %1").arg(strReason));
+                continue;
+            }
+            auto *pWindow = new CDecisionTreeWindow(this, QString());
+            pWindow->RecoverProject(adopted.ProjectPath(), adopted.filePath);
+            ShowTreeWindow(
+                pWindow, adopted.filePath.isEmpty() ? pWindow->GetProjectName() : adopted.filePath,
+                adopted.id);
+        }
+    }
+    // Copies put off till later stay in their folders for the next start.
+    recoveryStore->ReleaseOrphans();
+}
+
+void CRamify::ShowTreeWindow(CDecisionTreeWindow *pWindow, const QString &strTitle,
+                             const QString &strCopyId)
+{
+    if (recoveryStore && recoveryStore->IsOpen())
+        pWindow->KeepRecoveryCopies(*recoveryStore,
+                                    strCopyId.isEmpty() ? recoveryStore->NewCopyId() : strCopyId);
+    pWindow->SetArrangeAutomatically(ui->actionArrangeAutomatically->isChecked());
+    connect(pWindow, &CDecisionTreeWindow::sig_zoomChanged, this, &CRamify::ShowZoom);
     QMdiSubWindow *pSubWindow = ui->mdiArea->addSubWindow(pWindow);
     pWindow->setWindowTitle(strTitle + QStringLiteral("[*]"));
+    // The frame follows later changes of the mark, not one made before it.
+    pSubWindow->setWindowModified(pWindow->isWindowModified());
     pSubWindow->showMaximized();
     pSubWindow->setAttribute(Qt::WA_DeleteOnClose);
 }
@@ -62,9 +152,15 @@ void CRamify::on_actionOpenProject_triggered()
 {
     const QString strPath = QFileDialog::getOpenFileName(this, tr("Open File"), QString(),
                                                          tr("Ramify Project File(*.rmproj)"));
-    if (strPath.isEmpty())
-        return;
+    if (!strPath.isEmpty())
+        OpenProject(strPath);
+}
+
+void CRamify::OpenProject(const QString &strPath)
+{
     auto *pWindow = new CDecisionTreeWindow(this, QString());
+    // Arranged as it opens when the user asked for that.
+    pWindow->SetArrangeAutomatically(ui->actionArrangeAutomatically->isChecked());
     // A file that could not be read completely has been reported by the
     // window; what it could read is still shown.
     pWindow->LoadProject(strPath);
@@ -169,4 +265,124 @@ void CRamify::on_actionAbout_triggered()
 {
     CAboutDialog dialog;
     dialog.exec();
+}
+
+void CRamify::ShowZoom()
+{
+    CDecisionTreeWindow *pWindow = nullptr;
+    if (QMdiSubWindow *pSubWindow = ui->mdiArea->activeSubWindow())
+        pWindow = qobject_cast<CDecisionTreeWindow *>(pSubWindow->widget());
+    zoomLabel->setText(pWindow ? tr("Zoom %1 %").arg(qRound(pWindow->GetZoom() * 100)) : QString());
+}
+
+void CRamify::on_actionArrangeTree_triggered()
+{
+    if (CDecisionTreeWindow *pWindow = GetActiveTreeWindow())
+        pWindow->ArrangeTree();
+}
+
+void CRamify::on_actionArrangeAutomatically_toggled(bool bOn)
+{
+    // A choice for the whole program: every open project follows it.
+    for (QMdiSubWindow *pSubWindow : ui->mdiArea->subWindowList())
+        if (auto *pWindow = qobject_cast<CDecisionTreeWindow *>(pSubWindow->widget()))
+            pWindow->SetArrangeAutomatically(bOn);
+}
+
+void CRamify::on_actionZoomIn_triggered()
+{
+    if (CDecisionTreeWindow *pWindow = GetActiveTreeWindow())
+        pWindow->ZoomIn();
+}
+
+void CRamify::on_actionZoomOut_triggered()
+{
+    if (CDecisionTreeWindow *pWindow = GetActiveTreeWindow())
+        pWindow->ZoomOut();
+}
+
+void CRamify::on_actionActualSize_triggered()
+{
+    if (CDecisionTreeWindow *pWindow = GetActiveTreeWindow())
+        pWindow->ActualSize();
+}
+
+void CRamify::on_actionFitTree_triggered()
+{
+    if (CDecisionTreeWindow *pWindow = GetActiveTreeWindow())
+        pWindow->FitTree();
+}
+
+void CRamify::on_actionExportPicture_triggered()
+{
+    CDecisionTreeWindow *pWindow = GetActiveTreeWindow();
+    if (!pWindow)
+        return;
+    QString strFilter;
+    QString strPath = QFileDialog::getSaveFileName(
+        this, tr("Export Picture"), QString(),
+        tr("PNG image (*.png);;SVG drawing (*.svg);;PDF document (*.pdf)"), &strFilter);
+    if (strPath.isEmpty())
+        return;
+    // A name without a suffix gets the one of the kind chosen in the dialog.
+    if (QFileInfo(strPath).suffix().isEmpty())
+        strPath += strFilter.contains(QLatin1String("svg"))   ? QStringLiteral(".svg")
+                   : strFilter.contains(QLatin1String("pdf")) ? QStringLiteral(".pdf")
+                                                              : QStringLiteral(".png");
+    QString strError;
+    if (!CTreePicture::Write(pWindow, strPath, &strError))
+        QMessageBox::warning(this, tr("Export Picture"), strError);
+}
+
+void CRamify::on_actionPrint_triggered()
+{
+    CDecisionTreeWindow *pWindow = GetActiveTreeWindow();
+    if (!pWindow || pWindow->PictureRect().isEmpty())
+        return;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(pWindow->GetProjectName());
+    QPrintDialog dialog(&printer, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    QPainter painter(&printer);
+    // The whole tree on the page, as large as the page allows.
+    pWindow->RenderPicture(&painter, QRectF(QPointF(0, 0), painter.viewport().size()));
+}
+
+void CRamify::on_actionCopyPicture_triggered()
+{
+    if (CDecisionTreeWindow *pWindow = GetActiveTreeWindow()) {
+        const QImage image = CTreePicture::Image(pWindow, 1.0);
+        if (!image.isNull())
+            QApplication::clipboard()->setImage(image);
+    }
+}
+
+QStringList CRamify::ProjectFiles(const QMimeData *pData)
+{
+    QStringList files;
+    if (!pData || !pData->hasUrls())
+        return files;
+    for (const QUrl &url : pData->urls()) {
+        const QString strPath = url.toLocalFile();
+        if (strPath.endsWith(QLatin1String(".rmproj"), Qt::CaseInsensitive))
+            files << strPath;
+    }
+    return files;
+}
+
+void CRamify::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (!ProjectFiles(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void CRamify::dropEvent(QDropEvent *event)
+{
+    const QStringList files = ProjectFiles(event->mimeData());
+    if (files.isEmpty())
+        return;
+    event->acceptProposedAction();
+    for (const QString &strPath : files)
+        OpenProject(strPath);
 }

@@ -5,6 +5,9 @@
 #include <memory>
 
 class CDecisionTreeWindow;
+class CRecoveryStore;
+class QLabel;
+class QMimeData;
 
 namespace Ui {
 class Ramify;
@@ -23,8 +26,19 @@ public:
     // The tree editor window of the project in front, or null.
     static CDecisionTreeWindow *GetActiveTreeWindow();
 
+    // Keeps recovery copies of unsaved projects in strFolder from now on,
+    // and offers the copies that earlier runs left there once the event
+    // loop runs. Says so when copies cannot be kept.
+    void StartRecovery(const QString &strFolder);
+    // Opens a project file in a sub-window of its own, as Open Project does
+    // for the file the user chose.
+    void OpenProject(const QString &strPath);
+
 protected:
     void closeEvent(QCloseEvent *event) override;
+    // Project files dropped on the window are opened.
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private slots:
     void on_actionNewProject_triggered();
@@ -39,11 +53,28 @@ private slots:
     void on_actionCascade_triggered();
     void on_actionHelp_triggered();
     void on_actionAbout_triggered();
+    void on_actionExportPicture_triggered();
+    void on_actionPrint_triggered();
+    void on_actionCopyPicture_triggered();
+    void on_actionArrangeTree_triggered();
+    void on_actionArrangeAutomatically_toggled(bool bOn);
+    void on_actionZoomIn_triggered();
+    void on_actionZoomOut_triggered();
+    void on_actionActualSize_triggered();
+    void on_actionFitTree_triggered();
+    void ShowZoom();
 
 private:
-    void ShowTreeWindow(CDecisionTreeWindow *pWindow, const QString &strTitle);
+    void ShowTreeWindow(CDecisionTreeWindow *pWindow, const QString &strTitle,
+                        const QString &strCopyId = QString());
+    void OfferRecoveryCopies();
     // Asks every project to close; true when none is left open.
     bool CloseAllProjects();
+    // The project files among dropped or dragged URLs.
+    static QStringList ProjectFiles(const QMimeData *pData);
+
+    QLabel *zoomLabel = nullptr;
 
     std::unique_ptr<Ui::Ramify> ui;
+    CRecoveryStore *recoveryStore = nullptr;
 };

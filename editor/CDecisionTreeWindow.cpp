@@ -3,6 +3,7 @@
 #include "CNode.h"
 #include "CNodeGrapicsItem.h"
 #include "CProjectFile.h"
+#include "CRecoveryKeeper.h"
 #include "CValueChangedCommand.h"
 
 #include <QCloseEvent>
@@ -18,15 +19,24 @@ CDecisionTreeWindow::CDecisionTreeWindow(QWidget *parent, const QString &strProj
 {
     setScene(new QGraphicsScene(this));
     setDragMode(QGraphicsView::RubberBandDrag);
+    // The scene only ever grows its own rectangle; the view keeps one of its
+    // own that also holds what is on screen (UpdateSceneRect).
+    connect(scene(), &QGraphicsScene::sceneRectChanged, this,
+            &CDecisionTreeWindow::UpdateSceneRect);
+    connect(&undoStack, &QUndoStack::indexChanged, this, &CDecisionTreeWindow::OnHistoryStep);
 }
 
 CDecisionTreeWindow::~CDecisionTreeWindow()
 {
+    // Clearing the undo stack below is no change to keep a copy of.
+    delete recovery;
     // The items go first, while their nodes still exist: an item that is being
     // edited reports its focus loss as it dies, and that report must neither
     // reach this half-destroyed window nor read a freed node.
     for (CNodeGrapicsItem *pItem : qAsConst(items))
         pItem->disconnect(this);
+    // Clearing the history below reports a step; there is no view left to keep.
+    undoStack.disconnect(this);
     delete scene();
     items.clear();
     // Commands free the subtrees they hold detached; the tree frees the rest.
@@ -61,31 +71,75 @@ void CDecisionTreeWindow::NewProject(const QString &strName)
     CNode::CreateTerminal(pRoot, "");
     LayoutChildren(pRoot);
     tree.SetRoot(pRoot);
+    if (arrangeAutomatically)
+        ArrangeInPlace();
+    actedNode = nullptr;
+    showStart = true;
+    ShowTreeStart();
 }
 
-bool CDecisionTreeWindow::LoadProject(const QString &strPath)
+bool CDecisionTreeWindow::LoadProject(const QString &strPath, QString *pStrError)
 {
     if (strPath.isEmpty())
         return false;
-    const CProjectFile::ReadResult result = CProjectFile::Read(strPath, tree);
-    if (!result.opened) {
-        QMessageBox::warning(this, tr("Open Project"), result.Message());
+    auto fail = [&](const QString &strMessage) {
+        if (pStrError)
+            *pStrError = strMessage;
+        else
+            QMessageBox::warning(this, tr("Open Project"), strMessage);
         return false;
-    }
+    };
+    const CProjectFile::ReadResult result = CProjectFile::Read(strPath, tree);
+    if (!result.opened)
+        return fail(result.Message());
+    filePath = strPath;
+    ShowReadProject(result);
+    QStringList problems;
+    if (!result.complete)
+        problems << result.Message();
+    if (!tree.GetRoot() && result.complete)
+        problems << tr("\"%1\" holds no Ramify project.").arg(strPath);
+    else if (tree.GetRoot())
+        problems << result.DroppedNodesMessage(items.size());
+    problems.removeAll(QString());
+    if (!problems.isEmpty())
+        return fail(problems.join(QLatin1String("\n\n")));
+    return result.complete && tree.GetRoot();
+}
+
+CProjectFile::ReadResult CDecisionTreeWindow::ReadProject(QIODevice &device)
+{
+    const CProjectFile::ReadResult result = CProjectFile::Read(device, tree);
+    ShowReadProject(result);
+    return result;
+}
+
+void CDecisionTreeWindow::ShowReadProject(const CProjectFile::ReadResult &result)
+{
     if (!result.projectName.isNull())
         projectName = result.projectName;
-    filePath = strPath;
     ShowLoadedTree();
-    if (!result.complete) {
-        QMessageBox::warning(this, tr("Open Project"), result.Message());
-        return false;
-    }
-    if (!tree.GetRoot()) {
-        QMessageBox::warning(this, tr("Open Project"),
-                             tr("\"%1\" holds no Ramify project.").arg(strPath));
-        return false;
-    }
-    return true;
+    if (arrangeAutomatically)
+        ArrangeInPlace();
+    actedNode = nullptr;
+    showStart = true;
+    ShowTreeStart();
+}
+
+bool CDecisionTreeWindow::RecoverProject(const QString &strCopyPath, const QString &strFilePath)
+{
+    const bool bRead = LoadProject(strCopyPath);
+    filePath = strFilePath;
+    setWindowModified(true);
+    return bRead;
+}
+
+CRecoveryKeeper *CDecisionTreeWindow::KeepRecoveryCopies(CRecoveryStore &store,
+                                                         const QString &strCopyId)
+{
+    delete recovery;
+    recovery = new CRecoveryKeeper(this, store, strCopyId);
+    return recovery;
 }
 
 void CDecisionTreeWindow::ShowLoadedTree()
@@ -213,6 +267,7 @@ void CDecisionTreeWindow::ApplyNodeValues(CNode *pNode, const QString &strName, 
     CNodeGrapicsItem *pItem = GetItem(pNode);
     if (!pNode || !pItem)
         return;
+    NoteActedNode(pNode);
     if (QString::fromStdString(pNode->name) != strName)
         pItem->setPlainText(strName);
     if (std::fabs(pNode->probability - dProbability) >= 0.00001)
@@ -228,6 +283,8 @@ void CDecisionTreeWindow::OnItemPosChanged(QPointF pntNewPos)
         return;
     pSender->GetNode()->x = ToCoordinate(pntNewPos.x());
     pSender->GetNode()->y = ToCoordinate(pntNewPos.y());
+    // Not an undo step, but an arrangement made by hand is work to keep.
+    setWindowModified(true);
 }
 
 void CDecisionTreeWindow::OnFoucsOut(const QString &strOldName, double dOldProbability,
@@ -236,6 +293,7 @@ void CDecisionTreeWindow::OnFoucsOut(const QString &strOldName, double dOldProba
     CNodeGrapicsItem *pSender = SenderItem();
     if (!pSender || !pSender->GetNode())
         return;
+    NoteActedNode(pSender->GetNode());
     undoStack.push(
         new CValueChangedCommand(pSender, strOldName, dOldProbability, dOldPayoff, this));
 }
@@ -262,5 +320,7 @@ void CDecisionTreeWindow::closeEvent(QCloseEvent *event)
         event->ignore();
         return;
     }
+    if (recovery)
+        recovery->Discard();
     QGraphicsView::closeEvent(event);
 }

@@ -2,6 +2,7 @@
 
 #include "CDecisionSolver.h"
 #include "CDecisionTree.h"
+#include "CProjectFile.h"
 
 #include <QGraphicsView>
 #include <QMap>
@@ -10,9 +11,22 @@
 #include <QUndoStack>
 
 #include <cstdint>
+#include <vector>
 
 class CNode;
 class CNodeGrapicsItem;
+class CRecoveryKeeper;
+class CRecoveryStore;
+struct NodeExtent;
+
+// Where a node's item stands and what its node has stored, so that both can
+// be put back exactly (a Root that was never dragged stores no position).
+struct NodePosition
+{
+    QPointF pos;
+    int32_t x;
+    int32_t y;
+};
 
 // The editor of one project: a view on the project's scene that owns the
 // tree, the solver, the undo stack and the clipboard. It is the one place
@@ -28,8 +42,19 @@ public:
     void NewProject(const QString &strName);
     // Reads a project file into this (empty) window and shows it. Returns
     // false when the file could not be opened or read completely; the user
-    // has then been told why, and whatever could be read is shown.
-    bool LoadProject(const QString &strPath);
+    // has then been told why (or pStrError, when given, says why and nothing
+    // is shown to the user), and whatever could be read is shown. Nodes of
+    // the file that cannot be shown are reported too.
+    bool LoadProject(const QString &strPath, QString *pStrError = nullptr);
+    // The same from a device, without a word to the user: the result tells
+    // what was read; GetItem() tells what is shown.
+    CProjectFile::ReadResult ReadProject(QIODevice &device);
+    // Reads a recovery copy and shows it as the modified project of the file
+    // it was copied from (none for a project never saved).
+    bool RecoverProject(const QString &strCopyPath, const QString &strFilePath);
+    // From now on a recovery copy is kept in the store while the project has
+    // unsaved changes.
+    CRecoveryKeeper *KeepRecoveryCopies(CRecoveryStore &store, const QString &strCopyId);
     // Writes the project, asking for a path first when there is none. False
     // when nothing was written; a failed write has been reported to the user.
     bool SaveProject();
@@ -43,6 +68,35 @@ public:
     CDecisionTree &GetTree() { return tree; }
     CNodeGrapicsItem *GetItem(const CNode *pNode) const;
     const CNode *GetClipboard() const { return clipboard; }
+
+    // Lays the whole tree out tidily as one undo step; nothing is pushed when
+    // every node already stands where the arrangement puts it.
+    void ArrangeTree();
+    // While on, the tree is arranged after every step of its history and when
+    // a project is opened; switching it on arranges the tree at once.
+    void SetArrangeAutomatically(bool bOn);
+    bool ArrangesAutomatically() const { return arrangeAutomatically; }
+    // Positions of the shown nodes, breadth first from the Root, as the
+    // arrangement's undo step keeps them.
+    std::vector<NodePosition> CurrentPositions() const;
+    void ApplyPositions(const std::vector<NodePosition> &positions);
+
+    // Zoom levels are kept between 5 % and 800 %.
+    static constexpr double MinZoom = 0.05;
+    static constexpr double MaxZoom = 8.0;
+    double GetZoom() const { return zoom; }
+    // Zooms about a point of the viewport, which keeps its place on screen.
+    void SetZoom(double dZoom, QPointF pntViewport);
+    void ZoomIn();
+    void ZoomOut();
+    void ActualSize();
+    void FitTree();
+
+    // The whole tree with a margin: what a picture of it shows.
+    QRectF PictureRect() const;
+    // Paints the whole tree on a white ground into target, without selection
+    // frames or a text cursor; a text being edited is finished first.
+    void RenderPicture(QPainter *pPainter, const QRectF &target);
 
     // Shared with the layout, the context actions and the undo commands.
     void AttachItem(CNodeGrapicsItem *pItem);
@@ -65,6 +119,7 @@ public:
 
 signals:
     void sig_closeEvent();
+    void sig_zoomChanged(double dZoom);
 
 public slots:
     void OnItemPosChanged(QPointF pntNewPos);
@@ -76,6 +131,10 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
 
     // A scene coordinate as a stored position: truncated toward zero and kept
     // inside the 32-bit range.
@@ -84,9 +143,25 @@ protected:
 private:
     CNodeGrapicsItem *SenderItem() const;
     CNodeGrapicsItem *CreateItem(CNode *pNode);
+    void ShowReadProject(const CProjectFile::ReadResult &result);
     void ShowLoadedTree();
     void SolveAndRefresh(CNode *pNode);
     void AddStructure(CNodeGrapicsItem *pItem, int nKind);
+    NodeExtent ExtentOf(const CNode *pNode) const;
+    std::vector<NodePosition> ArrangedPositions() const;
+    // Moves the nodes to their arranged places outside the history; true
+    // when any of them moved.
+    bool ArrangeInPlace();
+    void OnHistoryStep();
+    // Remembers where on screen the node acted on stands, so that the view
+    // can keep it there after the tree changed around it.
+    void NoteActedNode(CNode *pNode);
+    void KeepActedNodeInPlace();
+    // The scroll area always reaches over the tree and over what is on
+    // screen now: the view never jumps when the tree grows or shrinks.
+    void UpdateSceneRect();
+    void KeepOnScreen(QPointF pntScene, QPointF pntViewport);
+    void ShowTreeStart();
 
     CDecisionTree tree;
     CDecisionSolver solver;
@@ -95,4 +170,12 @@ private:
     QString filePath;
     QUndoStack undoStack;
     QMap<CNode *, CNodeGrapicsItem *> items;
+    CRecoveryKeeper *recovery = nullptr;
+    bool arrangeAutomatically = false;
+    double zoom = 1.0;
+    CNode *actedNode = nullptr;
+    QPointF actedAt;
+    // Until the user scrolls, zooms or edits, the view shows the start of
+    // the tree, also after the window got its final size.
+    bool showStart = false;
 };

@@ -64,6 +64,7 @@ void CDecisionTreeWindow::LayoutChildren(CNode *pNode)
         size_t next;
     };
     std::vector<Frame> frames;
+    NoteActedNode(pNode);
     auto push = [&](CNode *pParent) {
         CNodeGrapicsItem *pItem = GetItem(pParent);
         if (!pItem || !pParent->HasChildren())

@@ -8,6 +8,7 @@
 #include "TextNumber.h"
 
 #include <QAction>
+#include <QFontMetricsF>
 #include <QGraphicsSceneContextMenuEvent>
 #include <QPainter>
 #include <QPolygonF>
@@ -24,11 +25,6 @@ const QMap<int, NodeStyle> CNodeGrapicsItem::nodeStyles = {
 };
 
 namespace {
-
-QString NumberText(double dValue)
-{
-    return QString::number(dValue, 'g', 6);
-}
 
 bool IsLeafKind(int nType)
 {
@@ -71,18 +67,18 @@ void CNodeGrapicsItem::CreateValueTexts()
         // Options of a Decision carry no probability of their own. An option
         // without a parent keeps its probability on show.
         if (!node->parent || node->parent->type != NodeType::Decision) {
-            probabilityItem = new CProbabilityGraphicsTextItem(this, NumberText(node->probability),
-                                                               false, !bTerminal);
+            probabilityItem = new CProbabilityGraphicsTextItem(
+                this, NumberToText(node->probability), false, !bTerminal);
             probabilityItem->setDefaultTextColor(Qt::darkGreen);
             // The text above carries 6 digits only; the item keeps the exact value.
             probabilityItem->SetProbability(node->probability);
         }
         payoffItem =
-            new CQEditableGraphicsTextItem(this, NumberText(node->payoff), false, !bTerminal);
+            new CQEditableGraphicsTextItem(this, NumberToText(node->payoff), false, !bTerminal);
         payoffItem->setDefaultTextColor(Qt::black);
         payoffItem->setToolTip(QString::fromStdString(node->payoffComment));
     } else if (node->type == NodeType::Decision || node->type == NodeType::Situation) {
-        payoffItem = new CQEditableGraphicsTextItem(this, NumberText(node->payoff), false, false);
+        payoffItem = new CQEditableGraphicsTextItem(this, NumberToText(node->payoff), false, false);
         payoffItem->setDefaultTextColor(Qt::gray);
     }
     if (payoffItem) {
@@ -188,7 +184,7 @@ void CNodeGrapicsItem::SetPayoff(double dPayoff)
     if (!payoffItem)
         return;
     shownPayoff = dPayoff;
-    shownPayoffText = NumberText(dPayoff);
+    shownPayoffText = NumberToText(dPayoff);
     if (payoffItem->toPlainText() != shownPayoffText) {
         payoffItem->setPlainText(shownPayoffText);
     } else if (IsListening()) {
@@ -261,6 +257,27 @@ QPointF CNodeGrapicsItem::RightAnchor() const
         return QPointF(0, 0);
     const QRectF r = boundingRect();
     return QPointF(r.x() + r.width(), r.y() + r.height() * 0.5);
+}
+
+QRectF CNodeGrapicsItem::OutlineRect() const
+{
+    QRectF rect = boundingRect();
+    for (const QGraphicsItem *pText : {static_cast<const QGraphicsItem *>(probabilityItem),
+                                       static_cast<const QGraphicsItem *>(payoffItem)})
+        if (pText && pText->isVisible())
+            rect |= mapRectFromItem(pText, pText->boundingRect());
+    if (probabilityItem && probabilityItem->isVisible()) {
+        // Measured as the text item lays it out, the line and the document's
+        // margin round it, whether it was ever made or not: the arrangement
+        // must not depend on what was shown before.
+        const QFontMetricsF metrics(probabilityItem->font());
+        const double dMargin = probabilityItem->document()->documentMargin();
+        QRectF warning(0, 0, metrics.horizontalAdvance(tr("Error Value!")) + 2 * dMargin + 1,
+                       metrics.height() + 2 * dMargin + 1);
+        warning.moveTopLeft(QPointF(0, -warning.height()));
+        rect |= mapRectFromItem(probabilityItem, warning);
+    }
+    return rect;
 }
 
 QRectF CNodeGrapicsItem::boundingRect() const

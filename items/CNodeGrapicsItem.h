@@ -43,6 +43,10 @@ public:
     // Middles of the left and right edges, in item coordinates.
     QPointF LeftAnchor() const;
     QPointF RightAnchor() const;
+    // The item with every text it shows, in item coordinates. The place of
+    // the probability warning counts even while it is hidden: it comes and
+    // goes with edits elsewhere, and must find room when it shows.
+    QRectF OutlineRect() const;
 
     QRectF boundingRect() const override;
     QPainterPath shape() const override;
@@ -87,8 +91,8 @@ private:
     // The menu's actions are made when the menu is first wanted: on a large
     // tree most menus are never opened, and eight actions per node add up.
     bool menuPending = false;
-    // The payoff text shows 6 significant digits; reading that text back must
-    // not replace the value behind it (1234567 shows as 1.23457e+06).
+    // The payoff text is rounded (12345.678 shows as 12345.7); reading that
+    // text back must not replace the value behind it.
     double shownPayoff = 0.0;
     QString shownPayoffText;
 };

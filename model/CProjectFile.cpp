@@ -3,10 +3,13 @@
 #include "CDecisionTree.h"
 #include "CProjectFileReader.h"
 #include "CProjectFileWriter.h"
+#include "CSafeFile.h"
 
+#include <QBuffer>
 #include <QDir>
-#include <QFile>
-#include <QSaveFile>
+#include <QFileDevice>
+
+#include <cerrno>
 
 namespace {
 
@@ -17,13 +20,17 @@ bool Fail(QString *pErrorMessage, const QString &strMessage)
     return false;
 }
 
+QString QuotedFile(const QString &strPath)
+{
+    return strPath.isEmpty() ? CProjectFile::tr("the project file")
+                             : QStringLiteral("\"%1\"").arg(QDir::toNativeSeparators(strPath));
+}
+
 } // namespace
 
 QString CProjectFile::ReadResult::Message() const
 {
-    const QString strFile = filePath.isEmpty()
-                                ? tr("the project file")
-                                : QStringLiteral("\"%1\"").arg(QDir::toNativeSeparators(filePath));
+    const QString strFile = QuotedFile(filePath);
     if (!opened)
         return tr("Cannot open %1: %2").arg(strFile, errorText);
     if (!complete)
@@ -35,10 +42,41 @@ QString CProjectFile::ReadResult::Message() const
     return QString();
 }
 
+QString CProjectFile::ReadResult::DroppedNodesMessage(qint64 nNodesShown) const
+{
+    if (nNodesShown >= nodesInFile)
+        return QString();
+    const QString strFile = QuotedFile(filePath);
+    const qint64 nLost = nodesInFile - nodesInTree;
+    // A tree may be held but not shown (its Root needs exactly one child);
+    // saving then still keeps it, and only the nodes outside it are lost.
+    if (nNodesShown < nodesInTree) {
+        QString strMessage = tr("Only %1 of the %2 nodes in %3 can be shown: its Root does not "
+                                "have exactly one child.")
+                                 .arg(nNodesShown)
+                                 .arg(nodesInFile)
+                                 .arg(strFile);
+        if (nLost > 0)
+            strMessage += QLatin1Char(' ') + tr("%1 of them belong to no tree, and saving will "
+                                                "not keep them.")
+                                                 .arg(nLost);
+        return strMessage;
+    }
+    return tr("Only %1 of the %2 nodes in %3 belong to its tree. Saving will not keep the "
+              "other %4.")
+        .arg(nNodesShown)
+        .arg(nodesInFile)
+        .arg(strFile)
+        .arg(nLost);
+}
+
 CProjectFile::ReadResult CProjectFile::Read(const QString &strPath, CDecisionTree &tree)
 {
-    QFile file(strPath);
-    ReadResult result = Read(file, tree);
+    ReadResult result;
+    const std::unique_ptr<QIODevice> pDevice =
+        CSafeFile::OpenForReading(strPath, &result.errorText);
+    if (pDevice)
+        result = Read(*pDevice, tree);
     result.filePath = strPath;
     return result;
 }
@@ -60,19 +98,16 @@ CProjectFile::ReadResult CProjectFile::Read(QIODevice &device, CDecisionTree &tr
 bool CProjectFile::Write(const QString &strPath, const CDecisionTree &tree,
                          const QString &strProjectName, QString *pErrorMessage)
 {
-    const QString strFile = QDir::toNativeSeparators(strPath);
     if (!tree.GetRoot())
         return Fail(pErrorMessage, tr("There is no tree to save."));
-    QSaveFile file(strPath);
-    if (!file.open(QIODevice::WriteOnly))
-        return Fail(pErrorMessage, tr("Cannot write \"%1\": %2").arg(strFile, file.errorString()));
+    // The whole document is made in memory first, so the file is touched
+    // only with everything ready, and a failure can only be the system's.
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
     QString strReason;
-    if (!Write(file, tree, strProjectName, &strReason)) {
-        file.cancelWriting();
-        return Fail(pErrorMessage, tr("Cannot write \"%1\": %2").arg(strFile, strReason));
-    }
-    if (!file.commit())
-        return Fail(pErrorMessage, tr("Cannot write \"%1\": %2").arg(strFile, file.errorString()));
+    if (!Write(buffer, tree, strProjectName, &strReason) ||
+        !CSafeFile::Write(strPath, buffer.data(), &strReason))
+        return Fail(pErrorMessage, tr("Cannot write %1: %2").arg(QuotedFile(strPath), strReason));
     return true;
 }
 
@@ -83,14 +118,18 @@ bool CProjectFile::Write(QIODevice &device, const CDecisionTree &tree,
         return Fail(pErrorMessage, tr("There is no tree to save."));
     if (!device.isWritable())
         return Fail(pErrorMessage, tr("The device is not open for writing."));
+    errno = 0;
     bool bWritten = CProjectFileWriter::Write(device, tree.GetRoot(), strProjectName);
     // The last buffered bytes reach the disk only when flushed, and a full disk
-    // shows only then. QSaveFile::commit() in Qt 5.15 ignores a failed final
-    // flush and would put a truncated file in place of the old one.
+    // shows only then.
+    auto *pFile = qobject_cast<QFileDevice *>(&device);
+    if (bWritten && pFile)
+        bWritten = pFile->flush();
     if (bWritten)
-        if (auto *pFile = qobject_cast<QFileDevice *>(&device))
-            bWritten = pFile->flush();
-    if (!bWritten)
-        return Fail(pErrorMessage, device.errorString());
-    return true;
+        return true;
+    // A file device of Qt 5.15 forgets why a short write or flush failed and
+    // says "Unknown error"; the system's reason is still in errno.
+    const int nErrno = errno;
+    return Fail(pErrorMessage,
+                pFile && nErrno != 0 ? qt_error_string(nErrno) : device.errorString());
 }

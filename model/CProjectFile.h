@@ -28,11 +28,20 @@ public:
         qint64 errorColumn = 0;
         // The path that was read; empty for a device.
         QString filePath;
+        // "Node" elements read, and how many of them are in the tree. Nodes
+        // that are not (under another Root, below a node of an unknown kind,
+        // with a parent the file does not hold) are gone once it is saved.
+        qint64 nodesInFile = 0;
+        qint64 nodesInTree = 0;
 
         bool Succeeded() const { return opened && complete; }
         // A sentence for the user naming the file, and the line and column of
         // an XML error; empty when the read succeeded.
         QString Message() const;
+        // A sentence naming the file, how many of its nodes can be shown and
+        // that saving will not keep the others; empty when nNodesShown covers
+        // every node of the file.
+        QString DroppedNodesMessage(qint64 nNodesShown) const;
     };
 
     // Replaces the tree's content with the file's: the last Root read becomes

@@ -71,6 +71,23 @@ bool DeclaresAnything(const QXmlStreamReader &reader)
            reader.text().contains(QLatin1Char('['));
 }
 
+qint64 CountNodes(const CNode *pRoot)
+{
+    qint64 nCount = 0;
+    std::vector<const CNode *> pending;
+    if (pRoot)
+        pending.push_back(pRoot);
+    while (!pending.empty()) {
+        const CNode *pNode = pending.back();
+        pending.pop_back();
+        ++nCount;
+        for (const CNode *pChild : pNode->children)
+            if (pChild)
+                pending.push_back(pChild);
+    }
+    return nCount;
+}
+
 } // namespace
 
 CProjectFileReader::~CProjectFileReader()
@@ -103,10 +120,13 @@ void CProjectFileReader::Read(QIODevice &device, CProjectFile::ReadResult &resul
         result.errorColumn = reader.columnNumber();
     }
     HandOverToTree();
+    result.nodesInFile = nodesRead;
+    result.nodesInTree = CountNodes(tree.GetRoot());
 }
 
 void CProjectFileReader::ReadNode(const QXmlStreamAttributes &attributes)
 {
+    ++nodesRead;
     const int nType = attributes.value(QLatin1String("Type")).toInt();
     const quint32 nParentId = attributes.value(QLatin1String("ParentID")).toUInt();
     const auto itParent = nodesById.find(nParentId);

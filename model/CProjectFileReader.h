@@ -37,4 +37,6 @@ private:
     // Nodes read without a parent; each owns its subtree until the end.
     std::vector<CNode *> tops;
     CNode *lastRoot = nullptr;
+    // Every "Node" element, also those of unknown kinds that make no node.
+    qint64 nodesRead = 0;
 };

@@ -4,7 +4,7 @@
 # Needs: librsvg2-bin (rsvg-convert) and imagemagick (convert).
 set -euo pipefail
 cd "$(dirname "$0")"
-for name in new open save undo redo; do
+for name in new open save undo redo arrange; do
     rsvg-convert -w 32 -h 32 "src/$name.svg" -o "image/$name.png"
 done
 rsvg-convert -w 64 -h 64 src/arrow.svg -o image/arrow.png

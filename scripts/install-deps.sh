@@ -5,9 +5,9 @@ set -euo pipefail
 
 packages=(
     build-essential cmake ninja-build
-    qtbase5-dev qtbase5-dev-tools qtbase5-private-dev qt5-qmake
+    qtbase5-dev qtbase5-dev-tools qtbase5-private-dev qt5-qmake libqt5svg5-dev
     clang libclang-rt-dev
-    xvfb xauth xdotool x11-utils imagemagick
+    xvfb xauth xdotool x11-utils imagemagick librsvg2-bin
     fonts-dejavu-core
 )
 

@@ -1,16 +1,19 @@
 #!/usr/bin/env bash
 # Takes the README's picture of the program: opens an example project through
-# File > Open Project on an X server of its own and saves the main window.
+# File > Open Project on an X server of its own, fits the whole tree into the
+# window (View > Fit Tree) and saves the main window.
 #   scripts/screenshot.sh [PROGRAM [EXAMPLE [OUTPUT]]]
-# defaults: build/app/ramify, examples/Plan.rmproj, doc/screenshot.png
+# defaults: build/app/ramify, examples/Launch.rmproj, doc/screenshot.png
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 program=${1:-$root/build/app/ramify}
-example=${2:-$root/examples/Plan.rmproj}
+example=${2:-$root/examples/Launch.rmproj}
 output=${3:-$root/doc/screenshot.png}
 source "$root/tests/x11_session.sh"
 
 x11_start "$program"
+# The whole screen, so that a tree of a few dozen nodes stays readable.
+xdo windowsize --sync "$main" 1280 800
 project="$work/$(basename "$example")"
 cp "$example" "$project"
 
@@ -23,6 +26,9 @@ wait_for 30 window_shown "^Ramify - \\[.*$(basename "$example")\\]\$" || fail "t
 # The chosen path is drawn in red once the tree is painted.
 tree_drawn() { [ "$(count_colour "$main" '#ff0000')" -ge 400 ]; }
 wait_for 30 tree_drawn || fail "the tree was not drawn"
+xdo windowfocus --sync "$main"
+xdo key ctrl+0
+sleep 1
 
 mkdir -p "$(dirname "$output")"
 import -window "$main" "$work/shot.png"

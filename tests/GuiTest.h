@@ -14,6 +14,7 @@
 #include "CProbabilityGraphicsTextItem.h"
 #include "CQGraphicsArrowLineItem.h"
 #include "OptionRow.h"
+#include "TextNumber.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -174,7 +175,7 @@ inline QString ValueFault(CDecisionTreeWindow &window)
         if (const QGraphicsTextItem *pPayoff = PayoffText(pItem)) {
             // An option's payoff may still show the digits that were typed.
             const QString strShown = pPayoff->toPlainText();
-            if (strShown != QString::number(pNode->payoff, 'g', 6) &&
+            if (strShown != NumberToText(pNode->payoff) &&
                 !(pNode->type == NodeType::Option && strShown.toDouble() == pNode->payoff))
                 return Describe(pNode) + QStringLiteral(" shows the payoff ") + strShown;
         }
@@ -221,11 +222,41 @@ inline QString WindowFault(CDecisionTreeWindow &window)
     return strFault.isEmpty() ? ValueFault(window) : strFault;
 }
 
+// A node item with every text of it that shows, in scene coordinates.
+inline QRectF Outline(const QGraphicsItem *pItem)
+{
+    QRectF rect = pItem->sceneBoundingRect();
+    for (const QGraphicsItem *pText : pItem->childItems())
+        rect |= pText->isVisible() ? Outline(pText) : QRectF();
+    return rect;
+}
+
+// Which two nodes, with their texts, lie on top of each other; empty when
+// none do. An arranged tree must never have such a pair.
+inline QString OverlapFault(CDecisionTreeWindow &window)
+{
+    const std::vector<CNode *> nodes = Attached(window.GetTree().GetRoot());
+    for (size_t i = 0; i < nodes.size(); ++i)
+        for (size_t j = i + 1; j < nodes.size(); ++j)
+            if (Outline(window.GetItem(nodes[i])).intersects(Outline(window.GetItem(nodes[j]))))
+                return Describe(nodes[i]) + QStringLiteral(" overlaps ") + Describe(nodes[j]);
+    return QString();
+}
+
+// Which stored positions Lines() shows: those of Terminals are made afresh
+// whenever a path ends; an automatic arrangement follows what the texts show,
+// which depends on the way a tree got where it is.
+enum Places
+{
+    AllPlaces,
+    NoTerminalPlaces,
+    NoPlaces,
+};
+
 // Shape, order, values and stored positions of a tree, a line per node. On
-// request two things are left out: the places of Terminals, which are made
-// afresh whenever a path ends, and the values the solver owns, which stay as
-// they were while some Situation's options do not add up.
-inline QStringList Lines(const CNode *pRoot, bool bTerminalPlaces = true, bool bSolved = true)
+// request the values the solver owns are left out, which stay as they were
+// while some Situation's options do not add up.
+inline QStringList Lines(const CNode *pRoot, Places places = AllPlaces, bool bSolved = true)
 {
     QStringList lines;
     std::vector<std::pair<const CNode *, int>> pending{{pRoot, 0}};
@@ -234,7 +265,7 @@ inline QStringList Lines(const CNode *pRoot, bool bTerminalPlaces = true, bool b
         pending.pop_back();
         const bool bTerminal = pNode->type == NodeType::Terminal;
         const bool bEntered = pNode->type == NodeType::Option || pNode->type == NodeType::Root;
-        const bool bPlace = bTerminalPlaces || !bTerminal;
+        const bool bPlace = places == AllPlaces || (places == NoTerminalPlaces && !bTerminal);
         lines << QStringLiteral("%1%2 p=%3 v=%4 c=%5 at %6,%7 %8")
                      .arg(QString(nDepth, ' '), Describe(pNode))
                      .arg(bSolved || !bTerminal ? pNode->probability : 0, 0, 'g', 17)

@@ -69,7 +69,7 @@ expect_same_file("${PROGRAM_DIR}/help.html" "${SOURCE_DIR}/doc/help.html")
 
 # Menu entry.
 set(desktop "${PREFIX}/share/applications/ramify.desktop")
-foreach(line "[Desktop Entry]" "Type=Application" "Name=Ramify" "Exec=ramify" "Icon=ramify")
+foreach(line "[Desktop Entry]" "Type=Application" "Name=Ramify" "Exec=ramify %F" "Icon=ramify")
     expect_line("${desktop}" "${line}")
 endforeach()
 expect_line("${desktop}" "Categories=Office;")

@@ -302,6 +302,9 @@ void TestModel::examplesHoldTheirRollback_data()
     QTest::newRow("Plan") << "Plan.rmproj" << 10.0 << QStringList{"A"};
     QTest::newRow("oil") << "OilWildcatter.rmproj" << 20000.0 << QStringList{"Drill"};
     QTest::newRow("Party") << "Party.rmproj" << 70.0 << QStringList{"Outdoors", "Indoors"};
+    QTest::newRow("launch") << "Launch.rmproj" << 690000.0
+                            << QStringList{"Nationwide", "Build", "Withdraw", "Launch",
+                                           "Sell the idea"};
 }
 
 void TestModel::examplesHoldTheirRollback()

@@ -163,9 +163,10 @@ private:
 // Everything undo and redo must bring back exactly. Terminals are made afresh
 // whenever a path ends; values the solver owns count only where every
 // Situation adds up, else they stay as the way there left them.
-QStringList State(TestWindow &w)
+QStringList State(TestWindow &w, bool bArranged)
 {
-    return Lines(w.Root(), false, w.window.GetTree().IsProbabilityConsistent());
+    return Lines(w.Root(), bArranged ? NoPlaces : NoTerminalPlaces,
+                 w.window.GetTree().IsProbabilityConsistent());
 }
 
 } // namespace
@@ -174,33 +175,38 @@ void TestRandomEdits::randomEdits_data()
 {
     QTest::addColumn<quint32>("seed");
     QTest::addColumn<bool>("fromPlan"); // the worked example, else a new project
-    QTest::newRow("seed 1, new project") << 1u << false;
-    QTest::newRow("seed 2, worked example") << 2u << true;
-    QTest::newRow("seed 3, new project") << 3u << false;
+    QTest::addColumn<bool>("arranged"); // Arrange Automatically on
+    QTest::newRow("seed 1, new project") << 1u << false << false;
+    QTest::newRow("seed 2, worked example") << 2u << true << false;
+    QTest::newRow("seed 3, new project, arranged") << 3u << false << true;
 }
 
 void TestRandomEdits::randomEdits()
 {
     QFETCH(quint32, seed);
     QFETCH(bool, fromPlan);
+    QFETCH(bool, arranged);
     TestWindow w;
     if (fromPlan)
         GrowPlan(w);
+    w.window.SetArrangeAutomatically(arranged);
     RandomUser user(w, seed);
     QUndoStack *pStack = w.Stack();
     // The tree at each place in the history, as it was first reached there.
-    std::vector<QStringList> states{State(w)};
+    std::vector<QStringList> states{State(w, arranged)};
     const auto check = [&](const QString &strDone, bool bNewPlace) {
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        const QString strFault = WindowFault(w.window);
+        QString strFault = WindowFault(w.window);
+        if (strFault.isEmpty() && arranged)
+            strFault = OverlapFault(w.window);
         QVERIFY2(strFault.isEmpty(), qPrintable(strDone + ": " + strFault));
         const size_t nIndex = size_t(pStack->index());
         if (bNewPlace) {
             states.resize(nIndex);
-            states.push_back(State(w));
-        } else if (State(w) != states[nIndex]) {
+            states.push_back(State(w, arranged));
+        } else if (State(w, arranged) != states[nIndex]) {
             qWarning("%s met another tree at place %d", qPrintable(strDone), int(nIndex));
-            QCOMPARE(State(w), states[nIndex]);
+            QCOMPARE(State(w, arranged), states[nIndex]);
         }
     };
     for (int nStep = 1; nStep <= 1000 && !QTest::currentTestFailed(); ++nStep) {

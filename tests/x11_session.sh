@@ -1,6 +1,7 @@
 # Helpers for driving the real program on an X server of its own, sourced by
 # the end-to-end test and by scripts/screenshot.sh. Every wait is bounded.
-#   x11_start PROGRAM   starts Xvfb and the program, sets $work, $main
+#   x11_start PROGRAM [ARG...]   starts Xvfb and the program, sets $work, $main
+#   x11_launch PROGRAM [ARG...]  starts the program again on the same server
 #   x11_stop            ends both and removes $work (also run on exit)
 
 work=$(mktemp -d)
@@ -85,6 +86,8 @@ x11_start() {
     export QT_QPA_PLATFORM=xcb
     export XDG_RUNTIME_DIR="$work/runtime"
     mkdir -m 700 "$XDG_RUNTIME_DIR"
+    # Recovery copies go here, never into the user's own data folder.
+    export XDG_DATA_HOME="$work/data"
     # Two libraries below Qt's X11 platform leak at exit, which the sanitizer
     # build reports; neither is needed here, so neither is loaded:
     # - with no session bus named, libdbus tries to launch one and leaks the
@@ -94,11 +97,17 @@ x11_start() {
     #   leaks from its one-time set-up; the program draws without OpenGL.
     export DBUS_SESSION_BUS_ADDRESS="unix:path=$work/no-session-bus"
     export QT_XCB_GL_INTEGRATION=none
-    "$1" >"$work/program.log" 2>&1 &
+    x11_launch "$@"
+}
+
+# Starts the program (again) on the running server and waits for its window.
+x11_launch() {
+    "$@" >>"$work/program.log" 2>&1 &
     program_pid=$!
 
-    wait_for 60 window_shown '^Ramify$' || fail "the main window did not show"
-    main=$(visible_windows '^Ramify$' | head -n 1)
+    # With a project in front the title names it too.
+    wait_for 60 window_shown '^Ramify( - \[.*\])?$' || fail "the main window did not show"
+    main=$(visible_windows '^Ramify( - \[.*\])?$' | head -n 1)
     xdo windowfocus --sync "$main"
 }
 

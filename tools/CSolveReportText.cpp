@@ -2,6 +2,7 @@
 
 #include "CNode.h"
 #include "CSolveReport.h"
+#include "TextNumber.h"
 
 #include <QStringList>
 
@@ -12,7 +13,7 @@ namespace {
 
 QString Number(double dValue)
 {
-    return QString::number(dValue, 'g', 6);
+    return NumberToText(dValue);
 }
 
 // Names may hold line breaks and other control characters that would break

@@ -129,6 +129,48 @@ inline Example Party()
     return example;
 }
 
+// A launch decision of a few dozen nodes: go nationwide at once, try a test
+// market first, or drop the product. Payoffs add up along each path; going
+// nationwide is worth 690,000 against 425,000 for the test market.
+inline Example Launch()
+{
+    Example example{QStringLiteral("Launch.rmproj"),
+                    QStringLiteral("Product launch"),
+                    690000.0,
+                    {"Nationwide", "Build", "Withdraw", "Launch", "Sell the idea"},
+                    std::make_unique<CDecisionTree>()};
+    CNode *pRoot = CNode::CreateRoot(nullptr, "Product launch");
+    example.tree->SetRoot(pRoot);
+    CNode *pHow = CNode::CreateDecision(pRoot, "How to launch?");
+    CNode *pNationwide = AddOption(pHow, "Nationwide", 1.0, -500000.0);
+    pNationwide->payoffComment = "tooling and advertising";
+    CNode *pTest = AddOption(pHow, "Test market first", 1.0, -100000.0);
+    AddOption(pHow, "Abandon", 1.0, 0.0);
+    auto demand = [](CNode *pOption, double dHigh, double dMedium, double dLow) {
+        CNode *pDemand = ReplaceTerminal(pOption, &CNode::CreateSituation, "Demand");
+        return std::vector<CNode *>{AddOption(pDemand, "High", dHigh, 2000000.0),
+                                    AddOption(pDemand, "Medium", dMedium, 700000.0),
+                                    AddOption(pDemand, "Low", dLow, 200000.0)};
+    };
+    const std::vector<CNode *> nationwide = demand(pNationwide, 0.3, 0.5, 0.2);
+    CNode *pPlant = ReplaceTerminal(nationwide[0], &CNode::CreateDecision, "Second plant?");
+    AddOption(pPlant, "Build", 1.0, 600000.0)->payoffComment = "sales less the plant";
+    AddOption(pPlant, "Wait", 1.0, 0.0);
+    CNode *pCut = ReplaceTerminal(nationwide[2], &CNode::CreateDecision, "Cut losses?");
+    AddOption(pCut, "Withdraw", 1.0, 100000.0)->payoffComment = "stock sold off";
+    AddOption(pCut, "Keep selling", 1.0, -150000.0);
+    CNode *pResult = ReplaceTerminal(pTest, &CNode::CreateSituation, "Test result");
+    CNode *pGood = ReplaceTerminal(AddOption(pResult, "Positive", 0.6, 0.0), &CNode::CreateDecision,
+                                   "Launch after the test?");
+    demand(AddOption(pGood, "Launch", 1.0, -500000.0), 0.5, 0.35, 0.15);
+    AddOption(pGood, "Sell the idea", 1.0, 400000.0);
+    CNode *pPoor = ReplaceTerminal(AddOption(pResult, "Negative", 0.4, 0.0), &CNode::CreateDecision,
+                                   "After a poor test");
+    AddOption(pPoor, "Sell the idea", 1.0, 150000.0);
+    AddOption(pPoor, "Drop", 1.0, 0.0);
+    return example;
+}
+
 // Every example, rolled back as the editor would show it after the last edit.
 inline std::vector<Example> All()
 {
@@ -136,6 +178,7 @@ inline std::vector<Example> All()
     examples.push_back(Plan());
     examples.push_back(OilWildcatter());
     examples.push_back(Party());
+    examples.push_back(Launch());
     for (Example &example : examples)
         CDecisionSolver().Solve(example.tree->GetRoot());
     return examples;

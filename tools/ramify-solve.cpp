@@ -4,10 +4,12 @@
 #include "CDecisionTree.h"
 #include "CNode.h"
 #include "CProjectFile.h"
+#include "CSafeFile.h"
 #include "CSolveReport.h"
 #include "CSolveReportJson.h"
 #include "CSolveReportText.h"
 
+#include <QBuffer>
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QTextStream>
@@ -32,8 +34,12 @@ its probability, payoff and rolled-back value.
 Exit status:
   0  the file was read completely and evaluated
   1  the file could not be opened, read completely, or written (the message
-     names the file and, for a broken file, the line and column)
+     names the file and, for a broken file, the line and column); or some of
+     its nodes belong to no tree (the message says how many), in which case
+     the result is printed but nothing is written
   2  the command line was wrong
+
+--write - writes the project to standard output instead of the result.
 )";
 
 int UsageFailure(const QString &strMessage)
@@ -47,6 +53,31 @@ int Failure(const QString &strMessage)
 {
     QTextStream(stderr) << "ramify-solve: " << strMessage << "\n";
     return FileFailure;
+}
+
+bool WriteToStandardOutput(const CDecisionTree &tree, const QString &strProjectName,
+                           QString *pError)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QString strReason;
+    if (CProjectFile::Write(buffer, tree, strProjectName, &strReason) &&
+        CSafeFile::WriteAll(fileno(stdout), buffer.data(), &strReason))
+        return true;
+    *pError = QStringLiteral("Cannot write the project to standard output: %1").arg(strReason);
+    return false;
+}
+
+void PrintReport(const CSolveReport &report, bool bJson)
+{
+    if (bJson) {
+        const QByteArray json = CSolveReportJson::Render(report);
+        std::fwrite(json.constData(), 1, size_t(json.size()), stdout);
+    } else {
+        QTextStream out(stdout);
+        out.setCodec("UTF-8");
+        out << CSolveReportText::Render(report);
+    }
 }
 
 } // namespace
@@ -92,20 +123,24 @@ int main(int argc, char *argv[])
     // Only the values matter here, not which nodes were written.
     CDecisionSolver().Solve(tree.GetRoot(), [](CNode *) {});
 
-    if (parser.isSet(writeOption)) {
+    // Saving a file whose nodes were not all read into the tree would lose
+    // them, perhaps over the very file they came from.
+    const QString strDropped = result.DroppedNodesMessage(result.nodesInTree);
+    const bool bWrite = parser.isSet(writeOption);
+    const QString strOut = parser.value(writeOption);
+    const bool bToStandardOutput = bWrite && strOut == QLatin1String("-");
+    if (bWrite && strDropped.isEmpty()) {
         QString strError;
-        if (!CProjectFile::Write(parser.value(writeOption), tree, result.projectName, &strError))
+        const bool bWritten =
+            bToStandardOutput ? WriteToStandardOutput(tree, result.projectName, &strError)
+                              : CProjectFile::Write(strOut, tree, result.projectName, &strError);
+        if (!bWritten)
             return Failure(strError);
     }
-
-    const CSolveReport report(tree, result.projectName, strFile);
-    if (parser.isSet(jsonOption)) {
-        const QByteArray json = CSolveReportJson::Render(report);
-        std::fwrite(json.constData(), 1, size_t(json.size()), stdout);
-    } else {
-        QTextStream out(stdout);
-        out.setCodec("UTF-8");
-        out << CSolveReportText::Render(report);
-    }
+    // Standard output carries either the project or the result, never both.
+    if (!bToStandardOutput)
+        PrintReport(CSolveReport(tree, result.projectName, strFile), parser.isSet(jsonOption));
+    if (!strDropped.isEmpty())
+        return Failure(bWrite ? strDropped + QStringLiteral(" Nothing was written.") : strDropped);
     return Success;
 }

@@ -1,0 +1,20 @@
+#include "CArrangeCommand.h"
+
+#include <utility>
+
+CArrangeCommand::CArrangeCommand(CDecisionTreeWindow *pWindow, std::vector<NodePosition> before_,
+                                 std::vector<NodePosition> after_)
+    : window(pWindow), before(std::move(before_)), after(std::move(after_))
+{
+}
+
+void CArrangeCommand::undo()
+{
+    window->ApplyPositions(before);
+}
+
+void CArrangeCommand::redo()
+{
+    window->ApplyPositions(after);
+    window->setWindowModified(true);
+}

@@ -1,0 +1,104 @@
+#include "CTreePicture.h"
+
+#include "CDecisionTreeWindow.h"
+
+#include <QFileInfo>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSaveFile>
+#include <QSvgGenerator>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// A tree of thousands of nodes is tens of thousands of pixels long. Images
+// stay below these bounds (about 400 MB) and get a smaller scale instead.
+constexpr double MaxImageSide = 30000.0;
+constexpr double MaxImagePixels = 100e6;
+// PDF readers refuse pages longer than 200 inches.
+constexpr double MaxPdfSide = 14400.0;
+
+QString Suffix(const QString &strPath)
+{
+    return QFileInfo(strPath).suffix().toLower();
+}
+
+} // namespace
+
+bool CTreePicture::HasKnownSuffix(const QString &strPath)
+{
+    const QString strSuffix = Suffix(strPath);
+    return strSuffix == QLatin1String("png") || strSuffix == QLatin1String("svg") ||
+           strSuffix == QLatin1String("pdf");
+}
+
+QImage CTreePicture::Image(CDecisionTreeWindow *pWindow, double dScale)
+{
+    const QRectF source = pWindow->PictureRect();
+    if (source.isEmpty())
+        return QImage();
+    const double dWidth = source.width(), dHeight = source.height();
+    dScale = std::min({dScale, MaxImageSide / dWidth, MaxImageSide / dHeight,
+                       std::sqrt(MaxImagePixels / (dWidth * dHeight))});
+    QImage image(std::max(1, int(std::ceil(dWidth * dScale))),
+                 std::max(1, int(std::ceil(dHeight * dScale))), QImage::Format_RGB32);
+    if (image.isNull())
+        return image;
+    QPainter painter(&image);
+    painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing |
+                           QPainter::SmoothPixmapTransform);
+    pWindow->RenderPicture(&painter, QRectF(QPointF(0, 0), image.size()));
+    return image;
+}
+
+bool CTreePicture::Write(CDecisionTreeWindow *pWindow, const QString &strPath, QString *pStrError)
+{
+    auto fail = [&](const QString &strWhy) {
+        if (pStrError)
+            *pStrError = tr("Could not write the picture \"%1\": %2").arg(strPath, strWhy);
+        return false;
+    };
+    const QString strSuffix = Suffix(strPath);
+    if (!HasKnownSuffix(strPath))
+        return fail(tr("the name must end in .png, .svg or .pdf."));
+    const QRectF source = pWindow->PictureRect();
+    if (source.isEmpty())
+        return fail(tr("there is no tree to show."));
+    // Written aside and put in place at the end: a failed export never
+    // leaves half a picture where a whole one stood.
+    QSaveFile file(strPath);
+    if (!file.open(QIODevice::WriteOnly))
+        return fail(file.errorString());
+
+    if (strSuffix == QLatin1String("png")) {
+        const QImage image = Image(pWindow, 2.0);
+        if (image.isNull() || !image.save(&file, "PNG"))
+            return fail(image.isNull() ? tr("the picture is too large.") : file.errorString());
+    } else if (strSuffix == QLatin1String("svg")) {
+        QSvgGenerator svg;
+        svg.setOutputDevice(&file);
+        svg.setSize(source.size().toSize());
+        svg.setViewBox(QRectF(QPointF(0, 0), source.size()));
+        svg.setTitle(pWindow->GetProjectName());
+        QPainter painter(&svg);
+        pWindow->RenderPicture(&painter, QRectF(QPointF(0, 0), source.size()));
+    } else {
+        // One page the size of the tree, a scene unit to a point.
+        QPdfWriter pdf(&file);
+        pdf.setResolution(72);
+        pdf.setTitle(pWindow->GetProjectName());
+        pdf.setCreator(QStringLiteral("Ramify"));
+        const double dScale =
+            std::min({1.0, MaxPdfSide / source.width(), MaxPdfSide / source.height()});
+        const QSizeF page = source.size() * dScale;
+        pdf.setPageSize(QPageSize(page, QPageSize::Point, QString(), QPageSize::ExactMatch));
+        pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
+        QPainter painter(&pdf);
+        pWindow->RenderPicture(&painter, QRectF(QPointF(0, 0), page));
+    }
+    if (file.error() != QFileDevice::NoError || !file.commit())
+        return fail(file.errorString());
+    return true;
+}

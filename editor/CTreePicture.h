@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QCoreApplication>
+#include <QImage>
+#include <QString>
+
+class CDecisionTreeWindow;
+
+// Pictures of a window's whole tree, not just of what is on screen: files in
+// PNG, SVG or PDF, and images for the clipboard.
+class CTreePicture
+{
+    Q_DECLARE_TR_FUNCTIONS(CTreePicture)
+
+public:
+    // Whether the file name ends in a suffix a picture can be written as.
+    static bool HasKnownSuffix(const QString &strPath);
+    // Writes the picture in the format named by the file's suffix; PNG at
+    // twice the screen's resolution. False with a message naming the file
+    // when it could not be written; an existing file is then left as it was.
+    static bool Write(CDecisionTreeWindow *pWindow, const QString &strPath, QString *pStrError);
+    // The tree at the given scale, reduced where it would not fit in memory.
+    static QImage Image(CDecisionTreeWindow *pWindow, double dScale);
+};
