@@ -50,12 +50,12 @@ void Report(const char *pLabel, std::vector<double> values, const char *pUnit = 
                 values[values.size() / 2], pUnit);
 }
 
-QGraphicsTextItem *PayoffText(const CNodeGrapicsItem *pItem)
+CQEditableGraphicsTextItem *PayoffText(const CNodeGrapicsItem *pItem)
 {
     for (QGraphicsItem *pChild : pItem->childItems()) {
         QGraphicsObject *pObject = pChild->toGraphicsObject();
         if (!qobject_cast<CProbabilityGraphicsTextItem *>(pObject))
-            if (auto *pText = qobject_cast<QGraphicsTextItem *>(pObject))
+            if (auto *pText = qobject_cast<CQEditableGraphicsTextItem *>(pObject))
                 return pText;
     }
     return nullptr;
@@ -131,7 +131,7 @@ void InProcess(const QString &strPath, int nRuns)
 
         CNode *pRoot = pWindow->GetTree().GetRoot();
         const auto timeEdit = [&](CNode *pOption, std::vector<double> &times) {
-            QGraphicsTextItem *pPayoff = PayoffText(pWindow->GetItem(pOption));
+            CQEditableGraphicsTextItem *pPayoff = PayoffText(pWindow->GetItem(pOption));
             for (int i = 0; i < 5; ++i) {
                 timer.restart();
                 pPayoff->setPlainText(QString::number((i + nRun) % 3 + 1));
@@ -174,7 +174,7 @@ int main(int argc, char *argv[])
     if (arguments.value(1) == QLatin1String("--open"))
         return OpenOnce(arguments.value(2));
     if (arguments.value(1) == QLatin1String("--edits")) {
-        InProcess(arguments.value(2), 3);
+        InProcess(arguments.value(2), arguments.value(3, QStringLiteral("3")).toInt());
         return 0;
     }
     const int nRuns = std::max(1, arguments.value(1, QStringLiteral("5")).toInt());
