@@ -3,6 +3,7 @@
 #include "CNode.h"
 #include "CNodeGrapicsItem.h"
 #include "CProjectFile.h"
+#include "CQGraphicsArrowLineItem.h"
 #include "CRecoveryKeeper.h"
 #include "CValueChangedCommand.h"
 
@@ -10,7 +11,6 @@
 #include <QFileDialog>
 #include <QGraphicsScene>
 #include <QMessageBox>
-#include <QSet>
 
 #include <cmath>
 
@@ -191,36 +191,71 @@ void CDecisionTreeWindow::NotifyValuesChanged(CNode *pNode)
 
 void CDecisionTreeWindow::SolveAndRefresh(CNode *pNode)
 {
-    // Upper nodes are written once per leaf below them, but the texts are only
-    // rewritten after the solve, so each item needs its final values once.
-    // Collecting each node once also keeps memory linear on trees that are
-    // both deep and wide.
-    QSet<CNode *> seen;
-    std::vector<CNode *> written;
+    // Each written node comes once, with its final value; the Decisions and
+    // Situations among them are where the chosen path may have changed.
+    std::vector<CNode *> branches;
     solver.Solve(pNode, [&](CNode *pWritten) {
-        if (!seen.contains(pWritten)) {
-            seen.insert(pWritten);
-            written.push_back(pWritten);
+        if (CNodeGrapicsItem *pItem = GetItem(pWritten)) {
+            const bool bWasBlocked = pItem->blockSignals(true);
+            pItem->SetProbability(pWritten->probability);
+            pItem->SetPayoff(pWritten->payoff);
+            pItem->blockSignals(bWasBlocked);
         }
+        if (pWritten->type == NodeType::Decision || pWritten->type == NodeType::Situation)
+            branches.push_back(pWritten);
     });
-    for (CNode *pWritten : written) {
-        CNodeGrapicsItem *pItem = GetItem(pWritten);
-        if (!pItem)
-            continue;
-        pItem->blockSignals(true);
-        pItem->SetProbability(pWritten->probability);
-        pItem->SetPayoff(pWritten->payoff);
-        pItem->blockSignals(false);
+    RefreshBestPath(branches);
+}
+
+bool CDecisionTreeWindow::ArrowOnPath(const CNode *pNode) const
+{
+    const CNodeGrapicsItem *pItem = GetItem(pNode);
+    const CQGraphicsArrowLineItem *pArrow = pItem ? pItem->GetArrow() : nullptr;
+    return pArrow && pArrow->IsActive();
+}
+
+void CDecisionTreeWindow::RefreshBestPath(const std::vector<CNode *> &branches)
+{
+    const bool bValid = tree.IsProbabilityConsistent();
+    if (bValid != highlighted) {
+        UpdateBestPath(tree.GetRoot(), bValid);
+        return;
+    }
+    if (!bValid)
+        return;
+    // Only where a choice changed do arrows change: below a Decision or
+    // Situation that was written, from the top down, each arrow that is not
+    // as its node and the arrow above it say takes its subtree along.
+    const CNode *pRoot = tree.GetRoot();
+    for (auto it = branches.rbegin(); it != branches.rend(); ++it) {
+        CNode *pBranch = *it;
+        std::vector<CNode *> nodes{pBranch};
+        nodes.insert(nodes.end(), pBranch->children.begin(), pBranch->children.end());
+        for (CNode *pNode : nodes) {
+            if (!pNode || !pNode->parent)
+                continue;
+            const bool bAbove = pNode->parent == pRoot || ArrowOnPath(pNode->parent);
+            const bool bActive = bAbove && pNode->active;
+            if (ArrowOnPath(pNode) == bActive)
+                continue;
+            if (CNodeGrapicsItem *pItem = GetItem(pNode))
+                if (CQGraphicsArrowLineItem *pArrow = pItem->GetArrow())
+                    pArrow->SetActive(bActive);
+            UpdateBestPath(pNode, bActive);
+        }
     }
 }
 
 void CDecisionTreeWindow::OnItemProbabilityChanged()
 {
-    CNodeGrapicsItem *pSender = SenderItem();
-    if (!pSender || !pSender->GetNode())
-        return;
+    if (CNodeGrapicsItem *pSender = SenderItem())
+        ItemProbabilityChanged(pSender);
+}
+
+void CDecisionTreeWindow::ItemProbabilityChanged(CNodeGrapicsItem *pSender)
+{
     CNode *pNode = pSender->GetNode();
-    if (!pNode->parent)
+    if (!pNode || !pNode->parent)
         return;
     const bool bOwner = pNode->type == NodeType::Decision || pNode->type == NodeType::Situation;
     CNode *pOwner = bOwner ? pNode : pNode->parent;
@@ -236,21 +271,24 @@ void CDecisionTreeWindow::OnItemProbabilityChanged()
         // Nothing below the other options was solved while the sum was off,
         // so their paths still show the old shares: solve all of them.
         SolveAndRefresh(pOwner);
-        UpdateBestPath(tree.GetRoot(), tree.IsProbabilityConsistent());
     } else {
         ShowProbabilityWarning(pOwner, true);
-        UpdateBestPath(tree.GetRoot(), false);
+        if (highlighted)
+            UpdateBestPath(tree.GetRoot(), false);
     }
     emit sig_evaluated();
 }
 
 void CDecisionTreeWindow::OnItemPayoffChanged()
 {
-    CNodeGrapicsItem *pSender = SenderItem();
-    if (!pSender || !pSender->GetNode())
-        return;
-    SolveAndRefresh(pSender->GetNode());
-    UpdateBestPath(tree.GetRoot(), tree.IsProbabilityConsistent());
+    if (CNodeGrapicsItem *pSender = SenderItem())
+        ItemPayoffChanged(pSender);
+}
+
+void CDecisionTreeWindow::ItemPayoffChanged(CNodeGrapicsItem *pSender)
+{
+    if (pSender->GetNode())
+        SolveAndRefresh(pSender->GetNode());
     emit sig_evaluated();
 }
 
@@ -280,8 +318,13 @@ void CDecisionTreeWindow::ApplyNodeValues(CNode *pNode, const QString &strName, 
 
 void CDecisionTreeWindow::OnItemPosChanged(QPointF pntNewPos)
 {
-    CNodeGrapicsItem *pSender = SenderItem();
-    if (!pSender || !pSender->GetNode())
+    if (CNodeGrapicsItem *pSender = SenderItem())
+        ItemMoved(pSender, pntNewPos);
+}
+
+void CDecisionTreeWindow::ItemMoved(CNodeGrapicsItem *pSender, QPointF pntNewPos)
+{
+    if (!pSender->GetNode())
         return;
     pSender->GetNode()->x = ToCoordinate(pntNewPos.x());
     pSender->GetNode()->y = ToCoordinate(pntNewPos.y());
@@ -292,8 +335,14 @@ void CDecisionTreeWindow::OnItemPosChanged(QPointF pntNewPos)
 void CDecisionTreeWindow::OnFoucsOut(const QString &strOldName, double dOldProbability,
                                      double dOldPayoff)
 {
-    CNodeGrapicsItem *pSender = SenderItem();
-    if (!pSender || !pSender->GetNode())
+    if (CNodeGrapicsItem *pSender = SenderItem())
+        ItemFocusOut(pSender, strOldName, dOldProbability, dOldPayoff);
+}
+
+void CDecisionTreeWindow::ItemFocusOut(CNodeGrapicsItem *pSender, const QString &strOldName,
+                                       double dOldProbability, double dOldPayoff)
+{
+    if (!pSender->GetNode())
         return;
     NoteActedNode(pSender->GetNode());
     undoStack.push(

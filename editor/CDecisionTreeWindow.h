@@ -5,7 +5,7 @@
 #include "CProjectFile.h"
 
 #include <QGraphicsView>
-#include <QMap>
+#include <QHash>
 #include <QPointF>
 #include <QString>
 #include <QUndoStack>
@@ -147,6 +147,17 @@ protected:
 
 private:
     CNodeGrapicsItem *SenderItem() const;
+    // What the slots above do for the item that sent the signal.
+    void ItemMoved(CNodeGrapicsItem *pItem, QPointF pntNewPos);
+    void ItemProbabilityChanged(CNodeGrapicsItem *pItem);
+    void ItemPayoffChanged(CNodeGrapicsItem *pItem);
+    void ItemMenuToShow(CNodeGrapicsItem *pItem);
+    void ItemFocusOut(CNodeGrapicsItem *pItem, const QString &strOldName, double dOldProbability,
+                      double dOldPayoff);
+    // Re-highlights what the written Decisions and Situations (lowest first)
+    // may have changed of the chosen path.
+    void RefreshBestPath(const std::vector<CNode *> &branches);
+    bool ArrowOnPath(const CNode *pNode) const;
     CNodeGrapicsItem *CreateItem(CNode *pNode);
     void ShowReadProject(const CProjectFile::ReadResult &result);
     void ShowLoadedTree();
@@ -174,7 +185,11 @@ private:
     QString projectName;
     QString filePath;
     QUndoStack undoStack;
-    QMap<CNode *, CNodeGrapicsItem *> items;
+    // A hash, not a map: every refreshed value looks its item up here.
+    QHash<CNode *, CNodeGrapicsItem *> items;
+    // Whether the chosen path is drawn at all: the flag of the last
+    // highlighting from the Root.
+    bool highlighted = false;
     CRecoveryKeeper *recovery = nullptr;
     bool arrangeAutomatically = false;
     double zoom = 1.0;

@@ -18,9 +18,12 @@
 
 void CDecisionTreeWindow::OnItemMenuToShow()
 {
-    CNodeGrapicsItem *pSender = SenderItem();
-    if (!pSender)
-        return;
+    if (CNodeGrapicsItem *pSender = SenderItem())
+        ItemMenuToShow(pSender);
+}
+
+void CDecisionTreeWindow::ItemMenuToShow(CNodeGrapicsItem *pSender)
+{
     // The item has enabled what the node's place admits; only the clipboard
     // is known here, and it decides what may be pasted.
     for (QAction *pAction : pSender->GetMenu()->actions())

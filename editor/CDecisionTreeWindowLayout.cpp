@@ -38,18 +38,23 @@ int32_t CDecisionTreeWindow::ToCoordinate(double dValue)
 void CDecisionTreeWindow::AttachItem(CNodeGrapicsItem *pItem)
 {
     scene()->addItem(pItem);
+    // Each connection knows its item: asking Qt for the sender scans every
+    // connection into this window, tens of thousands on a large tree.
     connect(pItem, &CQEditableGraphicsTextItem::sig_positionChanged, this,
-            &CDecisionTreeWindow::OnItemPosChanged);
+            [this, pItem](QPointF pntNewPos) { ItemMoved(pItem, pntNewPos); });
     connect(pItem, &CNodeGrapicsItem::sig_probabilityChanged, this,
-            &CDecisionTreeWindow::OnItemProbabilityChanged);
+            [this, pItem] { ItemProbabilityChanged(pItem); });
     connect(pItem, &CNodeGrapicsItem::sig_payoffChanged, this,
-            &CDecisionTreeWindow::OnItemPayoffChanged);
+            [this, pItem] { ItemPayoffChanged(pItem); });
     connect(pItem, &CNodeGrapicsItem::sig_menuAboutToShow, this,
-            &CDecisionTreeWindow::OnItemMenuToShow);
+            [this, pItem] { ItemMenuToShow(pItem); });
     connect(pItem, &CNodeGrapicsItem::sig_contextMenu, this,
             &CDecisionTreeWindow::OnItemContextMenu);
     connect(pItem, qOverload<const QString &, double, double>(&CNodeGrapicsItem::sig_focusOut),
-            this, &CDecisionTreeWindow::OnFoucsOut);
+            this,
+            [this, pItem](const QString &strOldName, double dOldProbability, double dOldPayoff) {
+                ItemFocusOut(pItem, strOldName, dOldProbability, dOldPayoff);
+            });
 }
 
 void CDecisionTreeWindow::LayoutChildren(CNode *pNode)
@@ -163,6 +168,8 @@ void CDecisionTreeWindow::UpdateBestPath(CNode *pNode, bool bFlag)
 {
     if (!pNode)
         return;
+    if (pNode == tree.GetRoot())
+        highlighted = bFlag;
     std::vector<std::pair<CNode *, bool>> pending{{pNode, bFlag}};
     while (!pending.empty()) {
         auto [pCurrent, bOnPath] = pending.back();

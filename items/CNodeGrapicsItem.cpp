@@ -54,10 +54,10 @@ CNodeGrapicsItem::~CNodeGrapicsItem()
     // The text items outlive this part of the object (the base deletes them);
     // nothing they send then may reach a slot of a half-destroyed item.
     if (probabilityItem)
-        probabilityItem->document()->disconnect(this);
+        probabilityItem->disconnect(this);
     if (payoffItem)
-        payoffItem->document()->disconnect(this);
-    document()->disconnect(this);
+        payoffItem->disconnect(this);
+    disconnect(this, nullptr, this, nullptr);
 }
 
 void CNodeGrapicsItem::CreateValueTexts()
@@ -103,13 +103,14 @@ void CNodeGrapicsItem::PlaceValueTexts()
 
 void CNodeGrapicsItem::ConnectSignals()
 {
-    connect(document(), &QTextDocument::contentsChanged, this, &CNodeGrapicsItem::OnContentChanged);
-    if (probabilityItem)
-        connect(probabilityItem->document(), &QTextDocument::contentsChanged, this,
-                &CNodeGrapicsItem::OnContentChanged);
-    if (payoffItem)
-        connect(payoffItem->document(), &QTextDocument::contentsChanged, this,
-                &CNodeGrapicsItem::OnContentChanged);
+    // The texts report their contents themselves: they have a document only
+    // once they are edited.
+    for (CQEditableGraphicsTextItem *pText :
+         {static_cast<CQEditableGraphicsTextItem *>(this),
+          static_cast<CQEditableGraphicsTextItem *>(probabilityItem), payoffItem})
+        if (pText)
+            connect(pText, &CQEditableGraphicsTextItem::sig_contentsChanged, this,
+                    &CNodeGrapicsItem::OnContentChanged);
 
     connect(this, &CQEditableGraphicsTextItem::sig_focusOut, this, &CNodeGrapicsItem::OnFocusOut);
     if (probabilityItem)
@@ -118,8 +119,6 @@ void CNodeGrapicsItem::ConnectSignals()
     if (payoffItem)
         connect(payoffItem, &CQEditableGraphicsTextItem::sig_focusOut, this,
                 &CNodeGrapicsItem::OnFocusOut);
-
-    connect(&menu, &QMenu::aboutToShow, this, &CNodeGrapicsItem::sig_menuAboutToShow);
 }
 
 void CNodeGrapicsItem::FillMenu()
@@ -127,6 +126,8 @@ void CNodeGrapicsItem::FillMenu()
     if (!menuPending)
         return;
     menuPending = false;
+    menu = std::make_unique<QMenu>();
+    connect(menu.get(), &QMenu::aboutToShow, this, &CNodeGrapicsItem::sig_menuAboutToShow);
     using namespace ContextAction;
     const struct
     {
@@ -144,19 +145,21 @@ void CNodeGrapicsItem::FillMenu()
         {ActionSensitivity, QT_TR_NOOP("Sensitivity...")},
     };
     for (const auto &entry : entries) {
-        QAction *pAction = menu.addAction(tr(entry.pText));
+        QAction *pAction = menu->addAction(tr(entry.pText));
         pAction->setProperty("type", entry.nCode);
         connect(pAction, &QAction::triggered, this, &CNodeGrapicsItem::OnContextMenu);
         // Building, clipboard and comment, then the one entry that only looks.
         if (entry.nCode == ActionAddOption || entry.nCode == ActionChangePayoffComment)
-            menu.addSeparator();
+            menu->addSeparator();
     }
 }
 
 QMenu *CNodeGrapicsItem::GetMenu()
 {
     FillMenu();
-    return &menu;
+    if (!menu)
+        menu = std::make_unique<QMenu>();
+    return menu.get();
 }
 
 CQGraphicsArrowLineItem *CNodeGrapicsItem::GetArrow() const
@@ -185,12 +188,18 @@ void CNodeGrapicsItem::SetPayoff(double dPayoff)
 {
     if (!payoffItem)
         return;
-    shownPayoff = dPayoff;
-    shownPayoffText = NumberToText(dPayoff);
-    if (payoffItem->toPlainText() != shownPayoffText) {
-        payoffItem->setPlainText(shownPayoffText);
-    } else if (IsListening()) {
-        // The same text is not laid out again; the node still gets the value.
+    // What the text shows is known without reading it back; a text that did
+    // not change is not laid out again, and the node still gets the value.
+    if (payoffTyped || dPayoff != shownPayoff) {
+        const QString strText = NumberToText(dPayoff);
+        shownPayoff = dPayoff;
+        if (payoffTyped || strText != shownPayoffText) {
+            shownPayoffText = strText;
+            payoffItem->setPlainText(strText);
+            return;
+        }
+    }
+    if (IsListening()) {
         node->payoff = dPayoff;
         emit sig_payoffChanged();
     }
@@ -269,13 +278,9 @@ QRectF CNodeGrapicsItem::OutlineRect() const
         if (pText && pText->isVisible())
             rect |= mapRectFromItem(pText, pText->boundingRect());
     if (probabilityItem && probabilityItem->isVisible()) {
-        // Measured as the text item lays it out, the line and the document's
-        // margin round it, whether it was ever made or not: the arrangement
+        // Its room counts whether it was ever made or not: the arrangement
         // must not depend on what was shown before.
-        const QFontMetricsF metrics(probabilityItem->font());
-        const double dMargin = probabilityItem->document()->documentMargin();
-        QRectF warning(0, 0, metrics.horizontalAdvance(tr("Error Value!")) + 2 * dMargin + 1,
-                       metrics.height() + 2 * dMargin + 1);
+        QRectF warning(QPointF(0, 0), TextSize(tr("Error Value!")));
         warning.moveTopLeft(QPointF(0, -warning.height()));
         rect |= mapRectFromItem(probabilityItem, warning);
     }
@@ -284,12 +289,12 @@ QRectF CNodeGrapicsItem::OutlineRect() const
 
 QRectF CNodeGrapicsItem::boundingRect() const
 {
-    return QGraphicsTextItem::boundingRect();
+    return CQEditableGraphicsTextItem::boundingRect();
 }
 
 QPainterPath CNodeGrapicsItem::shape() const
 {
-    return QGraphicsTextItem::shape();
+    return CQEditableGraphicsTextItem::shape();
 }
 
 void CNodeGrapicsItem::paint(QPainter *painter, const QStyleOptionGraphicsItem *option,
@@ -324,25 +329,27 @@ void CNodeGrapicsItem::paint(QPainter *painter, const QStyleOptionGraphicsItem *
         }
         painter->restore();
     }
-    QGraphicsTextItem::paint(painter, option, widget);
+    CQEditableGraphicsTextItem::paint(painter, option, widget);
 }
 
 void CNodeGrapicsItem::OnContentChanged()
 {
     if (!node)
         return;
-    const QObject *pDocument = sender();
-    if (!pDocument)
+    const QObject *pText = sender();
+    if (!pText)
         return;
-    if (pDocument == document()) {
+    if (pText == this) {
         PlaceValueTexts();
         node->name = toPlainText().toStdString();
         emit sig_nameChanged();
-    } else if (probabilityItem && pDocument == probabilityItem->document()) {
+    } else if (probabilityItem && pText == probabilityItem) {
         node->probability = probabilityItem->GetProbability();
         emit sig_probabilityChanged();
-    } else if (payoffItem && pDocument == payoffItem->document()) {
-        node->payoff = PayoffFromText(payoffItem->toPlainText());
+    } else if (payoffItem && pText == payoffItem) {
+        const QString strText = payoffItem->toPlainText();
+        payoffTyped = strText != shownPayoffText;
+        node->payoff = PayoffFromText(strText);
         emit sig_payoffChanged();
     }
 }
@@ -387,10 +394,10 @@ void CNodeGrapicsItem::contextMenuEvent(QGraphicsSceneContextMenuEvent *event)
 {
     FillMenu();
     // Without a node there are no rules; an empty menu would pop up as a blank box.
-    if (!node || menu.isEmpty())
+    if (!node || !menu || menu->isEmpty())
         return;
-    for (QAction *pAction : menu.actions())
+    for (QAction *pAction : menu->actions())
         if (!pAction->isSeparator())
             pAction->setEnabled(CEditRules::Offers(pAction->property("type").toInt(), node));
-    menu.exec(event->screenPos());
+    menu->exec(event->screenPos());
 }

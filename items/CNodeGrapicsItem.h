@@ -9,6 +9,8 @@
 #include <QPainterPath>
 #include <QPointer>
 
+#include <memory>
+
 class CNode;
 class CProbabilityGraphicsTextItem;
 class CQGraphicsArrowLineItem;
@@ -87,12 +89,14 @@ private:
     CQEditableGraphicsTextItem *errorItem = nullptr;
     // Guarded: the window may delete the arrow before this item.
     QPointer<CQGraphicsArrowLineItem> arrow;
-    QMenu menu;
-    // The menu's actions are made when the menu is first wanted: on a large
-    // tree most menus are never opened, and eight actions per node add up.
+    // Made when it is first wanted: on a large tree most menus are never
+    // opened, and a menu with its eight actions takes several kilobytes.
+    std::unique_ptr<QMenu> menu;
     bool menuPending = false;
     // The payoff text is rounded (12345.678 shows as 12345.7); reading that
     // text back must not replace the value behind it.
     double shownPayoff = 0.0;
     QString shownPayoffText;
+    // The payoff text holds what was typed, not shownPayoffText.
+    bool payoffTyped = false;
 };

@@ -31,14 +31,12 @@ bool CProbabilityGraphicsTextItem::SetProbability(double dProbability)
 {
     probability = dProbability;
     const QString strText = QString::number(probability * 100, 'g', 4) + QStringLiteral("%");
-    // Laying out the same text again is what makes refreshing a large tree slow.
-    if (toPlainText() == strText)
+    // Laying out the same text again is what makes refreshing a large tree
+    // slow; what the text shows is known without reading it back.
+    if (strText == shownText)
         return false;
-    // Only the item's own signals are silenced: the document still reports the
-    // new text, which is how the node item learns of the change.
-    const bool bWasBlocked = blockSignals(true);
+    shownText = strText;
     setPlainText(strText);
-    blockSignals(bWasBlocked);
     return true;
 }
 
@@ -58,11 +56,11 @@ void CProbabilityGraphicsTextItem::focusInEvent(QFocusEvent *event)
 {
     // Skips the base on purpose: the value before the edit is `probability`,
     // not the percentage text that was on display.
+    MakeDocument();
     QGraphicsTextItem::focusInEvent(event);
-    const bool bWasBlocked = blockSignals(true);
     shownEditText = EditText(probability);
+    shownText = shownEditText;
     setPlainText(shownEditText);
-    blockSignals(bWasBlocked);
 }
 
 void CProbabilityGraphicsTextItem::focusOutEvent(QFocusEvent *event)

@@ -13,8 +13,8 @@ public:
                                  bool bEditable);
 
     // Stores the value and shows it as a percentage. Returns false when the
-    // text already read so, in which case the document is left untouched and
-    // reports nothing.
+    // text already read so, in which case it is left untouched and reports
+    // nothing.
     bool SetProbability(double dProbability);
     double GetProbability() const;
 
@@ -33,4 +33,6 @@ private:
     // must not round the value behind it: a third would become 0.333333, and
     // three of them would no longer add up to 1.
     QString shownEditText;
+    // The text last put on show (typing changes it only while editing).
+    QString shownText;
 };

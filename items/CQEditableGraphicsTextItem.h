@@ -1,12 +1,24 @@
 #pragma once
 
+#include <QColor>
 #include <QGraphicsTextItem>
 #include <QPointF>
+#include <QSizeF>
 #include <QString>
+
+class QTextDocument;
 
 // A text item that is edited in place: a double click starts editing, Enter,
 // Return or any loss of focus ends it. Ending an edit that changed the text
 // reports the text from before the edit, so the receiver can build an undo step.
+//
+// Until it is edited, a one-line text is only drawn. The document behind a
+// QGraphicsTextItem takes some ten kilobytes, and laying it out most of the
+// time of showing a text; a large tree shows tens of thousands of texts that
+// are never edited. The document is made, holding the same text, when editing
+// begins or someone asks for it; the text measures and draws the same either
+// way. Use the text through this class: QGraphicsTextItem's own toPlainText
+// knows nothing of a text that is only drawn.
 class CQEditableGraphicsTextItem : public QGraphicsTextItem
 {
     Q_OBJECT
@@ -17,21 +29,53 @@ public:
 
     void SetEditable(bool bEditable);
 
+    QString toPlainText() const;
+    void setPlainText(const QString &text);
+    QColor defaultTextColor() const;
+    void setDefaultTextColor(const QColor &colour);
+    QTextDocument *document();
+
+    // The size a text item gives a one-line text.
+    static QSizeF TextSize(const QString &text);
+
+    QRectF boundingRect() const override;
+    QPainterPath shape() const override;
+    void paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget) override;
+
 signals:
     // Sent before a move takes effect, with the position the move is about to set.
     void sig_positionChanged(QPointF pntNewPos);
     void sig_focusOut(const QString &strOldValue);
+    // The text changed, typed or set by the program.
+    void sig_contentsChanged();
 
 protected:
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void mouseDoubleClickEvent(QGraphicsSceneMouseEvent *event) override;
+    // QGraphicsTextItem's own handlers of these expect a document.
+    void mousePressEvent(QGraphicsSceneMouseEvent *event) override;
+    void mouseMoveEvent(QGraphicsSceneMouseEvent *event) override;
+    void mouseReleaseEvent(QGraphicsSceneMouseEvent *event) override;
+    void contextMenuEvent(QGraphicsSceneContextMenuEvent *event) override;
+    void hoverEnterEvent(QGraphicsSceneHoverEvent *event) override;
+    void hoverMoveEvent(QGraphicsSceneHoverEvent *event) override;
+    void hoverLeaveEvent(QGraphicsSceneHoverEvent *event) override;
     QVariant itemChange(GraphicsItemChange change, const QVariant &value) override;
 
     // Leaves editing; shared with the probability item, which commits its own way.
     void EndTextInteraction(QFocusEvent *event);
+    // Moves the text into a document, used for everything from then on.
+    void MakeDocument();
 
     bool editable;
     QString oldValue;
+
+private:
+    // The text while it is only drawn: no document exists.
+    bool drawn = true;
+    QString drawnText;
+    QColor drawnColour;
+    QSizeF drawnSize;
 };

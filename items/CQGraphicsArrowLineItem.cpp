@@ -20,24 +20,17 @@ CQGraphicsArrowLineItem::CQGraphicsArrowLineItem(CNodeGrapicsItem *pFrom, CNodeG
 {
     if (!pFrom || !pTo)
         return;
+    // A move is announced before it takes effect: the arrow takes the moving
+    // item at the place it is about to reach, so it meets the item where it
+    // comes to rest without hearing of the move twice.
     connect(pFrom, &CQEditableGraphicsTextItem::sig_positionChanged, this,
-            &CQGraphicsArrowLineItem::OnItemPosChanged);
+            [this](QPointF pntNewPos) { UpdateGeometry(fromItem, pntNewPos); });
     connect(pFrom, &CNodeGrapicsItem::sig_nameChanged, this,
             &CQGraphicsArrowLineItem::OnItemPosChanged);
     connect(pTo, &CQEditableGraphicsTextItem::sig_positionChanged, this,
-            &CQGraphicsArrowLineItem::OnItemPosChanged);
+            [this](QPointF pntNewPos) { UpdateGeometry(toItem, pntNewPos); });
     connect(pTo, &CNodeGrapicsItem::sig_nameChanged, this,
             &CQGraphicsArrowLineItem::OnItemPosChanged);
-    // sig_positionChanged comes before the move; these come once it has been
-    // applied, so the arrow ends where the item comes to rest. Like the signal
-    // above they are silent while the item's signals are blocked.
-    for (CNodeGrapicsItem *pItem : {pFrom, pTo}) {
-        connect(pItem, &QGraphicsObject::xChanged, this,
-                &CQGraphicsArrowLineItem::OnItemPosChanged);
-        connect(pItem, &QGraphicsObject::yChanged, this,
-                &CQGraphicsArrowLineItem::OnItemPosChanged);
-        connect(pItem, &QObject::destroyed, this, [this] { UpdateGeometry(); });
-    }
     pTo->SetArrow(this);
     SetColour(Qt::black);
     UpdateGeometry();
@@ -62,12 +55,22 @@ void CQGraphicsArrowLineItem::SetActive(bool bActive)
 
 void CQGraphicsArrowLineItem::UpdateGeometry()
 {
+    UpdateGeometry(nullptr, QPointF());
+}
+
+void CQGraphicsArrowLineItem::UpdateGeometry(const CNodeGrapicsItem *pMoving, QPointF pntNewPos)
+{
     prepareGeometryChange();
     line.clear();
     head.clear();
     if (fromItem && toItem) {
-        const QPointF a = fromItem->mapToScene(fromItem->RightAnchor());
-        const QPointF b = toItem->mapToScene(toItem->LeftAnchor());
+        // Node items have no parent item: a move shifts their scene points by
+        // as much as their position changes.
+        const auto shift = [&](const CNodeGrapicsItem *pItem) {
+            return pItem == pMoving ? pntNewPos - pItem->pos() : QPointF();
+        };
+        const QPointF a = fromItem->mapToScene(fromItem->RightAnchor()) + shift(fromItem);
+        const QPointF b = toItem->mapToScene(toItem->LeftAnchor()) + shift(toItem);
         line << a << QPointF(b.x() - kRun, b.y()) << QPointF(b.x() - kHeadLength, b.y());
         head << QPointF(b.x() - kHeadLength, b.y() + kHeadHalfHeight)
              << QPointF(b.x() - kHeadLength, b.y() - kHeadHalfHeight) << b

@@ -21,6 +21,9 @@ public:
     void SetActive(bool bActive);
     bool IsActive() const { return active; }
     void UpdateGeometry();
+    // The same with pMoving (one of the two items) at the place it is about
+    // to move to.
+    void UpdateGeometry(const CNodeGrapicsItem *pMoving, QPointF pntNewPos);
 
     QRectF boundingRect() const override;
     void paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget) override;

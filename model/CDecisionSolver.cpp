@@ -2,8 +2,11 @@
 
 #include "CNode.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
+#include <unordered_set>
+#include <utility>
 
 namespace {
 
@@ -16,12 +19,37 @@ double OptionOutcome(const CNode *pOption)
     return pOption->children.front()->payoff;
 }
 
+// Leaves in depth-first order, children in order: the order in which a
+// recursive walk reaches them, without tying the depth to the stack.
+template <typename Visit> void VisitLeaves(CNode *pStart, Visit visit)
+{
+    std::vector<std::pair<CNode *, int>> pending{{pStart, 0}};
+    while (!pending.empty()) {
+        auto [pNode, nDepth] = pending.back();
+        pending.pop_back();
+        if (!pNode->HasChildren()) {
+            visit(pNode, nDepth);
+            continue;
+        }
+        for (auto it = pNode->children.rbegin(); it != pNode->children.rend(); ++it)
+            if (*it)
+                pending.emplace_back(*it, nDepth + 1);
+    }
+}
+
 } // namespace
 
 std::vector<CNode *> CDecisionSolver::Solve(CNode *pStart) const
 {
     std::vector<CNode *> result;
-    Solve(pStart, [&result](CNode *pNode) { result.push_back(pNode); });
+    if (!pStart)
+        return result;
+    const auto written = [&result](CNode *pNode) { result.push_back(pNode); };
+    VisitLeaves(pStart, [&](CNode *pLeaf, int) {
+        for (CNode *pUp = NextUp(EvaluatePath(pLeaf, written)); pUp; pUp = NextUp(pUp))
+            if (Evaluate(pUp))
+                result.push_back(pUp);
+    });
     return result;
 }
 
@@ -29,51 +57,59 @@ void CDecisionSolver::Solve(CNode *pStart, const std::function<void(CNode *)> &f
 {
     if (!pStart)
         return;
+    // Which nodes the walks up from the leaves pass, each with its depth
+    // below pStart (negative above it). A walk that meets a node passed
+    // before would go on as that one did, so it stops there.
+    std::unordered_set<const CNode *> passed;
+    std::vector<std::pair<int, CNode *>> due;
+    VisitLeaves(pStart, [&](CNode *pLeaf, int nDepth) {
+        CNode *pFrom = EvaluatePath(pLeaf, fnWritten);
+        nDepth -= pFrom == pLeaf ? 0 : 1;
+        for (CNode *pUp = NextUp(pFrom); pUp && passed.insert(pUp).second; pUp = NextUp(pUp))
+            due.emplace_back(nDepth -= 2, pUp);
+    });
+    // A node's value depends only on nodes below it: lowest first, each once.
+    std::stable_sort(due.begin(), due.end(),
+                     [](const auto &a, const auto &b) { return a.first > b.first; });
+    for (const auto &[nDepth, pNode] : due)
+        if (Evaluate(pNode))
+            fnWritten(pNode);
+}
 
-    // Leaves in depth-first order, children in order: the order in which a
-    // recursive walk would reach them, without tying the depth to the stack.
-    std::vector<CNode *> pending{pStart};
-    while (!pending.empty()) {
-        CNode *pNode = pending.back();
-        pending.pop_back();
-        if (pNode->HasChildren()) {
-            for (auto it = pNode->children.rbegin(); it != pNode->children.rend(); ++it)
-                if (*it)
-                    pending.push_back(*it);
-            continue;
-        }
-
-        EvaluateLeaf(pNode);
-        fnWritten(pNode);
-
-        // A Decision or Situation whose options are all gone ends its path in a
-        // Terminal right below it. Walking on two levels up from that Terminal
-        // would step past the owner and every Decision and Situation above it,
-        // leaving them with values of options that no longer exist. The owner
-        // takes the path's value instead, as one without any children does,
-        // and the walk goes on from there.
-        CNode *pFrom = pNode;
-        CNode *pOwner = pNode->parent;
-        if (pOwner && pOwner->children.size() == 1 &&
-            (pOwner->type == NodeType::Decision || pOwner->type == NodeType::Situation)) {
-            pOwner->payoff = pNode->payoff;
-            fnWritten(pOwner);
-            pFrom = pOwner;
-        }
-
-        // Decisions and Situations sit two levels apart, with an Option between.
-        CNode *pUp = pFrom->parent ? pFrom->parent->parent : nullptr;
-        while (pUp) {
-            if (pUp->type == NodeType::Situation) {
-                EvaluateSituation(pUp);
-                fnWritten(pUp);
-            } else if (pUp->type == NodeType::Decision) {
-                EvaluateDecision(pUp);
-                fnWritten(pUp);
-            }
-            pUp = pUp->parent ? pUp->parent->parent : nullptr;
-        }
+CNode *CDecisionSolver::EvaluatePath(CNode *pLeaf, const std::function<void(CNode *)> &fnWritten)
+{
+    EvaluateLeaf(pLeaf);
+    fnWritten(pLeaf);
+    // A Decision or Situation whose options are all gone ends its path in a
+    // Terminal right below it. Walking on two levels up from that Terminal
+    // would step past the owner and every Decision and Situation above it,
+    // leaving them with values of options that no longer exist. The owner
+    // takes the path's value instead, as one without any children does, and
+    // the walk goes on from there.
+    CNode *pOwner = pLeaf->parent;
+    if (pOwner && pOwner->children.size() == 1 &&
+        (pOwner->type == NodeType::Decision || pOwner->type == NodeType::Situation)) {
+        pOwner->payoff = pLeaf->payoff;
+        fnWritten(pOwner);
+        return pOwner;
     }
+    return pLeaf;
+}
+
+CNode *CDecisionSolver::NextUp(const CNode *pNode)
+{
+    return pNode->parent ? pNode->parent->parent : nullptr;
+}
+
+bool CDecisionSolver::Evaluate(CNode *pNode)
+{
+    if (pNode->type == NodeType::Situation)
+        EvaluateSituation(pNode);
+    else if (pNode->type == NodeType::Decision)
+        EvaluateDecision(pNode);
+    else
+        return false;
+    return true;
 }
 
 void CDecisionSolver::EvaluateLeaf(CNode *pLeaf)

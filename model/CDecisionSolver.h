@@ -15,15 +15,23 @@ public:
 
     // Re-evaluates every leaf below pStart and every Decision and Situation on
     // the way from those leaves to the top of the tree. Returns the nodes in the
-    // order their values were written; upper nodes appear once per leaf below.
+    // order their values were written, leaf by leaf, each leaf followed by the
+    // nodes above it: upper nodes appear once per leaf below them.
     std::vector<CNode *> Solve(CNode *pStart) const;
-    // The same evaluation, handing each written node to fnWritten as it goes
-    // instead of collecting them: on a tree that is both deep and wide the
-    // list above grows with leaves times depth.
+    // The same result, with each node evaluated once, after everything below
+    // it: work in proportion to the nodes below pStart and above it, however
+    // deep and wide the tree. Hands each node to fnWritten once its value is
+    // written, leaves first, then the nodes above them, lowest first.
     void Solve(CNode *pStart, const std::function<void(CNode *)> &fnWritten) const;
 
 private:
+    // Evaluates a leaf; returns the node from which the walk upwards starts:
+    // the leaf, or a Decision or Situation left with nothing but it.
+    static CNode *EvaluatePath(CNode *pLeaf, const std::function<void(CNode *)> &fnWritten);
     static void EvaluateLeaf(CNode *pLeaf);
+    // Decisions and Situations sit two levels apart, with an Option between.
+    static CNode *NextUp(const CNode *pNode);
+    static bool Evaluate(CNode *pNode);
     static void EvaluateSituation(CNode *pSituation);
     static void EvaluateDecision(CNode *pDecision);
 };

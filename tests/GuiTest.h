@@ -172,7 +172,7 @@ inline QString ValueFault(CDecisionTreeWindow &window)
         const CNodeGrapicsItem *pItem = window.GetItem(pNode);
         if (pItem->toPlainText() != QString::fromStdString(pNode->name))
             return Describe(pNode) + QStringLiteral(" shows the name ") + pItem->toPlainText();
-        if (const QGraphicsTextItem *pPayoff = PayoffText(pItem)) {
+        if (const CQEditableGraphicsTextItem *pPayoff = PayoffText(pItem)) {
             // An option's payoff may still show the digits that were typed.
             const QString strShown = pPayoff->toPlainText();
             if (strShown != NumberToText(pNode->payoff) &&
@@ -199,7 +199,9 @@ inline QString RollbackFault(CDecisionTree &tree)
             return QString();
     }
     CNode *pCopy = tree.GetRoot()->Clone();
-    CDecisionSolver().Solve(pCopy, [](CNode *) {});
+    // The walk that evaluates upper nodes once per leaf below them, against
+    // the one the window uses, which evaluates each node once.
+    CDecisionSolver().Solve(pCopy);
     const std::vector<CNode *> solved = Attached(pCopy);
     const std::vector<CNode *> nodes = Attached(tree.GetRoot());
     QString strFault;

@@ -22,6 +22,8 @@ private slots:
     void openFile_data();
     void openFile();
     void dragStoresPositionAndArrowsFollow();
+    void drawnTextMeasuresAsEdited_data();
+    void drawnTextMeasuresAsEdited();
     void undoTakesAwayTheTextBeingEdited();
     void closeQuestion_data();
     void closeQuestion();
@@ -39,11 +41,11 @@ enum Field
     Payoff,
 };
 
-QGraphicsTextItem *Text(CNodeGrapicsItem *pItem, int nField)
+CQEditableGraphicsTextItem *Text(CNodeGrapicsItem *pItem, int nField)
 {
     if (nField == Probability)
         return ProbabilityText(pItem);
-    return nField == Payoff ? static_cast<QGraphicsTextItem *>(PayoffText(pItem)) : pItem;
+    return nField == Payoff ? PayoffText(pItem) : pItem;
 }
 
 // The edited value as text, exact to the last bit.
@@ -112,7 +114,7 @@ void TestEditor::editCycle()
     }
     const QStringList before = Lines(w.Root());
     const QString strBefore = Value(pNode, field);
-    QGraphicsTextItem *pText = Text(w.Item(pNode), field);
+    CQEditableGraphicsTextItem *pText = Text(w.Item(pNode), field);
     if (typed.isNull()) {
         StartEditing(w.window, pText);
         QTest::keyClick(w.window.viewport(), Qt::Key_Return);
@@ -223,6 +225,28 @@ void TestEditor::openFile()
     QCOMPARE(window.GetItem(pSituation)->pos(), QPointF(300, -40));
     QVERIFY(!ArrowIsRed(window.GetItem(pDecision->children[0])));
     QVERIFY(ArrowIsRed(window.GetItem(pSituation)));
+}
+
+void TestEditor::drawnTextMeasuresAsEdited_data()
+{
+    QTest::addColumn<QString>("text");
+    for (const char *pText : {"", "Don't drill", "-1234567.891", "33.33%", "1e+15", "Ærø 日本 😀",
+                              " padded ", "fi ffl AV To", "\u05E9\u05DC\u05D5\u05DD ok",
+                              "ok \u05E9\u05DC\u05D5\u05DD", "two\nlines"})
+        QTest::newRow(pText) << QString::fromUtf8(pText);
+}
+
+void TestEditor::drawnTextMeasuresAsEdited()
+{
+    // A text is only drawn until it is edited; were it measured otherwise
+    // than its document lays it out, items and arrows would jump as editing
+    // begins, and an arrangement would overlap once texts are edited.
+    QFETCH(QString, text);
+    CQEditableGraphicsTextItem drawn(nullptr, text, false, true);
+    const QRectF before = drawn.boundingRect();
+    QCOMPARE(drawn.document()->toPlainText(), text);
+    QCOMPARE(drawn.boundingRect(), before);
+    QCOMPARE(drawn.toPlainText(), text);
 }
 
 void TestEditor::dragStoresPositionAndArrowsFollow()
