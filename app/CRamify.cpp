@@ -11,6 +11,7 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
+#include <QKeySequence>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QUndoStack>
@@ -22,6 +23,13 @@ CRamify::CRamify(QWidget *parent) : QMainWindow(parent), ui(std::make_unique<Ui:
     ui->setupUi(this);
     // The form's placeholder goes; the MDI area fills the client area itself.
     setCentralWidget(ui->mdiArea);
+    // The platform's own keys, besides the form's Ctrl+S, Ctrl+Z and Ctrl+Y.
+    ui->actionNewProject->setShortcuts(QKeySequence::New);
+    ui->actionOpenProject->setShortcuts(QKeySequence::Open);
+    ui->actionSaveAs->setShortcuts(QKeySequence::SaveAs);
+    ui->actionCloseProject->setShortcuts(QKeySequence::Close);
+    ui->actionExit->setShortcuts(QKeySequence::Quit);
+    ui->actionHelp->setShortcuts(QKeySequence::HelpContents);
 }
 
 CRamify::~CRamify() = default;
