@@ -76,6 +76,8 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    bool event(QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
     // A scene coordinate as a stored position: truncated toward zero and kept
     // inside the 32-bit range.
@@ -83,6 +85,9 @@ protected:
 
 private:
     CNodeGrapicsItem *SenderItem() const;
+    // The node item that pItem is or belongs to; null for an arrow.
+    static CNodeGrapicsItem *NodeItemOf(QGraphicsItem *pItem);
+    CNodeGrapicsItem *SelectedNodeItem() const;
     CNodeGrapicsItem *CreateItem(CNode *pNode);
     void ShowLoadedTree();
     void SolveAndRefresh(CNode *pNode);

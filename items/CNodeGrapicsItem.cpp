@@ -13,7 +13,9 @@
 #include <QPolygonF>
 #include <QTextDocument>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 const QMap<int, NodeStyle> CNodeGrapicsItem::nodeStyles = {
     {NodeType::Root, {NodeType::Root, NodeShape::Rectangle, 40, 40, 255, 0, 0}},
@@ -240,6 +242,24 @@ void CNodeGrapicsItem::EmitValueSignals()
 void CNodeGrapicsItem::PrepareGeometryChange()
 {
     prepareGeometryChange();
+}
+
+bool CNodeGrapicsItem::EditNextText(const QGraphicsItem *pCurrent, bool bForward)
+{
+    std::vector<CQEditableGraphicsTextItem *> texts;
+    for (CQEditableGraphicsTextItem *pText :
+         {static_cast<CQEditableGraphicsTextItem *>(this),
+          static_cast<CQEditableGraphicsTextItem *>(probabilityItem), payoffItem})
+        if (pText && pText->IsEditable())
+            texts.push_back(pText);
+    const auto at = std::find(texts.begin(), texts.end(), pCurrent);
+    if (at == texts.end())
+        return false;
+    const size_t nCount = texts.size();
+    const size_t nAt = size_t(at - texts.begin());
+    // Taking the focus ends the current edit, which becomes its own undo step.
+    texts[(nAt + (bForward ? 1 : nCount - 1)) % nCount]->StartEditing(true);
+    return true;
 }
 
 bool CNodeGrapicsItem::HasAnchors() const

@@ -40,6 +40,11 @@ public:
     void EmitValueSignals();
     void PrepareGeometryChange();
 
+    // Ends the edit of pCurrent, one of this node's texts, and edits the next
+    // (bForward) or previous editable one, round in a circle: name,
+    // probability, payoff. False when pCurrent is none of them.
+    bool EditNextText(const QGraphicsItem *pCurrent, bool bForward);
+
     // Middles of the left and right edges, in item coordinates.
     QPointF LeftAnchor() const;
     QPointF RightAnchor() const;
