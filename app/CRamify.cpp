@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QKeySequence>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QUndoStack>
@@ -30,6 +31,13 @@ CRamify::CRamify(QWidget *parent) : QMainWindow(parent), ui(std::make_unique<Ui:
     ui->actionCloseProject->setShortcuts(QKeySequence::Close);
     ui->actionExit->setShortcuts(QKeySequence::Quit);
     ui->actionHelp->setShortcuts(QKeySequence::HelpContents);
+
+    // A widget of the status bar rather than a message, which the tips of
+    // menu entries would wipe out. It must not widen the window for a long name.
+    summaryLabel = new QLabel(ui->statusBar);
+    summaryLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    ui->statusBar->addWidget(summaryLabel, 1);
+    connect(ui->mdiArea, &QMdiArea::subWindowActivated, this, &CRamify::ShowSummary);
 }
 
 CRamify::~CRamify() = default;
@@ -53,6 +61,17 @@ void CRamify::ShowTreeWindow(CDecisionTreeWindow *pWindow, const QString &strTit
     pWindow->setWindowTitle(strTitle + QStringLiteral("[*]"));
     pSubWindow->showMaximized();
     pSubWindow->setAttribute(Qt::WA_DeleteOnClose);
+    connect(pWindow, &CDecisionTreeWindow::sig_summaryChanged, this, &CRamify::ShowSummary);
+}
+
+void CRamify::ShowSummary()
+{
+    // The sub-window in front of this main window, whether or not the
+    // program itself is in front.
+    QMdiSubWindow *pSubWindow = ui->mdiArea->activeSubWindow();
+    auto *pWindow =
+        pSubWindow ? qobject_cast<CDecisionTreeWindow *>(pSubWindow->widget()) : nullptr;
+    summaryLabel->setText(pWindow ? pWindow->SelectionSummary() : QString());
 }
 
 void CRamify::on_actionNewProject_triggered()

@@ -5,6 +5,7 @@
 #include <memory>
 
 class CDecisionTreeWindow;
+class QLabel;
 
 namespace Ui {
 class Ramify;
@@ -44,6 +45,9 @@ private:
     void ShowTreeWindow(CDecisionTreeWindow *pWindow, const QString &strTitle);
     // Asks every project to close; true when none is left open.
     bool CloseAllProjects();
+    // Puts the selected node of the active project into the status bar.
+    void ShowSummary();
 
     std::unique_ptr<Ui::Ramify> ui;
+    QLabel *summaryLabel = nullptr;
 };

@@ -12,16 +12,26 @@
 #include <QSet>
 
 #include <cmath>
+#include <vector>
 
 CDecisionTreeWindow::CDecisionTreeWindow(QWidget *parent, const QString &strProjectName)
     : QGraphicsView(parent), projectName(strProjectName)
 {
     setScene(new QGraphicsScene(this));
     setDragMode(QGraphicsView::RubberBandDrag);
+    // Values change on every key typed; what the summary shows is brought up
+    // to date once an edit is done, when it becomes an undo step.
+    connect(scene(), &QGraphicsScene::selectionChanged, this,
+            &CDecisionTreeWindow::sig_summaryChanged);
+    connect(&undoStack, &QUndoStack::indexChanged, this, &CDecisionTreeWindow::sig_summaryChanged);
 }
 
 CDecisionTreeWindow::~CDecisionTreeWindow()
 {
+    // Taking the scene and the history apart below changes the selection and
+    // the undo index; nobody may ask this window for a summary then.
+    scene()->disconnect(this);
+    undoStack.disconnect(this);
     // The items go first, while their nodes still exist: an item that is being
     // edited reports its focus loss as it dies, and that report must neither
     // reach this half-destroyed window nor read a freed node.
@@ -100,7 +110,19 @@ void CDecisionTreeWindow::ShowLoadedTree()
         pItem->SetNodePos(0, height() / 2, true);
     LayoutChildren(pRoot);
     // The values and highlights are those the file stored; nothing is solved.
-    UpdateBestPath(pRoot, true);
+    // But options that do not add up are flagged, and no path is drawn, as
+    // after an edit that left them so.
+    std::vector<CNode *> pending{pRoot};
+    while (!pending.empty()) {
+        CNode *pNode = pending.back();
+        pending.pop_back();
+        if (pNode->type == NodeType::Situation && !pNode->ChildProbabilitiesAddUp())
+            ShowProbabilityWarning(pNode, true);
+        for (CNode *pChild : pNode->children)
+            if (pChild)
+                pending.push_back(pChild);
+    }
+    UpdateBestPath(pRoot, tree.IsProbabilityConsistent());
 }
 
 bool CDecisionTreeWindow::SaveProject()
@@ -171,11 +193,7 @@ void CDecisionTreeWindow::OnItemProbabilityChanged()
     const bool bOwner = pNode->type == NodeType::Decision || pNode->type == NodeType::Situation;
     CNode *pOwner = bOwner ? pNode : pNode->parent;
 
-    double dSum = 0.0;
-    for (const CNode *pChild : pOwner->children)
-        dSum += pChild->probability;
-
-    if (qFuzzyCompare(dSum, 1.0)) {
+    if (pOwner->ChildProbabilitiesAddUp()) {
         for (CNode *pChild : pOwner->children)
             if (CNodeGrapicsItem *pItem = GetItem(pChild))
                 pItem->SetProbabilityError(false);

@@ -63,8 +63,14 @@ public:
     void DeleteNode(CNodeGrapicsItem *pItem);
     void EditPayoffComment(CNodeGrapicsItem *pItem);
 
+    // The one node selected on the canvas (alone or through its texts), in
+    // words; empty when none or several are.
+    QString SelectionSummary() const;
+
 signals:
     void sig_closeEvent();
+    // The selection or the values that SelectionSummary describes may have changed.
+    void sig_summaryChanged();
 
 public slots:
     void OnItemPosChanged(QPointF pntNewPos);
@@ -78,6 +84,7 @@ protected:
     void closeEvent(QCloseEvent *event) override;
     bool event(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    bool viewportEvent(QEvent *event) override;
 
     // A scene coordinate as a stored position: truncated toward zero and kept
     // inside the 32-bit range.

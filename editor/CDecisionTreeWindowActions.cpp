@@ -141,6 +141,6 @@ void CDecisionTreeWindow::EditPayoffComment(CNodeGrapicsItem *pItem)
         QString::fromStdString(pNode->payoffComment), &bOk);
     if (!bOk)
         return;
+    // The tool tip that shows it is worded from the node when it is wanted.
     pNode->payoffComment = strComment.toStdString();
-    pItem->SetPayoffToolTip(strComment);
 }

@@ -1,13 +1,17 @@
-// The keyboard on the canvas.
+// The keyboard on the canvas, and what the canvas tells about its nodes.
 #include "CDecisionTreeWindow.h"
 
 #include "CNode.h"
 #include "CNodeGrapicsItem.h"
+#include "CNodeSummary.h"
 #include "ContextAction.h"
 
 #include <QGraphicsScene>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QKeySequence>
+#include <QTextDocument>
+#include <QToolTip>
 
 namespace {
 
@@ -84,4 +88,33 @@ bool CDecisionTreeWindow::event(QEvent *event)
                     return true;
     }
     return QGraphicsView::event(event);
+}
+
+bool CDecisionTreeWindow::viewportEvent(QEvent *event)
+{
+    // Tool tips are worded when they are asked for, from the node as it is
+    // then: nothing is kept per item, and nothing is redone on every edit.
+    if (event->type() != QEvent::ToolTip)
+        return QGraphicsView::viewportEvent(event);
+    auto *pHelp = static_cast<QHelpEvent *>(event);
+    const QList<QGraphicsItem *> under = QGraphicsView::items(pHelp->pos());
+    for (QGraphicsItem *pPart : under) {
+        CNodeGrapicsItem *pItem = NodeItemOf(pPart);
+        const QString strTip = pItem ? pItem->ToolTipFor(pPart) : QString();
+        if (strTip.isEmpty())
+            continue;
+        // Shown until the mouse leaves the part that it is about.
+        const QRect rect = mapFromScene(pPart->sceneBoundingRect()).boundingRect();
+        QToolTip::showText(pHelp->globalPos(), Qt::convertFromPlainText(strTip), viewport(), rect);
+        return true;
+    }
+    QToolTip::hideText();
+    event->ignore();
+    return true;
+}
+
+QString CDecisionTreeWindow::SelectionSummary() const
+{
+    const CNodeGrapicsItem *pItem = scene() ? SelectedNodeItem() : nullptr;
+    return pItem ? CNodeSummary::Describe(pItem->GetNode()) : QString();
 }

@@ -2,6 +2,7 @@
 
 #include "CEditRules.h"
 #include "CNode.h"
+#include "CNodeSummary.h"
 #include "CProbabilityGraphicsTextItem.h"
 #include "CQGraphicsArrowLineItem.h"
 #include "ContextAction.h"
@@ -82,7 +83,6 @@ void CNodeGrapicsItem::CreateValueTexts()
         payoffItem =
             new CQEditableGraphicsTextItem(this, NumberText(node->payoff), false, !bTerminal);
         payoffItem->setDefaultTextColor(Qt::black);
-        payoffItem->setToolTip(QString::fromStdString(node->payoffComment));
     } else if (node->type == NodeType::Decision || node->type == NodeType::Situation) {
         payoffItem = new CQEditableGraphicsTextItem(this, NumberText(node->payoff), false, false);
         payoffItem->setDefaultTextColor(Qt::gray);
@@ -200,12 +200,6 @@ void CNodeGrapicsItem::SetPayoff(double dPayoff)
     }
 }
 
-void CNodeGrapicsItem::SetPayoffToolTip(const QString &strToolTip)
-{
-    if (payoffItem)
-        payoffItem->setToolTip(strToolTip);
-}
-
 void CNodeGrapicsItem::SetNodePos(int nX, int nY, bool bBlockSignals)
 {
     if (node) {
@@ -260,6 +254,18 @@ bool CNodeGrapicsItem::EditNextText(const QGraphicsItem *pCurrent, bool bForward
     // Taking the focus ends the current edit, which becomes its own undo step.
     texts[(nAt + (bForward ? 1 : nCount - 1)) % nCount]->StartEditing(true);
     return true;
+}
+
+QString CNodeGrapicsItem::ToolTipFor(const QGraphicsItem *pPart) const
+{
+    if (!node)
+        return QString();
+    if (errorItem && pPart == errorItem)
+        return CNodeSummary::ProbabilityProblem(node->parent);
+    QString strTip = CNodeSummary::Describe(node);
+    if (!node->payoffComment.empty())
+        strTip += QLatin1Char('\n') + QString::fromStdString(node->payoffComment);
+    return strTip;
 }
 
 bool CNodeGrapicsItem::HasAnchors() const
