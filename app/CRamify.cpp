@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QUndoStack>
 #include <QUrl>
 
@@ -61,6 +62,12 @@ void CRamify::ShowTreeWindow(CDecisionTreeWindow *pWindow, const QString &strTit
     pWindow->setWindowTitle(strTitle + QStringLiteral("[*]"));
     pSubWindow->showMaximized();
     pSubWindow->setAttribute(Qt::WA_DeleteOnClose);
+    // The sub-window's own menu claims the keys of Close Project too, and two
+    // owners of one key make it do nothing at all.
+    if (QMenu *pMenu = pSubWindow->systemMenu())
+        for (QAction *pAction : pMenu->actions())
+            if (pAction->shortcuts() == ui->actionCloseProject->shortcuts())
+                pAction->setShortcuts(QList<QKeySequence>());
     connect(pWindow, &CDecisionTreeWindow::sig_summaryChanged, this, &CRamify::ShowSummary);
 }
 
