@@ -3,6 +3,7 @@
 #include "CAboutDialog.h"
 #include "CDecisionTreeWindow.h"
 #include "CNewProjectDialog.h"
+#include "CProjectFileDialog.h"
 #include "RamifyResources.h"
 #include "ui_CRamify.h"
 
@@ -117,8 +118,8 @@ void CRamify::on_actionSaveAs_triggered()
     CDecisionTreeWindow *pWindow = GetActiveTreeWindow();
     if (!pWindow)
         return;
-    const QString strPath = QFileDialog::getSaveFileName(
-        this, tr("save as"), pWindow->GetFilePath(), tr("Ramify Project File(*.rmproj)"));
+    const QString strPath =
+        CProjectFileDialog::GetSavePath(this, tr("save as"), pWindow->GetFilePath());
     if (strPath.isEmpty())
         return;
     pWindow->SetFilePath(strPath);

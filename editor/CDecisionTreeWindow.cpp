@@ -3,10 +3,10 @@
 #include "CNode.h"
 #include "CNodeGrapicsItem.h"
 #include "CProjectFile.h"
+#include "CProjectFileDialog.h"
 #include "CValueChangedCommand.h"
 
 #include <QCloseEvent>
-#include <QFileDialog>
 #include <QGraphicsScene>
 #include <QMessageBox>
 #include <QSet>
@@ -130,8 +130,7 @@ bool CDecisionTreeWindow::SaveProject()
     if (!tree.GetRoot())
         return false;
     if (filePath.isEmpty()) {
-        filePath = QFileDialog::getSaveFileName(this, tr("Save File"), QString(),
-                                                tr("Ramify Project File(*.rmproj)"));
+        filePath = CProjectFileDialog::GetSavePath(this, tr("Save File"), QString());
         if (filePath.isEmpty())
             return false;
     }

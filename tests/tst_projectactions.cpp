@@ -18,6 +18,7 @@ private slots:
     void cleanup();
     void newProjectNames();
     void saveAndSaveAs();
+    void saveAsAddsTheSuffix();
     void closing_data();
     void closing();
     void undoReachesOnlyTheProjectInFront();
@@ -166,6 +167,36 @@ void TestProjectActions::saveAndSaveAs()
     shown.Trigger("actionSaveAs");
     QVERIFY2(warnings.value(0).contains(strBlocked), qPrintable(warnings.value(0)));
     QVERIFY(pTree->isWindowModified());
+}
+
+void TestProjectActions::saveAsAddsTheSuffix()
+{
+    // Saved without a suffix, a project would be missing from the Open
+    // dialog; and the question before replacing must be about the file that
+    // is really written, with "No" leading back to the choice of a name.
+    ShownMainWindow shown;
+    shown.NewProject(QStringLiteral("Oil"));
+    const QString strBare = dir.filePath(QStringLiteral("oil_built"));
+    const QString strSaved = strBare + QStringLiteral(".rmproj");
+    AnswerFileDialog(strBare);
+    shown.Trigger("actionSaveAs");
+    QVERIFY(QFile::exists(strSaved) && !QFile::exists(strBare));
+    QCOMPARE(shown.Tree(0)->GetFilePath(), strSaved);
+    QVERIFY(QFile::resize(strSaved, 0));
+    for (const auto answer : {QMessageBox::No, QMessageBox::Yes}) {
+        QStringList questions;
+        AnswerFileDialog(strBare);
+        AnswerModal<QMessageBox>([&](QMessageBox *pBox) {
+            questions << pBox->text();
+            if (answer == QMessageBox::No)
+                AnswerFileDialog(QString());
+            pBox->button(answer)->click();
+        });
+        shown.Trigger("actionSaveAs");
+        QCOMPARE(questions.size(), 1);
+        QVERIFY2(questions[0].contains(strSaved), qPrintable(questions[0]));
+        QCOMPARE(QFileInfo(strSaved).size() > 0, answer == QMessageBox::Yes);
+    }
 }
 
 void TestProjectActions::closing_data()
