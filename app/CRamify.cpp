@@ -2,6 +2,7 @@
 
 #include "CAboutDialog.h"
 #include "CDecisionTreeWindow.h"
+#include "CHelpWindow.h"
 #include "CNewProjectDialog.h"
 #include "CProjectFileDialog.h"
 #include "RamifyResources.h"
@@ -9,7 +10,6 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
 #include <QKeySequence>
@@ -17,8 +17,8 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QMessageBox>
 #include <QUndoStack>
-#include <QUrl>
 
 CRamify::CRamify(QWidget *parent) : QMainWindow(parent), ui(std::make_unique<Ui::Ramify>())
 {
@@ -187,17 +187,24 @@ void CRamify::on_actionCascade_triggered()
 
 void CRamify::on_actionHelp_triggered()
 {
-#ifdef Q_OS_WIN
-    const QString strUrl = QStringLiteral("file:///") + QCoreApplication::applicationDirPath() +
-                           QDir::separator() + QStringLiteral("help.chm");
-    QDesktopServices::openUrl(QUrl(strUrl, QUrl::TolerantMode));
-#else
-    // No viewer for compiled help exists here; the guide is plain HTML. The
-    // program's folder already starts with a slash: "file:///" in front of it
-    // would give the path "//folder/...", which is not the guide's.
-    QDesktopServices::openUrl(
-        QUrl::fromLocalFile(QCoreApplication::applicationDirPath() + QStringLiteral("/help.html")));
-#endif
+    // Help that silently does nothing looks like help that worked.
+    const QString strGuide = CHelpWindow::FindGuide();
+    if (strGuide.isEmpty()) {
+        QStringList places;
+        for (const QString &strPlace : CHelpWindow::GuidePlaces())
+            places << QDir::toNativeSeparators(strPlace);
+        QMessageBox::warning(this, tr("Help"),
+                             tr("The user guide help.html cannot be found. It belongs in one of "
+                                "these places:\n%1")
+                                 .arg(places.join(QLatin1Char('\n'))));
+        return;
+    }
+    auto *pHelp = findChild<CHelpWindow *>();
+    if (!pHelp)
+        pHelp = new CHelpWindow(strGuide, this);
+    pHelp->show();
+    pHelp->raise();
+    pHelp->activateWindow();
 }
 
 void CRamify::on_actionAbout_triggered()

@@ -1,3 +1,4 @@
+#include "CHelpWindow.h"
 #include "CNewProjectDialog.h"
 #include "CRamify.h"
 #include "GuiTest.h"
@@ -5,6 +6,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QTemporaryDir>
+#include <QTextBrowser>
 
 using namespace GuiTest;
 
@@ -19,6 +21,7 @@ private slots:
     void newProjectNames();
     void saveAndSaveAs();
     void saveAsAddsTheSuffix();
+    void helpShowsTheGuideOrSaysItIsMissing();
     void closing_data();
     void closing();
     void undoReachesOnlyTheProjectInFront();
@@ -197,6 +200,26 @@ void TestProjectActions::saveAsAddsTheSuffix()
         QVERIFY2(questions[0].contains(strSaved), qPrintable(questions[0]));
         QCOMPARE(QFileInfo(strSaved).size() > 0, answer == QMessageBox::Yes);
     }
+}
+
+void TestProjectActions::helpShowsTheGuideOrSaysItIsMissing()
+{
+    // Help that does nothing looks like help that worked: a missing guide is
+    // reported by name, a present one shows inside the program.
+    ShownMainWindow shown;
+    const QString strGuide = CHelpWindow::GuidePlaces().front();
+    QFile::remove(strGuide);
+    QStringList texts;
+    AnswerMessageBoxes({QMessageBox::Ok}, &texts);
+    shown.Trigger("actionHelp");
+    QCOMPARE(texts.size(), 1);
+    QVERIFY2(texts[0].contains(QDir::toNativeSeparators(strGuide)), qPrintable(texts[0]));
+    QVERIFY(QFile::copy(QStringLiteral(RAMIFY_EXAMPLES_DIR "/../doc/help.html"), strGuide));
+    shown.Trigger("actionHelp");
+    QFile::remove(strGuide);
+    auto *pBrowser = shown.window.findChild<QTextBrowser *>();
+    QVERIFY(pBrowser && pBrowser->isVisible());
+    QVERIFY(!pBrowser->document()->isEmpty());
 }
 
 void TestProjectActions::closing_data()
