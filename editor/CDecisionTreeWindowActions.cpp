@@ -98,7 +98,7 @@ void CDecisionTreeWindow::AddOption(CNodeGrapicsItem *pItem)
 {
     if (!CEditRules::Allows(ContextAction::ActionAddOption, pItem->GetNode(), clipboard))
         return;
-    CAddNodeDialog dialog(NodeType::Option, this);
+    CAddNodeDialog dialog(NodeType::Option, this, pItem->GetNode()->type);
     if (dialog.exec() != QDialog::Accepted)
         return;
     undoStack.push(new CAddOptionCommand(pItem, dialog.GetName(), dialog.GetOptionRows(), this));

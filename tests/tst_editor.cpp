@@ -24,6 +24,7 @@ private slots:
     void escapeRestoresTheExactValue();
     void canvasKeysDoWhatTheMenuDoes_data();
     void canvasKeysDoWhatTheMenuDoes();
+    void addDialogKeepsWhatWasTyped();
     void openFile_data();
     void openFile();
     void dragStoresPositionAndArrowsFollow();
@@ -259,6 +260,41 @@ void TestEditor::canvasKeysDoWhatTheMenuDoes()
                 pWindow->Stack()->undo();
     }
     QCOMPARE(nOffered, offered);
+}
+
+void TestEditor::addDialogKeepsWhatWasTyped()
+{
+    // Options for a Decision: no share to type in vain, rows typed survive a
+    // change of their number, and Enter in a cell being typed adds them all.
+    TestWindow w;
+    const PlanNodes plan = GrowPlan(w);
+    QVERIFY(w.Show());
+    bool bShareAsked = true;
+    AnswerModal<CAddNodeDialog>([&bShareAsked](CAddNodeDialog *pDialog) {
+        auto *pTable = pDialog->findChild<QTableWidget *>();
+        auto *pCount = pDialog->findChild<QSpinBox *>();
+        bShareAsked = !pTable->isColumnHidden(1);
+        pTable->item(0, 0)->setText(QStringLiteral("Don't drill"));
+        pTable->item(1, 2)->setText(QStringLiteral("25"));
+        pCount->setValue(4);
+        pCount->setValue(3);
+        pTable->setCurrentCell(2, 0);
+        QTest::keyClick(pTable, 'S');
+        QWidget *pEditor = pTable->viewport()->findChild<QLineEdit *>();
+        QTest::keyClicks(pEditor, QStringLiteral("oaking"));
+        QTest::keyClick(pEditor, Qt::Key_Return);
+        if (pDialog->isVisible()) // Enter failed to add them
+            pDialog->reject();
+    });
+    w.window.AddOption(w.Item(plan.d));
+    QVERIFY(!bShareAsked);
+    QStringList added;
+    for (size_t i = 2; i < plan.d->children.size(); ++i)
+        added << QStringLiteral("%1 %2 %3")
+                     .arg(QString::fromStdString(plan.d->children[i]->name))
+                     .arg(plan.d->children[i]->probability)
+                     .arg(plan.d->children[i]->payoff);
+    QCOMPARE(added, QStringList({"Don't drill 1 0", "No 1 25", "Soaking 1 0"}));
 }
 
 void TestEditor::openFile_data()
