@@ -5,6 +5,7 @@ set -euo pipefail
 
 packages=(
     build-essential cmake ninja-build
+    dpkg-dev
     qtbase5-dev qtbase5-dev-tools qtbase5-private-dev qt5-qmake
     clang libclang-rt-dev
     xvfb xauth xdotool x11-utils imagemagick
