@@ -30,6 +30,9 @@ CRamify::CRamify(QWidget *parent) : QMainWindow(parent), ui(std::make_unique<Ui:
     ui->actionNewProject->setShortcuts(QKeySequence::New);
     ui->actionOpenProject->setShortcuts(QKeySequence::Open);
     ui->actionSaveAs->setShortcuts(QKeySequence::SaveAs);
+    // Many desktops bind no key to Save As; the usual one then.
+    if (ui->actionSaveAs->shortcuts().isEmpty())
+        ui->actionSaveAs->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
     ui->actionCloseProject->setShortcuts(QKeySequence::Close);
     ui->actionExit->setShortcuts(QKeySequence::Quit);
     ui->actionHelp->setShortcuts(QKeySequence::HelpContents);
