@@ -11,7 +11,7 @@ CHelpWindow::CHelpWindow(const QString &strGuide, QWidget *parent) : QDialog(par
 {
     setWindowTitle(tr("Ramify Help"));
     // A window of its own beside the main window, not a question to answer.
-    setWindowFlags(windowFlags() | Qt::Window);
+    setWindowFlags(Qt::Window);
     setModal(false);
     auto *pBrowser = new QTextBrowser(this);
     // Links out of the guide (none today) go to the desktop's browser.

@@ -45,7 +45,12 @@ CRamify::CRamify(QWidget *parent) : QMainWindow(parent), ui(std::make_unique<Ui:
     connect(ui->mdiArea, &QMdiArea::subWindowActivated, this, &CRamify::ShowSummary);
 }
 
-CRamify::~CRamify() = default;
+CRamify::~CRamify()
+{
+    // The sub-windows go after this part of the window is gone; what the area
+    // reports about them then must not reach it.
+    ui->mdiArea->disconnect(this);
+}
 
 CDecisionTreeWindow *CRamify::GetActiveTreeWindow()
 {
