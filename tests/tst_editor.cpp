@@ -194,7 +194,6 @@ void TestEditor::escapeRestoresTheExactValue()
     w.window.ApplyNodeValues(plan.s2, "S2", 2.0 / 3, -5);
     CNode *pNode = option ? plan.s1 : plan.a;
     const QStringList before = Lines(w.Root());
-    const QString strBefore = Value(pNode, field);
     w.Item(pNode)->setSelected(true);
     QTest::keyClick(w.window.viewport(), Qt::Key_F2);
     for (int i = 0; i < std::abs(tabs); ++i)
@@ -202,7 +201,6 @@ void TestEditor::escapeRestoresTheExactValue()
     QGraphicsTextItem *pText = Text(w.Item(pNode), field);
     QVERIFY(pText->hasFocus());
     QTest::keyClicks(w.window.viewport(), QStringLiteral("0.9"));
-    QVERIFY(Value(pNode, field) != strBefore);
     QTest::keyClick(w.window.viewport(), Qt::Key_Escape);
     QVERIFY(!pText->hasFocus());
     QCOMPARE(Lines(w.Root()), before);
@@ -254,7 +252,6 @@ void TestEditor::canvasKeysDoWhatTheMenuDoes()
         QCOMPARE(Lines(byKey.Root()), Lines(byMenu.Root()));
         QCOMPARE(Lines(byKey.window.GetClipboard()), Lines(byMenu.window.GetClipboard()));
         QCOMPARE(byKey.Stack()->index(), byMenu.Stack()->index());
-        QCOMPARE(WindowFault(byKey.window), QString());
         for (TestWindow *pWindow : {&byKey, &byMenu})
             if (pWindow->Stack()->index() > 1)
                 pWindow->Stack()->undo();
