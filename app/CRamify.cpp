@@ -2,8 +2,10 @@
 
 #include "CAboutDialog.h"
 #include "CDecisionTreeWindow.h"
+#include "CHelpWindow.h"
 #include "CNewProjectDialog.h"
 #include "CNode.h"
+#include "CProjectFileDialog.h"
 #include "CRecoveryStore.h"
 #include "CSensitivityPanel.h"
 #include "CTornadoPanel.h"
@@ -14,14 +16,15 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
-#include <QDesktopServices>
 #include <QDir>
 #include <QDockWidget>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QKeySequence>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPainter>
@@ -31,7 +34,6 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QUndoStack>
-#include <QUrl>
 
 CRamify::CRamify(QWidget *parent) : QMainWindow(parent), ui(std::make_unique<Ui::Ramify>())
 {
@@ -46,12 +48,31 @@ CRamify::CRamify(QWidget *parent) : QMainWindow(parent), ui(std::make_unique<Ui:
     ui->statusBar->addPermanentWidget(zoomLabel);
     connect(ui->mdiArea, &QMdiArea::subWindowActivated, this, &CRamify::ShowZoom);
     setAcceptDrops(true);
+    // The platform's own keys, besides the form's Ctrl+S, Ctrl+Z and Ctrl+Y.
+    ui->actionNewProject->setShortcuts(QKeySequence::New);
+    ui->actionOpenProject->setShortcuts(QKeySequence::Open);
+    ui->actionSaveAs->setShortcuts(QKeySequence::SaveAs);
+    // Many desktops bind no key to Save As; the usual one then.
+    if (ui->actionSaveAs->shortcuts().isEmpty())
+        ui->actionSaveAs->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    ui->actionCloseProject->setShortcuts(QKeySequence::Close);
+    ui->actionExit->setShortcuts(QKeySequence::Quit);
+    ui->actionHelp->setShortcuts(QKeySequence::HelpContents);
+
+    // A widget of the status bar rather than a message, which the tips of
+    // menu entries would wipe out. It must not widen the window for a long name.
+    summaryLabel = new QLabel(ui->statusBar);
+    summaryLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    ui->statusBar->addWidget(summaryLabel, 1);
+    connect(ui->mdiArea, &QMdiArea::subWindowActivated, this, &CRamify::ShowSummary);
 }
 
 CRamify::~CRamify()
 {
-    // Sub-windows are hidden as the window goes, which activates others:
-    // nothing may reach the zoom display of a window half torn down.
+    // Sub-windows are hidden as the window goes, which activates others, and
+    // they go after this part of the window is gone: nothing the area reports
+    // about them may reach the zoom or summary display of a window half torn
+    // down.
     ui->mdiArea->disconnect(this);
 }
 
@@ -141,6 +162,13 @@ void CRamify::ShowTreeWindow(CDecisionTreeWindow *pWindow, const QString &strTit
     pSubWindow->setAttribute(Qt::WA_DeleteOnClose);
     connect(pWindow, &CDecisionTreeWindow::sig_sensitivityRequested, this,
             [this, pWindow](CNode *pOption) { ShowSensitivity(pWindow, pOption); });
+    // The sub-window's own menu claims the keys of Close Project too, and two
+    // owners of one key make it do nothing at all.
+    if (QMenu *pMenu = pSubWindow->systemMenu())
+        for (QAction *pAction : pMenu->actions())
+            if (pAction->shortcuts() == ui->actionCloseProject->shortcuts())
+                pAction->setShortcuts(QList<QKeySequence>());
+    connect(pWindow, &CDecisionTreeWindow::sig_summaryChanged, this, &CRamify::ShowSummary);
 }
 
 template <typename Panel> Panel *CRamify::FindPanel(const CDecisionTreeWindow *pWindow) const
@@ -196,6 +224,16 @@ void CRamify::on_actionTornado_triggered()
     AddPanel(new CTornadoPanel(pWindow), tr("Tornado: %1").arg(pWindow->GetProjectName()));
 }
 
+void CRamify::ShowSummary()
+{
+    // The sub-window in front of this main window, whether or not the
+    // program itself is in front.
+    QMdiSubWindow *pSubWindow = ui->mdiArea->activeSubWindow();
+    auto *pWindow =
+        pSubWindow ? qobject_cast<CDecisionTreeWindow *>(pSubWindow->widget()) : nullptr;
+    summaryLabel->setText(pWindow ? pWindow->SelectionSummary() : QString());
+}
+
 void CRamify::on_actionNewProject_triggered()
 {
     CNewProjectDialog dialog;
@@ -238,8 +276,8 @@ void CRamify::on_actionSaveAs_triggered()
     CDecisionTreeWindow *pWindow = GetActiveTreeWindow();
     if (!pWindow)
         return;
-    const QString strPath = QFileDialog::getSaveFileName(
-        this, tr("save as"), pWindow->GetFilePath(), tr("Ramify Project File(*.rmproj)"));
+    const QString strPath =
+        CProjectFileDialog::GetSavePath(this, tr("save as"), pWindow->GetFilePath());
     if (strPath.isEmpty())
         return;
     pWindow->SetFilePath(strPath);
@@ -307,17 +345,24 @@ void CRamify::on_actionCascade_triggered()
 
 void CRamify::on_actionHelp_triggered()
 {
-#ifdef Q_OS_WIN
-    const QString strUrl = QStringLiteral("file:///") + QCoreApplication::applicationDirPath() +
-                           QDir::separator() + QStringLiteral("help.chm");
-    QDesktopServices::openUrl(QUrl(strUrl, QUrl::TolerantMode));
-#else
-    // No viewer for compiled help exists here; the guide is plain HTML. The
-    // program's folder already starts with a slash: "file:///" in front of it
-    // would give the path "//folder/...", which is not the guide's.
-    QDesktopServices::openUrl(
-        QUrl::fromLocalFile(QCoreApplication::applicationDirPath() + QStringLiteral("/help.html")));
-#endif
+    // Help that silently does nothing looks like help that worked.
+    const QString strGuide = CHelpWindow::FindGuide();
+    if (strGuide.isEmpty()) {
+        QStringList places;
+        for (const QString &strPlace : CHelpWindow::GuidePlaces())
+            places << QDir::toNativeSeparators(strPlace);
+        QMessageBox::warning(this, tr("Help"),
+                             tr("The user guide help.html cannot be found. It belongs in one of "
+                                "these places:\n%1")
+                                 .arg(places.join(QLatin1Char('\n'))));
+        return;
+    }
+    auto *pHelp = findChild<CHelpWindow *>();
+    if (!pHelp)
+        pHelp = new CHelpWindow(strGuide, this);
+    pHelp->show();
+    pHelp->raise();
+    pHelp->activateWindow();
 }
 
 void CRamify::on_actionAbout_triggered()

@@ -81,9 +81,11 @@ private:
     bool CloseAllProjects();
     // The project files among dropped or dragged URLs.
     static QStringList ProjectFiles(const QMimeData *pData);
-
-    QLabel *zoomLabel = nullptr;
+    // Puts the selected node of the active project into the status bar.
+    void ShowSummary();
 
     std::unique_ptr<Ui::Ramify> ui;
+    QLabel *zoomLabel = nullptr;
+    QLabel *summaryLabel = nullptr;
     CRecoveryStore *recoveryStore = nullptr;
 };

@@ -4,6 +4,7 @@
 #include "TextNumber.h"
 #include "ui_CAddNodeDialog.h"
 
+#include <QKeyEvent>
 #include <QTableWidgetItem>
 
 namespace {
@@ -18,8 +19,9 @@ enum Column : int
 
 } // namespace
 
-CAddNodeDialog::CAddNodeDialog(int nNodeType, QWidget *parent)
-    : QDialog(parent), ui(std::make_unique<Ui::vxAddNodeDialog>()), nodeType(nNodeType)
+CAddNodeDialog::CAddNodeDialog(int nNodeType, QWidget *parent, int nOwnerType)
+    : QDialog(parent), ui(std::make_unique<Ui::vxAddNodeDialog>()), nodeType(nNodeType),
+      ownerType(nOwnerType)
 {
     ui->setupUi(this);
     ApplyMode();
@@ -27,10 +29,53 @@ CAddNodeDialog::CAddNodeDialog(int nNodeType, QWidget *parent)
     // the table whatever the spin box started from.
     ui->spinBoxOptionNumber->setValue(3);
     ui->spinBoxOptionNumber->setValue(2);
-    ui->tableWidgetOptionProperty->resizeColumnsToContents();
+    SizeColumns();
+    // Typing at once replaces the proposed name, or the first option's.
+    QTableWidget *pTable = ui->tableWidgetOptionProperty;
+    if (ui->lineEditName->isVisibleTo(this)) {
+        ui->lineEditName->selectAll();
+        ui->lineEditName->setFocus();
+    } else {
+        pTable->setCurrentCell(0, ColumnName);
+        pTable->setFocus();
+    }
+    // Keys that a cell editor leaves alone come by the viewport; the view
+    // itself would swallow Enter there.
+    pTable->viewport()->installEventFilter(this);
+}
+
+bool CAddNodeDialog::eventFilter(QObject *pWatched, QEvent *event)
+{
+    // Enter in a cell being typed into finishes the dialog, as it does
+    // everywhere else in it.
+    if (pWatched == ui->tableWidgetOptionProperty->viewport() &&
+        event->type() == QEvent::KeyPress) {
+        const int nKey = static_cast<QKeyEvent *>(event)->key();
+        if (nKey == Qt::Key_Return || nKey == Qt::Key_Enter) {
+            accept();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(pWatched, event);
 }
 
 CAddNodeDialog::~CAddNodeDialog() = default;
+
+bool CAddNodeDialog::OptionsAreCertain() const
+{
+    return nodeType == NodeType::Decision ||
+           (nodeType == NodeType::Option && ownerType == NodeType::Decision);
+}
+
+void CAddNodeDialog::SizeColumns()
+{
+    QTableWidget *pTable = ui->tableWidgetOptionProperty;
+    pTable->resizeColumnsToContents();
+    // Names such as "Don't drill" must not be cut short by a column sized to
+    // the proposed "Yes" and "No".
+    const int nName = pTable->fontMetrics().averageCharWidth() * 20 + 12;
+    pTable->setColumnWidth(ColumnName, qMax(pTable->columnWidth(ColumnName), nName));
+}
 
 void CAddNodeDialog::ApplyMode()
 {
@@ -56,7 +101,8 @@ void CAddNodeDialog::ApplyMode()
         setWindowTitle(tr("Add Option Dialog"));
         ui->labelName->setVisible(false);
         ui->lineEditName->setVisible(false);
-        ui->tableWidgetOptionProperty->setColumnHidden(ColumnProbability, false);
+        // A share typed for an option of a Decision would be thrown away.
+        ui->tableWidgetOptionProperty->setColumnHidden(ColumnProbability, OptionsAreCertain());
         ui->spinBoxOptionNumber->setMinimum(1);
         break;
     default:
@@ -83,8 +129,7 @@ QVector<OptionRow> CAddNodeDialog::GetOptionRows() const
     for (int i = 0; i < nRows; ++i) {
         OptionRow row;
         row.name = CellText(i, ColumnName);
-        row.probability =
-            nodeType == NodeType::Decision ? 1.0 : TextToNumber(CellText(i, ColumnProbability));
+        row.probability = OptionsAreCertain() ? 1.0 : TextToNumber(CellText(i, ColumnProbability));
         row.payoff = TextToNumber(CellText(i, ColumnPayoff));
         row.payoffComment = CellText(i, ColumnPayoffComment);
         rows.append(row);
@@ -94,17 +139,32 @@ QVector<OptionRow> CAddNodeDialog::GetOptionRows() const
 
 void CAddNodeDialog::on_spinBoxOptionNumber_valueChanged(int nValue)
 {
-    // Every change starts the table afresh: a certain first option "Yes" and
-    // impossible further options "No".
+    // Rows come and go at the end only: what was typed stays. A new first
+    // option is a certain "Yes", further ones are impossible "No"s.
     QTableWidget *pTable = ui->tableWidgetOptionProperty;
+    const int nKept = qMin(pTable->rowCount(), qMax(nValue, 0));
     pTable->setRowCount(nValue);
-    for (int i = 0; i < nValue; ++i) {
+    for (int i = nKept; i < nValue; ++i) {
         const bool bFirst = i == 0;
         pTable->setItem(i, ColumnName, new QTableWidgetItem(bFirst ? tr("Yes") : tr("No")));
         pTable->setItem(i, ColumnProbability, new QTableWidgetItem(bFirst ? tr("1") : tr("0")));
         pTable->setItem(i, ColumnPayoff, new QTableWidgetItem(QStringLiteral("0")));
         pTable->setItem(i, ColumnPayoffComment, new QTableWidgetItem(QString()));
     }
+}
+
+void CAddNodeDialog::accept()
+{
+    // A cell editor would commit what it holds only when it loses the focus,
+    // or after the dialog has closed. The open editors are the viewport's
+    // visible children.
+    QTableWidget *pTable = ui->tableWidgetOptionProperty;
+    const QList<QWidget *> editors =
+        pTable->viewport()->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly);
+    for (QWidget *pEditor : editors)
+        if (pEditor->isVisible())
+            emit pTable->itemDelegate()->commitData(pEditor);
+    QDialog::accept();
 }
 
 void CAddNodeDialog::on_pushButtonOK_clicked()

@@ -19,12 +19,20 @@ class CAddNodeDialog : public QDialog
 
 public:
     // nodeType is a NodeType code: 1 Decision, 2 Situation, 3 Option. Any
-    // other code leaves the form as designed.
-    CAddNodeDialog(int nodeType, QWidget *parent);
+    // other code leaves the form as designed. nOwnerType is the kind of the
+    // node that receives options in Option mode: under a Decision they are
+    // certain, and no probability is asked for.
+    CAddNodeDialog(int nodeType, QWidget *parent, int nOwnerType = -1);
     ~CAddNodeDialog() override;
+
+    // Keeps what is still being typed into a cell.
+    void accept() override;
 
     QString GetName() const;
     QVector<OptionRow> GetOptionRows() const;
+
+protected:
+    bool eventFilter(QObject *pWatched, QEvent *event) override;
 
 private slots:
     void on_spinBoxOptionNumber_valueChanged(int nValue);
@@ -33,8 +41,11 @@ private slots:
 
 private:
     void ApplyMode();
+    void SizeColumns();
+    bool OptionsAreCertain() const;
     QString CellText(int nRow, int nColumn) const;
 
     std::unique_ptr<Ui::vxAddNodeDialog> ui;
     qint32 nodeType;
+    qint32 ownerType;
 };

@@ -3,16 +3,17 @@
 #include "CNode.h"
 #include "CNodeGrapicsItem.h"
 #include "CProjectFile.h"
+#include "CProjectFileDialog.h"
 #include "CQGraphicsArrowLineItem.h"
 #include "CRecoveryKeeper.h"
 #include "CValueChangedCommand.h"
 
 #include <QCloseEvent>
-#include <QFileDialog>
 #include <QGraphicsScene>
 #include <QMessageBox>
 
 #include <cmath>
+#include <vector>
 
 CDecisionTreeWindow::CDecisionTreeWindow(QWidget *parent, const QString &strProjectName)
     : QGraphicsView(parent), projectName(strProjectName)
@@ -24,19 +25,27 @@ CDecisionTreeWindow::CDecisionTreeWindow(QWidget *parent, const QString &strProj
     connect(scene(), &QGraphicsScene::sceneRectChanged, this,
             &CDecisionTreeWindow::UpdateSceneRect);
     connect(&undoStack, &QUndoStack::indexChanged, this, &CDecisionTreeWindow::OnHistoryStep);
+    // Values change on every key typed; what the summary shows is brought up
+    // to date once an edit is done, when it becomes an undo step.
+    connect(scene(), &QGraphicsScene::selectionChanged, this,
+            &CDecisionTreeWindow::sig_summaryChanged);
+    connect(&undoStack, &QUndoStack::indexChanged, this, &CDecisionTreeWindow::sig_summaryChanged);
 }
 
 CDecisionTreeWindow::~CDecisionTreeWindow()
 {
     // Clearing the undo stack below is no change to keep a copy of.
     delete recovery;
+    // Taking the scene and the history apart below changes the selection and
+    // the undo index, and reports steps: nobody may ask this half-destroyed
+    // window for a summary or a view then.
+    scene()->disconnect(this);
+    undoStack.disconnect(this);
     // The items go first, while their nodes still exist: an item that is being
     // edited reports its focus loss as it dies, and that report must neither
     // reach this half-destroyed window nor read a freed node.
     for (CNodeGrapicsItem *pItem : qAsConst(items))
         pItem->disconnect(this);
-    // Clearing the history below reports a step; there is no view left to keep.
-    undoStack.disconnect(this);
     delete scene();
     items.clear();
     // Commands free the subtrees they hold detached; the tree frees the rest.
@@ -154,7 +163,19 @@ void CDecisionTreeWindow::ShowLoadedTree()
         pItem->SetNodePos(0, height() / 2, true);
     LayoutChildren(pRoot);
     // The values and highlights are those the file stored; nothing is solved.
-    UpdateBestPath(pRoot, true);
+    // But options that do not add up are flagged, and no path is drawn, as
+    // after an edit that left them so.
+    std::vector<CNode *> pending{pRoot};
+    while (!pending.empty()) {
+        CNode *pNode = pending.back();
+        pending.pop_back();
+        if (pNode->type == NodeType::Situation && !pNode->ChildProbabilitiesAddUp())
+            ShowProbabilityWarning(pNode, true);
+        for (CNode *pChild : pNode->children)
+            if (pChild)
+                pending.push_back(pChild);
+    }
+    UpdateBestPath(pRoot, tree.IsProbabilityConsistent());
 }
 
 bool CDecisionTreeWindow::SaveProject()
@@ -162,8 +183,7 @@ bool CDecisionTreeWindow::SaveProject()
     if (!tree.GetRoot())
         return false;
     if (filePath.isEmpty()) {
-        filePath = QFileDialog::getSaveFileName(this, tr("Save File"), QString(),
-                                                tr("Ramify Project File(*.rmproj)"));
+        filePath = CProjectFileDialog::GetSavePath(this, tr("Save File"), QString());
         if (filePath.isEmpty())
             return false;
     }
@@ -260,11 +280,7 @@ void CDecisionTreeWindow::ItemProbabilityChanged(CNodeGrapicsItem *pSender)
     const bool bOwner = pNode->type == NodeType::Decision || pNode->type == NodeType::Situation;
     CNode *pOwner = bOwner ? pNode : pNode->parent;
 
-    double dSum = 0.0;
-    for (const CNode *pChild : pOwner->children)
-        dSum += pChild->probability;
-
-    if (qFuzzyCompare(dSum, 1.0)) {
+    if (pOwner->ChildProbabilitiesAddUp()) {
         for (CNode *pChild : pOwner->children)
             if (CNodeGrapicsItem *pItem = GetItem(pChild))
                 pItem->SetProbabilityError(false);

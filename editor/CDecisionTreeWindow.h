@@ -117,6 +117,10 @@ public:
     void DeleteNode(CNodeGrapicsItem *pItem);
     void EditPayoffComment(CNodeGrapicsItem *pItem);
 
+    // The one node selected on the canvas (alone or through its texts), in
+    // words; empty when none or several are.
+    QString SelectionSummary() const;
+
 signals:
     void sig_closeEvent();
     void sig_zoomChanged(double dZoom);
@@ -125,6 +129,8 @@ signals:
     void sig_evaluated();
     // The user asked how the tree depends on this option's values.
     void sig_sensitivityRequested(CNode *pOption);
+    // The selection or the values that SelectionSummary describes may have changed.
+    void sig_summaryChanged();
 
 public slots:
     void OnItemPosChanged(QPointF pntNewPos);
@@ -140,6 +146,9 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
+    bool event(QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    bool viewportEvent(QEvent *event) override;
 
     // A scene coordinate as a stored position: truncated toward zero and kept
     // inside the 32-bit range.
@@ -158,6 +167,9 @@ private:
     // may have changed of the chosen path.
     void RefreshBestPath(const std::vector<CNode *> &branches);
     bool ArrowOnPath(const CNode *pNode) const;
+    // The node item that pItem is or belongs to; null for an arrow.
+    static CNodeGrapicsItem *NodeItemOf(QGraphicsItem *pItem);
+    CNodeGrapicsItem *SelectedNodeItem() const;
     CNodeGrapicsItem *CreateItem(CNode *pNode);
     void ShowReadProject(const CProjectFile::ReadResult &result);
     void ShowLoadedTree();

@@ -105,7 +105,7 @@ void CDecisionTreeWindow::AddOption(CNodeGrapicsItem *pItem)
 {
     if (!CEditRules::Allows(ContextAction::ActionAddOption, pItem->GetNode(), clipboard))
         return;
-    CAddNodeDialog dialog(NodeType::Option, this);
+    CAddNodeDialog dialog(NodeType::Option, this, pItem->GetNode()->type);
     if (dialog.exec() != QDialog::Accepted)
         return;
     undoStack.push(new CAddOptionCommand(pItem, dialog.GetName(), dialog.GetOptionRows(), this));
@@ -148,6 +148,6 @@ void CDecisionTreeWindow::EditPayoffComment(CNodeGrapicsItem *pItem)
         QString::fromStdString(pNode->payoffComment), &bOk);
     if (!bOk)
         return;
+    // The tool tip that shows it is worded from the node when it is wanted.
     pNode->payoffComment = strComment.toStdString();
-    pItem->SetPayoffToolTip(strComment);
 }

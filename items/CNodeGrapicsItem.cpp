@@ -2,6 +2,7 @@
 
 #include "CEditRules.h"
 #include "CNode.h"
+#include "CNodeSummary.h"
 #include "CProbabilityGraphicsTextItem.h"
 #include "CQGraphicsArrowLineItem.h"
 #include "ContextAction.h"
@@ -14,7 +15,9 @@
 #include <QPolygonF>
 #include <QTextDocument>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 const QMap<int, NodeStyle> CNodeGrapicsItem::nodeStyles = {
     {NodeType::Root, {NodeType::Root, NodeShape::Rectangle, 40, 40, 255, 0, 0}},
@@ -76,7 +79,6 @@ void CNodeGrapicsItem::CreateValueTexts()
         payoffItem =
             new CQEditableGraphicsTextItem(this, NumberToText(node->payoff), false, !bTerminal);
         payoffItem->setDefaultTextColor(Qt::black);
-        payoffItem->setToolTip(QString::fromStdString(node->payoffComment));
     } else if (node->type == NodeType::Decision || node->type == NodeType::Situation) {
         payoffItem = new CQEditableGraphicsTextItem(this, NumberToText(node->payoff), false, false);
         payoffItem->setDefaultTextColor(Qt::gray);
@@ -205,12 +207,6 @@ void CNodeGrapicsItem::SetPayoff(double dPayoff)
     }
 }
 
-void CNodeGrapicsItem::SetPayoffToolTip(const QString &strToolTip)
-{
-    if (payoffItem)
-        payoffItem->setToolTip(strToolTip);
-}
-
 void CNodeGrapicsItem::SetNodePos(int nX, int nY, bool bBlockSignals)
 {
     if (node) {
@@ -247,6 +243,36 @@ void CNodeGrapicsItem::EmitValueSignals()
 void CNodeGrapicsItem::PrepareGeometryChange()
 {
     prepareGeometryChange();
+}
+
+bool CNodeGrapicsItem::EditNextText(const QGraphicsItem *pCurrent, bool bForward)
+{
+    std::vector<CQEditableGraphicsTextItem *> texts;
+    for (CQEditableGraphicsTextItem *pText :
+         {static_cast<CQEditableGraphicsTextItem *>(this),
+          static_cast<CQEditableGraphicsTextItem *>(probabilityItem), payoffItem})
+        if (pText && pText->IsEditable())
+            texts.push_back(pText);
+    const auto at = std::find(texts.begin(), texts.end(), pCurrent);
+    if (at == texts.end())
+        return false;
+    const size_t nCount = texts.size();
+    const size_t nAt = size_t(at - texts.begin());
+    // Taking the focus ends the current edit, which becomes its own undo step.
+    texts[(nAt + (bForward ? 1 : nCount - 1)) % nCount]->StartEditing(true);
+    return true;
+}
+
+QString CNodeGrapicsItem::ToolTipFor(const QGraphicsItem *pPart) const
+{
+    if (!node)
+        return QString();
+    if (errorItem && pPart == errorItem)
+        return CNodeSummary::ProbabilityProblem(node->parent);
+    QString strTip = CNodeSummary::Describe(node);
+    if (!node->payoffComment.empty())
+        strTip += QLatin1Char('\n') + QString::fromStdString(node->payoffComment);
+    return strTip;
 }
 
 bool CNodeGrapicsItem::HasAnchors() const

@@ -36,11 +36,20 @@ public:
 
     void SetProbability(double dProbability);
     void SetPayoff(double dPayoff);
-    void SetPayoffToolTip(const QString &strToolTip);
     void SetNodePos(int nX, int nY, bool bBlockSignals);
     void SetProbabilityError(bool bOn);
     void EmitValueSignals();
     void PrepareGeometryChange();
+
+    // Ends the edit of pCurrent, one of this node's texts, and edits the next
+    // (bForward) or previous editable one, round in a circle: name,
+    // probability, payoff. False when pCurrent is none of them.
+    bool EditNextText(const QGraphicsItem *pCurrent, bool bForward);
+
+    // The tool tip over pPart, this item or one of its texts, worded from the
+    // node when asked: what is wrong over "Error Value!", elsewhere the node
+    // in words with its payoff comment.
+    QString ToolTipFor(const QGraphicsItem *pPart) const;
 
     // Middles of the left and right edges, in item coordinates.
     QPointF LeftAnchor() const;

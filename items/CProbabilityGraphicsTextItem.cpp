@@ -63,6 +63,13 @@ void CProbabilityGraphicsTextItem::focusInEvent(QFocusEvent *event)
     setPlainText(shownEditText);
 }
 
+void CProbabilityGraphicsTextItem::RestoreTextBeforeEdit()
+{
+    // The rounded edit text stands for the exact value behind it (see ValueOf).
+    if (hasFocus() && toPlainText() != shownEditText)
+        setPlainText(shownEditText);
+}
+
 void CProbabilityGraphicsTextItem::focusOutEvent(QFocusEvent *event)
 {
     EndTextInteraction(event);

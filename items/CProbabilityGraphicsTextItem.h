@@ -21,6 +21,7 @@ public:
 protected:
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
+    void RestoreTextBeforeEdit() override;
 
     double probability = 0.0;
 

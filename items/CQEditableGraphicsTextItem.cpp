@@ -183,6 +183,21 @@ void CQEditableGraphicsTextItem::paint(QPainter *painter, const QStyleOptionGrap
     QGraphicsTextItem::paint(painter, option, widget);
 }
 
+bool CQEditableGraphicsTextItem::StartEditing(bool bSelectAll)
+{
+    if (!editable)
+        return false;
+    MakeDocument();
+    setTextInteractionFlags(Qt::TextEditorInteraction);
+    setFocus(Qt::OtherFocusReason);
+    if (bSelectAll) {
+        QTextCursor cursor = textCursor();
+        cursor.select(QTextCursor::Document);
+        setTextCursor(cursor);
+    }
+    return true;
+}
+
 void CQEditableGraphicsTextItem::focusInEvent(QFocusEvent *event)
 {
     MakeDocument();
@@ -211,8 +226,19 @@ void CQEditableGraphicsTextItem::focusOutEvent(QFocusEvent *event)
         emit sig_focusOut(oldValue);
 }
 
+void CQEditableGraphicsTextItem::RestoreTextBeforeEdit()
+{
+    if (toPlainText() != oldValue)
+        setPlainText(oldValue);
+}
+
 void CQEditableGraphicsTextItem::keyPressEvent(QKeyEvent *event)
 {
+    if (event->key() == Qt::Key_Escape) {
+        RestoreTextBeforeEdit();
+        clearFocus();
+        return;
+    }
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
         // A name or number is one line: Enter finishes the edit instead.
         clearFocus();
@@ -232,9 +258,7 @@ void CQEditableGraphicsTextItem::mouseDoubleClickEvent(QGraphicsSceneMouseEvent 
             QGraphicsTextItem::mouseDoubleClickEvent(event);
         return;
     }
-    MakeDocument();
-    setTextInteractionFlags(Qt::TextEditorInteraction);
-    setFocus(Qt::OtherFocusReason);
+    StartEditing(false);
 }
 
 QVariant CQEditableGraphicsTextItem::itemChange(GraphicsItemChange change, const QVariant &value)

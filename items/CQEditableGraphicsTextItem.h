@@ -11,6 +11,7 @@ class QTextDocument;
 // A text item that is edited in place: a double click starts editing, Enter,
 // Return or any loss of focus ends it. Ending an edit that changed the text
 // reports the text from before the edit, so the receiver can build an undo step.
+// Escape ends it too, but first puts the text back as it was: nothing to report.
 //
 // Until it is edited, a one-line text is only drawn. The document behind a
 // QGraphicsTextItem takes some ten kilobytes, and laying it out most of the
@@ -28,6 +29,10 @@ public:
                                bool bEditable);
 
     void SetEditable(bool bEditable);
+    bool IsEditable() const { return editable; }
+    // Starts editing as a double click does, from the keyboard. With bSelectAll
+    // the whole text is selected, so that typing replaces it.
+    bool StartEditing(bool bSelectAll);
 
     QString toPlainText() const;
     void setPlainText(const QString &text);
@@ -68,6 +73,9 @@ protected:
     void EndTextInteraction(QFocusEvent *event);
     // Moves the text into a document, used for everything from then on.
     void MakeDocument();
+    // Shows again the text that the edit started from, so that the focus loss
+    // that follows finds nothing changed.
+    virtual void RestoreTextBeforeEdit();
 
     bool editable;
     QString oldValue;

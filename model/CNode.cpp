@@ -1,5 +1,7 @@
 #include "CNode.h"
 
+#include <QtGlobal>
+
 #include <algorithm>
 #include <utility>
 
@@ -85,6 +87,20 @@ void CNode::ClearPositions()
 bool CNode::HasOnlyTerminalChild() const
 {
     return children.size() == 1 && children.front() && children.front()->type == NodeType::Terminal;
+}
+
+double CNode::ChildProbabilitySum() const
+{
+    double dSum = 0.0;
+    for (const CNode *pChild : children)
+        if (pChild)
+            dSum += pChild->probability;
+    return dSum;
+}
+
+bool CNode::ChildProbabilitiesAddUp() const
+{
+    return qFuzzyCompare(ChildProbabilitySum(), 1.0);
 }
 
 void CNode::FreeSubtree(CNode *pNode)

@@ -46,6 +46,10 @@ public:
     void ClearPositions();
     bool HasChildren() const { return !children.empty(); }
     bool HasOnlyTerminalChild() const;
+    // The sum of the children's probabilities, and whether it is 1 as closely
+    // as the editor asks before it solves below a Situation.
+    double ChildProbabilitySum() const;
+    bool ChildProbabilitiesAddUp() const;
 
     // Kind constructors: each runs the general constructor, then sets its kind.
     // Root, Decision, Situation and Terminal start on the chosen path; an Option

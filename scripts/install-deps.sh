@@ -5,6 +5,7 @@ set -euo pipefail
 
 packages=(
     build-essential cmake ninja-build
+    dpkg-dev
     qtbase5-dev qtbase5-dev-tools qtbase5-private-dev qt5-qmake libqt5svg5-dev
     libqt5charts5-dev
     clang libclang-rt-dev

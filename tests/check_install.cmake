@@ -60,11 +60,12 @@ macro(expect_text file)
     endif()
 endmacro()
 
-# The program and, beside it, the guide that its Help action opens.
+# The program and the guide that its Help action opens: in the data folder of
+# an installation, beside the program in the build folder.
 if(NOT EXISTS "${PREFIX}/bin/ramify")
     fail("missing: ${PREFIX}/bin/ramify")
 endif()
-expect_same_file("${PREFIX}/bin/help.html" "${SOURCE_DIR}/doc/help.html")
+expect_same_file("${PREFIX}/share/ramify/help.html" "${SOURCE_DIR}/doc/help.html")
 expect_same_file("${PROGRAM_DIR}/help.html" "${SOURCE_DIR}/doc/help.html")
 
 # Menu entry.

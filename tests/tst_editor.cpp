@@ -1,3 +1,4 @@
+#include "ContextAction.h"
 #include "GuiTest.h"
 #include "TestTrees.h"
 
@@ -19,6 +20,11 @@ private slots:
     void editCycle_data();
     void editCycle();
     void probabilityWarningAndRecovery();
+    void escapeRestoresTheExactValue_data();
+    void escapeRestoresTheExactValue();
+    void canvasKeysDoWhatTheMenuDoes_data();
+    void canvasKeysDoWhatTheMenuDoes();
+    void addDialogKeepsWhatWasTyped();
     void openFile_data();
     void openFile();
     void dragStoresPositionAndArrowsFollow();
@@ -163,6 +169,131 @@ void TestEditor::probabilityWarningAndRecovery()
     w.Stack()->undo();
     QVERIFY(ErrorShown(w.Item(plan.s1)));
     QCOMPARE(w.Stack()->count(), 3);
+}
+
+void TestEditor::escapeRestoresTheExactValue_data()
+{
+    QTest::addColumn<int>("option"); // 0 A, 1 S1
+    QTest::addColumn<int>("tabs");   // after F2 on the name; negative: Shift+Tab
+    QTest::addColumn<int>("field");
+    QTest::newRow("name") << 1 << 0 << int(Name);
+    QTest::newRow("probability a third") << 1 << 1 << int(Probability);
+    QTest::newRow("payoff beyond six digits") << 1 << 2 << int(Payoff);
+    QTest::newRow("back round to a Decision's payoff") << 0 << -1 << int(Payoff);
+}
+
+void TestEditor::escapeRestoresTheExactValue()
+{
+    // F2 and Tab reach the text; Escape takes back what was typed, down to
+    // the digits that the rounded text hid, and leaves no undo step.
+    QFETCH(int, option);
+    QFETCH(int, tabs);
+    QFETCH(int, field);
+    TestWindow w;
+    const PlanNodes plan = GrowPlan(w);
+    QVERIFY(w.Show());
+    w.window.ApplyNodeValues(plan.s1, "S1", 1.0 / 3, 1234567.891);
+    w.window.ApplyNodeValues(plan.s2, "S2", 2.0 / 3, -5);
+    CNode *pNode = option ? plan.s1 : plan.a;
+    const QStringList before = Lines(w.Root());
+    w.Item(pNode)->setSelected(true);
+    QTest::keyClick(w.window.viewport(), Qt::Key_F2);
+    for (int i = 0; i < std::abs(tabs); ++i)
+        QTest::keyClick(w.window.viewport(), tabs > 0 ? Qt::Key_Tab : Qt::Key_Backtab);
+    QGraphicsTextItem *pText = Text(w.Item(pNode), field);
+    QVERIFY(pText->hasFocus());
+    QTest::keyClicks(w.window.viewport(), QStringLiteral("0.9"));
+    QTest::keyClick(w.window.viewport(), Qt::Key_Escape);
+    QVERIFY(!pText->hasFocus());
+    QCOMPARE(Lines(w.Root()), before);
+    QCOMPARE(w.Stack()->count(), 0);
+    QCOMPARE(WindowFault(w.window), QString());
+}
+
+void TestEditor::canvasKeysDoWhatTheMenuDoes_data()
+{
+    QTest::addColumn<int>("key"); // a QKeySequence::StandardKey
+    QTest::addColumn<int>("action");
+    QTest::addColumn<QString>("copied"); // the node copied first
+    QTest::addColumn<int>("offered");    // on how many nodes the menu offers it
+    using namespace ContextAction;
+    QTest::newRow("Delete") << int(QKeySequence::Delete) << int(ActionDelete) << "" << 7;
+    QTest::newRow("Cut") << int(QKeySequence::Cut) << int(ActionCut) << "" << 7;
+    QTest::newRow("Copy") << int(QKeySequence::Copy) << int(ActionCopy) << "" << 8;
+    QTest::newRow("Paste an option") << int(QKeySequence::Paste) << int(ActionPaste) << "S1" << 3;
+    QTest::newRow("Paste a situation") << int(QKeySequence::Paste) << int(ActionPaste) << "S" << 3;
+}
+
+void TestEditor::canvasKeysDoWhatTheMenuDoes()
+{
+    // On every node, the key on the selected node and the menu entry leave
+    // the same tree, clipboard and history: an only option is not deleted.
+    QFETCH(int, key);
+    QFETCH(int, action);
+    QFETCH(QString, copied);
+    QFETCH(int, offered);
+    TestWindow byKey, byMenu;
+    for (TestWindow *pWindow : {&byKey, &byMenu}) {
+        const PlanNodes plan = GrowPlan(*pWindow);
+        pWindow->AddBranch(plan.a, NodeType::Decision, "E", {Row("Only")});
+        for (CNode *pNode : Attached(plan.root))
+            if (QString::fromStdString(pNode->name) == copied)
+                pWindow->window.CopyNode(pWindow->Item(pNode));
+    }
+    QVERIFY(byMenu.Show());
+    int nOffered = 0;
+    const size_t nNodes = Attached(byKey.Root()).size();
+    for (size_t i = 0; i < nNodes; ++i) {
+        const CNode *pMenuNode = Attached(byMenu.Root())[i];
+        nOffered += RightClick(byMenu.window, byMenu.Item(pMenuNode), action)
+                        .value_or(QList<int>())
+                        .contains(action);
+        byKey.window.scene()->clearSelection();
+        byKey.Item(Attached(byKey.Root())[i])->setSelected(true);
+        QTest::keySequence(byKey.window.viewport(), QKeySequence::StandardKey(key));
+        QCOMPARE(Lines(byKey.Root()), Lines(byMenu.Root()));
+        QCOMPARE(Lines(byKey.window.GetClipboard()), Lines(byMenu.window.GetClipboard()));
+        QCOMPARE(byKey.Stack()->index(), byMenu.Stack()->index());
+        for (TestWindow *pWindow : {&byKey, &byMenu})
+            if (pWindow->Stack()->index() > 1)
+                pWindow->Stack()->undo();
+    }
+    QCOMPARE(nOffered, offered);
+}
+
+void TestEditor::addDialogKeepsWhatWasTyped()
+{
+    // Options for a Decision: no share to type in vain, rows typed survive a
+    // change of their number, and Enter in a cell being typed adds them all.
+    TestWindow w;
+    const PlanNodes plan = GrowPlan(w);
+    QVERIFY(w.Show());
+    bool bShareAsked = true;
+    AnswerModal<CAddNodeDialog>([&bShareAsked](CAddNodeDialog *pDialog) {
+        auto *pTable = pDialog->findChild<QTableWidget *>();
+        auto *pCount = pDialog->findChild<QSpinBox *>();
+        bShareAsked = !pTable->isColumnHidden(1);
+        pTable->item(0, 0)->setText(QStringLiteral("Don't drill"));
+        pTable->item(1, 2)->setText(QStringLiteral("25"));
+        pCount->setValue(4);
+        pCount->setValue(3);
+        pTable->setCurrentCell(2, 0);
+        QTest::keyClick(pTable, 'S');
+        QWidget *pEditor = pTable->viewport()->findChild<QLineEdit *>();
+        QTest::keyClicks(pEditor, QStringLiteral("oaking"));
+        QTest::keyClick(pEditor, Qt::Key_Return);
+        if (pDialog->isVisible()) // Enter failed to add them
+            pDialog->reject();
+    });
+    w.window.AddOption(w.Item(plan.d));
+    QVERIFY(!bShareAsked);
+    QStringList added;
+    for (size_t i = 2; i < plan.d->children.size(); ++i)
+        added << QStringLiteral("%1 %2 %3")
+                     .arg(QString::fromStdString(plan.d->children[i]->name))
+                     .arg(plan.d->children[i]->probability)
+                     .arg(plan.d->children[i]->payoff);
+    QCOMPARE(added, QStringList({"Don't drill 1 0", "No 1 25", "Soaking 1 0"}));
 }
 
 void TestEditor::openFile_data()

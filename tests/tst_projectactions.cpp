@@ -18,6 +18,7 @@ private slots:
     void cleanup();
     void newProjectNames();
     void saveAndSaveAs();
+    void saveAsAddsTheSuffix();
     void closing_data();
     void closing();
     void undoReachesOnlyTheProjectInFront();
@@ -166,6 +167,27 @@ void TestProjectActions::saveAndSaveAs()
     shown.Trigger("actionSaveAs");
     QVERIFY2(warnings.value(0).contains(strBlocked), qPrintable(warnings.value(0)));
     QVERIFY(pTree->isWindowModified());
+}
+
+void TestProjectActions::saveAsAddsTheSuffix()
+{
+    // Saved without a suffix, a project would be missing from the Open
+    // dialog; and the question before replacing must name the file that is
+    // really written.
+    ShownMainWindow shown;
+    shown.NewProject(QStringLiteral("Oil"));
+    const QString strBare = dir.filePath(QStringLiteral("oil_built"));
+    const QString strSaved = strBare + QStringLiteral(".rmproj");
+    AnswerFileDialog(strBare);
+    shown.Trigger("actionSaveAs");
+    QVERIFY(QFile::exists(strSaved) && !QFile::exists(strBare));
+    QVERIFY(QFile::resize(strSaved, 0));
+    QStringList questions;
+    AnswerFileDialog(strBare);
+    AnswerMessageBoxes({QMessageBox::Yes}, &questions);
+    shown.Trigger("actionSaveAs");
+    QVERIFY2(questions.value(0).contains(strSaved), qPrintable(questions.value(0)));
+    QVERIFY(QFileInfo(strSaved).size() > 0);
 }
 
 void TestProjectActions::closing_data()

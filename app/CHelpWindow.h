@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QDialog>
+#include <QString>
+#include <QStringList>
+
+// The user guide in a window of the program itself: no browser is needed,
+// and the links inside the guide lead from one part of it to another.
+class CHelpWindow : public QDialog
+{
+    Q_OBJECT
+
+public:
+    CHelpWindow(const QString &strGuide, QWidget *parent);
+
+    // Where the guide may be: beside the program (a build folder, Windows),
+    // then in the data folder of an installation.
+    static QStringList GuidePlaces();
+    // The first of those that can be read, or empty.
+    static QString FindGuide();
+};

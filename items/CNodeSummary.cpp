@@ -1,0 +1,84 @@
+#include "CNodeSummary.h"
+
+#include "CNode.h"
+
+#include <QStringList>
+
+namespace {
+
+QString Number(double dValue)
+{
+    return QString::number(dValue, 'g', 6);
+}
+
+// What a node stands for: an option and the Root are worth what they lead to;
+// every other node holds its rolled-back value itself.
+double ValueOf(const CNode *pNode)
+{
+    const bool bLeadsOn = pNode->type == NodeType::Option || pNode->type == NodeType::Root;
+    if (bLeadsOn && !pNode->children.empty() && pNode->children.front())
+        return pNode->children.front()->payoff;
+    return pNode->payoff;
+}
+
+} // namespace
+
+QString CNodeSummary::Describe(const CNode *pNode)
+{
+    if (!pNode)
+        return QString();
+    QString strKind;
+    switch (pNode->type) {
+    case NodeType::Root:
+        strKind = tr("Root");
+        break;
+    case NodeType::Decision:
+        strKind = tr("Decision");
+        break;
+    case NodeType::Situation:
+        strKind = tr("Situation");
+        break;
+    case NodeType::Option:
+        strKind = tr("Option");
+        break;
+    case NodeType::Terminal:
+        strKind = tr("End node");
+        break;
+    default:
+        strKind = tr("Node");
+        break;
+    }
+    QStringList numbers;
+    const bool bChance =
+        pNode->type == NodeType::Terminal || (pNode->type == NodeType::Option && pNode->parent &&
+                                              pNode->parent->type != NodeType::Decision);
+    if (bChance)
+        numbers << tr("probability %1%").arg(QString::number(pNode->probability * 100, 'g', 4));
+    if (pNode->type == NodeType::Option)
+        numbers << tr("payoff %1").arg(Number(pNode->payoff));
+    numbers << tr("value %1").arg(Number(ValueOf(pNode)));
+    if (pNode->name.empty())
+        return tr("%1: %2").arg(strKind, numbers.join(QStringLiteral(", ")));
+    return tr("%1 \"%2\": %3")
+        .arg(strKind, QString::fromStdString(pNode->name), numbers.join(QStringLiteral(", ")));
+}
+
+QString CNodeSummary::ProbabilityProblem(const CNode *pSituation)
+{
+    if (!pSituation || pSituation->type != NodeType::Situation)
+        return QString();
+    // The same test that raises the warning on the canvas.
+    if (pSituation->ChildProbabilitiesAddUp())
+        return QString();
+    const double dSum = pSituation->ChildProbabilitySum();
+    // A sum just off 1 must not read "100 %, not 100 %": as many digits as
+    // it takes to show the difference.
+    QString strSum;
+    for (int nDigits = 4; nDigits <= 17; ++nDigits) {
+        strSum = QString::number(dSum * 100, 'g', nDigits);
+        if (strSum != QLatin1String("100"))
+            break;
+    }
+    return tr("The probabilities under '%1' add up to %2 %, not 100 %")
+        .arg(QString::fromStdString(pSituation->name), strSum);
+}

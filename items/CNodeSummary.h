@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QCoreApplication>
+#include <QString>
+
+class CNode;
+
+// A node in words, for the status bar and tool tips: what it is and what it
+// is worth, and what is wrong when its probabilities do not add up.
+class CNodeSummary
+{
+    Q_DECLARE_TR_FUNCTIONS(CNodeSummary)
+
+public:
+    // Kind, name and the numbers the node has: the probability of an option
+    // of a Situation or of reaching an end, an option's payoff, and the value
+    // that the node stands for after the rollback.
+    static QString Describe(const CNode *pNode);
+
+    // Why the options of pSituation are flagged; empty when nothing is wrong.
+    static QString ProbabilityProblem(const CNode *pSituation);
+};
