@@ -13,45 +13,22 @@ class TestCommands : public QObject
 
 private slots:
     void cleanup() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
-    void undoneDeleteReturnsToItsPlace();
-    void pastesAreIndependentCopies();
+    void pastedOptionOfADecisionIsCertain();
     void commandsOutliveTheirItems();
     void discardedCommandsFreeTheirNodes();
     void closingTheWindowFreesHeldNodes();
 };
 
-void TestCommands::undoneDeleteReturnsToItsPlace()
+void TestCommands::pastedOptionOfADecisionIsCertain()
 {
-    // The middle option comes back in the middle, where it is drawn, saved
-    // and solved, not at the end.
+    // An option of a Decision is chosen, not drawn: one copied from a
+    // Situation must not bring along a share nobody can see or edit.
     TestWindow w;
     const PlanNodes plan = GrowPlan(w);
-    w.AddOptions(plan.s, {Row("S3", 0)});
-    const QStringList before = Lines(w.Root());
-    w.window.OnItemContextMenu(w.Item(plan.s2), ContextAction::ActionDelete);
-    QCOMPARE(plan.s->children.size(), size_t(2));
-    w.Stack()->undo();
-    QCOMPARE(plan.s->children[1], plan.s2);
-    QCOMPARE(Lines(w.Root()), before);
-}
-
-void TestCommands::pastesAreIndependentCopies()
-{
-    TestWindow w;
-    const PlanNodes plan = GrowPlan(w);
-    QVERIFY(w.Show());
     w.window.OnItemContextMenu(w.Item(plan.s1), ContextAction::ActionCopy);
-    w.window.OnItemContextMenu(w.Item(plan.s), ContextAction::ActionPaste);
     w.window.OnItemContextMenu(w.Item(plan.d), ContextAction::ActionPaste);
-    CNode *pOnSituation = plan.s->children.back();
-    CNode *pOnDecision = plan.d->children.back();
-    QVERIFY(pOnSituation != plan.s1 && pOnDecision != pOnSituation);
-    QCOMPARE(pOnSituation->probability, 0.4);
-    // An option of a Decision is chosen, not drawn: a pasted one is certain.
-    QCOMPARE(pOnDecision->probability, 1.0);
-    TypeInto(w.window, w.Item(pOnSituation), QStringLiteral("changed"));
-    QCOMPARE(pOnDecision->name, std::string("S1"));
-    QCOMPARE(w.window.GetClipboard()->name, std::string("S1"));
+    QCOMPARE(plan.d->children.back()->probability, 1.0);
+    QCOMPARE(w.window.GetClipboard()->probability, 0.4);
     QCOMPARE(WindowFault(w.window), QString());
 }
 

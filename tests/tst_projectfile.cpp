@@ -25,7 +25,6 @@ private slots:
     void hostileFiles();
     void coordinates_data();
     void coordinates();
-    void brokenFileNamesWhere();
     void fullDiskKeepsOldFile_data();
     void fullDiskKeepsOldFile();
     void unwritableTargets_data();
@@ -221,9 +220,7 @@ void TestProjectFile::coordinates_data()
     QTest::addColumn<int>("read");
     QTest::newRow("empty: not placed") << QByteArray() << int(CNode::NoPosition);
     QTest::newRow("fraction") << QByteArray("-12.9") << -12;
-    QTest::newRow("unreadable") << QByteArray("left") << 0;
     QTest::newRow("too large") << QByteArray("1e12") << std::numeric_limits<int32_t>::max();
-    QTest::newRow("infinite") << QByteArray("inf") << std::numeric_limits<int32_t>::max();
     QTest::newRow("not a number") << QByteArray("nan") << int(CNode::NoPosition);
 }
 
@@ -237,26 +234,6 @@ void TestProjectFile::coordinates()
                 .Succeeded());
     QCOMPARE(tree.GetRoot()->x, read);
     QCOMPARE(tree.GetRoot()->y, read);
-}
-
-void TestProjectFile::brokenFileNamesWhere()
-{
-    QTemporaryDir dir;
-    const QString strPath = dir.filePath(QStringLiteral("broken.rmproj"));
-    QFile file(strPath);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("<?xml version=\"1.0\"?>\n<RMFYProject>\n  <Node Type=\"0\" Name=</RMFYProject>");
-    file.close();
-    CDecisionTree tree;
-    const CProjectFile::ReadResult result = CProjectFile::Read(strPath, tree);
-    const QString strMessage = result.Message();
-    QVERIFY2(strMessage.contains(strPath) && strMessage.contains(QStringLiteral("line 3")),
-             qPrintable(strMessage));
-    // A file that cannot be opened leaves the tree as it was.
-    WorkedExample ex;
-    QVERIFY(!CProjectFile::Read(dir.filePath(QStringLiteral("none")), ex.tree).opened);
-    QVERIFY(!CProjectFile::Read(dir.path(), ex.tree).opened);
-    QCOMPARE(ex.tree.GetRoot(), ex.root);
 }
 
 void TestProjectFile::fullDiskKeepsOldFile_data()

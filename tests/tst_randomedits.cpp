@@ -29,8 +29,8 @@ public:
     QString Step()
     {
         using namespace ContextAction;
-        // Menu actions, then typing, undo and redo, weighted; a large tree
-        // stops growing.
+        // Menu actions, then typing (-1), undo (-2) and redo (-3), weighted;
+        // a large tree stops growing.
         static const int weights[] = {2, 1, 2, 2, 1, 1, 2, 6, 3, 2};
         static const int actions[] = {ActionAddDecision,
                                       ActionAddSituation,

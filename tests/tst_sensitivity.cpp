@@ -88,7 +88,6 @@ private slots:
     void oilBreakEven_data();
     void oilBreakEven();
     void agreesWithResolves();
-    void deepChain();
     void commandLine_data();
     void commandLine();
     void panelsFollowTheirProject();
@@ -194,25 +193,6 @@ void TestSensitivity::agreesWithResolves()
                                [&](const CTornado::Bar &bar) { return bar.kind == parameter; }),
                  nSwinging);
     }
-}
-
-void TestSensitivity::deepChain()
-{
-    // 100,000 nodes: any recursion along the chain would overflow the stack.
-    CDecisionTree tree;
-    CNode *pTail = CNode::CreateRoot(nullptr, "Deep");
-    tree.SetRoot(pTail);
-    for (int i = 0; i < 49999; ++i)
-        (pTail = CNode::CreateOption(CNode::CreateDecision(pTail, "D"), "O"))->payoff = 1;
-    CNode::CreateTerminal(pTail, "");
-    const CTreeIndex index(tree.GetRoot());
-    const CTreeEvaluation evaluation(index);
-    CSensitivityAnalysis analysis(evaluation);
-    QVERIFY(analysis.Run(index.Size() - 2, Parameter::Payoff, 0, 2, 4));
-    QCOMPARE(analysis.Steps().back().value, 50000.0);
-    CTornado tornado(evaluation);
-    QVERIFY(tornado.Run(10));
-    QCOMPARE(tornado.Bars().size(), size_t(49999));
 }
 
 void TestSensitivity::commandLine_data()
