@@ -79,17 +79,23 @@ CNode *DeepOption(CNode *pRoot)
     return pOption;
 }
 
-// Opens, shows and paints the file once; prints the time and peak memory.
-int OpenOnce(const QString &strPath)
+CDecisionTreeWindow *OpenAndPaint(const QString &strPath)
 {
-    QElapsedTimer timer;
-    timer.start();
     auto *pWindow = new CDecisionTreeWindow(nullptr, QString());
     pWindow->resize(1200, 800);
     pWindow->LoadProject(strPath);
     pWindow->show();
     pWindow->viewport()->repaint();
     QCoreApplication::processEvents();
+    return pWindow;
+}
+
+// Opens, shows and paints the file once; prints the time and peak memory.
+int OpenOnce(const QString &strPath)
+{
+    QElapsedTimer timer;
+    timer.start();
+    OpenAndPaint(strPath);
     std::printf("%.3f %ld\n", Ms(timer), PeakResidentKiB());
     std::fflush(stdout);
     // Leaving without tearing down: closing is timed in the parent's own runs.
@@ -121,12 +127,7 @@ void InProcess(const QString &strPath, int nRuns)
     for (int nRun = 0; nRun < nRuns; ++nRun) {
         QElapsedTimer timer;
         timer.start();
-        auto *pWindow = new CDecisionTreeWindow(nullptr, QString());
-        pWindow->resize(1200, 800);
-        pWindow->LoadProject(strPath);
-        pWindow->show();
-        pWindow->viewport()->repaint();
-        QCoreApplication::processEvents();
+        CDecisionTreeWindow *pWindow = OpenAndPaint(strPath);
         opens.push_back(Ms(timer));
 
         CNode *pRoot = pWindow->GetTree().GetRoot();

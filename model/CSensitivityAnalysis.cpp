@@ -155,16 +155,9 @@ CPiecewiseLinear CSensitivityAnalysis::ShiftedBelow(int nNode, double dLowShift,
         return line(nNode);
 
     // Only the Decisions and Situations where a choice may change need their
-    // own functions; below the others everything moves in step.
-    std::vector<int> order{nNode};
-    for (size_t k = 0; k < order.size(); ++k) {
-        const int m = order[k];
-        for (int o = index.FirstChild(m); o < index.FirstChild(m) + index.ChildCount(m); ++o) {
-            const int c = index.FirstChild(o);
-            if (evaluation.HasOptions(c) && !(dReach < evaluation.ShiftRadius(c)))
-                order.push_back(c);
-        }
-    }
+    // own functions.
+    std::vector<int> order;
+    evaluation.MayChange(nNode, dReach, &order);
     std::unordered_map<int, CPiecewiseLinear> done;
     for (size_t k = order.size(); k-- > 0;) {
         const int m = order[k];

@@ -105,17 +105,8 @@ double CTornado::ShiftedValue(int n, double dShift)
     if (dReach < evaluation.ShiftRadius(n))
         return shifted(n);
 
-    // Parents before children; below everything else the leaves move in step.
     const CTreeIndex &index = evaluation.Index();
-    order.assign(1, n);
-    for (size_t k = 0; k < order.size(); ++k) {
-        const int m = order[k];
-        for (int o = index.FirstChild(m); o < index.FirstChild(m) + index.ChildCount(m); ++o) {
-            const int c = index.FirstChild(o);
-            if (evaluation.HasOptions(c) && !(dReach < evaluation.ShiftRadius(c)))
-                order.push_back(c);
-        }
-    }
+    evaluation.MayChange(n, dReach, &order);
     std::unordered_map<int, double> done;
     for (size_t k = order.size(); k-- > 0;) {
         const int m = order[k];

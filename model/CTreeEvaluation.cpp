@@ -64,6 +64,19 @@ bool CTreeEvaluation::HasOptions(int n) const
            index.Type(index.FirstChild(n)) == NodeType::Option;
 }
 
+void CTreeEvaluation::MayChange(int n, double dReach, std::vector<int> *pOrder) const
+{
+    pOrder->assign(1, n);
+    for (size_t k = 0; k < pOrder->size(); ++k) {
+        const int m = (*pOrder)[k];
+        for (int o = index.FirstChild(m); o < index.FirstChild(m) + index.ChildCount(m); ++o) {
+            const int c = index.FirstChild(o);
+            if (HasOptions(c) && !(dReach < ShiftRadius(c)))
+                pOrder->push_back(c);
+        }
+    }
+}
+
 std::vector<double> CTreeEvaluation::Probabilities(int n) const
 {
     std::vector<double> probabilities;

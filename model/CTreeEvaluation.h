@@ -52,6 +52,10 @@ public:
     // True for a Decision or Situation that has options (and not a lone
     // Terminal or nothing).
     bool HasOptions(int n) const;
+    // Into *pOrder, parents before children: n and the Decisions and
+    // Situations below it where a move of every leaf by up to dReach may
+    // change a choice. Below all others everything moves in step.
+    void MayChange(int n, double dReach, std::vector<int> *pOrder) const;
     // The current option probabilities of Situation n.
     std::vector<double> Probabilities(int n) const;
 
