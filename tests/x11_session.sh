@@ -76,7 +76,8 @@ x11_start() {
     done
 
     # The server picks a free display number itself and writes it to fd 3
-    # once it accepts connections, so parallel runs never meet.
+    # once it accepts connections. (Two servers starting at the same moment
+    # have been seen to meet all the same: CTest lets one run at a time.)
     Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" \
         >"$work/xvfb.log" 2>&1 &
     xvfb_pid=$!
