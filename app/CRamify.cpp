@@ -169,6 +169,9 @@ void CRamify::ShowTreeWindow(CDecisionTreeWindow *pWindow, const QString &strTit
             if (pAction->shortcuts() == ui->actionCloseProject->shortcuts())
                 pAction->setShortcuts(QList<QKeySequence>());
     connect(pWindow, &CDecisionTreeWindow::sig_summaryChanged, this, &CRamify::ShowSummary);
+    // Said once the window shows: it was read before anyone could listen.
+    if (pWindow->GetDocument().StoredValuesWereStale())
+        ui->statusBar->showMessage(CDecisionTreeWindow::StaleValuesMessage(), 30000);
 }
 
 template <typename Panel> Panel *CRamify::FindPanel(const CDecisionTreeWindow *pWindow) const

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "CProjectSettings.h"
+
 #include <QString>
 
 class CNode;
@@ -11,7 +13,8 @@ class CProjectFileWriter
 public:
     // Writes the document for the tree below pRoot (not null) to the device.
     // Returns false when the XML writer reports a failed write.
-    static bool Write(QIODevice &device, const CNode *pRoot, const QString &strProjectName);
+    static bool Write(QIODevice &device, const CNode *pRoot, const QString &strProjectName,
+                      const CProjectSettings &settings = CProjectSettings());
 
     // The general format with 6 significant digits, or with more, up to 17,
     // when 6 would not read back as exactly the same double.
