@@ -169,6 +169,8 @@ void CRamify::ShowTreeWindow(CDecisionTreeWindow *pWindow, const QString &strTit
             if (pAction->shortcuts() == ui->actionCloseProject->shortcuts())
                 pAction->setShortcuts(QList<QKeySequence>());
     connect(pWindow, &CDecisionTreeWindow::sig_summaryChanged, this, &CRamify::ShowSummary);
+    connect(pWindow, &CDecisionTreeWindow::sig_statusMessage, this,
+            [this](const QString &strMessage) { ui->statusBar->showMessage(strMessage, 10000); });
 }
 
 template <typename Panel> Panel *CRamify::FindPanel(const CDecisionTreeWindow *pWindow) const

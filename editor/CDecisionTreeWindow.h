@@ -131,6 +131,8 @@ signals:
     void sig_sensitivityRequested(CNode *pOption);
     // The selection or the values that SelectionSummary describes may have changed.
     void sig_summaryChanged();
+    // Something worth a line in the status bar, such as why a typed number was refused.
+    void sig_statusMessage(const QString &strMessage);
 
 public slots:
     void OnItemPosChanged(QPointF pntNewPos);

@@ -5,6 +5,7 @@
 #include "CNodeSummary.h"
 #include "CProbabilityGraphicsTextItem.h"
 #include "CQGraphicsArrowLineItem.h"
+#include "CTypedNumber.h"
 #include "ContextAction.h"
 #include "TextNumber.h"
 
@@ -115,9 +116,12 @@ void CNodeGrapicsItem::ConnectSignals()
                     &CNodeGrapicsItem::OnContentChanged);
 
     connect(this, &CQEditableGraphicsTextItem::sig_focusOut, this, &CNodeGrapicsItem::OnFocusOut);
-    if (probabilityItem)
+    if (probabilityItem) {
         connect(probabilityItem, &CQEditableGraphicsTextItem::sig_focusOut, this,
                 &CNodeGrapicsItem::OnFocusOut);
+        connect(probabilityItem, &CProbabilityGraphicsTextItem::sig_refused, this,
+                [this](const QString &strWhy) { Refuse(probabilityItem, strWhy); });
+    }
     if (payoffItem)
         connect(payoffItem, &CQEditableGraphicsTextItem::sig_focusOut, this,
                 &CNodeGrapicsItem::OnFocusOut);
@@ -269,6 +273,8 @@ QString CNodeGrapicsItem::ToolTipFor(const QGraphicsItem *pPart) const
         return QString();
     if (errorItem && pPart == errorItem)
         return CNodeSummary::ProbabilityProblem(node->parent);
+    if (!refusal.isEmpty() && pPart == refusedText)
+        return refusal;
     QString strTip = CNodeSummary::Describe(node);
     if (!node->payoffComment.empty())
         strTip += QLatin1Char('\n') + QString::fromStdString(node->payoffComment);
@@ -370,12 +376,19 @@ void CNodeGrapicsItem::OnContentChanged()
         node->name = toPlainText().toStdString();
         emit sig_nameChanged();
     } else if (probabilityItem && pText == probabilityItem) {
+        // Half a number typed so far ("-", "1e") leaves the node at the last
+        // value that read; focus-out refuses what still does not.
+        if (!probabilityItem->Typed().IsNumber())
+            return;
         node->probability = probabilityItem->GetProbability();
         emit sig_probabilityChanged();
     } else if (payoffItem && pText == payoffItem) {
         const QString strText = payoffItem->toPlainText();
         payoffTyped = strText != shownPayoffText;
-        node->payoff = PayoffFromText(strText);
+        const CTypedNumber typed = PayoffFromText(strText);
+        if (!typed.IsNumber())
+            return;
+        node->payoff = typed.ValueOr(node->payoff);
         emit sig_payoffChanged();
     }
 }
@@ -386,9 +399,18 @@ bool CNodeGrapicsItem::IsListening() const
     return node && node->type != NodeType::Terminal;
 }
 
-double CNodeGrapicsItem::PayoffFromText(const QString &strText) const
+CTypedNumber CNodeGrapicsItem::PayoffFromText(const QString &strText) const
 {
-    return strText == shownPayoffText ? shownPayoff : TextToNumber(strText);
+    if (strText == shownPayoffText)
+        return CTypedNumber(shownPayoff);
+    return CTypedNumber::Read(strText, CTypedNumber::Kind::Amount);
+}
+
+void CNodeGrapicsItem::Refuse(const QGraphicsItem *pText, const QString &strWhy)
+{
+    refusedText = pText;
+    refusal = strWhy;
+    emit sig_numberRefused(strWhy);
 }
 
 void CNodeGrapicsItem::OnFocusOut(const QString &strOldValue)
@@ -402,10 +424,23 @@ void CNodeGrapicsItem::OnFocusOut(const QString &strOldValue)
     if (pSender == this)
         strOldName = strOldValue;
     else if (probabilityItem && pSender == probabilityItem)
-        dOldProbability = TextToNumber(strOldValue);
-    else if (payoffItem && pSender == payoffItem)
-        dOldPayoff = PayoffFromText(strOldValue);
+        // Written by the probability item with every digit, not typed.
+        dOldProbability = strOldValue.toDouble();
+    if (payoffItem && pSender == payoffItem) {
+        const CTypedNumber typed = PayoffFromText(payoffItem->toPlainText());
+        if (!typed.IsNumber()) {
+            // The old text brings the node back to the value it had.
+            payoffItem->setPlainText(strOldValue);
+            Refuse(payoffItem, typed.Refusal());
+            return;
+        }
+        dOldPayoff = PayoffFromText(strOldValue).ValueOr(shownPayoff);
+    }
+    refusal.clear();
     emit sig_focusOut(strOldName, dOldProbability, dOldPayoff);
+    // "1,500" was read as 1500; show it so, as every payoff is shown.
+    if (payoffItem && pSender == payoffItem && payoffTyped)
+        SetPayoff(node->payoff);
 }
 
 void CNodeGrapicsItem::OnContextMenu()

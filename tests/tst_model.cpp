@@ -1,8 +1,8 @@
 #include "CDecisionSolver.h"
 #include "CEditRules.h"
+#include "CTypedNumber.h"
 #include "ContextAction.h"
 #include "TestTrees.h"
-#include "TextNumber.h"
 
 #include <cmath>
 #include <limits>
@@ -116,22 +116,73 @@ void TestModel::editRules()
 
 void TestModel::typedNumbers_data()
 {
+    // value is NaN where the text must be refused.
     QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<bool>("probability");
     QTest::addColumn<double>("value");
-    QTest::newRow("exponent") << "-1e3" << -1000.0;
-    QTest::newRow("digits then letters") << "12abc" << 0.0;
-    QTest::newRow("nan") << "nan" << 0.0;
-    QTest::newRow("infinity") << "-inf" << 0.0;
-    QTest::newRow("overflow") << "1e999" << 0.0;
-    QTest::newRow("largest finite") << "1.7976931348623157e308" << 1.7976931348623157e308;
+    const double no = std::nan("");
+    QTest::newRow("plain") << " -1e3 "
+                           << "C" << false << -1000.0;
+    QTest::newRow("largest finite") << "1.7976931348623157e308"
+                                    << "C" << false << 1.7976931348623157e308;
+    QTest::newRow("point in German") << "0.25"
+                                     << "de_DE" << false << 0.25;
+    QTest::newRow("comma groups") << "-1,500,000.5"
+                                  << "C" << false << -1500000.5;
+    QTest::newRow("space groups") << "1 500"
+                                  << "en_US" << false << 1500.0;
+    QTest::newRow("narrow space, French") << "1\u202f500,5"
+                                          << "fr_FR" << false << 1500.5;
+    QTest::newRow("decimal comma, German") << "1,5"
+                                           << "de_DE" << false << 1.5;
+    QTest::newRow("point groups, German") << "1.500.000,25"
+                                          << "de_DE" << false << 1500000.25;
+    QTest::newRow("percent") << "50%"
+                             << "C" << true << 0.5;
+    QTest::newRow("percent after space") << "12,5 %"
+                                         << "fr_FR" << true << 0.125;
+    QTest::newRow("percent payoff") << "50%"
+                                    << "C" << false << no;
+    QTest::newRow("point both ways, German") << "1.500"
+                                             << "de_DE" << false << no;
+    QTest::newRow("comma decimal in English") << "1,5"
+                                              << "en_US" << false << no;
+    QTest::newRow("uneven groups") << "1,50,000"
+                                   << "C" << false << no;
+    QTest::newRow("currency") << "$2000"
+                              << "C" << false << no;
+    QTest::newRow("letters") << "12abc"
+                             << "C" << false << no;
+    QTest::newRow("empty") << "  "
+                           << "C" << true << no;
+    QTest::newRow("lone percent") << "%"
+                                  << "C" << true << no;
+    QTest::newRow("nan") << "nan"
+                         << "C" << false << no;
+    QTest::newRow("infinity") << "-inf"
+                              << "C" << false << no;
+    QTest::newRow("overflow") << "1e999"
+                              << "C" << false << no;
+    QTest::newRow("underflow") << "1e-999"
+                               << "C" << false << no;
 }
 
 void TestModel::typedNumbers()
 {
-    // No NaN or infinity may reach the rollback, where it spreads upwards.
+    // No NaN, infinity or silent 0 may reach the rollback; a refusal says why.
     QFETCH(QString, text);
+    QFETCH(QString, locale);
+    QFETCH(bool, probability);
     QFETCH(double, value);
-    QCOMPARE(TextToNumber(text), value);
+    const auto kind = probability ? CTypedNumber::Kind::Probability : CTypedNumber::Kind::Amount;
+    const CTypedNumber number = CTypedNumber::Read(text, kind, QLocale(locale));
+    QCOMPARE(number.IsNumber(), !std::isnan(value));
+    if (number.IsNumber())
+        QCOMPARE(number.ValueOr(std::nan("")), value);
+    else
+        QVERIFY2(number.Refusal().contains(text.trimmed()) || text.trimmed().isEmpty(),
+                 qPrintable(number.Refusal()));
 }
 
 void TestModel::workedExampleRollback()
