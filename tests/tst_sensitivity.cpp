@@ -174,6 +174,9 @@ void TestSensitivity::agreesWithResolves()
         // Exactly the inputs that swing the Root are listed, at the solver's values.
         CTornado tornado(evaluation);
         QVERIFY(tornado.Run(50));
+        // Widest first: the input that matters most leads.
+        QVERIFY(std::is_sorted(tornado.Bars().begin(), tornado.Bars().end(),
+                               [](const auto &a, const auto &b) { return a.Swing() > b.Swing(); }));
         long nSwinging = 0;
         for (int n : inputs) {
             const double dNow = bPayoff ? index.Node(n)->payoff : index.Node(n)->probability;
