@@ -6,6 +6,7 @@
 
 #include <QKeyEvent>
 #include <QTableWidgetItem>
+#include <QTimer>
 #include <QToolTip>
 
 namespace {
@@ -74,9 +75,18 @@ void CAddNodeDialog::CheckNumber(QTableWidgetItem *pItem)
     }
     refused = true;
     pItem->setText(pItem->data(Qt::UserRole).toString());
-    pTable->setCurrentItem(pItem);
-    const QPoint pntAt = pTable->visualItemRect(pItem).bottomLeft();
-    QToolTip::showText(pTable->viewport()->mapToGlobal(pntAt), typed.Refusal(), pTable->viewport());
+    // Once the key that ended the edit has moved on: back to the cell, saying why.
+    const int nRow = pItem->row();
+    const int nColumn = pItem->column();
+    const QString strWhy = typed.Refusal();
+    QTimer::singleShot(0, pTable, [pTable, nRow, nColumn, strWhy] {
+        QTableWidgetItem *pCell = pTable->item(nRow, nColumn);
+        if (!pCell)
+            return;
+        pTable->setCurrentItem(pCell);
+        const QPoint pntAt = pTable->visualItemRect(pCell).bottomLeft();
+        QToolTip::showText(pTable->viewport()->mapToGlobal(pntAt), strWhy, pTable->viewport());
+    });
 }
 
 bool CAddNodeDialog::eventFilter(QObject *pWatched, QEvent *event)
