@@ -28,9 +28,7 @@ x11_server_stop() {
         wait "$xvfb_pid" 2>/dev/null || true
     fi
     xvfb_pid=""
-    if [ -n "$claim" ]; then
-        rm -f "$claim"
-    fi
+    [ -z "$claim" ] || rm -f "$claim"
     claim=""
 }
 trap x11_stop EXIT
@@ -112,9 +110,7 @@ x11_claim_display() {
     local start=$((RANDOM % 800)) i n
     for ((i = 0; i < 800; ++i)); do
         n=$((100 + (start + i) % 800))
-        if [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; then
-            continue
-        fi
+        [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
         if (set -o noclobber && echo "$$" >"/tmp/.ramify-X$n.lock") 2>/dev/null; then
             claim="/tmp/.ramify-X$n.lock"
             display_number=$n
@@ -147,42 +143,21 @@ x11_server() {
         xvfb_pid=$!
         wait_for 30 server_ready || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
         export DISPLAY=":$display_number"
-        if server_proven; then
-            return 0
-        fi
+        server_proven && return 0
         echo "display :$display_number was taken, trying another" >&2
     done
     fail "Xvfb lost every display it tried: $(cat "$work/xvfb.log")"
 }
 
-main_title='^Ramify( - \[.*\])?$'
-main_shown_or_ended() { window_shown "$main_title" || program_ended; }
-
 # Starts the program (again) on the running server and waits for its window.
-# A program that finds no server on the display lost it to another after the
-# start: a new server, and the program again.
 x11_launch() {
-    local try logged
-    for ((try = 1; try <= 3; ++try)); do
-        : >>"$work/program.log"
-        logged=$(wc -c <"$work/program.log")
-        "$@" >>"$work/program.log" 2>&1 &
-        program_pid=$!
-        # With a project in front the title names it too.
-        wait_for 60 main_shown_or_ended || fail "the main window did not show"
-        if program_running; then
-            main=$(visible_windows "$main_title" | head -n 1)
-            xdo windowfocus --sync "$main"
-            return 0
-        fi
-        tail -c +$((logged + 1)) "$work/program.log" | grep -q 'could not connect to display' ||
-            fail "the program ended before its window showed"
-        wait "$program_pid" 2>/dev/null || true
-        program_pid=""
-        echo "the program lost $DISPLAY, starting another server" >&2
-        x11_server
-    done
-    fail "the program never reached a display"
+    "$@" >>"$work/program.log" 2>&1 &
+    program_pid=$!
+
+    # With a project in front the title names it too.
+    wait_for 60 window_shown '^Ramify( - \[.*\])?$' || fail "the main window did not show"
+    main=$(visible_windows '^Ramify( - \[.*\])?$' | head -n 1)
+    xdo windowfocus --sync "$main"
 }
 
 # Opens the File menu by a click on its title and runs its entry number $1
