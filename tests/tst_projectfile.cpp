@@ -9,7 +9,6 @@
 #include <cstring>
 #include <limits>
 #include <sys/resource.h>
-#include <sys/stat.h>
 
 // Writing and reading ".rmproj" files: exact bytes, exact numbers, texts that
 // XML cannot carry, hostile files, and never losing the old file.
@@ -253,15 +252,11 @@ void TestProjectFile::fullDiskKeepsOldFile()
     const QString strPath = dir.filePath(QStringLiteral("p.rmproj"));
     WorkedExample ex;
     QVERIFY(CProjectFile::Write(strPath, ex.tree, QStringLiteral("Plan")));
-    // Saving again keeps the file's permissions; 0700 is never what a new file
-    // gets (0666 less the umask).
-    QVERIFY(chmod(QFile::encodeName(strPath).constData(), 0700) == 0);
+    // Saving again keeps the file's permissions; a new file is never executable.
+    QVERIFY(QFile::setPermissions(strPath, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    const QFile::Permissions kept = QFile::permissions(strPath);
     QVERIFY(CProjectFile::Write(strPath, ex.tree, QStringLiteral("Plan")));
-    struct stat kept
-    {
-    };
-    QVERIFY(stat(QFile::encodeName(strPath).constData(), &kept) == 0);
-    QCOMPARE(kept.st_mode & 07777, mode_t(0700));
+    QCOMPARE(QFile::permissions(strPath), kept);
     CDecisionTree big;
     big.SetRoot(MakeChain(nodes));
     // A file size limit makes every write past it fail, as a full disk would.
