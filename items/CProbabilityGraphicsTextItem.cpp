@@ -22,7 +22,8 @@ CProbabilityGraphicsTextItem::CProbabilityGraphicsTextItem(QGraphicsItem *parent
     // text is laid out once, not twice.
     : CQEditableGraphicsTextItem(parent, QString(), bMovable, bEditable)
 {
-    SetProbability(CTypedNumber::Read(text, CTypedNumber::Kind::Probability).ValueOr(0.0));
+    // The text comes from the program, written as QString::number writes.
+    SetProbability(text.toDouble());
 }
 
 bool CProbabilityGraphicsTextItem::SetProbability(double dProbability)
