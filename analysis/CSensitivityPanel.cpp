@@ -5,6 +5,7 @@
 #include "CSensitivityAnalysis.h"
 #include "CTreeEvaluation.h"
 #include "CTreeIndex.h"
+#include "CTypedNumber.h"
 
 #include <QChart>
 #include <QComboBox>
@@ -87,8 +88,25 @@ void CSensitivityPanel::OnParameterChosen()
     Refresh();
 }
 
+CTypedNumber CSensitivityPanel::ReadRange(const QLineEdit *pEdit) const
+{
+    return CTypedNumber::Read(pEdit->text(), parameterBox->currentIndex() == 0
+                                                 ? CTypedNumber::Kind::Amount
+                                                 : CTypedNumber::Kind::Probability);
+}
+
 void CSensitivityPanel::OnRangeEdited()
 {
+    if (auto *pEdit = qobject_cast<QLineEdit *>(sender())) {
+        const CTypedNumber typed = ReadRange(pEdit);
+        pEdit->setToolTip(typed.Refusal());
+        if (!typed.IsNumber()) {
+            // The chart stays as drawn, over the range the field held before.
+            pEdit->setText(pEdit == lowEdit ? lowRead : highRead);
+            ShowNote(typed.Refusal(), false);
+            return;
+        }
+    }
     rangeFromUser = true;
     Refresh();
 }
@@ -140,14 +158,16 @@ void CSensitivityPanel::Recompute()
     if (!rangeFromUser)
         SetDefaultRange(index, nOption);
 
-    bool bLowRead = false;
-    bool bHighRead = false;
-    const double dLow = lowEdit->text().toDouble(&bLowRead);
-    const double dHigh = highEdit->text().toDouble(&bHighRead);
-    if (!bLowRead || !bHighRead) {
-        ShowNote(tr("Type a number into both ends of the range."), true);
+    const CTypedNumber low = ReadRange(lowEdit);
+    const CTypedNumber high = ReadRange(highEdit);
+    if (!low.IsNumber() || !high.IsNumber()) {
+        ShowNote(low.IsNumber() ? high.Refusal() : low.Refusal(), true);
         return;
     }
+    lowRead = lowEdit->text();
+    highRead = highEdit->text();
+    const double dLow = low.ValueOr(0.0);
+    const double dHigh = high.ValueOr(0.0);
     const CTreeEvaluation evaluation(index);
     CSensitivityAnalysis analysis(evaluation);
     const auto parameter = parameterBox->currentIndex() == 0

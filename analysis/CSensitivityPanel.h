@@ -7,6 +7,7 @@
 class CNode;
 class CSensitivityAnalysis;
 class CTreeIndex;
+class CTypedNumber;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -38,6 +39,7 @@ private slots:
 
 private:
     void SetDefaultRange(const CTreeIndex &index, int nOption);
+    CTypedNumber ReadRange(const QLineEdit *pEdit) const;
     void Draw(const CSensitivityAnalysis &analysis, const CTreeIndex &index);
     void List(const CSensitivityAnalysis &analysis, const CTreeIndex &index);
 
@@ -45,6 +47,9 @@ private:
     // so an option that has been deleted is never touched.
     const CNode *option = nullptr;
     bool rangeFromUser = false;
+    // The range's ends as last read, for a refused text to go back to.
+    QString lowRead;
+    QString highRead;
     QVector<double> breakEvens;
     QLabel *optionLabel = nullptr;
     QComboBox *parameterBox = nullptr;

@@ -100,6 +100,8 @@ void CRamify::ShowTreeWindow(CDecisionTreeWindow *pWindow, const QString &strTit
     // Said once the window shows: it was read before anyone could listen.
     if (pWindow->GetDocument().StoredValuesWereStale())
         ui->statusBar->showMessage(CDecisionTreeWindow::StaleValuesMessage(), 30000);
+    connect(pWindow, &CDecisionTreeWindow::sig_statusMessage, this,
+            [this](const QString &strMessage) { ui->statusBar->showMessage(strMessage, 10000); });
 }
 
 void CRamify::ShowSummary()

@@ -138,6 +138,8 @@ signals:
     // The values stored in the file just read were out of date and are
     // shown recomputed: the project is marked modified.
     void sig_storedValuesStale(const QString &strMessage);
+    // Something worth a line in the status bar, such as why a typed number was refused.
+    void sig_statusMessage(const QString &strMessage);
 
 public slots:
     void OnItemContextMenu(CNodeGrapicsItem *pItem, int nAction);

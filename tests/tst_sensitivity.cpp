@@ -15,6 +15,7 @@
 #include "ExampleTrees.h"
 #include "GuiTest.h"
 
+#include <QLineEdit>
 #include <QProcess>
 
 #include <random>
@@ -174,6 +175,9 @@ void TestSensitivity::agreesWithResolves()
         // Exactly the inputs that swing the Root are listed, at the solver's values.
         CTornado tornado(evaluation);
         QVERIFY(tornado.Run(50));
+        // Widest first: the input that matters most leads.
+        QVERIFY(std::is_sorted(tornado.Bars().begin(), tornado.Bars().end(),
+                               [](const auto &a, const auto &b) { return a.Swing() > b.Swing(); }));
         long nSwinging = 0;
         for (int n : inputs) {
             const double dNow = bPayoff ? index.Node(n)->payoff : index.Node(n)->probability;
@@ -247,6 +251,13 @@ void TestSensitivity::panelsFollowTheirProject()
     // A test for 200 is worth 975: selling then wins over drilling now from 1000 on.
     pWindow->ApplyNodeValues(pChoice->children[2], "test", 1, -200);
     QTRY_COMPARE(pPanel->BreakEvens(), QVector<double>{1000});
+    // An end of the range that does not read goes back to the one drawn.
+    auto *pLow = pPanel->findChild<QLineEdit *>(QStringLiteral("lineEditLow"));
+    const QString strLow = pLow->text();
+    pLow->setText(QStringLiteral("$500"));
+    emit pLow->editingFinished();
+    QCOMPARE(pLow->text(), strLow);
+    QCOMPARE(pPanel->BreakEvens(), QVector<double>{1000});
     QVERIFY(!pWindow->isWindowModified() && pWindow->GetUndoStack()->count() == 0);
     // The panels go with the project (under the sanitizers, without touching its tree).
     trigger("actionCloseProject");
