@@ -213,7 +213,9 @@ void TestView::printLayoutCoversTree()
 {
     QRandomGenerator rng(7);
     for (int nTrial = 0; nTrial < 3000; ++nTrial) {
-        const QSizeF tree(rng.bounded(1, 200000), rng.bounded(1, 200000));
+        // From a node to thousands of them, as many small trees as large.
+        auto length = [&rng] { return std::round(std::pow(10.0, rng.bounded(5.3))); };
+        const QSizeF tree(length() + 1, length() + 1);
         const QSizeF page(rng.bounded(20, 2000), rng.bounded(20, 2000));
         const int nAcross = rng.bounded(0, 5);
         const CTreePrinter::Layout layout = CTreePrinter::Plan(tree, page, nAcross);
