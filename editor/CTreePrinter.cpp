@@ -4,6 +4,7 @@
 #include "CTreePicture.h"
 
 #include <QComboBox>
+#include <QGraphicsScene>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPainter>
@@ -11,6 +12,7 @@
 #include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QToolBar>
+#include <QVector>
 
 #include <algorithm>
 #include <cmath>
@@ -108,45 +110,57 @@ bool CTreePrinter::Print(QPrinter *pPrinter) const
     const Layout layout = Plan(tree.size(), page, pagesAcross);
     const double dOverlap = layout.overlap;
     const QSizeF whole = tree.size() * layout.scale;
-    const int nPages = layout.across * layout.down;
+    auto corner = [&](int nRow, int nColumn) {
+        return QPointF(nColumn * (page.width() - dOverlap), nRow * (page.height() - dOverlap));
+    };
+    // A page of the sheet that holds nothing of the tree but the white
+    // around it is left out; its neighbours still say where they belong.
+    QVector<QPair<int, int>> printed;
     for (int nRow = 0; nRow < layout.down; ++nRow)
         for (int nColumn = 0; nColumn < layout.across; ++nColumn) {
-            if ((nRow || nColumn) && !pPrinter->newPage())
-                return false;
-            const QPointF corner(nColumn * (page.width() - dOverlap),
-                                 nRow * (page.height() - dOverlap));
-            painter.save();
-            painter.setClipRect(QRectF(QPointF(0, 0), page));
-            window->RenderPicture(&painter, QRectF(layout.offset - corner, whole));
-            painter.restore();
-            if (!bSeveral)
-                continue;
-            // Where the neighbour's page begins or ends: put together, the
-            // marks of two pages lie on top of each other.
-            painter.setPen(QPen(Qt::gray, 0, Qt::DashLine));
-            if (nColumn > 0)
-                painter.drawLine(QLineF(dOverlap, 0, dOverlap, page.height()));
-            if (nColumn + 1 < layout.across)
-                painter.drawLine(
-                    QLineF(page.width() - dOverlap, 0, page.width() - dOverlap, page.height()));
-            if (nRow > 0)
-                painter.drawLine(QLineF(0, dOverlap, page.width(), dOverlap));
-            if (nRow + 1 < layout.down)
-                painter.drawLine(
-                    QLineF(0, page.height() - dOverlap, page.width(), page.height() - dOverlap));
-            painter.setPen(Qt::black);
-            painter.setFont(footerFont);
-            painter.drawText(QRectF(0, page.height(), page.width(), dFooter),
-                             Qt::AlignLeft | Qt::AlignBottom,
-                             tr("%1: page %2 of %3, row %4 of %5, column %6 of %7")
-                                 .arg(window->GetProjectName())
-                                 .arg(nRow * layout.across + nColumn + 1)
-                                 .arg(nPages)
-                                 .arg(nRow + 1)
-                                 .arg(layout.down)
-                                 .arg(nColumn + 1)
-                                 .arg(layout.across));
+            const QRectF shown((corner(nRow, nColumn) - layout.offset) / layout.scale +
+                                   tree.topLeft(),
+                               page / layout.scale);
+            if (!bSeveral || !window->scene()->items(shown).isEmpty())
+                printed.append({nRow, nColumn});
         }
+    const int nPages = printed.size();
+    for (int nPage = 0; nPage < nPages; ++nPage) {
+        const auto [nRow, nColumn] = printed[nPage];
+        if (nPage > 0 && !pPrinter->newPage())
+            return false;
+        painter.save();
+        painter.setClipRect(QRectF(QPointF(0, 0), page));
+        window->RenderPicture(&painter, QRectF(layout.offset - corner(nRow, nColumn), whole));
+        painter.restore();
+        if (!bSeveral)
+            continue;
+        // Where the neighbour's page begins or ends: put together, the
+        // marks of two pages lie on top of each other.
+        painter.setPen(QPen(Qt::gray, 0, Qt::DashLine));
+        if (nColumn > 0)
+            painter.drawLine(QLineF(dOverlap, 0, dOverlap, page.height()));
+        if (nColumn + 1 < layout.across)
+            painter.drawLine(
+                QLineF(page.width() - dOverlap, 0, page.width() - dOverlap, page.height()));
+        if (nRow > 0)
+            painter.drawLine(QLineF(0, dOverlap, page.width(), dOverlap));
+        if (nRow + 1 < layout.down)
+            painter.drawLine(
+                QLineF(0, page.height() - dOverlap, page.width(), page.height() - dOverlap));
+        painter.setPen(Qt::black);
+        painter.setFont(footerFont);
+        painter.drawText(QRectF(0, page.height(), page.width(), dFooter),
+                         Qt::AlignLeft | Qt::AlignBottom,
+                         tr("%1: page %2 of %3, row %4 of %5, column %6 of %7")
+                             .arg(window->GetProjectName())
+                             .arg(nPage + 1)
+                             .arg(nPages)
+                             .arg(nRow + 1)
+                             .arg(layout.down)
+                             .arg(nColumn + 1)
+                             .arg(layout.across));
+    }
     return painter.end();
 }
 
