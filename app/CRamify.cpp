@@ -10,6 +10,7 @@
 #include "CSensitivityPanel.h"
 #include "CTornadoPanel.h"
 #include "CTreePicture.h"
+#include "CTreePrinter.h"
 #include "RamifyResources.h"
 #include "ui_CRamify.h"
 
@@ -27,9 +28,6 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
-#include <QPainter>
-#include <QPrintDialog>
-#include <QPrinter>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTimer>
@@ -65,6 +63,7 @@ CRamify::CRamify(QWidget *parent) : QMainWindow(parent), ui(std::make_unique<Ui:
     summaryLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     ui->statusBar->addWidget(summaryLabel, 1);
     connect(ui->mdiArea, &QMdiArea::subWindowActivated, this, &CRamify::ShowSummary);
+    connect(ui->mdiArea, &QMdiArea::subWindowActivated, this, &CRamify::ShowPanelsOf);
 }
 
 CRamify::~CRamify()
@@ -183,7 +182,7 @@ void CRamify::AddPanel(CAnalysisPanel *pPanel, const QString &strTitle)
 {
     QDockWidget *pBeside = nullptr;
     for (QDockWidget *pDock : findChildren<QDockWidget *>())
-        if (qobject_cast<CAnalysisPanel *>(pDock->widget()))
+        if (qobject_cast<CAnalysisPanel *>(pDock->widget()) && !pDock->isHidden())
             pBeside = pDock;
     auto *pDock = new QDockWidget(strTitle, this);
     pDock->setAttribute(Qt::WA_DeleteOnClose);
@@ -199,6 +198,20 @@ void CRamify::AddPanel(CAnalysisPanel *pPanel, const QString &strTitle)
     // A chart needs room; the first dock takes two fifths of the window.
     if (!pBeside)
         resizeDocks({pDock}, {width() * 2 / 5}, Qt::Horizontal);
+}
+
+void CRamify::ShowPanelsOf(QMdiSubWindow *pSubWindow)
+{
+    // None is in front while the program is in the background: nothing to
+    // change then.
+    if (!pSubWindow)
+        return;
+    // A panel shows one project; beside another one it would pass for that
+    // one's. It waits hidden until its project is in front again.
+    const QWidget *pWindow = pSubWindow->widget();
+    for (QDockWidget *pDock : findChildren<QDockWidget *>())
+        if (auto *pPanel = qobject_cast<CAnalysisPanel *>(pDock->widget()))
+            pDock->setVisible(pPanel->Window() == pWindow);
 }
 
 void CRamify::ShowSensitivity(CDecisionTreeWindow *pWindow, const CNode *pOption)
@@ -441,16 +454,8 @@ void CRamify::on_actionExportPicture_triggered()
 void CRamify::on_actionPrint_triggered()
 {
     CDecisionTreeWindow *pWindow = GetActiveTreeWindow();
-    if (!pWindow || pWindow->PictureRect().isEmpty())
-        return;
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setDocName(pWindow->GetProjectName());
-    QPrintDialog dialog(&printer, this);
-    if (dialog.exec() != QDialog::Accepted)
-        return;
-    QPainter painter(&printer);
-    // The whole tree on the page, as large as the page allows.
-    pWindow->RenderPicture(&painter, QRectF(QPointF(0, 0), painter.viewport().size()));
+    if (pWindow && !pWindow->PictureRect().isEmpty())
+        CTreePrinter::Preview(pWindow, this);
 }
 
 void CRamify::on_actionCopyPicture_triggered()
