@@ -132,6 +132,7 @@ void CSensitivityPanel::Recompute()
     breakEvens.clear();
     breakEvenLines.clear();
     breakEvenText->clear();
+    breakEvenText->hide();
     const QString strProject = Window()->GetProjectName();
     const CTreeIndex index(Window()->GetTree().GetRoot());
     const int nOption = index.IndexOf(option);
@@ -288,6 +289,7 @@ void CSensitivityPanel::List(const CSensitivityAnalysis &analysis, const CTreeIn
         strNote += QLatin1Char(' ') + tr("(Some situations' probabilities do not add up to 1; "
                                          "they count as they stand.)");
     breakEvenText->setPlainText(breakEvenLines.join(QLatin1Char('\n')));
+    breakEvenText->setVisible(!breakEvenLines.isEmpty());
     ShowNote(strNote);
 }
 
