@@ -254,26 +254,23 @@ void TestSensitivity::panelsFollowTheirProject()
     auto *pWindow = main.findChild<CDecisionTreeWindow *>();
     QVERIFY(pWindow);
     CNode *pChoice = pWindow->GetTree().GetRoot()->children[0];
-    pWindow->OnItemContextMenu(pWindow->GetItem(pChoice->children[0]),
+    // An option keeps its colour from one chart to the next, also where it
+    // comes second in one ("drill now", "test") and first in the other
+    // ("test", "sell").
+    pWindow->OnItemContextMenu(pWindow->GetItem(pChoice->children[2]),
                                ContextAction::ActionSensitivity);
     auto *pPanel = main.findChild<CSensitivityPanel *>();
     QVERIFY(pPanel);
-    QTRY_COMPARE(pPanel->BreakEvens(), QVector<double>{1075});
-    // An option keeps its colour from one chart to the next, also where it
-    // comes second in one ("sell", "test") and first in the other ("test"
-    // at 375 or more, "drill now" below).
-    const QMap<QString, QColor> colours = LineColours(pPanel);
-    pWindow->OnItemContextMenu(pWindow->GetItem(pChoice->children[2]),
-                               ContextAction::ActionSensitivity);
     auto *pLow = pPanel->findChild<QLineEdit *>("lineEditLow");
-    QTRY_VERIFY(pLow->text() != "375");
+    QTRY_VERIFY(!pLow->text().isEmpty());
     pLow->setText("-5000");
     emit pLow->editingFinished();
     QTRY_VERIFY(LineColours(pPanel).contains("drill now"));
-    QCOMPARE(LineColours(pPanel).value("test"), colours.value("test"));
+    const QColor test = LineColours(pPanel).value("test");
     pWindow->OnItemContextMenu(pWindow->GetItem(pChoice->children[0]),
                                ContextAction::ActionSensitivity);
     QTRY_COMPARE(pPanel->BreakEvens(), QVector<double>{1075});
+    QCOMPARE(LineColours(pPanel).value("test"), test);
     trigger("actionTornado");
     QVERIFY(main.findChild<CTornadoPanel *>());
     // A saved chart says what it shows and what was found.
@@ -281,8 +278,7 @@ void TestSensitivity::panelsFollowTheirProject()
     QString strError;
     QVERIFY(pPanel->SaveChart(dir.filePath("chart.svg"), &strError));
     QFile svg(dir.filePath("chart.svg"));
-    QVERIFY(svg.open(QIODevice::ReadOnly));
-    const QString strSvg = QString::fromUtf8(svg.readAll());
+    const QString strSvg = svg.open(QIODevice::ReadOnly) ? QString::fromUtf8(svg.readAll()) : "";
     QVERIFY(pPanel->Heading().startsWith("Oil wildcatter with a test: ") &&
             strSvg.contains(" >Oil wildcatter with a test: ") && strSvg.contains(">At 1075: "));
     // A range end shows whole, sign and all.
