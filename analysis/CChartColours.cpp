@@ -38,18 +38,18 @@ QColor CChartColours::ColourOf(const CTreeIndex &index, int nOption)
     auto found = colours.constFind(pOption);
     if (found != colours.constEnd())
         return Palette[size_t(found.value())];
-    // The first colour none of its siblings has, or, when they have them
-    // all, one that comes round again.
+    // The colour of its place among its siblings, so that a tree opened
+    // again gets the colours it had; when a sibling has taken that one, the
+    // next none of them has; when they have them all, it comes round again.
     QSet<int> taken;
     const int nFirst = index.FirstChild(index.Parent(nOption));
     for (int n = nFirst; n < nFirst + index.ChildCount(index.Parent(nOption)); ++n)
-        if (colours.contains(index.Node(n)))
+        if (n != nOption && colours.contains(index.Node(n)))
             taken.insert(colours.value(index.Node(n)));
-    int nColour = 0;
-    while (nColour < int(Palette.size()) && taken.contains(nColour))
-        ++nColour;
-    if (nColour == int(Palette.size()))
-        nColour = index.ChildPosition(nOption) % int(Palette.size());
+    const int nSize = int(Palette.size());
+    int nColour = index.ChildPosition(nOption) % nSize;
+    for (int nTried = 0; nTried < nSize && taken.contains(nColour); ++nTried)
+        nColour = (nColour + 1) % nSize;
     colours.insert(pOption, nColour);
     return Palette[size_t(nColour)];
 }
