@@ -42,39 +42,39 @@ CTreePrinter::Layout CTreePrinter::Plan(const QSizeF &tree, const QSizeF &page, 
     if (tree.isEmpty() || page.isEmpty())
         return layout;
     const double dWidth = tree.width(), dHeight = tree.height();
-    if (nPagesAcross == 1) {
-        // Shrunk to fit, but a small tree is not blown up beyond its size on
-        // screen: its texts would come out at poster size.
-        layout.scale = std::min({1.0, page.width() / dWidth, page.height() / dHeight});
-        layout.offset =
-            QPointF(page.width() - dWidth * layout.scale, page.height() - dHeight * layout.scale) /
-            2;
-        return layout;
+    if (nPagesAcross != 1) {
+        // A tiny page keeps most of itself for the tree.
+        const double dOverlap = std::min({Overlap, page.width() / 4, page.height() / 4});
+        double dScale = nPagesAcross == ActualSize
+                            ? 1.0
+                            : (nPagesAcross * (page.width() - dOverlap) + dOverlap) / dWidth;
+        // Each round shrinks by the square root of the excess, so a few
+        // suffice; the bound only guards against a count that rounding
+        // keeps high, and one page is left then.
+        for (int nRound = 0; nRound < 50; ++nRound) {
+            layout.across = PagesFor(dWidth * dScale, page.width(), dOverlap);
+            layout.down = PagesFor(dHeight * dScale, page.height(), dOverlap);
+            const double dPages = double(layout.across) * layout.down;
+            if (dPages <= MaxPages) {
+                layout.scale = dScale;
+                layout.overlap = dOverlap;
+                // The tree in the middle of the sheet the pages make together.
+                layout.offset =
+                    QPointF(layout.across * (page.width() - dOverlap) + dOverlap - dWidth * dScale,
+                            layout.down * (page.height() - dOverlap) + dOverlap -
+                                dHeight * dScale) /
+                    2;
+                return layout;
+            }
+            dScale *= std::sqrt(MaxPages / dPages) * 0.99;
+        }
+        layout = Layout();
     }
-    // A tiny page keeps most of itself for the tree.
-    const double dOverlap = std::min({Overlap, page.width() / 4, page.height() / 4});
-    layout.overlap = dOverlap;
-    double dScale = nPagesAcross == ActualSize
-                        ? 1.0
-                        : (nPagesAcross * (page.width() - dOverlap) + dOverlap) / dWidth;
-    // Each round shrinks by the square root of the excess, so a few suffice;
-    // the bound only guards against a page count that rounding keeps high.
-    for (int nRound = 0; nRound < 50; ++nRound) {
-        layout.across = PagesFor(dWidth * dScale, page.width(), dOverlap);
-        layout.down = PagesFor(dHeight * dScale, page.height(), dOverlap);
-        const double dPages = double(layout.across) * layout.down;
-        if (dPages <= MaxPages)
-            break;
-        dScale *= std::sqrt(MaxPages / dPages) * 0.99;
-    }
-    if (double(layout.across) * layout.down > MaxPages)
-        return Plan(tree, page, 1);
-    layout.scale = dScale;
-    // The tree in the middle of the sheet the pages make together.
+    // Shrunk to fit, but a small tree is not blown up beyond its size on
+    // screen: its texts would come out at poster size.
+    layout.scale = std::min({1.0, page.width() / dWidth, page.height() / dHeight});
     layout.offset =
-        QPointF(layout.across * (page.width() - dOverlap) + dOverlap - dWidth * dScale,
-                layout.down * (page.height() - dOverlap) + dOverlap - dHeight * dScale) /
-        2;
+        QPointF(page.width() - dWidth * layout.scale, page.height() - dHeight * layout.scale) / 2;
     return layout;
 }
 
