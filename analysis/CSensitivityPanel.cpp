@@ -1,5 +1,6 @@
 #include "CSensitivityPanel.h"
 
+#include "CChartColours.h"
 #include "CDecisionTreeWindow.h"
 #include "CNode.h"
 #include "CSensitivityAnalysis.h"
@@ -13,8 +14,8 @@
 #include <QLegendMarker>
 #include <QLineEdit>
 #include <QLineSeries>
-#include <QListWidget>
 #include <QMap>
+#include <QPlainTextEdit>
 #include <QScatterSeries>
 #include <QStandardItemModel>
 #include <QValueAxis>
@@ -48,7 +49,6 @@ CSensitivityPanel::CSensitivityPanel(CDecisionTreeWindow *pWindow, const CNode *
                                      QWidget *parent)
     : CAnalysisPanel(pWindow, parent), option(pOption)
 {
-    optionLabel = new QLabel(this);
     parameterBox = new QComboBox(this);
     parameterBox->setObjectName(QStringLiteral("comboBoxParameter"));
     parameterBox->addItem(tr("Payoff"));
@@ -57,19 +57,27 @@ CSensitivityPanel::CSensitivityPanel(CDecisionTreeWindow *pWindow, const CNode *
     lowEdit->setObjectName(QStringLiteral("lineEditLow"));
     highEdit = new QLineEdit(this);
     highEdit->setObjectName(QStringLiteral("lineEditHigh"));
+    // Room for the longest number a range end is shown as, sign and exponent
+    // included: a narrower field scrolled the minus sign out of sight.
+    const int nWidth =
+        lowEdit->fontMetrics().horizontalAdvance(QStringLiteral("-8.888888888e-888")) + 16;
     for (QLineEdit *pEdit : {lowEdit, highEdit}) {
-        pEdit->setMaximumWidth(90);
+        pEdit->setMinimumWidth(nWidth);
         connect(pEdit, &QLineEdit::editingFinished, this, &CSensitivityPanel::OnRangeEdited);
     }
-    AddControl(optionLabel);
     AddControl(parameterBox);
     AddControl(new QLabel(tr("from"), this));
     AddControl(lowEdit);
     AddControl(new QLabel(tr("to"), this));
     AddControl(highEdit);
-    breakEvenList = new QListWidget(this);
-    breakEvenList->setMaximumHeight(110);
-    AddBelow(breakEvenList);
+    // Wrapped, not scrolled sideways: every number can be read in full.
+    breakEvenText = new QPlainTextEdit(this);
+    breakEvenText->setObjectName(QStringLiteral("plainTextEditBreakEvens"));
+    breakEvenText->setReadOnly(true);
+    breakEvenText->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    breakEvenText->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    breakEvenText->setMaximumHeight(110);
+    AddBelow(breakEvenText);
     connect(parameterBox, qOverload<int>(&QComboBox::currentIndexChanged), this,
             &CSensitivityPanel::OnParameterChosen);
 }
@@ -132,20 +140,25 @@ void CSensitivityPanel::SetDefaultRange(const CTreeIndex &index, int nOption)
     }
     lowEdit->setText(Number(dLow));
     highEdit->setText(Number(dHigh));
+    // A text longer than the field shows its start, where the sign is.
+    lowEdit->setCursorPosition(0);
+    highEdit->setCursorPosition(0);
 }
 
 void CSensitivityPanel::Recompute()
 {
     breakEvens.clear();
-    breakEvenList->clear();
+    breakEvenLines.clear();
+    breakEvenText->clear();
+    breakEvenText->hide();
+    const QString strProject = Window()->GetProjectName();
     const CTreeIndex index(Window()->GetTree().GetRoot());
     const int nOption = index.IndexOf(option);
     if (nOption < 0 || index.Type(nOption) != NodeType::Option) {
-        optionLabel->setText(QString());
+        SetHeading(tr("%1: sensitivity").arg(strProject));
         ShowNote(tr("The option is no longer in the tree."), true);
         return;
     }
-    optionLabel->setText(tr("Option %1").arg(Name(index, nOption)));
     // A probability counts only among the options of a Situation.
     const bool bChance = index.Type(index.Parent(nOption)) == NodeType::Situation;
     if (auto *pModel = qobject_cast<QStandardItemModel *>(parameterBox->model()))
@@ -157,6 +170,11 @@ void CSensitivityPanel::Recompute()
     }
     if (!rangeFromUser)
         SetDefaultRange(index, nOption);
+    SetHeading(parameterBox->currentIndex() == 0
+                   ? tr("%1: the value of the tree as the payoff of option %2 moves")
+                         .arg(strProject, Name(index, nOption))
+                   : tr("%1: the value of the tree as the probability of option %2 moves")
+                         .arg(strProject, Name(index, nOption)));
 
     const CTypedNumber low = ReadRange(lowEdit);
     const CTypedNumber high = ReadRange(highEdit);
@@ -213,6 +231,8 @@ void CSensitivityPanel::Draw(const CSensitivityAnalysis &analysis, const CTreeIn
     const auto corners = analysis.Corners();
     double dMin = corners.front().second;
     double dMax = dMin;
+    // An option has the same colour in every chart of its project.
+    CChartColours *pColours = CChartColours::Of(Window());
     QMap<int, QColor> colours;
     for (const CSensitivityAnalysis::Region &region : analysis.Regions(nAbove)) {
         auto *pLine = new QLineSeries;
@@ -229,18 +249,21 @@ void CSensitivityPanel::Draw(const CSensitivityAnalysis &analysis, const CTreeIn
         add(pLine);
         QPen pen = pLine->pen();
         pen.setWidth(3);
-        if (colours.contains(region.option)) {
-            pen.setColor(colours.value(region.option));
+        if (colours.contains(region.option))
             pChart->legend()->markers(pLine).front()->setVisible(false);
-        } else {
-            colours.insert(region.option, pen.color());
-        }
+        else
+            colours.insert(region.option, region.option < 0
+                                              ? QColor(Qt::darkGray)
+                                              : pColours->ColourOf(index, region.option));
+        pen.setColor(colours.value(region.option));
         pLine->setPen(pen);
     }
 
     auto *pBreakEvens = new QScatterSeries;
     pBreakEvens->setName(tr("Break-even"));
     pBreakEvens->setMarkerSize(11);
+    // Markers in no option's colour.
+    pBreakEvens->setColor(Qt::black);
     pBreakEvens->setPointLabelsFormat(QStringLiteral("@xPoint"));
     pBreakEvens->setPointLabelsVisible(true);
     for (const CSensitivityAnalysis::BreakEven &found : analysis.BreakEvens())
@@ -252,6 +275,7 @@ void CSensitivityPanel::Draw(const CSensitivityAnalysis &analysis, const CTreeIn
         pNow->setName(tr("Now: %1").arg(Number(dNow)));
         pNow->setMarkerShape(QScatterSeries::MarkerShapeRectangle);
         pNow->setMarkerSize(11);
+        pNow->setColor(Qt::gray);
         pNow->append(dNow, analysis.ValueAt(dNow));
         add(pNow);
     }
@@ -270,10 +294,10 @@ void CSensitivityPanel::List(const CSensitivityAnalysis &analysis, const CTreeIn
 {
     for (const CSensitivityAnalysis::BreakEven &found : analysis.BreakEvens()) {
         breakEvens.append(found.parameter);
-        breakEvenList->addItem(tr("At %1: %2 chooses %3 below, %4 above; value %5")
-                                   .arg(Number(found.parameter), Name(index, found.decision),
-                                        Name(index, found.below), Name(index, found.above),
-                                        Number(found.value)));
+        breakEvenLines.append(tr("At %1: %2 chooses %3 below, %4 above; value %5")
+                                  .arg(Number(found.parameter), Name(index, found.decision),
+                                       Name(index, found.below), Name(index, found.above),
+                                       Number(found.value)));
     }
     QString strNote = analysis.BreakEvens().empty()
                           ? tr("No decision changes its choice between %1 and %2.")
@@ -284,5 +308,12 @@ void CSensitivityPanel::List(const CSensitivityAnalysis &analysis, const CTreeIn
     if (!Window()->GetTree().IsProbabilityConsistent())
         strNote += QLatin1Char(' ') + tr("(Some situations' probabilities do not add up to 1; "
                                          "they count as they stand.)");
+    breakEvenText->setPlainText(breakEvenLines.join(QLatin1Char('\n')));
+    breakEvenText->setVisible(!breakEvenLines.isEmpty());
     ShowNote(strNote);
+}
+
+QStringList CSensitivityPanel::Findings() const
+{
+    return CAnalysisPanel::Findings() + breakEvenLines;
 }

@@ -11,7 +11,7 @@ class CTypedNumber;
 class QComboBox;
 class QLabel;
 class QLineEdit;
-class QListWidget;
+class QPlainTextEdit;
 
 // The one-way analysis of an option's payoff or probability: the tree's value
 // over a range drawn as a line, coloured by what the Decision above the option
@@ -32,6 +32,8 @@ public:
 
 protected:
     void Recompute() override;
+    // The note and every break-even point in full.
+    QStringList Findings() const override;
 
 private slots:
     void OnParameterChosen();
@@ -51,9 +53,9 @@ private:
     QString lowRead;
     QString highRead;
     QVector<double> breakEvens;
-    QLabel *optionLabel = nullptr;
+    QStringList breakEvenLines;
     QComboBox *parameterBox = nullptr;
     QLineEdit *lowEdit = nullptr;
     QLineEdit *highEdit = nullptr;
-    QListWidget *breakEvenList = nullptr;
+    QPlainTextEdit *breakEvenText = nullptr;
 };

@@ -69,6 +69,9 @@ CTornadoPanel::CTornadoPanel(CDecisionTreeWindow *pWindow, QWidget *parent)
 void CTornadoPanel::Recompute()
 {
     barCount = 0;
+    SetHeading(tr("%1: how far the value of the tree swings as each payoff and probability "
+                  "moves by %2 %")
+                   .arg(Window()->GetProjectName(), QLocale().toString(percentBox->value())));
     const CTreeIndex index(Window()->GetTree().GetRoot());
     const CTreeEvaluation evaluation(index);
     CTornado tornado(evaluation);

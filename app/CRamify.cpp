@@ -50,6 +50,7 @@ CRamify::CRamify(QWidget *parent) : QMainWindow(parent), ui(std::make_unique<Ui:
     summaryLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     ui->statusBar->addWidget(summaryLabel, 1);
     connect(ui->mdiArea, &QMdiArea::subWindowActivated, this, &CRamify::ShowSummary);
+    connect(ui->mdiArea, &QMdiArea::subWindowActivated, this, &CRamify::ShowPanelsOf);
 }
 
 CRamify::~CRamify()

@@ -9,6 +9,7 @@ class CDecisionTreeWindow;
 class CNode;
 class CRecoveryStore;
 class QLabel;
+class QMdiSubWindow;
 class QMimeData;
 
 namespace Ui {
@@ -73,8 +74,9 @@ private:
     void OfferRecoveryCopies();
     void ShowSensitivity(CDecisionTreeWindow *pWindow, const CNode *pOption);
     // Docks an analysis of a project beside the projects; it closes with the
-    // project.
+    // project and shows only while the project is in front.
     void AddPanel(CAnalysisPanel *pPanel, const QString &strTitle);
+    void ShowPanelsOf(QMdiSubWindow *pSubWindow);
     // The panel of that kind showing the project, or null.
     template <typename Panel> Panel *FindPanel(const CDecisionTreeWindow *pWindow) const;
     // Asks every project to close; true when none is left open.

@@ -6,6 +6,7 @@
 #include "CNewProjectDialog.h"
 #include "CProjectFileDialog.h"
 #include "CTreePicture.h"
+#include "CTreePrinter.h"
 #include "ui_CRamify.h"
 
 #include <QApplication>
@@ -14,9 +15,6 @@
 #include <QFileInfo>
 #include <QMdiArea>
 #include <QMessageBox>
-#include <QPainter>
-#include <QPrintDialog>
-#include <QPrinter>
 
 void CRamify::on_actionNewProject_triggered()
 {
@@ -99,16 +97,8 @@ void CRamify::on_actionExportPicture_triggered()
 void CRamify::on_actionPrint_triggered()
 {
     CDecisionTreeWindow *pWindow = GetActiveTreeWindow();
-    if (!pWindow || pWindow->PictureRect().isEmpty())
-        return;
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setDocName(pWindow->GetProjectName());
-    QPrintDialog dialog(&printer, this);
-    if (dialog.exec() != QDialog::Accepted)
-        return;
-    QPainter painter(&printer);
-    // The whole tree on the page, as large as the page allows.
-    pWindow->RenderPicture(&painter, QRectF(QPointF(0, 0), painter.viewport().size()));
+    if (pWindow && !pWindow->PictureRect().isEmpty())
+        CTreePrinter::Preview(pWindow, this);
 }
 
 void CRamify::on_actionCopyPicture_triggered()
