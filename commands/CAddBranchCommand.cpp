@@ -5,10 +5,15 @@
 #include "CNodeGrapicsItem.h"
 #include "OptionRows.h"
 
+#include <QCoreApplication>
+
 CAddBranchCommand::CAddBranchCommand(int nKind, CNodeGrapicsItem *pItem, const QString &strName,
                                      const QVector<OptionRow> &rows, CDecisionTreeWindow *pWindow)
     : target(pItem->GetNode()), name(strName), window(pWindow), options(rows), kind(nKind)
 {
+    setText(kind == NodeType::Situation
+                ? QCoreApplication::translate("CAddBranchCommand", "Add Situation")
+                : QCoreApplication::translate("CAddBranchCommand", "Add Decision"));
 }
 
 CAddBranchCommand::~CAddBranchCommand()
@@ -31,7 +36,6 @@ void CAddBranchCommand::redo()
     applied = true;
     window->LayoutChildren(target);
     window->NotifyValuesChanged(target);
-    window->setWindowModified(true);
 }
 
 void CAddBranchCommand::undo()

@@ -5,10 +5,13 @@
 #include "CNodeGrapicsItem.h"
 #include "OptionRows.h"
 
+#include <QCoreApplication>
+
 CAddOptionCommand::CAddOptionCommand(CNodeGrapicsItem *pItem, const QString &,
                                      const QVector<OptionRow> &rows, CDecisionTreeWindow *pWindow)
     : target(pItem->GetNode()), window(pWindow), options(rows)
 {
+    setText(QCoreApplication::translate("CAddOptionCommand", "Add Option"));
 }
 
 CAddOptionCommand::~CAddOptionCommand()
@@ -31,7 +34,6 @@ void CAddOptionCommand::redo()
     applied = true;
     window->LayoutChildren(target);
     window->NotifyValuesChanged(target);
-    window->setWindowModified(true);
 }
 
 void CAddOptionCommand::undo()

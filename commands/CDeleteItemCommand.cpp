@@ -5,9 +5,12 @@
 #include "CNodeGrapicsItem.h"
 #include "OptionRows.h"
 
+#include <QCoreApplication>
+
 CDeleteItemCommand::CDeleteItemCommand(CNodeGrapicsItem *pItem, CDecisionTreeWindow *pWindow)
     : node(pItem->GetNode()), window(pWindow), parent(node ? node->parent : nullptr)
 {
+    setText(QCoreApplication::translate("CDeleteItemCommand", "Delete"));
 }
 
 CDeleteItemCommand::~CDeleteItemCommand()
@@ -29,7 +32,6 @@ void CDeleteItemCommand::redo()
     EndWithTerminal(parent);
     window->LayoutChildren(parent);
     window->NotifyValuesChanged(parent);
-    window->setWindowModified(true);
 }
 
 void CDeleteItemCommand::undo()

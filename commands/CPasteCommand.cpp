@@ -5,10 +5,13 @@
 #include "CNodeGrapicsItem.h"
 #include "OptionRows.h"
 
+#include <QCoreApplication>
+
 CPasteCommand::CPasteCommand(CNodeGrapicsItem *pItem, const CNode *pClipboard,
                              CDecisionTreeWindow *pWindow)
     : pasted(pClipboard->Clone()), target(pItem->GetNode()), window(pWindow)
 {
+    setText(QCoreApplication::translate("CPasteCommand", "Paste"));
     // Every paste is a fresh copy of its own: it never shares nodes with the
     // clipboard or with another paste.
     pasted->parent = nullptr;
@@ -33,7 +36,6 @@ void CPasteCommand::redo()
     applied = true;
     window->LayoutChildren(target);
     window->NotifyValuesChanged(target);
-    window->setWindowModified(true);
 }
 
 void CPasteCommand::undo()

@@ -25,6 +25,10 @@ CDecisionTreeWindow::CDecisionTreeWindow(QWidget *parent, const QString &strProj
     connect(scene(), &QGraphicsScene::sceneRectChanged, this,
             &CDecisionTreeWindow::UpdateSceneRect);
     connect(&undoStack, &QUndoStack::indexChanged, this, &CDecisionTreeWindow::OnHistoryStep);
+    // On every step, not only when the clean state changes: the mark must be
+    // up to date before anyone else hears of the step (the recovery keeper).
+    connect(&undoStack, &QUndoStack::indexChanged, this, &CDecisionTreeWindow::ShowModified);
+    connect(&undoStack, &QUndoStack::cleanChanged, this, &CDecisionTreeWindow::ShowModified);
     // Values change on every key typed; what the summary shows is brought up
     // to date once an edit is done, when it becomes an undo step.
     connect(scene(), &QGraphicsScene::selectionChanged, this,
@@ -139,7 +143,7 @@ bool CDecisionTreeWindow::RecoverProject(const QString &strCopyPath, const QStri
 {
     const bool bRead = LoadProject(strCopyPath);
     filePath = strFilePath;
-    setWindowModified(true);
+    MarkModified();
     return bRead;
 }
 
@@ -192,7 +196,21 @@ bool CDecisionTreeWindow::SaveProject()
         QMessageBox::warning(this, tr("Save Project"), strError);
         return false;
     }
+    changedOutsideHistory = false;
+    undoStack.setClean();
+    ShowModified();
     return true;
+}
+
+void CDecisionTreeWindow::MarkModified()
+{
+    changedOutsideHistory = true;
+    ShowModified();
+}
+
+void CDecisionTreeWindow::ShowModified()
+{
+    setWindowModified(changedOutsideHistory || !undoStack.isClean());
 }
 
 CNodeGrapicsItem *CDecisionTreeWindow::CreateItem(CNode *pNode)
@@ -345,7 +363,7 @@ void CDecisionTreeWindow::ItemMoved(CNodeGrapicsItem *pSender, QPointF pntNewPos
     pSender->GetNode()->x = ToCoordinate(pntNewPos.x());
     pSender->GetNode()->y = ToCoordinate(pntNewPos.y());
     // Not an undo step, but an arrangement made by hand is work to keep.
-    setWindowModified(true);
+    MarkModified();
 }
 
 void CDecisionTreeWindow::OnFoucsOut(const QString &strOldName, double dOldProbability,
