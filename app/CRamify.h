@@ -10,6 +10,7 @@ class CNode;
 class CRecoveryStore;
 class QLabel;
 class QMimeData;
+class QUndoGroup;
 
 namespace Ui {
 class Ramify;
@@ -51,6 +52,10 @@ private slots:
     void on_actionExit_triggered();
     void on_actionUndo_triggered();
     void on_actionRedo_triggered();
+    void on_actionCut_triggered();
+    void on_actionCopy_triggered();
+    void on_actionPaste_triggered();
+    void on_actionDelete_triggered();
     void on_actionTitle_triggered();
     void on_actionCascade_triggered();
     void on_actionTornado_triggered();
@@ -83,9 +88,15 @@ private:
     static QStringList ProjectFiles(const QMimeData *pData);
     // Puts the selected node of the active project into the status bar.
     void ShowSummary();
+    // The Edit menu follows the project in front: what Undo and Redo would
+    // do, and which node actions its selection admits.
+    void ShowEditState();
+    void ActOnSelection(int nAction);
 
     std::unique_ptr<Ui::Ramify> ui;
     QLabel *zoomLabel = nullptr;
     QLabel *summaryLabel = nullptr;
     CRecoveryStore *recoveryStore = nullptr;
+    // Holds every project's history; the one in front is its active stack.
+    QUndoGroup *undoGroup = nullptr;
 };
