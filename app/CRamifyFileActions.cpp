@@ -49,8 +49,8 @@ void CRamify::OpenProject(const QString &strPath)
 void CRamify::on_actionSaveProject_triggered()
 {
     CDecisionTreeWindow *pWindow = GetActiveTreeWindow();
-    if (pWindow && pWindow->SaveProject())
-        pWindow->setWindowModified(false);
+    if (pWindow)
+        pWindow->SaveProject();
 }
 
 void CRamify::on_actionSaveAs_triggered()
@@ -63,8 +63,7 @@ void CRamify::on_actionSaveAs_triggered()
     if (strPath.isEmpty())
         return;
     pWindow->SetFilePath(strPath);
-    if (pWindow->SaveProject())
-        pWindow->setWindowModified(false);
+    pWindow->SaveProject();
 }
 
 void CRamify::on_actionCloseProject_triggered()

@@ -3,6 +3,7 @@
 #include "GuiTest.h"
 #include "TestTrees.h"
 
+#include <QInputDialog>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTextDocument>
@@ -35,6 +36,7 @@ private slots:
     void undoTakesAwayTheTextBeingEdited();
     void closeQuestion_data();
     void closeQuestion();
+    void modifiedMarkFollowsTheSavedState();
 
 private:
     QTemporaryDir dir;
@@ -401,6 +403,9 @@ void TestEditor::drawnTextMeasuresAsEdited()
     // begins, and an arrangement would overlap once texts are edited.
     QFETCH(QString, text);
     CQEditableGraphicsTextItem drawn(nullptr, text, false, true);
+    // QGraphicsTextItem's toPlainText is not virtual: held as one, the item
+    // must still answer with its text.
+    QCOMPARE(static_cast<QGraphicsTextItem &>(drawn).toPlainText(), text);
     const QRectF before = drawn.boundingRect();
     QCOMPARE(drawn.document()->toPlainText(), text);
     QCOMPARE(drawn.boundingRect(), before);
@@ -483,6 +488,38 @@ void TestEditor::closeQuestion()
     QCOMPARE(texts.size(), buttons.size());
     QCOMPARE(!strFile.isEmpty() && QFile::exists(strFile), written);
     QVERIFY(closes || w.window.isWindowModified());
+}
+
+void TestEditor::modifiedMarkFollowsTheSavedState()
+{
+    // The mark says whether closing would lose anything: steps away from
+    // what was saved, a comment included, and nodes moved by hand, which
+    // undo does not take back.
+    TestWindow w;
+    const PlanNodes plan = GrowPlan(w);
+    QVERIFY(w.Show());
+    w.window.SetFilePath(dir.filePath(QStringLiteral("mark.rmproj")));
+    QVERIFY(w.window.SaveProject() && !w.window.isWindowModified());
+    AnswerModal<QInputDialog>([](QInputDialog *pDialog) {
+        pDialog->setTextValue(QStringLiteral("dry hole"));
+        pDialog->accept();
+    });
+    w.window.EditPayoffComment(w.Item(plan.a));
+    QCOMPARE(plan.a->payoffComment, std::string("dry hole"));
+    QCOMPARE(w.Stack()->undoText(), QStringLiteral("Change Payoff Comment"));
+    QVERIFY(w.window.isWindowModified());
+    w.Stack()->undo();
+    QVERIFY(plan.a->payoffComment.empty() && !w.window.isWindowModified());
+    w.Stack()->redo();
+    QVERIFY(w.window.SaveProject() && !w.window.isWindowModified());
+    w.Stack()->undo();
+    QVERIFY(w.window.isWindowModified());
+    w.Stack()->redo();
+    QVERIFY(!w.window.isWindowModified());
+    w.Item(plan.s)->setPos(500, 500);
+    w.Stack()->undo();
+    w.Stack()->redo();
+    QVERIFY(w.window.isWindowModified());
 }
 
 RAMIFY_GUI_TEST_MAIN(TestEditor)
