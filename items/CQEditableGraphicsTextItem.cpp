@@ -1,6 +1,5 @@
 #include "CQEditableGraphicsTextItem.h"
 
-#include <QAbstractTextDocumentLayout>
 #include <QFontMetricsF>
 #include <QGraphicsScene>
 #include <QGraphicsSceneMouseEvent>
@@ -15,26 +14,6 @@ namespace {
 
 // The margin QTextDocument keeps around its text.
 constexpr qreal kMargin = 4;
-
-// The layout of a document whose text is only drawn: it lays out nothing.
-// QGraphicsTextItem::toPlainText() is not virtual and reads the document, so
-// the document must hold the text all along; laying it out (shaping every
-// glyph) is what costs, and the item measures and draws the text itself.
-class CTextOnlyLayout : public QAbstractTextDocumentLayout
-{
-public:
-    using QAbstractTextDocumentLayout::QAbstractTextDocumentLayout;
-
-    void draw(QPainter *, const PaintContext &) override {}
-    int hitTest(const QPointF &, Qt::HitTestAccuracy) const override { return -1; }
-    int pageCount() const override { return 1; }
-    QSizeF documentSize() const override { return QSizeF(); }
-    QRectF frameBoundingRect(QTextFrame *) const override { return QRectF(); }
-    QRectF blockBoundingRect(const QTextBlock &) const override { return QRectF(); }
-
-protected:
-    void documentChanged(int, int, int) override {}
-};
 
 // Whether a text lays out as one left-to-right line, which a document lays
 // out just as drawing it alone does. (Right-to-left text gets room for the
@@ -132,7 +111,6 @@ void CQEditableGraphicsTextItem::setPlainText(const QString &text)
         drawnSize = size;
     }
     drawnText = text;
-    TextOnlyDocument()->setPlainText(text);
     update();
     emit sig_contentsChanged();
 }
@@ -160,28 +138,12 @@ QTextDocument *CQEditableGraphicsTextItem::document()
     return QGraphicsTextItem::document();
 }
 
-QTextDocument *CQEditableGraphicsTextItem::TextOnlyDocument()
-{
-    QTextDocument *pDocument = QGraphicsTextItem::document();
-    if (!dynamic_cast<CTextOnlyLayout *>(pDocument->documentLayout())) {
-        pDocument->setUndoRedoEnabled(false);
-        pDocument->setDocumentLayout(new CTextOnlyLayout(pDocument));
-    }
-    return pDocument;
-}
-
 void CQEditableGraphicsTextItem::MakeDocument()
 {
     if (!drawn)
         return;
     prepareGeometryChange();
     drawn = false;
-    // The document already holds the text; the layout Qt makes for it when
-    // none is set lays it out now.
-    QTextDocument *pDocument = TextOnlyDocument();
-    pDocument->setDocumentLayout(nullptr);
-    pDocument->documentLayout();
-    pDocument->setUndoRedoEnabled(true);
     QGraphicsTextItem::setPlainText(drawnText);
     if (drawnColour.isValid())
         QGraphicsTextItem::setDefaultTextColor(drawnColour);

@@ -13,13 +13,13 @@ class QTextDocument;
 // reports the text from before the edit, so the receiver can build an undo step.
 // Escape ends it too, but first puts the text back as it was: nothing to report.
 //
-// Until it is edited, a one-line text is only drawn. Laying a text out in its
-// QTextDocument (shaping every glyph) is most of the time of showing it, and a
-// large tree shows tens of thousands of texts that are never edited. The
-// document holds the text all along, so that QGraphicsTextItem's own
-// toPlainText(), which is not virtual, reads it as well; it is laid out when
-// editing begins or someone asks for the document. The text measures and
-// draws the same either way.
+// Until it is edited, a one-line text is only drawn. The document behind a
+// QGraphicsTextItem takes some ten kilobytes, and laying it out most of the
+// time of showing a text; a large tree shows tens of thousands of texts that
+// are never edited. The document is made, holding the same text, when editing
+// begins or someone asks for it; the text measures and draws the same either
+// way. Use the text through this class: QGraphicsTextItem's own toPlainText
+// knows nothing of a text that is only drawn.
 class CQEditableGraphicsTextItem : public QGraphicsTextItem
 {
     Q_OBJECT
@@ -71,7 +71,7 @@ protected:
 
     // Leaves editing; shared with the probability item, which commits its own way.
     void EndTextInteraction(QFocusEvent *event);
-    // Lays the text out in its document, used for everything from then on.
+    // Moves the text into a document, used for everything from then on.
     void MakeDocument();
     // Shows again the text that the edit started from, so that the focus loss
     // that follows finds nothing changed.
@@ -81,10 +81,7 @@ protected:
     QString oldValue;
 
 private:
-    // The document, holding the text but laying out nothing.
-    QTextDocument *TextOnlyDocument();
-
-    // The text while it is only drawn: the document is not laid out.
+    // The text while it is only drawn: no document exists.
     bool drawn = true;
     QString drawnText;
     QColor drawnColour;
