@@ -110,6 +110,7 @@ bool CDecisionTreeWindow::LoadProject(const QString &strPath, QString *pStrError
         problems << tr("\"%1\" holds no Ramify project.").arg(strPath);
     else if (tree.GetRoot())
         problems << result.DroppedNodesMessage(items.size());
+    problems << result.FormulaMessage();
     problems.removeAll(QString());
     if (!problems.isEmpty())
         return fail(problems.join(QLatin1String("\n\n")));

@@ -11,6 +11,7 @@
 #include "CTornadoPanel.h"
 #include "CTreeEvaluation.h"
 #include "CTreeIndex.h"
+#include "CVariableSensitivity.h"
 #include "ContextAction.h"
 #include "ExampleTrees.h"
 #include "GuiTest.h"
@@ -87,6 +88,8 @@ class TestSensitivity : public QObject
 private slots:
     void oilBreakEven_data();
     void oilBreakEven();
+    void variableBreakEvens_data();
+    void variableBreakEvens();
     void agreesWithResolves();
     void commandLine_data();
     void commandLine();
@@ -125,6 +128,45 @@ void TestSensitivity::oilBreakEven()
                                     index.Node(found.below)->name + " > " +
                                     index.Node(found.above)->name),
              "Drill?: " + change);
+}
+
+void TestSensitivity::variableBreakEvens_data()
+{
+    QTest::addColumn<QString>("formula"); // of the first option's payoff; the second pays 1
+    QTest::addColumn<double>("breakEven");
+    QTest::addColumn<double>("tolerance"); // relative; 0: exact
+    // Drilling stops paying at a wet revenue of 420,000, soaking following it.
+    QTest::newRow("oil wildcatter, linear") << QString() << 420000.0 << 0.0;
+    // x^3 - x = 1 at the plastic number.
+    QTest::newRow("curved") << "x^3 - x" << 1.324717957244746 << 1e-9;
+    QTest::newRow("kinked") << "max(x, 0.5) * 2 - min(x, 0.25) - 0.3042" << 0.7771 << 0.0;
+}
+
+void TestSensitivity::variableBreakEvens()
+{
+    QFETCH(QString, formula);
+    QFETCH(double, breakEven);
+    QFETCH(double, tolerance);
+    ExampleTrees::Example oil = ExampleTrees::OilVariables();
+    CDecisionTree curved;
+    if (!formula.isEmpty()) {
+        curved.Variables().Add({"x", 0.0, "", false, 0, false, 0, ""});
+        CNode *pDecision = CNode::CreateDecision(CNode::CreateRoot(nullptr, "R"), "D");
+        curved.SetRoot(pDecision->parent);
+        ExampleTrees::AddOption(pDecision, "A", 1, 0)->payoffFormula = formula.toStdString();
+        ExampleTrees::AddOption(pDecision, "B", 1, 1);
+    }
+    const CDecisionTree &tree = formula.isEmpty() ? *oil.tree : curved;
+    CVariableSensitivity analysis(tree);
+    QVERIFY2(analysis.Run(formula.isEmpty() ? "revWet" : "x", 0, formula.isEmpty() ? 1e6 : 2, 7),
+             qPrintable(analysis.Error()));
+    QCOMPARE(analysis.BreakEvens().size(), size_t(1));
+    const double dFound = analysis.BreakEvens().front().parameter;
+    if (tolerance == 0)
+        QCOMPARE(dFound, breakEven);
+    else
+        QVERIFY2(std::fabs(dFound - breakEven) <= tolerance * breakEven,
+                 qPrintable(QString::number(dFound, 'g', 17)));
 }
 
 void TestSensitivity::agreesWithResolves()
