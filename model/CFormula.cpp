@@ -27,42 +27,19 @@ bool IsNamePart(char c)
 
 } // namespace
 
-CFormula::CFormula(const std::string &strText) : text(strText), parser(new mu::Parser)
+CFormula::CFormula(const std::string &strText, const Finder &fnFind)
+    : text(strText), finder(&fnFind), parser(std::make_unique<mu::Parser>(Reference()))
 {
     if (text.find_first_not_of(" \t\r\n") == std::string::npos) {
         error = tr("The formula is empty.");
         return;
     }
     try {
+        // One reading checks the syntax, meets each name (through Place) and
+        // compiles; later evaluations only run what was compiled. Copying a
+        // parser that knows its functions is cheaper than a new one.
+        parser->SetVarFactory(&CFormula::Place, this);
         parser->SetExpr(text);
-        // Reading for the names used also checks the syntax; the names are not
-        // bound yet, so their values do not matter here.
-        for (const auto &used : parser->GetUsedVar())
-            names.push_back(used.first);
-    } catch (const mu::ParserError &failure) {
-        error = tr("\"%1\" cannot be read: %2")
-                    .arg(QString::fromStdString(text), QString::fromStdString(failure.GetMsg()));
-    }
-}
-
-CFormula::~CFormula() = default;
-
-bool CFormula::Bind(const std::function<double *(const std::string &)> &fnFind)
-{
-    if (!IsValid())
-        return false;
-    try {
-        parser->ClearVar();
-        for (const std::string &strName : names) {
-            double *pPlace = fnFind(strName);
-            if (!pPlace) {
-                error = tr("\"%1\" is not a variable of the project.")
-                            .arg(QString::fromStdString(strName));
-                return false;
-            }
-            parser->DefineVar(strName, pPlace);
-        }
-        // The first evaluation compiles the formula; later ones only run it.
         parser->Eval();
         if (parser->GetNumResults() != 1)
             error = tr("\"%1\" gives more than one value.").arg(QString::fromStdString(text));
@@ -70,7 +47,26 @@ bool CFormula::Bind(const std::function<double *(const std::string &)> &fnFind)
         error = tr("\"%1\" cannot be read: %2")
                     .arg(QString::fromStdString(text), QString::fromStdString(failure.GetMsg()));
     }
-    return IsValid();
+    finder = nullptr;
+    std::sort(names.begin(), names.end());
+    names.erase(std::unique(names.begin(), names.end()), names.end());
+    if (error.isEmpty() && !unknown.empty())
+        error = tr("\"%1\" is not a variable of the project.")
+                    .arg(QString::fromStdString(unknown.front()));
+}
+
+CFormula::~CFormula() = default;
+
+double *CFormula::Place(const char *pName, void *pFormula)
+{
+    auto *pThis = static_cast<CFormula *>(pFormula);
+    const std::string strName(pName);
+    pThis->names.push_back(strName);
+    double *pPlace = pThis->finder ? (*pThis->finder)(strName) : nullptr;
+    if (pPlace)
+        return pPlace;
+    pThis->unknown.push_back(strName);
+    return &pThis->nowhere;
 }
 
 bool CFormula::Evaluate(double *pValue, QString *pError) const

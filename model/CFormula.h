@@ -22,8 +22,14 @@ class CFormula
     Q_DECLARE_TR_FUNCTIONS(CFormula)
 
 public:
-    // Reads the text at once; Error() tells whether it could be read.
-    explicit CFormula(const std::string &strText);
+    // Where a variable's value is kept; null for a name that is no variable.
+    using Finder = std::function<double *(const std::string &)>;
+
+    // Reads the text at once and ties each name it uses to the place fnFind
+    // gives for it; those places must stay where they are for as long as the
+    // formula is evaluated. Error() tells whether that worked: a syntax error
+    // or a name fnFind knows nothing of makes the formula unusable.
+    CFormula(const std::string &strText, const Finder &fnFind);
     CFormula(const CFormula &) = delete;
     CFormula &operator=(const CFormula &) = delete;
     ~CFormula();
@@ -35,11 +41,7 @@ public:
     // The variable names the formula uses, sorted, each once.
     const std::vector<std::string> &Names() const { return names; }
 
-    // Ties each name to the place its value is kept. A name fnFind knows
-    // nothing of (it returns null) makes the formula unusable. The places
-    // must stay where they are for as long as the formula is evaluated.
-    bool Bind(const std::function<double *(const std::string &)> &fnFind);
-    // The value with the values bound now; false, with *pError telling why,
+    // The value with the values kept now; false, with *pError telling why,
     // for a formula that cannot be read or bound and for a result that is not
     // a finite number (a division by 0, the root of a negative number).
     bool Evaluate(double *pValue, QString *pError) const;
@@ -56,7 +58,13 @@ public:
     static std::vector<std::string> FunctionNames();
 
 private:
+    static double *Place(const char *pName, void *pFormula);
+
     std::string text;
+    const Finder *finder = nullptr; // only while reading
+    std::vector<std::string> unknown;
+    // Where an unknown name points, so that reading can go on to the end.
+    double nowhere = 0.0;
     QString error;
     std::vector<std::string> names;
     std::unique_ptr<mu::Parser> parser;

@@ -140,8 +140,13 @@ QString CTreeFormulas::Describe(const CVariables::Problem &problem)
 
 QString CTreeFormulas::Message(const std::vector<CVariables::Problem> &problems)
 {
+    // A message box cannot show thousands of lines, and the first ones tell
+    // what to mend first.
+    constexpr size_t Shown = 20;
     QStringList lines;
-    for (const CVariables::Problem &problem : problems)
-        lines << Describe(problem);
+    for (size_t i = 0; i < problems.size() && i < Shown; ++i)
+        lines << Describe(problems[i]);
+    if (problems.size() > Shown)
+        lines << tr("... and %1 more.").arg(problems.size() - Shown);
     return lines.join(QLatin1Char('\n'));
 }

@@ -24,10 +24,13 @@ CVariables::~CVariables() = default;
 
 int CVariables::Find(const std::string &strName) const
 {
-    for (size_t i = 0; i < variables.size(); ++i)
-        if (variables[i].name == strName)
-            return int(i);
-    return -1;
+    // Looked up for every name of every formula compiled: a map, built
+    // again after the names changed, keeps a file of many variables fast.
+    if (byName.empty() && !variables.empty())
+        for (size_t i = variables.size(); i-- > 0;)
+            byName[variables[i].name] = int(i);
+    const auto it = byName.find(strName);
+    return it == byName.end() ? -1 : it->second;
 }
 
 QString CVariables::NameProblem(const std::string &strName, int nExcept) const
@@ -75,25 +78,27 @@ void CVariables::Clear()
 void CVariables::ForgetCompiled()
 {
     compiled.clear();
+    byName.clear();
 }
 
 const CFormula &CVariables::Compiled(const std::string &strText)
 {
     std::unique_ptr<CFormula> &pFormula = compiled[strText];
-    if (!pFormula) {
-        pFormula = std::make_unique<CFormula>(strText);
-        pFormula->Bind([this](const std::string &strName) -> double * {
+    if (!pFormula)
+        pFormula = std::make_unique<CFormula>(strText, [this](const std::string &strName) {
             const int n = Find(strName);
             return n < 0 ? nullptr : &variables[size_t(n)].value;
         });
-    }
     return *pFormula;
 }
 
 std::vector<int> CVariables::Dependencies(int n)
 {
     std::vector<int> result;
+    // A formula that cannot be read waits for nothing: computing it tells why.
     const CFormula &formula = Compiled(variables[size_t(n)].formula);
+    if (!formula.IsValid())
+        return result;
     for (const std::string &strName : formula.Names())
         result.push_back(Find(strName));
     return result;
@@ -140,37 +145,54 @@ std::vector<CVariables::Problem> CVariables::Evaluate()
             if (--pending[size_t(nUser)] == 0)
                 ready.push_back(nUser);
     }
+    // Each waiting variable is caught in a cycle or uses one. A walk along
+    // waiting uses from it ends in a cycle; walks stop at variables already
+    // explained, so each variable is walked once however long the cycles.
+    std::vector<QString> explained(static_cast<size_t>(nCount));
+    std::vector<int> onPath(static_cast<size_t>(nCount), -1);
+    for (int n = 0; n < nCount; ++n) {
+        if (pending[size_t(n)] == 0 || !explained[size_t(n)].isNull())
+            continue;
+        std::vector<int> path;
+        QString strCycle;
+        for (int m = n; m >= 0 && explained[size_t(m)].isNull();) {
+            if (onPath[size_t(m)] >= 0) {
+                strCycle =
+                    CycleNames(std::vector<int>(path.begin() + onPath[size_t(m)], path.end()));
+                for (auto it = path.begin() + onPath[size_t(m)]; it != path.end(); ++it)
+                    explained[size_t(*it)] = tr("Its formula depends on itself: %1.").arg(strCycle);
+                break;
+            }
+            onPath[size_t(m)] = int(path.size());
+            path.push_back(m);
+            int nNext = -1;
+            for (int nUsed : Dependencies(m))
+                if (nUsed >= 0 && pending[size_t(nUsed)] > 0) {
+                    nNext = nUsed;
+                    break;
+                }
+            m = nNext;
+        }
+        for (int m : path) {
+            onPath[size_t(m)] = -1;
+            if (explained[size_t(m)].isNull())
+                explained[size_t(m)] = tr("Its formula uses variables caught in a cycle.");
+        }
+    }
     for (int n = 0; n < nCount; ++n)
         if (pending[size_t(n)] > 0)
-            report(n, CycleText(n, pending));
+            report(n, explained[size_t(n)]);
     return problems;
 }
 
-QString CVariables::CycleText(int nStart, const std::vector<int> &pending)
+QString CVariables::CycleNames(const std::vector<int> &cycle) const
 {
-    // Follows uses that are still waiting until a variable comes round again:
-    // that loop is the cycle nStart is caught in or depends on.
-    std::vector<int> path{nStart};
-    for (;;) {
-        int nNext = -1;
-        for (int nUsed : Dependencies(path.back()))
-            if (nUsed >= 0 && pending[size_t(nUsed)] > 0) {
-                nNext = nUsed;
-                break;
-            }
-        if (nNext < 0)
-            return tr("Its formula waits for a variable that cannot be computed.");
-        const size_t nSeen = size_t(std::find(path.begin(), path.end(), nNext) - path.begin());
-        const bool bClosed = nSeen < path.size();
-        path.push_back(nNext);
-        if (bClosed) {
-            const auto itSeen = path.begin() + std::ptrdiff_t(nSeen);
-            QStringList names;
-            for (auto it = itSeen; it != path.end(); ++it)
-                names << QString::fromStdString(variables[size_t(*it)].name);
-            const QString strCycle = names.join(QStringLiteral(" \u2192 "));
-            return itSeen == path.begin() ? tr("Its formula depends on itself: %1.").arg(strCycle)
-                                          : tr("Its formula uses a cycle: %1.").arg(strCycle);
-        }
-    }
+    // A crafted file may hold a cycle of thousands; a few names tell enough.
+    constexpr size_t Shown = 8;
+    QStringList names;
+    for (size_t i = 0; i < cycle.size() && i < Shown; ++i)
+        names << QString::fromStdString(variables[size_t(cycle[i])].name);
+    names << (cycle.size() <= Shown ? QString::fromStdString(variables[size_t(cycle[0])].name)
+                                    : tr("and %1 more").arg(cycle.size() - Shown));
+    return names.join(QStringLiteral(" \u2192 "));
 }

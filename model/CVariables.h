@@ -82,8 +82,11 @@ private:
     // The variables a variable's formula uses, by position; -1 for a name
     // that is not a variable.
     std::vector<int> Dependencies(int n);
-    QString CycleText(int nStart, const std::vector<int> &pending);
+    // "a → b → a": the names of a cycle, the first again at the end.
+    QString CycleNames(const std::vector<int> &cycle) const;
 
     std::vector<Variable> variables;
     std::unordered_map<std::string, std::unique_ptr<CFormula>> compiled;
+    // The first variable of each name; empty until Find needs it.
+    mutable std::unordered_map<std::string, int> byName;
 };

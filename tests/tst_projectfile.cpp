@@ -115,8 +115,8 @@ void TestProjectFile::roundTripOfEveryField()
         ex.root->name = ex.s->name = ex.s1->name = ex.s1->payoffComment = ex.s1->payoffFormula =
             ex.s2->probabilityFormula = strText.toStdString();
         ex.tree.Variables().Clear();
-        ex.tree.Variables().Add({"v", number, strText.toStdString(), true, -number, false, 0.0,
-                                 strText.toStdString()});
+        ex.tree.Variables().Add(
+            {"v", number, strText.toStdString(), true, -number, false, 0.0, strText.toStdString()});
     };
     setTexts(text);
     ex.s1->payoff = number;
@@ -137,8 +137,8 @@ void TestProjectFile::roundTripOfEveryField()
     CompareTrees(ex.root, copy.GetRoot());
     QCOMPARE(copy.Variables().Count(), 1);
     const CVariables::Variable &read = copy.Variables().At(0);
-    QCOMPARE(read.formula + "|" + read.comment, ex.tree.Variables().At(0).formula + "|" +
-                                                    ex.tree.Variables().At(0).comment);
+    QCOMPARE(read.formula + "|" + read.comment,
+             ex.tree.Variables().At(0).formula + "|" + ex.tree.Variables().At(0).comment);
     QCOMPARE(QVector<double>({read.value, read.low, double(read.hasLow), double(read.hasHigh)}),
              QVector<double>({number, -number, 1.0, 0.0}));
     if (keptInName.isNull())
@@ -226,7 +226,8 @@ void TestProjectFile::formulasDecideOnReading()
     // Formulas are kept as written, whatever became of them.
     const QByteArray again = WriteBytes(tree, QStringLiteral("P"));
     const int nFormula = extra4.indexOf("PayoffFormula");
-    QVERIFY(again.contains("Version=\"2\"") && (nFormula < 0 || again.contains(extra4.mid(nFormula))));
+    QVERIFY(again.contains("Version=\"2\"") &&
+            (nFormula < 0 || again.contains(extra4.mid(nFormula))));
 }
 
 void TestProjectFile::hostileFiles_data()

@@ -87,8 +87,7 @@ void TestSolveCli::runs_data()
     QTest::newRow("variables") << QStringList{strOil} << QByteArray() << 0 << "Value:   140000\n"
                                << "";
     QTest::newRow("set, soaking follows")
-        << QStringList{"--set", "revWet=500000", strOil} << QByteArray() << 0
-        << "Value:   40000\n"
+        << QStringList{"--set", "revWet=500000", strOil} << QByteArray() << 0 << "Value:   40000\n"
         << "";
     QTest::newRow("set kept by write")
         << QStringList{"--set", "cLow=1", "--set", "revWet=5e5", "--write", "-", strOil}
@@ -107,9 +106,9 @@ void TestSolveCli::runs_data()
     QTest::newRow("set unknown") << QStringList{"--set", "revWt=1", strOil} << QByteArray() << 2
                                  << ""
                                  << "no variable named \"revWt\"";
-    QTest::newRow("set not a number") << QStringList{"--set", "revWet=1,5", strOil} << QByteArray()
-                                      << 2 << ""
-                                      << "NAME=NUMBER";
+    QTest::newRow("set not a number")
+        << QStringList{"--set", "revWet=1,5", strOil} << QByteArray() << 2 << ""
+        << "NAME=NUMBER";
     QTest::newRow("broken formula")
         << QStringList{strIn}
         << Project("<Variable Name=\"a\" Value=\"1\" Formula=\"a+\"/>" + NodeXml(1, 0, 0) +

@@ -233,8 +233,8 @@ inline Example OilVariables()
                     {"Drill"},
                     std::make_unique<CDecisionTree>()};
     CVariables &variables = example.tree->Variables();
-    CVariables::Variable revWet{"revWet", 700000.0, "", true, 300000.0, true, 800000.0,
-                                "revenue of a wet well"};
+    CVariables::Variable revWet{"revWet", 700000.0, "",       true,
+                                300000.0, true,     800000.0, "revenue of a wet well"};
     variables.Add(revWet);
     variables.Add({"revSoak", 0.0, "revWet + 500000", false, 0.0, false, 0.0, ""});
     for (const auto &[pName, dCost] :
@@ -243,8 +243,8 @@ inline Example OilVariables()
     CNode *pRoot = CNode::CreateRoot(nullptr, "Oil wildcatter with shared inputs");
     example.tree->SetRoot(pRoot);
     CNode *pDrill = CNode::CreateDecision(pRoot, "Drill?");
-    CNode *pCost = ReplaceTerminal(AddOption(pDrill, "Drill", 1.0, 0.0), &CNode::CreateSituation,
-                                   "Cost");
+    CNode *pCost =
+        ReplaceTerminal(AddOption(pDrill, "Drill", 1.0, 0.0), &CNode::CreateSituation, "Cost");
     AddOption(pDrill, "Not drill", 1.0, 0.0);
     for (const auto &[pName, dProbability, pFormula] :
          {std::tuple{"Low", 0.2, "-cLow"}, {"Fair", 0.6, "-cFair"}, {"High", 0.2, "-cHigh"}}) {
