@@ -9,17 +9,23 @@ CValueChangedCommand::CValueChangedCommand(CNodeGrapicsItem *pItem, const QStrin
                                            CDecisionTreeWindow *pWindow)
     : node(pItem->GetNode()), oldName(strOldName), oldProbability(dOldProbability),
       oldPayoff(dOldPayoff), newName(QString::fromStdString(node->name)),
-      newProbability(node->probability), newPayoff(node->payoff), window(pWindow)
+      newProbability(node->probability),
+      newPayoff(node->payoff), oldFormulas{node->payoffFormula, node->probabilityFormula},
+      newFormulas{newPayoff != oldPayoff ? std::string() : node->payoffFormula,
+                  newProbability != oldProbability ? std::string() : node->probabilityFormula},
+      window(pWindow)
 {
 }
 
 void CValueChangedCommand::undo()
 {
     window->ApplyNodeValues(node, oldName, oldProbability, oldPayoff);
+    window->GetDocument().SetFormulas(node, oldFormulas[0], oldFormulas[1]);
 }
 
 void CValueChangedCommand::redo()
 {
+    window->GetDocument().SetFormulas(node, newFormulas[0], newFormulas[1]);
     window->ApplyNodeValues(node, newName, newProbability, newPayoff);
     window->setWindowModified(true);
 }

@@ -113,7 +113,7 @@ QString CFormula::NameProblem(const std::string &strName)
 }
 
 std::string CFormula::Rename(const std::string &strText, const std::string &strOld,
-                             const std::string &strNew)
+                             const std::string &strNew, std::vector<std::string> *pWords)
 {
     std::string strResult;
     strResult.reserve(strText.size());
@@ -132,10 +132,20 @@ std::string CFormula::Rename(const std::string &strText, const std::string &strO
         // A word right after a digit or point is part of a number ("1e5").
         const bool bInNumber = i > 0 && (std::isdigit(static_cast<unsigned char>(strText[i - 1])) ||
                                          strText[i - 1] == '.');
+        if (!bInNumber && pWords)
+            pWords->push_back(strWord);
         strResult += !bInNumber && strWord == strOld ? strNew : strWord;
         i = nEnd;
     }
     return strResult;
+}
+
+std::vector<std::string> CFormula::NamesIn(const std::string &strText)
+{
+    std::vector<std::string> found;
+    // Rename walks the words the same way; renaming each to itself collects them.
+    Rename(strText, std::string(1, '\0'), std::string(), &found);
+    return found;
 }
 
 std::vector<std::string> CFormula::FunctionNames()

@@ -52,8 +52,13 @@ public:
     static QString NameProblem(const std::string &strName);
     // The text with every use of the variable strOld renamed to strNew;
     // numbers such as 1e5 and longer names that begin alike stay as they are.
+    // pWords, when given, collects every name met on the way.
     static std::string Rename(const std::string &strText, const std::string &strOld,
-                              const std::string &strNew);
+                              const std::string &strNew,
+                              std::vector<std::string> *pWords = nullptr);
+    // The names a text mentions, found without reading it as a formula:
+    // quick enough to count uses over a whole tree.
+    static std::vector<std::string> NamesIn(const std::string &strText);
     // The names of the language's functions, for the guide and messages.
     static std::vector<std::string> FunctionNames();
 

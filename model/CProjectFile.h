@@ -1,5 +1,7 @@
 #pragma once
 
+#include "CProjectSettings.h"
+
 #include <QCoreApplication>
 #include <QString>
 
@@ -27,6 +29,8 @@ public:
         bool complete = false;
         // "Name" of the project element; null when the file holds none.
         QString projectName;
+        // The project's settings; defaults for what the file does not say.
+        CProjectSettings settings;
         // Why opening or reading failed, and where reading stopped (from 1).
         QString errorText;
         qint64 errorLine = 0;
@@ -73,4 +77,10 @@ public:
     // full disk shows here.
     static bool Write(QIODevice &device, const CDecisionTree &tree, const QString &strProjectName,
                       QString *pErrorMessage = nullptr);
+    // Both with the project's settings.
+    static bool Write(const QString &strPath, const CDecisionTree &tree,
+                      const QString &strProjectName, const CProjectSettings &settings,
+                      QString *pErrorMessage);
+    static bool Write(QIODevice &device, const CDecisionTree &tree, const QString &strProjectName,
+                      const CProjectSettings &settings, QString *pErrorMessage);
 };

@@ -120,12 +120,14 @@ void CProjectFileReader::Read(QIODevice &device, CProjectFile::ReadResult &resul
                                  "files never do."));
         } else if (token == QXmlStreamReader::StartElement) {
             const QStringRef name = reader.qualifiedName();
-            if (name == QLatin1String("RMFYProject"))
+            if (name == QLatin1String("RMFYProject")) {
                 result.projectName = ReadText(reader.attributes(), QLatin1String("Name"));
-            else if (name == QLatin1String("Node"))
+                result.settings.ReadAttributes(reader.attributes());
+            } else if (name == QLatin1String("Node")) {
                 ReadNode(reader.attributes());
-            else if (name == QLatin1String("Variable"))
+            } else if (name == QLatin1String("Variable")) {
                 ReadVariable(reader.attributes());
+            }
         }
     }
 

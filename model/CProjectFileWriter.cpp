@@ -70,7 +70,7 @@ void WriteVariable(QXmlStreamWriter &writer, const CVariables::Variable &variabl
 } // namespace
 
 bool CProjectFileWriter::Write(QIODevice &device, const CNode *pRoot, const QString &strProjectName,
-                               const CVariables *pVariables)
+                               const CProjectSettings &settings, const CVariables *pVariables)
 {
     const bool bVariables = pVariables && !pVariables->IsEmpty();
     QXmlStreamWriter writer(&device);
@@ -82,6 +82,7 @@ bool CProjectFileWriter::Write(QIODevice &device, const CNode *pRoot, const QStr
     writer.writeAttribute(QStringLiteral("Version"),
                           bVariables || CTreeFormulas::UsesFormulas(pRoot) ? QStringLiteral("2")
                                                                            : QStringLiteral("1"));
+    settings.WriteAttributes(writer);
     for (int n = 0; bVariables && n < pVariables->Count(); ++n)
         WriteVariable(writer, pVariables->At(n));
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "CProjectSettings.h"
+
 #include <QString>
 
 class CNode;
@@ -16,6 +18,7 @@ public:
     // readers keep reading it. Returns false when the XML writer reports a
     // failed write.
     static bool Write(QIODevice &device, const CNode *pRoot, const QString &strProjectName,
+                      const CProjectSettings &settings = CProjectSettings(),
                       const CVariables *pVariables = nullptr);
 
     // The general format with 6 significant digits, or with more, up to 17,

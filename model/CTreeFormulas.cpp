@@ -95,14 +95,13 @@ bool CTreeFormulas::UsesFormulas(const CNode *pRoot)
     return bUses;
 }
 
-std::vector<const CNode *> CTreeFormulas::Users(const CNode *pRoot, CVariables &variables,
-                                                const std::string &strName)
+std::vector<const CNode *> CTreeFormulas::Users(const CNode *pRoot, const std::string &strName)
 {
     const auto uses = [&](const std::string &strFormula) {
-        if (strFormula.empty() || IsRest(strFormula))
+        if (strFormula.find(strName) == std::string::npos)
             return false;
-        const std::vector<std::string> &names = variables.Compiled(strFormula).Names();
-        return std::binary_search(names.begin(), names.end(), strName);
+        const std::vector<std::string> names = CFormula::NamesIn(strFormula);
+        return std::find(names.begin(), names.end(), strName) != names.end();
     };
     std::vector<const CNode *> result;
     VisitNodes(pRoot, [&](const CNode *pNode) {
@@ -112,7 +111,8 @@ std::vector<const CNode *> CTreeFormulas::Users(const CNode *pRoot, CVariables &
     return result;
 }
 
-void CTreeFormulas::Rename(CNode *pRoot, CVariables &variables, int n, const std::string &strNew)
+std::vector<CTreeFormulas::NodeFormulas> CTreeFormulas::Rename(CNode *pRoot, CVariables &variables,
+                                                               int n, const std::string &strNew)
 {
     const std::string strOld = variables.At(n).name;
     for (int i = 0; i < variables.Count(); ++i) {
@@ -122,10 +122,15 @@ void CTreeFormulas::Rename(CNode *pRoot, CVariables &variables, int n, const std
             variable.name = strNew;
         variables.Set(i, variable);
     }
+    std::vector<NodeFormulas> renamed;
     VisitNodes(pRoot, [&](CNode *pNode) {
-        pNode->payoffFormula = CFormula::Rename(pNode->payoffFormula, strOld, strNew);
-        pNode->probabilityFormula = CFormula::Rename(pNode->probabilityFormula, strOld, strNew);
+        NodeFormulas formulas{pNode, CFormula::Rename(pNode->payoffFormula, strOld, strNew),
+                              CFormula::Rename(pNode->probabilityFormula, strOld, strNew)};
+        if (formulas.payoff != pNode->payoffFormula ||
+            formulas.probability != pNode->probabilityFormula)
+            renamed.push_back(formulas);
     });
+    return renamed;
 }
 
 QString CTreeFormulas::Describe(const CVariables::Problem &problem)

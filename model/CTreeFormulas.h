@@ -29,12 +29,19 @@ public:
     static std::vector<CVariables::Problem> Apply(CNode *pRoot, CVariables &variables);
     // True when any node at or below pRoot carries a formula.
     static bool UsesFormulas(const CNode *pRoot);
-    // The nodes whose formulas use the variable, in depth-first order.
-    static std::vector<const CNode *> Users(const CNode *pRoot, CVariables &variables,
-                                            const std::string &strName);
-    // Renames variable n and every use of it, in the other variables'
-    // formulas and in the nodes'.
-    static void Rename(CNode *pRoot, CVariables &variables, int n, const std::string &strNew);
+    // The nodes whose formulas mention the name, in depth-first order.
+    static std::vector<const CNode *> Users(const CNode *pRoot, const std::string &strName);
+    struct NodeFormulas
+    {
+        CNode *node;
+        std::string payoff;
+        std::string probability;
+    };
+    // Renames variable n and every use of it in the variables' formulas;
+    // returns the formulas of the nodes that use it, renamed, and leaves
+    // the nodes as they are, so that the change can be made as one step.
+    static std::vector<NodeFormulas> Rename(CNode *pRoot, CVariables &variables, int n,
+                                            const std::string &strNew);
 
     // "Variable \"a\": ..." or "Option \"Wet\", payoff: ...".
     static QString Describe(const CVariables::Problem &problem);

@@ -12,11 +12,13 @@
 #include "CTreeEvaluation.h"
 #include "CTreeIndex.h"
 #include "CVariableSensitivity.h"
+#include "CVariablesPanel.h"
 #include "ContextAction.h"
 #include "ExampleTrees.h"
 #include "GuiTest.h"
 
 #include <QProcess>
+#include <QTableWidget>
 
 #include <random>
 
@@ -94,6 +96,7 @@ private slots:
     void commandLine_data();
     void commandLine();
     void panelsFollowTheirProject();
+    void variablesPanel();
 };
 
 void TestSensitivity::oilBreakEven_data()
@@ -293,6 +296,50 @@ void TestSensitivity::panelsFollowTheirProject()
     // The panels go with the project (under the sanitizers, without touching its tree).
     trigger("actionCloseProject");
     QTRY_VERIFY(!main.findChild<CAnalysisPanel *>());
+}
+
+void TestSensitivity::variablesPanel()
+{
+    CRamify main;
+    main.show();
+    QApplication::setActiveWindow(&main);
+    QVERIFY(QTest::qWaitForWindowActive(&main));
+    GuiTest::AnswerFileDialog(RAMIFY_EXAMPLES_DIR "/OilVariables.rmproj");
+    main.findChild<QAction *>("actionOpenProject")->trigger();
+    auto *pWindow = main.findChild<CDecisionTreeWindow *>();
+    QVERIFY(pWindow);
+    QApplication::setActiveWindow(&main);
+    QVERIFY(QTest::qWaitForWindowActive(&main));
+    main.findChild<QAction *>("actionVariables")->trigger();
+    auto *pPanel = main.findChild<CVariablesPanel *>();
+    QVERIFY(pPanel);
+    auto *pTable = pPanel->findChild<QTableWidget *>();
+    const CNode *pDrill = pWindow->GetTree().GetRoot()->children[0];
+    const CNode *pWet = pDrill->children[0]->children[0]->children[0]->children[0]->children[1];
+    const auto edit = [&](int nRow, int nColumn, const char *pText) {
+        pTable->item(nRow, nColumn)->setText(QString::fromUtf8(pText));
+        return pPanel->Problem();
+    };
+    QCOMPARE(pTable->item(0, CVariablesPanel::ColumnUses)->text(), QStringLiteral("3"));
+    // Soaking follows wet; every use is recomputed and rolled back at once.
+    QVERIFY(edit(0, CVariablesPanel::ColumnValue, "500000").isEmpty());
+    QCOMPARE(pDrill->payoff, 40000.0);
+    // Refused, each with its reason, and the project keeps what it had.
+    QVERIFY(edit(1, CVariablesPanel::ColumnValue, "revWet +").contains("cannot be read"));
+    QVERIFY(edit(0, CVariablesPanel::ColumnValue, "revSoak").contains("depends on itself"));
+    QVERIFY(edit(0, CVariablesPanel::ColumnName, "cLow").contains("already"));
+    pTable->setCurrentCell(0, 0);
+    pPanel->DeleteVariable();
+    QVERIFY(pPanel->Problem().contains("variable revSoak"));
+    QCOMPARE(pWindow->GetUndoStack()->count(), 1);
+    // A rename follows into every formula; undo takes back one step at a time.
+    QVERIFY(edit(0, CVariablesPanel::ColumnName, "wet").isEmpty());
+    QCOMPARE(pWet->payoffFormula, std::string("wet"));
+    QCOMPARE(pWindow->GetUndoStack()->undoText(), QStringLiteral("Rename Variable revWet"));
+    pWindow->GetUndoStack()->undo();
+    pWindow->GetUndoStack()->undo();
+    QCOMPARE(pWet->payoffFormula, std::string("revWet"));
+    QCOMPARE(pDrill->payoff, 140000.0);
 }
 
 RAMIFY_GUI_TEST_MAIN(TestSensitivity)

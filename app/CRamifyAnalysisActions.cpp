@@ -1,0 +1,83 @@
+// The main window's analyses: panels docked beside the projects.
+#include "CRamify.h"
+
+#include "CDecisionTreeWindow.h"
+#include "CNode.h"
+#include "CSensitivityPanel.h"
+#include "CTornadoPanel.h"
+#include "CVariablesPanel.h"
+
+#include <QDockWidget>
+
+template <typename Panel> Panel *CRamify::FindPanel(const CDecisionTreeWindow *pWindow) const
+{
+    for (Panel *pPanel : findChildren<Panel *>())
+        if (pPanel->Window() == pWindow)
+            return pPanel;
+    return nullptr;
+}
+
+void CRamify::AddPanel(CAnalysisPanel *pPanel, const QString &strTitle)
+{
+    QDockWidget *pBeside = nullptr;
+    for (QDockWidget *pDock : findChildren<QDockWidget *>())
+        if (qobject_cast<CAnalysisPanel *>(pDock->widget()))
+            pBeside = pDock;
+    auto *pDock = new QDockWidget(strTitle, this);
+    pDock->setAttribute(Qt::WA_DeleteOnClose);
+    pDock->setWidget(pPanel);
+    addDockWidget(Qt::RightDockWidgetArea, pDock);
+    if (pBeside)
+        tabifyDockWidget(pBeside, pDock);
+    // The panel shows one project's tree; without the project it has nothing
+    // to show.
+    connect(pPanel->Window(), &QObject::destroyed, pDock, &QObject::deleteLater);
+    pDock->show();
+    pDock->raise();
+    // A chart needs room; the first dock takes two fifths of the window.
+    if (!pBeside)
+        resizeDocks({pDock}, {width() * 2 / 5}, Qt::Horizontal);
+}
+
+void CRamify::ShowSensitivity(CDecisionTreeWindow *pWindow, const CNode *pOption)
+{
+    if (auto *pPanel = FindPanel<CSensitivityPanel>(pWindow)) {
+        pPanel->SetOption(pOption);
+        pPanel->parentWidget()->raise();
+        return;
+    }
+    AddPanel(new CSensitivityPanel(pWindow, pOption),
+             tr("Sensitivity: %1").arg(pWindow->GetProjectName()));
+}
+
+void CRamify::on_actionTornado_triggered()
+{
+    CDecisionTreeWindow *pWindow = GetActiveTreeWindow();
+    if (!pWindow)
+        return;
+    if (auto *pPanel = FindPanel<CTornadoPanel>(pWindow)) {
+        pPanel->parentWidget()->raise();
+        return;
+    }
+    AddPanel(new CTornadoPanel(pWindow), tr("Tornado: %1").arg(pWindow->GetProjectName()));
+}
+
+void CRamify::on_actionVariables_triggered()
+{
+    CDecisionTreeWindow *pWindow = GetActiveTreeWindow();
+    if (!pWindow)
+        return;
+    for (CVariablesPanel *pPanel : findChildren<CVariablesPanel *>())
+        if (pPanel->Window() == pWindow) {
+            pPanel->parentWidget()->raise();
+            return;
+        }
+    auto *pDock = new QDockWidget(tr("Variables: %1").arg(pWindow->GetProjectName()), this);
+    pDock->setObjectName(QStringLiteral("dockVariables"));
+    pDock->setAttribute(Qt::WA_DeleteOnClose);
+    pDock->setWidget(new CVariablesPanel(pWindow, pDock));
+    addDockWidget(Qt::BottomDockWidgetArea, pDock);
+    // The table edits one project; it goes with it.
+    connect(pWindow, &QObject::destroyed, pDock, &QObject::deleteLater);
+    pDock->show();
+}
