@@ -41,7 +41,7 @@ CVariablesPanel::CVariablesPanel(CDecisionTreeWindow *pWindow, QWidget *parent)
     table->setObjectName(QStringLiteral("tableVariables"));
     table->setHorizontalHeaderLabels(
         {tr("Name"), tr("Value or formula"), tr("Low"), tr("High"), tr("Comment"), tr("Used by")});
-    table->horizontalHeader()->setStretchLastSection(true);
+    table->horizontalHeader()->setSectionResizeMode(ColumnComment, QHeaderView::Stretch);
     table->verticalHeader()->hide();
     pLayout->addWidget(table);
     problem = new QLabel(this);
@@ -98,6 +98,8 @@ void CVariablesPanel::Refresh()
             table->setItem(n, c, pItem);
         }
     }
+    // Names and formulas are read whole; the comment takes what is left.
+    table->resizeColumnsToContents();
     filling = false;
 }
 
