@@ -340,6 +340,14 @@ void TestSensitivity::variablesPanel()
     pWindow->GetUndoStack()->undo();
     QCOMPARE(pWet->payoffFormula, std::string("revWet"));
     QCOMPARE(pDrill->payoff, 140000.0);
+    // A number typed over a formula replaces it until undone.
+    CNodeGrapicsItem *pItem = pWindow->GetItem(const_cast<CNode *>(pWet));
+    pItem->SetPayoff(1e6);
+    emit pItem->sig_focusOut("Wet", 0.3, 700000);
+    QVERIFY(pWet->payoffFormula.empty() && pWet->payoff == 1e6);
+    pWindow->GetUndoStack()->undo();
+    QCOMPARE(pWet->payoffFormula + "=" + std::to_string(pWet->payoff),
+             std::string("revWet=700000.000000"));
 }
 
 RAMIFY_GUI_TEST_MAIN(TestSensitivity)
