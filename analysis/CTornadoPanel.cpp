@@ -75,7 +75,8 @@ void CTornadoPanel::Recompute()
     const CTreeIndex index(Window()->GetTree().GetRoot());
     const CTreeEvaluation evaluation(index);
     CTornado tornado(evaluation);
-    if (!tornado.Run(percentBox->value())) {
+    // The variables are inputs too; formulas follow them.
+    if (!tornado.Run(percentBox->value(), &Window()->GetTree())) {
         ShowNote(tornado.Error(), true);
         return;
     }
@@ -102,12 +103,15 @@ void CTornadoPanel::Recompute()
     double dTo = 0.0;
     for (int i = barCount - 1; i >= 0; --i) {
         const CTornado::Bar &bar = *shown[size_t(i)];
-        const QString strName = QString::fromStdString(index.Node(bar.option)->name);
-        labels << tr("%1 of %2 (#%3)")
-                      .arg(bar.kind == CSensitivityAnalysis::Parameter::Payoff ? tr("payoff")
-                                                                               : tr("probability"),
-                           strName)
-                      .arg(CTreeIndex::IdOf(bar.option));
+        if (bar.option < 0)
+            labels << tr("variable %1").arg(QString::fromStdString(bar.variable));
+        else
+            labels << tr("%1 of %2 (#%3)")
+                          .arg(bar.kind == CSensitivityAnalysis::Parameter::Payoff
+                                   ? tr("payoff")
+                                   : tr("probability"),
+                               QString::fromStdString(index.Node(bar.option)->name))
+                          .arg(CTreeIndex::IdOf(bar.option));
         *pLow << bar.valueLow - dBase;
         *pHigh << bar.valueHigh - dBase;
         dFrom = std::min({dFrom, bar.valueLow - dBase, bar.valueHigh - dBase});

@@ -60,6 +60,7 @@ private slots:
     void on_actionTitle_triggered();
     void on_actionCascade_triggered();
     void on_actionTornado_triggered();
+    void on_actionVariables_triggered();
     void on_actionHelp_triggered();
     void on_actionAbout_triggered();
     void on_actionExportPicture_triggered();

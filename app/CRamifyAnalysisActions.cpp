@@ -5,6 +5,7 @@
 #include "CNode.h"
 #include "CSensitivityPanel.h"
 #include "CTornadoPanel.h"
+#include "CVariablesPanel.h"
 
 #include <QDockWidget>
 #include <QMdiSubWindow>
@@ -74,4 +75,24 @@ void CRamify::on_actionTornado_triggered()
         return;
     }
     AddPanel(new CTornadoPanel(pWindow), tr("Tornado: %1").arg(pWindow->GetProjectName()));
+}
+
+void CRamify::on_actionVariables_triggered()
+{
+    CDecisionTreeWindow *pWindow = GetActiveTreeWindow();
+    if (!pWindow)
+        return;
+    for (CVariablesPanel *pPanel : findChildren<CVariablesPanel *>())
+        if (pPanel->Window() == pWindow) {
+            pPanel->parentWidget()->raise();
+            return;
+        }
+    auto *pDock = new QDockWidget(tr("Variables: %1").arg(pWindow->GetProjectName()), this);
+    pDock->setObjectName(QStringLiteral("dockVariables"));
+    pDock->setAttribute(Qt::WA_DeleteOnClose);
+    pDock->setWidget(new CVariablesPanel(pWindow, pDock));
+    addDockWidget(Qt::BottomDockWidgetArea, pDock);
+    // The table edits one project; it goes with it.
+    connect(pWindow, &QObject::destroyed, pDock, &QObject::deleteLater);
+    pDock->show();
 }

@@ -11,7 +11,11 @@ CValueChangedCommand::CValueChangedCommand(CNodeGrapicsItem *pItem, const QStrin
                                            CDecisionTreeWindow *pWindow)
     : node(pItem->GetNode()), oldName(strOldName), oldProbability(dOldProbability),
       oldPayoff(dOldPayoff), newName(QString::fromStdString(node->name)),
-      newProbability(node->probability), newPayoff(node->payoff), window(pWindow)
+      newProbability(node->probability),
+      newPayoff(node->payoff), oldFormulas{node->payoffFormula, node->probabilityFormula},
+      newFormulas{newPayoff != oldPayoff ? std::string() : node->payoffFormula,
+                  newProbability != oldProbability ? std::string() : node->probabilityFormula},
+      window(pWindow)
 {
     // One edit changes one text; named after it, as the menu's Undo shows it.
     const char *pText = QT_TRANSLATE_NOOP("CValueChangedCommand", "Change Payoff");
@@ -25,9 +29,11 @@ CValueChangedCommand::CValueChangedCommand(CNodeGrapicsItem *pItem, const QStrin
 void CValueChangedCommand::undo()
 {
     window->ApplyNodeValues(node, oldName, oldProbability, oldPayoff);
+    window->GetDocument().SetFormulas(node, oldFormulas[0], oldFormulas[1]);
 }
 
 void CValueChangedCommand::redo()
 {
+    window->GetDocument().SetFormulas(node, newFormulas[0], newFormulas[1]);
     window->ApplyNodeValues(node, newName, newProbability, newPayoff);
 }

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QUndoCommand>
 
+#include <string>
+
 class CNode;
 class CNodeGrapicsItem;
 class CDecisionTreeWindow;
@@ -27,5 +29,8 @@ private:
     QString newName;
     double newProbability;
     double newPayoff;
+    // A number typed over a formula replaces it; undo brings it back.
+    std::string oldFormulas[2];
+    std::string newFormulas[2];
     CDecisionTreeWindow *window;
 };

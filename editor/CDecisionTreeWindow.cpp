@@ -7,6 +7,7 @@
 #include "CQGraphicsArrowLineItem.h"
 #include "CRecoveryKeeper.h"
 #include "CValueChangedCommand.h"
+#include "CVariablesCommand.h"
 
 #include <QCloseEvent>
 #include <QGraphicsScene>
@@ -77,6 +78,15 @@ void CDecisionTreeWindow::ConnectDocument()
     connect(&document, &CProjectDocument::sig_valuesChanged, this,
             &CDecisionTreeWindow::OnValuesChanged);
     connect(&document, &CProjectDocument::sig_evaluated, this, &CDecisionTreeWindow::sig_evaluated);
+    // Formulas write numbers the texts have not shown yet.
+    connect(&document, &CProjectDocument::sig_inputsChanged, this,
+            [this](const std::vector<CNode *> &options) {
+                for (CNode *pOption : options)
+                    if (CNodeGrapicsItem *pItem = GetItem(pOption)) {
+                        pItem->SetProbability(pOption->probability);
+                        pItem->SetPayoff(pOption->payoff);
+                    }
+            });
     // A change made to the document outside the history is work to keep too.
     connect(&document, &CProjectDocument::sig_modifiedChanged, this, [this](bool bModified) {
         if (bModified && !isWindowModified())
@@ -132,6 +142,7 @@ bool CDecisionTreeWindow::LoadProject(const QString &strPath, QString *pStrError
         problems << tr("\"%1\" holds no Ramify project.").arg(strPath);
     else if (pRoot)
         problems << result.DroppedNodesMessage(items.size());
+    problems << result.FormulaMessage();
     problems.removeAll(QString());
     if (!problems.isEmpty())
         return fail(problems.join(QLatin1String("\n\n")));
@@ -371,6 +382,13 @@ void CDecisionTreeWindow::OnFoucsOut(CNodeGrapicsItem *pItem, const QString &str
         return;
     NoteActedNode(pItem->GetNode());
     undoStack.push(new CValueChangedCommand(pItem, strOldName, dOldProbability, dOldPayoff, this));
+}
+
+void CDecisionTreeWindow::ChangeVariables(
+    const QString &strText, const CVariables &variables,
+    const std::vector<CProjectDocument::NodeFormulas> &formulas)
+{
+    undoStack.push(new CVariablesCommand(this, strText, variables, formulas));
 }
 
 void CDecisionTreeWindow::closeEvent(QCloseEvent *event)

@@ -70,6 +70,9 @@ public:
     void SetFilePath(const QString &strPath) { document.SetFilePath(strPath); }
     QString GetProjectName() const { return document.GetProjectName(); }
     CProjectDocument &GetDocument() { return document; }
+    // Makes the change of the variables an undo step named strText.
+    void ChangeVariables(const QString &strText, const CVariables &variables,
+                         const std::vector<CProjectDocument::NodeFormulas> &formulas = {});
     CDecisionTree &GetTree() { return document.GetTree(); }
     CNodeGrapicsItem *GetItem(const CNode *pNode) const;
     const CNode *GetClipboard() const { return clipboard; }

@@ -78,7 +78,8 @@ void CRecoveryKeeper::OnDue()
         return;
     CNode *pCopy = pRoot->Clone();
     pCopy->parent = nullptr;
-    store.WriteCopy(copyId, pCopy, window->GetProjectName(), window->GetFilePath());
+    store.WriteCopy(copyId, pCopy, window->GetProjectName(), window->GetFilePath(),
+                    window->GetTree().Variables());
     lastWritten = clock.elapsed();
 }
 

@@ -81,5 +81,12 @@ QString CNodeGrapicsItem::ToolTipFor(const QGraphicsItem *pPart) const
     QString strTip = CNodeSummary::Describe(node);
     if (!node->payoffComment.empty())
         strTip += QLatin1Char('\n') + QString::fromStdString(node->payoffComment);
+    // The canvas shows a formula's value; the formula itself is told here.
+    if (!node->payoffFormula.empty())
+        strTip +=
+            QLatin1Char('\n') + tr("Payoff = %1").arg(QString::fromStdString(node->payoffFormula));
+    if (!node->probabilityFormula.empty())
+        strTip += QLatin1Char('\n') +
+                  tr("Probability = %1").arg(QString::fromStdString(node->probabilityFormula));
     return strTip;
 }

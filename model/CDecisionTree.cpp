@@ -1,6 +1,7 @@
 #include "CDecisionTree.h"
 
 #include "CNode.h"
+#include "CTreeFormulas.h"
 
 #include <cmath>
 #include <vector>
@@ -55,4 +56,14 @@ bool CDecisionTree::IsProbabilityConsistent(const CNode *pNode) const
                 pending.push_back(*it);
     }
     return true;
+}
+
+std::vector<CVariables::Problem> CDecisionTree::ApplyFormulas()
+{
+    return CTreeFormulas::Apply(root, variables);
+}
+
+bool CDecisionTree::UsesFormulas() const
+{
+    return !variables.IsEmpty() || CTreeFormulas::UsesFormulas(root);
 }

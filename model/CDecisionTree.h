@@ -1,8 +1,11 @@
 #pragma once
 
+#include "CVariables.h"
+
 class CNode;
 
-// Owns the Root of one project's tree and, through it, every attached node.
+// Owns the Root of one project's tree and, through it, every attached node,
+// together with the variables its formulas use.
 class CDecisionTree
 {
 public:
@@ -22,6 +25,15 @@ public:
     // options whose probabilities add up to 1 within 0.0001.
     bool IsProbabilityConsistent(const CNode *pNode = nullptr) const;
 
+    CVariables &Variables() { return variables; }
+    const CVariables &Variables() const { return variables; }
+    // Computes every formula into the nodes' numbers (before a rollback) and
+    // returns what kept any of them from being computed.
+    std::vector<CVariables::Problem> ApplyFormulas();
+    // True when the project has variables or any node a formula.
+    bool UsesFormulas() const;
+
 private:
     CNode *root = nullptr;
+    CVariables variables;
 };

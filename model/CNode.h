@@ -71,6 +71,12 @@ public:
     double probability = 1.0;
     double payoff = 0.0;
     std::string payoffComment;
+    // An option's payoff and probability may be formulas of the project's
+    // variables (empty for a plain number); payoff and probability then hold
+    // their last computed values. "#" as a probability is the rest of its
+    // Situation.
+    std::string payoffFormula;
+    std::string probabilityFormula;
     int32_t x = NoPosition;
     int32_t y = NoPosition;
     bool active = false;

@@ -62,7 +62,10 @@ void CProjectDocument::NewTree(const QString &strName)
 {
     CNode *pRoot = CNode::CreateRoot(nullptr, strName.toStdString());
     CNode::CreateTerminal(pRoot, "");
+    tree.Variables().Clear();
+    formulaProblems.clear();
     ReplaceTree(pRoot);
+    emit sig_variablesChanged();
 }
 
 CProjectFile::ReadResult CProjectDocument::Read(const QString &strPath)
@@ -73,6 +76,7 @@ CProjectFile::ReadResult CProjectDocument::Read(const QString &strPath)
     const CProjectFile::ReadResult result = CProjectFile::Read(strPath, read);
     if (result.opened) {
         filePath = strPath;
+        tree.Variables() = read.Variables();
         ShowRead(result, read.TakeRoot());
     }
     return result;
@@ -82,8 +86,10 @@ CProjectFile::ReadResult CProjectDocument::Read(QIODevice &device)
 {
     CDecisionTree read;
     const CProjectFile::ReadResult result = CProjectFile::Read(device, read);
-    if (result.opened)
+    if (result.opened) {
+        tree.Variables() = read.Variables();
         ShowRead(result, read.TakeRoot());
+    }
     return result;
 }
 
@@ -97,6 +103,10 @@ void CProjectDocument::ShowRead(const CProjectFile::ReadResult &result, CNode *p
     if (!result.projectName.isNull())
         projectName = result.projectName;
     SetSettings(result.settings);
+    // The reader has computed the formulas; what it could not is kept here
+    // for the views to flag.
+    formulaProblems = result.formulaProblems;
+    emit sig_variablesChanged();
     // A file keeps the values of the rollback that was last shown, but
     // anything may have written it: what is shown is the rollback of the
     // inputs, and a file whose values differ says so.

@@ -4,6 +4,7 @@
 #include "CDecisionTree.h"
 #include "CProjectFile.h"
 #include "CProjectSettings.h"
+#include "CTreeFormulas.h"
 
 #include <QObject>
 #include <QString>
@@ -104,6 +105,19 @@ public:
         CProjectDocument &doc;
     };
 
+    // Variables and formulas. Each change computes every formula again and
+    // rolls back what that changed, once; options whose numbers a formula
+    // changed are announced by sig_inputsChanged before the values.
+    const CVariables &GetVariables() const { return tree.Variables(); }
+    void SetVariables(const CVariables &variables);
+    using NodeFormulas = CTreeFormulas::NodeFormulas;
+    // Variables and node formulas together, as one change (a rename).
+    void SetVariablesAndFormulas(const CVariables &variables,
+                                 const std::vector<NodeFormulas> &formulas);
+    void SetFormulas(CNode *pNode, const std::string &strPayoff, const std::string &strProbability);
+    // What kept formulas from being computed at the last change.
+    const std::vector<CVariables::Problem> &FormulaProblems() const { return formulaProblems; }
+
     // Whether Situation pNode shows that its options' probabilities do not
     // add up, and whether no Situation in the tree does.
     bool HasProbabilityWarning(const CNode *pNode) const { return flagged.count(pNode) != 0; }
@@ -129,6 +143,10 @@ signals:
     void sig_modifiedChanged(bool bModified);
     // A batch of changes has been evaluated and announced.
     void sig_evaluated();
+    // Options whose payoff or probability a formula has just changed.
+    void sig_inputsChanged(const std::vector<CNode *> &options);
+    // The variables, a node's formulas or what is wrong with them changed.
+    void sig_variablesChanged();
 
 private:
     void ShowRead(const CProjectFile::ReadResult &result, CNode *pRoot);
@@ -142,6 +160,7 @@ private:
     void ForgetSubtree(const CNode *pNode);
     bool InTree(const CNode *pNode) const;
     void Evaluate();
+    void RecomputeFormulas();
 
     CDecisionTree tree;
     CDecisionSolver solver;
@@ -157,4 +176,5 @@ private:
     bool pending = false;
     std::vector<CNode *> toRecheck;
     std::vector<CNode *> toSolve;
+    std::vector<CVariables::Problem> formulaProblems;
 };

@@ -4,6 +4,7 @@
 #include "CProjectFileReader.h"
 #include "CProjectFileWriter.h"
 #include "CSafeFile.h"
+#include "CTreeFormulas.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -40,6 +41,15 @@ QString CProjectFile::ReadResult::Message() const
             .arg(errorColumn)
             .arg(errorText);
     return QString();
+}
+
+QString CProjectFile::ReadResult::FormulaMessage() const
+{
+    if (formulaProblems.empty())
+        return QString();
+    return tr("Some formulas in %1 cannot be computed; they are kept as written and their "
+              "nodes show the last values stored:\n%2")
+        .arg(QuotedFile(filePath), CTreeFormulas::Message(formulaProblems));
 }
 
 QString CProjectFile::ReadResult::DroppedNodesMessage(qint64 nNodesShown) const
@@ -133,7 +143,8 @@ bool CProjectFile::Write(QIODevice &device, const CDecisionTree &tree,
     if (!device.isWritable())
         return Fail(pErrorMessage, tr("The device is not open for writing."));
     errno = 0;
-    bool bWritten = CProjectFileWriter::Write(device, tree.GetRoot(), strProjectName, settings);
+    bool bWritten = CProjectFileWriter::Write(device, tree.GetRoot(), strProjectName, settings,
+                                              &tree.Variables());
     // The last buffered bytes reach the disk only when flushed, and a full disk
     // shows only then.
     auto *pFile = qobject_cast<QFileDevice *>(&device);

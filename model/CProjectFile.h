@@ -5,11 +5,16 @@
 #include <QCoreApplication>
 #include <QString>
 
+#include "CVariables.h"
+
+#include <vector>
+
 class CDecisionTree;
 class QIODevice;
 
-// Reads and writes ".rmproj" project files: the project's name and every node
-// of its tree, with the values of the last rollback and the stored positions.
+// Reads and writes ".rmproj" project files: the project's name, its variables
+// and every node of its tree, with the values of the last rollback and the
+// stored positions. Formulas are computed on reading.
 class CProjectFile
 {
     Q_DECLARE_TR_FUNCTIONS(CProjectFile)
@@ -37,11 +42,17 @@ public:
         // with a parent the file does not hold) are gone once it is saved.
         qint64 nodesInFile = 0;
         qint64 nodesInTree = 0;
+        // What kept formulas from being computed on reading; their nodes and
+        // variables keep the numbers the file stored.
+        std::vector<CVariables::Problem> formulaProblems;
 
         bool Succeeded() const { return opened && complete; }
         // A sentence for the user naming the file, and the line and column of
         // an XML error; empty when the read succeeded.
         QString Message() const;
+        // All formula problems in one message naming the file; empty when
+        // there is none.
+        QString FormulaMessage() const;
         // A sentence naming the file, how many of its nodes can be shown and
         // that saving will not keep the others; empty when nNodesShown covers
         // every node of the file.

@@ -8,6 +8,8 @@
 
 #include <cmath>
 #include <limits>
+#include <tuple>
+#include <utility>
 
 namespace {
 
@@ -25,6 +27,18 @@ int32_t ReadCoordinate(const QXmlStreamAttributes &attributes, QLatin1String nam
     if (dValue >= double(std::numeric_limits<int32_t>::max()))
         return std::numeric_limits<int32_t>::max();
     return static_cast<int32_t>(dValue);
+}
+
+// A number that is not finite would spread through every formula using it;
+// false for that and for text that is no number.
+bool ReadNumber(const QXmlStreamAttributes &attributes, QLatin1String name, double *pValue)
+{
+    bool bOk = false;
+    const double dValue = attributes.value(name).toDouble(&bOk);
+    if (!bOk || !std::isfinite(dValue))
+        return false;
+    *pValue = dValue;
+    return true;
 }
 
 bool ReadFlag(const QXmlStreamAttributes &attributes)
@@ -111,6 +125,8 @@ void CProjectFileReader::Read(QIODevice &device, CProjectFile::ReadResult &resul
                 result.settings.ReadAttributes(reader.attributes());
             } else if (name == QLatin1String("Node")) {
                 ReadNode(reader.attributes());
+            } else if (name == QLatin1String("Variable")) {
+                ReadVariable(reader.attributes());
             }
         }
     }
@@ -122,6 +138,10 @@ void CProjectFileReader::Read(QIODevice &device, CProjectFile::ReadResult &resul
         result.errorColumn = reader.columnNumber();
     }
     HandOverToTree();
+    // The formulas decide: numbers stored beside them may be stale.
+    result.formulaProblems = std::move(problems);
+    for (CVariables::Problem &problem : tree.ApplyFormulas())
+        result.formulaProblems.push_back(std::move(problem));
     result.nodesInFile = nodesRead;
     result.nodesInTree = CountNodes(tree.GetRoot());
 }
@@ -150,12 +170,44 @@ void CProjectFileReader::ReadNode(const QXmlStreamAttributes &attributes)
     pNode->y = ReadCoordinate(attributes, QLatin1String("Y"));
     pNode->active = ReadFlag(attributes);
     pNode->payoffComment = ReadText(attributes, QLatin1String("PayoffComment")).toStdString();
+    pNode->payoffFormula = ReadText(attributes, QLatin1String("PayoffFormula")).toStdString();
+    pNode->probabilityFormula =
+        ReadText(attributes, QLatin1String("ProbabilityFormula")).toStdString();
 
     nodesById[attributes.value(QLatin1String("ID")).toUInt()] = pNode;
 }
 
+void CProjectFileReader::ReadVariable(const QXmlStreamAttributes &attributes)
+{
+    // Names and formulas are kept as written, even when wrong: applying the
+    // formulas names what is wrong, and saving gives back what was read.
+    CVariables::Variable variable;
+    variable.name = ReadText(attributes, QLatin1String("Name")).toStdString();
+    variable.formula = ReadText(attributes, QLatin1String("Formula")).toStdString();
+    variable.comment = ReadText(attributes, QLatin1String("Comment")).toStdString();
+    // A formula gives the value anew; a plain value must be a number.
+    const QString strValue = attributes.value(QLatin1String("Value")).toString();
+    if (!ReadNumber(attributes, QLatin1String("Value"), &variable.value) &&
+        variable.formula.empty())
+        problems.push_back({variable.name, nullptr, false,
+                            tr("Its value \"%1\" is not a number; 0 is used.").arg(strValue)});
+    for (const auto &[name, pHas, pBound] :
+         {std::make_tuple(QLatin1String("Low"), &variable.hasLow, &variable.low),
+          std::make_tuple(QLatin1String("High"), &variable.hasHigh, &variable.high)}) {
+        if (!attributes.hasAttribute(name))
+            continue;
+        *pHas = ReadNumber(attributes, name, pBound);
+        if (!*pHas)
+            problems.push_back({variable.name, nullptr, false,
+                                tr("Its bound %1=\"%2\" is not a number and is left out.")
+                                    .arg(name, attributes.value(name).toString())});
+    }
+    variables.Add(variable);
+}
+
 void CProjectFileReader::HandOverToTree()
 {
+    tree.Variables() = variables;
     nodesById.clear();
     // A Root read with a parent hangs in some other subtree; detached, it is
     // no longer freed with that subtree.

@@ -29,6 +29,7 @@ public:
 
 private:
     void ReadNode(const QXmlStreamAttributes &attributes);
+    void ReadVariable(const QXmlStreamAttributes &attributes);
     void HandOverToTree();
     void FreeLeftovers(const CNode *pKeep);
 
@@ -39,4 +40,6 @@ private:
     CNode *lastRoot = nullptr;
     // Every "Node" element, also those of unknown kinds that make no node.
     qint64 nodesRead = 0;
+    CVariables variables;
+    std::vector<CVariables::Problem> problems;
 };

@@ -1,6 +1,8 @@
 #include "CProjectFileWriter.h"
 
 #include "CNode.h"
+#include "CTreeFormulas.h"
+#include "CVariables.h"
 
 #include <QXmlStreamWriter>
 
@@ -38,21 +40,51 @@ void WriteNode(QXmlStreamWriter &writer, const CNode &node, quint32 nId, quint32
     writer.writeAttribute(QStringLiteral("TRUE"),
                           node.active ? QStringLiteral("1") : QStringLiteral("0"));
     writer.writeAttribute(QStringLiteral("PayoffComment"), XmlSafe(node.payoffComment));
+    // The numbers above hold the formulas' last values, for readers that
+    // know no formulas.
+    if (!node.payoffFormula.empty())
+        writer.writeAttribute(QStringLiteral("PayoffFormula"), XmlSafe(node.payoffFormula));
+    if (!node.probabilityFormula.empty())
+        writer.writeAttribute(QStringLiteral("ProbabilityFormula"),
+                              XmlSafe(node.probabilityFormula));
+}
+
+void WriteVariable(QXmlStreamWriter &writer, const CVariables::Variable &variable)
+{
+    writer.writeEmptyElement(QStringLiteral("Variable"));
+    writer.writeAttribute(QStringLiteral("Name"), XmlSafe(variable.name));
+    writer.writeAttribute(QStringLiteral("Value"),
+                          CProjectFileWriter::FormatNumber(variable.value));
+    if (!variable.formula.empty())
+        writer.writeAttribute(QStringLiteral("Formula"), XmlSafe(variable.formula));
+    if (variable.hasLow)
+        writer.writeAttribute(QStringLiteral("Low"),
+                              CProjectFileWriter::FormatNumber(variable.low));
+    if (variable.hasHigh)
+        writer.writeAttribute(QStringLiteral("High"),
+                              CProjectFileWriter::FormatNumber(variable.high));
+    if (!variable.comment.empty())
+        writer.writeAttribute(QStringLiteral("Comment"), XmlSafe(variable.comment));
 }
 
 } // namespace
 
 bool CProjectFileWriter::Write(QIODevice &device, const CNode *pRoot, const QString &strProjectName,
-                               const CProjectSettings &settings)
+                               const CProjectSettings &settings, const CVariables *pVariables)
 {
+    const bool bVariables = pVariables && !pVariables->IsEmpty();
     QXmlStreamWriter writer(&device);
     writer.setAutoFormatting(true);
     writer.setAutoFormattingIndent(4);
     writer.writeStartDocument();
     writer.writeStartElement(QStringLiteral("RMFYProject"));
     writer.writeAttribute(QStringLiteral("Name"), XmlSafe(strProjectName));
-    writer.writeAttribute(QStringLiteral("Version"), QStringLiteral("1"));
+    writer.writeAttribute(QStringLiteral("Version"),
+                          bVariables || CTreeFormulas::UsesFormulas(pRoot) ? QStringLiteral("2")
+                                                                           : QStringLiteral("1"));
     settings.WriteAttributes(writer);
+    for (int n = 0; bVariables && n < pVariables->Count(); ++n)
+        WriteVariable(writer, pVariables->At(n));
 
     // Breadth-first from the Root, numbering nodes in writing order.
     std::deque<std::pair<const CNode *, quint32>> queue{{pRoot, 0}};

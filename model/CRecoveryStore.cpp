@@ -90,16 +90,17 @@ QString CRecoveryStore::NewCopyId()
 }
 
 void CRecoveryStore::WriteCopy(const QString &strId, CNode *pRoot, const QString &strProjectName,
-                               const QString &strFilePath)
+                               const QString &strFilePath, const CVariables &variables)
 {
     if (!ownLock) {
         CNode::FreeSubtree(pRoot);
         return;
     }
     const Copy copy{ownFolder, strId, strProjectName, strFilePath, QDateTime::currentDateTimeUtc()};
-    writer.start([this, copy, pRoot] {
+    writer.start([this, copy, pRoot, variables] {
         CDecisionTree tree;
         tree.SetRoot(pRoot);
+        tree.Variables() = variables;
         QBuffer project;
         project.open(QIODevice::WriteOnly);
         const QJsonObject info{{QStringLiteral("projectName"), copy.projectName},

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "CVariables.h"
+
 #include <QByteArray>
 #include <QDateTime>
 #include <QLockFile>
@@ -58,9 +60,10 @@ public:
     // Writes and removals run on a thread of their own, in the order they
     // were asked for, so neither a big tree nor a slow disk holds the window
     // and a removal never overtakes the write before it. The store takes the
-    // tree below pRoot, a copy that nothing else touches any more.
+    // tree below pRoot, a copy that nothing else touches any more, and a
+    // copy of the project's variables.
     void WriteCopy(const QString &strId, CNode *pRoot, const QString &strProjectName,
-                   const QString &strFilePath);
+                   const QString &strFilePath, const CVariables &variables = CVariables());
     void RemoveCopy(const QString &strId);
     // Waits for the queued writes and removals.
     void Flush();

@@ -1,8 +1,10 @@
 #include "CTornado.h"
 
+#include "CDecisionTree.h"
 #include "CNode.h"
 #include "CTreeEvaluation.h"
 #include "CTreeIndex.h"
+#include "CVariableProbe.h"
 
 #include <algorithm>
 #include <unordered_map>
@@ -14,10 +16,11 @@ double CTornado::CurrentValue() const
     return evaluation.RootValue();
 }
 
-bool CTornado::Run(double dPercent)
+bool CTornado::Run(double dPercent, const CDecisionTree *pTree)
 {
     bars.clear();
     inputCount = 0;
+    withVariables = pTree && !pTree->Variables().IsEmpty();
     percent = dPercent;
     const CTreeIndex &index = evaluation.Index();
     error = index.ShapeProblem();
@@ -35,10 +38,15 @@ bool CTornado::Run(double dPercent)
     for (int n = 0; n < index.Size(); ++n) {
         if (index.Type(n) != NodeType::Option)
             continue;
-        AddPayoff(n, dShare);
-        if (index.Type(index.Parent(n)) == NodeType::Situation)
+        const CNode *pOption = index.Node(n);
+        if (!pTree || pOption->payoffFormula.empty())
+            AddPayoff(n, dShare);
+        if (index.Type(index.Parent(n)) == NodeType::Situation &&
+            (!pTree || pOption->probabilityFormula.empty()))
             AddProbability(n, dShare);
     }
+    if (pTree && !AddVariables(*pTree, dShare))
+        return false;
     std::stable_sort(bars.begin(), bars.end(),
                      [](const Bar &a, const Bar &b) { return a.Swing() > b.Swing(); });
     return true;
@@ -86,6 +94,35 @@ void CTornado::AddProbability(int nOption, double dShare)
                                                            moved.data(), situationOutcomes.data()));
     }
     Keep(bar);
+}
+
+bool CTornado::AddVariables(const CDecisionTree &tree, double dShare)
+{
+    const CVariables &variables = tree.Variables();
+    for (int n = 0; n < variables.Count() && tree.GetRoot(); ++n) {
+        const CVariables::Variable &variable = variables.At(n);
+        Bar bar;
+        bar.variable = variable.name;
+        bar.current = variable.value;
+        const double dMove = std::fabs(bar.current) * dShare;
+        const bool bRange = variable.hasLow && variable.hasHigh;
+        bar.low = bRange ? variable.low : bar.current - dMove;
+        bar.high = bRange ? variable.high : bar.current + dMove;
+        CVariableProbe probe(tree.GetRoot(), variables, n);
+        for (auto [dParameter, pValue] :
+             {std::pair{bar.low, &bar.valueLow}, {bar.high, &bar.valueHigh}}) {
+            QString strError;
+            if (!probe.At(dParameter, &strError)) {
+                error = tr("With %1 at %2: %3")
+                            .arg(QString::fromStdString(variable.name),
+                                 QString::number(dParameter, 'g', 12), strError);
+                return false;
+            }
+            *pValue = probe.Evaluation().RootValue();
+        }
+        Keep(bar);
+    }
+    return true;
 }
 
 void CTornado::Keep(Bar bar)

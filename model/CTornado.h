@@ -6,8 +6,10 @@
 #include <QString>
 
 #include <cmath>
+#include <string>
 #include <vector>
 
+class CDecisionTree;
 class CTreeEvaluation;
 
 // A tornado diagram's data: every option's payoff and every Situation
@@ -27,7 +29,8 @@ class CTornado
 public:
     struct Bar
     {
-        int option = -1; // node of the evaluation's CTreeIndex
+        int option = -1;      // node of the evaluation's CTreeIndex; -1 for a variable
+        std::string variable; // the variable moved, or empty
         CSensitivityAnalysis::Parameter kind = CSensitivityAnalysis::Parameter::Payoff;
         double current = 0.0;
         double low = 0.0; // the parameter at the lower end
@@ -41,18 +44,24 @@ public:
     explicit CTornado(const CTreeEvaluation &evaluation);
 
     // False, with Error() telling why, for a tree of the wrong shape or a
-    // share that is negative or not a number.
-    bool Run(double dPercent);
+    // share that is negative or not a number. Given the evaluated tree, its
+    // variables are inputs too, moved over Low..High where both are set and
+    // by the share otherwise; payoffs and probabilities given by formulas
+    // are then not inputs of their own, as they follow the variables.
+    bool Run(double dPercent, const CDecisionTree *pTree = nullptr);
     QString Error() const { return error; }
     double Percent() const { return percent; }
     double CurrentValue() const;
     const std::vector<Bar> &Bars() const { return bars; }
     // How many inputs were moved, with or without a swing.
     int InputCount() const { return inputCount; }
+    // Whether the last run moved the variables of a project that has any.
+    bool HasVariables() const { return withVariables; }
 
 private:
     void AddPayoff(int nOption, double dShare);
     void AddProbability(int nOption, double dShare);
+    bool AddVariables(const CDecisionTree &tree, double dShare);
     void Keep(Bar bar);
     // n's value when every leaf below it moves by dShift.
     double ShiftedValue(int n, double dShift);
@@ -65,6 +74,7 @@ private:
     // Swings up to this count as none.
     double noise = 0.0;
     int inputCount = 0;
+    bool withVariables = false;
     std::vector<Bar> bars;
     // Scratch space, kept between inputs.
     std::vector<int> order;

@@ -8,6 +8,7 @@ packages=(
     dpkg-dev
     qtbase5-dev qtbase5-dev-tools qtbase5-private-dev qt5-qmake libqt5svg5-dev
     libqt5charts5-dev
+    libmuparser-dev pkg-config
     clang libclang-rt-dev
     xvfb xauth xdotool x11-utils imagemagick librsvg2-bin poppler-utils
     fonts-dejavu-core

@@ -69,6 +69,8 @@ inline void CompareTrees(const CNode *pExpected, const CNode *pActual)
         QCOMPARE(pA->probability, pE->probability);
         QCOMPARE(pA->payoff, pE->payoff);
         QCOMPARE(pA->payoffComment, pE->payoffComment);
+        QCOMPARE(pA->payoffFormula, pE->payoffFormula);
+        QCOMPARE(pA->probabilityFormula, pE->probabilityFormula);
         QCOMPARE(QPoint(pA->x, pA->y), QPoint(pE->x, pE->y));
         QCOMPARE(pA->active, pE->active);
         QCOMPARE(pA->children.size(), pE->children.size());

@@ -21,6 +21,8 @@ private slots:
     void roundTripOfEveryField_data();
     void roundTripOfEveryField();
     void fewestDigitsThatReadBack();
+    void formulasDecideOnReading_data();
+    void formulasDecideOnReading();
     void hostileFiles_data();
     void hostileFiles();
     void coordinates_data();
@@ -107,8 +109,14 @@ void TestProjectFile::roundTripOfEveryField()
     QFETCH(QString, keptInNodes);
     WorkedExample ex;
     CDecisionSolver().Solve(ex.root);
+    // No text here is a formula that can be computed, so each is kept as
+    // written and the numbers stay as stored.
     const auto setTexts = [&](const QString &strText) {
-        ex.root->name = ex.s->name = ex.s1->name = ex.s1->payoffComment = strText.toStdString();
+        ex.root->name = ex.s->name = ex.s1->name = ex.s1->payoffComment = ex.s1->payoffFormula =
+            ex.s2->probabilityFormula = strText.toStdString();
+        ex.tree.Variables().Clear();
+        ex.tree.Variables().Add(
+            {"v", number, strText.toStdString(), true, -number, false, 0.0, strText.toStdString()});
     };
     setTexts(text);
     ex.s1->payoff = number;
@@ -127,6 +135,12 @@ void TestProjectFile::roundTripOfEveryField()
     // Exactly the same doubles, not close ones; the same bytes when saved again.
     setTexts(keptInNodes.isNull() ? text : keptInNodes);
     CompareTrees(ex.root, copy.GetRoot());
+    QCOMPARE(copy.Variables().Count(), 1);
+    const CVariables::Variable &read = copy.Variables().At(0);
+    QCOMPARE(read.formula + "|" + read.comment,
+             ex.tree.Variables().At(0).formula + "|" + ex.tree.Variables().At(0).comment);
+    QCOMPARE(QVector<double>({read.value, read.low, double(read.hasLow), double(read.hasHigh)}),
+             QVector<double>({number, -number, 1.0, 0.0}));
     if (keptInName.isNull())
         QCOMPARE(WriteBytes(copy, text), bytes);
 }
@@ -151,6 +165,69 @@ void TestProjectFile::fewestDigitsThatReadBack()
         }
         QCOMPARE(CProjectFileWriter::FormatNumber(dValue), strExpected);
     }
+}
+
+void TestProjectFile::formulasDecideOnReading_data()
+{
+    // A Situation "s" with the options "o4" and "o5" below the variables.
+    QTest::addColumn<QByteArray>("variables");
+    QTest::addColumn<QByteArray>("extra4"); // a PayoffFormula comes last
+    QTest::addColumn<QByteArray>("extra5");
+    QTest::addColumn<QVector<double>>("expected"); // payoff and probability of o4, then of o5
+    QTest::addColumn<QString>("problem");
+    const QByteArray half = "Probability=\"0.5\"";
+    const QByteArray a = "<Variable Name=\"a\" Value=\"2\"/>";
+    QTest::newRow("stale numbers recomputed")
+        << a + "<Variable Name=\"b\" Value=\"0\" Formula=\"a * 3\"/>"
+        << half + " ProbabilityFormula=\"0.1*a\" PayoffFormula=\"b - a\"" << half
+        << QVector<double>{4, 0.2, 9, 0.5} << "";
+    QTest::newRow("rest") << a << QByteArray("Probability=\"0.3\"")
+                          << QByteArray("ProbabilityFormula=\" # \"")
+                          << QVector<double>{9, 0.3, 9, 0.7} << "";
+    QTest::newRow("unknown name") << a << half + " PayoffFormula=\"a + bb\"" << half
+                                  << QVector<double>{9, 0.5, 9, 0.5}
+                                  << "Payoff of \"o4\": \"bb\" is not a variable";
+    QTest::newRow("syntax") << a << half + " PayoffFormula=\"a *\"" << half
+                            << QVector<double>{9, 0.5, 9, 0.5} << "Payoff of \"o4\": \"a *\"";
+    QTest::newRow("not finite") << a << half + " PayoffFormula=\"1 / (a - 2)\"" << half
+                                << QVector<double>{9, 0.5, 9, 0.5} << "not a finite number";
+    QTest::newRow("cycle") << QByteArray("<Variable Name=\"x\" Value=\"1\" Formula=\"y\"/>"
+                                         "<Variable Name=\"y\" Value=\"1\" Formula=\"x + 1\"/>")
+                           << half + " PayoffFormula=\"y\"" << half
+                           << QVector<double>{1, 0.5, 9, 0.5}
+                           << QStringLiteral("x \u2192 y \u2192 x");
+    QTest::newRow("bad names") << a + a + "<Variable Name=\"sin\" Value=\"x\"/>" << half << half
+                               << QVector<double>{9, 0.5, 9, 0.5}
+                               << "Variable \"a\": Another variable has this name.\n"
+                                  "Variable \"sin\": \"sin\" is the name of a function.";
+}
+
+void TestProjectFile::formulasDecideOnReading()
+{
+    QFETCH(QByteArray, variables);
+    QFETCH(QByteArray, extra4);
+    QFETCH(QByteArray, extra5);
+    QFETCH(QVector<double>, expected);
+    QFETCH(QString, problem);
+    const QByteArray file =
+        Project(variables + NodeXml(1, 0, 0) + NodeXml(2, 1, 1) + NodeXml(3, 2, 2, "Name=\"s\"") +
+                NodeXml(4, 3, 3, "Name=\"o4\" Payoff=\"9\" " + extra4) +
+                NodeXml(5, 3, 3, "Payoff=\"9\" " + extra5) + NodeXml(6, 4, 4) + NodeXml(7, 5, 4));
+    CDecisionTree tree;
+    const CProjectFile::ReadResult result = ReadBytes(file, tree);
+    QVERIFY(result.Succeeded());
+    const CNode *pSituation = tree.GetRoot()->children[0]->children[0];
+    const CNode *p4 = pSituation->children[0];
+    const CNode *p5 = pSituation->children[1];
+    QCOMPARE(QVector<double>({p4->payoff, p4->probability, p5->payoff, p5->probability}), expected);
+    QVERIFY2(problem.isEmpty() == result.formulaProblems.empty() &&
+                 result.FormulaMessage().contains(problem),
+             qPrintable(result.FormulaMessage()));
+    // Formulas are kept as written, whatever became of them.
+    const QByteArray again = WriteBytes(tree, QStringLiteral("P"));
+    const int nFormula = extra4.indexOf("PayoffFormula");
+    QVERIFY(again.contains("Version=\"2\"") &&
+            (nFormula < 0 || again.contains(extra4.mid(nFormula))));
 }
 
 void TestProjectFile::hostileFiles_data()

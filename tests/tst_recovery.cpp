@@ -131,8 +131,10 @@ void TestRecovery::onlyEndedInstancesLeaveOrphans()
     auto pEnded = std::make_unique<CRecoveryStore>(strFolder);
     CRecoveryStore running(strFolder);
     QVERIFY(pEnded->Open(nullptr) && running.Open(nullptr));
+    CVariables variables;
+    variables.Add({"price", 2.5, "", false, 0, false, 0, ""});
     pEnded->WriteCopy(pEnded->NewCopyId(), CNode::CreateRoot(nullptr, "Plan"),
-                      QStringLiteral("Plan"), QStringLiteral("/p"));
+                      QStringLiteral("Plan"), QStringLiteral("/p"), variables);
     pEnded->Flush();
     QVERIFY(running.ClaimOrphans().isEmpty());
     running.ReleaseOrphans();
@@ -146,6 +148,9 @@ void TestRecovery::onlyEndedInstancesLeaveOrphans()
     running.ReleaseOrphans();
     QCOMPARE(QDir(running.OwnFolder()).entryList({"*.rmproj"}),
              QStringList{adopted.id + ".rmproj"});
+    CDecisionTree copy;
+    CProjectFile::Read(adopted.ProjectPath(), copy);
+    QCOMPARE(copy.Variables().Count(), 1);
     QCOMPARE(QDir(strFolder).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(), 1);
 }
 

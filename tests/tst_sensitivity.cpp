@@ -11,6 +11,8 @@
 #include "CTornadoPanel.h"
 #include "CTreeEvaluation.h"
 #include "CTreeIndex.h"
+#include "CVariableSensitivity.h"
+#include "CVariablesPanel.h"
 #include "ContextAction.h"
 #include "ExampleTrees.h"
 #include "GuiTest.h"
@@ -21,6 +23,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QProcess>
+#include <QTableWidget>
 #include <QTemporaryDir>
 
 #include <random>
@@ -93,10 +96,13 @@ class TestSensitivity : public QObject
 private slots:
     void oilBreakEven_data();
     void oilBreakEven();
+    void variableBreakEvens_data();
+    void variableBreakEvens();
     void agreesWithResolves();
     void commandLine_data();
     void commandLine();
     void panelsFollowTheirProject();
+    void variablesPanel();
 };
 
 void TestSensitivity::oilBreakEven_data()
@@ -131,6 +137,45 @@ void TestSensitivity::oilBreakEven()
                                     index.Node(found.below)->name + " > " +
                                     index.Node(found.above)->name),
              "Drill?: " + change);
+}
+
+void TestSensitivity::variableBreakEvens_data()
+{
+    QTest::addColumn<QString>("formula"); // of the first option's payoff; the second pays 1
+    QTest::addColumn<double>("breakEven");
+    QTest::addColumn<double>("tolerance"); // relative; 0: exact
+    // Drilling stops paying at a wet revenue of 420,000, soaking following it.
+    QTest::newRow("oil wildcatter, linear") << QString() << 420000.0 << 0.0;
+    // x^3 - x = 1 at the plastic number.
+    QTest::newRow("curved") << "x^3 - x" << 1.324717957244746 << 1e-9;
+    QTest::newRow("kinked") << "max(x, 0.5) * 2 - min(x, 0.25) - 0.3042" << 0.7771 << 0.0;
+}
+
+void TestSensitivity::variableBreakEvens()
+{
+    QFETCH(QString, formula);
+    QFETCH(double, breakEven);
+    QFETCH(double, tolerance);
+    ExampleTrees::Example oil = ExampleTrees::OilVariables();
+    CDecisionTree curved;
+    if (!formula.isEmpty()) {
+        curved.Variables().Add({"x", 0.0, "", false, 0, false, 0, ""});
+        CNode *pDecision = CNode::CreateDecision(CNode::CreateRoot(nullptr, "R"), "D");
+        curved.SetRoot(pDecision->parent);
+        ExampleTrees::AddOption(pDecision, "A", 1, 0)->payoffFormula = formula.toStdString();
+        ExampleTrees::AddOption(pDecision, "B", 1, 1);
+    }
+    const CDecisionTree &tree = formula.isEmpty() ? *oil.tree : curved;
+    CVariableSensitivity analysis(tree);
+    QVERIFY2(analysis.Run(formula.isEmpty() ? "revWet" : "x", 0, formula.isEmpty() ? 1e6 : 2, 7),
+             qPrintable(analysis.Error()));
+    QCOMPARE(analysis.BreakEvens().size(), size_t(1));
+    const double dFound = analysis.BreakEvens().front().parameter;
+    if (tolerance == 0)
+        QCOMPARE(dFound, breakEven);
+    else
+        QVERIFY2(std::fabs(dFound - breakEven) <= tolerance * breakEven,
+                 qPrintable(QString::number(dFound, 'g', 17)));
 }
 
 void TestSensitivity::agreesWithResolves()
@@ -307,6 +352,58 @@ void TestSensitivity::panelsFollowTheirProject()
     // The panels go with the project (under the sanitizers, without touching its tree).
     trigger("actionCloseProject");
     QTRY_VERIFY(!main.findChild<CAnalysisPanel *>());
+}
+
+void TestSensitivity::variablesPanel()
+{
+    CRamify main;
+    main.show();
+    QApplication::setActiveWindow(&main);
+    QVERIFY(QTest::qWaitForWindowActive(&main));
+    GuiTest::AnswerFileDialog(RAMIFY_EXAMPLES_DIR "/OilVariables.rmproj");
+    main.findChild<QAction *>("actionOpenProject")->trigger();
+    auto *pWindow = main.findChild<CDecisionTreeWindow *>();
+    QVERIFY(pWindow);
+    QApplication::setActiveWindow(&main);
+    QVERIFY(QTest::qWaitForWindowActive(&main));
+    main.findChild<QAction *>("actionVariables")->trigger();
+    auto *pPanel = main.findChild<CVariablesPanel *>();
+    QVERIFY(pPanel);
+    auto *pTable = pPanel->findChild<QTableWidget *>();
+    const CNode *pDrill = pWindow->GetTree().GetRoot()->children[0];
+    const CNode *pWet = pDrill->children[0]->children[0]->children[0]->children[0]->children[1];
+    const auto edit = [&](int nRow, int nColumn, const char *pText) {
+        pTable->item(nRow, nColumn)->setText(QString::fromUtf8(pText));
+        return pPanel->Problem();
+    };
+    QCOMPARE(pTable->item(0, CVariablesPanel::ColumnUses)->text(), QStringLiteral("3"));
+    // Soaking follows wet; every use is recomputed and rolled back at once.
+    QVERIFY(edit(0, CVariablesPanel::ColumnValue, "500000").isEmpty());
+    QCOMPARE(pDrill->payoff, 40000.0);
+    // Refused, each with its reason, and the project keeps what it had.
+    QVERIFY(edit(1, CVariablesPanel::ColumnValue, "revWet +").contains("cannot be read"));
+    QVERIFY(edit(0, CVariablesPanel::ColumnValue, "revSoak").contains("depends on itself"));
+    QVERIFY(edit(0, CVariablesPanel::ColumnName, "cLow").contains("already"));
+    pTable->setCurrentCell(0, 0);
+    pPanel->DeleteVariable();
+    QVERIFY(pPanel->Problem().contains("variable revSoak"));
+    QCOMPARE(pWindow->GetUndoStack()->count(), 1);
+    // A rename follows into every formula; undo takes back one step at a time.
+    QVERIFY(edit(0, CVariablesPanel::ColumnName, "wet").isEmpty());
+    QCOMPARE(pWet->payoffFormula, std::string("wet"));
+    QCOMPARE(pWindow->GetUndoStack()->undoText(), QStringLiteral("Rename Variable revWet"));
+    pWindow->GetUndoStack()->undo();
+    pWindow->GetUndoStack()->undo();
+    QCOMPARE(pWet->payoffFormula, std::string("revWet"));
+    QCOMPARE(pDrill->payoff, 140000.0);
+    // A number typed over a formula replaces it until undone.
+    CNodeGrapicsItem *pItem = pWindow->GetItem(const_cast<CNode *>(pWet));
+    pItem->SetPayoff(1e6);
+    emit pItem->sig_focusOut("Wet", 0.3, 700000);
+    QVERIFY(pWet->payoffFormula.empty() && pWet->payoff == 1e6);
+    pWindow->GetUndoStack()->undo();
+    QCOMPARE(pWet->payoffFormula + "=" + std::to_string(pWet->payoff),
+             std::string("revWet=700000.000000"));
 }
 
 RAMIFY_GUI_TEST_MAIN(TestSensitivity)

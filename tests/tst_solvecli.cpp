@@ -82,6 +82,39 @@ void TestSolveCli::runs_data()
                                << "--help";
     QTest::newRow("unknown option") << QStringList{"--fast", strIn} << QByteArray() << 2 << ""
                                     << "--help";
+    // The oil wildcatter with shared inputs, worked out in ExampleTrees.
+    const QString strOil = Example("OilVariables.rmproj");
+    QTest::newRow("variables") << QStringList{strOil} << QByteArray() << 0 << "Value:   140000\n"
+                               << "";
+    QTest::newRow("set, soaking follows")
+        << QStringList{"--set", "revWet=500000", strOil} << QByteArray() << 0 << "Value:   40000\n"
+        << "";
+    QTest::newRow("set kept by write")
+        << QStringList{"--set", "cLow=1", "--set", "revWet=5e5", "--write", "-", strOil}
+        << QByteArray() << 0 << "<Variable Name=\"revWet\" Value=\"500000\" Low=\"300000\""
+        << "";
+    QTest::newRow("json variables") << QStringList{"--json", strOil} << QByteArray() << 0
+                                    << "\"formula\": \"revWet + 500000\",\n"
+                                       "            \"name\": \"revSoak\",\n"
+                                       "            \"value\": 1200000\n"
+                                    << "";
+    QTest::newRow("variable tornado")
+        << QStringList{"--tornado", "10", strOil} << QByteArray() << 0
+        << "variable revWet                        300000         800000              0         "
+           "190000"
+        << "";
+    QTest::newRow("set unknown") << QStringList{"--set", "revWt=1", strOil} << QByteArray() << 2
+                                 << ""
+                                 << "no variable named \"revWt\"";
+    QTest::newRow("set not a number")
+        << QStringList{"--set", "revWet=1,5", strOil} << QByteArray() << 2 << ""
+        << "NAME=NUMBER";
+    QTest::newRow("broken formula")
+        << QStringList{strIn}
+        << Project("<Variable Name=\"a\" Value=\"1\" Formula=\"a+\"/>" + NodeXml(1, 0, 0) +
+                   NodeXml(2, 1, 4, "PayoffFormula=\"b\""))
+        << 1 << ""
+        << "Variable \"a\": \"a+\" cannot be read";
     QTest::newRow("help") << QStringList{"--help"} << QByteArray() << 0 << "Exit status"
                           << "";
 }

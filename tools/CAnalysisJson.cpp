@@ -4,6 +4,7 @@
 #include "CSensitivityAnalysis.h"
 #include "CTornado.h"
 #include "CTreeIndex.h"
+#include "CVariableSensitivity.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -32,10 +33,10 @@ QByteArray Document(QJsonObject object, const QString &strProject, const QString
     return QJsonDocument(object).toJson(QJsonDocument::Indented);
 }
 
-} // namespace
-
-QByteArray CAnalysisJson::Sensitivity(const CSensitivityAnalysis &analysis, const CTreeIndex &index,
-                                      const QString &strProject, const QString &strFile)
+// What both one-way analyses report besides their parameter.
+template <typename Analysis>
+QByteArray Render(const Analysis &analysis, const CTreeIndex &index, const QJsonObject &parameter,
+                  const QString &strProject, const QString &strFile)
 {
     QJsonArray breakEvens;
     for (const CSensitivityAnalysis::BreakEven &found : analysis.BreakEvens())
@@ -56,11 +57,6 @@ QByteArray CAnalysisJson::Sensitivity(const CSensitivityAnalysis &analysis, cons
                                  {QStringLiteral("value"), step.value},
                                  {QStringLiteral("choices"), choices}});
     }
-    const QJsonObject parameter{{QStringLiteral("option"), NodeRef(index, analysis.Option())},
-                                {QStringLiteral("kind"), ParameterName(analysis.Kind())},
-                                {QStringLiteral("current"), analysis.Current()},
-                                {QStringLiteral("low"), analysis.Low()},
-                                {QStringLiteral("high"), analysis.High()}};
     return Document({{QStringLiteral("parameter"), parameter},
                      {QStringLiteral("value"), analysis.CurrentValue()},
                      {QStringLiteral("breakEvens"), breakEvens},
@@ -71,19 +67,49 @@ QByteArray CAnalysisJson::Sensitivity(const CSensitivityAnalysis &analysis, cons
                     strProject, strFile);
 }
 
+} // namespace
+
+QByteArray CAnalysisJson::Sensitivity(const CSensitivityAnalysis &analysis, const CTreeIndex &index,
+                                      const QString &strProject, const QString &strFile)
+{
+    const QJsonObject parameter{{QStringLiteral("option"), NodeRef(index, analysis.Option())},
+                                {QStringLiteral("kind"), ParameterName(analysis.Kind())},
+                                {QStringLiteral("current"), analysis.Current()},
+                                {QStringLiteral("low"), analysis.Low()},
+                                {QStringLiteral("high"), analysis.High()}};
+    return Render(analysis, index, parameter, strProject, strFile);
+}
+
+QByteArray CAnalysisJson::Sensitivity(const CVariableSensitivity &analysis, const CTreeIndex &index,
+                                      const QString &strProject, const QString &strFile)
+{
+    const QJsonObject parameter{
+        {QStringLiteral("variable"), QString::fromStdString(analysis.Variable())},
+        {QStringLiteral("current"), analysis.Current()},
+        {QStringLiteral("low"), analysis.Low()},
+        {QStringLiteral("high"), analysis.High()}};
+    return Render(analysis, index, parameter, strProject, strFile);
+}
+
 QByteArray CAnalysisJson::Tornado(const CTornado &tornado, const CTreeIndex &index,
                                   const QString &strProject, const QString &strFile)
 {
     QJsonArray inputs;
-    for (const CTornado::Bar &bar : tornado.Bars())
-        inputs.append(QJsonObject{{QStringLiteral("option"), NodeRef(index, bar.option)},
-                                  {QStringLiteral("kind"), ParameterName(bar.kind)},
-                                  {QStringLiteral("current"), bar.current},
-                                  {QStringLiteral("low"), bar.low},
-                                  {QStringLiteral("high"), bar.high},
-                                  {QStringLiteral("valueLow"), bar.valueLow},
-                                  {QStringLiteral("valueHigh"), bar.valueHigh},
-                                  {QStringLiteral("swing"), bar.Swing()}});
+    for (const CTornado::Bar &bar : tornado.Bars()) {
+        QJsonObject input{{QStringLiteral("current"), bar.current},
+                          {QStringLiteral("low"), bar.low},
+                          {QStringLiteral("high"), bar.high},
+                          {QStringLiteral("valueLow"), bar.valueLow},
+                          {QStringLiteral("valueHigh"), bar.valueHigh},
+                          {QStringLiteral("swing"), bar.Swing()}};
+        if (bar.option < 0) {
+            input.insert(QStringLiteral("variable"), QString::fromStdString(bar.variable));
+        } else {
+            input.insert(QStringLiteral("option"), NodeRef(index, bar.option));
+            input.insert(QStringLiteral("kind"), ParameterName(bar.kind));
+        }
+        inputs.append(input);
+    }
     return Document({{QStringLiteral("value"), tornado.CurrentValue()},
                      {QStringLiteral("percent"), tornado.Percent()},
                      {QStringLiteral("inputCount"), tornado.InputCount()},

@@ -17,6 +17,16 @@ bool ReadNumber(const QString &strText, double *pValue)
     return bOk && std::isfinite(*pValue);
 }
 
+bool ReadRange(const QString &strLow, const QString &strHigh, double *pLow, double *pHigh,
+               QString *pError)
+{
+    if (ReadNumber(strLow, pLow) && ReadNumber(strHigh, pHigh))
+        return true;
+    *pError = CAnalysisRequest::tr("The range \"%1..%2\" does not consist of two numbers.")
+                  .arg(strLow, strHigh);
+    return false;
+}
+
 } // namespace
 
 bool CAnalysisRequest::ParseSensitivity(const QString &strText, QString *pError)
@@ -26,22 +36,39 @@ bool CAnalysisRequest::ParseSensitivity(const QString &strText, QString *pError)
     static const QRegularExpression pattern(
         QStringLiteral("^(.+):(payoff|probability)=(.+)\\.\\.(.+)$"),
         QRegularExpression::DotMatchesEverythingOption);
-    const QRegularExpressionMatch match = pattern.match(strText);
+    static const QRegularExpression variablePattern(
+        QStringLiteral("^\\s*([A-Za-z_][A-Za-z0-9_]*)\\s*=(.+)\\.\\.(.+)$"),
+        QRegularExpression::DotMatchesEverythingOption);
+    QRegularExpressionMatch match = pattern.match(strText);
     if (!match.hasMatch()) {
-        *pError = tr("\"%1\" is not of the form NODE:payoff=LOW..HIGH or "
-                     "NODE:probability=LOW..HIGH.")
-                      .arg(strText);
-        return false;
+        match = variablePattern.match(strText);
+        if (!match.hasMatch()) {
+            *pError = tr("\"%1\" is not of the form NODE:payoff=LOW..HIGH, "
+                         "NODE:probability=LOW..HIGH or VARIABLE=LOW..HIGH.")
+                          .arg(strText);
+            return false;
+        }
+        variable = match.captured(1).toStdString();
+        return ReadRange(match.captured(2), match.captured(3), &low, &high, pError);
     }
     node = match.captured(1);
     parameter = match.captured(2) == QLatin1String("payoff")
                     ? CSensitivityAnalysis::Parameter::Payoff
                     : CSensitivityAnalysis::Parameter::Probability;
-    if (!ReadNumber(match.captured(3), &low) || !ReadNumber(match.captured(4), &high)) {
-        *pError = tr("The range \"%1..%2\" does not consist of two numbers.")
-                      .arg(match.captured(3), match.captured(4));
+    return ReadRange(match.captured(3), match.captured(4), &low, &high, pError);
+}
+
+bool CAnalysisRequest::ParseSetting(const QString &strText, std::string *pName, double *pValue,
+                                    QString *pError)
+{
+    static const QRegularExpression pattern(
+        QStringLiteral("^\\s*([A-Za-z_][A-Za-z0-9_]*)\\s*=(.*)$"));
+    const QRegularExpressionMatch match = pattern.match(strText);
+    if (!match.hasMatch() || !ReadNumber(match.captured(2), pValue)) {
+        *pError = tr("\"%1\" is not of the form NAME=NUMBER.").arg(strText);
         return false;
     }
+    *pName = match.captured(1).toStdString();
     return true;
 }
 

@@ -5,12 +5,14 @@
 #include <QCoreApplication>
 #include <QString>
 
+#include <string>
+
 class CTreeIndex;
 
 // What ramify-solve is asked to analyse: "NODE:payoff=LOW..HIGH" or
 // "NODE:probability=LOW..HIGH" for a one-way analysis, a share in per cent
 // for a tornado. NODE names an option by its name when that is unique, or by
-// its number in the file as "#ID".
+// its number in the file as "#ID". "NAME=LOW..HIGH" moves the variable NAME.
 class CAnalysisRequest
 {
     Q_DECLARE_TR_FUNCTIONS(CAnalysisRequest)
@@ -18,6 +20,9 @@ class CAnalysisRequest
 public:
     // False, with a message, when the text does not have the form above.
     bool ParseSensitivity(const QString &strText, QString *pError);
+    // "NAME=VALUE" of --set; false, with a message, for another form.
+    static bool ParseSetting(const QString &strText, std::string *pName, double *pValue,
+                             QString *pError);
     // Takes "10" or "10%".
     bool ParseTornado(const QString &strText, QString *pError);
     static bool ParseSteps(const QString &strText, int *pSteps, QString *pError);
@@ -28,6 +33,8 @@ public:
     int FindOption(const CTreeIndex &index, QString *pError) const;
 
     QString node;
+    // The variable moved instead of an option's parameter; empty otherwise.
+    std::string variable;
     CSensitivityAnalysis::Parameter parameter = CSensitivityAnalysis::Parameter::Payoff;
     double low = 0.0;
     double high = 0.0;

@@ -5,6 +5,7 @@
 #include "CSolveReportText.h"
 #include "CTornado.h"
 #include "CTreeIndex.h"
+#include "CVariableSensitivity.h"
 
 #include <QStringList>
 
@@ -56,15 +57,13 @@ QString Line(const QStringList &columns)
 // Labels wider than this are not padded to one another.
 constexpr int MaxLabelWidth = 60;
 
-} // namespace
-
-QString CAnalysisText::Sensitivity(const CSensitivityAnalysis &analysis, const CTreeIndex &index,
-                                   const QString &strProject, const QString &strFile)
+// One-way analyses of an option's parameter and of a variable read alike.
+template <typename Analysis>
+QString Render(const Analysis &analysis, const CTreeIndex &index, const QString &strParameter,
+               const QString &strSubject, const QString &strProject, const QString &strFile)
 {
-    const QString strParameter = ParameterName(analysis.Kind());
     QString strOut = Header(strProject, strFile);
-    strOut += QStringLiteral("Parameter: %1 of %2, now %3\n")
-                  .arg(strParameter, Label(index, analysis.Option()), Number(analysis.Current()));
+    strOut += QStringLiteral("Parameter: %1, now %2\n").arg(strSubject, Number(analysis.Current()));
     strOut += QStringLiteral("Range:     %1 to %2 in %3 steps\n")
                   .arg(Number(analysis.Low()), Number(analysis.High()))
                   .arg(analysis.Steps().size() - 1);
@@ -101,18 +100,46 @@ QString CAnalysisText::Sensitivity(const CSensitivityAnalysis &analysis, const C
     return strOut;
 }
 
+} // namespace
+
+QString CAnalysisText::Sensitivity(const CSensitivityAnalysis &analysis, const CTreeIndex &index,
+                                   const QString &strProject, const QString &strFile)
+{
+    const QString strParameter = ParameterName(analysis.Kind());
+    return Render(analysis, index, strParameter,
+                  QStringLiteral("%1 of %2").arg(strParameter, Label(index, analysis.Option())),
+                  strProject, strFile);
+}
+
+QString CAnalysisText::Sensitivity(const CVariableSensitivity &analysis, const CTreeIndex &index,
+                                   const QString &strProject, const QString &strFile)
+{
+    const QString strName = QString::fromStdString(analysis.Variable());
+    return Render(analysis, index, strName, QStringLiteral("variable %1").arg(strName), strProject,
+                  strFile);
+}
+
 QString CAnalysisText::Tornado(const CTornado &tornado, const CTreeIndex &index,
                                const QString &strProject, const QString &strFile)
 {
     QString strOut = Header(strProject, strFile);
     strOut += QStringLiteral("Value now: %1\n").arg(Number(tornado.CurrentValue()));
     strOut += QStringLiteral("Tornado:   every payoff and Situation probability moved down and up "
-                             "by %1 %\n\n")
+                             "by %1 %\n")
                   .arg(Number(tornado.Percent()));
+    // Only printed for projects with variables, so older outputs stay as they were.
+    if (tornado.HasVariables())
+        strOut += QStringLiteral("           that is not a formula, and every variable over its "
+                                 "Low..High or by that share\n");
+    strOut += QLatin1Char('\n');
     QStringList labels;
     int nWidth = 5;
     for (const CTornado::Bar &bar : tornado.Bars()) {
-        labels << QStringLiteral("%1 of %2").arg(ParameterName(bar.kind), Label(index, bar.option));
+        labels << (bar.option < 0
+                       ? QStringLiteral("variable %1")
+                             .arg(CSolveReportText::Printable(QString::fromStdString(bar.variable)))
+                       : QStringLiteral("%1 of %2")
+                             .arg(ParameterName(bar.kind), Label(index, bar.option)));
         nWidth = std::max(nWidth, std::min(int(labels.last().size()), MaxLabelWidth));
     }
     auto columns = [&](const QString &strLabel, const QStringList &numbers) {

@@ -29,7 +29,7 @@ double ValueOf(const CNode *pNode)
 
 CSolveReport::CSolveReport(const CDecisionTree &tree, const QString &strProjectName,
                            const QString &strFilePath)
-    : projectName(strProjectName), filePath(strFilePath)
+    : projectName(strProjectName), filePath(strFilePath), variables(&tree.Variables())
 {
     NumberNodes(tree.GetRoot());
     OrderForDisplay();

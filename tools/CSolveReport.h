@@ -6,6 +6,7 @@
 #include <vector>
 
 class CDecisionTree;
+class CVariables;
 class CNode;
 
 // What ramify-solve tells about a solved tree, gathered once for both the text
@@ -46,6 +47,8 @@ public:
 
     QString projectName;
     QString filePath;
+    // The project's variables, with the values the nodes were computed from.
+    const CVariables *variables = nullptr;
     // Rows in file order (breadth-first); displayOrder holds indexes into it
     // in depth-first order, the order of an indented listing.
     std::vector<Row> rows;

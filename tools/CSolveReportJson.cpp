@@ -2,6 +2,7 @@
 
 #include "CNode.h"
 #include "CSolveReport.h"
+#include "CVariables.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -17,7 +18,7 @@ QString Text(const std::string &strText)
 QJsonObject NodeObject(const CSolveReport::Row &row)
 {
     const CNode &node = *row.node;
-    return QJsonObject{
+    QJsonObject object{
         {QStringLiteral("id"), double(row.id)},
         {QStringLiteral("parentId"), double(row.parentId)},
         {QStringLiteral("type"), QLatin1String(CSolveReport::KindName(node.type))},
@@ -29,6 +30,32 @@ QJsonObject NodeObject(const CSolveReport::Row &row)
         {QStringLiteral("chosenPath"), row.chosenPath},
         {QStringLiteral("payoffComment"), Text(node.payoffComment)},
     };
+    if (!node.payoffFormula.empty())
+        object.insert(QStringLiteral("payoffFormula"), Text(node.payoffFormula));
+    if (!node.probabilityFormula.empty())
+        object.insert(QStringLiteral("probabilityFormula"), Text(node.probabilityFormula));
+    return object;
+}
+
+// Parts a variable does not have are left out, not written as null.
+QJsonArray VariablesArray(const CVariables &variables)
+{
+    QJsonArray array;
+    for (int n = 0; n < variables.Count(); ++n) {
+        const CVariables::Variable &variable = variables.At(n);
+        QJsonObject object{{QStringLiteral("name"), Text(variable.name)},
+                           {QStringLiteral("value"), variable.value}};
+        if (!variable.formula.empty())
+            object.insert(QStringLiteral("formula"), Text(variable.formula));
+        if (variable.hasLow)
+            object.insert(QStringLiteral("low"), variable.low);
+        if (variable.hasHigh)
+            object.insert(QStringLiteral("high"), variable.high);
+        if (!variable.comment.empty())
+            object.insert(QStringLiteral("comment"), Text(variable.comment));
+        array.append(object);
+    }
+    return array;
 }
 
 } // namespace
@@ -64,6 +91,7 @@ QByteArray CSolveReportJson::Render(const CSolveReport &report)
                                {QStringLiteral("consistent"), report.IsConsistent()},
                                {QStringLiteral("decisions"), decisions},
                                {QStringLiteral("inconsistentSituations"), imbalances},
+                               {QStringLiteral("variables"), VariablesArray(*report.variables)},
                                {QStringLiteral("nodes"), nodes}};
     return QJsonDocument(document).toJson(QJsonDocument::Indented);
 }

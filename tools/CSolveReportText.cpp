@@ -2,6 +2,7 @@
 
 #include "CNode.h"
 #include "CSolveReport.h"
+#include "CVariables.h"
 #include "TextNumber.h"
 
 #include <QStringList>
@@ -66,11 +67,32 @@ QString Columns(const QString &strName, int nNameWidth, const QString &strKind,
            strPayoff.rightJustified(13) + QLatin1Char(' ') + strValue.rightJustified(13);
 }
 
+// Only projects that have variables get the section, so other outputs stay
+// as they were.
+void AppendVariables(const CVariables &variables, QString &strOut)
+{
+    if (variables.IsEmpty())
+        return;
+    strOut += QStringLiteral("Variables:\n");
+    for (int n = 0; n < variables.Count(); ++n) {
+        const CVariables::Variable &variable = variables.At(n);
+        strOut +=
+            QStringLiteral("  %1 = %2")
+                .arg(Printable(QString::fromStdString(variable.name)), Number(variable.value));
+        if (!variable.formula.empty())
+            strOut +=
+                QStringLiteral("  (%1)").arg(Printable(QString::fromStdString(variable.formula)));
+        strOut += QLatin1Char('\n');
+    }
+    strOut += QLatin1Char('\n');
+}
+
 void AppendSummary(const CSolveReport &report, QString &strOut)
 {
     strOut += QStringLiteral("Project: %1\n").arg(Printable(report.projectName));
     strOut += QStringLiteral("File:    %1\n").arg(report.filePath);
     strOut += QStringLiteral("Value:   %1\n\n").arg(Number(report.RootValue()));
+    AppendVariables(*report.variables, strOut);
 
     strOut += QStringLiteral("Decisions:\n");
     if (report.choices.empty())

@@ -8,6 +8,8 @@
 
 #include <memory>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 // The projects shipped in examples/, built in code; make-examples writes them
@@ -216,6 +218,46 @@ inline Example OilWithTest()
     return example;
 }
 
+// The oil wildcatter of SAS/OR's decision-tree documentation with shared
+// inputs: drilling costs 150,000, 300,000 or 500,000 (0.2, 0.6, 0.2), and
+// each cost is followed by a dry hole, a wet one (0.3) or a soaking one
+// (0.2). One variable per revenue and cost; soaking earns 500,000 more than
+// wet, and dry takes the rest of the probability. Drilling is worth
+// 0.5 * 700,000 + 100,000 - 310,000 = 140,000; it stops paying below a wet
+// revenue of 420,000.
+inline Example OilVariables()
+{
+    Example example{QStringLiteral("OilVariables.rmproj"),
+                    QStringLiteral("Oil wildcatter with shared inputs"),
+                    140000.0,
+                    {"Drill"},
+                    std::make_unique<CDecisionTree>()};
+    CVariables &variables = example.tree->Variables();
+    CVariables::Variable revWet{"revWet", 700000.0, "",       true,
+                                300000.0, true,     800000.0, "revenue of a wet well"};
+    variables.Add(revWet);
+    variables.Add({"revSoak", 0.0, "revWet + 500000", false, 0.0, false, 0.0, ""});
+    for (const auto &[pName, dCost] :
+         {std::pair{"cLow", 150000.0}, {"cFair", 300000.0}, {"cHigh", 500000.0}})
+        variables.Add({pName, dCost, "", false, 0.0, false, 0.0, ""});
+    CNode *pRoot = CNode::CreateRoot(nullptr, "Oil wildcatter with shared inputs");
+    example.tree->SetRoot(pRoot);
+    CNode *pDrill = CNode::CreateDecision(pRoot, "Drill?");
+    CNode *pCost =
+        ReplaceTerminal(AddOption(pDrill, "Drill", 1.0, 0.0), &CNode::CreateSituation, "Cost");
+    AddOption(pDrill, "Not drill", 1.0, 0.0);
+    for (const auto &[pName, dProbability, pFormula] :
+         {std::tuple{"Low", 0.2, "-cLow"}, {"Fair", 0.6, "-cFair"}, {"High", 0.2, "-cHigh"}}) {
+        CNode *pLevel = AddOption(pCost, pName, dProbability, 0.0);
+        pLevel->payoffFormula = pFormula;
+        CNode *pOil = ReplaceTerminal(pLevel, &CNode::CreateSituation, "Oil");
+        AddOption(pOil, "Dry", 0.0, 0.0)->probabilityFormula = "#";
+        AddOption(pOil, "Wet", 0.3, 0.0)->payoffFormula = "revWet";
+        AddOption(pOil, "Soaking", 0.2, 0.0)->payoffFormula = "revSoak";
+    }
+    return example;
+}
+
 // Every example, rolled back as the editor would show it after the last edit.
 inline std::vector<Example> All()
 {
@@ -225,8 +267,11 @@ inline std::vector<Example> All()
     examples.push_back(Party());
     examples.push_back(Launch());
     examples.push_back(OilWithTest());
-    for (Example &example : examples)
+    examples.push_back(OilVariables());
+    for (Example &example : examples) {
+        example.tree->ApplyFormulas();
         CDecisionSolver().Solve(example.tree->GetRoot());
+    }
     return examples;
 }
 

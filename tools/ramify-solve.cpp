@@ -15,6 +15,7 @@
 #include "CTornado.h"
 #include "CTreeEvaluation.h"
 #include "CTreeIndex.h"
+#include "CVariableSensitivity.h"
 
 #include <QBuffer>
 #include <QCommandLineParser>
@@ -46,9 +47,18 @@ the choices at every step. NODE is the option's name when no other option
 has it, or #ID with the option's ID in the file. A moved probability takes
 its change from the other options of its situation, in proportion to theirs.
 
+With --sensitivity NAME=LOW..HIGH, NAME is a variable of the project: every
+formula that uses it is recomputed while it runs from LOW to HIGH.
+
 With --tornado PERCENT it prints every payoff and every situation option's
 probability moved down and up by PERCENT of its value (a probability within
-0 and 1), with the tree's value at both ends, the widest swing first.
+0 and 1), with the tree's value at both ends, the widest swing first. In a
+project with variables, payoffs and probabilities given by formulas follow
+the variables instead, and each variable moves over its Low..High where the
+project gives both, by PERCENT of its value otherwise.
+
+--set NAME=VALUE (repeatable) gives a variable a value before the tree is
+solved, in place of its formula if it has one; --write keeps that value.
 
 Exit status:
   0  the file was read completely and evaluated
@@ -57,8 +67,9 @@ Exit status:
      its nodes belong to no tree (the message says how many), in which case
      the result is printed but nothing is written; or its tree has a shape
      that cannot be analysed
+     or some of its formulas cannot be computed (the message lists them)
   2  the command line was wrong, including a NODE that names no option, or
-     more than one
+     more than one, and a NAME that names no variable
 
 --write - writes the project to standard output instead of the result.
 )";
@@ -98,12 +109,26 @@ int Analyse(const CDecisionTree &tree, const CAnalysisRequest &request, bool bTo
     const CTreeEvaluation evaluation(index);
     if (bTornado) {
         CTornado tornado(evaluation);
-        if (!tornado.Run(request.percent))
-            return UsageFailure(tornado.Error());
+        // The share was checked with the command line: what fails here is a
+        // formula at the end of a variable's range.
+        if (!tornado.Run(request.percent, &tree))
+            return Failure(QStringLiteral("\"%1\": %2").arg(strFile, tornado.Error()));
         if (bJson)
             Print(CAnalysisJson::Tornado(tornado, index, strProject, strFile));
         else
             Print(CAnalysisText::Tornado(tornado, index, strProject, strFile));
+        return Success;
+    }
+    if (!request.variable.empty()) {
+        CVariableSensitivity analysis(tree);
+        if (!analysis.Run(request.variable, request.low, request.high, nSteps))
+            return analysis.TreeAtFault()
+                       ? Failure(QStringLiteral("\"%1\": %2").arg(strFile, analysis.Error()))
+                       : UsageFailure(analysis.Error());
+        if (bJson)
+            Print(CAnalysisJson::Sensitivity(analysis, index, strProject, strFile));
+        else
+            Print(CAnalysisText::Sensitivity(analysis, index, strProject, strFile));
         return Success;
     }
     QString strError;
@@ -169,6 +194,10 @@ int main(int argc, char *argv[])
         QStringLiteral("Steps of the --sensitivity range (default %1).")
             .arg(CSensitivityAnalysis::DefaultSteps),
         QStringLiteral("n"));
+    const QCommandLineOption setOption(
+        QStringLiteral("set"),
+        QStringLiteral("Give the variable <name> the value <number> before solving (repeatable)."),
+        QStringLiteral("name=number"));
     const QCommandLineOption tornadoOption(
         QStringLiteral("tornado"),
         QStringLiteral("Move every payoff and situation probability down and up by <percent> "
@@ -179,6 +208,7 @@ int main(int argc, char *argv[])
     parser.addOption(sensitivityOption);
     parser.addOption(stepsOption);
     parser.addOption(tornadoOption);
+    parser.addOption(setOption);
     parser.addPositionalArgument(QStringLiteral("file"),
                                  QStringLiteral("The project file (.rmproj) to evaluate."));
 
@@ -216,13 +246,42 @@ int main(int argc, char *argv[])
         return UsageFailure(strRequestError);
     if (bTornado && !request.ParseTornado(parser.value(tornadoOption), &strRequestError))
         return UsageFailure(strRequestError);
+    std::vector<std::pair<std::string, double>> settings;
+    for (const QString &strSetting : parser.values(setOption)) {
+        std::pair<std::string, double> setting;
+        if (!CAnalysisRequest::ParseSetting(strSetting, &setting.first, &setting.second,
+                                            &strRequestError))
+            return UsageFailure(strRequestError);
+        settings.push_back(setting);
+    }
 
     CDecisionTree tree;
-    const CProjectFile::ReadResult result = CProjectFile::Read(strFile, tree);
+    CProjectFile::ReadResult result = CProjectFile::Read(strFile, tree);
     if (!result.Succeeded())
         return Failure(result.Message());
     if (!tree.GetRoot())
         return Failure(QStringLiteral("\"%1\" holds no decision tree.").arg(strFile));
+    const auto unknown = [&strFile](const std::string &strName) {
+        return UsageFailure(QStringLiteral("\"%1\" has no variable named \"%2\".")
+                                .arg(strFile, QString::fromStdString(strName)));
+    };
+    if (!request.variable.empty() && tree.Variables().Find(request.variable) < 0)
+        return unknown(request.variable);
+    for (const auto &[strName, dValue] : settings) {
+        const int nVariable = tree.Variables().Find(strName);
+        if (nVariable < 0)
+            return unknown(strName);
+        CVariables::Variable variable = tree.Variables().At(nVariable);
+        variable.formula.clear();
+        variable.value = dValue;
+        tree.Variables().Set(nVariable, variable);
+    }
+    // A value set may mend a broken formula or break one; what counts is the
+    // state the tree is solved in.
+    if (!settings.empty())
+        result.formulaProblems = tree.ApplyFormulas();
+    if (!result.formulaProblems.empty())
+        return Failure(result.FormulaMessage());
 
     // Only the values matter here, not which nodes were written.
     CDecisionSolver().Solve(tree.GetRoot(), [](CNode *) {});

@@ -1,0 +1,157 @@
+#include "CTreeFormulas.h"
+
+#include "CFormula.h"
+#include "CNode.h"
+
+#include <QStringList>
+
+#include <algorithm>
+
+const char *const CTreeFormulas::Rest = "#";
+
+namespace {
+
+bool IsRest(const std::string &strFormula)
+{
+    const size_t nStart = strFormula.find_first_not_of(" \t");
+    return nStart != std::string::npos && strFormula[nStart] == '#' &&
+           strFormula.find_first_not_of(" \t", nStart + 1) == std::string::npos;
+}
+
+// Visits every node at or below pRoot, parents before children.
+template <typename NodeT, typename Visit> void VisitNodes(NodeT *pRoot, Visit visit)
+{
+    std::vector<NodeT *> pending;
+    if (pRoot)
+        pending.push_back(pRoot);
+    while (!pending.empty()) {
+        NodeT *pNode = pending.back();
+        pending.pop_back();
+        visit(pNode);
+        for (auto it = pNode->children.rbegin(); it != pNode->children.rend(); ++it)
+            if (*it)
+                pending.push_back(*it);
+    }
+}
+
+} // namespace
+
+std::vector<CVariables::Problem> CTreeFormulas::Apply(CNode *pRoot, CVariables &variables)
+{
+    std::vector<CVariables::Problem> problems = variables.Evaluate();
+    const auto compute = [&](CNode *pNode, const std::string &strFormula, double *pValue,
+                             bool bProbability) {
+        QString strError;
+        if (!variables.Compiled(strFormula).Evaluate(pValue, &strError))
+            problems.push_back({std::string(), pNode, bProbability, strError});
+    };
+    VisitNodes(pRoot, [&](CNode *pNode) {
+        if (!pNode->payoffFormula.empty()) {
+            if (IsRest(pNode->payoffFormula))
+                problems.push_back({std::string(), pNode, false,
+                                    tr("\"#\" stands for the rest of a probability, not a "
+                                       "payoff.")});
+            else
+                compute(pNode, pNode->payoffFormula, &pNode->payoff, false);
+        }
+        if (pNode->probabilityFormula.empty())
+            return;
+        if (!IsRest(pNode->probabilityFormula)) {
+            compute(pNode, pNode->probabilityFormula, &pNode->probability, true);
+        } else if (!pNode->parent || pNode->parent->type != NodeType::Situation) {
+            problems.push_back({std::string(), pNode, true,
+                                tr("\"#\" is the rest of a Situation's probabilities; this "
+                                   "option belongs to no Situation.")});
+        }
+    });
+    // Parents come first above, so the rest is shared once every other
+    // option of the Situation has its number.
+    VisitNodes(pRoot, [](CNode *pSituation) {
+        if (pSituation->type != NodeType::Situation)
+            return;
+        double dOthers = 0.0;
+        int nRests = 0;
+        for (const CNode *pOption : pSituation->children)
+            if (pOption && IsRest(pOption->probabilityFormula))
+                ++nRests;
+            else if (pOption)
+                dOthers += pOption->probability;
+        if (nRests == 0)
+            return;
+        const double dShare = std::max(0.0, 1.0 - dOthers) / nRests;
+        for (CNode *pOption : pSituation->children)
+            if (pOption && IsRest(pOption->probabilityFormula))
+                pOption->probability = dShare;
+    });
+    return problems;
+}
+
+bool CTreeFormulas::UsesFormulas(const CNode *pRoot)
+{
+    bool bUses = false;
+    VisitNodes(pRoot, [&bUses](const CNode *pNode) {
+        bUses = bUses || !pNode->payoffFormula.empty() || !pNode->probabilityFormula.empty();
+    });
+    return bUses;
+}
+
+std::vector<const CNode *> CTreeFormulas::Users(const CNode *pRoot, const std::string &strName)
+{
+    const auto uses = [&](const std::string &strFormula) {
+        if (strFormula.find(strName) == std::string::npos)
+            return false;
+        const std::vector<std::string> names = CFormula::NamesIn(strFormula);
+        return std::find(names.begin(), names.end(), strName) != names.end();
+    };
+    std::vector<const CNode *> result;
+    VisitNodes(pRoot, [&](const CNode *pNode) {
+        if (uses(pNode->payoffFormula) || uses(pNode->probabilityFormula))
+            result.push_back(pNode);
+    });
+    return result;
+}
+
+std::vector<CTreeFormulas::NodeFormulas> CTreeFormulas::Rename(CNode *pRoot, CVariables &variables,
+                                                               int n, const std::string &strNew)
+{
+    const std::string strOld = variables.At(n).name;
+    for (int i = 0; i < variables.Count(); ++i) {
+        CVariables::Variable variable = variables.At(i);
+        variable.formula = CFormula::Rename(variable.formula, strOld, strNew);
+        if (i == n)
+            variable.name = strNew;
+        variables.Set(i, variable);
+    }
+    std::vector<NodeFormulas> renamed;
+    VisitNodes(pRoot, [&](CNode *pNode) {
+        NodeFormulas formulas{pNode, CFormula::Rename(pNode->payoffFormula, strOld, strNew),
+                              CFormula::Rename(pNode->probabilityFormula, strOld, strNew)};
+        if (formulas.payoff != pNode->payoffFormula ||
+            formulas.probability != pNode->probabilityFormula)
+            renamed.push_back(formulas);
+    });
+    return renamed;
+}
+
+QString CTreeFormulas::Describe(const CVariables::Problem &problem)
+{
+    if (!problem.node)
+        return tr("Variable \"%1\": %2")
+            .arg(QString::fromStdString(problem.variable), problem.text);
+    const QString strName = QString::fromStdString(problem.node->name);
+    return problem.probability ? tr("Probability of \"%1\": %2").arg(strName, problem.text)
+                               : tr("Payoff of \"%1\": %2").arg(strName, problem.text);
+}
+
+QString CTreeFormulas::Message(const std::vector<CVariables::Problem> &problems)
+{
+    // A message box cannot show thousands of lines, and the first ones tell
+    // what to mend first.
+    constexpr size_t Shown = 20;
+    QStringList lines;
+    for (size_t i = 0; i < problems.size() && i < Shown; ++i)
+        lines << Describe(problems[i]);
+    if (problems.size() > Shown)
+        lines << tr("... and %1 more.").arg(problems.size() - Shown);
+    return lines.join(QLatin1Char('\n'));
+}

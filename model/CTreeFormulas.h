@@ -1,0 +1,50 @@
+#pragma once
+
+#include "CVariables.h"
+
+#include <QCoreApplication>
+#include <QString>
+
+#include <string>
+#include <vector>
+
+class CNode;
+
+// Brings a tree's formulas up to date: the variables first, in the order they
+// use each other, then every option's payoff and probability formula, then
+// each "#" as the rest of its Situation. The numbers land in the nodes'
+// payoff and probability, where the rollback reads them; a formula that
+// cannot be computed leaves its node's number as it was.
+class CTreeFormulas
+{
+    Q_DECLARE_TR_FUNCTIONS(CTreeFormulas)
+
+public:
+    // The probability formula that stands for the rest of a Situation.
+    static const char *const Rest;
+
+    // Computes everything and returns every problem found. Several "#" in one
+    // Situation share the rest equally; a rest below 0 gives them 0, so the
+    // Situation's probabilities show that they do not add up.
+    static std::vector<CVariables::Problem> Apply(CNode *pRoot, CVariables &variables);
+    // True when any node at or below pRoot carries a formula.
+    static bool UsesFormulas(const CNode *pRoot);
+    // The nodes whose formulas mention the name, in depth-first order.
+    static std::vector<const CNode *> Users(const CNode *pRoot, const std::string &strName);
+    struct NodeFormulas
+    {
+        CNode *node;
+        std::string payoff;
+        std::string probability;
+    };
+    // Renames variable n and every use of it in the variables' formulas;
+    // returns the formulas of the nodes that use it, renamed, and leaves
+    // the nodes as they are, so that the change can be made as one step.
+    static std::vector<NodeFormulas> Rename(CNode *pRoot, CVariables &variables, int n,
+                                            const std::string &strNew);
+
+    // "Variable \"a\": ..." or "Option \"Wet\", payoff: ...".
+    static QString Describe(const CVariables::Problem &problem);
+    // Every problem, one per line; empty when there is none.
+    static QString Message(const std::vector<CVariables::Problem> &problems);
+};
