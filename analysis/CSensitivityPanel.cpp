@@ -1,7 +1,7 @@
 #include "CSensitivityPanel.h"
 
-#include "CDecisionTreeWindow.h"
 #include "CNode.h"
+#include "CProjectDocument.h"
 #include "CSensitivityAnalysis.h"
 #include "CTreeEvaluation.h"
 #include "CTreeIndex.h"
@@ -43,9 +43,9 @@ QString Name(const CTreeIndex &index, int n, bool bQuoted = true)
 
 } // namespace
 
-CSensitivityPanel::CSensitivityPanel(CDecisionTreeWindow *pWindow, const CNode *pOption,
+CSensitivityPanel::CSensitivityPanel(CProjectDocument *pDocument, const CNode *pOption,
                                      QWidget *parent)
-    : CAnalysisPanel(pWindow, parent), option(pOption)
+    : CAnalysisPanel(pDocument, parent), option(pOption)
 {
     optionLabel = new QLabel(this);
     parameterBox = new QComboBox(this);
@@ -120,7 +120,7 @@ void CSensitivityPanel::Recompute()
 {
     breakEvens.clear();
     breakEvenList->clear();
-    const CTreeIndex index(Window()->GetTree().GetRoot());
+    const CTreeIndex index(Document()->GetTree().GetRoot());
     const int nOption = index.IndexOf(option);
     if (nOption < 0 || index.Type(nOption) != NodeType::Option) {
         optionLabel->setText(QString());
@@ -261,7 +261,7 @@ void CSensitivityPanel::List(const CSensitivityAnalysis &analysis, const CTreeIn
                       : analysis.BreakEvens().size() == 1
                           ? tr("One break-even point:")
                           : tr("%1 break-even points:").arg(analysis.BreakEvens().size());
-    if (!Window()->GetTree().IsProbabilityConsistent())
+    if (!Document()->GetTree().IsProbabilityConsistent())
         strNote += QLatin1Char(' ') + tr("(Some situations' probabilities do not add up to 1; "
                                          "they count as they stand.)");
     ShowNote(strNote);

@@ -1,7 +1,7 @@
 #include "CTornadoPanel.h"
 
-#include "CDecisionTreeWindow.h"
 #include "CNode.h"
+#include "CProjectDocument.h"
 #include "CTornado.h"
 #include "CTreeEvaluation.h"
 #include "CTreeIndex.h"
@@ -51,8 +51,8 @@ QCategoryAxis *ValueAxis(double dBase, double dFrom, double dTo)
 
 } // namespace
 
-CTornadoPanel::CTornadoPanel(CDecisionTreeWindow *pWindow, QWidget *parent)
-    : CAnalysisPanel(pWindow, parent)
+CTornadoPanel::CTornadoPanel(CProjectDocument *pDocument, QWidget *parent)
+    : CAnalysisPanel(pDocument, parent)
 {
     percentBox = new QDoubleSpinBox(this);
     percentBox->setObjectName(QStringLiteral("doubleSpinBoxPercent"));
@@ -69,7 +69,7 @@ CTornadoPanel::CTornadoPanel(CDecisionTreeWindow *pWindow, QWidget *parent)
 void CTornadoPanel::Recompute()
 {
     barCount = 0;
-    const CTreeIndex index(Window()->GetTree().GetRoot());
+    const CTreeIndex index(Document()->GetTree().GetRoot());
     const CTreeEvaluation evaluation(index);
     CTornado tornado(evaluation);
     if (!tornado.Run(percentBox->value())) {

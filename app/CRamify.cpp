@@ -177,7 +177,7 @@ void CRamify::ShowTreeWindow(CDecisionTreeWindow *pWindow, const QString &strTit
 template <typename Panel> Panel *CRamify::FindPanel(const CDecisionTreeWindow *pWindow) const
 {
     for (Panel *pPanel : findChildren<Panel *>())
-        if (pPanel->Window() == pWindow)
+        if (pPanel->Document() == &pWindow->GetDocument())
             return pPanel;
     return nullptr;
 }
@@ -196,7 +196,7 @@ void CRamify::AddPanel(CAnalysisPanel *pPanel, const QString &strTitle)
         tabifyDockWidget(pBeside, pDock);
     // The panel shows one project's tree; without the project it has nothing
     // to show.
-    connect(pPanel->Window(), &QObject::destroyed, pDock, &QObject::deleteLater);
+    connect(pPanel->Document(), &QObject::destroyed, pDock, &QObject::deleteLater);
     pDock->show();
     pDock->raise();
     // A chart needs room; the first dock takes two fifths of the window.
@@ -211,7 +211,7 @@ void CRamify::ShowSensitivity(CDecisionTreeWindow *pWindow, const CNode *pOption
         pPanel->parentWidget()->raise();
         return;
     }
-    AddPanel(new CSensitivityPanel(pWindow, pOption),
+    AddPanel(new CSensitivityPanel(&pWindow->GetDocument(), pOption),
              tr("Sensitivity: %1").arg(pWindow->GetProjectName()));
 }
 
@@ -224,7 +224,8 @@ void CRamify::on_actionTornado_triggered()
         pPanel->parentWidget()->raise();
         return;
     }
-    AddPanel(new CTornadoPanel(pWindow), tr("Tornado: %1").arg(pWindow->GetProjectName()));
+    AddPanel(new CTornadoPanel(&pWindow->GetDocument()),
+             tr("Tornado: %1").arg(pWindow->GetProjectName()));
 }
 
 void CRamify::ShowSummary()

@@ -167,7 +167,10 @@ CRecoveryKeeper *CDecisionTreeWindow::KeepRecoveryCopies(CRecoveryStore &store,
                                                          const QString &strCopyId)
 {
     delete recovery;
-    recovery = new CRecoveryKeeper(this, store, strCopyId);
+    recovery = new CRecoveryKeeper(&document, store, strCopyId);
+    connect(recovery, &CRecoveryKeeper::sig_cannotKeepCopies, this, [this](const QString &strText) {
+        QMessageBox::warning(this, tr("Recovery Copy"), strText);
+    });
     return recovery;
 }
 
@@ -333,14 +336,15 @@ void CDecisionTreeWindow::ApplyNodeValues(CNode *pNode, const QString &strName, 
         pItem->SetProbability(dProbability);
     if (std::fabs(pNode->payoff - dPayoff) >= 0.00001)
         pItem->SetPayoff(dPayoff);
+    document.TextsEdited(pNode);
 }
 
 void CDecisionTreeWindow::OnItemPosChanged(CNodeGrapicsItem *pItem, QPointF pntNewPos)
 {
-    document.SetPosition(pItem->GetNode(), ToCoordinate(pntNewPos.x()),
-                         ToCoordinate(pntNewPos.y()));
     // Not an undo step, but an arrangement made by hand is work to keep.
     setWindowModified(true);
+    document.SetPosition(pItem->GetNode(), ToCoordinate(pntNewPos.x()),
+                         ToCoordinate(pntNewPos.y()));
 }
 
 void CDecisionTreeWindow::OnFoucsOut(CNodeGrapicsItem *pItem, const QString &strOldName,

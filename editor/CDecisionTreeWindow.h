@@ -66,6 +66,7 @@ public:
     void SetFilePath(const QString &strPath) { document.SetFilePath(strPath); }
     QString GetProjectName() const { return document.GetProjectName(); }
     CProjectDocument &GetDocument() { return document; }
+    const CProjectDocument &GetDocument() const { return document; }
     CDecisionTree &GetTree() { return document.GetTree(); }
     CNodeGrapicsItem *GetItem(const CNode *pNode) const;
     const CNode *GetClipboard() const { return clipboard; }

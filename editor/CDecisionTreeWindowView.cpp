@@ -90,6 +90,8 @@ void CDecisionTreeWindow::ApplyPositions(const std::vector<NodePosition> &positi
     // Not the tree these positions were taken from: leave it alone.
     if (queue.size() != positions.size())
         return;
+    std::vector<CProjectDocument::NodePlace> places;
+    places.reserve(queue.size());
     for (size_t i = 0; i < queue.size(); ++i) {
         CNodeGrapicsItem *pItem = GetItem(queue[i].node);
         if (!pItem)
@@ -100,9 +102,9 @@ void CDecisionTreeWindow::ApplyPositions(const std::vector<NodePosition> &positi
             pItem->blockSignals(bWasBlocked);
             queue[i].moved = true;
         }
-        queue[i].node->x = positions[i].x;
-        queue[i].node->y = positions[i].y;
+        places.push_back({queue[i].node, positions[i].x, positions[i].y});
     }
+    document.SetPositions(places);
     // Signals were blocked, so each arrow that meets a moved item is redrawn here.
     for (size_t i = 1; i < queue.size(); ++i)
         if (queue[i].moved || queue[queue[i].parent].moved)

@@ -83,11 +83,20 @@ public:
     void SetName(CNode *pNode, const std::string &strName);
     void SetComment(CNode *pNode, const std::string &strComment);
     void SetPosition(CNode *pNode, int32_t nX, int32_t nY);
+    struct NodePlace
+    {
+        CNode *node;
+        int32_t x;
+        int32_t y;
+    };
+    void SetPositions(const std::vector<NodePlace> &places);
 
     // The editor's texts write into their node as the user types and report
     // it here: a changed probability, or a changed payoff, of pNode.
     void ProbabilityEdited(CNode *pNode);
     void PayoffEdited(CNode *pNode);
+    // Its name or comment, which change no value.
+    void TextsEdited(CNode *pNode);
 
     // Batches changes: the outermost EndChange evaluates what they affect.
     void BeginChange();

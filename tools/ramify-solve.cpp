@@ -4,9 +4,9 @@
 #include "CAnalysisJson.h"
 #include "CAnalysisRequest.h"
 #include "CAnalysisText.h"
-#include "CDecisionSolver.h"
 #include "CDecisionTree.h"
 #include "CNode.h"
+#include "CProjectDocument.h"
 #include "CProjectFile.h"
 #include "CSafeFile.h"
 #include "CSolveReport.h"
@@ -217,15 +217,14 @@ int main(int argc, char *argv[])
     if (bTornado && !request.ParseTornado(parser.value(tornadoOption), &strRequestError))
         return UsageFailure(strRequestError);
 
-    CDecisionTree tree;
-    const CProjectFile::ReadResult result = CProjectFile::Read(strFile, tree);
+    // Reading rolls the tree back from its inputs, as the editor shows it.
+    CProjectDocument document;
+    const CProjectFile::ReadResult result = document.Read(strFile);
     if (!result.Succeeded())
         return Failure(result.Message());
+    CDecisionTree &tree = document.GetTree();
     if (!tree.GetRoot())
         return Failure(QStringLiteral("\"%1\" holds no decision tree.").arg(strFile));
-
-    // Only the values matter here, not which nodes were written.
-    CDecisionSolver().Solve(tree.GetRoot(), [](CNode *) {});
 
     // Saving a file whose nodes were not all read into the tree would lose
     // them, perhaps over the very file they came from.
@@ -235,9 +234,9 @@ int main(int argc, char *argv[])
     const bool bToStandardOutput = bWrite && strOut == QLatin1String("-");
     if (bWrite && strDropped.isEmpty()) {
         QString strError;
-        const bool bWritten =
-            bToStandardOutput ? WriteToStandardOutput(tree, result.projectName, &strError)
-                              : CProjectFile::Write(strOut, tree, result.projectName, &strError);
+        const bool bWritten = bToStandardOutput
+                                  ? WriteToStandardOutput(tree, result.projectName, &strError)
+                                  : document.Write(strOut, &strError);
         if (!bWritten)
             return Failure(strError);
     }
