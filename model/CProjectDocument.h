@@ -131,8 +131,9 @@ signals:
     // One evaluation: the nodes whose values and choices the rollback wrote,
     // each once, lowest first (possibly none, when only warnings changed).
     void sig_valuesChanged(const std::vector<CNode *> &nodes);
-    // A name, comment or position of pNode changed from outside the editor.
+    // The name or comment of pNode changed; these change no value.
     void sig_nodeChanged(CNode *pNode);
+    // Stored positions changed (by a drag or an arrangement).
     void sig_positionsChanged();
     void sig_settingsChanged();
     void sig_modifiedChanged(bool bModified);
@@ -147,7 +148,6 @@ private:
     void RecheckAll();
     void RecheckSubtree(CNode *pNode);
     void Recheck(CNode *pNode);
-    void SolveFrom(CNode *pNode);
     void ForgetSubtree(const CNode *pNode);
     bool InTree(const CNode *pNode) const;
     void Evaluate();
