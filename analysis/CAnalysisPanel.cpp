@@ -1,7 +1,7 @@
 #include "CAnalysisPanel.h"
 
 #include "CChartExport.h"
-#include "CDecisionTreeWindow.h"
+#include "CNode.h"
 
 #include <QChartView>
 #include <QFileDialog>
@@ -9,11 +9,10 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QUndoStack>
 #include <QVBoxLayout>
 
-CAnalysisPanel::CAnalysisPanel(CDecisionTreeWindow *pWindow, QWidget *parent)
-    : QWidget(parent), window(pWindow)
+CAnalysisPanel::CAnalysisPanel(CProjectDocument *pDocument, QWidget *parent)
+    : QWidget(parent), document(pDocument)
 {
     auto *pLayout = new QVBoxLayout(this);
     heading = new QLabel(this);
@@ -43,11 +42,11 @@ CAnalysisPanel::CAnalysisPanel(CDecisionTreeWindow *pWindow, QWidget *parent)
     refreshTimer.setSingleShot(true);
     refreshTimer.setInterval(0);
     connect(&refreshTimer, &QTimer::timeout, this, &CAnalysisPanel::OnRefreshDue);
-    if (pWindow) {
-        connect(pWindow, &CDecisionTreeWindow::sig_evaluated, this, &CAnalysisPanel::Refresh);
-        // Renames reach the model without a re-evaluation; they end in an
-        // undo step, as does every other edit.
-        connect(pWindow->GetUndoStack(), &QUndoStack::indexChanged, this, &CAnalysisPanel::Refresh);
+    if (pDocument) {
+        connect(pDocument, &CProjectDocument::sig_evaluated, this, &CAnalysisPanel::Refresh);
+        // Renames and comments change no value.
+        connect(pDocument, &CProjectDocument::sig_nodeChanged, this, &CAnalysisPanel::Refresh);
+        connect(pDocument, &CProjectDocument::sig_treeReplaced, this, &CAnalysisPanel::Refresh);
     }
     // The first computation waits until the derived panel is complete.
     Refresh();
@@ -60,7 +59,7 @@ void CAnalysisPanel::Refresh()
 
 void CAnalysisPanel::OnRefreshDue()
 {
-    if (!window) {
+    if (!document) {
         ShowNote(tr("The project has been closed."), true);
         return;
     }

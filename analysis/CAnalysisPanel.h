@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CDecisionTreeWindow.h"
+#include "CProjectDocument.h"
 
 #include <QPointer>
 #include <QTimer>
@@ -17,16 +17,16 @@ class QChartView;
 // A view beside a project's editor that analyses the project's tree and
 // follows its edits. It only reads the tree: nothing it does is an undo step
 // or marks the project modified. It keeps no pointer into the tree between
-// two refreshes, and once the project's window is gone it computes nothing.
+// two refreshes, and once the project is gone it computes nothing.
 class CAnalysisPanel : public QWidget
 {
     Q_OBJECT
 
 public:
-    CAnalysisPanel(CDecisionTreeWindow *pWindow, QWidget *parent);
+    CAnalysisPanel(CProjectDocument *pDocument, QWidget *parent);
 
-    // The project's window, or null once it has closed.
-    CDecisionTreeWindow *Window() const { return window; }
+    // The project, or null once it has closed.
+    CProjectDocument *Document() const { return document; }
     QtCharts::QChartView *ChartView() const { return chartView; }
     // What the chart shows, naming the project: above the chart, and on top
     // of a saved chart.
@@ -45,7 +45,7 @@ public slots:
     void Refresh();
 
 protected:
-    // Computes and shows the analysis; called only while the window exists.
+    // Computes and shows the analysis; called only while the project exists.
     virtual void Recompute() = 0;
     // Places a control in the row above the chart.
     void AddControl(QWidget *pControl);
@@ -64,7 +64,7 @@ private slots:
     void OnSaveChart();
 
 private:
-    QPointer<CDecisionTreeWindow> window;
+    QPointer<CProjectDocument> document;
     QTimer refreshTimer;
     QLabel *heading = nullptr;
     QHBoxLayout *controls = nullptr;

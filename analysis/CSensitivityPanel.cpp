@@ -1,8 +1,8 @@
 #include "CSensitivityPanel.h"
 
 #include "CChartColours.h"
-#include "CDecisionTreeWindow.h"
 #include "CNode.h"
+#include "CProjectDocument.h"
 #include "CSensitivityAnalysis.h"
 #include "CTreeEvaluation.h"
 #include "CTreeIndex.h"
@@ -45,9 +45,9 @@ QString Name(const CTreeIndex &index, int n, bool bQuoted = true)
 
 } // namespace
 
-CSensitivityPanel::CSensitivityPanel(CDecisionTreeWindow *pWindow, const CNode *pOption,
+CSensitivityPanel::CSensitivityPanel(CProjectDocument *pDocument, const CNode *pOption,
                                      QWidget *parent)
-    : CAnalysisPanel(pWindow, parent), option(pOption)
+    : CAnalysisPanel(pDocument, parent), option(pOption)
 {
     parameterBox = new QComboBox(this);
     parameterBox->setObjectName(QStringLiteral("comboBoxParameter"));
@@ -151,8 +151,8 @@ void CSensitivityPanel::Recompute()
     breakEvenLines.clear();
     breakEvenText->clear();
     breakEvenText->hide();
-    const QString strProject = Window()->GetProjectName();
-    const CTreeIndex index(Window()->GetTree().GetRoot());
+    const QString strProject = Document()->GetProjectName();
+    const CTreeIndex index(Document()->GetTree().GetRoot());
     const int nOption = index.IndexOf(option);
     if (nOption < 0 || index.Type(nOption) != NodeType::Option) {
         SetHeading(tr("%1: sensitivity").arg(strProject));
@@ -232,7 +232,7 @@ void CSensitivityPanel::Draw(const CSensitivityAnalysis &analysis, const CTreeIn
     double dMin = corners.front().second;
     double dMax = dMin;
     // An option has the same colour in every chart of its project.
-    CChartColours *pColours = CChartColours::Of(Window());
+    CChartColours *pColours = CChartColours::Of(Document());
     QMap<int, QColor> colours;
     for (const CSensitivityAnalysis::Region &region : analysis.Regions(nAbove)) {
         auto *pLine = new QLineSeries;
@@ -305,7 +305,7 @@ void CSensitivityPanel::List(const CSensitivityAnalysis &analysis, const CTreeIn
                       : analysis.BreakEvens().size() == 1
                           ? tr("One break-even point:")
                           : tr("%1 break-even points:").arg(analysis.BreakEvens().size());
-    if (!Window()->GetTree().IsProbabilityConsistent())
+    if (!Document()->GetTree().IsProbabilityConsistent())
         strNote += QLatin1Char(' ') + tr("(Some situations' probabilities do not add up to 1; "
                                          "they count as they stand.)");
     breakEvenText->setPlainText(breakEvenLines.join(QLatin1Char('\n')));

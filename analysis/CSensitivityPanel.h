@@ -22,8 +22,7 @@ class CSensitivityPanel : public CAnalysisPanel
     Q_OBJECT
 
 public:
-    CSensitivityPanel(CDecisionTreeWindow *pWindow, const CNode *pOption,
-                      QWidget *parent = nullptr);
+    CSensitivityPanel(CProjectDocument *pDocument, const CNode *pOption, QWidget *parent = nullptr);
 
     // Analyses another option of the same project, over its own default range.
     void SetOption(const CNode *pOption);

@@ -1,7 +1,7 @@
 #include "CTornadoPanel.h"
 
-#include "CDecisionTreeWindow.h"
 #include "CNode.h"
+#include "CProjectDocument.h"
 #include "CTornado.h"
 #include "CTreeEvaluation.h"
 #include "CTreeIndex.h"
@@ -51,8 +51,8 @@ QCategoryAxis *ValueAxis(double dBase, double dFrom, double dTo)
 
 } // namespace
 
-CTornadoPanel::CTornadoPanel(CDecisionTreeWindow *pWindow, QWidget *parent)
-    : CAnalysisPanel(pWindow, parent)
+CTornadoPanel::CTornadoPanel(CProjectDocument *pDocument, QWidget *parent)
+    : CAnalysisPanel(pDocument, parent)
 {
     percentBox = new QDoubleSpinBox(this);
     percentBox->setObjectName(QStringLiteral("doubleSpinBoxPercent"));
@@ -71,12 +71,12 @@ void CTornadoPanel::Recompute()
     barCount = 0;
     SetHeading(tr("%1: how far the value of the tree swings as each payoff and probability "
                   "moves by %2 %")
-                   .arg(Window()->GetProjectName(), QLocale().toString(percentBox->value())));
-    const CTreeIndex index(Window()->GetTree().GetRoot());
+                   .arg(Document()->GetProjectName(), QLocale().toString(percentBox->value())));
+    const CTreeIndex index(Document()->GetTree().GetRoot());
     const CTreeEvaluation evaluation(index);
     CTornado tornado(evaluation);
     // The variables are inputs too; formulas follow them.
-    if (!tornado.Run(percentBox->value(), &Window()->GetTree())) {
+    if (!tornado.Run(percentBox->value(), &Document()->GetTree())) {
         ShowNote(tornado.Error(), true);
         return;
     }

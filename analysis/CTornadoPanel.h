@@ -12,7 +12,7 @@ class CTornadoPanel : public CAnalysisPanel
     Q_OBJECT
 
 public:
-    explicit CTornadoPanel(CDecisionTreeWindow *pWindow, QWidget *parent = nullptr);
+    explicit CTornadoPanel(CProjectDocument *pDocument, QWidget *parent = nullptr);
 
     // How many inputs the chart shows.
     int BarCount() const { return barCount; }

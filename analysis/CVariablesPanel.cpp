@@ -33,8 +33,8 @@ QString Shown(const std::string &strText)
 
 } // namespace
 
-CVariablesPanel::CVariablesPanel(CDecisionTreeWindow *pWindow, QWidget *parent)
-    : QWidget(parent), window(pWindow)
+CVariablesPanel::CVariablesPanel(CProjectDocument *pDocument, QWidget *parent)
+    : QWidget(parent), document(pDocument)
 {
     auto *pLayout = new QVBoxLayout(this);
     table = new QTableWidget(0, ColumnCount, this);
@@ -60,8 +60,7 @@ CVariablesPanel::CVariablesPanel(CDecisionTreeWindow *pWindow, QWidget *parent)
     connect(pAdd, &QPushButton::clicked, this, &CVariablesPanel::AddVariable);
     connect(pDelete, &QPushButton::clicked, this, &CVariablesPanel::DeleteVariable);
     connect(table, &QTableWidget::itemChanged, this, &CVariablesPanel::OnItemChanged);
-    connect(&pWindow->GetDocument(), &CProjectDocument::sig_variablesChanged, this,
-            &CVariablesPanel::Refresh);
+    connect(pDocument, &CProjectDocument::sig_variablesChanged, this, &CVariablesPanel::Refresh);
     Refresh();
 }
 
@@ -72,15 +71,15 @@ QString CVariablesPanel::Problem() const
 
 void CVariablesPanel::Refresh()
 {
-    if (!window)
+    if (!document)
         return;
-    const CProjectDocument &document = window->GetDocument();
-    const CVariables &variables = document.GetVariables();
+    const CProjectDocument &project = *document;
+    const CVariables &variables = project.GetVariables();
     filling = true;
     table->setRowCount(variables.Count());
     for (int n = 0; n < variables.Count(); ++n) {
         const CVariables::Variable &variable = variables.At(n);
-        const int nUses = int(CTreeFormulas::Users(document.GetRoot(), variable.name).size());
+        const int nUses = int(CTreeFormulas::Users(project.GetRoot(), variable.name).size());
         // A formula shows as typed, with its value in the tool tip.
         const QString cells[ColumnCount] = {
             Shown(variable.name),
@@ -113,14 +112,14 @@ bool CVariablesPanel::Refuse(const QString &strReason)
 
 void CVariablesPanel::OnItemChanged(QTableWidgetItem *pItem)
 {
-    if (!filling && window)
+    if (!filling && document)
         Commit(pItem->row(), pItem->column(), pItem->text());
 }
 
 bool CVariablesPanel::Commit(int nRow, int nColumn, const QString &strText)
 {
-    CProjectDocument &document = window->GetDocument();
-    CVariables variables = document.GetVariables();
+    CProjectDocument &project = *document;
+    CVariables variables = project.GetVariables();
     if (nRow < 0 || nRow >= variables.Count())
         return false;
     CVariables::Variable variable = variables.At(nRow);
@@ -135,8 +134,8 @@ bool CVariablesPanel::Commit(int nRow, int nColumn, const QString &strText)
         if (!strProblem.isEmpty())
             return Refuse(strProblem);
         const std::vector<CProjectDocument::NodeFormulas> formulas =
-            CTreeFormulas::Rename(document.GetRoot(), variables, nRow, strNew);
-        window->ChangeVariables(tr("Rename Variable %1").arg(strName), variables, formulas);
+            CTreeFormulas::Rename(project.GetRoot(), variables, nRow, strNew);
+        emit sig_changeRequested(tr("Rename Variable %1").arg(strName), variables, formulas);
         return true;
     }
     case ColumnValue:
@@ -166,15 +165,15 @@ bool CVariablesPanel::Commit(int nRow, int nColumn, const QString &strText)
     for (const CVariables::Problem &found : CVariables(variables).Evaluate())
         if (found.variable == variable.name)
             return Refuse(CTreeFormulas::Describe(found));
-    window->ChangeVariables(tr("Edit Variable %1").arg(strName), variables);
+    emit sig_changeRequested(tr("Edit Variable %1").arg(strName), variables, {});
     return true;
 }
 
 void CVariablesPanel::AddVariable()
 {
-    if (!window)
+    if (!document)
         return;
-    CVariables variables = window->GetDocument().GetVariables();
+    CVariables variables = document->GetVariables();
     std::string strName;
     for (int i = variables.Count() + 1; strName.empty() || variables.Find(strName) >= 0; ++i)
         strName = "x" + std::to_string(i);
@@ -182,21 +181,21 @@ void CVariablesPanel::AddVariable()
     variable.name = strName;
     variables.Add(variable);
     problem->clear();
-    window->ChangeVariables(tr("Add Variable %1").arg(Shown(strName)), variables);
+    emit sig_changeRequested(tr("Add Variable %1").arg(Shown(strName)), variables, {});
     table->setCurrentCell(variables.Count() - 1, ColumnName);
 }
 
 void CVariablesPanel::DeleteVariable()
 {
     const int nRow = table->currentRow();
-    if (!window || nRow < 0)
+    if (!document || nRow < 0)
         return;
-    CVariables variables = window->GetDocument().GetVariables();
+    CVariables variables = document->GetVariables();
     if (nRow >= variables.Count())
         return;
     const std::string strName = variables.At(nRow).name;
     QStringList users;
-    for (const CNode *pNode : CTreeFormulas::Users(window->GetDocument().GetRoot(), strName))
+    for (const CNode *pNode : CTreeFormulas::Users(document->GetRoot(), strName))
         users << tr("option \"%1\"").arg(Shown(pNode->name));
     for (int n = 0; n < variables.Count(); ++n) {
         const std::vector<std::string> names = CFormula::NamesIn(variables.At(n).formula);
@@ -208,5 +207,5 @@ void CVariablesPanel::DeleteVariable()
             tr("%1 is still used by %2.").arg(Shown(strName), users.join(QStringLiteral(", ")))));
     variables.Remove(nRow);
     problem->clear();
-    window->ChangeVariables(tr("Delete Variable %1").arg(Shown(strName)), variables);
+    emit sig_changeRequested(tr("Delete Variable %1").arg(Shown(strName)), variables, {});
 }

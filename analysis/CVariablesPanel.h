@@ -1,6 +1,8 @@
 #pragma once
 
-#include "CDecisionTreeWindow.h"
+#include "CProjectDocument.h"
+
+#include <vector>
 
 #include <QPointer>
 #include <QWidget>
@@ -32,11 +34,18 @@ public:
         ColumnCount
     };
 
-    explicit CVariablesPanel(CDecisionTreeWindow *pWindow, QWidget *parent = nullptr);
+    explicit CVariablesPanel(CProjectDocument *pDocument, QWidget *parent = nullptr);
 
-    CDecisionTreeWindow *Window() const { return window; }
+    // The project's document, or null once it has closed.
+    CProjectDocument *Document() const { return document; }
     // The reason the last change was refused, or empty.
     QString Problem() const;
+
+signals:
+    // A checked change, to be made as one undo step named strText by the
+    // project's editor: the panel reads the project, the editor changes it.
+    void sig_changeRequested(const QString &strText, const CVariables &variables,
+                             const std::vector<CProjectDocument::NodeFormulas> &formulas);
 
 public slots:
     void Refresh();
@@ -51,7 +60,7 @@ private:
     bool Commit(int nRow, int nColumn, const QString &strText);
     bool Refuse(const QString &strReason);
 
-    QPointer<CDecisionTreeWindow> window;
+    QPointer<CProjectDocument> document;
     QTableWidget *table = nullptr;
     QLabel *problem = nullptr;
     bool filling = false;

@@ -13,7 +13,7 @@
 template <typename Panel> Panel *CRamify::FindPanel(const CDecisionTreeWindow *pWindow) const
 {
     for (Panel *pPanel : findChildren<Panel *>())
-        if (pPanel->Window() == pWindow)
+        if (pPanel->Document() == &pWindow->GetDocument())
             return pPanel;
     return nullptr;
 }
@@ -32,7 +32,7 @@ void CRamify::AddPanel(CAnalysisPanel *pPanel, const QString &strTitle)
         tabifyDockWidget(pBeside, pDock);
     // The panel shows one project's tree; without the project it has nothing
     // to show.
-    connect(pPanel->Window(), &QObject::destroyed, pDock, &QObject::deleteLater);
+    connect(pPanel->Document(), &QObject::destroyed, pDock, &QObject::deleteLater);
     pDock->show();
     pDock->raise();
     // A chart needs room; the first dock takes two fifths of the window.
@@ -48,10 +48,14 @@ void CRamify::ShowPanelsOf(QMdiSubWindow *pSubWindow)
         return;
     // A panel shows one project; beside another one it would pass for that
     // one's. It waits hidden until its project is in front again.
-    const QWidget *pWindow = pSubWindow->widget();
-    for (QDockWidget *pDock : findChildren<QDockWidget *>())
+    auto *pWindow = qobject_cast<CDecisionTreeWindow *>(pSubWindow->widget());
+    const CProjectDocument *pDocument = pWindow ? &pWindow->GetDocument() : nullptr;
+    for (QDockWidget *pDock : findChildren<QDockWidget *>()) {
         if (auto *pPanel = qobject_cast<CAnalysisPanel *>(pDock->widget()))
-            pDock->setVisible(pPanel->Window() == pWindow);
+            pDock->setVisible(pPanel->Document() == pDocument);
+        else if (auto *pVariables = qobject_cast<CVariablesPanel *>(pDock->widget()))
+            pDock->setVisible(pVariables->Document() == pDocument);
+    }
 }
 
 void CRamify::ShowSensitivity(CDecisionTreeWindow *pWindow, const CNode *pOption)
@@ -61,7 +65,7 @@ void CRamify::ShowSensitivity(CDecisionTreeWindow *pWindow, const CNode *pOption
         pPanel->parentWidget()->raise();
         return;
     }
-    AddPanel(new CSensitivityPanel(pWindow, pOption),
+    AddPanel(new CSensitivityPanel(&pWindow->GetDocument(), pOption),
              tr("Sensitivity: %1").arg(pWindow->GetProjectName()));
 }
 
@@ -74,7 +78,8 @@ void CRamify::on_actionTornado_triggered()
         pPanel->parentWidget()->raise();
         return;
     }
-    AddPanel(new CTornadoPanel(pWindow), tr("Tornado: %1").arg(pWindow->GetProjectName()));
+    AddPanel(new CTornadoPanel(&pWindow->GetDocument()),
+             tr("Tornado: %1").arg(pWindow->GetProjectName()));
 }
 
 void CRamify::on_actionVariables_triggered()
@@ -83,14 +88,17 @@ void CRamify::on_actionVariables_triggered()
     if (!pWindow)
         return;
     for (CVariablesPanel *pPanel : findChildren<CVariablesPanel *>())
-        if (pPanel->Window() == pWindow) {
+        if (pPanel->Document() == &pWindow->GetDocument()) {
             pPanel->parentWidget()->raise();
             return;
         }
     auto *pDock = new QDockWidget(tr("Variables: %1").arg(pWindow->GetProjectName()), this);
     pDock->setObjectName(QStringLiteral("dockVariables"));
     pDock->setAttribute(Qt::WA_DeleteOnClose);
-    pDock->setWidget(new CVariablesPanel(pWindow, pDock));
+    auto *pPanel = new CVariablesPanel(&pWindow->GetDocument(), pDock);
+    connect(pPanel, &CVariablesPanel::sig_changeRequested, pWindow,
+            &CDecisionTreeWindow::ChangeVariables);
+    pDock->setWidget(pPanel);
     addDockWidget(Qt::BottomDockWidgetArea, pDock);
     // The table edits one project; it goes with it.
     connect(pWindow, &QObject::destroyed, pDock, &QObject::deleteLater);

@@ -6,12 +6,14 @@
 #include "CProjectFileDialog.h"
 #include "CQGraphicsArrowLineItem.h"
 #include "CRecoveryKeeper.h"
+#include "CTreeScene.h"
 #include "CValueChangedCommand.h"
 #include "CVariablesCommand.h"
 
 #include <QCloseEvent>
 #include <QGraphicsScene>
 #include <QMessageBox>
+#include <QToolTip>
 
 #include <cmath>
 #include <vector>
@@ -20,7 +22,9 @@ CDecisionTreeWindow::CDecisionTreeWindow(QWidget *parent, const QString &strProj
     : QGraphicsView(parent)
 {
     document.SetProjectName(strProjectName);
-    setScene(new QGraphicsScene(this));
+    treeScene = new CTreeScene(document, this);
+    setScene(treeScene);
+    connect(treeScene, &CTreeScene::sig_itemCreated, this, &CDecisionTreeWindow::ConnectItem);
     setDragMode(QGraphicsView::RubberBandDrag);
     // The scene only ever grows its own rectangle; the view keeps one of its
     // own that also holds what is on screen (UpdateSceneRect).
@@ -52,10 +56,9 @@ CDecisionTreeWindow::~CDecisionTreeWindow()
     // The items go first, while their nodes still exist: an item that is being
     // edited reports its focus loss as it dies, and that report must neither
     // reach this half-destroyed window nor read a freed node.
-    for (CNodeGrapicsItem *pItem : qAsConst(items))
+    for (CNodeGrapicsItem *pItem : treeScene->Items())
         pItem->disconnect(this);
     delete scene();
-    items.clear();
     // Commands free the subtrees they hold detached; the document frees the tree.
     undoStack.clear();
     CNode::FreeSubtree(clipboard);
@@ -63,20 +66,20 @@ CDecisionTreeWindow::~CDecisionTreeWindow()
 
 void CDecisionTreeWindow::ConnectDocument()
 {
-    connect(&document, &CProjectDocument::sig_subtreeRemoving, this,
-            &CDecisionTreeWindow::RemoveSubtreeItems);
+    connect(&document, &CProjectDocument::sig_subtreeRemoving, treeScene,
+            &CTreeScene::RemoveSubtreeItems);
     connect(&document, &CProjectDocument::sig_structureChanged, this, [this](CNode *pNode) {
-        LayoutChildren(pNode);
+        NoteActedNode(pNode);
+        treeScene->LayoutChildren(pNode);
         // New options of a Situation that stays flagged show it too.
         if (document.HasProbabilityWarning(pNode))
-            ShowProbabilityWarning(pNode, true);
+            treeScene->ShowProbabilityWarning(pNode, true);
     });
     connect(&document, &CProjectDocument::sig_treeReplaced, this,
             &CDecisionTreeWindow::ShowReadProject);
-    connect(&document, &CProjectDocument::sig_warningsChanged, this,
-            &CDecisionTreeWindow::OnWarningsChanged);
-    connect(&document, &CProjectDocument::sig_valuesChanged, this,
-            &CDecisionTreeWindow::OnValuesChanged);
+    connect(&document, &CProjectDocument::sig_warningsChanged, treeScene,
+            &CTreeScene::ShowWarnings);
+    connect(&document, &CProjectDocument::sig_valuesChanged, treeScene, &CTreeScene::ShowValues);
     connect(&document, &CProjectDocument::sig_evaluated, this, &CDecisionTreeWindow::sig_evaluated);
     // Formulas write numbers the texts have not shown yet.
     connect(&document, &CProjectDocument::sig_inputsChanged, this,
@@ -94,6 +97,34 @@ void CDecisionTreeWindow::ConnectDocument()
     });
 }
 
+void CDecisionTreeWindow::ConnectItem(CNodeGrapicsItem *pItem)
+{
+    // Each connection knows its item: asking Qt for the sender scans every
+    // connection into this window, tens of thousands on a large tree.
+    connect(pItem, &CQEditableGraphicsTextItem::sig_positionChanged, this,
+            [this, pItem](QPointF pntNewPos) { OnItemPosChanged(pItem, pntNewPos); });
+    connect(pItem, &CNodeGrapicsItem::sig_probabilityChanged, this,
+            [this, pItem] { OnItemProbabilityChanged(pItem); });
+    connect(pItem, &CNodeGrapicsItem::sig_payoffChanged, this,
+            [this, pItem] { OnItemPayoffChanged(pItem); });
+    connect(pItem, &CNodeGrapicsItem::sig_menuAboutToShow, this,
+            [this, pItem] { OnItemMenuToShow(pItem); });
+    connect(pItem, &CNodeGrapicsItem::sig_contextMenu, this,
+            &CDecisionTreeWindow::OnItemContextMenu);
+    connect(pItem, qOverload<const QString &, double, double>(&CNodeGrapicsItem::sig_focusOut),
+            this,
+            [this, pItem](const QString &strOldName, double dOldProbability, double dOldPayoff) {
+                OnFoucsOut(pItem, strOldName, dOldProbability, dOldPayoff);
+            });
+    connect(pItem, &CNodeGrapicsItem::sig_numberRefused, this,
+            [this, pItem](const QString &strWhy) {
+                const QPoint pntAt =
+                    mapFromScene(pItem->mapToScene(pItem->OutlineRect().bottomRight()));
+                QToolTip::showText(viewport()->mapToGlobal(pntAt), strWhy, viewport());
+                emit sig_statusMessage(strWhy);
+            });
+}
+
 void CDecisionTreeWindow::changeEvent(QEvent *event)
 {
     // Whoever marks the window, the document knows it too.
@@ -106,11 +137,6 @@ void CDecisionTreeWindow::FinishEditing()
 {
     if (scene()->focusItem())
         scene()->clearFocus();
-}
-
-CNodeGrapicsItem *CDecisionTreeWindow::GetItem(const CNode *pNode) const
-{
-    return items.value(const_cast<CNode *>(pNode), nullptr);
 }
 
 void CDecisionTreeWindow::NewProject(const QString &strName)
@@ -141,7 +167,7 @@ bool CDecisionTreeWindow::LoadProject(const QString &strPath, QString *pStrError
     if (!pRoot && result.complete)
         problems << tr("\"%1\" holds no Ramify project.").arg(strPath);
     else if (pRoot)
-        problems << result.DroppedNodesMessage(items.size());
+        problems << result.DroppedNodesMessage(treeScene->Items().size());
     problems << result.FormulaMessage();
     problems.removeAll(QString());
     if (!problems.isEmpty())
@@ -156,7 +182,7 @@ CProjectFile::ReadResult CDecisionTreeWindow::ReadProject(QIODevice &device)
 
 void CDecisionTreeWindow::ShowReadProject()
 {
-    ShowLoadedTree();
+    treeScene->ShowTree(QPointF(0, height() / 2), !placeRootUnstored);
     if (arrangeAutomatically)
         ArrangeInPlace();
     actedNode = nullptr;
@@ -185,39 +211,11 @@ CRecoveryKeeper *CDecisionTreeWindow::KeepRecoveryCopies(CRecoveryStore &store,
                                                          const QString &strCopyId)
 {
     delete recovery;
-    recovery = new CRecoveryKeeper(this, store, strCopyId);
+    recovery = new CRecoveryKeeper(&document, store, strCopyId);
+    connect(recovery, &CRecoveryKeeper::sig_cannotKeepCopies, this, [this](const QString &strText) {
+        QMessageBox::warning(this, tr("Recovery Copy"), strText);
+    });
     return recovery;
-}
-
-void CDecisionTreeWindow::ShowLoadedTree()
-{
-    CNode *pRoot = document.GetRoot();
-    if (!pRoot || pRoot->children.size() != 1)
-        return;
-    CNodeGrapicsItem *pItem = CreateItem(pRoot);
-    if (pRoot->HasPosition()) {
-        pItem->SetNodePos(pRoot->x, pRoot->y, true);
-    } else if (placeRootUnstored) {
-        const bool bWasBlocked = pItem->blockSignals(true);
-        pItem->setPos(0, height() / 2);
-        pItem->blockSignals(bWasBlocked);
-    } else {
-        pItem->SetNodePos(0, height() / 2, true);
-    }
-    LayoutChildren(pRoot);
-    // The document has rolled the tree back; what it flagged shows, and the
-    // chosen path only where every Situation adds up.
-    std::vector<CNode *> pending{pRoot};
-    while (!pending.empty()) {
-        CNode *pNode = pending.back();
-        pending.pop_back();
-        if (document.HasProbabilityWarning(pNode))
-            ShowProbabilityWarning(pNode, true);
-        for (CNode *pChild : pNode->children)
-            if (pChild)
-                pending.push_back(pChild);
-    }
-    UpdateBestPath(pRoot, document.IsConsistent());
 }
 
 bool CDecisionTreeWindow::SaveProject()
@@ -252,82 +250,11 @@ void CDecisionTreeWindow::ShowModified()
     setWindowModified(changedOutsideHistory || !undoStack.isClean());
 }
 
-CNodeGrapicsItem *CDecisionTreeWindow::CreateItem(CNode *pNode)
-{
-    auto *pItem = new CNodeGrapicsItem(pNode, nullptr, true);
-    AttachItem(pItem);
-    items.insert(pNode, pItem);
-    return pItem;
-}
-
 void CDecisionTreeWindow::NotifyValuesChanged(CNode *pNode)
 {
     CProjectDocument::CChange change(document);
     document.ProbabilityEdited(pNode);
     document.PayoffEdited(pNode);
-}
-
-void CDecisionTreeWindow::OnValuesChanged(const std::vector<CNode *> &nodes)
-{
-    // Each written node comes once, with its final value; the Decisions and
-    // Situations among them are where the chosen path may have changed.
-    std::vector<CNode *> branches;
-    for (CNode *pWritten : nodes) {
-        if (CNodeGrapicsItem *pItem = GetItem(pWritten)) {
-            const bool bWasBlocked = pItem->blockSignals(true);
-            pItem->SetProbability(pWritten->probability);
-            pItem->SetPayoff(pWritten->payoff);
-            pItem->blockSignals(bWasBlocked);
-        }
-        if (pWritten->type == NodeType::Decision || pWritten->type == NodeType::Situation)
-            branches.push_back(pWritten);
-    }
-    RefreshBestPath(branches);
-}
-
-void CDecisionTreeWindow::OnWarningsChanged(const std::vector<CNode *> &situations)
-{
-    for (CNode *pSituation : situations)
-        ShowProbabilityWarning(pSituation, document.HasProbabilityWarning(pSituation));
-}
-
-bool CDecisionTreeWindow::ArrowOnPath(const CNode *pNode) const
-{
-    const CNodeGrapicsItem *pItem = GetItem(pNode);
-    const CQGraphicsArrowLineItem *pArrow = pItem ? pItem->GetArrow() : nullptr;
-    return pArrow && pArrow->IsActive();
-}
-
-void CDecisionTreeWindow::RefreshBestPath(const std::vector<CNode *> &branches)
-{
-    const bool bValid = document.IsConsistent();
-    if (bValid != highlighted) {
-        UpdateBestPath(document.GetRoot(), bValid);
-        return;
-    }
-    if (!bValid)
-        return;
-    // Only where a choice changed do arrows change: below a Decision or
-    // Situation that was written, from the top down, each arrow that is not
-    // as its node and the arrow above it say takes its subtree along.
-    const CNode *pRoot = document.GetRoot();
-    for (auto it = branches.rbegin(); it != branches.rend(); ++it) {
-        CNode *pBranch = *it;
-        std::vector<CNode *> nodes{pBranch};
-        nodes.insert(nodes.end(), pBranch->children.begin(), pBranch->children.end());
-        for (CNode *pNode : nodes) {
-            if (!pNode || !pNode->parent)
-                continue;
-            const bool bAbove = pNode->parent == pRoot || ArrowOnPath(pNode->parent);
-            const bool bActive = bAbove && pNode->active;
-            if (ArrowOnPath(pNode) == bActive)
-                continue;
-            if (CNodeGrapicsItem *pItem = GetItem(pNode))
-                if (CQGraphicsArrowLineItem *pArrow = pItem->GetArrow())
-                    pArrow->SetActive(bActive);
-            UpdateBestPath(pNode, bActive);
-        }
-    }
 }
 
 void CDecisionTreeWindow::OnItemProbabilityChanged(CNodeGrapicsItem *pItem)
@@ -338,15 +265,6 @@ void CDecisionTreeWindow::OnItemProbabilityChanged(CNodeGrapicsItem *pItem)
 void CDecisionTreeWindow::OnItemPayoffChanged(CNodeGrapicsItem *pItem)
 {
     document.PayoffEdited(pItem->GetNode());
-}
-
-void CDecisionTreeWindow::ShowProbabilityWarning(CNode *pNode, bool bOn)
-{
-    if (!pNode || pNode->type != NodeType::Situation)
-        return;
-    for (CNode *pChild : pNode->children)
-        if (CNodeGrapicsItem *pItem = GetItem(pChild))
-            pItem->SetProbabilityError(bOn);
 }
 
 void CDecisionTreeWindow::ApplyNodeValues(CNode *pNode, const QString &strName, double dProbability,
@@ -365,14 +283,15 @@ void CDecisionTreeWindow::ApplyNodeValues(CNode *pNode, const QString &strName, 
         pItem->SetProbability(dProbability);
     if (std::fabs(pNode->payoff - dPayoff) >= 0.00001)
         pItem->SetPayoff(dPayoff);
+    document.TextsEdited(pNode);
 }
 
 void CDecisionTreeWindow::OnItemPosChanged(CNodeGrapicsItem *pItem, QPointF pntNewPos)
 {
-    document.SetPosition(pItem->GetNode(), ToCoordinate(pntNewPos.x()),
-                         ToCoordinate(pntNewPos.y()));
     // Not an undo step, but an arrangement made by hand is work to keep.
     MarkModified();
+    document.SetPosition(pItem->GetNode(), CTreeScene::ToCoordinate(pntNewPos.x()),
+                         CTreeScene::ToCoordinate(pntNewPos.y()));
 }
 
 void CDecisionTreeWindow::OnFoucsOut(CNodeGrapicsItem *pItem, const QString &strOldName,

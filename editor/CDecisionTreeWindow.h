@@ -2,9 +2,9 @@
 
 #include "CProjectDocument.h"
 #include "CProjectFile.h"
+#include "CTreeScene.h"
 
 #include <QGraphicsView>
-#include <QHash>
 #include <QPointF>
 #include <QString>
 #include <QUndoStack>
@@ -16,16 +16,6 @@ class CNode;
 class CNodeGrapicsItem;
 class CRecoveryKeeper;
 class CRecoveryStore;
-struct NodeExtent;
-
-// Where a node's item stands and what its node has stored, so that both can
-// be put back exactly (a Root that was never dragged stores no position).
-struct NodePosition
-{
-    QPointF pos;
-    int32_t x;
-    int32_t y;
-};
 
 // The editor of one project: a view on the project's scene. It owns the
 // project's document, the undo stack and the clipboard, and draws what the
@@ -70,11 +60,13 @@ public:
     void SetFilePath(const QString &strPath) { document.SetFilePath(strPath); }
     QString GetProjectName() const { return document.GetProjectName(); }
     CProjectDocument &GetDocument() { return document; }
+    const CProjectDocument &GetDocument() const { return document; }
     // Makes the change of the variables an undo step named strText.
     void ChangeVariables(const QString &strText, const CVariables &variables,
                          const std::vector<CProjectDocument::NodeFormulas> &formulas = {});
     CDecisionTree &GetTree() { return document.GetTree(); }
-    CNodeGrapicsItem *GetItem(const CNode *pNode) const;
+    CNodeGrapicsItem *GetItem(const CNode *pNode) const { return treeScene->GetItem(pNode); }
+    CTreeScene *TreeScene() const { return treeScene; }
     const CNode *GetClipboard() const { return clipboard; }
 
     // Lays the whole tree out tidily as one undo step; nothing is pushed when
@@ -86,8 +78,11 @@ public:
     bool ArrangesAutomatically() const { return arrangeAutomatically; }
     // Positions of the shown nodes, breadth first from the Root, as the
     // arrangement's undo step keeps them.
-    std::vector<NodePosition> CurrentPositions() const;
-    void ApplyPositions(const std::vector<NodePosition> &positions);
+    std::vector<NodePosition> CurrentPositions() const { return treeScene->CurrentPositions(); }
+    void ApplyPositions(const std::vector<NodePosition> &positions)
+    {
+        treeScene->ApplyPositions(positions);
+    }
 
     // Zoom levels are kept between 5 % and 800 %.
     static constexpr double MinZoom = 0.05;
@@ -106,14 +101,8 @@ public:
     // frames or a text cursor; a text being edited is finished first.
     void RenderPicture(QPainter *pPainter, const QRectF &target);
 
-    // Shared with the layout, the context actions and the undo commands.
-    void AttachItem(CNodeGrapicsItem *pItem);
-    void LayoutChildren(CNode *pNode);
-    void RemoveSubtreeItems(CNode *pNode);
     // Re-evaluates the tree for a change at pNode, as an edit of its values would.
     void NotifyValuesChanged(CNode *pNode);
-    void UpdateBestPath(CNode *pNode, bool bFlag);
-    void ShowProbabilityWarning(CNode *pNode, bool bOn);
     void ApplyNodeValues(CNode *pNode, const QString &strName, double dProbability, double dPayoff);
 
     // Context actions on a node item.
@@ -168,10 +157,6 @@ protected:
     bool viewportEvent(QEvent *event) override;
     void changeEvent(QEvent *event) override;
 
-    // A scene coordinate as a stored position: truncated toward zero and kept
-    // inside the 32-bit range.
-    static int32_t ToCoordinate(double dValue);
-
 private:
     // What the signals of item pItem bring about; each connection knows its
     // item (AttachItem).
@@ -181,23 +166,13 @@ private:
     void OnItemMenuToShow(CNodeGrapicsItem *pItem);
     void OnFoucsOut(CNodeGrapicsItem *pItem, const QString &strOldName, double dOldProbability,
                     double dOldPayoff);
-    // What the document announces.
-    void OnValuesChanged(const std::vector<CNode *> &nodes);
-    void OnWarningsChanged(const std::vector<CNode *> &situations);
+    void ConnectItem(CNodeGrapicsItem *pItem);
     void ConnectDocument();
-    // Re-highlights what the written Decisions and Situations (lowest first)
-    // may have changed of the chosen path.
-    void RefreshBestPath(const std::vector<CNode *> &branches);
-    bool ArrowOnPath(const CNode *pNode) const;
     // The node item that pItem is or belongs to; null for an arrow.
     static CNodeGrapicsItem *NodeItemOf(QGraphicsItem *pItem);
     CNodeGrapicsItem *SelectedNodeItem() const;
-    CNodeGrapicsItem *CreateItem(CNode *pNode);
     void ShowReadProject();
-    void ShowLoadedTree();
     void AddStructure(CNodeGrapicsItem *pItem, int nKind);
-    NodeExtent ExtentOf(const CNode *pNode) const;
-    std::vector<NodePosition> ArrangedPositions() const;
     // Moves the nodes to their arranged places outside the history; true
     // when any of them moved.
     bool ArrangeInPlace();
@@ -216,14 +191,11 @@ private:
     void ShowTreeStart();
 
     CProjectDocument document;
+    // Owned by the view as its scene.
+    CTreeScene *treeScene = nullptr;
     CNode *clipboard = nullptr;
     QUndoStack undoStack;
     bool changedOutsideHistory = false;
-    // A hash, not a map: every refreshed value looks its item up here.
-    QHash<CNode *, CNodeGrapicsItem *> items;
-    // Whether the chosen path is drawn at all: the flag of the last
-    // highlighting from the Root.
-    bool highlighted = false;
     CRecoveryKeeper *recovery = nullptr;
     bool arrangeAutomatically = false;
     double zoom = 1.0;

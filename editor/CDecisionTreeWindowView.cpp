@@ -5,7 +5,7 @@
 #include "CNode.h"
 #include "CNodeGrapicsItem.h"
 #include "CQGraphicsArrowLineItem.h"
-#include "CTreeArranger.h"
+#include "CTreeScene.h"
 
 #include <QGraphicsScene>
 #include <QPainter>
@@ -31,91 +31,11 @@ bool SamePlace(const NodePosition &a, const NodePosition &b)
 
 } // namespace
 
-NodeExtent CDecisionTreeWindow::ExtentOf(const CNode *pNode) const
-{
-    const CNodeGrapicsItem *pItem = GetItem(pNode);
-    if (!pItem)
-        return {QRectF(0, 0, 1, 1), QPointF(1, 0.5)};
-    return {pItem->OutlineRect(), pItem->RightAnchor()};
-}
-
-std::vector<NodePosition> CDecisionTreeWindow::ArrangedPositions() const
-{
-    CNode *pRoot = document.GetRoot();
-    const CNodeGrapicsItem *pRootItem = GetItem(pRoot);
-    if (!pRootItem)
-        return {};
-    const std::vector<NodePlacement> placements = CTreeArranger::Arrange(
-        pRoot, pRootItem->pos(), [this](const CNode *pNode) { return ExtentOf(pNode); });
-    std::vector<NodePosition> positions;
-    positions.reserve(placements.size());
-    for (const NodePlacement &placement : placements)
-        positions.push_back({QPointF(placement.x, placement.y), placement.x, placement.y});
-    return positions;
-}
-
-std::vector<NodePosition> CDecisionTreeWindow::CurrentPositions() const
-{
-    std::vector<NodePosition> positions;
-    // Breadth first and without null children, as the arrangement counts.
-    std::vector<const CNode *> queue;
-    if (GetItem(document.GetRoot()))
-        queue.push_back(document.GetRoot());
-    for (size_t i = 0; i < queue.size(); ++i) {
-        const CNode *pNode = queue[i];
-        const CNodeGrapicsItem *pItem = GetItem(pNode);
-        positions.push_back({pItem ? pItem->pos() : QPointF(), pNode->x, pNode->y});
-        for (const CNode *pChild : pNode->children)
-            if (pChild)
-                queue.push_back(pChild);
-    }
-    return positions;
-}
-
-void CDecisionTreeWindow::ApplyPositions(const std::vector<NodePosition> &positions)
-{
-    struct Entry
-    {
-        CNode *node;
-        size_t parent;
-        bool moved;
-    };
-    std::vector<Entry> queue;
-    if (GetItem(document.GetRoot()))
-        queue.push_back({document.GetRoot(), 0, false});
-    for (size_t i = 0; i < queue.size(); ++i)
-        for (CNode *pChild : queue[i].node->children)
-            if (pChild)
-                queue.push_back({pChild, i, false});
-    // Not the tree these positions were taken from: leave it alone.
-    if (queue.size() != positions.size())
-        return;
-    for (size_t i = 0; i < queue.size(); ++i) {
-        CNodeGrapicsItem *pItem = GetItem(queue[i].node);
-        if (!pItem)
-            continue;
-        if (pItem->pos() != positions[i].pos) {
-            const bool bWasBlocked = pItem->blockSignals(true);
-            pItem->setPos(positions[i].pos);
-            pItem->blockSignals(bWasBlocked);
-            queue[i].moved = true;
-        }
-        queue[i].node->x = positions[i].x;
-        queue[i].node->y = positions[i].y;
-    }
-    // Signals were blocked, so each arrow that meets a moved item is redrawn here.
-    for (size_t i = 1; i < queue.size(); ++i)
-        if (queue[i].moved || queue[queue[i].parent].moved)
-            if (CNodeGrapicsItem *pItem = GetItem(queue[i].node))
-                if (CQGraphicsArrowLineItem *pArrow = pItem->GetArrow())
-                    pArrow->UpdateGeometry();
-}
-
 void CDecisionTreeWindow::ArrangeTree()
 {
     FinishEditing();
     std::vector<NodePosition> before = CurrentPositions();
-    std::vector<NodePosition> after = ArrangedPositions();
+    std::vector<NodePosition> after = treeScene->ArrangedPositions();
     if (after.size() != before.size() ||
         std::equal(before.begin(), before.end(), after.begin(), SamePlace))
         return;
@@ -126,7 +46,7 @@ void CDecisionTreeWindow::ArrangeTree()
 bool CDecisionTreeWindow::ArrangeInPlace()
 {
     const std::vector<NodePosition> before = CurrentPositions();
-    const std::vector<NodePosition> after = ArrangedPositions();
+    const std::vector<NodePosition> after = treeScene->ArrangedPositions();
     if (after.size() != before.size() ||
         std::equal(before.begin(), before.end(), after.begin(), SamePlace))
         return false;
@@ -281,8 +201,9 @@ void CDecisionTreeWindow::FitTree()
 QRectF CDecisionTreeWindow::PictureRect() const
 {
     QRectF rect;
+    const QHash<CNode *, CNodeGrapicsItem *> &items = treeScene->Items();
     for (auto it = items.cbegin(); it != items.cend(); ++it)
-        rect |= ExtentOf(it.key()).box.translated(it.value()->pos());
+        rect |= treeScene->ExtentOf(it.key()).box.translated(it.value()->pos());
     if (rect.isEmpty())
         return rect;
     return rect.adjusted(-PictureMargin, -PictureMargin, PictureMargin, PictureMargin);

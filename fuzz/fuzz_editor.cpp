@@ -46,8 +46,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *pData, size_t nSize)
     if (bShown) {
         // As after an edit at the Root: solve everything, then highlight.
         window.NotifyValuesChanged(pRoot);
-        window.LayoutChildren(pRoot);
-        window.UpdateBestPath(pRoot, window.GetTree().IsProbabilityConsistent());
+        window.TreeScene()->LayoutChildren(pRoot);
+        window.TreeScene()->UpdateBestPath(pRoot, window.GetTree().IsProbabilityConsistent());
     }
 
     QBuffer output;

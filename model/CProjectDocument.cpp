@@ -268,6 +268,26 @@ void CProjectDocument::SetPosition(CNode *pNode, int32_t nX, int32_t nY)
     emit sig_positionsChanged();
 }
 
+void CProjectDocument::SetPositions(const std::vector<NodePlace> &places)
+{
+    bool bMoved = false;
+    for (const NodePlace &place : places) {
+        if (!place.node || (place.node->x == place.x && place.node->y == place.y))
+            continue;
+        place.node->x = place.x;
+        place.node->y = place.y;
+        bMoved = true;
+    }
+    if (bMoved)
+        emit sig_positionsChanged();
+}
+
+void CProjectDocument::TextsEdited(CNode *pNode)
+{
+    if (pNode)
+        emit sig_nodeChanged(pNode);
+}
+
 void CProjectDocument::ProbabilityEdited(CNode *pNode)
 {
     if (!pNode || !pNode->parent)

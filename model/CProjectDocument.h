@@ -84,11 +84,20 @@ public:
     void SetName(CNode *pNode, const std::string &strName);
     void SetComment(CNode *pNode, const std::string &strComment);
     void SetPosition(CNode *pNode, int32_t nX, int32_t nY);
+    struct NodePlace
+    {
+        CNode *node;
+        int32_t x;
+        int32_t y;
+    };
+    void SetPositions(const std::vector<NodePlace> &places);
 
     // The editor's texts write into their node as the user types and report
     // it here: a changed probability, or a changed payoff, of pNode.
     void ProbabilityEdited(CNode *pNode);
     void PayoffEdited(CNode *pNode);
+    // Its name or comment, which change no value.
+    void TextsEdited(CNode *pNode);
 
     // Batches changes: the outermost EndChange evaluates what they affect.
     void BeginChange();
@@ -136,8 +145,9 @@ signals:
     // One evaluation: the nodes whose values and choices the rollback wrote,
     // each once, lowest first (possibly none, when only warnings changed).
     void sig_valuesChanged(const std::vector<CNode *> &nodes);
-    // A name, comment or position of pNode changed from outside the editor.
+    // The name or comment of pNode changed; these change no value.
     void sig_nodeChanged(CNode *pNode);
+    // Stored positions changed (by a drag or an arrangement).
     void sig_positionsChanged();
     void sig_settingsChanged();
     void sig_modifiedChanged(bool bModified);
@@ -156,7 +166,6 @@ private:
     void RecheckAll();
     void RecheckSubtree(CNode *pNode);
     void Recheck(CNode *pNode);
-    void SolveFrom(CNode *pNode);
     void ForgetSubtree(const CNode *pNode);
     bool InTree(const CNode *pNode) const;
     void Evaluate();

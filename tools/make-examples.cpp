@@ -1,18 +1,63 @@
 // Writes the example projects into the folder given as the only argument,
 // arranged as Arrange Tree lays them out:
 //   make-examples examples
-// The arrangement measures the texts as the editor draws them, so this tool
-// needs the editor and a (offscreen) widget platform; the fonts installed by
-// scripts/install-deps.sh give the committed layout.
-#include "CDecisionTreeWindow.h"
-#include "CProjectFile.h"
+// The arrangement measures the texts as the editor's node items draw them,
+// so this tool needs the items and a (offscreen) widget platform; the fonts
+// installed by scripts/install-deps.sh give the committed layout.
+#include "CNode.h"
+#include "CNodeGrapicsItem.h"
+#include "CProjectDocument.h"
+#include "CTreeArranger.h"
 #include "ExampleTrees.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QDir>
-#include <QTemporaryDir>
+#include <QGraphicsScene>
 
 #include <cstdio>
+#include <unordered_map>
+
+namespace {
+
+// Where a new editor window puts a Root that was never placed: the left
+// edge, half way down a window of Qt's default size.
+const QPointF UnplacedRoot(0, 240);
+
+bool Arrange(CProjectDocument &document)
+{
+    CNode *pRoot = document.GetRoot();
+    if (!pRoot)
+        return false;
+    // Items that measure the nodes as the canvas draws them, on a scene of
+    // their own as there.
+    QGraphicsScene scene;
+    std::unordered_map<const CNode *, CNodeGrapicsItem *> items;
+    std::vector<CNode *> pending{pRoot};
+    while (!pending.empty()) {
+        CNode *pNode = pending.back();
+        pending.pop_back();
+        auto *pItem = new CNodeGrapicsItem(pNode, nullptr, true);
+        scene.addItem(pItem);
+        items[pNode] = pItem;
+        for (CNode *pChild : pNode->children)
+            if (pChild)
+                pending.push_back(pChild);
+    }
+    const QPointF root = pRoot->HasPosition() ? QPointF(pRoot->x, pRoot->y) : UnplacedRoot;
+    const std::vector<NodePlacement> placements =
+        CTreeArranger::Arrange(pRoot, root, [&](const CNode *pNode) {
+            const CNodeGrapicsItem &item = *items.at(pNode);
+            return NodeExtent{item.OutlineRect(), item.RightAnchor()};
+        });
+    std::vector<CProjectDocument::NodePlace> places;
+    for (const NodePlacement &placement : placements)
+        places.push_back({placement.node, placement.x, placement.y});
+    document.SetPositions(places);
+    return true;
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -23,20 +68,18 @@ int main(int argc, char *argv[])
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
     const QDir folder(QString::fromLocal8Bit(argv[1]));
-    QTemporaryDir scratch;
     for (const ExampleTrees::Example &example : ExampleTrees::All()) {
-        const QString strPlain = scratch.filePath(example.fileName);
-        CDecisionTreeWindow window(nullptr, QString());
+        // Through a file, as the editor would meet it.
+        QBuffer plain;
+        plain.open(QIODevice::ReadWrite);
+        CProjectDocument document;
         QString strError;
-        bool bDone = CProjectFile::Write(strPlain, *example.tree, example.projectName, &strError) &&
-                     window.LoadProject(strPlain, &strError);
-        if (bDone) {
-            window.ArrangeTree();
-            bDone = CProjectFile::Write(folder.filePath(example.fileName), window.GetTree(),
-                                        example.projectName, &strError);
-        }
+        bool bDone = CProjectFile::Write(plain, *example.tree, example.projectName, &strError);
+        plain.seek(0);
+        bDone = bDone && document.Read(plain).Succeeded() && Arrange(document) &&
+                document.Write(folder.filePath(example.fileName), &strError);
         if (!bDone) {
-            std::fprintf(stderr, "%s\n", qPrintable(strError));
+            std::fprintf(stderr, "%s: %s\n", qPrintable(example.fileName), qPrintable(strError));
             return 1;
         }
     }

@@ -4,9 +4,9 @@
 #include "CAnalysisJson.h"
 #include "CAnalysisRequest.h"
 #include "CAnalysisText.h"
-#include "CDecisionSolver.h"
 #include "CDecisionTree.h"
 #include "CNode.h"
+#include "CProjectDocument.h"
 #include "CProjectFile.h"
 #include "CSafeFile.h"
 #include "CSolveReport.h"
@@ -147,13 +147,12 @@ int Analyse(const CDecisionTree &tree, const CAnalysisRequest &request, bool bTo
     return Success;
 }
 
-bool WriteToStandardOutput(const CDecisionTree &tree, const QString &strProjectName,
-                           QString *pError)
+bool WriteToStandardOutput(const CProjectDocument &document, QString *pError)
 {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
     QString strReason;
-    if (CProjectFile::Write(buffer, tree, strProjectName, &strReason) &&
+    if (document.Write(buffer, &strReason) &&
         CSafeFile::WriteAll(fileno(stdout), buffer.data(), &strReason))
         return true;
     *pError = QStringLiteral("Cannot write the project to standard output: %1").arg(strReason);
@@ -255,10 +254,12 @@ int main(int argc, char *argv[])
         settings.push_back(setting);
     }
 
-    CDecisionTree tree;
-    CProjectFile::ReadResult result = CProjectFile::Read(strFile, tree);
+    // Reading rolls the tree back from its inputs, as the editor shows it.
+    CProjectDocument document;
+    CProjectFile::ReadResult result = document.Read(strFile);
     if (!result.Succeeded())
         return Failure(result.Message());
+    CDecisionTree &tree = document.GetTree();
     if (!tree.GetRoot())
         return Failure(QStringLiteral("\"%1\" holds no decision tree.").arg(strFile));
     const auto unknown = [&strFile](const std::string &strName) {
@@ -267,24 +268,24 @@ int main(int argc, char *argv[])
     };
     if (!request.variable.empty() && tree.Variables().Find(request.variable) < 0)
         return unknown(request.variable);
+    CVariables variables = tree.Variables();
     for (const auto &[strName, dValue] : settings) {
-        const int nVariable = tree.Variables().Find(strName);
+        const int nVariable = variables.Find(strName);
         if (nVariable < 0)
             return unknown(strName);
-        CVariables::Variable variable = tree.Variables().At(nVariable);
+        CVariables::Variable variable = variables.At(nVariable);
         variable.formula.clear();
         variable.value = dValue;
-        tree.Variables().Set(nVariable, variable);
+        variables.Set(nVariable, variable);
     }
     // A value set may mend a broken formula or break one; what counts is the
-    // state the tree is solved in.
-    if (!settings.empty())
-        result.formulaProblems = tree.ApplyFormulas();
+    // state the tree is solved in, which the document rolls back again.
+    if (!settings.empty()) {
+        document.SetVariables(variables);
+        result.formulaProblems = document.FormulaProblems();
+    }
     if (!result.formulaProblems.empty())
         return Failure(result.FormulaMessage());
-
-    // Only the values matter here, not which nodes were written.
-    CDecisionSolver().Solve(tree.GetRoot(), [](CNode *) {});
 
     // Saving a file whose nodes were not all read into the tree would lose
     // them, perhaps over the very file they came from.
@@ -294,9 +295,8 @@ int main(int argc, char *argv[])
     const bool bToStandardOutput = bWrite && strOut == QLatin1String("-");
     if (bWrite && strDropped.isEmpty()) {
         QString strError;
-        const bool bWritten =
-            bToStandardOutput ? WriteToStandardOutput(tree, result.projectName, &strError)
-                              : CProjectFile::Write(strOut, tree, result.projectName, &strError);
+        const bool bWritten = bToStandardOutput ? WriteToStandardOutput(document, &strError)
+                                                : document.Write(strOut, &strError);
         if (!bWritten)
             return Failure(strError);
     }

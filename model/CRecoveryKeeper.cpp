@@ -1,28 +1,32 @@
 #include "CRecoveryKeeper.h"
 
-#include "CDecisionTreeWindow.h"
 #include "CNode.h"
+#include "CProjectDocument.h"
 #include "CRecoveryStore.h"
-
-#include <QEvent>
-#include <QMessageBox>
-#include <QUndoStack>
 
 #include <algorithm>
 
-CRecoveryKeeper::CRecoveryKeeper(CDecisionTreeWindow *pWindow, CRecoveryStore &recoveryStore,
+CRecoveryKeeper::CRecoveryKeeper(CProjectDocument *pDocument, CRecoveryStore &recoveryStore,
                                  const QString &strCopyId)
-    : QObject(pWindow), window(pWindow), store(recoveryStore), copyId(strCopyId)
+    : QObject(pDocument), document(pDocument), store(recoveryStore), copyId(strCopyId)
 {
     timer.setSingleShot(true);
     clock.start();
     connect(&timer, &QTimer::timeout, this, &CRecoveryKeeper::OnDue);
-    // Every edit is a step on the undo stack, and so is every undo and redo.
-    connect(pWindow->GetUndoStack(), &QUndoStack::indexChanged, this, &CRecoveryKeeper::OnChanged);
+    // Every change the project announces, whether it is an undo step or not.
+    connect(pDocument, &CProjectDocument::sig_evaluated, this, &CRecoveryKeeper::OnChanged);
+    connect(pDocument, &CProjectDocument::sig_nodeChanged, this, &CRecoveryKeeper::OnChanged);
+    connect(pDocument, &CProjectDocument::sig_positionsChanged, this, &CRecoveryKeeper::OnChanged);
+    connect(pDocument, &CProjectDocument::sig_settingsChanged, this, &CRecoveryKeeper::OnChanged);
     connect(&store, &CRecoveryStore::sig_copyFailed, this, &CRecoveryKeeper::OnCopyFailed);
-    // The modified mark goes after a successful save, or when undo returns
-    // to the saved state.
-    pWindow->installEventFilter(this);
+    // A command marks the project after it changed it, and the mark goes only
+    // after a successful save.
+    connect(pDocument, &CProjectDocument::sig_modifiedChanged, this, [this](bool bModified) {
+        if (bModified)
+            OnChanged();
+        else
+            Discard();
+    });
 }
 
 void CRecoveryKeeper::Discard()
@@ -38,22 +42,9 @@ void CRecoveryKeeper::SetTiming(int nQuietMilliseconds, int nIntervalMillisecond
     intervalMilliseconds = nIntervalMilliseconds;
 }
 
-bool CRecoveryKeeper::eventFilter(QObject *pWatched, QEvent *pEvent)
-{
-    // Changes outside the history (nodes moved by hand) mark the project
-    // without a step; they are kept as well.
-    if (pWatched == window && pEvent->type() == QEvent::ModifiedChange) {
-        if (window->isWindowModified())
-            OnChanged();
-        else
-            Discard();
-    }
-    return QObject::eventFilter(pWatched, pEvent);
-}
-
 void CRecoveryKeeper::OnChanged()
 {
-    if (!window->isWindowModified())
+    if (!document->IsModified())
         return;
     const qint64 nNow = clock.elapsed();
     if (firstPending < 0)
@@ -69,17 +60,17 @@ void CRecoveryKeeper::OnChanged()
 void CRecoveryKeeper::OnDue()
 {
     firstPending = -1;
-    if (!window->isWindowModified())
+    if (!document->IsModified())
         return;
     // Copying the tree takes a millisecond where writing it out takes tens
     // (10,000 nodes); the store writes the copy on its own thread.
-    const CNode *pRoot = window->GetTree().GetRoot();
+    const CNode *pRoot = document->GetRoot();
     if (!pRoot)
         return;
     CNode *pCopy = pRoot->Clone();
     pCopy->parent = nullptr;
-    store.WriteCopy(copyId, pCopy, window->GetProjectName(), window->GetFilePath(),
-                    window->GetTree().Variables());
+    store.WriteCopy(copyId, pCopy, document->GetProjectName(), document->GetFilePath(),
+                    document->GetTree().Variables());
     lastWritten = clock.elapsed();
 }
 
@@ -88,8 +79,8 @@ void CRecoveryKeeper::OnCopyFailed(const QString &strId, const QString &strReaso
     if (strId != copyId || failureShown)
         return;
     failureShown = true;
-    QMessageBox::warning(window, tr("Recovery Copy"),
-                         tr("Ramify cannot keep a recovery copy of \"%1\": %2\n\nIf Ramify ends "
-                            "before the project is saved, its unsaved changes are lost.")
-                             .arg(window->GetProjectName(), strReason));
+    emit sig_cannotKeepCopies(
+        tr("Ramify cannot keep a recovery copy of \"%1\": %2\n\nIf Ramify ends "
+           "before the project is saved, its unsaved changes are lost.")
+            .arg(document->GetProjectName(), strReason));
 }

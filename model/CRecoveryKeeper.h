@@ -5,21 +5,21 @@
 #include <QString>
 #include <QTimer>
 
-class CDecisionTreeWindow;
+class CProjectDocument;
 class CRecoveryStore;
 
-// Keeps the recovery copy of one editor window while its project has unsaved
-// changes: a few seconds after the last change, and not more often than once
-// in a while, so that typing never waits for the disk. The copy goes when the
-// project is saved or thrown away, and stays when the program dies.
+// Keeps the recovery copy of one project while it has unsaved changes: a few
+// seconds after the last change, and not more often than once in a while,
+// so that typing never waits for the disk. The copy goes when the project is
+// saved or thrown away, and stays when the program dies.
 class CRecoveryKeeper : public QObject
 {
     Q_OBJECT
 
 public:
-    // strCopyId names the window's copy in the store; a recovered project
+    // strCopyId names the project's copy in the store; a recovered project
     // passes the id of the copy it came from.
-    CRecoveryKeeper(CDecisionTreeWindow *pWindow, CRecoveryStore &store, const QString &strCopyId);
+    CRecoveryKeeper(CProjectDocument *pDocument, CRecoveryStore &store, const QString &strCopyId);
 
     // The project was saved or closed without saving.
     void Discard();
@@ -27,8 +27,9 @@ public:
     // at least lies between two copies (also the longest a change waits).
     void SetTiming(int nQuietMilliseconds, int nIntervalMilliseconds);
 
-protected:
-    bool eventFilter(QObject *pWatched, QEvent *pEvent) override;
+signals:
+    // No copy can be kept; said once, in a sentence for the user.
+    void sig_cannotKeepCopies(const QString &strMessage);
 
 private slots:
     void OnChanged();
@@ -36,7 +37,7 @@ private slots:
     void OnCopyFailed(const QString &strId, const QString &strReason);
 
 private:
-    CDecisionTreeWindow *window;
+    CProjectDocument *document;
     CRecoveryStore &store;
     QString copyId;
     QTimer timer;

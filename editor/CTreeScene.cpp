@@ -1,0 +1,348 @@
+#include "CTreeScene.h"
+
+#include "CNode.h"
+#include "CNodeGrapicsItem.h"
+#include "CProjectDocument.h"
+#include "CQGraphicsArrowLineItem.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <vector>
+
+namespace {
+
+// Horizontal distance from a parent's right anchor to its children, and the
+// vertical distance between the centres of neighbouring children.
+constexpr double ChildDistance = 100.0;
+constexpr double SiblingStep = 100.0;
+
+} // namespace
+
+CTreeScene::CTreeScene(CProjectDocument &projectDocument, QObject *parent)
+    : QGraphicsScene(parent), document(projectDocument)
+{
+}
+
+int32_t CTreeScene::ToCoordinate(double dValue)
+{
+    // Truncates toward zero like a plain conversion, but a value that does not
+    // fit (or is not a number) must not become undefined behaviour, nor the
+    // marker that means "never placed".
+    if (std::isnan(dValue))
+        return 0;
+    constexpr double dLowest = double(CNode::NoPosition) + 1;
+    constexpr double dHighest = double(std::numeric_limits<int32_t>::max());
+    return static_cast<int32_t>(std::clamp(std::trunc(dValue), dLowest, dHighest));
+}
+
+CNodeGrapicsItem *CTreeScene::GetItem(const CNode *pNode) const
+{
+    return items.value(const_cast<CNode *>(pNode), nullptr);
+}
+
+void CTreeScene::ShowTree(QPointF pntUnplaced, bool bStoreRootPlace)
+{
+    CNode *pRoot = document.GetRoot();
+    if (!pRoot || pRoot->children.size() != 1)
+        return;
+    CNodeGrapicsItem *pItem = CreateItem(pRoot);
+    if (pRoot->HasPosition()) {
+        pItem->SetNodePos(pRoot->x, pRoot->y, true);
+    } else if (!bStoreRootPlace) {
+        const bool bWasBlocked = pItem->blockSignals(true);
+        pItem->setPos(pntUnplaced);
+        pItem->blockSignals(bWasBlocked);
+    } else {
+        pItem->SetNodePos(ToCoordinate(pntUnplaced.x()), ToCoordinate(pntUnplaced.y()), true);
+    }
+    LayoutChildren(pRoot);
+    // The document has rolled the tree back; what it flagged shows, and the
+    // chosen path only where every Situation adds up.
+    std::vector<CNode *> pending{pRoot};
+    while (!pending.empty()) {
+        CNode *pNode = pending.back();
+        pending.pop_back();
+        if (document.HasProbabilityWarning(pNode))
+            ShowProbabilityWarning(pNode, true);
+        for (CNode *pChild : pNode->children)
+            if (pChild)
+                pending.push_back(pChild);
+    }
+    UpdateBestPath(pRoot, document.IsConsistent());
+}
+
+CNodeGrapicsItem *CTreeScene::CreateItem(CNode *pNode)
+{
+    auto *pItem = new CNodeGrapicsItem(pNode, nullptr, true);
+    addItem(pItem);
+    items.insert(pNode, pItem);
+    emit sig_itemCreated(pItem);
+    return pItem;
+}
+
+void CTreeScene::LayoutChildren(CNode *pNode)
+{
+    // One frame per node whose children are being placed: depth first and
+    // pre-order, so a child is placed before its own children.
+    struct Frame
+    {
+        CNode *node;
+        CNodeGrapicsItem *item;
+        QPointF anchor;
+        size_t next;
+    };
+    std::vector<Frame> frames;
+    auto push = [&](CNode *pParent) {
+        CNodeGrapicsItem *pItem = GetItem(pParent);
+        if (!pItem || !pParent->HasChildren())
+            return;
+        frames.push_back({pParent, pItem, pItem->mapToScene(pItem->RightAnchor()), 0});
+    };
+    if (pNode)
+        push(pNode);
+
+    while (!frames.empty()) {
+        Frame &frame = frames.back();
+        const size_t nCount = frame.node->children.size();
+        if (frame.next >= nCount) {
+            frames.pop_back();
+            continue;
+        }
+        const size_t nIndex = frame.next++;
+        CNode *pChild = frame.node->children[nIndex];
+        if (!pChild)
+            continue;
+        CNodeGrapicsItem *pParentItem = frame.item;
+        const QPointF anchor = frame.anchor;
+
+        CNodeGrapicsItem *pItem = GetItem(pChild);
+        if (!pItem)
+            pItem = CreateItem(pChild);
+        if (pChild->HasPosition()) {
+            pItem->SetNodePos(pChild->x, pChild->y, true);
+        } else {
+            const double dCentre = std::trunc(anchor.y() + SiblingStep * double(nIndex) -
+                                              SiblingStep / 2 * (double(nCount) - 1));
+            const double dHeight = pItem->sceneBoundingRect().height();
+            pItem->SetNodePos(ToCoordinate(anchor.x() + ChildDistance),
+                              ToCoordinate(dCentre - dHeight * 0.5), true);
+        }
+        if (!pItem->GetArrow())
+            addItem(new CQGraphicsArrowLineItem(pParentItem, pItem, nullptr));
+        // The frame reference dies here: pushing may move the vector.
+        push(pChild);
+    }
+}
+
+void CTreeScene::RemoveSubtreeItems(CNode *pNode)
+{
+    if (!GetItem(pNode))
+        return;
+    // Post-order: a node's item goes after the items of its whole subtree.
+    std::vector<std::pair<CNode *, bool>> pending{{pNode, false}};
+    while (!pending.empty()) {
+        auto [pCurrent, bExpanded] = pending.back();
+        if (!bExpanded) {
+            pending.back().second = true;
+            for (auto it = pCurrent->children.rbegin(); it != pCurrent->children.rend(); ++it)
+                if (*it)
+                    pending.emplace_back(*it, false);
+            continue;
+        }
+        pending.pop_back();
+        CNodeGrapicsItem *pItem = GetItem(pCurrent);
+        if (!pItem)
+            continue;
+        // An item that is being edited must not turn its focus loss into an
+        // undo step while a command is busy restructuring the tree.
+        pItem->blockSignals(true);
+        if (CQGraphicsArrowLineItem *pArrow = pItem->GetArrow()) {
+            removeItem(pArrow);
+            pArrow->deleteLater();
+        }
+        pItem->PrepareGeometryChange();
+        removeItem(pItem);
+        pItem->deleteLater();
+        items.remove(pCurrent);
+    }
+}
+
+void CTreeScene::UpdateBestPath(CNode *pNode, bool bFlag)
+{
+    if (!pNode)
+        return;
+    if (pNode == document.GetRoot())
+        highlighted = bFlag;
+    std::vector<std::pair<CNode *, bool>> pending{{pNode, bFlag}};
+    while (!pending.empty()) {
+        auto [pCurrent, bOnPath] = pending.back();
+        pending.pop_back();
+        for (CNode *pChild : pCurrent->children) {
+            if (!pChild)
+                continue;
+            const bool bActive = bOnPath && pChild->active;
+            // Every edit walks the whole tree; an arrow already in the right
+            // state is not repainted.
+            if (CNodeGrapicsItem *pItem = GetItem(pChild))
+                if (CQGraphicsArrowLineItem *pArrow = pItem->GetArrow())
+                    if (pArrow->IsActive() != bActive)
+                        pArrow->SetActive(bActive);
+            pending.emplace_back(pChild, bActive);
+        }
+    }
+}
+
+void CTreeScene::ShowValues(const std::vector<CNode *> &nodes)
+{
+    // Each written node comes once, with its final value; the Decisions and
+    // Situations among them are where the chosen path may have changed.
+    std::vector<CNode *> branches;
+    for (CNode *pWritten : nodes) {
+        if (CNodeGrapicsItem *pItem = GetItem(pWritten)) {
+            const bool bWasBlocked = pItem->blockSignals(true);
+            pItem->SetProbability(pWritten->probability);
+            pItem->SetPayoff(pWritten->payoff);
+            pItem->blockSignals(bWasBlocked);
+        }
+        if (pWritten->type == NodeType::Decision || pWritten->type == NodeType::Situation)
+            branches.push_back(pWritten);
+    }
+    RefreshBestPath(branches);
+}
+
+void CTreeScene::ShowWarnings(const std::vector<CNode *> &situations)
+{
+    for (CNode *pSituation : situations)
+        ShowProbabilityWarning(pSituation, document.HasProbabilityWarning(pSituation));
+}
+
+bool CTreeScene::ArrowOnPath(const CNode *pNode) const
+{
+    const CNodeGrapicsItem *pItem = GetItem(pNode);
+    const CQGraphicsArrowLineItem *pArrow = pItem ? pItem->GetArrow() : nullptr;
+    return pArrow && pArrow->IsActive();
+}
+
+void CTreeScene::RefreshBestPath(const std::vector<CNode *> &branches)
+{
+    const bool bValid = document.IsConsistent();
+    if (bValid != highlighted) {
+        UpdateBestPath(document.GetRoot(), bValid);
+        return;
+    }
+    if (!bValid)
+        return;
+    // Only where a choice changed do arrows change: below a Decision or
+    // Situation that was written, from the top down, each arrow that is not
+    // as its node and the arrow above it say takes its subtree along.
+    const CNode *pRoot = document.GetRoot();
+    for (auto it = branches.rbegin(); it != branches.rend(); ++it) {
+        CNode *pBranch = *it;
+        std::vector<CNode *> nodes{pBranch};
+        nodes.insert(nodes.end(), pBranch->children.begin(), pBranch->children.end());
+        for (CNode *pNode : nodes) {
+            if (!pNode || !pNode->parent)
+                continue;
+            const bool bAbove = pNode->parent == pRoot || ArrowOnPath(pNode->parent);
+            const bool bActive = bAbove && pNode->active;
+            if (ArrowOnPath(pNode) == bActive)
+                continue;
+            if (CNodeGrapicsItem *pItem = GetItem(pNode))
+                if (CQGraphicsArrowLineItem *pArrow = pItem->GetArrow())
+                    pArrow->SetActive(bActive);
+            UpdateBestPath(pNode, bActive);
+        }
+    }
+}
+
+void CTreeScene::ShowProbabilityWarning(CNode *pNode, bool bOn)
+{
+    if (!pNode || pNode->type != NodeType::Situation)
+        return;
+    for (CNode *pChild : pNode->children)
+        if (CNodeGrapicsItem *pItem = GetItem(pChild))
+            pItem->SetProbabilityError(bOn);
+}
+
+NodeExtent CTreeScene::ExtentOf(const CNode *pNode) const
+{
+    const CNodeGrapicsItem *pItem = GetItem(pNode);
+    if (!pItem)
+        return {QRectF(0, 0, 1, 1), QPointF(1, 0.5)};
+    return {pItem->OutlineRect(), pItem->RightAnchor()};
+}
+
+std::vector<NodePosition> CTreeScene::ArrangedPositions() const
+{
+    CNode *pRoot = document.GetRoot();
+    const CNodeGrapicsItem *pRootItem = GetItem(pRoot);
+    if (!pRootItem)
+        return {};
+    const std::vector<NodePlacement> placements = CTreeArranger::Arrange(
+        pRoot, pRootItem->pos(), [this](const CNode *pNode) { return ExtentOf(pNode); });
+    std::vector<NodePosition> positions;
+    positions.reserve(placements.size());
+    for (const NodePlacement &placement : placements)
+        positions.push_back({QPointF(placement.x, placement.y), placement.x, placement.y});
+    return positions;
+}
+
+std::vector<NodePosition> CTreeScene::CurrentPositions() const
+{
+    std::vector<NodePosition> positions;
+    // Breadth first and without null children, as the arrangement counts.
+    std::vector<const CNode *> queue;
+    if (GetItem(document.GetRoot()))
+        queue.push_back(document.GetRoot());
+    for (size_t i = 0; i < queue.size(); ++i) {
+        const CNode *pNode = queue[i];
+        const CNodeGrapicsItem *pItem = GetItem(pNode);
+        positions.push_back({pItem ? pItem->pos() : QPointF(), pNode->x, pNode->y});
+        for (const CNode *pChild : pNode->children)
+            if (pChild)
+                queue.push_back(pChild);
+    }
+    return positions;
+}
+
+void CTreeScene::ApplyPositions(const std::vector<NodePosition> &positions)
+{
+    struct Entry
+    {
+        CNode *node;
+        size_t parent;
+        bool moved;
+    };
+    std::vector<Entry> queue;
+    if (GetItem(document.GetRoot()))
+        queue.push_back({document.GetRoot(), 0, false});
+    for (size_t i = 0; i < queue.size(); ++i)
+        for (CNode *pChild : queue[i].node->children)
+            if (pChild)
+                queue.push_back({pChild, i, false});
+    // Not the tree these positions were taken from: leave it alone.
+    if (queue.size() != positions.size())
+        return;
+    std::vector<CProjectDocument::NodePlace> places;
+    places.reserve(queue.size());
+    for (size_t i = 0; i < queue.size(); ++i) {
+        CNodeGrapicsItem *pItem = GetItem(queue[i].node);
+        if (!pItem)
+            continue;
+        if (pItem->pos() != positions[i].pos) {
+            const bool bWasBlocked = pItem->blockSignals(true);
+            pItem->setPos(positions[i].pos);
+            pItem->blockSignals(bWasBlocked);
+            queue[i].moved = true;
+        }
+        places.push_back({queue[i].node, positions[i].x, positions[i].y});
+    }
+    document.SetPositions(places);
+    // Signals were blocked, so each arrow that meets a moved item is redrawn here.
+    for (size_t i = 1; i < queue.size(); ++i)
+        if (queue[i].moved || queue[queue[i].parent].moved)
+            if (CNodeGrapicsItem *pItem = GetItem(queue[i].node))
+                if (CQGraphicsArrowLineItem *pArrow = pItem->GetArrow())
+                    pArrow->UpdateGeometry();
+}

@@ -1,0 +1,81 @@
+#pragma once
+
+#include "CTreeArranger.h"
+
+#include <QGraphicsScene>
+#include <QHash>
+#include <QPointF>
+
+#include <cstdint>
+#include <vector>
+
+class CNode;
+class CNodeGrapicsItem;
+class CProjectDocument;
+
+// Where a node's item stands and what its node has stored, so that both can
+// be put back exactly (a Root that was never dragged stores no position).
+struct NodePosition
+{
+    QPointF pos;
+    int32_t x;
+    int32_t y;
+};
+
+// The drawing of a project's document: one item per node with an arrow from
+// its parent, the values and warnings the document announces, and the chosen
+// path in red. Trees can be as deep as a file makes them, so every walk here
+// keeps its own stack instead of recursing.
+class CTreeScene : public QGraphicsScene
+{
+    Q_OBJECT
+
+public:
+    CTreeScene(CProjectDocument &document, QObject *parent);
+
+    CNodeGrapicsItem *GetItem(const CNode *pNode) const;
+    const QHash<CNode *, CNodeGrapicsItem *> &Items() const { return items; }
+
+    // Draws the document's tree afresh; a Root never placed goes to
+    // pntUnplaced, and keeps no stored position when bStoreRootPlace is off.
+    void ShowTree(QPointF pntUnplaced, bool bStoreRootPlace);
+    // Items and arrows for the children below pNode that have none, placed
+    // where their nodes say or, never placed, fanned out right of pNode.
+    void LayoutChildren(CNode *pNode);
+    void RemoveSubtreeItems(CNode *pNode);
+    // Draws the arrows below pNode on the chosen path (bFlag) or off it.
+    void UpdateBestPath(CNode *pNode, bool bFlag);
+    void ShowProbabilityWarning(CNode *pNode, bool bOn);
+    // What the document announced: written values, changed warnings.
+    void ShowValues(const std::vector<CNode *> &nodes);
+    void ShowWarnings(const std::vector<CNode *> &situations);
+
+    NodeExtent ExtentOf(const CNode *pNode) const;
+    // Positions of the shown nodes, breadth first from the Root, as an
+    // arrangement's undo step keeps them; and where Arrange Tree puts them.
+    std::vector<NodePosition> CurrentPositions() const;
+    std::vector<NodePosition> ArrangedPositions() const;
+    void ApplyPositions(const std::vector<NodePosition> &positions);
+
+    // A scene coordinate as a stored position: truncated toward zero and kept
+    // inside the 32-bit range.
+    static int32_t ToCoordinate(double dValue);
+
+signals:
+    // A node item was made; its owner connects to it.
+    void sig_itemCreated(CNodeGrapicsItem *pItem);
+
+private:
+    CNodeGrapicsItem *CreateItem(CNode *pNode);
+    // Re-highlights what the written Decisions and Situations (lowest first)
+    // may have changed of the chosen path.
+    void RefreshBestPath(const std::vector<CNode *> &branches);
+    bool ArrowOnPath(const CNode *pNode) const;
+
+    CProjectDocument &document;
+    // A hash, not a map: every refreshed value looks its item up here.
+    QHash<CNode *, CNodeGrapicsItem *> items;
+    // Whether the chosen path is drawn at all: the flag of the last
+    // highlighting from the Root.
+    bool highlighted = false;
+};
