@@ -1,5 +1,7 @@
 #pragma once
 
+#include "CDecisionRule.h"
+
 #include <QCoreApplication>
 #include <QString>
 
@@ -33,6 +35,9 @@ public:
         // with a parent the file does not hold) are gone once it is saved.
         qint64 nodesInFile = 0;
         qint64 nodesInTree = 0;
+        // "Rule" and "RiskTolerance" of the project element; a value this
+        // program does not know stops the read with an error naming it.
+        CDecisionRule rule;
 
         bool Succeeded() const { return opened && complete; }
         // A sentence for the user naming the file, and the line and column of
@@ -52,14 +57,17 @@ public:
     // The same from a device, which is opened for reading when it is not open.
     static ReadResult Read(QIODevice &device, CDecisionTree &tree);
 
-    // Saves the tree under the project name. The file is replaced only once it
-    // has been written completely, so a failed save leaves any earlier file
-    // intact. Returns false, with a reason for the user, when the tree has no
-    // Root or anything fails.
+    // Saves the tree under the project name, with the decision rule when it
+    // is not the default. The file is replaced only once it has been written
+    // completely, so a failed save leaves any earlier file intact. Returns
+    // false, with a reason for the user, when the tree has no Root or
+    // anything fails.
     static bool Write(const QString &strPath, const CDecisionTree &tree,
-                      const QString &strProjectName, QString *pErrorMessage = nullptr);
+                      const QString &strProjectName, QString *pErrorMessage = nullptr,
+                      const CDecisionRule &rule = CDecisionRule());
     // The same bytes to an open device; file devices are flushed so that a
     // full disk shows here.
     static bool Write(QIODevice &device, const CDecisionTree &tree, const QString &strProjectName,
-                      QString *pErrorMessage = nullptr);
+                      QString *pErrorMessage = nullptr,
+                      const CDecisionRule &rule = CDecisionRule());
 };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "CDecisionRule.h"
+
 #include <QString>
 
 class CNode;
@@ -10,8 +12,11 @@ class CProjectFileWriter
 {
 public:
     // Writes the document for the tree below pRoot (not null) to the device.
-    // Returns false when the XML writer reports a failed write.
-    static bool Write(QIODevice &device, const CNode *pRoot, const QString &strProjectName);
+    // The rule's attributes are left out at their defaults, so a project that
+    // never chose one stays as it was. Returns false when the XML writer
+    // reports a failed write.
+    static bool Write(QIODevice &device, const CNode *pRoot, const QString &strProjectName,
+                      const CDecisionRule &rule = CDecisionRule());
 
     // The general format with 6 significant digits, or with more, up to 17,
     // when 6 would not read back as exactly the same double.

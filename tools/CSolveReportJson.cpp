@@ -33,7 +33,7 @@ QJsonObject NodeObject(const CSolveReport::Row &row)
 
 } // namespace
 
-QByteArray CSolveReportJson::Render(const CSolveReport &report)
+QByteArray CSolveReportJson::Render(const CSolveReport &report, const QJsonObject &extra)
 {
     QJsonArray decisions;
     for (const CSolveReport::Choice &choice : report.choices) {
@@ -58,12 +58,14 @@ QByteArray CSolveReportJson::Render(const CSolveReport &report)
     for (const CSolveReport::Row &row : report.rows)
         nodes.append(NodeObject(row));
 
-    const QJsonObject document{{QStringLiteral("file"), report.filePath},
-                               {QStringLiteral("project"), report.projectName},
-                               {QStringLiteral("value"), report.RootValue()},
-                               {QStringLiteral("consistent"), report.IsConsistent()},
-                               {QStringLiteral("decisions"), decisions},
-                               {QStringLiteral("inconsistentSituations"), imbalances},
-                               {QStringLiteral("nodes"), nodes}};
+    QJsonObject document{{QStringLiteral("file"), report.filePath},
+                         {QStringLiteral("project"), report.projectName},
+                         {QStringLiteral("value"), report.RootValue()},
+                         {QStringLiteral("consistent"), report.IsConsistent()},
+                         {QStringLiteral("decisions"), decisions},
+                         {QStringLiteral("inconsistentSituations"), imbalances},
+                         {QStringLiteral("nodes"), nodes}};
+    for (auto it = extra.begin(); it != extra.end(); ++it)
+        document.insert(it.key(), it.value());
     return QJsonDocument(document).toJson(QJsonDocument::Indented);
 }
