@@ -98,5 +98,19 @@ int main()
         profile.Run();
         return double(profile.Profiles().size());
     });
+
+    // Unnamed Situations are uncertainties of their own, independent of one
+    // another, so everything known comes from distributions.
+    CDecisionTree unnamed;
+    unnamed.SetRoot(BenchTrees::MakeRealistic(10000));
+    const CTreeIndex unnamedIndex(unnamed.GetRoot());
+    for (int n = 0; n < unnamedIndex.Size(); ++n)
+        const_cast<CNode *>(unnamedIndex.Node(n))->name.clear();
+    const CTreeEvaluation unnamedEvaluation(unnamedIndex);
+    Measure("every EVPI, each Situation its own", [&] {
+        CValueOfInformation each(unnamedEvaluation);
+        each.Run();
+        return each.HasAll() ? each.AllEvpi() : -1.0;
+    });
     return 0;
 }

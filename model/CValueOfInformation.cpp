@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <map>
 #include <unordered_map>
 #include <unordered_set>
@@ -53,14 +54,18 @@ bool CValueOfInformation::Run()
         pathSums[size_t(n)] =
             pathSums[size_t(index.Parent(n))] + (bOwner ? 0.0 : index.Node(n)->payoff);
     }
+    scratch.resize(size_t(index.Size()));
+    for (int n = 0; n < index.Size(); ++n)
+        scratch[size_t(n)] = evaluation.Value(n);
     std::vector<int> forced(size_t(index.Size()), -1);
     for (size_t u = 0; u < uncertainties.size(); ++u) {
         const std::vector<double> &probabilities = outcomeProbabilities[u];
+        const std::vector<int> affected = Above(uncertainties[u].situations);
         std::vector<double> values;
         for (int k = 0; k < int(probabilities.size()); ++k) {
             for (int n : uncertainties[u].situations)
                 forced[size_t(n)] = k;
-            values.push_back(RollBack(forced));
+            values.push_back(RollBack(affected, forced));
         }
         for (int n : uncertainties[u].situations)
             forced[size_t(n)] = -1;
@@ -111,27 +116,42 @@ bool CValueOfInformation::Group()
     return true;
 }
 
-double CValueOfInformation::RollBack(const std::vector<int> &forced) const
+double CValueOfInformation::RollBack(const std::vector<int> &affected,
+                                     const std::vector<int> &forced)
 {
+    // Only the forced Situations and the nodes above them change; everything
+    // else keeps the evaluation's value.
     const CTreeIndex &index = evaluation.Index();
-    std::vector<double> values(size_t(index.Size()));
     std::vector<double> probabilities;
-    for (int n = index.Size() - 1; n >= 0; --n) {
+    for (int n : affected) {
         const int nFirst = index.FirstChild(n);
         const int nCount = index.ChildCount(n);
-        if (!evaluation.HasOptions(n))
-            values[size_t(n)] = nCount == 1 ? values[size_t(nFirst)]
-                                : n == 0    ? 0.0
-                                            : pathSums[size_t(index.Parent(n))];
-        else if (forced[size_t(n)] >= 0)
-            values[size_t(n)] = values[size_t(nFirst + forced[size_t(n)])];
-        else {
+        if (!evaluation.HasOptions(n)) {
+            scratch[size_t(n)] = scratch[size_t(nFirst)];
+        } else if (forced[size_t(n)] >= 0) {
+            scratch[size_t(n)] = scratch[size_t(nFirst + forced[size_t(n)])];
+        } else {
             probabilities = evaluation.Probabilities(n);
-            values[size_t(n)] = evaluation.Combine(index.Type(n), nCount, probabilities.data(),
-                                                   values.data() + nFirst);
+            scratch[size_t(n)] = evaluation.Combine(index.Type(n), nCount, probabilities.data(),
+                                                    scratch.data() + nFirst);
         }
     }
-    return values.front();
+    const double dValue = scratch.front();
+    for (int n : affected)
+        scratch[size_t(n)] = evaluation.Value(n);
+    return dValue;
+}
+
+std::vector<int> CValueOfInformation::Above(const std::vector<int> &situations) const
+{
+    std::vector<int> above;
+    std::unordered_set<int> seen;
+    for (int n : situations)
+        for (int m = n; m >= 0 && seen.insert(m).second; m = evaluation.Index().Parent(m))
+            above.push_back(m);
+    // Children before their parents.
+    std::sort(above.begin(), above.end(), std::greater<int>());
+    return above;
 }
 
 std::vector<bool> CValueOfInformation::Linked() const

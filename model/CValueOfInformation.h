@@ -65,7 +65,10 @@ private:
     using Distribution = std::vector<Outcome>;
 
     bool Group();
-    double RollBack(const std::vector<int> &forced) const;
+    // The Root's value with the Situations in forced resolved; affected
+    // holds them and every node above them, children first.
+    double RollBack(const std::vector<int> &affected, const std::vector<int> &forced);
+    std::vector<int> Above(const std::vector<int> &situations) const;
     double Gain(double dWithInformation) const;
     std::vector<bool> Linked() const;
     void KnowEverything();
@@ -81,6 +84,8 @@ private:
     // The option probabilities every Situation of an uncertainty shares.
     std::vector<std::vector<double>> outcomeProbabilities;
     std::vector<double> pathSums;
+    // The evaluation's values, changed only for the length of one RollBack.
+    std::vector<double> scratch;
     QString allError;
     double allValue = 0.0;
 };
