@@ -38,7 +38,13 @@ CTreeEvaluation::CTreeEvaluation(const CTreeIndex &treeIndex, const CDecisionRul
     if (rule.IsDefault()) {
         SpreadDownwards();
     } else {
-        std::fill(shiftRadii.begin(), shiftRadii.end(), 0.0);
+        // A path's end still moves in step with its payoffs; every Decision
+        // and Situation is followed on its own.
+        for (int n = index.Size() - 1; n >= 0; --n)
+            shiftRadii[size_t(n)] = HasOptions(n) ? 0.0
+                                    : index.ChildCount(n) == 1
+                                        ? shiftRadii[size_t(index.FirstChild(n))]
+                                        : Unlimited;
         std::fill(riseLimits.begin(), riseLimits.end(), 0.0);
         std::fill(fallLimits.begin(), fallLimits.end(), 0.0);
     }

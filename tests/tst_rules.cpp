@@ -14,7 +14,7 @@ namespace {
 
 // SAS/OR's oil wildcatter: drilling costs 150,000, 300,000 or 500,000 and
 // finds no oil, 700,000 or 1,200,000 worth of it; not drilling pays 0.
-CNode *Wildcatter()
+CNode *Wildcatter(double dDry = 0.5)
 {
     CNode *pRoot = CNode::CreateRoot(nullptr, "Wildcatter");
     CNode *pDrill = CNode::CreateDecision(pRoot, "Drill?");
@@ -25,8 +25,8 @@ CNode *Wildcatter()
          {std::tuple{"Low", 0.2, 150000.0}, {"Fair", 0.6, 300000.0}, {"High", 0.2, 500000.0}}) {
         CNode *pOil = ReplaceTerminal(AddOption(pCost, strCost, dProbability, -dCost),
                                       CNode::CreateSituation, "Oil");
-        AddOption(pOil, "Dry", 0.5, 0);
-        AddOption(pOil, "Wet", 0.3, 700000);
+        AddOption(pOil, "Dry", dDry, 0);
+        AddOption(pOil, "Wet", 0.8 - dDry, 700000);
         AddOption(pOil, "Soaking", 0.2, 1200000);
     }
     return pRoot;
@@ -96,25 +96,39 @@ void TestRules::wildcatterUnderEachRule_data()
 {
     QTest::addColumn<QString>("rule");
     QTest::addColumn<double>("tolerance");
+    QTest::addColumn<double>("dry");      // the chance of a dry well
+    QTest::addColumn<double>("notDrill"); // what not drilling pays
     QTest::addColumn<double>("value");
     QTest::addColumn<QString>("choice");
-    QTest::newRow("expected value") << "expected-value-maximization" << 0.0 << 140000.0 << "Drill";
-    QTest::newRow("lowest expected") << "expected-value-minimization" << 0.0 << 0.0 << "Not drill";
-    QTest::newRow("maxi-min: dry at high cost") << "maxi-min" << 0.0 << 0.0 << "Not drill";
-    QTest::newRow("maxi-max: soaking at low cost") << "maxi-max" << 0.0 << 1050000.0 << "Drill";
-    QTest::newRow("mini-min") << "mini-min" << 0.0 << -500000.0 << "Drill";
-    QTest::newRow("mini-max") << "mini-max" << 0.0 << 0.0 << "Not drill";
+    const QString strMax = "expected-value-maximization";
+    const QString strMin = "expected-value-minimization";
+    QTest::newRow("expected value") << strMax << 0.0 << 0.5 << 0.0 << 140000.0 << "Drill";
+    QTest::newRow("lowest expected") << strMin << 0.0 << 0.5 << 0.0 << 0.0 << "Not drill";
+    QTest::newRow("maxi-min: dry at high cost")
+        << "maxi-min" << 0.0 << 0.5 << 0.0 << 0.0 << "Not drill";
+    QTest::newRow("maxi-max: soaking at low cost")
+        << "maxi-max" << 0.0 << 0.5 << 0.0 << 1050000.0 << "Drill";
+    QTest::newRow("mini-min") << "mini-min" << 0.0 << 0.5 << 0.0 << -500000.0 << "Drill";
+    QTest::newRow("mini-max") << "mini-max" << 0.0 << 0.5 << 0.0 << 0.0 << "Not drill";
     QTest::newRow("risk tolerance 700,000")
-        << "expected-value-maximization" << 700000.0 << 0.0 << "Not drill";
+        << strMax << 700000.0 << 0.5 << 0.0 << 0.0 << "Not drill";
+    // A dry well that cannot happen is no worst case: wet at high cost is.
+    QTest::newRow("maxi-min, never dry") << "maxi-min" << 0.0 << 0.0 << 0.0 << 200000.0 << "Drill";
+    QTest::newRow("tie under minimisation")
+        << strMin << 0.0 << 0.5 << 140000.0 << 140000.0 << "Drill";
 }
 
 void TestRules::wildcatterUnderEachRule()
 {
     QFETCH(QString, rule);
     QFETCH(double, tolerance);
+    QFETCH(double, dry);
+    QFETCH(double, notDrill);
     QFETCH(double, value);
     QFETCH(QString, choice);
-    const Solved solved(Wildcatter(), Rule(rule, tolerance));
+    CNode *pRoot = Wildcatter(dry);
+    pRoot->children[0]->children[1]->payoff = notDrill;
+    const Solved solved(pRoot, Rule(rule, tolerance));
     const CNode *pDecision = solved.tree.GetRoot()->children.front();
     QCOMPARE(pDecision->payoff, value);
     QCOMPARE(solved.evaluation.RootValue(), value);
