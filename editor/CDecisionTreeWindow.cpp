@@ -127,6 +127,8 @@ void CDecisionTreeWindow::ShowReadProject(const CProjectFile::ReadResult &result
 {
     if (!result.projectName.isNull())
         projectName = result.projectName;
+    // Edits roll back by the project's own rule, and saving keeps it.
+    solver.SetRule(result.rule);
     ShowLoadedTree();
     if (arrangeAutomatically)
         ArrangeInPlace();
@@ -188,7 +190,7 @@ bool CDecisionTreeWindow::SaveProject()
             return false;
     }
     QString strError;
-    if (!CProjectFile::Write(filePath, tree, projectName, &strError)) {
+    if (!CProjectFile::Write(filePath, tree, projectName, &strError, solver.Rule())) {
         QMessageBox::warning(this, tr("Save Project"), strError);
         return false;
     }

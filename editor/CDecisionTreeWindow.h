@@ -66,6 +66,11 @@ public:
     void SetFilePath(const QString &strPath) { filePath = strPath; }
     QString GetProjectName() const { return projectName; }
     CDecisionTree &GetTree() { return tree; }
+    // The rule the tree is rolled back by, as the project file gave it.
+    const CDecisionRule &GetRule() const { return solver.Rule(); }
+    // A line for a node's tool tip under a risk tolerance: its certainty
+    // equivalent, expected value and risk premium; empty otherwise.
+    QString RiskNote(const CNode *pNode) const;
     CNodeGrapicsItem *GetItem(const CNode *pNode) const;
     const CNode *GetClipboard() const { return clipboard; }
 

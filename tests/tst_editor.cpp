@@ -305,7 +305,8 @@ void TestEditor::openFile_data()
     ex.b->active = true;
     ex.s->x = 300;
     ex.s->y = -40;
-    const QByteArray plan = WriteBytes(ex.tree, QStringLiteral("Stored"));
+    QByteArray plan = WriteBytes(ex.tree, QStringLiteral("Stored"));
+    plan.replace("Version=\"1\"", "Version=\"1\" Rule=\"mini-max\"");
     QTest::newRow("stored state") << plan << true << 10;
     QTest::newRow("broken off") << plan.left(plan.indexOf("Name=\"S1\"")) << false << 6;
     QTest::newRow("missing") << QByteArray() << false << 0;
@@ -354,6 +355,10 @@ void TestEditor::openFile()
     QCOMPARE(window.GetItem(pSituation)->pos(), QPointF(300, -40));
     QVERIFY(!ArrowIsRed(window.GetItem(pDecision->children[0])));
     QVERIFY(ArrowIsRed(window.GetItem(pSituation)));
+    // Saved again, the project keeps its rule.
+    QVERIFY(window.SaveProject());
+    QVERIFY(out.open(QIODevice::ReadOnly));
+    QVERIFY(out.readAll().contains("Rule=\"mini-max\""));
 }
 
 void TestEditor::drawnTextMeasuresAsEdited_data()
