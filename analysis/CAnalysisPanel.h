@@ -8,6 +8,7 @@
 
 class QHBoxLayout;
 class QLabel;
+class QTableWidget;
 class QVBoxLayout;
 namespace QtCharts {
 class QChart;
@@ -30,6 +31,11 @@ public:
     QtCharts::QChartView *ChartView() const { return chartView; }
     // PNG, or SVG when the path ends in ".svg".
     bool SaveChart(const QString &strPath, QString *pError) const;
+    // What the panel shows as a table, tab-separated rows for a spreadsheet;
+    // empty for a panel without one.
+    virtual QString TableText() const { return QString(); }
+    // Tab-separated text of a table widget, its header first.
+    static QString TableText(const QTableWidget *pTable);
 
 signals:
     // The analysis has been computed again and is on screen.
@@ -55,6 +61,7 @@ protected:
 private slots:
     void OnRefreshDue();
     void OnSaveChart();
+    void OnCopyTable();
 
 private:
     QPointer<CDecisionTreeWindow> window;

@@ -54,6 +54,8 @@ private slots:
     void on_actionTitle_triggered();
     void on_actionCascade_triggered();
     void on_actionTornado_triggered();
+    void on_actionValueOfInformation_triggered();
+    void on_actionRiskProfile_triggered();
     void on_actionHelp_triggered();
     void on_actionAbout_triggered();
     void on_actionExportPicture_triggered();
@@ -77,6 +79,8 @@ private:
     void AddPanel(CAnalysisPanel *pPanel, const QString &strTitle);
     // The panel of that kind showing the project, or null.
     template <typename Panel> Panel *FindPanel(const CDecisionTreeWindow *pWindow) const;
+    // Raises the active project's panel of this kind, or opens one.
+    template <typename Panel> void ShowPanel(const QString &strTitle);
     // Asks every project to close; true when none is left open.
     bool CloseAllProjects();
     // The project files among dropped or dragged URLs.

@@ -27,9 +27,9 @@ QString Ids(const std::vector<int> &nodes)
     return ids.join(QStringLiteral(", "));
 }
 
-// Rows of cells: the first column left-aligned, the others right-aligned,
-// each as wide as its widest cell.
-QString Table(const std::vector<QStringList> &rows)
+// Rows of cells, each column as wide as its widest cell: names to the
+// left, numbers to the right.
+QString Table(const std::vector<QStringList> &rows, bool bNamesFirst = true)
 {
     std::vector<int> widths;
     for (const QStringList &row : rows)
@@ -42,9 +42,9 @@ QString Table(const std::vector<QStringList> &rows)
     for (const QStringList &row : rows) {
         QString strLine = QStringLiteral("  ");
         for (int c = 0; c < row.size(); ++c)
-            strLine +=
-                (c == 0 ? row.at(c).leftJustified(widths[size_t(c)])
-                        : QStringLiteral("  ") + row.at(c).rightJustified(widths[size_t(c)]));
+            strLine += c > 0 ? QStringLiteral("  ") + row.at(c).rightJustified(widths[size_t(c)])
+                       : bNamesFirst ? row.at(c).leftJustified(widths[size_t(c)])
+                                     : row.at(c).rightJustified(widths[size_t(c)]);
         strOut += strLine.trimmed().isEmpty() ? QStringLiteral("\n") : strLine + QLatin1Char('\n');
     }
     return strOut;
@@ -170,7 +170,7 @@ QString CRiskReport::Text(const CTreeEvaluation &evaluation,
                 outcomes.push_back(
                     {Number(outcome.value), Number(outcome.probability), Number(dCumulative)});
             }
-            strOut += Table(outcomes);
+            strOut += Table(outcomes, false);
         }
         strOut += QStringLiteral("\nDominance: %1\n").arg(pProfile->DominanceText());
     }
