@@ -120,9 +120,13 @@ void CRiskProfilePanel::Recompute()
     }
     auto *pValues = new QValueAxis;
     pValues->setRange(dLowest - dMargin, dHighest + dMargin);
+    pValues->applyNiceNumbers();
+    pValues->setLabelFormat(QStringLiteral("%g"));
     pValues->setTitleText(tr("Total payoff"));
     auto *pProbabilities = new QValueAxis;
     pProbabilities->setRange(0.0, bCumulative ? 1.0 : std::max(dTop * 1.1, 0.01));
+    pProbabilities->applyNiceNumbers();
+    pProbabilities->setLabelFormat(QStringLiteral("%g"));
     pProbabilities->setTitleText(bCumulative ? tr("Probability of at most this total")
                                              : tr("Probability"));
     pChart->addAxis(pValues, Qt::AlignBottom);

@@ -114,6 +114,7 @@ void CValueOfInformationPanel::Recompute()
     auto *pValues = new QValueAxis;
     pValues->setRange(0.0, dWidest > 0.0 ? dWidest : 1.0);
     pValues->applyNiceNumbers();
+    pValues->setLabelFormat(QStringLiteral("%g"));
     pValues->setTitleText(tr("Expected value of perfect information"));
     pChart->addAxis(pValues, Qt::AlignBottom);
     pSeries->attachAxis(pValues);

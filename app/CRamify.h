@@ -46,6 +46,7 @@ private slots:
     void on_actionNewProject_triggered();
     void on_actionOpenProject_triggered();
     void on_actionSaveProject_triggered();
+    void on_actionProjectSettings_triggered();
     void on_actionSaveAs_triggered();
     void on_actionCloseProject_triggered();
     void on_actionExit_triggered();

@@ -11,36 +11,34 @@ CAddBranchCommand::CAddBranchCommand(int nKind, CNodeGrapicsItem *pItem, const Q
 {
 }
 
-CAddBranchCommand::~CAddBranchCommand()
-{
-    if (!applied)
-        CNode::FreeSubtree(created);
-}
-
 void CAddBranchCommand::redo()
 {
-    if (!target->children.empty())
-        window->RemoveTerminal(target->children.front());
-    if (!created) {
-        const std::string strName = name.toStdString();
-        created = kind == NodeType::Situation ? CNode::CreateSituation(target, strName)
-                                              : CNode::CreateDecision(target, strName);
-        MakeOptions(created, options);
+    if (created.IsEmpty()) {
+        std::vector<CNode *> made;
+        if (kind == NodeType::Option) {
+            // Made under a stand-in of the target's kind, which decides
+            // whether the options carry shares, then handed over free.
+            CNode owner(nullptr, std::string());
+            owner.type = target->type;
+            for (CNode *pOption : MakeOptions(&owner, options)) {
+                pOption->parent = nullptr;
+                made.push_back(pOption);
+            }
+            owner.children.clear();
+        } else {
+            const std::string strName = name.toStdString();
+            CNode *pBranch = kind == NodeType::Situation ? CNode::CreateSituation(nullptr, strName)
+                                                         : CNode::CreateDecision(nullptr, strName);
+            MakeOptions(pBranch, options);
+            made.push_back(pBranch);
+        }
+        created = CDetachedSubtree(std::move(made));
     }
-    target->AttachChild(created);
-    applied = true;
-    window->LayoutChildren(target);
-    window->NotifyValuesChanged(target);
+    created.AttachTo(window->GetDocument(), target);
     window->setWindowModified(true);
 }
 
 void CAddBranchCommand::undo()
 {
-    window->RemoveSubtreeItems(created);
-    target->RemoveChild(created);
-    created->parent = target;
-    applied = false;
-    EndWithTerminal(target);
-    window->LayoutChildren(target);
-    window->NotifyValuesChanged(target);
+    created.Detach(window->GetDocument());
 }

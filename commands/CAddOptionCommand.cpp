@@ -1,50 +1,9 @@
 #include "CAddOptionCommand.h"
 
-#include "CDecisionTreeWindow.h"
 #include "CNode.h"
-#include "CNodeGrapicsItem.h"
-#include "OptionRows.h"
 
-CAddOptionCommand::CAddOptionCommand(CNodeGrapicsItem *pItem, const QString &,
+CAddOptionCommand::CAddOptionCommand(CNodeGrapicsItem *pItem, const QString &strName,
                                      const QVector<OptionRow> &rows, CDecisionTreeWindow *pWindow)
-    : target(pItem->GetNode()), window(pWindow), options(rows)
+    : CAddBranchCommand(NodeType::Option, pItem, strName, rows, pWindow)
 {
-}
-
-CAddOptionCommand::~CAddOptionCommand()
-{
-    if (!applied)
-        for (CNode *pOption : qAsConst(created))
-            CNode::FreeSubtree(pOption);
-}
-
-void CAddOptionCommand::redo()
-{
-    if (target->HasOnlyTerminalChild())
-        window->RemoveTerminal(target->children.front());
-    if (created.isEmpty()) {
-        created = MakeOptions(target, options);
-    } else {
-        for (CNode *pOption : qAsConst(created))
-            target->AttachChild(pOption);
-    }
-    applied = true;
-    window->LayoutChildren(target);
-    window->NotifyValuesChanged(target);
-    window->setWindowModified(true);
-}
-
-void CAddOptionCommand::undo()
-{
-    if (created.isEmpty())
-        return;
-    for (CNode *pOption : qAsConst(created)) {
-        window->RemoveSubtreeItems(pOption);
-        target->RemoveChild(pOption);
-        pOption->parent = target;
-    }
-    applied = false;
-    EndWithTerminal(target);
-    window->LayoutChildren(target);
-    window->NotifyValuesChanged(target);
 }

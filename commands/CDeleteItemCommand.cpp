@@ -3,43 +3,24 @@
 #include "CDecisionTreeWindow.h"
 #include "CNode.h"
 #include "CNodeGrapicsItem.h"
-#include "OptionRows.h"
 
 CDeleteItemCommand::CDeleteItemCommand(CNodeGrapicsItem *pItem, CDecisionTreeWindow *pWindow)
-    : node(pItem->GetNode()), window(pWindow), parent(node ? node->parent : nullptr)
+    : window(pWindow), parent(pItem->GetNode() ? pItem->GetNode()->parent : nullptr)
 {
-}
-
-CDeleteItemCommand::~CDeleteItemCommand()
-{
-    if (detached)
-        CNode::FreeSubtree(node);
+    // The Root has no place to be taken from.
+    if (parent)
+        node = CDetachedSubtree::InTree({pItem->GetNode()});
 }
 
 void CDeleteItemCommand::redo()
 {
-    // The Root (or anything already detached) has no place to be taken from.
-    if (!parent || !node)
+    if (node.IsEmpty())
         return;
-    window->RemoveSubtreeItems(node);
-    index = parent->IndexOfChild(node);
-    parent->RemoveChild(node);
-    node->parent = parent;
-    detached = true;
-    EndWithTerminal(parent);
-    window->LayoutChildren(parent);
-    window->NotifyValuesChanged(parent);
+    node.Detach(window->GetDocument());
     window->setWindowModified(true);
 }
 
 void CDeleteItemCommand::undo()
 {
-    if (!parent || !detached)
-        return;
-    if (parent->HasOnlyTerminalChild())
-        window->RemoveTerminal(parent->children.front());
-    parent->InsertChild(index, node);
-    detached = false;
-    window->LayoutChildren(parent);
-    window->NotifyValuesChanged(parent);
+    node.AttachTo(window->GetDocument(), parent);
 }

@@ -1,28 +1,26 @@
 #pragma once
 
+#include "CDetachedSubtree.h"
+
 #include <QUndoCommand>
 
 class CNode;
 class CNodeGrapicsItem;
 class CDecisionTreeWindow;
 
-// Takes a node with its whole subtree out of the tree and keeps it for undo.
+// Takes a node with its whole subtree out of the tree and keeps it for undo;
+// undo puts it back in the same place among its siblings (which decides ties
+// and the file's order).
 class CDeleteItemCommand : public QUndoCommand
 {
 public:
     CDeleteItemCommand(CNodeGrapicsItem *pItem, CDecisionTreeWindow *pWindow);
-    ~CDeleteItemCommand() override;
 
     void undo() override;
     void redo() override;
 
 private:
-    CNode *node;
     CDecisionTreeWindow *window;
     CNode *parent;
-    // Where the node stood among its parent's children, so that undo puts it
-    // back in the same order (which decides ties and the file's order).
-    int index = -1;
-    // Whether this command holds the detached subtree.
-    bool detached = false;
+    CDetachedSubtree node;
 };

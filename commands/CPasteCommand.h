@@ -1,5 +1,7 @@
 #pragma once
 
+#include "CDetachedSubtree.h"
+
 #include <QUndoCommand>
 
 class CNode;
@@ -11,15 +13,12 @@ class CPasteCommand : public QUndoCommand
 {
 public:
     CPasteCommand(CNodeGrapicsItem *pItem, const CNode *pClipboard, CDecisionTreeWindow *pWindow);
-    ~CPasteCommand() override;
 
     void undo() override;
     void redo() override;
 
 private:
-    CNode *pasted;
     CNode *target;
     CDecisionTreeWindow *window;
-    // Whether the tree holds `pasted` (after redo) or this command does.
-    bool applied = false;
+    CDetachedSubtree pasted;
 };

@@ -20,9 +20,3 @@ QVector<CNode *> MakeOptions(CNode *pOwner, const QVector<OptionRow> &rows)
     }
     return made;
 }
-
-void EndWithTerminal(CNode *pNode)
-{
-    if (pNode && !pNode->HasChildren())
-        CNode::CreateTerminal(pNode, "");
-}

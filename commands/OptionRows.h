@@ -9,6 +9,3 @@ class CNode;
 // Makes one Option per row under pOwner, each ending in a Terminal, and
 // returns them in row order.
 QVector<CNode *> MakeOptions(CNode *pOwner, const QVector<OptionRow> &rows);
-
-// Gives a node that was left without children the Terminal that ends its path.
-void EndWithTerminal(CNode *pNode);

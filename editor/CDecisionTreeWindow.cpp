@@ -6,6 +6,7 @@
 #include "CProjectFileDialog.h"
 #include "CQGraphicsArrowLineItem.h"
 #include "CRecoveryKeeper.h"
+#include "CSettingsCommand.h"
 #include "CValueChangedCommand.h"
 
 #include <QCloseEvent>
@@ -16,8 +17,9 @@
 #include <vector>
 
 CDecisionTreeWindow::CDecisionTreeWindow(QWidget *parent, const QString &strProjectName)
-    : QGraphicsView(parent), projectName(strProjectName)
+    : QGraphicsView(parent)
 {
+    document.SetProjectName(strProjectName);
     setScene(new QGraphicsScene(this));
     setDragMode(QGraphicsView::RubberBandDrag);
     // The scene only ever grows its own rectangle; the view keeps one of its
@@ -30,6 +32,7 @@ CDecisionTreeWindow::CDecisionTreeWindow(QWidget *parent, const QString &strProj
     connect(scene(), &QGraphicsScene::selectionChanged, this,
             &CDecisionTreeWindow::sig_summaryChanged);
     connect(&undoStack, &QUndoStack::indexChanged, this, &CDecisionTreeWindow::sig_summaryChanged);
+    ConnectDocument();
 }
 
 CDecisionTreeWindow::~CDecisionTreeWindow()
@@ -39,6 +42,7 @@ CDecisionTreeWindow::~CDecisionTreeWindow()
     // Taking the scene and the history apart below changes the selection and
     // the undo index, and reports steps: nobody may ask this half-destroyed
     // window for a summary or a view then.
+    document.disconnect(this);
     scene()->disconnect(this);
     undoStack.disconnect(this);
     // The items go first, while their nodes still exist: an item that is being
@@ -48,9 +52,38 @@ CDecisionTreeWindow::~CDecisionTreeWindow()
         pItem->disconnect(this);
     delete scene();
     items.clear();
-    // Commands free the subtrees they hold detached; the tree frees the rest.
+    // Commands free the subtrees they hold detached; the document frees the tree.
     undoStack.clear();
     CNode::FreeSubtree(clipboard);
+}
+
+void CDecisionTreeWindow::ConnectDocument()
+{
+    connect(&document, &CProjectDocument::sig_subtreeRemoving, this,
+            &CDecisionTreeWindow::RemoveSubtreeItems);
+    connect(&document, &CProjectDocument::sig_structureChanged, this, [this](CNode *pNode) {
+        LayoutChildren(pNode);
+        // New options of a Situation that stays flagged show it too.
+        if (document.HasProbabilityWarning(pNode))
+            ShowProbabilityWarning(pNode, true);
+    });
+    connect(&document, &CProjectDocument::sig_treeReplaced, this,
+            &CDecisionTreeWindow::ShowReadProject);
+    connect(&document, &CProjectDocument::sig_warningsChanged, this,
+            &CDecisionTreeWindow::OnWarningsChanged);
+    connect(&document, &CProjectDocument::sig_valuesChanged, this,
+            &CDecisionTreeWindow::OnValuesChanged);
+    connect(&document, &CProjectDocument::sig_evaluated, this, &CDecisionTreeWindow::sig_evaluated);
+    connect(&document, &CProjectDocument::sig_modifiedChanged, this,
+            &CDecisionTreeWindow::setWindowModified);
+}
+
+void CDecisionTreeWindow::changeEvent(QEvent *event)
+{
+    // Whoever marks the window, the document knows it too.
+    if (event->type() == QEvent::ModifiedChange)
+        document.SetModified(isWindowModified());
+    QGraphicsView::changeEvent(event);
 }
 
 void CDecisionTreeWindow::FinishEditing()
@@ -64,27 +97,11 @@ CNodeGrapicsItem *CDecisionTreeWindow::GetItem(const CNode *pNode) const
     return items.value(const_cast<CNode *>(pNode), nullptr);
 }
 
-CNodeGrapicsItem *CDecisionTreeWindow::SenderItem() const
-{
-    return qobject_cast<CNodeGrapicsItem *>(sender());
-}
-
 void CDecisionTreeWindow::NewProject(const QString &strName)
 {
-    CNode *pRoot = CNode::CreateRoot(nullptr, strName.toStdString());
-    CNodeGrapicsItem *pItem = CreateItem(pRoot);
-    // The Root keeps no stored position until it is dragged.
-    pItem->blockSignals(true);
-    pItem->setPos(0, height() / 2);
-    pItem->blockSignals(false);
-    CNode::CreateTerminal(pRoot, "");
-    LayoutChildren(pRoot);
-    tree.SetRoot(pRoot);
-    if (arrangeAutomatically)
-        ArrangeInPlace();
-    actedNode = nullptr;
-    showStart = true;
-    ShowTreeStart();
+    placeRootUnstored = true;
+    document.NewTree(strName);
+    placeRootUnstored = false;
 }
 
 bool CDecisionTreeWindow::LoadProject(const QString &strPath, QString *pStrError)
@@ -98,49 +115,51 @@ bool CDecisionTreeWindow::LoadProject(const QString &strPath, QString *pStrError
             QMessageBox::warning(this, tr("Open Project"), strMessage);
         return false;
     };
-    const CProjectFile::ReadResult result = CProjectFile::Read(strPath, tree);
+    const CProjectFile::ReadResult result = document.Read(strPath);
     if (!result.opened)
         return fail(result.Message());
-    filePath = strPath;
-    ShowReadProject(result);
+    const CNode *pRoot = document.GetRoot();
     QStringList problems;
     if (!result.complete)
         problems << result.Message();
-    if (!tree.GetRoot() && result.complete)
+    if (!pRoot && result.complete)
         problems << tr("\"%1\" holds no Ramify project.").arg(strPath);
-    else if (tree.GetRoot())
+    else if (pRoot)
         problems << result.DroppedNodesMessage(items.size());
     problems.removeAll(QString());
     if (!problems.isEmpty())
         return fail(problems.join(QLatin1String("\n\n")));
-    return result.complete && tree.GetRoot();
+    return result.complete && pRoot;
 }
 
 CProjectFile::ReadResult CDecisionTreeWindow::ReadProject(QIODevice &device)
 {
-    const CProjectFile::ReadResult result = CProjectFile::Read(device, tree);
-    ShowReadProject(result);
-    return result;
+    return document.Read(device);
 }
 
-void CDecisionTreeWindow::ShowReadProject(const CProjectFile::ReadResult &result)
+void CDecisionTreeWindow::ShowReadProject()
 {
-    if (!result.projectName.isNull())
-        projectName = result.projectName;
-    // Edits roll back by the project's own rule, and saving keeps it.
-    solver.SetRule(result.rule);
     ShowLoadedTree();
     if (arrangeAutomatically)
         ArrangeInPlace();
     actedNode = nullptr;
     showStart = true;
     ShowTreeStart();
+    if (document.StoredValuesWereStale()) {
+        setWindowModified(true);
+        emit sig_storedValuesStale(StaleValuesMessage());
+    }
+}
+
+QString CDecisionTreeWindow::StaleValuesMessage()
+{
+    return tr("The values stored in the file were out of date; they are shown recomputed.");
 }
 
 bool CDecisionTreeWindow::RecoverProject(const QString &strCopyPath, const QString &strFilePath)
 {
     const bool bRead = LoadProject(strCopyPath);
-    filePath = strFilePath;
+    document.SetFilePath(strFilePath);
     setWindowModified(true);
     return bRead;
 }
@@ -155,42 +174,53 @@ CRecoveryKeeper *CDecisionTreeWindow::KeepRecoveryCopies(CRecoveryStore &store,
 
 void CDecisionTreeWindow::ShowLoadedTree()
 {
-    CNode *pRoot = tree.GetRoot();
+    CNode *pRoot = document.GetRoot();
     if (!pRoot || pRoot->children.size() != 1)
         return;
     CNodeGrapicsItem *pItem = CreateItem(pRoot);
-    if (pRoot->HasPosition())
+    if (pRoot->HasPosition()) {
         pItem->SetNodePos(pRoot->x, pRoot->y, true);
-    else
+    } else if (placeRootUnstored) {
+        const bool bWasBlocked = pItem->blockSignals(true);
+        pItem->setPos(0, height() / 2);
+        pItem->blockSignals(bWasBlocked);
+    } else {
         pItem->SetNodePos(0, height() / 2, true);
+    }
     LayoutChildren(pRoot);
-    // The values and highlights are those the file stored; nothing is solved.
-    // But options that do not add up are flagged, and no path is drawn, as
-    // after an edit that left them so.
+    // The document has rolled the tree back; what it flagged shows, and the
+    // chosen path only where every Situation adds up.
     std::vector<CNode *> pending{pRoot};
     while (!pending.empty()) {
         CNode *pNode = pending.back();
         pending.pop_back();
-        if (pNode->type == NodeType::Situation && !pNode->ChildProbabilitiesAddUp())
+        if (document.HasProbabilityWarning(pNode))
             ShowProbabilityWarning(pNode, true);
         for (CNode *pChild : pNode->children)
             if (pChild)
                 pending.push_back(pChild);
     }
-    UpdateBestPath(pRoot, tree.IsProbabilityConsistent());
+    UpdateBestPath(pRoot, document.IsConsistent());
+}
+
+void CDecisionTreeWindow::ChangeSettings(const CProjectSettings &settings)
+{
+    if (settings != document.GetSettings())
+        undoStack.push(new CSettingsCommand(this, settings));
 }
 
 bool CDecisionTreeWindow::SaveProject()
 {
-    if (!tree.GetRoot())
+    if (!document.GetRoot())
         return false;
-    if (filePath.isEmpty()) {
-        filePath = CProjectFileDialog::GetSavePath(this, tr("Save File"), QString());
-        if (filePath.isEmpty())
+    if (document.GetFilePath().isEmpty()) {
+        const QString strPath = CProjectFileDialog::GetSavePath(this, tr("Save File"), QString());
+        if (strPath.isEmpty())
             return false;
+        document.SetFilePath(strPath);
     }
     QString strError;
-    if (!CProjectFile::Write(filePath, tree, projectName, &strError, solver.Rule())) {
+    if (!document.Write(document.GetFilePath(), &strError)) {
         QMessageBox::warning(this, tr("Save Project"), strError);
         return false;
     }
@@ -207,16 +237,17 @@ CNodeGrapicsItem *CDecisionTreeWindow::CreateItem(CNode *pNode)
 
 void CDecisionTreeWindow::NotifyValuesChanged(CNode *pNode)
 {
-    if (CNodeGrapicsItem *pItem = GetItem(pNode))
-        pItem->EmitValueSignals();
+    CProjectDocument::CChange change(document);
+    document.ProbabilityEdited(pNode);
+    document.PayoffEdited(pNode);
 }
 
-void CDecisionTreeWindow::SolveAndRefresh(CNode *pNode)
+void CDecisionTreeWindow::OnValuesChanged(const std::vector<CNode *> &nodes)
 {
     // Each written node comes once, with its final value; the Decisions and
     // Situations among them are where the chosen path may have changed.
     std::vector<CNode *> branches;
-    solver.Solve(pNode, [&](CNode *pWritten) {
+    for (CNode *pWritten : nodes) {
         if (CNodeGrapicsItem *pItem = GetItem(pWritten)) {
             const bool bWasBlocked = pItem->blockSignals(true);
             pItem->SetProbability(pWritten->probability);
@@ -225,8 +256,14 @@ void CDecisionTreeWindow::SolveAndRefresh(CNode *pNode)
         }
         if (pWritten->type == NodeType::Decision || pWritten->type == NodeType::Situation)
             branches.push_back(pWritten);
-    });
+    }
     RefreshBestPath(branches);
+}
+
+void CDecisionTreeWindow::OnWarningsChanged(const std::vector<CNode *> &situations)
+{
+    for (CNode *pSituation : situations)
+        ShowProbabilityWarning(pSituation, document.HasProbabilityWarning(pSituation));
 }
 
 bool CDecisionTreeWindow::ArrowOnPath(const CNode *pNode) const
@@ -238,9 +275,9 @@ bool CDecisionTreeWindow::ArrowOnPath(const CNode *pNode) const
 
 void CDecisionTreeWindow::RefreshBestPath(const std::vector<CNode *> &branches)
 {
-    const bool bValid = tree.IsProbabilityConsistent();
+    const bool bValid = document.IsConsistent();
     if (bValid != highlighted) {
-        UpdateBestPath(tree.GetRoot(), bValid);
+        UpdateBestPath(document.GetRoot(), bValid);
         return;
     }
     if (!bValid)
@@ -248,7 +285,7 @@ void CDecisionTreeWindow::RefreshBestPath(const std::vector<CNode *> &branches)
     // Only where a choice changed do arrows change: below a Decision or
     // Situation that was written, from the top down, each arrow that is not
     // as its node and the arrow above it say takes its subtree along.
-    const CNode *pRoot = tree.GetRoot();
+    const CNode *pRoot = document.GetRoot();
     for (auto it = branches.rbegin(); it != branches.rend(); ++it) {
         CNode *pBranch = *it;
         std::vector<CNode *> nodes{pBranch};
@@ -268,46 +305,14 @@ void CDecisionTreeWindow::RefreshBestPath(const std::vector<CNode *> &branches)
     }
 }
 
-void CDecisionTreeWindow::OnItemProbabilityChanged()
+void CDecisionTreeWindow::OnItemProbabilityChanged(CNodeGrapicsItem *pItem)
 {
-    if (CNodeGrapicsItem *pSender = SenderItem())
-        ItemProbabilityChanged(pSender);
+    document.ProbabilityEdited(pItem->GetNode());
 }
 
-void CDecisionTreeWindow::ItemProbabilityChanged(CNodeGrapicsItem *pSender)
+void CDecisionTreeWindow::OnItemPayoffChanged(CNodeGrapicsItem *pItem)
 {
-    CNode *pNode = pSender->GetNode();
-    if (!pNode || !pNode->parent)
-        return;
-    const bool bOwner = pNode->type == NodeType::Decision || pNode->type == NodeType::Situation;
-    CNode *pOwner = bOwner ? pNode : pNode->parent;
-
-    if (pOwner->ChildProbabilitiesAddUp()) {
-        for (CNode *pChild : pOwner->children)
-            if (CNodeGrapicsItem *pItem = GetItem(pChild))
-                pItem->SetProbabilityError(false);
-        // Nothing below the other options was solved while the sum was off,
-        // so their paths still show the old shares: solve all of them.
-        SolveAndRefresh(pOwner);
-    } else {
-        ShowProbabilityWarning(pOwner, true);
-        if (highlighted)
-            UpdateBestPath(tree.GetRoot(), false);
-    }
-    emit sig_evaluated();
-}
-
-void CDecisionTreeWindow::OnItemPayoffChanged()
-{
-    if (CNodeGrapicsItem *pSender = SenderItem())
-        ItemPayoffChanged(pSender);
-}
-
-void CDecisionTreeWindow::ItemPayoffChanged(CNodeGrapicsItem *pSender)
-{
-    if (pSender->GetNode())
-        SolveAndRefresh(pSender->GetNode());
-    emit sig_evaluated();
+    document.PayoffEdited(pItem->GetNode());
 }
 
 void CDecisionTreeWindow::ShowProbabilityWarning(CNode *pNode, bool bOn)
@@ -326,6 +331,9 @@ void CDecisionTreeWindow::ApplyNodeValues(CNode *pNode, const QString &strName, 
     if (!pNode || !pItem)
         return;
     NoteActedNode(pNode);
+    // The item writes each value into the node as it shows it; the tree is
+    // evaluated once, for all of them.
+    CProjectDocument::CChange change(document);
     if (QString::fromStdString(pNode->name) != strName)
         pItem->setPlainText(strName);
     if (std::fabs(pNode->probability - dProbability) >= 0.00001)
@@ -334,37 +342,21 @@ void CDecisionTreeWindow::ApplyNodeValues(CNode *pNode, const QString &strName, 
         pItem->SetPayoff(dPayoff);
 }
 
-void CDecisionTreeWindow::OnItemPosChanged(QPointF pntNewPos)
+void CDecisionTreeWindow::OnItemPosChanged(CNodeGrapicsItem *pItem, QPointF pntNewPos)
 {
-    if (CNodeGrapicsItem *pSender = SenderItem())
-        ItemMoved(pSender, pntNewPos);
-}
-
-void CDecisionTreeWindow::ItemMoved(CNodeGrapicsItem *pSender, QPointF pntNewPos)
-{
-    if (!pSender->GetNode())
-        return;
-    pSender->GetNode()->x = ToCoordinate(pntNewPos.x());
-    pSender->GetNode()->y = ToCoordinate(pntNewPos.y());
+    document.SetPosition(pItem->GetNode(), ToCoordinate(pntNewPos.x()),
+                         ToCoordinate(pntNewPos.y()));
     // Not an undo step, but an arrangement made by hand is work to keep.
     setWindowModified(true);
 }
 
-void CDecisionTreeWindow::OnFoucsOut(const QString &strOldName, double dOldProbability,
-                                     double dOldPayoff)
+void CDecisionTreeWindow::OnFoucsOut(CNodeGrapicsItem *pItem, const QString &strOldName,
+                                     double dOldProbability, double dOldPayoff)
 {
-    if (CNodeGrapicsItem *pSender = SenderItem())
-        ItemFocusOut(pSender, strOldName, dOldProbability, dOldPayoff);
-}
-
-void CDecisionTreeWindow::ItemFocusOut(CNodeGrapicsItem *pSender, const QString &strOldName,
-                                       double dOldProbability, double dOldPayoff)
-{
-    if (!pSender->GetNode())
+    if (!pItem->GetNode())
         return;
-    NoteActedNode(pSender->GetNode());
-    undoStack.push(
-        new CValueChangedCommand(pSender, strOldName, dOldProbability, dOldPayoff, this));
+    NoteActedNode(pItem->GetNode());
+    undoStack.push(new CValueChangedCommand(pItem, strOldName, dOldProbability, dOldPayoff, this));
 }
 
 void CDecisionTreeWindow::closeEvent(QCloseEvent *event)

@@ -1,7 +1,6 @@
 #pragma once
 
-#include "CDecisionSolver.h"
-#include "CDecisionTree.h"
+#include "CProjectDocument.h"
 #include "CProjectFile.h"
 
 #include <QGraphicsView>
@@ -28,9 +27,10 @@ struct NodePosition
     int32_t y;
 };
 
-// The editor of one project: a view on the project's scene that owns the
-// tree, the solver, the undo stack and the clipboard. It is the one place
-// where model nodes and their graphics items meet.
+// The editor of one project: a view on the project's scene. It owns the
+// project's document, the undo stack and the clipboard, and draws what the
+// document holds; it is the one place where model nodes and their graphics
+// items meet.
 class CDecisionTreeWindow : public QGraphicsView
 {
     Q_OBJECT
@@ -62,15 +62,18 @@ public:
     QUndoStack *GetUndoStack() { return &undoStack; }
     // Ends an in-place text edit, which then becomes an undo step of its own.
     void FinishEditing();
-    QString GetFilePath() const { return filePath; }
-    void SetFilePath(const QString &strPath) { filePath = strPath; }
-    QString GetProjectName() const { return projectName; }
-    CDecisionTree &GetTree() { return tree; }
-    // The rule the tree is rolled back by, as the project file gave it.
-    const CDecisionRule &GetRule() const { return solver.Rule(); }
+    QString GetFilePath() const { return document.GetFilePath(); }
+    void SetFilePath(const QString &strPath) { document.SetFilePath(strPath); }
+    QString GetProjectName() const { return document.GetProjectName(); }
+    CProjectDocument &GetDocument() { return document; }
+    CDecisionTree &GetTree() { return document.GetTree(); }
+    // The rule the tree is rolled back by, from the project's settings.
+    const CDecisionRule &GetRule() const { return document.GetSettings().rule; }
     // A line for a node's tool tip under a risk tolerance: its certainty
     // equivalent, expected value and risk premium; empty otherwise.
     QString RiskNote(const CNode *pNode) const;
+    // The project's settings changed as one undo step.
+    void ChangeSettings(const CProjectSettings &settings);
     CNodeGrapicsItem *GetItem(const CNode *pNode) const;
     const CNode *GetClipboard() const { return clipboard; }
 
@@ -106,8 +109,8 @@ public:
     // Shared with the layout, the context actions and the undo commands.
     void AttachItem(CNodeGrapicsItem *pItem);
     void LayoutChildren(CNode *pNode);
-    void RemoveTerminal(CNode *pNode);
     void RemoveSubtreeItems(CNode *pNode);
+    // Re-evaluates the tree for a change at pNode, as an edit of its values would.
     void NotifyValuesChanged(CNode *pNode);
     void UpdateBestPath(CNode *pNode, bool bFlag);
     void ShowProbabilityWarning(CNode *pNode, bool bOn);
@@ -121,6 +124,9 @@ public:
     void PasteNode(CNodeGrapicsItem *pItem);
     void DeleteNode(CNodeGrapicsItem *pItem);
     void EditPayoffComment(CNodeGrapicsItem *pItem);
+
+    // What the status bar says of a project whose file held out-of-date values.
+    static QString StaleValuesMessage();
 
     // The one node selected on the canvas (alone or through its texts), in
     // words; empty when none or several are.
@@ -136,14 +142,12 @@ signals:
     void sig_sensitivityRequested(CNode *pOption);
     // The selection or the values that SelectionSummary describes may have changed.
     void sig_summaryChanged();
+    // The values stored in the file just read were out of date and are
+    // shown recomputed: the project is marked modified.
+    void sig_storedValuesStale(const QString &strMessage);
 
 public slots:
-    void OnItemPosChanged(QPointF pntNewPos);
-    void OnItemProbabilityChanged();
-    void OnItemPayoffChanged();
-    void OnItemMenuToShow();
     void OnItemContextMenu(CNodeGrapicsItem *pItem, int nAction);
-    void OnFoucsOut(const QString &strOldName, double dOldProbability, double dOldPayoff);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -154,20 +158,25 @@ protected:
     bool event(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     bool viewportEvent(QEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
     // A scene coordinate as a stored position: truncated toward zero and kept
     // inside the 32-bit range.
     static int32_t ToCoordinate(double dValue);
 
 private:
-    CNodeGrapicsItem *SenderItem() const;
-    // What the slots above do for the item that sent the signal.
-    void ItemMoved(CNodeGrapicsItem *pItem, QPointF pntNewPos);
-    void ItemProbabilityChanged(CNodeGrapicsItem *pItem);
-    void ItemPayoffChanged(CNodeGrapicsItem *pItem);
-    void ItemMenuToShow(CNodeGrapicsItem *pItem);
-    void ItemFocusOut(CNodeGrapicsItem *pItem, const QString &strOldName, double dOldProbability,
-                      double dOldPayoff);
+    // What the signals of item pItem bring about; each connection knows its
+    // item (AttachItem).
+    void OnItemPosChanged(CNodeGrapicsItem *pItem, QPointF pntNewPos);
+    void OnItemProbabilityChanged(CNodeGrapicsItem *pItem);
+    void OnItemPayoffChanged(CNodeGrapicsItem *pItem);
+    void OnItemMenuToShow(CNodeGrapicsItem *pItem);
+    void OnFoucsOut(CNodeGrapicsItem *pItem, const QString &strOldName, double dOldProbability,
+                    double dOldPayoff);
+    // What the document announces.
+    void OnValuesChanged(const std::vector<CNode *> &nodes);
+    void OnWarningsChanged(const std::vector<CNode *> &situations);
+    void ConnectDocument();
     // Re-highlights what the written Decisions and Situations (lowest first)
     // may have changed of the chosen path.
     void RefreshBestPath(const std::vector<CNode *> &branches);
@@ -176,9 +185,8 @@ private:
     static CNodeGrapicsItem *NodeItemOf(QGraphicsItem *pItem);
     CNodeGrapicsItem *SelectedNodeItem() const;
     CNodeGrapicsItem *CreateItem(CNode *pNode);
-    void ShowReadProject(const CProjectFile::ReadResult &result);
+    void ShowReadProject();
     void ShowLoadedTree();
-    void SolveAndRefresh(CNode *pNode);
     void AddStructure(CNodeGrapicsItem *pItem, int nKind);
     NodeExtent ExtentOf(const CNode *pNode) const;
     std::vector<NodePosition> ArrangedPositions() const;
@@ -196,11 +204,8 @@ private:
     void KeepOnScreen(QPointF pntScene, QPointF pntViewport);
     void ShowTreeStart();
 
-    CDecisionTree tree;
-    CDecisionSolver solver;
+    CProjectDocument document;
     CNode *clipboard = nullptr;
-    QString projectName;
-    QString filePath;
     QUndoStack undoStack;
     // A hash, not a map: every refreshed value looks its item up here.
     QHash<CNode *, CNodeGrapicsItem *> items;
@@ -212,6 +217,8 @@ private:
     double zoom = 1.0;
     CNode *actedNode = nullptr;
     QPointF actedAt;
+    // A new project's Root keeps no stored position until it is dragged.
+    bool placeRootUnstored = false;
     // Until the user scrolls, zooms or edits, the view shows the start of
     // the tree, also after the window got its final size.
     bool showStart = false;

@@ -16,13 +16,7 @@
 #include <QInputDialog>
 #include <QMenu>
 
-void CDecisionTreeWindow::OnItemMenuToShow()
-{
-    if (CNodeGrapicsItem *pSender = SenderItem())
-        ItemMenuToShow(pSender);
-}
-
-void CDecisionTreeWindow::ItemMenuToShow(CNodeGrapicsItem *pSender)
+void CDecisionTreeWindow::OnItemMenuToShow(CNodeGrapicsItem *pSender)
 {
     // The item has enabled what the node's place admits; only the clipboard
     // is known here, and it decides what may be pasted.

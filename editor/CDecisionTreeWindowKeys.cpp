@@ -100,7 +100,7 @@ QString CDecisionTreeWindow::RiskNote(const CNode *pNode) const
     if (!GetRule().HasRiskTolerance() || !pNode || pNode->type == NodeType::Root ||
         pNode->type == NodeType::Terminal)
         return QString();
-    const CTreeIndex index(tree.GetRoot());
+    const CTreeIndex index(document.GetRoot());
     const int n = index.IndexOf(pNode);
     if (n < 0 || !index.ShapeProblem().isEmpty())
         return QString();

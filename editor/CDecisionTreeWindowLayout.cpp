@@ -41,19 +41,19 @@ void CDecisionTreeWindow::AttachItem(CNodeGrapicsItem *pItem)
     // Each connection knows its item: asking Qt for the sender scans every
     // connection into this window, tens of thousands on a large tree.
     connect(pItem, &CQEditableGraphicsTextItem::sig_positionChanged, this,
-            [this, pItem](QPointF pntNewPos) { ItemMoved(pItem, pntNewPos); });
+            [this, pItem](QPointF pntNewPos) { OnItemPosChanged(pItem, pntNewPos); });
     connect(pItem, &CNodeGrapicsItem::sig_probabilityChanged, this,
-            [this, pItem] { ItemProbabilityChanged(pItem); });
+            [this, pItem] { OnItemProbabilityChanged(pItem); });
     connect(pItem, &CNodeGrapicsItem::sig_payoffChanged, this,
-            [this, pItem] { ItemPayoffChanged(pItem); });
+            [this, pItem] { OnItemPayoffChanged(pItem); });
     connect(pItem, &CNodeGrapicsItem::sig_menuAboutToShow, this,
-            [this, pItem] { ItemMenuToShow(pItem); });
+            [this, pItem] { OnItemMenuToShow(pItem); });
     connect(pItem, &CNodeGrapicsItem::sig_contextMenu, this,
             &CDecisionTreeWindow::OnItemContextMenu);
     connect(pItem, qOverload<const QString &, double, double>(&CNodeGrapicsItem::sig_focusOut),
             this,
             [this, pItem](const QString &strOldName, double dOldProbability, double dOldPayoff) {
-                ItemFocusOut(pItem, strOldName, dOldProbability, dOldPayoff);
+                OnFoucsOut(pItem, strOldName, dOldProbability, dOldPayoff);
             });
 }
 
@@ -112,25 +112,6 @@ void CDecisionTreeWindow::LayoutChildren(CNode *pNode)
     }
 }
 
-void CDecisionTreeWindow::RemoveTerminal(CNode *pNode)
-{
-    if (!pNode || pNode->type != NodeType::Terminal)
-        return;
-    CNodeGrapicsItem *pItem = GetItem(pNode);
-    if (!pItem)
-        return;
-    if (CQGraphicsArrowLineItem *pArrow = pItem->GetArrow()) {
-        scene()->removeItem(pArrow);
-        pArrow->deleteLater();
-    }
-    scene()->removeItem(pItem);
-    pItem->deleteLater();
-    if (pNode->parent)
-        pNode->parent->RemoveChild(pNode);
-    items.remove(pNode);
-    CNode::FreeSubtree(pNode);
-}
-
 void CDecisionTreeWindow::RemoveSubtreeItems(CNode *pNode)
 {
     if (!GetItem(pNode))
@@ -168,7 +149,7 @@ void CDecisionTreeWindow::UpdateBestPath(CNode *pNode, bool bFlag)
 {
     if (!pNode)
         return;
-    if (pNode == tree.GetRoot())
+    if (pNode == document.GetRoot())
         highlighted = bFlag;
     std::vector<std::pair<CNode *, bool>> pending{{pNode, bFlag}};
     while (!pending.empty()) {

@@ -41,7 +41,7 @@ NodeExtent CDecisionTreeWindow::ExtentOf(const CNode *pNode) const
 
 std::vector<NodePosition> CDecisionTreeWindow::ArrangedPositions() const
 {
-    CNode *pRoot = tree.GetRoot();
+    CNode *pRoot = document.GetRoot();
     const CNodeGrapicsItem *pRootItem = GetItem(pRoot);
     if (!pRootItem)
         return {};
@@ -59,8 +59,8 @@ std::vector<NodePosition> CDecisionTreeWindow::CurrentPositions() const
     std::vector<NodePosition> positions;
     // Breadth first and without null children, as the arrangement counts.
     std::vector<const CNode *> queue;
-    if (GetItem(tree.GetRoot()))
-        queue.push_back(tree.GetRoot());
+    if (GetItem(document.GetRoot()))
+        queue.push_back(document.GetRoot());
     for (size_t i = 0; i < queue.size(); ++i) {
         const CNode *pNode = queue[i];
         const CNodeGrapicsItem *pItem = GetItem(pNode);
@@ -81,8 +81,8 @@ void CDecisionTreeWindow::ApplyPositions(const std::vector<NodePosition> &positi
         bool moved;
     };
     std::vector<Entry> queue;
-    if (GetItem(tree.GetRoot()))
-        queue.push_back({tree.GetRoot(), 0, false});
+    if (GetItem(document.GetRoot()))
+        queue.push_back({document.GetRoot(), 0, false});
     for (size_t i = 0; i < queue.size(); ++i)
         for (CNode *pChild : queue[i].node->children)
             if (pChild)
@@ -119,7 +119,7 @@ void CDecisionTreeWindow::ArrangeTree()
     if (after.size() != before.size() ||
         std::equal(before.begin(), before.end(), after.begin(), SamePlace))
         return;
-    NoteActedNode(tree.GetRoot());
+    NoteActedNode(document.GetRoot());
     undoStack.push(new CArrangeCommand(this, std::move(before), std::move(after)));
 }
 

@@ -1,23 +1,9 @@
 #include "CNodeGrapicsItem.h"
 
-#include "CEditRules.h"
 #include "CNode.h"
-#include "CNodeSummary.h"
 #include "CProbabilityGraphicsTextItem.h"
 #include "CQGraphicsArrowLineItem.h"
-#include "ContextAction.h"
 #include "TextNumber.h"
-
-#include <QAction>
-#include <QFontMetricsF>
-#include <QGraphicsSceneContextMenuEvent>
-#include <QPainter>
-#include <QPolygonF>
-#include <QTextDocument>
-
-#include <algorithm>
-#include <string>
-#include <vector>
 
 const QMap<int, NodeStyle> CNodeGrapicsItem::nodeStyles = {
     {NodeType::Root, {NodeType::Root, NodeShape::Rectangle, 40, 40, 255, 0, 0}},
@@ -123,47 +109,6 @@ void CNodeGrapicsItem::ConnectSignals()
                 &CNodeGrapicsItem::OnFocusOut);
 }
 
-void CNodeGrapicsItem::FillMenu()
-{
-    if (!menuPending)
-        return;
-    menuPending = false;
-    menu = std::make_unique<QMenu>();
-    connect(menu.get(), &QMenu::aboutToShow, this, &CNodeGrapicsItem::sig_menuAboutToShow);
-    using namespace ContextAction;
-    const struct
-    {
-        int nCode;
-        const char *pText;
-    } entries[] = {
-        {ActionAddDecision, QT_TR_NOOP("Add Decision")},
-        {ActionAddSituation, QT_TR_NOOP("Add Situation")},
-        {ActionAddOption, QT_TR_NOOP("Add Option")},
-        {ActionCopy, QT_TR_NOOP("Copy")},
-        {ActionCut, QT_TR_NOOP("Cut")},
-        {ActionPaste, QT_TR_NOOP("Paste")},
-        {ActionDelete, QT_TR_NOOP("Delete")},
-        {ActionChangePayoffComment, QT_TR_NOOP("Change Payoff Comment")},
-        {ActionSensitivity, QT_TR_NOOP("Sensitivity...")},
-    };
-    for (const auto &entry : entries) {
-        QAction *pAction = menu->addAction(tr(entry.pText));
-        pAction->setProperty("type", entry.nCode);
-        connect(pAction, &QAction::triggered, this, &CNodeGrapicsItem::OnContextMenu);
-        // Building, clipboard and comment, then the one entry that only looks.
-        if (entry.nCode == ActionAddOption || entry.nCode == ActionChangePayoffComment)
-            menu->addSeparator();
-    }
-}
-
-QMenu *CNodeGrapicsItem::GetMenu()
-{
-    FillMenu();
-    if (!menu)
-        menu = std::make_unique<QMenu>();
-    return menu.get();
-}
-
 CQGraphicsArrowLineItem *CNodeGrapicsItem::GetArrow() const
 {
     return arrow.data();
@@ -172,39 +117,6 @@ CQGraphicsArrowLineItem *CNodeGrapicsItem::GetArrow() const
 void CNodeGrapicsItem::SetArrow(CQGraphicsArrowLineItem *pArrow)
 {
     arrow = pArrow;
-}
-
-void CNodeGrapicsItem::SetProbability(double dProbability)
-{
-    if (!probabilityItem)
-        return;
-    // When the text does not change, the document stays silent; the node is
-    // then told here what a changed text would have told it.
-    if (!probabilityItem->SetProbability(dProbability) && IsListening()) {
-        node->probability = probabilityItem->GetProbability();
-        emit sig_probabilityChanged();
-    }
-}
-
-void CNodeGrapicsItem::SetPayoff(double dPayoff)
-{
-    if (!payoffItem)
-        return;
-    // What the text shows is known without reading it back; a text that did
-    // not change is not laid out again, and the node still gets the value.
-    if (payoffTyped || dPayoff != shownPayoff) {
-        const QString strText = NumberToText(dPayoff);
-        shownPayoff = dPayoff;
-        if (payoffTyped || strText != shownPayoffText) {
-            shownPayoffText = strText;
-            payoffItem->setPlainText(strText);
-            return;
-        }
-    }
-    if (IsListening()) {
-        node->payoff = dPayoff;
-        emit sig_payoffChanged();
-    }
 }
 
 void CNodeGrapicsItem::SetNodePos(int nX, int nY, bool bBlockSignals)
@@ -245,185 +157,8 @@ void CNodeGrapicsItem::PrepareGeometryChange()
     prepareGeometryChange();
 }
 
-bool CNodeGrapicsItem::EditNextText(const QGraphicsItem *pCurrent, bool bForward)
-{
-    std::vector<CQEditableGraphicsTextItem *> texts;
-    for (CQEditableGraphicsTextItem *pText :
-         {static_cast<CQEditableGraphicsTextItem *>(this),
-          static_cast<CQEditableGraphicsTextItem *>(probabilityItem), payoffItem})
-        if (pText && pText->IsEditable())
-            texts.push_back(pText);
-    const auto at = std::find(texts.begin(), texts.end(), pCurrent);
-    if (at == texts.end())
-        return false;
-    const size_t nCount = texts.size();
-    const size_t nAt = size_t(at - texts.begin());
-    // Taking the focus ends the current edit, which becomes its own undo step.
-    texts[(nAt + (bForward ? 1 : nCount - 1)) % nCount]->StartEditing(true);
-    return true;
-}
-
-QString CNodeGrapicsItem::ToolTipFor(const QGraphicsItem *pPart) const
-{
-    if (!node)
-        return QString();
-    if (errorItem && pPart == errorItem)
-        return CNodeSummary::ProbabilityProblem(node->parent);
-    QString strTip = CNodeSummary::Describe(node);
-    if (!node->payoffComment.empty())
-        strTip += QLatin1Char('\n') + QString::fromStdString(node->payoffComment);
-    return strTip;
-}
-
-bool CNodeGrapicsItem::HasAnchors() const
-{
-    return style.shape >= NodeShape::Rectangle && style.shape <= NodeShape::Triangle;
-}
-
-QPointF CNodeGrapicsItem::LeftAnchor() const
-{
-    if (!HasAnchors())
-        return QPointF(0, 0);
-    const QRectF r = boundingRect();
-    return QPointF(r.x(), r.y() + r.height() * 0.5);
-}
-
-QPointF CNodeGrapicsItem::RightAnchor() const
-{
-    if (!HasAnchors())
-        return QPointF(0, 0);
-    const QRectF r = boundingRect();
-    return QPointF(r.x() + r.width(), r.y() + r.height() * 0.5);
-}
-
-QRectF CNodeGrapicsItem::OutlineRect() const
-{
-    QRectF rect = boundingRect();
-    for (const QGraphicsItem *pText : {static_cast<const QGraphicsItem *>(probabilityItem),
-                                       static_cast<const QGraphicsItem *>(payoffItem)})
-        if (pText && pText->isVisible())
-            rect |= mapRectFromItem(pText, pText->boundingRect());
-    if (probabilityItem && probabilityItem->isVisible()) {
-        // Its room counts whether it was ever made or not: the arrangement
-        // must not depend on what was shown before.
-        QRectF warning(QPointF(0, 0), TextSize(tr("Error Value!")));
-        warning.moveTopLeft(QPointF(0, -warning.height()));
-        rect |= mapRectFromItem(probabilityItem, warning);
-    }
-    return rect;
-}
-
-QRectF CNodeGrapicsItem::boundingRect() const
-{
-    return CQEditableGraphicsTextItem::boundingRect();
-}
-
-QPainterPath CNodeGrapicsItem::shape() const
-{
-    return CQEditableGraphicsTextItem::shape();
-}
-
-void CNodeGrapicsItem::paint(QPainter *painter, const QStyleOptionGraphicsItem *option,
-                             QWidget *widget)
-{
-    if (HasAnchors()) {
-        painter->save();
-        painter->setPen(Qt::NoPen);
-        painter->setBrush(
-            QBrush(QColor(style.red, style.green, style.blue, 255), Qt::SolidPattern));
-        const QRectF r = boundingRect();
-        switch (style.shape) {
-        case NodeShape::Rectangle:
-            painter->drawRect(r);
-            break;
-        case NodeShape::Ellipse:
-            painter->drawPie(r, 0, 5760);
-            break;
-        case NodeShape::RoundedRectangle:
-            painter->drawRoundedRect(r, 25, 25, Qt::RelativeSize);
-            break;
-        case NodeShape::Triangle: {
-            QPolygonF triangle;
-            triangle << QPointF(r.x() + r.width(), r.y())
-                     << QPointF(r.x() + r.width(), r.y() + r.height())
-                     << QPointF(r.x(), r.y() + r.height() * 0.5);
-            painter->drawPolygon(triangle, Qt::OddEvenFill);
-            break;
-        }
-        default:
-            break;
-        }
-        painter->restore();
-    }
-    CQEditableGraphicsTextItem::paint(painter, option, widget);
-}
-
-void CNodeGrapicsItem::OnContentChanged()
-{
-    if (!node)
-        return;
-    const QObject *pText = sender();
-    if (!pText)
-        return;
-    if (pText == this) {
-        PlaceValueTexts();
-        node->name = toPlainText().toStdString();
-        emit sig_nameChanged();
-    } else if (probabilityItem && pText == probabilityItem) {
-        node->probability = probabilityItem->GetProbability();
-        emit sig_probabilityChanged();
-    } else if (payoffItem && pText == payoffItem) {
-        const QString strText = payoffItem->toPlainText();
-        payoffTyped = strText != shownPayoffText;
-        node->payoff = PayoffFromText(strText);
-        emit sig_payoffChanged();
-    }
-}
-
 bool CNodeGrapicsItem::IsListening() const
 {
     // A Terminal's texts are not connected: they show, but never write back.
     return node && node->type != NodeType::Terminal;
-}
-
-double CNodeGrapicsItem::PayoffFromText(const QString &strText) const
-{
-    return strText == shownPayoffText ? shownPayoff : TextToNumber(strText);
-}
-
-void CNodeGrapicsItem::OnFocusOut(const QString &strOldValue)
-{
-    if (!node)
-        return;
-    QString strOldName = QString::fromStdString(node->name);
-    double dOldProbability = node->probability;
-    double dOldPayoff = node->payoff;
-    const QObject *pSender = sender();
-    if (pSender == this)
-        strOldName = strOldValue;
-    else if (probabilityItem && pSender == probabilityItem)
-        dOldProbability = TextToNumber(strOldValue);
-    else if (payoffItem && pSender == payoffItem)
-        dOldPayoff = PayoffFromText(strOldValue);
-    emit sig_focusOut(strOldName, dOldProbability, dOldPayoff);
-}
-
-void CNodeGrapicsItem::OnContextMenu()
-{
-    const auto *pAction = qobject_cast<const QAction *>(sender());
-    if (!pAction)
-        return;
-    emit sig_contextMenu(this, pAction->property("type").toInt());
-}
-
-void CNodeGrapicsItem::contextMenuEvent(QGraphicsSceneContextMenuEvent *event)
-{
-    FillMenu();
-    // Without a node there are no rules; an empty menu would pop up as a blank box.
-    if (!node || !menu || menu->isEmpty())
-        return;
-    for (QAction *pAction : menu->actions())
-        if (!pAction->isSeparator())
-            pAction->setEnabled(CEditRules::Offers(pAction->property("type").toInt(), node));
-    menu->exec(event->screenPos());
 }

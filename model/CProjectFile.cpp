@@ -96,8 +96,20 @@ CProjectFile::ReadResult CProjectFile::Read(QIODevice &device, CDecisionTree &tr
 }
 
 bool CProjectFile::Write(const QString &strPath, const CDecisionTree &tree,
-                         const QString &strProjectName, QString *pErrorMessage,
-                         const CDecisionRule &rule)
+                         const QString &strProjectName, QString *pErrorMessage)
+{
+    return Write(strPath, tree, strProjectName, CProjectSettings(), pErrorMessage);
+}
+
+bool CProjectFile::Write(QIODevice &device, const CDecisionTree &tree,
+                         const QString &strProjectName, QString *pErrorMessage)
+{
+    return Write(device, tree, strProjectName, CProjectSettings(), pErrorMessage);
+}
+
+bool CProjectFile::Write(const QString &strPath, const CDecisionTree &tree,
+                         const QString &strProjectName, const CProjectSettings &settings,
+                         QString *pErrorMessage)
 {
     if (!tree.GetRoot())
         return Fail(pErrorMessage, tr("There is no tree to save."));
@@ -106,22 +118,22 @@ bool CProjectFile::Write(const QString &strPath, const CDecisionTree &tree,
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
     QString strReason;
-    if (!Write(buffer, tree, strProjectName, &strReason, rule) ||
+    if (!Write(buffer, tree, strProjectName, settings, &strReason) ||
         !CSafeFile::Write(strPath, buffer.data(), &strReason))
         return Fail(pErrorMessage, tr("Cannot write %1: %2").arg(QuotedFile(strPath), strReason));
     return true;
 }
 
 bool CProjectFile::Write(QIODevice &device, const CDecisionTree &tree,
-                         const QString &strProjectName, QString *pErrorMessage,
-                         const CDecisionRule &rule)
+                         const QString &strProjectName, const CProjectSettings &settings,
+                         QString *pErrorMessage)
 {
     if (!tree.GetRoot())
         return Fail(pErrorMessage, tr("There is no tree to save."));
     if (!device.isWritable())
         return Fail(pErrorMessage, tr("The device is not open for writing."));
     errno = 0;
-    bool bWritten = CProjectFileWriter::Write(device, tree.GetRoot(), strProjectName, rule);
+    bool bWritten = CProjectFileWriter::Write(device, tree.GetRoot(), strProjectName, settings);
     // The last buffered bytes reach the disk only when flushed, and a full disk
     // shows only then.
     auto *pFile = qobject_cast<QFileDevice *>(&device);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CDecisionRule.h"
+#include "CProjectSettings.h"
 
 #include <QCoreApplication>
 #include <QString>
@@ -24,6 +24,8 @@ public:
         bool complete = false;
         // "Name" of the project element; null when the file holds none.
         QString projectName;
+        // The project's settings; defaults for what the file does not say.
+        CProjectSettings settings;
         // Why opening or reading failed, and where reading stopped (from 1).
         QString errorText;
         qint64 errorLine = 0;
@@ -35,9 +37,6 @@ public:
         // with a parent the file does not hold) are gone once it is saved.
         qint64 nodesInFile = 0;
         qint64 nodesInTree = 0;
-        // "Rule" and "RiskTolerance" of the project element; a value this
-        // program does not know stops the read with an error naming it.
-        CDecisionRule rule;
 
         bool Succeeded() const { return opened && complete; }
         // A sentence for the user naming the file, and the line and column of
@@ -57,17 +56,20 @@ public:
     // The same from a device, which is opened for reading when it is not open.
     static ReadResult Read(QIODevice &device, CDecisionTree &tree);
 
-    // Saves the tree under the project name, with the decision rule when it
-    // is not the default. The file is replaced only once it has been written
-    // completely, so a failed save leaves any earlier file intact. Returns
-    // false, with a reason for the user, when the tree has no Root or
-    // anything fails.
+    // Saves the tree under the project name. The file is replaced only once it
+    // has been written completely, so a failed save leaves any earlier file
+    // intact. Returns false, with a reason for the user, when the tree has no
+    // Root or anything fails.
     static bool Write(const QString &strPath, const CDecisionTree &tree,
-                      const QString &strProjectName, QString *pErrorMessage = nullptr,
-                      const CDecisionRule &rule = CDecisionRule());
+                      const QString &strProjectName, QString *pErrorMessage = nullptr);
     // The same bytes to an open device; file devices are flushed so that a
     // full disk shows here.
     static bool Write(QIODevice &device, const CDecisionTree &tree, const QString &strProjectName,
-                      QString *pErrorMessage = nullptr,
-                      const CDecisionRule &rule = CDecisionRule());
+                      QString *pErrorMessage = nullptr);
+    // Both with the project's settings.
+    static bool Write(const QString &strPath, const CDecisionTree &tree,
+                      const QString &strProjectName, const CProjectSettings &settings,
+                      QString *pErrorMessage);
+    static bool Write(QIODevice &device, const CDecisionTree &tree, const QString &strProjectName,
+                      const CProjectSettings &settings, QString *pErrorMessage);
 };

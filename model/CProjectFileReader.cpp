@@ -106,15 +106,15 @@ void CProjectFileReader::Read(QIODevice &device, CProjectFile::ReadResult &resul
                                  "files never do."));
         } else if (token == QXmlStreamReader::StartElement) {
             const QStringRef name = reader.qualifiedName();
-            QString strError;
             if (name == QLatin1String("RMFYProject")) {
                 result.projectName = ReadText(reader.attributes(), QLatin1String("Name"));
-                // Reading on under another rule would show other choices,
-                // and saving would drop the rule the file asked for.
-                if (!ReadRule(reader.attributes(), &result.rule, &strError))
+                result.settings.ReadAttributes(reader.attributes());
+                QString strError;
+                if (!result.settings.ReadRule(reader.attributes(), &strError))
                     reader.raiseError(strError);
-            } else if (name == QLatin1String("Node"))
+            } else if (name == QLatin1String("Node")) {
                 ReadNode(reader.attributes());
+            }
         }
     }
 
@@ -127,31 +127,6 @@ void CProjectFileReader::Read(QIODevice &device, CProjectFile::ReadResult &resul
     HandOverToTree();
     result.nodesInFile = nodesRead;
     result.nodesInTree = CountNodes(tree.GetRoot());
-}
-
-bool CProjectFileReader::ReadRule(const QXmlStreamAttributes &attributes, CDecisionRule *pRule,
-                                  QString *pError)
-{
-    CDecisionRule::Kind kind = CDecisionRule::ExpectedValueMaximization;
-    if (attributes.hasAttribute(QLatin1String("Rule")) &&
-        !CDecisionRule::FromName(attributes.value(QLatin1String("Rule")).toString(), &kind, pError))
-        return false;
-    CDecisionRule rule(kind);
-    if (attributes.hasAttribute(QLatin1String("RiskTolerance"))) {
-        const QString strTolerance = attributes.value(QLatin1String("RiskTolerance")).toString();
-        bool bNumber = false;
-        const double dTolerance = strTolerance.toDouble(&bNumber);
-        QString strWhy;
-        if (!bNumber || dTolerance == 0.0 || !rule.SetRiskTolerance(dTolerance, &strWhy)) {
-            *pError = tr("The risk tolerance \"%1\" cannot be used. %2")
-                          .arg(strTolerance,
-                               strWhy.isEmpty() ? tr("The risk tolerance must be a number above 0.")
-                                                : strWhy);
-            return false;
-        }
-    }
-    *pRule = rule;
-    return true;
 }
 
 void CProjectFileReader::ReadNode(const QXmlStreamAttributes &attributes)

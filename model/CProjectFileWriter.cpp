@@ -43,7 +43,7 @@ void WriteNode(QXmlStreamWriter &writer, const CNode &node, quint32 nId, quint32
 } // namespace
 
 bool CProjectFileWriter::Write(QIODevice &device, const CNode *pRoot, const QString &strProjectName,
-                               const CDecisionRule &rule)
+                               const CProjectSettings &settings)
 {
     QXmlStreamWriter writer(&device);
     writer.setAutoFormatting(true);
@@ -52,10 +52,7 @@ bool CProjectFileWriter::Write(QIODevice &device, const CNode *pRoot, const QStr
     writer.writeStartElement(QStringLiteral("RMFYProject"));
     writer.writeAttribute(QStringLiteral("Name"), XmlSafe(strProjectName));
     writer.writeAttribute(QStringLiteral("Version"), QStringLiteral("1"));
-    if (rule.GetKind() != CDecisionRule::ExpectedValueMaximization)
-        writer.writeAttribute(QStringLiteral("Rule"), rule.Name());
-    if (rule.HasRiskTolerance())
-        writer.writeAttribute(QStringLiteral("RiskTolerance"), FormatNumber(rule.RiskTolerance()));
+    settings.WriteAttributes(writer);
 
     // Breadth-first from the Root, numbering nodes in writing order.
     std::deque<std::pair<const CNode *, quint32>> queue{{pRoot, 0}};

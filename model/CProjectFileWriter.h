@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CDecisionRule.h"
+#include "CProjectSettings.h"
 
 #include <QString>
 
@@ -12,11 +12,9 @@ class CProjectFileWriter
 {
 public:
     // Writes the document for the tree below pRoot (not null) to the device.
-    // The rule's attributes are left out at their defaults, so a project that
-    // never chose one stays as it was. Returns false when the XML writer
-    // reports a failed write.
+    // Returns false when the XML writer reports a failed write.
     static bool Write(QIODevice &device, const CNode *pRoot, const QString &strProjectName,
-                      const CDecisionRule &rule = CDecisionRule());
+                      const CProjectSettings &settings = CProjectSettings());
 
     // The general format with 6 significant digits, or with more, up to 17,
     // when 6 would not read back as exactly the same double.

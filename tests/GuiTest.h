@@ -182,6 +182,12 @@ inline QString ValueFault(CDecisionTreeWindow &window)
         if (const CProbabilityGraphicsTextItem *pProbability = ProbabilityText(pItem))
             if (pProbability->GetProbability() != pNode->probability)
                 return Describe(pNode) + QStringLiteral(" shows another probability");
+        const CNode *pOwner = pNode->parent;
+        const bool bOff =
+            pOwner && pOwner->type == NodeType::Situation && !pOwner->ChildProbabilitiesAddUp();
+        if (ErrorShown(pItem) != bOff)
+            return Describe(pNode) + (bOff ? QStringLiteral(" hides") : QStringLiteral(" shows")) +
+                   QStringLiteral(" the warning");
     }
     return QString();
 }

@@ -3,6 +3,8 @@
 #include "ContextAction.h"
 #include "GuiTest.h"
 
+#include <QSignalSpy>
+
 using namespace GuiTest;
 
 // What the randomized edits cannot see: which nodes commands hold and free,
@@ -17,6 +19,7 @@ private slots:
     void commandsOutliveTheirItems();
     void discardedCommandsFreeTheirNodes();
     void closingTheWindowFreesHeldNodes();
+    void eachStepEvaluatesOnce();
 };
 
 void TestCommands::pastedOptionOfADecisionIsCertain()
@@ -93,6 +96,39 @@ void TestCommands::closingTheWindowFreesHeldNodes()
     QTest::keyClicks(w->window.viewport(), QStringLiteral("7"));
     w.reset();
     QVERIFY(!item);
+}
+
+void TestCommands::eachStepEvaluatesOnce()
+{
+    // A command, its undo and its redo each roll the tree back once, and
+    // leave every warning where it belongs: a Situation added with shares
+    // that do not add up shows it at once, on its own options.
+    TestWindow w;
+    const PlanNodes plan = GrowPlan(w);
+    QSignalSpy evaluations(&w.window.GetDocument(), &CProjectDocument::sig_valuesChanged);
+    auto check = [&](const char *pStep) {
+        const int nCount = evaluations.count();
+        evaluations.clear();
+        QVERIFY2(nCount == 1, pStep);
+        QVERIFY2(WindowFault(w.window).isEmpty(), pStep);
+    };
+    w.AddBranch(plan.a, NodeType::Situation, "T", {Row("T1", 0.3, 1), Row("T2", 0.3, 2)});
+    check("add");
+    w.window.CopyNode(w.Item(plan.s));
+    w.window.PasteNode(w.Item(plan.s2));
+    check("paste");
+    w.AddOptions(plan.s, {Row("S3", 0.5, 0), Row("S4", 0, 0)});
+    check("add options");
+    w.window.DeleteNode(w.Item(plan.b));
+    check("delete");
+    for (int i = 0; i < 4; ++i) {
+        w.Stack()->undo();
+        check("undo");
+    }
+    for (int i = 0; i < 4; ++i) {
+        w.Stack()->redo();
+        check("redo");
+    }
 }
 
 RAMIFY_GUI_TEST_MAIN(TestCommands)

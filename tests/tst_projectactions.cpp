@@ -1,7 +1,11 @@
 #include "CNewProjectDialog.h"
+#include "CProjectSettingsDialog.h"
 #include "CRamify.h"
 #include "GuiTest.h"
+#include "TestTrees.h"
 
+#include <QComboBox>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QTemporaryDir>
@@ -22,6 +26,7 @@ private slots:
     void closing_data();
     void closing();
     void undoReachesOnlyTheProjectInFront();
+    void settingsChangeTheRollbackAsOneStep();
 
 private:
     QTemporaryDir dir;
@@ -261,3 +266,32 @@ void TestProjectActions::undoReachesOnlyTheProjectInFront()
 
 RAMIFY_GUI_TEST_MAIN(TestProjectActions)
 #include "tst_projectactions.moc"
+
+void TestProjectActions::settingsChangeTheRollbackAsOneStep()
+{
+    // The worked example: under maxi-min its Situation is worth its worst
+    // case, -5; a tolerance is refused there, and below 0 everywhere.
+    ShownMainWindow shown;
+    shown.NewProject(QStringLiteral("Rules"));
+    CProjectDocument &document = shown.Tree(0)->GetDocument();
+    WorkedExample ex;
+    document.ReplaceTree(ex.tree.TakeRoot());
+    QString strRefused;
+    AnswerModal<CProjectSettingsDialog>([&strRefused](CProjectSettingsDialog *pDialog) {
+        auto *pTolerance = pDialog->findChild<QLineEdit *>("lineEditRiskTolerance");
+        pTolerance->setText("-3");
+        pDialog->accept();
+        strRefused = pDialog->findChild<QLabel *>("labelProblem")->text();
+        pDialog->findChild<QComboBox *>("comboBoxRule")->setCurrentIndex(CDecisionRule::MaxiMin);
+        QVERIFY(!pTolerance->isEnabled());
+        pDialog->accept();
+    });
+    shown.Trigger("actionProjectSettings");
+    QVERIFY2(strRefused.contains("above 0"), qPrintable(strRefused));
+    QCOMPARE(document.GetSettings().rule.GetKind(), CDecisionRule::MaxiMin);
+    QCOMPARE(ex.s->payoff, -5.0);
+    QVERIFY(shown.Tree(0)->isWindowModified());
+    shown.Trigger("actionUndo");
+    QCOMPARE(ex.s->payoff, 9.0);
+    QCOMPARE(document.GetSettings(), CProjectSettings());
+}

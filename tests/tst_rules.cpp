@@ -288,7 +288,7 @@ void TestRules::ruleInTheFile()
     // Written back as read; a project that never chose a rule stays as it was.
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
-    QVERIFY(CProjectFile::Write(buffer, tree, "P", nullptr, result.rule));
+    QVERIFY(CProjectFile::Write(buffer, tree, "P", result.settings, nullptr));
     QCOMPARE(buffer.data(), attributes.isEmpty() ? plain : bytes);
 }
 

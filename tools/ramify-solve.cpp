@@ -148,7 +148,9 @@ bool WriteToStandardOutput(const CDecisionTree &tree, const QString &strProjectN
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
     QString strReason;
-    if (CProjectFile::Write(buffer, tree, strProjectName, &strReason, rule) &&
+    CProjectSettings settings;
+    settings.rule = rule;
+    if (CProjectFile::Write(buffer, tree, strProjectName, settings, &strReason) &&
         CSafeFile::WriteAll(fileno(stdout), buffer.data(), &strReason))
         return true;
     *pError = QStringLiteral("Cannot write the project to standard output: %1").arg(strReason);
@@ -334,12 +336,15 @@ int main(int argc, char *argv[])
     if (!tree.GetRoot())
         return Failure(QStringLiteral("\"%1\" holds no decision tree.").arg(strFile));
 
-    if (!EffectiveRule(result.rule, strRule, strTolerance, &rule, &strRequestError))
+    if (!EffectiveRule(result.settings.rule, strRule, strTolerance, &rule, &strRequestError))
         return UsageFailure(strRequestError);
     if (bEvpi && !rule.Expects())
         return UsageFailure(
             QStringLiteral("--evpi needs an expected-value rule; %1 takes worst or best outcomes.")
                 .arg(rule.Name()));
+
+    CProjectSettings settings = result.settings;
+    settings.rule = rule;
 
     // Only the values matter here, not which nodes were written.
     CDecisionSolver solver;
@@ -357,7 +362,7 @@ int main(int argc, char *argv[])
         const bool bWritten =
             bToStandardOutput
                 ? WriteToStandardOutput(tree, result.projectName, rule, &strError)
-                : CProjectFile::Write(strOut, tree, result.projectName, &strError, rule);
+                : CProjectFile::Write(strOut, tree, result.projectName, settings, &strError);
         if (!bWritten)
             return Failure(strError);
     }

@@ -1,0 +1,79 @@
+// The main window's analyses: panels docked beside the projects.
+#include "CRamify.h"
+
+#include "CDecisionTreeWindow.h"
+#include "CNode.h"
+#include "CRiskProfilePanel.h"
+#include "CSensitivityPanel.h"
+#include "CTornadoPanel.h"
+#include "CValueOfInformationPanel.h"
+
+#include <QDockWidget>
+
+template <typename Panel> Panel *CRamify::FindPanel(const CDecisionTreeWindow *pWindow) const
+{
+    for (Panel *pPanel : findChildren<Panel *>())
+        if (pPanel->Window() == pWindow)
+            return pPanel;
+    return nullptr;
+}
+
+void CRamify::AddPanel(CAnalysisPanel *pPanel, const QString &strTitle)
+{
+    QDockWidget *pBeside = nullptr;
+    for (QDockWidget *pDock : findChildren<QDockWidget *>())
+        if (qobject_cast<CAnalysisPanel *>(pDock->widget()))
+            pBeside = pDock;
+    auto *pDock = new QDockWidget(strTitle, this);
+    pDock->setAttribute(Qt::WA_DeleteOnClose);
+    pDock->setWidget(pPanel);
+    addDockWidget(Qt::RightDockWidgetArea, pDock);
+    if (pBeside)
+        tabifyDockWidget(pBeside, pDock);
+    // The panel shows one project's tree; without the project it has nothing
+    // to show.
+    connect(pPanel->Window(), &QObject::destroyed, pDock, &QObject::deleteLater);
+    pDock->show();
+    pDock->raise();
+    // A chart needs room; the first dock takes two fifths of the window.
+    if (!pBeside)
+        resizeDocks({pDock}, {width() * 2 / 5}, Qt::Horizontal);
+}
+
+void CRamify::ShowSensitivity(CDecisionTreeWindow *pWindow, const CNode *pOption)
+{
+    if (auto *pPanel = FindPanel<CSensitivityPanel>(pWindow)) {
+        pPanel->SetOption(pOption);
+        pPanel->parentWidget()->raise();
+        return;
+    }
+    AddPanel(new CSensitivityPanel(pWindow, pOption),
+             tr("Sensitivity: %1").arg(pWindow->GetProjectName()));
+}
+
+template <typename Panel> void CRamify::ShowPanel(const QString &strTitle)
+{
+    CDecisionTreeWindow *pWindow = GetActiveTreeWindow();
+    if (!pWindow)
+        return;
+    if (auto *pPanel = FindPanel<Panel>(pWindow)) {
+        pPanel->parentWidget()->raise();
+        return;
+    }
+    AddPanel(new Panel(pWindow), strTitle.arg(pWindow->GetProjectName()));
+}
+
+void CRamify::on_actionTornado_triggered()
+{
+    ShowPanel<CTornadoPanel>(tr("Tornado: %1"));
+}
+
+void CRamify::on_actionValueOfInformation_triggered()
+{
+    ShowPanel<CValueOfInformationPanel>(tr("Value of Information: %1"));
+}
+
+void CRamify::on_actionRiskProfile_triggered()
+{
+    ShowPanel<CRiskProfilePanel>(tr("Risk Profile: %1"));
+}

@@ -1,0 +1,136 @@
+// The main window's File menu: projects, and pictures of them printed or
+// exported.
+#include "CRamify.h"
+
+#include "CDecisionTreeWindow.h"
+#include "CNewProjectDialog.h"
+#include "CProjectFileDialog.h"
+#include "CProjectSettingsDialog.h"
+#include "CTreePicture.h"
+#include "ui_CRamify.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMdiArea>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+
+void CRamify::on_actionNewProject_triggered()
+{
+    CNewProjectDialog dialog;
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const QString strName = dialog.GetProjectName();
+    auto *pWindow = new CDecisionTreeWindow(this, strName);
+    ShowTreeWindow(pWindow, strName);
+    pWindow->NewProject(strName);
+}
+
+void CRamify::on_actionOpenProject_triggered()
+{
+    const QString strPath = QFileDialog::getOpenFileName(this, tr("Open File"), QString(),
+                                                         tr("Ramify Project File(*.rmproj)"));
+    if (!strPath.isEmpty())
+        OpenProject(strPath);
+}
+
+void CRamify::OpenProject(const QString &strPath)
+{
+    auto *pWindow = new CDecisionTreeWindow(this, QString());
+    // Arranged as it opens when the user asked for that.
+    pWindow->SetArrangeAutomatically(ui->actionArrangeAutomatically->isChecked());
+    // A file that could not be read completely has been reported by the
+    // window; what it could read is still shown.
+    pWindow->LoadProject(strPath);
+    ShowTreeWindow(pWindow, strPath);
+}
+
+void CRamify::on_actionSaveProject_triggered()
+{
+    CDecisionTreeWindow *pWindow = GetActiveTreeWindow();
+    if (pWindow && pWindow->SaveProject())
+        pWindow->setWindowModified(false);
+}
+
+void CRamify::on_actionProjectSettings_triggered()
+{
+    CDecisionTreeWindow *pWindow = GetActiveTreeWindow();
+    if (!pWindow)
+        return;
+    CProjectDocument &document = pWindow->GetDocument();
+    CProjectSettingsDialog dialog(document.GetSettings().rule, this);
+    if (dialog.exec() != QDialog::Accepted || dialog.GetRule() == document.GetSettings().rule)
+        return;
+    CProjectSettings settings = document.GetSettings();
+    settings.rule = dialog.GetRule();
+    pWindow->ChangeSettings(settings);
+}
+
+void CRamify::on_actionSaveAs_triggered()
+{
+    CDecisionTreeWindow *pWindow = GetActiveTreeWindow();
+    if (!pWindow)
+        return;
+    const QString strPath =
+        CProjectFileDialog::GetSavePath(this, tr("save as"), pWindow->GetFilePath());
+    if (strPath.isEmpty())
+        return;
+    pWindow->SetFilePath(strPath);
+    if (pWindow->SaveProject())
+        pWindow->setWindowModified(false);
+}
+
+void CRamify::on_actionCloseProject_triggered()
+{
+    if (GetActiveTreeWindow())
+        ui->mdiArea->closeActiveSubWindow();
+}
+
+void CRamify::on_actionExportPicture_triggered()
+{
+    CDecisionTreeWindow *pWindow = GetActiveTreeWindow();
+    if (!pWindow)
+        return;
+    QString strFilter;
+    QString strPath = QFileDialog::getSaveFileName(
+        this, tr("Export Picture"), QString(),
+        tr("PNG image (*.png);;SVG drawing (*.svg);;PDF document (*.pdf)"), &strFilter);
+    if (strPath.isEmpty())
+        return;
+    // A name without a suffix gets the one of the kind chosen in the dialog.
+    if (QFileInfo(strPath).suffix().isEmpty())
+        strPath += strFilter.contains(QLatin1String("svg"))   ? QStringLiteral(".svg")
+                   : strFilter.contains(QLatin1String("pdf")) ? QStringLiteral(".pdf")
+                                                              : QStringLiteral(".png");
+    QString strError;
+    if (!CTreePicture::Write(pWindow, strPath, &strError))
+        QMessageBox::warning(this, tr("Export Picture"), strError);
+}
+
+void CRamify::on_actionPrint_triggered()
+{
+    CDecisionTreeWindow *pWindow = GetActiveTreeWindow();
+    if (!pWindow || pWindow->PictureRect().isEmpty())
+        return;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(pWindow->GetProjectName());
+    QPrintDialog dialog(&printer, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    QPainter painter(&printer);
+    // The whole tree on the page, as large as the page allows.
+    pWindow->RenderPicture(&painter, QRectF(QPointF(0, 0), painter.viewport().size()));
+}
+
+void CRamify::on_actionCopyPicture_triggered()
+{
+    if (CDecisionTreeWindow *pWindow = GetActiveTreeWindow()) {
+        const QImage image = CTreePicture::Image(pWindow, 1.0);
+        if (!image.isNull())
+            QApplication::clipboard()->setImage(image);
+    }
+}

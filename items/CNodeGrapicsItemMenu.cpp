@@ -1,0 +1,83 @@
+// A node item's context menu and tool tips.
+#include "CNodeGrapicsItem.h"
+
+#include "CEditRules.h"
+#include "CNode.h"
+#include "CNodeSummary.h"
+#include "ContextAction.h"
+
+#include <QAction>
+#include <QGraphicsSceneContextMenuEvent>
+
+void CNodeGrapicsItem::FillMenu()
+{
+    if (!menuPending)
+        return;
+    menuPending = false;
+    menu = std::make_unique<QMenu>();
+    connect(menu.get(), &QMenu::aboutToShow, this, &CNodeGrapicsItem::sig_menuAboutToShow);
+    using namespace ContextAction;
+    const struct
+    {
+        int nCode;
+        const char *pText;
+    } entries[] = {
+        {ActionAddDecision, QT_TR_NOOP("Add Decision")},
+        {ActionAddSituation, QT_TR_NOOP("Add Situation")},
+        {ActionAddOption, QT_TR_NOOP("Add Option")},
+        {ActionCopy, QT_TR_NOOP("Copy")},
+        {ActionCut, QT_TR_NOOP("Cut")},
+        {ActionPaste, QT_TR_NOOP("Paste")},
+        {ActionDelete, QT_TR_NOOP("Delete")},
+        {ActionChangePayoffComment, QT_TR_NOOP("Change Payoff Comment")},
+        {ActionSensitivity, QT_TR_NOOP("Sensitivity...")},
+    };
+    for (const auto &entry : entries) {
+        QAction *pAction = menu->addAction(tr(entry.pText));
+        pAction->setProperty("type", entry.nCode);
+        connect(pAction, &QAction::triggered, this, &CNodeGrapicsItem::OnContextMenu);
+        // Building, clipboard and comment, then the one entry that only looks.
+        if (entry.nCode == ActionAddOption || entry.nCode == ActionChangePayoffComment)
+            menu->addSeparator();
+    }
+}
+
+QMenu *CNodeGrapicsItem::GetMenu()
+{
+    FillMenu();
+    if (!menu)
+        menu = std::make_unique<QMenu>();
+    return menu.get();
+}
+
+void CNodeGrapicsItem::OnContextMenu()
+{
+    const auto *pAction = qobject_cast<const QAction *>(sender());
+    if (!pAction)
+        return;
+    emit sig_contextMenu(this, pAction->property("type").toInt());
+}
+
+void CNodeGrapicsItem::contextMenuEvent(QGraphicsSceneContextMenuEvent *event)
+{
+    FillMenu();
+    // Without a node there are no rules; an empty menu would pop up as a blank box.
+    if (!node || !menu || menu->isEmpty())
+        return;
+    for (QAction *pAction : menu->actions())
+        if (!pAction->isSeparator())
+            pAction->setEnabled(CEditRules::Offers(pAction->property("type").toInt(), node));
+    menu->exec(event->screenPos());
+}
+
+QString CNodeGrapicsItem::ToolTipFor(const QGraphicsItem *pPart) const
+{
+    if (!node)
+        return QString();
+    if (errorItem && pPart == errorItem)
+        return CNodeSummary::ProbabilityProblem(node->parent);
+    QString strTip = CNodeSummary::Describe(node);
+    if (!node->payoffComment.empty())
+        strTip += QLatin1Char('\n') + QString::fromStdString(node->payoffComment);
+    return strTip;
+}

@@ -1,0 +1,401 @@
+#include "CProjectDocument.h"
+
+#include "CNode.h"
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+namespace {
+
+// What the rollback writes into a node, to tell whether a file stored it.
+struct Rolled
+{
+    double probability;
+    double payoff;
+    bool active;
+};
+
+bool IsBranch(const CNode *pNode)
+{
+    return pNode->type == NodeType::Decision || pNode->type == NodeType::Situation;
+}
+
+template <typename Visit> void ForEachNode(CNode *pTop, Visit visit)
+{
+    std::vector<CNode *> pending;
+    if (pTop)
+        pending.push_back(pTop);
+    while (!pending.empty()) {
+        CNode *pNode = pending.back();
+        pending.pop_back();
+        visit(pNode);
+        for (CNode *pChild : pNode->children)
+            if (pChild)
+                pending.push_back(pChild);
+    }
+}
+
+} // namespace
+
+CProjectDocument::CProjectDocument(QObject *parent) : QObject(parent) {}
+
+CProjectDocument::~CProjectDocument() = default;
+
+void CProjectDocument::SetSettings(const CProjectSettings &newSettings)
+{
+    if (newSettings == settings)
+        return;
+    const bool bRuleChanged = newSettings.rule != settings.rule;
+    settings = newSettings;
+    solver.SetRule(settings.rule);
+    emit sig_settingsChanged();
+    if (!bRuleChanged || !tree.GetRoot())
+        return;
+    // Another rule may change every value and choice in the tree.
+    SolveAll();
+    std::vector<CNode *> all;
+    ForEachNode(tree.GetRoot(), [&all](CNode *pNode) { all.push_back(pNode); });
+    emit sig_valuesChanged(all);
+    emit sig_evaluated();
+}
+
+void CProjectDocument::SetModified(bool bModified)
+{
+    if (bModified == modified)
+        return;
+    modified = bModified;
+    emit sig_modifiedChanged(modified);
+}
+
+void CProjectDocument::NewTree(const QString &strName)
+{
+    CNode *pRoot = CNode::CreateRoot(nullptr, strName.toStdString());
+    CNode::CreateTerminal(pRoot, "");
+    ReplaceTree(pRoot);
+}
+
+CProjectFile::ReadResult CProjectDocument::Read(const QString &strPath)
+{
+    // Read aside: views of the tree shown now must let go of it only once
+    // there is something to show instead.
+    CDecisionTree read;
+    const CProjectFile::ReadResult result = CProjectFile::Read(strPath, read);
+    if (result.opened) {
+        filePath = strPath;
+        ShowRead(result, read.TakeRoot());
+    }
+    return result;
+}
+
+CProjectFile::ReadResult CProjectDocument::Read(QIODevice &device)
+{
+    CDecisionTree read;
+    const CProjectFile::ReadResult result = CProjectFile::Read(device, read);
+    if (result.opened)
+        ShowRead(result, read.TakeRoot());
+    return result;
+}
+
+void CProjectDocument::ShowRead(const CProjectFile::ReadResult &result, CNode *pRoot)
+{
+    if (tree.GetRoot())
+        emit sig_subtreeRemoving(tree.GetRoot());
+    toRecheck.clear();
+    toSolve.clear();
+    tree.SetRoot(pRoot);
+    if (!result.projectName.isNull())
+        projectName = result.projectName;
+    // The new tree is solved below by the file's rule, once.
+    const bool bSettingsChanged = result.settings != settings;
+    settings = result.settings;
+    solver.SetRule(settings.rule);
+    // A file keeps the values of the rollback that was last shown, but
+    // anything may have written it: what is shown is the rollback of the
+    // inputs, and a file whose values differ says so.
+    RecheckAll();
+    storedValuesStale = SolveAll();
+    emit sig_treeReplaced();
+    if (bSettingsChanged)
+        emit sig_settingsChanged();
+    emit sig_evaluated();
+}
+
+bool CProjectDocument::Write(const QString &strPath, QString *pStrError) const
+{
+    return CProjectFile::Write(strPath, tree, projectName, settings, pStrError);
+}
+
+bool CProjectDocument::Write(QIODevice &device, QString *pStrError) const
+{
+    return CProjectFile::Write(device, tree, projectName, settings, pStrError);
+}
+
+void CProjectDocument::ReplaceTree(CNode *pRoot)
+{
+    if (tree.GetRoot())
+        emit sig_subtreeRemoving(tree.GetRoot());
+    toRecheck.clear();
+    toSolve.clear();
+    tree.SetRoot(pRoot);
+    RecheckAll();
+    SolveAll();
+    storedValuesStale = false;
+    emit sig_treeReplaced();
+    emit sig_evaluated();
+}
+
+bool CProjectDocument::SolveAll()
+{
+    CNode *pRoot = tree.GetRoot();
+    if (!pRoot)
+        return false;
+    std::vector<std::pair<CNode *, Rolled>> stored;
+    ForEachNode(pRoot, [&](CNode *pNode) {
+        stored.push_back({pNode, {pNode->probability, pNode->payoff, pNode->active}});
+    });
+    solver.Solve(pRoot, [](CNode *) {});
+    // Values that do not add up are shown but never trusted, and a file
+    // saved in that state keeps whatever the last edit left: it is not
+    // called out of date for that.
+    if (!IsConsistent())
+        return false;
+    // Compared as the file stores them: exactly, since a saved number reads
+    // back as the same double (NaN equals NaN here).
+    auto same = [](double a, double b) { return a == b || (std::isnan(a) && std::isnan(b)); };
+    return std::any_of(stored.begin(), stored.end(), [&](const auto &entry) {
+        const CNode *pNode = entry.first;
+        return !same(pNode->probability, entry.second.probability) ||
+               !same(pNode->payoff, entry.second.payoff) || pNode->active != entry.second.active;
+    });
+}
+
+void CProjectDocument::RecheckAll()
+{
+    flagged.clear();
+    ForEachNode(tree.GetRoot(), [&](CNode *pNode) {
+        if (pNode->type == NodeType::Situation && !pNode->ChildProbabilitiesAddUp())
+            flagged.insert(pNode);
+    });
+}
+
+void CProjectDocument::AttachSubtree(CNode *pParent, CNode *pSubtree, int nIndex)
+{
+    if (!pParent || !pSubtree)
+        return;
+    CChange change(*this);
+    if (pParent->HasOnlyTerminalChild()) {
+        CNode *pTerminal = pParent->children.front();
+        emit sig_subtreeRemoving(pTerminal);
+        pParent->RemoveChild(pTerminal);
+        // It may have been asked about earlier in this batch.
+        toSolve.erase(std::remove(toSolve.begin(), toSolve.end(), pTerminal), toSolve.end());
+        toRecheck.erase(std::remove(toRecheck.begin(), toRecheck.end(), pTerminal),
+                        toRecheck.end());
+        CNode::FreeSubtree(pTerminal);
+    }
+    if (nIndex < 0)
+        nIndex = int(pParent->children.size());
+    pParent->InsertChild(nIndex, pSubtree);
+    emit sig_structureChanged(pParent);
+    // Everything that came in is looked at: a pasted or restored subtree
+    // brings Situations of its own.
+    RecheckSubtree(pSubtree);
+    Recheck(pParent);
+    toSolve.push_back(pParent);
+    pending = true;
+}
+
+int CProjectDocument::DetachSubtree(CNode *pNode)
+{
+    CNode *pParent = pNode ? pNode->parent : nullptr;
+    if (!pParent)
+        return -1;
+    CChange change(*this);
+    emit sig_subtreeRemoving(pNode);
+    const int nIndex = pParent->IndexOfChild(pNode);
+    pParent->RemoveChild(pNode);
+    pNode->parent = pParent;
+    ForgetSubtree(pNode);
+    if (!pParent->HasChildren())
+        CNode::CreateTerminal(pParent, "");
+    emit sig_structureChanged(pParent);
+    Recheck(pParent);
+    toSolve.push_back(pParent);
+    pending = true;
+    return nIndex;
+}
+
+void CProjectDocument::SetValues(CNode *pNode, double dProbability, double dPayoff)
+{
+    SetManyValues({{pNode, dProbability, dPayoff}});
+}
+
+void CProjectDocument::SetManyValues(const std::vector<NodeValues> &values)
+{
+    CChange change(*this);
+    for (const NodeValues &entry : values) {
+        if (!entry.node)
+            continue;
+        if (!std::isnan(entry.probability) && entry.node->probability != entry.probability) {
+            entry.node->probability = entry.probability;
+            ProbabilityEdited(entry.node);
+        }
+        if (!std::isnan(entry.payoff) && entry.node->payoff != entry.payoff) {
+            entry.node->payoff = entry.payoff;
+            PayoffEdited(entry.node);
+        }
+    }
+}
+
+void CProjectDocument::SetName(CNode *pNode, const std::string &strName)
+{
+    if (!pNode || pNode->name == strName)
+        return;
+    pNode->name = strName;
+    emit sig_nodeChanged(pNode);
+}
+
+void CProjectDocument::SetComment(CNode *pNode, const std::string &strComment)
+{
+    if (!pNode || pNode->payoffComment == strComment)
+        return;
+    pNode->payoffComment = strComment;
+    emit sig_nodeChanged(pNode);
+}
+
+void CProjectDocument::SetPosition(CNode *pNode, int32_t nX, int32_t nY)
+{
+    if (!pNode || (pNode->x == nX && pNode->y == nY))
+        return;
+    pNode->x = nX;
+    pNode->y = nY;
+    emit sig_positionsChanged();
+}
+
+void CProjectDocument::ProbabilityEdited(CNode *pNode)
+{
+    if (!pNode || !pNode->parent)
+        return;
+    CChange change(*this);
+    CNode *pOwner = IsBranch(pNode) ? pNode : pNode->parent;
+    Recheck(pOwner);
+    // While the shares do not add up nothing below them is solved; once
+    // they do, every option's path shows the old shares, so all are solved.
+    if (pOwner->type != NodeType::Situation || pOwner->ChildProbabilitiesAddUp())
+        toSolve.push_back(pOwner);
+    pending = true;
+}
+
+void CProjectDocument::PayoffEdited(CNode *pNode)
+{
+    if (!pNode)
+        return;
+    CChange change(*this);
+    toSolve.push_back(pNode);
+    pending = true;
+}
+
+void CProjectDocument::BeginChange()
+{
+    ++depth;
+}
+
+void CProjectDocument::EndChange()
+{
+    if (--depth > 0 || !pending)
+        return;
+    Evaluate();
+}
+
+void CProjectDocument::RecheckSubtree(CNode *pNode)
+{
+    ForEachNode(pNode, [&](CNode *pEach) {
+        if (pEach->type == NodeType::Situation)
+            toRecheck.push_back(pEach);
+    });
+}
+
+void CProjectDocument::Recheck(CNode *pNode)
+{
+    if (pNode && pNode->type == NodeType::Situation)
+        toRecheck.push_back(pNode);
+}
+
+void CProjectDocument::ForgetSubtree(const CNode *pNode)
+{
+    if (flagged.empty())
+        return;
+    ForEachNode(const_cast<CNode *>(pNode), [&](CNode *pEach) { flagged.erase(pEach); });
+}
+
+bool CProjectDocument::InTree(const CNode *pNode) const
+{
+    // A detached subtree still names its old parent, which no longer has it.
+    for (; pNode && pNode->parent; pNode = pNode->parent)
+        if (pNode->parent->IndexOfChild(pNode) < 0)
+            return false;
+    return pNode && pNode == tree.GetRoot();
+}
+
+void CProjectDocument::Evaluate()
+{
+    pending = false;
+    std::vector<CNode *> recheck;
+    std::vector<CNode *> starts;
+    std::swap(recheck, toRecheck);
+    std::swap(starts, toSolve);
+
+    std::vector<CNode *> changedWarnings;
+    std::sort(recheck.begin(), recheck.end());
+    recheck.erase(std::unique(recheck.begin(), recheck.end()), recheck.end());
+    for (CNode *pNode : recheck) {
+        if (!InTree(pNode))
+            continue;
+        const bool bOff = !pNode->ChildProbabilitiesAddUp();
+        if (bOff == HasProbabilityWarning(pNode))
+            continue;
+        if (bOff)
+            flagged.insert(pNode);
+        else
+            flagged.erase(pNode);
+        changedWarnings.push_back(pNode);
+    }
+
+    // A solve covers its start's subtree and the path above: a start at or
+    // below another adds nothing.
+    auto covers = [](const CNode *pAbove, const CNode *pNode) {
+        for (; pNode; pNode = pNode->parent)
+            if (pNode == pAbove)
+                return true;
+        return false;
+    };
+    std::vector<CNode *> kept;
+    for (CNode *pStart : starts) {
+        if (!InTree(pStart) ||
+            std::any_of(kept.begin(), kept.end(), [&](CNode *p) { return covers(p, pStart); }))
+            continue;
+        kept.erase(
+            std::remove_if(kept.begin(), kept.end(), [&](CNode *p) { return covers(pStart, p); }),
+            kept.end());
+        kept.push_back(pStart);
+    }
+    std::vector<CNode *> written;
+    for (CNode *pStart : kept)
+        solver.Solve(pStart, [&](CNode *pWritten) { written.push_back(pWritten); });
+    if (kept.size() > 1) {
+        // Nodes above two starts were written twice; each is announced once,
+        // at its last (highest) place.
+        std::unordered_set<CNode *> seen;
+        std::vector<CNode *> once;
+        for (auto it = written.rbegin(); it != written.rend(); ++it)
+            if (seen.insert(*it).second)
+                once.push_back(*it);
+        written.assign(once.rbegin(), once.rend());
+    }
+
+    if (!changedWarnings.empty())
+        emit sig_warningsChanged(changedWarnings);
+    emit sig_valuesChanged(written);
+    emit sig_evaluated();
+}

@@ -1,0 +1,160 @@
+#pragma once
+
+#include "CDecisionSolver.h"
+#include "CDecisionTree.h"
+#include "CProjectFile.h"
+#include "CProjectSettings.h"
+
+#include <QObject>
+#include <QString>
+
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+class CNode;
+class QIODevice;
+
+// One project as it is, apart from any drawing of it: its tree, the values
+// the rollback leaves in it and the warnings on Situations whose
+// probabilities do not add up, its name, file and settings. Every change
+// goes through here, is evaluated once where it can have an effect, and is
+// announced by what it changed, so that the editor, the analyses, the
+// recovery copy and the command line all see the same project.
+//
+// Changes made between BeginChange and EndChange (or in the life of a
+// CChange) are evaluated together when the outermost one ends.
+class CProjectDocument : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit CProjectDocument(QObject *parent = nullptr);
+    ~CProjectDocument() override;
+
+    CDecisionTree &GetTree() { return tree; }
+    const CDecisionTree &GetTree() const { return tree; }
+    CNode *GetRoot() const { return tree.GetRoot(); }
+    QString GetProjectName() const { return projectName; }
+    void SetProjectName(const QString &strName) { projectName = strName; }
+    QString GetFilePath() const { return filePath; }
+    void SetFilePath(const QString &strPath) { filePath = strPath; }
+    const CProjectSettings &GetSettings() const { return settings; }
+    void SetSettings(const CProjectSettings &newSettings);
+
+    // Unsaved changes. The editor keeps this in step with its modified mark.
+    bool IsModified() const { return modified; }
+    void SetModified(bool bModified);
+
+    // A Root with a Terminal, named strName.
+    void NewTree(const QString &strName);
+    // Replaces the tree with the file's (or the device's), takes the
+    // project's name and settings from it, and rolls the tree back from its
+    // inputs. A file that cannot be opened leaves everything as it was.
+    CProjectFile::ReadResult Read(const QString &strPath);
+    CProjectFile::ReadResult Read(QIODevice &device);
+    // Whether the values, choices or warnings stored in the file last read
+    // differed from its rollback (and are now shown recomputed).
+    bool StoredValuesWereStale() const { return storedValuesStale; }
+    // Writes the project; false with a reason for the user when nothing was written.
+    bool Write(const QString &strPath, QString *pStrError) const;
+    bool Write(QIODevice &device, QString *pStrError) const;
+    // Takes ownership of pRoot (null for none) in place of the tree, frees
+    // the tree before and rolls the new one back from its inputs.
+    void ReplaceTree(CNode *pRoot);
+
+    // Hangs pSubtree below pParent at nIndex (at the end when out of range);
+    // a lone Terminal there makes way for it and is freed.
+    void AttachSubtree(CNode *pParent, CNode *pSubtree, int nIndex = -1);
+    // Takes pNode with its subtree out of the tree and gives it to the
+    // caller; its parent pointer still names where it was. A parent left
+    // without children gets a Terminal. Returns where pNode stood among its
+    // parent's children, or -1 when it had no parent to leave.
+    int DetachSubtree(CNode *pNode);
+    // Values typed for a node. Either may be left as it is (NaN keeps it).
+    void SetValues(CNode *pNode, double dProbability, double dPayoff);
+    struct NodeValues
+    {
+        CNode *node;
+        double probability;
+        double payoff;
+    };
+    void SetManyValues(const std::vector<NodeValues> &values);
+    void SetName(CNode *pNode, const std::string &strName);
+    void SetComment(CNode *pNode, const std::string &strComment);
+    void SetPosition(CNode *pNode, int32_t nX, int32_t nY);
+
+    // The editor's texts write into their node as the user types and report
+    // it here: a changed probability, or a changed payoff, of pNode.
+    void ProbabilityEdited(CNode *pNode);
+    void PayoffEdited(CNode *pNode);
+
+    // Batches changes: the outermost EndChange evaluates what they affect.
+    void BeginChange();
+    void EndChange();
+    class CChange
+    {
+    public:
+        explicit CChange(CProjectDocument &document) : doc(document) { doc.BeginChange(); }
+        ~CChange() { doc.EndChange(); }
+        CChange(const CChange &) = delete;
+        CChange &operator=(const CChange &) = delete;
+
+    private:
+        CProjectDocument &doc;
+    };
+
+    // Whether Situation pNode shows that its options' probabilities do not
+    // add up, and whether no Situation in the tree does.
+    bool HasProbabilityWarning(const CNode *pNode) const { return flagged.count(pNode) != 0; }
+    bool IsConsistent() const { return flagged.empty(); }
+
+signals:
+    // pNode and its subtree are about to leave the tree (deleted, detached
+    // or replaced): views drop what they show of them.
+    void sig_subtreeRemoving(CNode *pNode);
+    // The children below pNode changed.
+    void sig_structureChanged(CNode *pNode);
+    // The tree was replaced as a whole.
+    void sig_treeReplaced();
+    // Situations whose warning came or went.
+    void sig_warningsChanged(const std::vector<CNode *> &situations);
+    // One evaluation: the nodes whose values and choices the rollback wrote,
+    // each once, lowest first (possibly none, when only warnings changed).
+    void sig_valuesChanged(const std::vector<CNode *> &nodes);
+    // A name, comment or position of pNode changed from outside the editor.
+    void sig_nodeChanged(CNode *pNode);
+    void sig_positionsChanged();
+    void sig_settingsChanged();
+    void sig_modifiedChanged(bool bModified);
+    // A batch of changes has been evaluated and announced.
+    void sig_evaluated();
+
+private:
+    void ShowRead(const CProjectFile::ReadResult &result, CNode *pRoot);
+    // The rollback of the whole tree on its own inputs; true when it left
+    // any value or choice different from what the tree held.
+    bool SolveAll();
+    void RecheckAll();
+    void RecheckSubtree(CNode *pNode);
+    void Recheck(CNode *pNode);
+    void SolveFrom(CNode *pNode);
+    void ForgetSubtree(const CNode *pNode);
+    bool InTree(const CNode *pNode) const;
+    void Evaluate();
+
+    CDecisionTree tree;
+    CDecisionSolver solver;
+    QString projectName;
+    QString filePath;
+    CProjectSettings settings;
+    bool modified = false;
+    bool storedValuesStale = false;
+    // Situations whose probabilities do not add up.
+    std::unordered_set<const CNode *> flagged;
+    // What the changes of the open batch asked for.
+    int depth = 0;
+    bool pending = false;
+    std::vector<CNode *> toRecheck;
+    std::vector<CNode *> toSolve;
+};
