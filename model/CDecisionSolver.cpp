@@ -129,8 +129,8 @@ void CDecisionSolver::EvaluateLeaf(CNode *pLeaf)
 void CDecisionSolver::EvaluateSituation(CNode *pSituation) const
 {
     if (!rule.IsDefault()) {
-        std::vector<double> probabilities;
-        std::vector<double> outcomes;
+        probabilities.clear();
+        outcomes.clear();
         for (CNode *pOption : pSituation->children) {
             if (!pOption)
                 continue;

@@ -42,4 +42,8 @@ private:
     void EvaluateDecision(CNode *pDecision) const;
 
     CDecisionRule rule;
+    // Scratch space of the Situations under other rules, kept between them
+    // so that a rollback allocates nothing per node.
+    mutable std::vector<double> probabilities;
+    mutable std::vector<double> outcomes;
 };

@@ -294,4 +294,11 @@ void TestProjectActions::settingsChangeTheRollbackAsOneStep()
     shown.Trigger("actionUndo");
     QCOMPARE(ex.s->payoff, 9.0);
     QCOMPARE(document.GetSettings(), CProjectSettings());
+    // Under a risk tolerance the tool tip adds what the certainty equivalent leaves out.
+    CProjectSettings tolerant;
+    tolerant.rule.SetRiskTolerance(10);
+    shown.Tree(0)->ChangeSettings(tolerant);
+    QVERIFY(ex.s->payoff < 9.0);
+    QVERIFY2(shown.Tree(0)->RiskNote(ex.s).contains("expected value 9,"),
+             qPrintable(shown.Tree(0)->RiskNote(ex.s)));
 }
