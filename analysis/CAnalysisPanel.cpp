@@ -19,6 +19,13 @@ CAnalysisPanel::CAnalysisPanel(CDecisionTreeWindow *pWindow, QWidget *parent)
     : QWidget(parent), window(pWindow)
 {
     auto *pLayout = new QVBoxLayout(this);
+    heading = new QLabel(this);
+    heading->setObjectName(QStringLiteral("labelHeading"));
+    heading->setWordWrap(true);
+    QFont bold = heading->font();
+    bold.setBold(true);
+    heading->setFont(bold);
+    pLayout->addWidget(heading);
     controls = new QHBoxLayout;
     controls->addStretch();
     auto *pSave = new QPushButton(tr("Save Chart..."), this);
@@ -94,9 +101,24 @@ void CAnalysisPanel::ShowNote(const QString &strText, bool bProblem)
         ShowChart(new QtCharts::QChart);
 }
 
+void CAnalysisPanel::SetHeading(const QString &strText)
+{
+    heading->setText(strText);
+}
+
+QString CAnalysisPanel::Heading() const
+{
+    return heading->text();
+}
+
+QStringList CAnalysisPanel::Findings() const
+{
+    return {note->text()};
+}
+
 bool CAnalysisPanel::SaveChart(const QString &strPath, QString *pError) const
 {
-    return CChartExport::Save(chartView, strPath, pError);
+    return CChartExport(chartView, Heading(), Findings()).Save(strPath, pError);
 }
 
 void CAnalysisPanel::OnSaveChart()

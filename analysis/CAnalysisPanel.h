@@ -29,7 +29,11 @@ public:
     // The project's window, or null once it has closed.
     CDecisionTreeWindow *Window() const { return window; }
     QtCharts::QChartView *ChartView() const { return chartView; }
-    // PNG, or SVG when the path ends in ".svg".
+    // What the chart shows, naming the project: above the chart, and on top
+    // of a saved chart.
+    QString Heading() const;
+    // PNG, or SVG when the path ends in ".svg"; with the heading above the
+    // chart and the findings below it.
     bool SaveChart(const QString &strPath, QString *pError) const;
     // What the panel shows as a table, tab-separated rows for a spreadsheet;
     // empty for a panel without one.
@@ -57,6 +61,9 @@ protected:
     void ShowChart(QtCharts::QChart *pChart);
     // A sentence under the chart. A problem also clears the chart.
     void ShowNote(const QString &strText, bool bProblem = false);
+    void SetHeading(const QString &strText);
+    // The lines under a saved chart; the note unless a panel has more to say.
+    virtual QStringList Findings() const;
 
 private slots:
     void OnRefreshDue();
@@ -66,6 +73,7 @@ private slots:
 private:
     QPointer<CDecisionTreeWindow> window;
     QTimer refreshTimer;
+    QLabel *heading = nullptr;
     QHBoxLayout *controls = nullptr;
     QtCharts::QChartView *chartView = nullptr;
     QLabel *note = nullptr;

@@ -2,18 +2,35 @@
 
 #include <QCoreApplication>
 #include <QString>
+#include <QStringList>
 
 namespace QtCharts {
 class QChartView;
 }
+class QPainter;
 
-// Saves what a chart view shows: as an SVG drawing when the path ends in
-// ".svg", otherwise as a PNG image.
+// Saves what a chart view shows, with a title above it and lines of findings
+// below it, so that a saved chart says what it is about without the panel
+// beside it: as an SVG drawing when the path ends in ".svg", otherwise as a
+// PNG image.
 class CChartExport
 {
     Q_DECLARE_TR_FUNCTIONS(CChartExport)
 
 public:
+    CChartExport(QtCharts::QChartView *pView, const QString &strTitle, const QStringList &lines);
+
     // False, with a sentence for the user, when the file could not be written.
-    static bool Save(QtCharts::QChartView *pView, const QString &strPath, QString *pError);
+    bool Save(const QString &strPath, QString *pError) const;
+
+private:
+    // The picture's size: the chart's width, and as tall as the texts need.
+    QSize Size() const;
+    void Paint(QPainter *pPainter) const;
+    QRect TitleRect() const;
+    QRect LinesRect() const;
+
+    QtCharts::QChartView *view;
+    QString title;
+    QString text;
 };

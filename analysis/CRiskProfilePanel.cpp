@@ -59,6 +59,8 @@ void CRiskProfilePanel::ShowCumulative(bool bCumulative)
 void CRiskProfilePanel::Recompute()
 {
     table->setRowCount(0);
+    SetHeading(tr("%1: how likely each total payoff is, option by option")
+                   .arg(Window()->GetProjectName()));
     const CTreeIndex index(Window()->GetTree().GetRoot());
     const CTreeEvaluation evaluation(index, Window()->GetRule());
     CRiskProfile profile(evaluation);

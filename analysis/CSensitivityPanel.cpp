@@ -1,10 +1,12 @@
 #include "CSensitivityPanel.h"
 
+#include "CChartColours.h"
 #include "CDecisionTreeWindow.h"
 #include "CNode.h"
 #include "CSensitivityAnalysis.h"
 #include "CTreeEvaluation.h"
 #include "CTreeIndex.h"
+#include "CTypedNumber.h"
 
 #include <QChart>
 #include <QComboBox>
@@ -12,8 +14,8 @@
 #include <QLegendMarker>
 #include <QLineEdit>
 #include <QLineSeries>
-#include <QListWidget>
 #include <QMap>
+#include <QPlainTextEdit>
 #include <QScatterSeries>
 #include <QStandardItemModel>
 #include <QValueAxis>
@@ -47,7 +49,6 @@ CSensitivityPanel::CSensitivityPanel(CDecisionTreeWindow *pWindow, const CNode *
                                      QWidget *parent)
     : CAnalysisPanel(pWindow, parent), option(pOption)
 {
-    optionLabel = new QLabel(this);
     parameterBox = new QComboBox(this);
     parameterBox->setObjectName(QStringLiteral("comboBoxParameter"));
     parameterBox->addItem(tr("Payoff"));
@@ -56,19 +57,27 @@ CSensitivityPanel::CSensitivityPanel(CDecisionTreeWindow *pWindow, const CNode *
     lowEdit->setObjectName(QStringLiteral("lineEditLow"));
     highEdit = new QLineEdit(this);
     highEdit->setObjectName(QStringLiteral("lineEditHigh"));
+    // Room for the longest number a range end is shown as, sign and exponent
+    // included: a narrower field scrolled the minus sign out of sight.
+    const int nWidth =
+        lowEdit->fontMetrics().horizontalAdvance(QStringLiteral("-8.888888888e-888")) + 16;
     for (QLineEdit *pEdit : {lowEdit, highEdit}) {
-        pEdit->setMaximumWidth(90);
+        pEdit->setMinimumWidth(nWidth);
         connect(pEdit, &QLineEdit::editingFinished, this, &CSensitivityPanel::OnRangeEdited);
     }
-    AddControl(optionLabel);
     AddControl(parameterBox);
     AddControl(new QLabel(tr("from"), this));
     AddControl(lowEdit);
     AddControl(new QLabel(tr("to"), this));
     AddControl(highEdit);
-    breakEvenList = new QListWidget(this);
-    breakEvenList->setMaximumHeight(110);
-    AddBelow(breakEvenList);
+    // Wrapped, not scrolled sideways: every number can be read in full.
+    breakEvenText = new QPlainTextEdit(this);
+    breakEvenText->setObjectName(QStringLiteral("plainTextEditBreakEvens"));
+    breakEvenText->setReadOnly(true);
+    breakEvenText->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    breakEvenText->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    breakEvenText->setMaximumHeight(110);
+    AddBelow(breakEvenText);
     connect(parameterBox, qOverload<int>(&QComboBox::currentIndexChanged), this,
             &CSensitivityPanel::OnParameterChosen);
 }
@@ -87,8 +96,25 @@ void CSensitivityPanel::OnParameterChosen()
     Refresh();
 }
 
+CTypedNumber CSensitivityPanel::ReadRange(const QLineEdit *pEdit) const
+{
+    return CTypedNumber::Read(pEdit->text(), parameterBox->currentIndex() == 0
+                                                 ? CTypedNumber::Kind::Amount
+                                                 : CTypedNumber::Kind::Probability);
+}
+
 void CSensitivityPanel::OnRangeEdited()
 {
+    if (auto *pEdit = qobject_cast<QLineEdit *>(sender())) {
+        const CTypedNumber typed = ReadRange(pEdit);
+        pEdit->setToolTip(typed.Refusal());
+        if (!typed.IsNumber()) {
+            // The chart stays as drawn, over the range the field held before.
+            pEdit->setText(pEdit == lowEdit ? lowRead : highRead);
+            ShowNote(typed.Refusal(), false);
+            return;
+        }
+    }
     rangeFromUser = true;
     Refresh();
 }
@@ -114,20 +140,25 @@ void CSensitivityPanel::SetDefaultRange(const CTreeIndex &index, int nOption)
     }
     lowEdit->setText(Number(dLow));
     highEdit->setText(Number(dHigh));
+    // A text longer than the field shows its start, where the sign is.
+    lowEdit->setCursorPosition(0);
+    highEdit->setCursorPosition(0);
 }
 
 void CSensitivityPanel::Recompute()
 {
     breakEvens.clear();
-    breakEvenList->clear();
+    breakEvenLines.clear();
+    breakEvenText->clear();
+    breakEvenText->hide();
+    const QString strProject = Window()->GetProjectName();
     const CTreeIndex index(Window()->GetTree().GetRoot());
     const int nOption = index.IndexOf(option);
     if (nOption < 0 || index.Type(nOption) != NodeType::Option) {
-        optionLabel->setText(QString());
+        SetHeading(tr("%1: sensitivity").arg(strProject));
         ShowNote(tr("The option is no longer in the tree."), true);
         return;
     }
-    optionLabel->setText(tr("Option %1").arg(Name(index, nOption)));
     // A probability counts only among the options of a Situation.
     const bool bChance = index.Type(index.Parent(nOption)) == NodeType::Situation;
     if (auto *pModel = qobject_cast<QStandardItemModel *>(parameterBox->model()))
@@ -139,15 +170,22 @@ void CSensitivityPanel::Recompute()
     }
     if (!rangeFromUser)
         SetDefaultRange(index, nOption);
+    SetHeading(parameterBox->currentIndex() == 0
+                   ? tr("%1: the value of the tree as the payoff of option %2 moves")
+                         .arg(strProject, Name(index, nOption))
+                   : tr("%1: the value of the tree as the probability of option %2 moves")
+                         .arg(strProject, Name(index, nOption)));
 
-    bool bLowRead = false;
-    bool bHighRead = false;
-    const double dLow = lowEdit->text().toDouble(&bLowRead);
-    const double dHigh = highEdit->text().toDouble(&bHighRead);
-    if (!bLowRead || !bHighRead) {
-        ShowNote(tr("Type a number into both ends of the range."), true);
+    const CTypedNumber low = ReadRange(lowEdit);
+    const CTypedNumber high = ReadRange(highEdit);
+    if (!low.IsNumber() || !high.IsNumber()) {
+        ShowNote(low.IsNumber() ? high.Refusal() : low.Refusal(), true);
         return;
     }
+    lowRead = lowEdit->text();
+    highRead = highEdit->text();
+    const double dLow = low.ValueOr(0.0);
+    const double dHigh = high.ValueOr(0.0);
     const CTreeEvaluation evaluation(index, Window()->GetRule());
     CSensitivityAnalysis analysis(evaluation);
     const auto parameter = parameterBox->currentIndex() == 0
@@ -199,6 +237,8 @@ void CSensitivityPanel::Draw(const CSensitivityAnalysis &analysis, const CTreeIn
     const auto corners = analysis.Corners();
     double dMin = corners.front().second;
     double dMax = dMin;
+    // An option has the same colour in every chart of its project.
+    CChartColours *pColours = CChartColours::Of(Window());
     QMap<int, QColor> colours;
     for (const CSensitivityAnalysis::Region &region : analysis.Regions(nAbove)) {
         auto *pLine = new QLineSeries;
@@ -215,18 +255,21 @@ void CSensitivityPanel::Draw(const CSensitivityAnalysis &analysis, const CTreeIn
         add(pLine);
         QPen pen = pLine->pen();
         pen.setWidth(3);
-        if (colours.contains(region.option)) {
-            pen.setColor(colours.value(region.option));
+        if (colours.contains(region.option))
             pChart->legend()->markers(pLine).front()->setVisible(false);
-        } else {
-            colours.insert(region.option, pen.color());
-        }
+        else
+            colours.insert(region.option, region.option < 0
+                                              ? QColor(Qt::darkGray)
+                                              : pColours->ColourOf(index, region.option));
+        pen.setColor(colours.value(region.option));
         pLine->setPen(pen);
     }
 
     auto *pBreakEvens = new QScatterSeries;
     pBreakEvens->setName(tr("Break-even"));
     pBreakEvens->setMarkerSize(11);
+    // Markers in no option's colour.
+    pBreakEvens->setColor(Qt::black);
     pBreakEvens->setPointLabelsFormat(QStringLiteral("@xPoint"));
     pBreakEvens->setPointLabelsVisible(true);
     for (const CSensitivityAnalysis::BreakEven &found : analysis.BreakEvens())
@@ -238,6 +281,7 @@ void CSensitivityPanel::Draw(const CSensitivityAnalysis &analysis, const CTreeIn
         pNow->setName(tr("Now: %1").arg(Number(dNow)));
         pNow->setMarkerShape(QScatterSeries::MarkerShapeRectangle);
         pNow->setMarkerSize(11);
+        pNow->setColor(Qt::gray);
         pNow->append(dNow, analysis.ValueAt(dNow));
         add(pNow);
     }
@@ -256,10 +300,10 @@ void CSensitivityPanel::List(const CSensitivityAnalysis &analysis, const CTreeIn
 {
     for (const CSensitivityAnalysis::BreakEven &found : analysis.BreakEvens()) {
         breakEvens.append(found.parameter);
-        breakEvenList->addItem(tr("At %1: %2 chooses %3 below, %4 above; value %5")
-                                   .arg(Number(found.parameter), Name(index, found.decision),
-                                        Name(index, found.below), Name(index, found.above),
-                                        Number(found.value)));
+        breakEvenLines.append(tr("At %1: %2 chooses %3 below, %4 above; value %5")
+                                  .arg(Number(found.parameter), Name(index, found.decision),
+                                       Name(index, found.below), Name(index, found.above),
+                                       Number(found.value)));
     }
     QString strNote = analysis.BreakEvens().empty()
                           ? tr("No decision changes its choice between %1 and %2.")
@@ -270,5 +314,12 @@ void CSensitivityPanel::List(const CSensitivityAnalysis &analysis, const CTreeIn
     if (!Window()->GetTree().IsProbabilityConsistent())
         strNote += QLatin1Char(' ') + tr("(Some situations' probabilities do not add up to 1; "
                                          "they count as they stand.)");
+    breakEvenText->setPlainText(breakEvenLines.join(QLatin1Char('\n')));
+    breakEvenText->setVisible(!breakEvenLines.isEmpty());
     ShowNote(strNote);
+}
+
+QStringList CSensitivityPanel::Findings() const
+{
+    return CAnalysisPanel::Findings() + breakEvenLines;
 }

@@ -7,10 +7,11 @@
 class CNode;
 class CSensitivityAnalysis;
 class CTreeIndex;
+class CTypedNumber;
 class QComboBox;
 class QLabel;
 class QLineEdit;
-class QListWidget;
+class QPlainTextEdit;
 
 // The one-way analysis of an option's payoff or probability: the tree's value
 // over a range drawn as a line, coloured by what the Decision above the option
@@ -33,6 +34,8 @@ public:
 
 protected:
     void Recompute() override;
+    // The note and every break-even point in full.
+    QStringList Findings() const override;
 
 private slots:
     void OnParameterChosen();
@@ -41,6 +44,7 @@ private slots:
 private:
     QString tableText;
     void SetDefaultRange(const CTreeIndex &index, int nOption);
+    CTypedNumber ReadRange(const QLineEdit *pEdit) const;
     void Draw(const CSensitivityAnalysis &analysis, const CTreeIndex &index);
     void List(const CSensitivityAnalysis &analysis, const CTreeIndex &index);
 
@@ -48,10 +52,13 @@ private:
     // so an option that has been deleted is never touched.
     const CNode *option = nullptr;
     bool rangeFromUser = false;
+    // The range's ends as last read, for a refused text to go back to.
+    QString lowRead;
+    QString highRead;
     QVector<double> breakEvens;
-    QLabel *optionLabel = nullptr;
+    QStringList breakEvenLines;
     QComboBox *parameterBox = nullptr;
     QLineEdit *lowEdit = nullptr;
     QLineEdit *highEdit = nullptr;
-    QListWidget *breakEvenList = nullptr;
+    QPlainTextEdit *breakEvenText = nullptr;
 };

@@ -70,6 +70,9 @@ void CTornadoPanel::Recompute()
 {
     barCount = 0;
     tableText.clear();
+    SetHeading(tr("%1: how far the value of the tree swings as each payoff and probability "
+                  "moves by %2 %")
+                   .arg(Window()->GetProjectName(), QLocale().toString(percentBox->value())));
     const CTreeIndex index(Window()->GetTree().GetRoot());
     const CTreeEvaluation evaluation(index, Window()->GetRule());
     CTornado tornado(evaluation);

@@ -56,6 +56,8 @@ QString CValueOfInformationPanel::TableText() const
 void CValueOfInformationPanel::Recompute()
 {
     table->setRowCount(0);
+    SetHeading(tr("%1: what knowing each uncertainty before deciding is worth")
+                   .arg(Window()->GetProjectName()));
     const CTreeIndex index(Window()->GetTree().GetRoot());
     const CTreeEvaluation evaluation(index, Window()->GetRule());
     CValueOfInformation information(evaluation);

@@ -19,6 +19,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QStatusBar>
+#include <QUndoGroup>
 
 CRamify::CRamify(QWidget *parent) : QMainWindow(parent), ui(std::make_unique<Ui::Ramify>())
 {
@@ -50,6 +51,17 @@ CRamify::CRamify(QWidget *parent) : QMainWindow(parent), ui(std::make_unique<Ui:
     summaryLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     ui->statusBar->addWidget(summaryLabel, 1);
     connect(ui->mdiArea, &QMdiArea::subWindowActivated, this, &CRamify::ShowSummary);
+    connect(ui->mdiArea, &QMdiArea::subWindowActivated, this, &CRamify::ShowPanelsOf);
+
+    ui->actionCut->setShortcuts(QKeySequence::Cut);
+    ui->actionCopy->setShortcuts(QKeySequence::Copy);
+    ui->actionPaste->setShortcuts(QKeySequence::Paste);
+    ui->actionDelete->setShortcuts(QKeySequence::Delete);
+    undoGroup = new QUndoGroup(this);
+    connect(undoGroup, &QUndoGroup::undoTextChanged, this, &CRamify::ShowEditState);
+    connect(undoGroup, &QUndoGroup::redoTextChanged, this, &CRamify::ShowEditState);
+    connect(ui->mdiArea, &QMdiArea::subWindowActivated, this, &CRamify::ShowEditState);
+    ShowEditState();
 }
 
 CRamify::~CRamify()
@@ -59,6 +71,8 @@ CRamify::~CRamify()
     // about them may reach the zoom or summary display of a window half torn
     // down.
     ui->mdiArea->disconnect(this);
+    // Their histories leave the group as they go, and it reports each.
+    undoGroup->disconnect(this);
 }
 
 CDecisionTreeWindow *CRamify::GetActiveTreeWindow()
@@ -100,6 +114,11 @@ void CRamify::ShowTreeWindow(CDecisionTreeWindow *pWindow, const QString &strTit
     // Said once the window shows: it was read before anyone could listen.
     if (pWindow->GetDocument().StoredValuesWereStale())
         ui->statusBar->showMessage(CDecisionTreeWindow::StaleValuesMessage(), 30000);
+    connect(pWindow, &CDecisionTreeWindow::sig_statusMessage, this,
+            [this](const QString &strMessage) { ui->statusBar->showMessage(strMessage, 10000); });
+    undoGroup->addStack(pWindow->GetUndoStack());
+    connect(pWindow, &CDecisionTreeWindow::sig_summaryChanged, this, &CRamify::ShowEditState);
+    connect(pWindow, &CDecisionTreeWindow::sig_clipboardChanged, this, &CRamify::ShowEditState);
 }
 
 void CRamify::ShowSummary()

@@ -9,7 +9,9 @@ class CDecisionTreeWindow;
 class CNode;
 class CRecoveryStore;
 class QLabel;
+class QMdiSubWindow;
 class QMimeData;
+class QUndoGroup;
 
 namespace Ui {
 class Ramify;
@@ -52,6 +54,10 @@ private slots:
     void on_actionExit_triggered();
     void on_actionUndo_triggered();
     void on_actionRedo_triggered();
+    void on_actionCut_triggered();
+    void on_actionCopy_triggered();
+    void on_actionPaste_triggered();
+    void on_actionDelete_triggered();
     void on_actionTitle_triggered();
     void on_actionCascade_triggered();
     void on_actionTornado_triggered();
@@ -76,8 +82,9 @@ private:
     void OfferRecoveryCopies();
     void ShowSensitivity(CDecisionTreeWindow *pWindow, const CNode *pOption);
     // Docks an analysis of a project beside the projects; it closes with the
-    // project.
+    // project and shows only while the project is in front.
     void AddPanel(CAnalysisPanel *pPanel, const QString &strTitle);
+    void ShowPanelsOf(QMdiSubWindow *pSubWindow);
     // The panel of that kind showing the project, or null.
     template <typename Panel> Panel *FindPanel(const CDecisionTreeWindow *pWindow) const;
     // Raises the active project's panel of this kind, or opens one.
@@ -88,9 +95,15 @@ private:
     static QStringList ProjectFiles(const QMimeData *pData);
     // Puts the selected node of the active project into the status bar.
     void ShowSummary();
+    // The Edit menu follows the project in front: what Undo and Redo would
+    // do, and which node actions its selection admits.
+    void ShowEditState();
+    void ActOnSelection(int nAction);
 
     std::unique_ptr<Ui::Ramify> ui;
     QLabel *zoomLabel = nullptr;
     QLabel *summaryLabel = nullptr;
     CRecoveryStore *recoveryStore = nullptr;
+    // Holds every project's history; the one in front is its active stack.
+    QUndoGroup *undoGroup = nullptr;
 };

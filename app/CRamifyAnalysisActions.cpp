@@ -9,6 +9,7 @@
 #include "CValueOfInformationPanel.h"
 
 #include <QDockWidget>
+#include <QMdiSubWindow>
 
 template <typename Panel> Panel *CRamify::FindPanel(const CDecisionTreeWindow *pWindow) const
 {
@@ -22,7 +23,7 @@ void CRamify::AddPanel(CAnalysisPanel *pPanel, const QString &strTitle)
 {
     QDockWidget *pBeside = nullptr;
     for (QDockWidget *pDock : findChildren<QDockWidget *>())
-        if (qobject_cast<CAnalysisPanel *>(pDock->widget()))
+        if (qobject_cast<CAnalysisPanel *>(pDock->widget()) && !pDock->isHidden())
             pBeside = pDock;
     auto *pDock = new QDockWidget(strTitle, this);
     pDock->setAttribute(Qt::WA_DeleteOnClose);
@@ -38,6 +39,20 @@ void CRamify::AddPanel(CAnalysisPanel *pPanel, const QString &strTitle)
     // A chart needs room; the first dock takes two fifths of the window.
     if (!pBeside)
         resizeDocks({pDock}, {width() * 2 / 5}, Qt::Horizontal);
+}
+
+void CRamify::ShowPanelsOf(QMdiSubWindow *pSubWindow)
+{
+    // None is in front while the program is in the background: nothing to
+    // change then.
+    if (!pSubWindow)
+        return;
+    // A panel shows one project; beside another one it would pass for that
+    // one's. It waits hidden until its project is in front again.
+    const QWidget *pWindow = pSubWindow->widget();
+    for (QDockWidget *pDock : findChildren<QDockWidget *>())
+        if (auto *pPanel = qobject_cast<CAnalysisPanel *>(pDock->widget()))
+            pDock->setVisible(pPanel->Window() == pWindow);
 }
 
 void CRamify::ShowSensitivity(CDecisionTreeWindow *pWindow, const CNode *pOption)

@@ -7,6 +7,7 @@
 #include "CProjectFileDialog.h"
 #include "CProjectSettingsDialog.h"
 #include "CTreePicture.h"
+#include "CTreePrinter.h"
 #include "ui_CRamify.h"
 
 #include <QApplication>
@@ -15,9 +16,6 @@
 #include <QFileInfo>
 #include <QMdiArea>
 #include <QMessageBox>
-#include <QPainter>
-#include <QPrintDialog>
-#include <QPrinter>
 
 void CRamify::on_actionNewProject_triggered()
 {
@@ -52,8 +50,8 @@ void CRamify::OpenProject(const QString &strPath)
 void CRamify::on_actionSaveProject_triggered()
 {
     CDecisionTreeWindow *pWindow = GetActiveTreeWindow();
-    if (pWindow && pWindow->SaveProject())
-        pWindow->setWindowModified(false);
+    if (pWindow)
+        pWindow->SaveProject();
 }
 
 void CRamify::on_actionProjectSettings_triggered()
@@ -80,8 +78,7 @@ void CRamify::on_actionSaveAs_triggered()
     if (strPath.isEmpty())
         return;
     pWindow->SetFilePath(strPath);
-    if (pWindow->SaveProject())
-        pWindow->setWindowModified(false);
+    pWindow->SaveProject();
 }
 
 void CRamify::on_actionCloseProject_triggered()
@@ -114,16 +111,8 @@ void CRamify::on_actionExportPicture_triggered()
 void CRamify::on_actionPrint_triggered()
 {
     CDecisionTreeWindow *pWindow = GetActiveTreeWindow();
-    if (!pWindow || pWindow->PictureRect().isEmpty())
-        return;
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setDocName(pWindow->GetProjectName());
-    QPrintDialog dialog(&printer, this);
-    if (dialog.exec() != QDialog::Accepted)
-        return;
-    QPainter painter(&printer);
-    // The whole tree on the page, as large as the page allows.
-    pWindow->RenderPicture(&painter, QRectF(QPointF(0, 0), painter.viewport().size()));
+    if (pWindow && !pWindow->PictureRect().isEmpty())
+        CTreePrinter::Preview(pWindow, this);
 }
 
 void CRamify::on_actionCopyPicture_triggered()

@@ -5,10 +5,17 @@
 #include "CNodeGrapicsItem.h"
 #include "OptionRows.h"
 
+#include <QCoreApplication>
+
 CAddBranchCommand::CAddBranchCommand(int nKind, CNodeGrapicsItem *pItem, const QString &strName,
                                      const QVector<OptionRow> &rows, CDecisionTreeWindow *pWindow)
     : target(pItem->GetNode()), name(strName), window(pWindow), options(rows), kind(nKind)
 {
+    setText(kind == NodeType::Option
+                ? QCoreApplication::translate("CAddBranchCommand", "Add Option")
+            : kind == NodeType::Situation
+                ? QCoreApplication::translate("CAddBranchCommand", "Add Situation")
+                : QCoreApplication::translate("CAddBranchCommand", "Add Decision"));
 }
 
 void CAddBranchCommand::redo()
@@ -35,7 +42,6 @@ void CAddBranchCommand::redo()
         created = CDetachedSubtree(std::move(made));
     }
     created.AttachTo(window->GetDocument(), target);
-    window->setWindowModified(true);
 }
 
 void CAddBranchCommand::undo()

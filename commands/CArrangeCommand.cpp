@@ -1,11 +1,14 @@
 #include "CArrangeCommand.h"
 
+#include <QCoreApplication>
+
 #include <utility>
 
 CArrangeCommand::CArrangeCommand(CDecisionTreeWindow *pWindow, std::vector<NodePosition> before_,
                                  std::vector<NodePosition> after_)
     : window(pWindow), before(std::move(before_)), after(std::move(after_))
 {
+    setText(QCoreApplication::translate("CArrangeCommand", "Arrange Tree"));
 }
 
 void CArrangeCommand::undo()
@@ -16,5 +19,4 @@ void CArrangeCommand::undo()
 void CArrangeCommand::redo()
 {
     window->ApplyPositions(after);
-    window->setWindowModified(true);
 }

@@ -4,10 +4,13 @@
 #include "CNode.h"
 #include "CNodeGrapicsItem.h"
 
+#include <QCoreApplication>
+
 CPasteCommand::CPasteCommand(CNodeGrapicsItem *pItem, const CNode *pClipboard,
                              CDecisionTreeWindow *pWindow)
     : target(pItem->GetNode()), window(pWindow)
 {
+    setText(QCoreApplication::translate("CPasteCommand", "Paste"));
     // Every paste is a fresh copy of its own: it never shares nodes with the
     // clipboard or with another paste.
     CNode *pCopy = pClipboard->Clone();
@@ -23,7 +26,6 @@ CPasteCommand::CPasteCommand(CNodeGrapicsItem *pItem, const CNode *pClipboard,
 void CPasteCommand::redo()
 {
     pasted.AttachTo(window->GetDocument(), target);
-    window->setWindowModified(true);
 }
 
 void CPasteCommand::undo()

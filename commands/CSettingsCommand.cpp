@@ -23,5 +23,4 @@ void CSettingsCommand::redo()
 void CSettingsCommand::Apply(const CProjectSettings &settings)
 {
     window->GetDocument().SetSettings(settings);
-    window->setWindowModified(true);
 }

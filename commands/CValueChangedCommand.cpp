@@ -4,6 +4,8 @@
 #include "CNode.h"
 #include "CNodeGrapicsItem.h"
 
+#include <QCoreApplication>
+
 CValueChangedCommand::CValueChangedCommand(CNodeGrapicsItem *pItem, const QString &strOldName,
                                            double dOldProbability, double dOldPayoff,
                                            CDecisionTreeWindow *pWindow)
@@ -11,6 +13,13 @@ CValueChangedCommand::CValueChangedCommand(CNodeGrapicsItem *pItem, const QStrin
       oldPayoff(dOldPayoff), newName(QString::fromStdString(node->name)),
       newProbability(node->probability), newPayoff(node->payoff), window(pWindow)
 {
+    // One edit changes one text; named after it, as the menu's Undo shows it.
+    const char *pText = QT_TRANSLATE_NOOP("CValueChangedCommand", "Change Payoff");
+    if (oldName != newName)
+        pText = QT_TRANSLATE_NOOP("CValueChangedCommand", "Change Name");
+    else if (oldProbability != newProbability)
+        pText = QT_TRANSLATE_NOOP("CValueChangedCommand", "Change Probability");
+    setText(QCoreApplication::translate("CValueChangedCommand", pText));
 }
 
 void CValueChangedCommand::undo()
@@ -21,5 +30,4 @@ void CValueChangedCommand::undo()
 void CValueChangedCommand::redo()
 {
     window->ApplyNodeValues(node, newName, newProbability, newPayoff);
-    window->setWindowModified(true);
 }

@@ -1,11 +1,13 @@
 #include "CAddNodeDialog.h"
 
 #include "CNode.h"
-#include "TextNumber.h"
+#include "CTypedNumber.h"
 #include "ui_CAddNodeDialog.h"
 
 #include <QKeyEvent>
 #include <QTableWidgetItem>
+#include <QTimer>
+#include <QToolTip>
 
 namespace {
 
@@ -16,6 +18,20 @@ enum Column : int
     ColumnPayoff = 2,
     ColumnPayoffComment = 3,
 };
+
+CTypedNumber::Kind KindOf(int nColumn)
+{
+    return nColumn == ColumnProbability ? CTypedNumber::Kind::Probability
+                                        : CTypedNumber::Kind::Amount;
+}
+
+// A number cell remembers its last text that read, to go back to.
+QTableWidgetItem *NumberCell(const QString &strText)
+{
+    auto *pItem = new QTableWidgetItem(strText);
+    pItem->setData(Qt::UserRole, strText);
+    return pItem;
+}
 
 } // namespace
 
@@ -42,6 +58,35 @@ CAddNodeDialog::CAddNodeDialog(int nNodeType, QWidget *parent, int nOwnerType)
     // Keys that a cell editor leaves alone come by the viewport; the view
     // itself would swallow Enter there.
     pTable->viewport()->installEventFilter(this);
+    connect(pTable, &QTableWidget::itemChanged, this, &CAddNodeDialog::CheckNumber);
+}
+
+void CAddNodeDialog::CheckNumber(QTableWidgetItem *pItem)
+{
+    if (pItem->column() != ColumnProbability && pItem->column() != ColumnPayoff)
+        return;
+    const CTypedNumber typed = CTypedNumber::Read(pItem->text(), KindOf(pItem->column()));
+    QTableWidget *pTable = ui->tableWidgetOptionProperty;
+    const QSignalBlocker blocker(pTable);
+    pItem->setToolTip(typed.Refusal());
+    if (typed.IsNumber()) {
+        pItem->setData(Qt::UserRole, pItem->text());
+        return;
+    }
+    refused = true;
+    pItem->setText(pItem->data(Qt::UserRole).toString());
+    // Once the key that ended the edit has moved on: back to the cell, saying why.
+    const int nRow = pItem->row();
+    const int nColumn = pItem->column();
+    const QString strWhy = typed.Refusal();
+    QTimer::singleShot(0, pTable, [pTable, nRow, nColumn, strWhy] {
+        QTableWidgetItem *pCell = pTable->item(nRow, nColumn);
+        if (!pCell)
+            return;
+        pTable->setCurrentItem(pCell);
+        const QPoint pntAt = pTable->visualItemRect(pCell).bottomLeft();
+        QToolTip::showText(pTable->viewport()->mapToGlobal(pntAt), strWhy, pTable->viewport());
+    });
 }
 
 bool CAddNodeDialog::eventFilter(QObject *pWatched, QEvent *event)
@@ -129,8 +174,13 @@ QVector<OptionRow> CAddNodeDialog::GetOptionRows() const
     for (int i = 0; i < nRows; ++i) {
         OptionRow row;
         row.name = CellText(i, ColumnName);
-        row.probability = OptionsAreCertain() ? 1.0 : TextToNumber(CellText(i, ColumnProbability));
-        row.payoff = TextToNumber(CellText(i, ColumnPayoff));
+        // Every number cell holds a text that reads (see CheckNumber).
+        row.probability = OptionsAreCertain() ? 1.0
+                                              : CTypedNumber::Read(CellText(i, ColumnProbability),
+                                                                   KindOf(ColumnProbability))
+                                                    .ValueOr(0.0);
+        row.payoff =
+            CTypedNumber::Read(CellText(i, ColumnPayoff), KindOf(ColumnPayoff)).ValueOr(0.0);
         row.payoffComment = CellText(i, ColumnPayoffComment);
         rows.append(row);
     }
@@ -147,8 +197,8 @@ void CAddNodeDialog::on_spinBoxOptionNumber_valueChanged(int nValue)
     for (int i = nKept; i < nValue; ++i) {
         const bool bFirst = i == 0;
         pTable->setItem(i, ColumnName, new QTableWidgetItem(bFirst ? tr("Yes") : tr("No")));
-        pTable->setItem(i, ColumnProbability, new QTableWidgetItem(bFirst ? tr("1") : tr("0")));
-        pTable->setItem(i, ColumnPayoff, new QTableWidgetItem(QStringLiteral("0")));
+        pTable->setItem(i, ColumnProbability, NumberCell(bFirst ? tr("1") : tr("0")));
+        pTable->setItem(i, ColumnPayoff, NumberCell(QStringLiteral("0")));
         pTable->setItem(i, ColumnPayoffComment, new QTableWidgetItem(QString()));
     }
 }
@@ -159,11 +209,15 @@ void CAddNodeDialog::accept()
     // or after the dialog has closed. The open editors are the viewport's
     // visible children.
     QTableWidget *pTable = ui->tableWidgetOptionProperty;
+    refused = false;
     const QList<QWidget *> editors =
         pTable->viewport()->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly);
     for (QWidget *pEditor : editors)
         if (pEditor->isVisible())
             emit pTable->itemDelegate()->commitData(pEditor);
+    // A refused cell shows what it held before and says why; the dialog stays.
+    if (refused)
+        return;
     QDialog::accept();
 }
 

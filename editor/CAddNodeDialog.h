@@ -10,9 +10,11 @@
 namespace Ui {
 class vxAddNodeDialog;
 }
+class QTableWidgetItem;
 
 // Asks for a new Decision, Situation or set of Options: a name and a table of
-// option rows. It checks nothing; the editor window judges the values later.
+// option rows. It sees to it that every number cell reads as a number; the
+// editor window judges the values later.
 class CAddNodeDialog : public QDialog
 {
     Q_OBJECT
@@ -44,8 +46,11 @@ private:
     void SizeColumns();
     bool OptionsAreCertain() const;
     QString CellText(int nRow, int nColumn) const;
+    // Puts back what a number cell held when its new text does not read, and says why.
+    void CheckNumber(QTableWidgetItem *pItem);
 
     std::unique_ptr<Ui::vxAddNodeDialog> ui;
     qint32 nodeType;
     qint32 ownerType;
+    bool refused = false;
 };

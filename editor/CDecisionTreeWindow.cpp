@@ -27,6 +27,10 @@ CDecisionTreeWindow::CDecisionTreeWindow(QWidget *parent, const QString &strProj
     connect(scene(), &QGraphicsScene::sceneRectChanged, this,
             &CDecisionTreeWindow::UpdateSceneRect);
     connect(&undoStack, &QUndoStack::indexChanged, this, &CDecisionTreeWindow::OnHistoryStep);
+    // On every step, not only when the clean state changes: the mark must be
+    // up to date before anyone else hears of the step (the recovery keeper).
+    connect(&undoStack, &QUndoStack::indexChanged, this, &CDecisionTreeWindow::ShowModified);
+    connect(&undoStack, &QUndoStack::cleanChanged, this, &CDecisionTreeWindow::ShowModified);
     // Values change on every key typed; what the summary shows is brought up
     // to date once an edit is done, when it becomes an undo step.
     connect(scene(), &QGraphicsScene::selectionChanged, this,
@@ -74,8 +78,11 @@ void CDecisionTreeWindow::ConnectDocument()
     connect(&document, &CProjectDocument::sig_valuesChanged, this,
             &CDecisionTreeWindow::OnValuesChanged);
     connect(&document, &CProjectDocument::sig_evaluated, this, &CDecisionTreeWindow::sig_evaluated);
-    connect(&document, &CProjectDocument::sig_modifiedChanged, this,
-            &CDecisionTreeWindow::setWindowModified);
+    // A change made to the document outside the history is work to keep too.
+    connect(&document, &CProjectDocument::sig_modifiedChanged, this, [this](bool bModified) {
+        if (bModified && !isWindowModified())
+            MarkModified();
+    });
 }
 
 void CDecisionTreeWindow::changeEvent(QEvent *event)
@@ -146,7 +153,7 @@ void CDecisionTreeWindow::ShowReadProject()
     showStart = true;
     ShowTreeStart();
     if (document.StoredValuesWereStale()) {
-        setWindowModified(true);
+        MarkModified();
         emit sig_storedValuesStale(StaleValuesMessage());
     }
 }
@@ -160,7 +167,7 @@ bool CDecisionTreeWindow::RecoverProject(const QString &strCopyPath, const QStri
 {
     const bool bRead = LoadProject(strCopyPath);
     document.SetFilePath(strFilePath);
-    setWindowModified(true);
+    MarkModified();
     return bRead;
 }
 
@@ -224,7 +231,21 @@ bool CDecisionTreeWindow::SaveProject()
         QMessageBox::warning(this, tr("Save Project"), strError);
         return false;
     }
+    changedOutsideHistory = false;
+    undoStack.setClean();
+    ShowModified();
     return true;
+}
+
+void CDecisionTreeWindow::MarkModified()
+{
+    changedOutsideHistory = true;
+    ShowModified();
+}
+
+void CDecisionTreeWindow::ShowModified()
+{
+    setWindowModified(changedOutsideHistory || !undoStack.isClean());
 }
 
 CNodeGrapicsItem *CDecisionTreeWindow::CreateItem(CNode *pNode)
@@ -347,7 +368,7 @@ void CDecisionTreeWindow::OnItemPosChanged(CNodeGrapicsItem *pItem, QPointF pntN
     document.SetPosition(pItem->GetNode(), ToCoordinate(pntNewPos.x()),
                          ToCoordinate(pntNewPos.y()));
     // Not an undo step, but an arrangement made by hand is work to keep.
-    setWindowModified(true);
+    MarkModified();
 }
 
 void CDecisionTreeWindow::OnFoucsOut(CNodeGrapicsItem *pItem, const QString &strOldName,

@@ -57,9 +57,13 @@ public:
     CRecoveryKeeper *KeepRecoveryCopies(CRecoveryStore &store, const QString &strCopyId);
     // Writes the project, asking for a path first when there is none. False
     // when nothing was written; a failed write has been reported to the user.
+    // What was written becomes the saved state that undo can return to.
     bool SaveProject();
 
     QUndoStack *GetUndoStack() { return &undoStack; }
+    // A change to keep that is no step of the history, such as a node moved
+    // by hand: undoing all steps does not take it back.
+    void MarkModified();
     // Ends an in-place text edit, which then becomes an undo step of its own.
     void FinishEditing();
     QString GetFilePath() const { return document.GetFilePath(); }
@@ -131,6 +135,10 @@ public:
     // The one node selected on the canvas (alone or through its texts), in
     // words; empty when none or several are.
     QString SelectionSummary() const;
+    // Whether the node menu's entry nAction may act on the selected node now,
+    // and acting on it: what the canvas keys do, for the main window's menu.
+    bool AllowsOnSelection(int nAction) const;
+    void ActOnSelection(int nAction);
 
 signals:
     void sig_closeEvent();
@@ -145,6 +153,10 @@ signals:
     // The values stored in the file just read were out of date and are
     // shown recomputed: the project is marked modified.
     void sig_storedValuesStale(const QString &strMessage);
+    // Something worth a line in the status bar, such as why a typed number was refused.
+    void sig_statusMessage(const QString &strMessage);
+    // What may be pasted has changed.
+    void sig_clipboardChanged();
 
 public slots:
     void OnItemContextMenu(CNodeGrapicsItem *pItem, int nAction);
@@ -194,6 +206,9 @@ private:
     // when any of them moved.
     bool ArrangeInPlace();
     void OnHistoryStep();
+    // The modified mark: a step away from the saved state of the history, or
+    // a change outside it since the last save.
+    void ShowModified();
     // Remembers where on screen the node acted on stands, so that the view
     // can keep it there after the tree changed around it.
     void NoteActedNode(CNode *pNode);
@@ -207,6 +222,7 @@ private:
     CProjectDocument document;
     CNode *clipboard = nullptr;
     QUndoStack undoStack;
+    bool changedOutsideHistory = false;
     // A hash, not a map: every refreshed value looks its item up here.
     QHash<CNode *, CNodeGrapicsItem *> items;
     // Whether the chosen path is drawn at all: the flag of the last

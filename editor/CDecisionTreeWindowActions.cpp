@@ -5,6 +5,7 @@
 #include "CAddNodeDialog.h"
 #include "CAddOptionCommand.h"
 #include "CAddSituationCommand.h"
+#include "CCommentCommand.h"
 #include "CDeleteItemCommand.h"
 #include "CEditRules.h"
 #include "CNode.h"
@@ -115,6 +116,7 @@ void CDecisionTreeWindow::CopyNode(CNodeGrapicsItem *pItem)
     pCopy->parent = nullptr;
     CNode::FreeSubtree(clipboard);
     clipboard = pCopy;
+    emit sig_clipboardChanged();
 }
 
 void CDecisionTreeWindow::PasteNode(CNodeGrapicsItem *pItem)
@@ -140,8 +142,8 @@ void CDecisionTreeWindow::EditPayoffComment(CNodeGrapicsItem *pItem)
     const QString strComment = QInputDialog::getText(
         this, tr("Input Payoff Comment"), tr("Payoff Comment:"), QLineEdit::Normal,
         QString::fromStdString(pNode->payoffComment), &bOk);
-    if (!bOk)
-        return;
-    // The tool tip that shows it is worded from the node when it is wanted.
-    pNode->payoffComment = strComment.toStdString();
+    // An unchanged comment is no step to undo. The tool tip that shows it is
+    // worded from the node when it is wanted.
+    if (bOk && strComment.toStdString() != pNode->payoffComment)
+        undoStack.push(new CCommentCommand(document, pNode, strComment));
 }

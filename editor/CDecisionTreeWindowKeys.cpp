@@ -1,6 +1,7 @@
 // The keyboard on the canvas, and what the canvas tells about its nodes.
 #include "CDecisionTreeWindow.h"
 
+#include "CEditRules.h"
 #include "CNode.h"
 #include "CNodeGrapicsItem.h"
 #include "CNodeSummary.h"
@@ -140,4 +141,19 @@ QString CDecisionTreeWindow::SelectionSummary() const
 {
     const CNodeGrapicsItem *pItem = scene() ? SelectedNodeItem() : nullptr;
     return pItem ? CNodeSummary::Describe(pItem->GetNode()) : QString();
+}
+
+bool CDecisionTreeWindow::AllowsOnSelection(int nAction) const
+{
+    const CNodeGrapicsItem *pItem = scene() ? SelectedNodeItem() : nullptr;
+    return pItem && CEditRules::Allows(nAction, pItem->GetNode(), clipboard);
+}
+
+void CDecisionTreeWindow::ActOnSelection(int nAction)
+{
+    // Chosen from the menu while a text is edited: the edit is finished
+    // first and becomes its own undo step, as it does before an undo.
+    FinishEditing();
+    if (CNodeGrapicsItem *pItem = SelectedNodeItem())
+        OnItemContextMenu(pItem, nAction);
 }

@@ -8,6 +8,7 @@
 #include "CQGraphicsArrowLineItem.h"
 
 #include <QGraphicsScene>
+#include <QToolTip>
 
 #include <algorithm>
 #include <cmath>
@@ -54,6 +55,13 @@ void CDecisionTreeWindow::AttachItem(CNodeGrapicsItem *pItem)
             this,
             [this, pItem](const QString &strOldName, double dOldProbability, double dOldPayoff) {
                 OnFoucsOut(pItem, strOldName, dOldProbability, dOldPayoff);
+            });
+    connect(pItem, &CNodeGrapicsItem::sig_numberRefused, this,
+            [this, pItem](const QString &strWhy) {
+                const QPoint pntAt =
+                    mapFromScene(pItem->mapToScene(pItem->OutlineRect().bottomRight()));
+                QToolTip::showText(viewport()->mapToGlobal(pntAt), strWhy, viewport());
+                emit sig_statusMessage(strWhy);
             });
 }
 

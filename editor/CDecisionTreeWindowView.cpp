@@ -141,7 +141,7 @@ void CDecisionTreeWindow::SetArrangeAutomatically(bool bOn)
     arrangeAutomatically = bOn;
     // The nodes move to their new places: the project no longer matches its file.
     if (bOn && ArrangeInPlace())
-        setWindowModified(true);
+        MarkModified();
     UpdateSceneRect();
 }
 

@@ -20,7 +20,8 @@ CRecoveryKeeper::CRecoveryKeeper(CDecisionTreeWindow *pWindow, CRecoveryStore &r
     // Every edit is a step on the undo stack, and so is every undo and redo.
     connect(pWindow->GetUndoStack(), &QUndoStack::indexChanged, this, &CRecoveryKeeper::OnChanged);
     connect(&store, &CRecoveryStore::sig_copyFailed, this, &CRecoveryKeeper::OnCopyFailed);
-    // The modified mark goes only after a successful save.
+    // The modified mark goes after a successful save, or when undo returns
+    // to the saved state.
     pWindow->installEventFilter(this);
 }
 
@@ -39,9 +40,14 @@ void CRecoveryKeeper::SetTiming(int nQuietMilliseconds, int nIntervalMillisecond
 
 bool CRecoveryKeeper::eventFilter(QObject *pWatched, QEvent *pEvent)
 {
-    if (pWatched == window && pEvent->type() == QEvent::ModifiedChange &&
-        !window->isWindowModified())
-        Discard();
+    // Changes outside the history (nodes moved by hand) mark the project
+    // without a step; they are kept as well.
+    if (pWatched == window && pEvent->type() == QEvent::ModifiedChange) {
+        if (window->isWindowModified())
+            OnChanged();
+        else
+            Discard();
+    }
     return QObject::eventFilter(pWatched, pEvent);
 }
 

@@ -34,6 +34,13 @@ bool CTreePicture::HasKnownSuffix(const QString &strPath)
            strSuffix == QLatin1String("pdf");
 }
 
+int CTreePicture::ScreenResolution()
+{
+    // A new image has the resolution font metrics without a device use,
+    // which is the one the canvas measures its texts at.
+    return QImage(1, 1, QImage::Format_RGB32).logicalDpiY();
+}
+
 QImage CTreePicture::Image(CDecisionTreeWindow *pWindow, double dScale)
 {
     const QRectF source = pWindow->PictureRect();
@@ -77,7 +84,10 @@ bool CTreePicture::Write(CDecisionTreeWindow *pWindow, const QString &strPath, Q
         if (image.isNull() || !image.save(&file, "PNG"))
             return fail(image.isNull() ? tr("the picture is too large.") : file.errorString());
     } else if (strSuffix == QLatin1String("svg")) {
+        // At the canvas's resolution a text takes the room it has on screen;
+        // at the generator's own 72 dpi it shrank to three quarters of it.
         QSvgGenerator svg;
+        svg.setResolution(ScreenResolution());
         svg.setOutputDevice(&file);
         svg.setSize(source.size().toSize());
         svg.setViewBox(QRectF(QPointF(0, 0), source.size()));
@@ -85,18 +95,22 @@ bool CTreePicture::Write(CDecisionTreeWindow *pWindow, const QString &strPath, Q
         QPainter painter(&svg);
         pWindow->RenderPicture(&painter, QRectF(QPointF(0, 0), source.size()));
     } else {
-        // One page the size of the tree, a scene unit to a point.
+        // One page the size of the tree on screen: a scene unit is a pixel
+        // of the canvas's resolution, so texts keep their size beside the
+        // shapes.
+        const int nDpi = ScreenResolution();
         QPdfWriter pdf(&file);
-        pdf.setResolution(72);
+        pdf.setResolution(nDpi);
         pdf.setTitle(pWindow->GetProjectName());
         pdf.setCreator(QStringLiteral("Ramify"));
-        const double dScale =
-            std::min({1.0, MaxPdfSide / source.width(), MaxPdfSide / source.height()});
-        const QSizeF page = source.size() * dScale;
-        pdf.setPageSize(QPageSize(page, QPageSize::Point, QString(), QPageSize::ExactMatch));
+        const double dScale = std::min({1.0, MaxPdfSide * nDpi / 72 / source.width(),
+                                        MaxPdfSide * nDpi / 72 / source.height()});
+        const QSizeF target = source.size() * dScale;
+        pdf.setPageSize(
+            QPageSize(target * 72 / nDpi, QPageSize::Point, QString(), QPageSize::ExactMatch));
         pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
         QPainter painter(&pdf);
-        pWindow->RenderPicture(&painter, QRectF(QPointF(0, 0), page));
+        pWindow->RenderPicture(&painter, QRectF(QPointF(0, 0), target));
     }
     if (file.error() != QFileDevice::NoError || !file.commit())
         return fail(file.errorString());

@@ -19,6 +19,9 @@ public:
     // twice the screen's resolution. False with a message naming the file
     // when it could not be written; an existing file is then left as it was.
     static bool Write(CDecisionTreeWindow *pWindow, const QString &strPath, QString *pStrError);
+    // The resolution the canvas lays out its texts at. Drawn on a device of
+    // another resolution, texts change size beside the shapes around them.
+    static int ScreenResolution();
     // The tree at the given scale, reduced where it would not fit in memory.
     static QImage Image(CDecisionTreeWindow *pWindow, double dScale);
 };

@@ -101,9 +101,12 @@ void CNodeGrapicsItem::ConnectSignals()
                     &CNodeGrapicsItem::OnContentChanged);
 
     connect(this, &CQEditableGraphicsTextItem::sig_focusOut, this, &CNodeGrapicsItem::OnFocusOut);
-    if (probabilityItem)
+    if (probabilityItem) {
         connect(probabilityItem, &CQEditableGraphicsTextItem::sig_focusOut, this,
                 &CNodeGrapicsItem::OnFocusOut);
+        connect(probabilityItem, &CProbabilityGraphicsTextItem::sig_refused, this,
+                [this](const QString &strWhy) { Refuse(probabilityItem, strWhy); });
+    }
     if (payoffItem)
         connect(payoffItem, &CQEditableGraphicsTextItem::sig_focusOut, this,
                 &CNodeGrapicsItem::OnFocusOut);

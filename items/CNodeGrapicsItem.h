@@ -12,6 +12,7 @@
 #include <memory>
 
 class CNode;
+class CTypedNumber;
 class CProbabilityGraphicsTextItem;
 class CQGraphicsArrowLineItem;
 
@@ -70,6 +71,9 @@ signals:
     void sig_contextMenu(CNodeGrapicsItem *pItem, int nAction);
     void sig_menuAboutToShow();
     void sig_focusOut(const QString &strOldName, double dOldProbability, double dOldPayoff);
+    // A typed probability or payoff did not read as a number; the text and the
+    // node are back at the value from before, and no edit is reported.
+    void sig_numberRefused(const QString &strWhy);
 
 public slots:
     virtual void OnContentChanged();
@@ -87,7 +91,8 @@ private:
     bool HasAnchors() const;
     // The number a payoff text stands for: the exact value when the text is
     // the one last shown for it, else what the text reads as.
-    double PayoffFromText(const QString &strText) const;
+    CTypedNumber PayoffFromText(const QString &strText) const;
+    void Refuse(const QGraphicsItem *pText, const QString &strWhy);
     // Whether edits of the value texts are written into the node.
     bool IsListening() const;
 
@@ -108,4 +113,8 @@ private:
     QString shownPayoffText;
     // The payoff text holds what was typed, not shownPayoffText.
     bool payoffTyped = false;
+    // Why the last typed number in refusedText was refused; its tool tip until
+    // the next edit of this node is taken.
+    QString refusal;
+    const QGraphicsItem *refusedText = nullptr;
 };

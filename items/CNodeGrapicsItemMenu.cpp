@@ -76,6 +76,8 @@ QString CNodeGrapicsItem::ToolTipFor(const QGraphicsItem *pPart) const
         return QString();
     if (errorItem && pPart == errorItem)
         return CNodeSummary::ProbabilityProblem(node->parent);
+    if (!refusal.isEmpty() && pPart == refusedText)
+        return refusal;
     QString strTip = CNodeSummary::Describe(node);
     if (!node->payoffComment.empty())
         strTip += QLatin1Char('\n') + QString::fromStdString(node->payoffComment);

@@ -4,6 +4,7 @@
 
 #include "CNode.h"
 #include "CProbabilityGraphicsTextItem.h"
+#include "CTypedNumber.h"
 #include "TextNumber.h"
 
 #include <algorithm>
@@ -72,19 +73,35 @@ void CNodeGrapicsItem::OnContentChanged()
         node->name = toPlainText().toStdString();
         emit sig_nameChanged();
     } else if (probabilityItem && pText == probabilityItem) {
+        // Half a number typed so far ("-", "1e") leaves the node at the last
+        // value that read; focus-out refuses what still does not.
+        if (!probabilityItem->Typed().IsNumber())
+            return;
         node->probability = probabilityItem->GetProbability();
         emit sig_probabilityChanged();
     } else if (payoffItem && pText == payoffItem) {
         const QString strText = payoffItem->toPlainText();
         payoffTyped = strText != shownPayoffText;
-        node->payoff = PayoffFromText(strText);
+        const CTypedNumber typed = PayoffFromText(strText);
+        if (!typed.IsNumber())
+            return;
+        node->payoff = typed.ValueOr(node->payoff);
         emit sig_payoffChanged();
     }
 }
 
-double CNodeGrapicsItem::PayoffFromText(const QString &strText) const
+CTypedNumber CNodeGrapicsItem::PayoffFromText(const QString &strText) const
 {
-    return strText == shownPayoffText ? shownPayoff : TextToNumber(strText);
+    if (strText == shownPayoffText)
+        return CTypedNumber(shownPayoff);
+    return CTypedNumber::Read(strText, CTypedNumber::Kind::Amount);
+}
+
+void CNodeGrapicsItem::Refuse(const QGraphicsItem *pText, const QString &strWhy)
+{
+    refusedText = pText;
+    refusal = strWhy;
+    emit sig_numberRefused(strWhy);
 }
 
 void CNodeGrapicsItem::OnFocusOut(const QString &strOldValue)
@@ -98,8 +115,21 @@ void CNodeGrapicsItem::OnFocusOut(const QString &strOldValue)
     if (pSender == this)
         strOldName = strOldValue;
     else if (probabilityItem && pSender == probabilityItem)
-        dOldProbability = TextToNumber(strOldValue);
-    else if (payoffItem && pSender == payoffItem)
-        dOldPayoff = PayoffFromText(strOldValue);
+        // Written by the probability item with every digit, not typed.
+        dOldProbability = strOldValue.toDouble();
+    if (payoffItem && pSender == payoffItem) {
+        const CTypedNumber typed = PayoffFromText(payoffItem->toPlainText());
+        if (!typed.IsNumber()) {
+            // The old text brings the node back to the value it had.
+            payoffItem->setPlainText(strOldValue);
+            Refuse(payoffItem, typed.Refusal());
+            return;
+        }
+        dOldPayoff = PayoffFromText(strOldValue).ValueOr(shownPayoff);
+    }
+    refusal.clear();
     emit sig_focusOut(strOldName, dOldProbability, dOldPayoff);
+    // "1,500" was read as 1500; show it so, as every payoff is shown.
+    if (payoffItem && pSender == payoffItem && payoffTyped)
+        SetPayoff(node->payoff);
 }

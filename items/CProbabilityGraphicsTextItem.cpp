@@ -1,7 +1,5 @@
 #include "CProbabilityGraphicsTextItem.h"
 
-#include "TextNumber.h"
-
 #include <QLocale>
 #include <QtMath>
 
@@ -24,7 +22,8 @@ CProbabilityGraphicsTextItem::CProbabilityGraphicsTextItem(QGraphicsItem *parent
     // text is laid out once, not twice.
     : CQEditableGraphicsTextItem(parent, QString(), bMovable, bEditable)
 {
-    SetProbability(TextToNumber(text));
+    // The text comes from the program, written as QString::number writes.
+    SetProbability(text.toDouble());
 }
 
 bool CProbabilityGraphicsTextItem::SetProbability(double dProbability)
@@ -42,14 +41,19 @@ bool CProbabilityGraphicsTextItem::SetProbability(double dProbability)
 
 double CProbabilityGraphicsTextItem::GetProbability() const
 {
-    if (hasFocus())
-        return ValueOf(toPlainText());
-    return probability;
+    return Typed().ValueOr(probability);
 }
 
-double CProbabilityGraphicsTextItem::ValueOf(const QString &strText) const
+CTypedNumber CProbabilityGraphicsTextItem::Typed() const
 {
-    return strText == shownEditText ? probability : TextToNumber(strText);
+    return hasFocus() ? ValueOf(toPlainText()) : CTypedNumber(probability);
+}
+
+CTypedNumber CProbabilityGraphicsTextItem::ValueOf(const QString &strText) const
+{
+    if (strText == shownEditText)
+        return CTypedNumber(probability);
+    return CTypedNumber::Read(strText, CTypedNumber::Kind::Probability);
 }
 
 void CProbabilityGraphicsTextItem::focusInEvent(QFocusEvent *event)
@@ -73,8 +77,15 @@ void CProbabilityGraphicsTextItem::RestoreTextBeforeEdit()
 void CProbabilityGraphicsTextItem::focusOutEvent(QFocusEvent *event)
 {
     EndTextInteraction(event);
-    const double dTyped = ValueOf(toPlainText());
+    const CTypedNumber typed = ValueOf(toPlainText());
     shownEditText.clear();
+    if (!typed.IsNumber()) {
+        // Back to the percentage from before: the node reads it from there.
+        SetProbability(probability);
+        emit sig_refused(typed.Refusal());
+        return;
+    }
+    const double dTyped = typed.ValueOr(probability);
     // The value before the edit travels as text; it is written with as many
     // digits as it takes to read back exactly.
     if (qAbs(dTyped - probability) > kUnchangedTolerance)

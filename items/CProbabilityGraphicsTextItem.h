@@ -1,9 +1,11 @@
 #pragma once
 
 #include "CQEditableGraphicsTextItem.h"
+#include "CTypedNumber.h"
 
-// A probability shown as a percentage, edited as a plain fraction. The text is
-// parsed on every keystroke while editing; the value is committed on focus-out.
+// A probability shown as a percentage, edited as a plain fraction (or typed as
+// a percentage). The text is read on every keystroke while editing; the value
+// is committed on focus-out, or the text refused and put back.
 class CProbabilityGraphicsTextItem : public CQEditableGraphicsTextItem
 {
     Q_OBJECT
@@ -16,7 +18,15 @@ public:
     // text already read so, in which case it is left untouched and reports
     // nothing.
     bool SetProbability(double dProbability);
+    // While editing, the value typed so far, or the one from before while the
+    // text does not read (yet).
     double GetProbability() const;
+    // Whether the text being edited reads as a number, and why not.
+    CTypedNumber Typed() const;
+
+signals:
+    // Focus left a text that does not read; it shows the value from before again.
+    void sig_refused(const QString &strWhy);
 
 protected:
     void focusInEvent(QFocusEvent *event) override;
@@ -28,7 +38,7 @@ protected:
 private:
     // The value a text stands for: the exact probability while the text is
     // still the rounded one shown at focus-in, else what the text reads as.
-    double ValueOf(const QString &strText) const;
+    CTypedNumber ValueOf(const QString &strText) const;
 
     // The 6-digit text shown when editing began. Entering and leaving the field
     // must not round the value behind it: a third would become 0.333333, and

@@ -5,15 +5,6 @@
 #include <algorithm>
 #include <cmath>
 
-// Reads a number typed into a canvas text. Text that is not a finite number
-// ("abc", "nan", "inf", "1e999") reads as 0, so no NaN or infinity ever reaches
-// the model and the rollback sums stay finite.
-inline double TextToNumber(const QString &text)
-{
-    const double dValue = text.toDouble();
-    return std::isfinite(dValue) ? dValue : 0.0;
-}
-
 // Shows a payoff or value. Six significant digits turn 1164567 into
 // "1.16457e+06", which reads as 1164570: every digit before the point stays,
 // and no exponent appears below 1e15.

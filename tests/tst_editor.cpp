@@ -3,6 +3,7 @@
 #include "GuiTest.h"
 #include "TestTrees.h"
 
+#include <QInputDialog>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTextDocument>
@@ -35,6 +36,7 @@ private slots:
     void undoTakesAwayTheTextBeingEdited();
     void closeQuestion_data();
     void closeQuestion();
+    void modifiedMarkFollowsTheSavedState();
 
 private:
     QTemporaryDir dir;
@@ -79,16 +81,16 @@ void TestEditor::editCycle_data()
                             << "Market" << 1;
     QTest::newRow("rename to the same") << 2 << int(Name) << dKeep << "S"
                                         << "S" << 0;
-    QTest::newRow("payoff") << 0 << int(Payoff) << dKeep << "25"
-                            << "25" << 1;
-    QTest::newRow("payoff letters read as 0") << 0 << int(Payoff) << dKeep << "12abc"
-                                              << "0" << 1;
+    QTest::newRow("payoff grouped") << 0 << int(Payoff) << dKeep << "-1,500"
+                                    << "-1500" << 1;
+    QTest::newRow("payoff letters refused") << 0 << int(Payoff) << dKeep << "12abc"
+                                            << "10" << 0;
     QTest::newRow("payoff beyond six digits kept") << 0 << int(Payoff) << 1234567.891 << QString()
                                                    << QString::number(1234567.891, 'g', 17) << 0;
-    QTest::newRow("probability") << 1 << int(Probability) << dKeep << "0.5"
-                                 << "0.5" << 1;
-    QTest::newRow("probability emptied") << 1 << int(Probability) << dKeep << ""
-                                         << "0" << 1;
+    QTest::newRow("probability as a percentage") << 1 << int(Probability) << dKeep << "50 %"
+                                                 << "0.5" << 1;
+    QTest::newRow("probability emptied refused") << 1 << int(Probability) << dKeep << ""
+                                                 << "0.40000000000000002" << 0;
     QTest::newRow("probability a third kept exactly")
         << 1 << int(Probability) << 1.0 / 3 << QString() << QString::number(1.0 / 3, 'g', 17) << 0;
 }
@@ -97,7 +99,8 @@ void TestEditor::editCycle()
 {
     // Typing writes through to the node and is rolled back at once; ending the
     // edit makes one undo step that knows the value from before, and only
-    // when something changed.
+    // when something changed. A text that does not read is never written, and
+    // ending the edit puts it back and says why.
     QFETCH(int, option);
     QFETCH(int, field);
     QFETCH(double, start);
@@ -121,6 +124,11 @@ void TestEditor::editCycle()
     const QStringList before = Lines(w.Root());
     const QString strBefore = Value(pNode, field);
     CQEditableGraphicsTextItem *pText = Text(w.Item(pNode), field);
+    const QString strTextBefore = pText->toPlainText();
+    // Emptying the text comes first, and nothing typed here reads as 0.
+    QStringList seen;
+    connect(&w.window, &CDecisionTreeWindow::sig_evaluated, [&] { seen << Value(pNode, field); });
+    QSignalSpy said(&w.window, &CDecisionTreeWindow::sig_statusMessage);
     if (typed.isNull()) {
         StartEditing(w.window, pText);
         QTest::keyClick(w.window.viewport(), Qt::Key_Return);
@@ -132,8 +140,15 @@ void TestEditor::editCycle()
     QCOMPARE(w.Stack()->count(), steps);
     QCOMPARE(WindowFault(w.window), QString());
     QCOMPARE(plan.d->payoff, std::max(plan.a->payoff, plan.s->payoff));
-    if (steps == 0)
+    QVERIFY2(!seen.contains("0"), qPrintable(seen.join(' ')));
+    const bool bRefused = steps == 0 && !typed.isNull() && field != Name;
+    QCOMPARE(said.count(), int(bRefused));
+    if (bRefused)
+        QCOMPARE(w.Item(pNode)->ToolTipFor(pText), said.at(0).at(0).toString());
+    if (steps == 0) {
+        QCOMPARE(pText->toPlainText(), strTextBefore);
         return;
+    }
     QVERIFY(w.window.isWindowModified());
     w.Stack()->undo();
     QCOMPARE(Value(pNode, field), strBefore);
@@ -264,7 +279,8 @@ void TestEditor::canvasKeysDoWhatTheMenuDoes()
 void TestEditor::addDialogKeepsWhatWasTyped()
 {
     // Options for a Decision: no share to type in vain, rows typed survive a
-    // change of their number, and Enter in a cell being typed adds them all.
+    // change of their number, a payoff that does not read goes back to the one
+    // that did, and Enter in a cell being typed adds them all.
     TestWindow w;
     const PlanNodes plan = GrowPlan(w);
     QVERIFY(w.Show());
@@ -274,7 +290,9 @@ void TestEditor::addDialogKeepsWhatWasTyped()
         auto *pCount = pDialog->findChild<QSpinBox *>();
         bShareAsked = !pTable->isColumnHidden(1);
         pTable->item(0, 0)->setText(QStringLiteral("Don't drill"));
-        pTable->item(1, 2)->setText(QStringLiteral("25"));
+        pTable->item(1, 2)->setText(QStringLiteral("2,500"));
+        pTable->item(0, 2)->setText(QStringLiteral("7"));
+        pTable->item(0, 2)->setText(QStringLiteral("$7"));
         pCount->setValue(4);
         pCount->setValue(3);
         pTable->setCurrentCell(2, 0);
@@ -293,7 +311,7 @@ void TestEditor::addDialogKeepsWhatWasTyped()
                      .arg(QString::fromStdString(plan.d->children[i]->name))
                      .arg(plan.d->children[i]->probability)
                      .arg(plan.d->children[i]->payoff);
-    QCOMPARE(added, QStringList({"Don't drill 1 0", "No 1 25", "Soaking 1 0"}));
+    QCOMPARE(added, QStringList({"Don't drill 1 7", "No 1 2500", "Soaking 1 0"}));
 }
 
 void TestEditor::openFile_data()
@@ -477,6 +495,38 @@ void TestEditor::closeQuestion()
     QCOMPARE(texts.size(), buttons.size());
     QCOMPARE(!strFile.isEmpty() && QFile::exists(strFile), written);
     QVERIFY(closes || w.window.isWindowModified());
+}
+
+void TestEditor::modifiedMarkFollowsTheSavedState()
+{
+    // The mark says whether closing would lose anything: steps away from
+    // what was saved, a comment included, and nodes moved by hand, which
+    // undo does not take back.
+    TestWindow w;
+    const PlanNodes plan = GrowPlan(w);
+    QVERIFY(w.Show());
+    w.window.SetFilePath(dir.filePath(QStringLiteral("mark.rmproj")));
+    QVERIFY(w.window.SaveProject() && !w.window.isWindowModified());
+    AnswerModal<QInputDialog>([](QInputDialog *pDialog) {
+        pDialog->setTextValue(QStringLiteral("dry hole"));
+        pDialog->accept();
+    });
+    w.window.EditPayoffComment(w.Item(plan.a));
+    QCOMPARE(plan.a->payoffComment, std::string("dry hole"));
+    QCOMPARE(w.Stack()->undoText(), QStringLiteral("Change Payoff Comment"));
+    QVERIFY(w.window.isWindowModified());
+    w.Stack()->undo();
+    QVERIFY(plan.a->payoffComment.empty() && !w.window.isWindowModified());
+    w.Stack()->redo();
+    QVERIFY(w.window.SaveProject() && !w.window.isWindowModified());
+    w.Stack()->undo();
+    QVERIFY(w.window.isWindowModified());
+    w.Stack()->redo();
+    QVERIFY(!w.window.isWindowModified());
+    w.Item(plan.s)->setPos(500, 500);
+    w.Stack()->undo();
+    w.Stack()->redo();
+    QVERIFY(w.window.isWindowModified());
 }
 
 RAMIFY_GUI_TEST_MAIN(TestEditor)

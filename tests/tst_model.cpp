@@ -1,8 +1,8 @@
 #include "CDecisionSolver.h"
 #include "CEditRules.h"
+#include "CTypedNumber.h"
 #include "ContextAction.h"
 #include "TestTrees.h"
-#include "TextNumber.h"
 
 #include <cmath>
 #include <limits>
@@ -116,22 +116,58 @@ void TestModel::editRules()
 
 void TestModel::typedNumbers_data()
 {
+    // value is NaN where the text must be refused.
     QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<bool>("probability");
     QTest::addColumn<double>("value");
-    QTest::newRow("exponent") << "-1e3" << -1000.0;
-    QTest::newRow("digits then letters") << "12abc" << 0.0;
-    QTest::newRow("nan") << "nan" << 0.0;
-    QTest::newRow("infinity") << "-inf" << 0.0;
-    QTest::newRow("overflow") << "1e999" << 0.0;
-    QTest::newRow("largest finite") << "1.7976931348623157e308" << 1.7976931348623157e308;
+    const double no = std::nan("");
+    const struct
+    {
+        const char *tag, *text, *locale;
+        bool probability;
+        double value;
+    } rows[] = {
+        {"plain", " -1e3 ", "C", false, -1000.0},
+        {"point in German", "0.25", "de_DE", false, 0.25},
+        {"comma groups", "-1,500,000.5", "C", false, -1500000.5},
+        {"space groups", "1 500", "en_US", false, 1500.0},
+        {"narrow space, French", "1\u202f500,5", "fr_FR", false, 1500.5},
+        {"decimal comma, German", "1,5", "de_DE", false, 1.5},
+        {"point groups, German", "1.500.000,25", "de_DE", false, 1500000.25},
+        {"percent", "50%", "C", true, 0.5},
+        {"percent after space", "12,5 %", "fr_FR", true, 0.125},
+        {"percent payoff", "50%", "C", false, no},
+        {"point both ways, German", "1.500", "de_DE", false, no},
+        {"comma decimal in English", "1,5", "en_US", false, no},
+        {"uneven groups", "1,50,000", "C", false, no},
+        {"currency", "$2000", "C", false, no},
+        {"letters", "12abc", "C", false, no},
+        {"empty", "  ", "C", true, no},
+        {"nan", "nan", "C", false, no},
+        {"overflow", "1e999", "C", false, no},
+        {"underflow", "1e-999", "C", false, no},
+    };
+    for (const auto &row : rows)
+        QTest::newRow(row.tag) << QString::fromUtf8(row.text) << QString(row.locale)
+                               << row.probability << row.value;
 }
 
 void TestModel::typedNumbers()
 {
-    // No NaN or infinity may reach the rollback, where it spreads upwards.
+    // No NaN, infinity or silent 0 may reach the rollback; a refusal says why.
     QFETCH(QString, text);
+    QFETCH(QString, locale);
+    QFETCH(bool, probability);
     QFETCH(double, value);
-    QCOMPARE(TextToNumber(text), value);
+    const auto kind = probability ? CTypedNumber::Kind::Probability : CTypedNumber::Kind::Amount;
+    const CTypedNumber number = CTypedNumber::Read(text, kind, QLocale(locale));
+    QCOMPARE(number.IsNumber(), !std::isnan(value));
+    if (number.IsNumber())
+        QCOMPARE(number.ValueOr(std::nan("")), value);
+    else
+        QVERIFY2(number.Refusal().contains(text.trimmed()) || text.trimmed().isEmpty(),
+                 qPrintable(number.Refusal()));
 }
 
 void TestModel::workedExampleRollback()

@@ -1,6 +1,8 @@
+#include "CAddDecisionCommand.h"
 #include "CNewProjectDialog.h"
 #include "CProjectSettingsDialog.h"
 #include "CRamify.h"
+#include "ContextAction.h"
 #include "GuiTest.h"
 #include "TestTrees.h"
 
@@ -26,6 +28,8 @@ private slots:
     void closing_data();
     void closing();
     void undoReachesOnlyTheProjectInFront();
+    void editMenu_data();
+    void editMenu();
     void settingsChangeTheRollbackAsOneStep();
 
 private:
@@ -262,6 +266,77 @@ void TestProjectActions::undoReachesOnlyTheProjectInFront()
     shown.Area()->setActiveSubWindow(shown.Area()->subWindowList().at(0));
     shown.Trigger("actionUndo");
     QCOMPARE(back[1], 1);
+}
+
+void TestProjectActions::editMenu_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QString>("copied"); // the node copied first, if any
+    QTest::addColumn<QString>("selected");
+    QTest::addColumn<bool>("enabled");
+    QTest::addColumn<QString>("undo"); // Undo's text after the key
+    QTest::newRow("delete") << "actionDelete"
+                            << ""
+                            << "A" << true << "Undo Delete";
+    QTest::newRow("delete the Root") << "actionDelete"
+                                     << ""
+                                     << "Menu" << false << "Undo Add Decision";
+    QTest::newRow("cut") << "actionCut"
+                         << ""
+                         << "B" << true << "Undo Delete";
+    QTest::newRow("copy") << "actionCopy"
+                          << ""
+                          << "D" << true << "Undo Add Decision";
+    QTest::newRow("paste, empty clipboard") << "actionPaste"
+                                            << ""
+                                            << "D" << false << "Undo Add Decision";
+    QTest::newRow("paste an option") << "actionPaste"
+                                     << "A"
+                                     << "D" << true << "Undo Paste";
+    QTest::newRow("paste an option below an option") << "actionPaste"
+                                                     << "A"
+                                                     << "B" << false << "Undo Add Decision";
+}
+
+void TestProjectActions::editMenu()
+{
+    // The Edit menu obeys the canvas keys' rule for the selected node, its key
+    // makes exactly one step (menu and canvas never both act on it), and Undo
+    // and Redo say which step they would take.
+    QFETCH(QString, action);
+    QFETCH(QString, copied);
+    QFETCH(QString, selected);
+    QFETCH(bool, enabled);
+    QFETCH(QString, undo);
+    ShownMainWindow shown;
+    shown.NewProject(QStringLiteral("Menu"));
+    CDecisionTreeWindow *pTree = shown.Tree(0);
+    CNode *pRoot = pTree->GetTree().GetRoot();
+    pTree->GetUndoStack()->push(
+        new CAddDecisionCommand(pTree->GetItem(pRoot), "D", {Row("A"), Row("B")}, pTree));
+    const auto find = [&](const QString &strName) {
+        for (CNode *pNode : Attached(pRoot))
+            if (QString::fromStdString(pNode->name) == strName)
+                return pNode;
+        return static_cast<CNode *>(nullptr);
+    };
+    if (!copied.isEmpty())
+        pTree->CopyNode(pTree->GetItem(find(copied)));
+    pTree->GetItem(find(selected))->setSelected(true);
+    auto *pAction = shown.window.findChild<QAction *>(action);
+    QCOMPARE(pAction->isEnabled(), enabled);
+    const int nSteps = pTree->GetUndoStack()->count();
+    shown.Activate();
+    QTest::keySequence(pTree->viewport(), pAction->shortcut());
+    const bool bStep = undo != QLatin1String("Undo Add Decision");
+    QCOMPARE(pTree->GetUndoStack()->count(), nSteps + int(bStep));
+    QCOMPARE(pTree->GetClipboard() != nullptr,
+             !copied.isEmpty() || action == "actionCopy" || action == "actionCut");
+    auto *pUndo = shown.window.findChild<QAction *>("actionUndo");
+    QCOMPARE(pUndo->text(), undo);
+    shown.Trigger("actionUndo");
+    QCOMPARE(shown.window.findChild<QAction *>("actionRedo")->text(),
+             QString(undo).replace(0, 4, QStringLiteral("Redo")));
 }
 
 RAMIFY_GUI_TEST_MAIN(TestProjectActions)

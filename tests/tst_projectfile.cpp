@@ -252,6 +252,11 @@ void TestProjectFile::fullDiskKeepsOldFile()
     const QString strPath = dir.filePath(QStringLiteral("p.rmproj"));
     WorkedExample ex;
     QVERIFY(CProjectFile::Write(strPath, ex.tree, QStringLiteral("Plan")));
+    // Saving again keeps the file's permissions; a new file is never executable.
+    QVERIFY(QFile::setPermissions(strPath, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    const QFile::Permissions kept = QFile::permissions(strPath);
+    QVERIFY(CProjectFile::Write(strPath, ex.tree, QStringLiteral("Plan")));
+    QCOMPARE(QFile::permissions(strPath), kept);
     CDecisionTree big;
     big.SetRoot(MakeChain(nodes));
     // A file size limit makes every write past it fail, as a full disk would.

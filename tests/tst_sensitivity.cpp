@@ -15,7 +15,13 @@
 #include "ExampleTrees.h"
 #include "GuiTest.h"
 
+#include <QChartView>
+#include <QLineEdit>
+#include <QLineSeries>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QProcess>
+#include <QTemporaryDir>
 
 #include <random>
 
@@ -183,6 +189,9 @@ void TestSensitivity::agreesWithResolves()
         // Exactly the inputs that swing the Root are listed, at the solver's values.
         CTornado tornado(evaluation);
         QVERIFY(tornado.Run(50));
+        // Widest first: the input that matters most leads.
+        QVERIFY(std::is_sorted(tornado.Bars().begin(), tornado.Bars().end(),
+                               [](const auto &a, const auto &b) { return a.Swing() > b.Swing(); }));
         long nSwinging = 0;
         for (int n : inputs) {
             const double dNow = bPayoff ? index.Node(n)->payoff : index.Node(n)->probability;
@@ -232,6 +241,16 @@ void TestSensitivity::commandLine()
                 .contains(output));
 }
 
+// The line colours of a sensitivity chart, by option name.
+QMap<QString, QColor> LineColours(const CAnalysisPanel *pPanel)
+{
+    QMap<QString, QColor> colours;
+    for (QtCharts::QAbstractSeries *pSeries : pPanel->ChartView()->chart()->series())
+        if (auto *pLine = qobject_cast<QtCharts::QLineSeries *>(pSeries))
+            colours.insert(pLine->name(), pLine->pen().color());
+    return colours;
+}
+
 void TestSensitivity::panelsFollowTheirProject()
 {
     CRamify main;
@@ -247,16 +266,53 @@ void TestSensitivity::panelsFollowTheirProject()
     auto *pWindow = main.findChild<CDecisionTreeWindow *>();
     QVERIFY(pWindow);
     CNode *pChoice = pWindow->GetTree().GetRoot()->children[0];
+    // An option keeps its colour from one chart to the next, also where it
+    // comes second in one ("drill now", "test") and first in the other
+    // ("test", "sell").
+    pWindow->OnItemContextMenu(pWindow->GetItem(pChoice->children[2]),
+                               ContextAction::ActionSensitivity);
+    auto *pPanel = main.findChild<CSensitivityPanel *>();
+    QVERIFY(pPanel);
+    auto *pLow = pPanel->findChild<QLineEdit *>("lineEditLow");
+    QTRY_VERIFY(!pLow->text().isEmpty());
+    pLow->setText("-5000");
+    emit pLow->editingFinished();
+    QTRY_VERIFY(LineColours(pPanel).contains("drill now"));
+    const QColor test = LineColours(pPanel).value("test");
     pWindow->OnItemContextMenu(pWindow->GetItem(pChoice->children[0]),
                                ContextAction::ActionSensitivity);
-    trigger("actionTornado");
-    auto *pPanel = main.findChild<CSensitivityPanel *>();
-    QVERIFY(pPanel && main.findChild<CTornadoPanel *>());
     QTRY_COMPARE(pPanel->BreakEvens(), QVector<double>{1075});
+    QCOMPARE(LineColours(pPanel).value("test"), test);
+    trigger("actionTornado");
+    QVERIFY(main.findChild<CTornadoPanel *>());
+    // A saved chart says what it shows and what was found.
+    QTemporaryDir dir;
+    QString strError;
+    QVERIFY(pPanel->SaveChart(dir.filePath("chart.svg"), &strError));
+    QFile svg(dir.filePath("chart.svg"));
+    const QString strSvg = svg.open(QIODevice::ReadOnly) ? QString::fromUtf8(svg.readAll()) : "";
+    QVERIFY(pPanel->Heading().startsWith("Oil wildcatter with a test: ") &&
+            strSvg.contains(" >Oil wildcatter with a test: ") && strSvg.contains(">At 1075: "));
+    // A range end shows whole, sign and all.
+    QVERIFY(pLow->fontMetrics().horizontalAdvance("-1.234567891e-100") < pLow->width());
+
     // A test for 200 is worth 975: selling then wins over drilling now from 1000 on.
     pWindow->ApplyNodeValues(pChoice->children[2], "test", 1, -200);
     QTRY_COMPARE(pPanel->BreakEvens(), QVector<double>{1000});
+    // An end of the range that does not read goes back to the one drawn.
+    const QString strLow = pLow->text();
+    pLow->setText(QStringLiteral("$500"));
+    emit pLow->editingFinished();
+    QCOMPARE(pLow->text(), strLow);
+    QCOMPARE(pPanel->BreakEvens(), QVector<double>{1000});
     QVERIFY(!pWindow->isWindowModified() && pWindow->GetUndoStack()->count() == 0);
+    // Beside another project the panels step aside, and come back with theirs.
+    GuiTest::AnswerFileDialog(RAMIFY_EXAMPLES_DIR "/Party.rmproj");
+    trigger("actionOpenProject");
+    QTRY_VERIFY(pPanel->parentWidget()->isHidden());
+    auto *pArea = main.findChild<QMdiArea *>();
+    pArea->setActiveSubWindow(pArea->subWindowList().front());
+    QTRY_VERIFY(!pPanel->parentWidget()->isHidden());
     // The panels go with the project (under the sanitizers, without touching its tree).
     trigger("actionCloseProject");
     QTRY_VERIFY(!main.findChild<CAnalysisPanel *>());

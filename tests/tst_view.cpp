@@ -1,6 +1,8 @@
 #include "CTreePicture.h"
+#include "CTreePrinter.h"
 #include "GuiTest.h"
 
+#include <QPrinter>
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -18,6 +20,9 @@ private slots:
     void textsEditAtEveryZoom();
     void viewStaysPut();
     void pictureHoldsWholeTree();
+    void printLayoutCoversTree();
+    void printFillsPages_data();
+    void printFillsPages();
 
 private:
     QTemporaryDir dir;
@@ -46,6 +51,35 @@ void GrowRandom(TestWindow &w, quint32 nSeed, int nLength)
         w.AddBranch(ends[size_t(rng.bounded(int(ends.size())))],
                     rng.bounded(2) ? NodeType::Decision : NodeType::Situation, name(), rows);
     }
+}
+
+QByteArray Contents(const QString &strPath)
+{
+    QFile file(strPath);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The font sizes a PDF's pages are drawn with ("/F1 17 Tf"), read from its
+// compressed streams, and how many pages it has.
+QPair<QSet<double>, int> PdfFontsAndPages(const QByteArray &pdf)
+{
+    QSet<double> sizes;
+    const QRegularExpression font(QStringLiteral("/F\\w* ([0-9.]+) Tf"));
+    for (int nAt = pdf.indexOf("stream\nx"); nAt >= 0; nAt = pdf.indexOf("stream\nx", nAt + 1)) {
+        // qUncompress wants the length it may expect in front; it grows.
+        const QByteArray zipped = QByteArray::fromHex("00010000") +
+                                  pdf.mid(nAt + 7, pdf.indexOf("endstream", nAt) - nAt - 7);
+        const QString strText = QString::fromLatin1(qUncompress(zipped));
+        for (auto it = font.globalMatch(strText); it.hasNext();)
+            sizes.insert(it.next().captured(1).toDouble());
+    }
+    return {sizes, int(pdf.count("/Type /Page\n"))};
+}
+
+// The canvas's text size in pixels: pictures must keep it beside the shapes.
+double ScreenTextSize()
+{
+    return QFontInfo(QGuiApplication::font()).pixelSize();
 }
 
 } // namespace
@@ -124,8 +158,9 @@ void TestView::viewStaysPut()
     }
 }
 
-// Only what is on screen in the picture, a name missing from it, or a
-// picture at screen resolution.
+// Only what is on screen in the picture, a name missing from it, a picture
+// at screen resolution, or texts smaller beside the shapes than on screen
+// (SVG and PDF at their own 72 dpi).
 void TestView::pictureHoldsWholeTree()
 {
     CDecisionTreeWindow window(nullptr, QString());
@@ -137,26 +172,94 @@ void TestView::pictureHoldsWholeTree()
         QVERIFY2(CTreePicture::Write(&window, dir.filePath(pName), &strError),
                  qPrintable(strError));
 
-    QFile svgFile(dir.filePath("tree.svg"));
-    QVERIFY(svgFile.open(QIODevice::ReadOnly));
-    const QString svg = QString::fromUtf8(svgFile.readAll());
+    const QString svg = QString::fromUtf8(Contents(dir.filePath("tree.svg")));
     for (const CNode *pNode : Attached(window.GetTree().GetRoot()))
         QVERIFY2(svg.contains(QString::fromStdString(pNode->name).toHtmlEscaped()),
                  pNode->name.c_str());
+    QSet<double> svgSizes;
+    const QRegularExpression fontSize(QStringLiteral("font-size=\"([0-9.]+)\""));
+    for (auto it = fontSize.globalMatch(svg); it.hasNext();)
+        svgSizes.insert(qRound(it.next().captured(1).toDouble()));
+    QCOMPARE(svgSizes, QSet<double>{ScreenTextSize()});
+    const QByteArray pdf = Contents(dir.filePath("tree.pdf"));
+    QCOMPARE(PdfFontsAndPages(pdf).first, QSet<double>{ScreenTextSize()});
 
     const QSizeF png = QImage(dir.filePath("tree.png")).size();
     QVERIFY(qAbs(png.width() - 2 * tree.width()) <= 1 &&
             qAbs(png.height() - 2 * tree.height()) <= 1);
-    QFile pdfFile(dir.filePath("tree.pdf"));
-    QVERIFY(pdfFile.open(QIODevice::ReadOnly));
-    const QByteArray pdf = pdfFile.readAll();
     QVERIFY(pdf.startsWith("%PDF-") && pdf.trimmed().endsWith("%%EOF"));
-    // One page the size of the tree.
+    // One page the size of the tree on screen, in points.
     const QRegularExpressionMatch page =
         QRegularExpression("/MediaBox \\[0 0 ([0-9.]+) ([0-9.]+)\\]")
             .match(QString::fromLatin1(pdf.constData(), pdf.size()));
-    QVERIFY(qAbs(page.captured(1).toDouble() - tree.width()) <= 1 &&
-            qAbs(page.captured(2).toDouble() - tree.height()) <= 1);
+    const double dPoint = 72.0 / CTreePicture::ScreenResolution();
+    QVERIFY(qAbs(page.captured(1).toDouble() - tree.width() * dPoint) <= 1 &&
+            qAbs(page.captured(2).toDouble() - tree.height() * dPoint) <= 1);
+}
+
+// Pages wasted on nothing, a tree cut off at a page's edge, a small tree
+// blown up to poster size, or a ream of pages for a huge tree.
+void TestView::printLayoutCoversTree()
+{
+    QRandomGenerator rng(7);
+    for (int nTrial = 0; nTrial < 3000; ++nTrial) {
+        // From a node to thousands of them, as many small trees as large.
+        auto length = [&rng] { return std::round(std::pow(10.0, rng.bounded(5.3))); };
+        const QSizeF tree(length() + 1, length() + 1);
+        const QSizeF page(rng.bounded(20, 2000), rng.bounded(20, 2000));
+        const int nAcross = rng.bounded(0, 5);
+        const CTreePrinter::Layout layout = CTreePrinter::Plan(tree, page, nAcross);
+        const QSizeF step = page - QSizeF(layout.overlap, layout.overlap);
+        const QSizeF sheet(layout.across * step.width() + layout.overlap,
+                           layout.down * step.height() + layout.overlap);
+        const QSizeF drawn = tree * layout.scale;
+        const QByteArray where =
+            QString::asprintf("tree %gx%g, page %gx%g, %d across", tree.width(), tree.height(),
+                              page.width(), page.height(), nAcross)
+                .toUtf8();
+        QVERIFY2(layout.scale > 0 && (nAcross > 1 || layout.scale <= 1) &&
+                     layout.across * layout.down <= CTreePrinter::MaxPages &&
+                     (nAcross < 2 || layout.across <= nAcross),
+                 where.constData());
+        QVERIFY2(layout.offset.x() >= -1e-6 && layout.offset.y() >= -1e-6 &&
+                     layout.offset.x() + drawn.width() <= sheet.width() + 1e-6 &&
+                     layout.offset.y() + drawn.height() <= sheet.height() + 1e-6,
+                 where.constData());
+        QVERIFY2((layout.across == 1 || drawn.width() > sheet.width() - step.width()) &&
+                     (layout.down == 1 || drawn.height() > sheet.height() - step.height()),
+                 where.constData());
+    }
+}
+
+void TestView::printFillsPages_data()
+{
+    QTest::addColumn<int>("pagesAcross");
+    QTest::addColumn<int>("pages");
+    QTest::newRow("fit to one page") << 1 << 1;
+    QTest::newRow("2 pages wide, 2 down") << 2 << 4;
+    QTest::newRow("actual size") << int(CTreePrinter::ActualSize) << 2;
+}
+
+// A printer's own resolution drew texts ten times their size beside the
+// shapes; a wide tree went on a portrait page.
+void TestView::printFillsPages()
+{
+    QFETCH(int, pagesAcross);
+    QFETCH(int, pages);
+    CDecisionTreeWindow window(nullptr, QString());
+    QVERIFY(window.LoadProject(Party));
+    CTreePrinter treePrinter(&window);
+    treePrinter.SetPagesAcross(pagesAcross);
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(dir.filePath("print.pdf"));
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    treePrinter.Prepare(&printer);
+    QCOMPARE(printer.pageLayout().orientation(), QPageLayout::Landscape);
+    QVERIFY(treePrinter.Print(&printer));
+    const auto [sizes, nPages] = PdfFontsAndPages(Contents(dir.filePath("print.pdf")));
+    QCOMPARE(nPages, pages);
+    QVERIFY(sizes.contains(ScreenTextSize()));
 }
 
 RAMIFY_GUI_TEST_MAIN(TestView)

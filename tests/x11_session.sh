@@ -8,6 +8,9 @@ work=$(mktemp -d)
 xvfb_pid=""
 program_pid=""
 main=""
+# The file that keeps other copies of these tests off our display.
+claim=""
+display_number=""
 
 x11_stop() {
     if [ -n "$program_pid" ] && kill -0 "$program_pid" 2>/dev/null; then
@@ -15,12 +18,18 @@ x11_stop() {
         wait "$program_pid" 2>/dev/null || true
     fi
     program_pid=""
+    x11_server_stop
+    rm -rf "$work"
+}
+
+x11_server_stop() {
     if [ -n "$xvfb_pid" ]; then
         kill "$xvfb_pid" 2>/dev/null || true
         wait "$xvfb_pid" 2>/dev/null || true
     fi
     xvfb_pid=""
-    rm -rf "$work"
+    [ -z "$claim" ] || rm -f "$claim"
+    claim=""
 }
 trap x11_stop EXIT
 # A test run that times out ends the shell with a signal: clean up then too.
@@ -75,15 +84,7 @@ x11_start() {
         command -v "$tool" >/dev/null || fail "$tool is missing: run scripts/install-deps.sh"
     done
 
-    # The server picks a free display number itself and writes it to fd 3
-    # once it accepts connections. (Two servers starting at the same moment
-    # have been seen to meet all the same: CTest lets one run at a time.)
-    Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" \
-        >"$work/xvfb.log" 2>&1 &
-    xvfb_pid=$!
-    wait_for 30 test -s "$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
-    export DISPLAY=":$(head -n 1 "$work/display")"
-
+    x11_server
     export QT_QPA_PLATFORM=xcb
     export XDG_RUNTIME_DIR="$work/runtime"
     mkdir -m 700 "$XDG_RUNTIME_DIR"
@@ -99,6 +100,53 @@ x11_start() {
     export DBUS_SESSION_BUS_ADDRESS="unix:path=$work/no-session-bus"
     export QT_XCB_GL_INTEGRATION=none
     x11_launch "$@"
+}
+
+# Claims a display number that nothing uses and no other copy of these tests
+# has claimed: the claim is a file made only if it does not exist yet, so of
+# two runs that pick the same number one gets it. Numbers from 100 up, from a
+# random start, stay clear of the ones people pick by hand.
+x11_claim_display() {
+    local start=$((RANDOM % 800)) i n
+    for ((i = 0; i < 800; ++i)); do
+        n=$((100 + (start + i) % 800))
+        [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+        if (set -o noclobber && echo "$$" >"/tmp/.ramify-X$n.lock") 2>/dev/null; then
+            claim="/tmp/.ramify-X$n.lock"
+            display_number=$n
+            return 0
+        fi
+    done
+    return 1
+}
+
+server_ready() { test -s "$work/display" || ! kill -0 "$xvfb_pid" 2>/dev/null; }
+
+# Whether our server holds $DISPLAY: alive, listening, and answering there.
+server_proven() {
+    kill -0 "$xvfb_pid" 2>/dev/null && [ -S "/tmp/.X11-unix/X$display_number" ] &&
+        timeout 10 xwininfo -root -display "$DISPLAY" >/dev/null 2>&1
+}
+
+# Starts Xvfb on a display proven free, and again on another when a server
+# that does not look at claims (started by hand, or by another program) wins
+# the number first.
+x11_server() {
+    local try
+    for ((try = 1; try <= 10; ++try)); do
+        x11_server_stop
+        x11_claim_display || fail "no free display number"
+        : >"$work/display"
+        # fd 3 gets the number once the server accepts connections.
+        Xvfb ":$display_number" -displayfd 3 -screen 0 1280x800x24 -nolisten tcp \
+            3>"$work/display" >"$work/xvfb.log" 2>&1 &
+        xvfb_pid=$!
+        wait_for 30 server_ready || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
+        export DISPLAY=":$display_number"
+        server_proven && return 0
+        echo "display :$display_number was taken, trying another" >&2
+    done
+    fail "Xvfb lost every display it tried: $(cat "$work/xvfb.log")"
 }
 
 # Starts the program (again) on the running server and waits for its window.
