@@ -3,12 +3,15 @@
 #include "CChartExport.h"
 #include "CNode.h"
 
+#include <QApplication>
 #include <QChartView>
+#include <QClipboard>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QVBoxLayout>
 
 CAnalysisPanel::CAnalysisPanel(CProjectDocument *pDocument, QWidget *parent)
@@ -27,6 +30,9 @@ CAnalysisPanel::CAnalysisPanel(CProjectDocument *pDocument, QWidget *parent)
     auto *pSave = new QPushButton(tr("Save Chart..."), this);
     pSave->setObjectName(QStringLiteral("pushButtonSaveChart"));
     controls->addWidget(pSave);
+    auto *pCopy = new QPushButton(tr("Copy Table"), this);
+    pCopy->setObjectName(QStringLiteral("pushButtonCopyTable"));
+    controls->addWidget(pCopy);
     pLayout->addLayout(controls);
     chartView = new QtCharts::QChartView(this);
     chartView->setRenderHint(QPainter::Antialiasing);
@@ -38,6 +44,7 @@ CAnalysisPanel::CAnalysisPanel(CProjectDocument *pDocument, QWidget *parent)
     below = new QVBoxLayout;
     pLayout->addLayout(below);
     connect(pSave, &QPushButton::clicked, this, &CAnalysisPanel::OnSaveChart);
+    connect(pCopy, &QPushButton::clicked, this, &CAnalysisPanel::OnCopyTable);
 
     refreshTimer.setSingleShot(true);
     refreshTimer.setInterval(0);
@@ -69,8 +76,8 @@ void CAnalysisPanel::OnRefreshDue()
 
 void CAnalysisPanel::AddControl(QWidget *pControl)
 {
-    // Before the stretch and the save button.
-    controls->insertWidget(controls->count() - 2, pControl);
+    // Before the stretch and the two buttons.
+    controls->insertWidget(controls->count() - 3, pControl);
 }
 
 void CAnalysisPanel::AddBelow(QWidget *pWidget)
@@ -128,4 +135,30 @@ void CAnalysisPanel::OnSaveChart()
     QString strError;
     if (!SaveChart(strPath, &strError))
         QMessageBox::warning(this, tr("Save Chart"), strError);
+}
+
+QString CAnalysisPanel::TableText(const QTableWidget *pTable)
+{
+    QStringList lines;
+    QStringList cells;
+    for (int c = 0; c < pTable->columnCount(); ++c)
+        cells << (pTable->horizontalHeaderItem(c) ? pTable->horizontalHeaderItem(c)->text()
+                                                  : QString());
+    lines << cells.join(QLatin1Char('\t'));
+    for (int r = 0; r < pTable->rowCount(); ++r) {
+        cells.clear();
+        for (int c = 0; c < pTable->columnCount(); ++c)
+            cells << (pTable->item(r, c) ? pTable->item(r, c)->text() : QString());
+        lines << cells.join(QLatin1Char('\t'));
+    }
+    return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
+}
+
+void CAnalysisPanel::OnCopyTable()
+{
+    const QString strText = TableText();
+    if (strText.isEmpty())
+        QMessageBox::information(this, tr("Copy Table"), tr("This panel has no table to copy."));
+    else
+        QApplication::clipboard()->setText(strText);
 }

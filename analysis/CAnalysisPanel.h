@@ -8,6 +8,7 @@
 
 class QHBoxLayout;
 class QLabel;
+class QTableWidget;
 class QVBoxLayout;
 namespace QtCharts {
 class QChart;
@@ -34,6 +35,11 @@ public:
     // PNG, or SVG when the path ends in ".svg"; with the heading above the
     // chart and the findings below it.
     bool SaveChart(const QString &strPath, QString *pError) const;
+    // What the panel shows as a table, tab-separated rows for a spreadsheet;
+    // empty for a panel without one.
+    virtual QString TableText() const { return QString(); }
+    // Tab-separated text of a table widget, its header first.
+    static QString TableText(const QTableWidget *pTable);
 
 signals:
     // The analysis has been computed again and is on screen.
@@ -62,6 +68,7 @@ protected:
 private slots:
     void OnRefreshDue();
     void OnSaveChart();
+    void OnCopyTable();
 
 private:
     QPointer<CProjectDocument> document;

@@ -186,15 +186,21 @@ void CSensitivityPanel::Recompute()
     highRead = highEdit->text();
     const double dLow = low.ValueOr(0.0);
     const double dHigh = high.ValueOr(0.0);
-    const CTreeEvaluation evaluation(index);
+    const CTreeEvaluation evaluation(index, Document()->GetSettings().rule);
     CSensitivityAnalysis analysis(evaluation);
     const auto parameter = parameterBox->currentIndex() == 0
                                ? CSensitivityAnalysis::Parameter::Payoff
                                : CSensitivityAnalysis::Parameter::Probability;
+    tableText.clear();
     if (!analysis.Run(nOption, parameter, dLow, dHigh)) {
         ShowNote(analysis.Error(), true);
         return;
     }
+    tableText = parameterBox->currentText() + QLatin1Char('\t') + tr("Value of the tree") +
+                QLatin1Char('\n');
+    for (const CSensitivityAnalysis::Step &step : analysis.Steps())
+        tableText += QString::number(step.parameter, 'g', 10) + QLatin1Char('\t') +
+                     QString::number(step.value, 'g', 10) + QLatin1Char('\n');
     for (const auto &corner : analysis.Corners())
         if (!std::isfinite(corner.second)) {
             // A file may hold values that are not numbers; no chart can show them.

@@ -28,6 +28,8 @@ public:
     void SetOption(const CNode *pOption);
     // The break-even points shown, in order.
     QVector<double> BreakEvens() const { return breakEvens; }
+    // The value of the tree at each step of the range.
+    QString TableText() const override { return tableText; }
 
 protected:
     void Recompute() override;
@@ -39,6 +41,7 @@ private slots:
     void OnRangeEdited();
 
 private:
+    QString tableText;
     void SetDefaultRange(const CTreeIndex &index, int nOption);
     CTypedNumber ReadRange(const QLineEdit *pEdit) const;
     void Draw(const CSensitivityAnalysis &analysis, const CTreeIndex &index);

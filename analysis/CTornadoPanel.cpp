@@ -69,11 +69,12 @@ CTornadoPanel::CTornadoPanel(CProjectDocument *pDocument, QWidget *parent)
 void CTornadoPanel::Recompute()
 {
     barCount = 0;
+    tableText.clear();
     SetHeading(tr("%1: how far the value of the tree swings as each payoff and probability "
                   "moves by %2 %")
                    .arg(Document()->GetProjectName(), QLocale().toString(percentBox->value())));
     const CTreeIndex index(Document()->GetTree().GetRoot());
-    const CTreeEvaluation evaluation(index);
+    const CTreeEvaluation evaluation(index, Document()->GetSettings().rule);
     CTornado tornado(evaluation);
     // The variables are inputs too; formulas follow them.
     if (!tornado.Run(percentBox->value(), &Document()->GetTree())) {
@@ -86,6 +87,24 @@ void CTornadoPanel::Recompute()
         return;
     }
     const auto &bars = tornado.Bars();
+    tableText = QStringList{tr("Input"),        tr("Low"),           tr("High"),
+                            tr("Value at low"), tr("Value at high"), tr("Swing")}
+                    .join(QLatin1Char('\t')) +
+                QLatin1Char('\n');
+    for (const CTornado::Bar &bar : bars)
+        tableText += QStringList{tr("%1 of %2 (#%3)")
+                                     .arg(bar.kind == CSensitivityAnalysis::Parameter::Payoff
+                                              ? tr("payoff")
+                                              : tr("probability"),
+                                          QString::fromStdString(index.Node(bar.option)->name))
+                                     .arg(CTreeIndex::IdOf(bar.option)),
+                                 Number(bar.low),
+                                 Number(bar.high),
+                                 Number(bar.valueLow),
+                                 Number(bar.valueHigh),
+                                 Number(bar.Swing())}
+                         .join(QLatin1Char('\t')) +
+                     QLatin1Char('\n');
     // Values too large for a number (a payoff near the largest one there is,
     // moved up) have no place on an axis.
     std::vector<const CTornado::Bar *> shown;

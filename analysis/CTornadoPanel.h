@@ -16,6 +16,8 @@ public:
 
     // How many inputs the chart shows.
     int BarCount() const { return barCount; }
+    // Every input that swings the value, the widest first.
+    QString TableText() const override { return tableText; }
 
     // More bars than this do not fit a readable chart; the note tells how
     // many more there are.
@@ -27,4 +29,5 @@ protected:
 private:
     QDoubleSpinBox *percentBox = nullptr;
     int barCount = 0;
+    QString tableText;
 };

@@ -48,6 +48,7 @@ private slots:
     void on_actionNewProject_triggered();
     void on_actionOpenProject_triggered();
     void on_actionSaveProject_triggered();
+    void on_actionProjectSettings_triggered();
     void on_actionSaveAs_triggered();
     void on_actionCloseProject_triggered();
     void on_actionExit_triggered();
@@ -61,6 +62,8 @@ private slots:
     void on_actionCascade_triggered();
     void on_actionTornado_triggered();
     void on_actionVariables_triggered();
+    void on_actionValueOfInformation_triggered();
+    void on_actionRiskProfile_triggered();
     void on_actionHelp_triggered();
     void on_actionAbout_triggered();
     void on_actionExportPicture_triggered();
@@ -85,6 +88,8 @@ private:
     void ShowPanelsOf(QMdiSubWindow *pSubWindow);
     // The panel of that kind showing the project, or null.
     template <typename Panel> Panel *FindPanel(const CDecisionTreeWindow *pWindow) const;
+    // Raises the active project's panel of this kind, or opens one.
+    template <typename Panel> void ShowPanel(const QString &strTitle);
     // Asks every project to close; true when none is left open.
     bool CloseAllProjects();
     // The project files among dropped or dragged URLs.

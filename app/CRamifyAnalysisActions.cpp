@@ -3,8 +3,10 @@
 
 #include "CDecisionTreeWindow.h"
 #include "CNode.h"
+#include "CRiskProfilePanel.h"
 #include "CSensitivityPanel.h"
 #include "CTornadoPanel.h"
+#include "CValueOfInformationPanel.h"
 #include "CVariablesPanel.h"
 
 #include <QDockWidget>
@@ -69,17 +71,31 @@ void CRamify::ShowSensitivity(CDecisionTreeWindow *pWindow, const CNode *pOption
              tr("Sensitivity: %1").arg(pWindow->GetProjectName()));
 }
 
-void CRamify::on_actionTornado_triggered()
+template <typename Panel> void CRamify::ShowPanel(const QString &strTitle)
 {
     CDecisionTreeWindow *pWindow = GetActiveTreeWindow();
     if (!pWindow)
         return;
-    if (auto *pPanel = FindPanel<CTornadoPanel>(pWindow)) {
+    if (auto *pPanel = FindPanel<Panel>(pWindow)) {
         pPanel->parentWidget()->raise();
         return;
     }
-    AddPanel(new CTornadoPanel(&pWindow->GetDocument()),
-             tr("Tornado: %1").arg(pWindow->GetProjectName()));
+    AddPanel(new Panel(&pWindow->GetDocument()), strTitle.arg(pWindow->GetProjectName()));
+}
+
+void CRamify::on_actionTornado_triggered()
+{
+    ShowPanel<CTornadoPanel>(tr("Tornado: %1"));
+}
+
+void CRamify::on_actionValueOfInformation_triggered()
+{
+    ShowPanel<CValueOfInformationPanel>(tr("Value of Information: %1"));
+}
+
+void CRamify::on_actionRiskProfile_triggered()
+{
+    ShowPanel<CRiskProfilePanel>(tr("Risk Profile: %1"));
 }
 
 void CRamify::on_actionVariables_triggered()

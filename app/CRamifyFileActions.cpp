@@ -5,6 +5,7 @@
 #include "CDecisionTreeWindow.h"
 #include "CNewProjectDialog.h"
 #include "CProjectFileDialog.h"
+#include "CProjectSettingsDialog.h"
 #include "CTreePicture.h"
 #include "CTreePrinter.h"
 #include "ui_CRamify.h"
@@ -51,6 +52,20 @@ void CRamify::on_actionSaveProject_triggered()
     CDecisionTreeWindow *pWindow = GetActiveTreeWindow();
     if (pWindow)
         pWindow->SaveProject();
+}
+
+void CRamify::on_actionProjectSettings_triggered()
+{
+    CDecisionTreeWindow *pWindow = GetActiveTreeWindow();
+    if (!pWindow)
+        return;
+    CProjectDocument &document = pWindow->GetDocument();
+    CProjectSettingsDialog dialog(document.GetSettings().rule, this);
+    if (dialog.exec() != QDialog::Accepted || dialog.GetRule() == document.GetSettings().rule)
+        return;
+    CProjectSettings settings = document.GetSettings();
+    settings.rule = dialog.GetRule();
+    pWindow->ChangeSettings(settings);
 }
 
 void CRamify::on_actionSaveAs_triggered()

@@ -6,6 +6,7 @@
 #include "CProjectFileDialog.h"
 #include "CQGraphicsArrowLineItem.h"
 #include "CRecoveryKeeper.h"
+#include "CSettingsCommand.h"
 #include "CTreeScene.h"
 #include "CValueChangedCommand.h"
 #include "CVariablesCommand.h"
@@ -216,6 +217,12 @@ CRecoveryKeeper *CDecisionTreeWindow::KeepRecoveryCopies(CRecoveryStore &store,
         QMessageBox::warning(this, tr("Recovery Copy"), strText);
     });
     return recovery;
+}
+
+void CDecisionTreeWindow::ChangeSettings(const CProjectSettings &settings)
+{
+    if (settings != document.GetSettings())
+        undoStack.push(new CSettingsCommand(this, settings));
 }
 
 bool CDecisionTreeWindow::SaveProject()

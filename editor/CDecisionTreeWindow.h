@@ -67,6 +67,13 @@ public:
     CDecisionTree &GetTree() { return document.GetTree(); }
     CNodeGrapicsItem *GetItem(const CNode *pNode) const { return treeScene->GetItem(pNode); }
     CTreeScene *TreeScene() const { return treeScene; }
+    // The rule the tree is rolled back by, from the project's settings.
+    const CDecisionRule &GetRule() const { return document.GetSettings().rule; }
+    // A line for a node's tool tip under a risk tolerance: its certainty
+    // equivalent, expected value and risk premium; empty otherwise.
+    QString RiskNote(const CNode *pNode) const;
+    // The project's settings changed as one undo step.
+    void ChangeSettings(const CProjectSettings &settings);
     const CNode *GetClipboard() const { return clipboard; }
 
     // Lays the whole tree out tidily as one undo step; nothing is pushed when

@@ -5,6 +5,8 @@
 #include "CNode.h"
 #include "CNodeGrapicsItem.h"
 #include "CNodeSummary.h"
+#include "CTreeEvaluation.h"
+#include "CTreeIndex.h"
 #include "ContextAction.h"
 
 #include <QGraphicsScene>
@@ -91,6 +93,25 @@ bool CDecisionTreeWindow::event(QEvent *event)
     return QGraphicsView::event(event);
 }
 
+QString CDecisionTreeWindow::RiskNote(const CNode *pNode) const
+{
+    // Under a risk tolerance the values shown are certainty equivalents;
+    // what the strategy is worth on average is told on request only, as it
+    // takes a walk over the whole tree.
+    if (!GetRule().HasRiskTolerance() || !pNode || pNode->type == NodeType::Root ||
+        pNode->type == NodeType::Terminal)
+        return QString();
+    const CTreeIndex index(document.GetRoot());
+    const int n = index.IndexOf(pNode);
+    if (n < 0 || !index.ShapeProblem().isEmpty())
+        return QString();
+    const CTreeEvaluation evaluation(index, GetRule());
+    const double dExpected = evaluation.ExpectedValues()[size_t(n)];
+    return tr("\nCertainty equivalent %1, expected value %2, risk premium %3")
+        .arg(QString::number(evaluation.Value(n), 'g', 8), QString::number(dExpected, 'g', 8),
+             QString::number(dExpected - evaluation.Value(n), 'g', 8));
+}
+
 bool CDecisionTreeWindow::viewportEvent(QEvent *event)
 {
     // Tool tips are worded when they are asked for, from the node as it is
@@ -101,7 +122,9 @@ bool CDecisionTreeWindow::viewportEvent(QEvent *event)
     const QList<QGraphicsItem *> under = QGraphicsView::items(pHelp->pos());
     for (QGraphicsItem *pPart : under) {
         CNodeGrapicsItem *pItem = NodeItemOf(pPart);
-        const QString strTip = pItem ? pItem->ToolTipFor(pPart) : QString();
+        QString strTip = pItem ? pItem->ToolTipFor(pPart) : QString();
+        if (!strTip.isEmpty())
+            strTip += RiskNote(pItem->GetNode());
         if (strTip.isEmpty())
             continue;
         // Shown until the mouse leaves the part that it is about.

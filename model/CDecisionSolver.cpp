@@ -101,7 +101,7 @@ CNode *CDecisionSolver::NextUp(const CNode *pNode)
     return pNode->parent ? pNode->parent->parent : nullptr;
 }
 
-bool CDecisionSolver::Evaluate(CNode *pNode)
+bool CDecisionSolver::Evaluate(CNode *pNode) const
 {
     if (pNode->type == NodeType::Situation)
         EvaluateSituation(pNode);
@@ -126,28 +126,41 @@ void CDecisionSolver::EvaluateLeaf(CNode *pLeaf)
     pLeaf->payoff = dSum;
 }
 
-void CDecisionSolver::EvaluateSituation(CNode *pSituation)
+void CDecisionSolver::EvaluateSituation(CNode *pSituation) const
 {
+    if (!rule.IsDefault()) {
+        probabilities.clear();
+        outcomes.clear();
+        for (CNode *pOption : pSituation->children) {
+            if (!pOption)
+                continue;
+            pOption->active = CDecisionRule::Counts(pOption->probability);
+            probabilities.push_back(pOption->probability);
+            outcomes.push_back(OptionOutcome(pOption));
+        }
+        pSituation->payoff =
+            rule.Situation(int(outcomes.size()), probabilities.data(), outcomes.data());
+        return;
+    }
     pSituation->payoff = 0.0;
     for (CNode *pOption : pSituation->children) {
         if (!pOption)
             continue;
-        pOption->active = std::fabs(pOption->probability) > 0.0001;
+        pOption->active = CDecisionRule::Counts(pOption->probability);
         pSituation->payoff += pOption->probability * OptionOutcome(pOption);
     }
 }
 
-void CDecisionSolver::EvaluateDecision(CNode *pDecision)
+void CDecisionSolver::EvaluateDecision(CNode *pDecision) const
 {
-    pDecision->payoff = std::numeric_limits<double>::lowest();
+    pDecision->payoff = rule.Unbeaten();
     CNode *pBest = nullptr;
     for (CNode *pOption : pDecision->children) {
         if (!pOption)
             continue;
         pOption->active = false;
         const double dOutcome = OptionOutcome(pOption);
-        // Strictly greater: on a tie the first option keeps the choice.
-        if (pDecision->payoff < dOutcome) {
+        if (rule.Better(dOutcome, pDecision->payoff)) {
             pDecision->payoff = dOutcome;
             pOption->active = true;
             if (pBest)

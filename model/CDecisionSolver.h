@@ -1,17 +1,23 @@
 #pragma once
 
+#include "CDecisionRule.h"
+
 #include <functional>
 #include <vector>
 
 class CNode;
 
 // Rolls a tree back in place: leaves get their path's probability product and
-// payoff sum, Situations their expected value, Decisions their best option.
+// payoff sum, Situations their expected value, Decisions their best option,
+// or whatever else the decision rule asks for.
 class CDecisionSolver
 {
 public:
     CDecisionSolver() = default;
     virtual ~CDecisionSolver() = default;
+
+    const CDecisionRule &Rule() const { return rule; }
+    void SetRule(const CDecisionRule &decisionRule) { rule = decisionRule; }
 
     // Re-evaluates every leaf below pStart and every Decision and Situation on
     // the way from those leaves to the top of the tree. Returns the nodes in the
@@ -31,7 +37,13 @@ private:
     static void EvaluateLeaf(CNode *pLeaf);
     // Decisions and Situations sit two levels apart, with an Option between.
     static CNode *NextUp(const CNode *pNode);
-    static bool Evaluate(CNode *pNode);
-    static void EvaluateSituation(CNode *pSituation);
-    static void EvaluateDecision(CNode *pDecision);
+    bool Evaluate(CNode *pNode) const;
+    void EvaluateSituation(CNode *pSituation) const;
+    void EvaluateDecision(CNode *pDecision) const;
+
+    CDecisionRule rule;
+    // Scratch space of the Situations under other rules, kept between them
+    // so that a rollback allocates nothing per node.
+    mutable std::vector<double> probabilities;
+    mutable std::vector<double> outcomes;
 };

@@ -97,6 +97,16 @@ CPiecewiseLinear CPiecewiseLinear::PlusWeighted(const CPiecewiseLinear &g, doubl
 
 CPiecewiseLinear CPiecewiseLinear::Greater(const CPiecewiseLinear &g, int nTag) const
 {
+    return Pick(g, nTag, false);
+}
+
+CPiecewiseLinear CPiecewiseLinear::Less(const CPiecewiseLinear &g, int nTag) const
+{
+    return Pick(g, nTag, true);
+}
+
+CPiecewiseLinear CPiecewiseLinear::Pick(const CPiecewiseLinear &g, int nTag, bool bLess) const
+{
     CPiecewiseLinear result;
     result.low = low;
     result.high = high;
@@ -105,7 +115,9 @@ CPiecewiseLinear CPiecewiseLinear::Greater(const CPiecewiseLinear &g, int nTag) 
         // to the rollback's comparison: they never win.
         auto take = [&](double dFrom, double dTo) {
             const double dMiddle = dFrom + (dTo - dFrom) / 2;
-            if (b.At(dMiddle) > a.At(dMiddle))
+            const double dA = a.At(dMiddle);
+            const double dB = b.At(dMiddle);
+            if (bLess ? dB < dA : dB > dA)
                 result.Append(dFrom, b.intercept, b.slope, nTag);
             else
                 result.Append(dFrom, a.intercept, a.slope, a.tag);

@@ -43,6 +43,8 @@ public:
     // The rollback's rule for the next option of a Decision: wherever g is
     // strictly greater, g with nTag; elsewhere, including ties, f as it was.
     CPiecewiseLinear Greater(const CPiecewiseLinear &g, int nTag) const;
+    // The same for a rule that minimises: where g is strictly smaller.
+    CPiecewiseLinear Less(const CPiecewiseLinear &g, int nTag) const;
 
     // Joins neighbours with the same line and tag, and folds pieces narrower
     // than rounding noise into their neighbour, so that three lines crossing
@@ -50,6 +52,7 @@ public:
     void Tidy();
 
 private:
+    CPiecewiseLinear Pick(const CPiecewiseLinear &g, int nTag, bool bLess) const;
     void Append(double dStart, double dIntercept, double dSlope, int nTag);
 
     double low = 0.0;

@@ -46,8 +46,18 @@ void CProjectDocument::SetSettings(const CProjectSettings &newSettings)
 {
     if (newSettings == settings)
         return;
+    const bool bRuleChanged = newSettings.rule != settings.rule;
     settings = newSettings;
+    solver.SetRule(settings.rule);
     emit sig_settingsChanged();
+    if (!bRuleChanged || !tree.GetRoot())
+        return;
+    // Another rule may change every value and choice in the tree.
+    SolveAll();
+    std::vector<CNode *> all;
+    ForEachNode(tree.GetRoot(), [&all](CNode *pNode) { all.push_back(pNode); });
+    emit sig_valuesChanged(all);
+    emit sig_evaluated();
 }
 
 void CProjectDocument::SetModified(bool bModified)
@@ -102,7 +112,10 @@ void CProjectDocument::ShowRead(const CProjectFile::ReadResult &result, CNode *p
     tree.SetRoot(pRoot);
     if (!result.projectName.isNull())
         projectName = result.projectName;
-    SetSettings(result.settings);
+    // The new tree is solved below by the file's rule, once.
+    const bool bSettingsChanged = result.settings != settings;
+    settings = result.settings;
+    solver.SetRule(settings.rule);
     // The reader has computed the formulas; what it could not is kept here
     // for the views to flag.
     formulaProblems = result.formulaProblems;
@@ -113,6 +126,8 @@ void CProjectDocument::ShowRead(const CProjectFile::ReadResult &result, CNode *p
     RecheckAll();
     storedValuesStale = SolveAll();
     emit sig_treeReplaced();
+    if (bSettingsChanged)
+        emit sig_settingsChanged();
     emit sig_evaluated();
 }
 

@@ -123,6 +123,9 @@ void CProjectFileReader::Read(QIODevice &device, CProjectFile::ReadResult &resul
             if (name == QLatin1String("RMFYProject")) {
                 result.projectName = ReadText(reader.attributes(), QLatin1String("Name"));
                 result.settings.ReadAttributes(reader.attributes());
+                QString strError;
+                if (!result.settings.ReadRule(reader.attributes(), &strError))
+                    reader.raiseError(strError);
             } else if (name == QLatin1String("Node")) {
                 ReadNode(reader.attributes());
             } else if (name == QLatin1String("Variable")) {

@@ -30,6 +30,10 @@ public:
 private:
     void ReadNode(const QXmlStreamAttributes &attributes);
     void ReadVariable(const QXmlStreamAttributes &attributes);
+    // False, with the reason, when the project's rule is not one this
+    // program knows.
+    static bool ReadRule(const QXmlStreamAttributes &attributes, CDecisionRule *pRule,
+                         QString *pError);
     void HandOverToTree();
     void FreeLeftovers(const CNode *pKeep);
 

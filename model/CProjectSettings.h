@@ -1,5 +1,7 @@
 #pragma once
 
+#include "CDecisionRule.h"
+
 class QXmlStreamAttributes;
 class QXmlStreamWriter;
 
@@ -18,4 +20,11 @@ struct CProjectSettings
     // Takes the attributes this struct knows; others are left to their readers.
     void ReadAttributes(const QXmlStreamAttributes &attributes);
     void WriteAttributes(QXmlStreamWriter &writer) const;
+    // "Rule" and "RiskTolerance"; false, with the reason, for a value this
+    // program does not know: reading on under another rule would show other
+    // choices, and saving would drop the one the file asked for.
+    bool ReadRule(const QXmlStreamAttributes &attributes, QString *pError);
+
+    // How the tree is rolled back.
+    CDecisionRule rule;
 };

@@ -61,6 +61,20 @@ bool CSensitivityAnalysis::Check(int nOption, Parameter parameter, double dLow, 
         return false;
     }
     const bool bProbability = parameter == Parameter::Probability;
+    const CDecisionRule &rule = evaluation.Rule();
+    // Certainty equivalents bend with every payoff, so no exact break-even
+    // can be told by following lines.
+    if (rule.HasRiskTolerance()) {
+        error = tr("With a risk tolerance the values are certainty equivalents, which do not "
+                   "move along straight lines; the analysis follows expected values only.");
+        return false;
+    }
+    if (bProbability && !rule.Expects()) {
+        error = tr("Under the rule %1 a probability only decides whether its option counts, "
+                   "so there is no line to follow.")
+                    .arg(rule.Name());
+        return false;
+    }
     if (bProbability && index.Type(index.Parent(nOption)) != NodeType::Situation) {
         error = tr("%1 belongs to a Decision, so its probability plays no part.")
                     .arg(index.Describe(nOption));
@@ -170,12 +184,15 @@ CPiecewiseLinear CSensitivityAnalysis::ShiftedBelow(int nNode, double dLowShift,
             CPiecewiseLinear outcome = it == done.end() ? line(c) : std::move(it->second);
             if (it != done.end())
                 done.erase(it);
-            if (bDecision)
+            if (bDecision || !evaluation.Rule().Expects())
                 candidates.emplace_back(o - index.FirstChild(m), std::move(outcome));
             else
                 f = f.PlusWeighted(outcome, index.Node(o)->probability);
         }
-        done[m] = bDecision ? Decide(m, std::move(candidates)) : std::move(f);
+        if (bDecision)
+            done[m] = Decide(m, std::move(candidates));
+        else
+            done[m] = evaluation.Rule().Expects() ? std::move(f) : Extreme(m, candidates);
     }
     return done[nNode];
 }
@@ -199,25 +216,35 @@ CPiecewiseLinear CSensitivityAnalysis::CombineAbove(int nOwner, int nPosition,
     const CTreeIndex &index = evaluation.Index();
     const int nFirst = index.FirstChild(nOwner);
     const int nCount = index.ChildCount(nOwner);
-    if (index.Type(nOwner) == NodeType::Situation) {
+    const CDecisionRule &rule = evaluation.Rule();
+    if (index.Type(nOwner) == NodeType::Situation && rule.Expects()) {
         double dOthers = 0.0;
         for (int j = 0; j < nCount; ++j)
             if (j != nPosition)
                 dOthers += index.Node(nFirst + j)->probability * evaluation.Value(nFirst + j);
         return moved.Affine(index.Node(nFirst + nPosition)->probability, dOthers);
     }
+    if (index.Type(nOwner) == NodeType::Situation) {
+        Candidates all;
+        for (int j = 0; j < nCount; ++j)
+            all.emplace_back(j, j == nPosition
+                                    ? moved
+                                    : CPiecewiseLinear(moved.Low(), moved.High(),
+                                                       evaluation.Value(nFirst + j), 0.0));
+        return Extreme(nOwner, all);
+    }
     // The options before the moved one keep a tie against it, the ones after
     // lose it; each group acts as its own best option.
-    double dBefore = std::numeric_limits<double>::lowest();
+    double dBefore = rule.Unbeaten();
     int nBefore = CPiecewiseLinear::NoTag;
-    double dAfter = std::numeric_limits<double>::lowest();
+    double dAfter = rule.Unbeaten();
     int nAfter = CPiecewiseLinear::NoTag;
     for (int j = 0; j < nCount; ++j) {
         const double dValue = evaluation.Value(nFirst + j);
-        if (j < nPosition && dBefore < dValue) {
+        if (j < nPosition && rule.Better(dValue, dBefore)) {
             dBefore = dValue;
             nBefore = j;
-        } else if (j > nPosition && dAfter < dValue) {
+        } else if (j > nPosition && rule.Better(dValue, dAfter)) {
             dAfter = dValue;
             nAfter = j;
         }
@@ -234,9 +261,11 @@ CPiecewiseLinear CSensitivityAnalysis::CombineAbove(int nOwner, int nPosition,
 CPiecewiseLinear CSensitivityAnalysis::Decide(int nDecision, Candidates candidates)
 {
     const CPiecewiseLinear &first = candidates.front().second;
-    CPiecewiseLinear best(first.Low(), first.High(), std::numeric_limits<double>::lowest(), 0.0);
+    const CDecisionRule &rule = evaluation.Rule();
+    CPiecewiseLinear best(first.Low(), first.High(), rule.Unbeaten(), 0.0);
     for (const auto &[nPosition, function] : candidates)
-        best = best.Greater(function, nPosition);
+        best =
+            rule.Minimizes() ? best.Less(function, nPosition) : best.Greater(function, nPosition);
     best.Tidy();
     Followed &kept = followed[nDecision];
     kept.candidates = std::move(candidates);
@@ -244,6 +273,30 @@ CPiecewiseLinear CSensitivityAnalysis::Decide(int nDecision, Candidates candidat
         if (kept.starts.empty() || kept.starts.back().second != piece.tag)
             kept.starts.emplace_back(piece.start, piece.tag);
     return best;
+}
+
+CPiecewiseLinear CSensitivityAnalysis::Extreme(int nSituation, const Candidates &candidates) const
+{
+    // The rollback's own choice of options: those whose probability counts,
+    // or all when none does.
+    const CTreeIndex &index = evaluation.Index();
+    const int nFirst = index.FirstChild(nSituation);
+    bool bAny = false;
+    for (const auto &candidate : candidates)
+        bAny = bAny || CDecisionRule::Counts(index.Node(nFirst + candidate.first)->probability);
+    const bool bBest = evaluation.Rule().TakesBest();
+    CPiecewiseLinear extreme;
+    bool bStarted = false;
+    for (const auto &[nPosition, function] : candidates) {
+        if (bAny && !CDecisionRule::Counts(index.Node(nFirst + nPosition)->probability))
+            continue;
+        extreme = !bStarted ? function
+                  : bBest   ? extreme.Greater(function, CPiecewiseLinear::NoTag)
+                            : extreme.Less(function, CPiecewiseLinear::NoTag);
+        bStarted = true;
+    }
+    extreme.Tidy();
+    return extreme;
 }
 
 int CSensitivityAnalysis::OptionAt(int nDecision, int nPosition) const
@@ -309,11 +362,12 @@ int CSensitivityAnalysis::ChosenAt(int nDecision, double dParameter) const
     // change (or at an end of the range) keeps the earlier option as the
     // editor does.
     const double dShift = dParameter - current;
-    double dBest = std::numeric_limits<double>::lowest();
+    const CDecisionRule &rule = evaluation.Rule();
+    double dBest = rule.Unbeaten();
     int nBest = -1;
     for (const auto &[nPosition, function] : found->second.candidates) {
         const double dValue = function.At(dShift);
-        if (dBest < dValue) {
+        if (rule.Better(dValue, dBest)) {
             dBest = dValue;
             nBest = nPosition;
         }

@@ -19,7 +19,8 @@ class CTreeEvaluation;
 // parameter, so the analysis carries exact functions rather than samples:
 // a Situation adds its options' functions with their probabilities, a Decision
 // takes the rollback's maximum (strictly greater wins, a tie keeps the earlier
-// option) and marks where its choice changes. Those points are the
+// option) and marks where its choice changes. Other decision rules take
+// minima, or worst or best options of Situations, which stay piecewise linear. Those points are the
 // break-evens, found by solving for the crossing, not read off a grid.
 //
 // A moved payoff shifts every path below its option. Where the Situations
@@ -118,6 +119,8 @@ private:
     // Folds a Decision's candidates (child position and function, in order)
     // by the rollback's rule and keeps what is needed to tell its choices.
     CPiecewiseLinear Decide(int nDecision, Candidates candidates);
+    // A Situation's worst or best option, under the rules that take one.
+    CPiecewiseLinear Extreme(int nSituation, const Candidates &candidates) const;
     int OptionAt(int nDecision, int nPosition) const;
     void CollectResults(int nSteps);
 

@@ -89,8 +89,7 @@ void CTornado::AddProbability(int nOption, double dShare)
          {std::pair{bar.low, &bar.valueLow}, {bar.high, &bar.valueHigh}}) {
         const std::vector<double> moved =
             CSensitivityAnalysis::MovedProbabilities(current, nOption - nFirst, dParameter);
-        *pValue =
-            RootAfter(nSituation, CTreeEvaluation::Combine(NodeType::Situation, nCount,
+        *pValue = RootAfter(nSituation, evaluation.Combine(NodeType::Situation, nCount,
                                                            moved.data(), situationOutcomes.data()));
     }
     Keep(bar);
@@ -157,8 +156,7 @@ double CTornado::ShiftedValue(int n, double dShift)
             outcomes[size_t(j)] = it == done.end() ? shifted(c) : it->second;
             probabilities[size_t(j)] = index.Node(nFirst + j)->probability;
         }
-        done[m] =
-            CTreeEvaluation::Combine(index.Type(m), nCount, probabilities.data(), outcomes.data());
+        done[m] = evaluation.Combine(index.Type(m), nCount, probabilities.data(), outcomes.data());
     }
     return done[n];
 }
@@ -185,8 +183,8 @@ double CTornado::RootAfter(int n, double dValue)
             probabilities[size_t(j)] = index.Node(nFirst + j)->probability;
         }
         outcomes[size_t(nAbove - nFirst)] = dValue;
-        dValue = CTreeEvaluation::Combine(index.Type(nOwner), nCount, probabilities.data(),
-                                          outcomes.data());
+        dValue =
+            evaluation.Combine(index.Type(nOwner), nCount, probabilities.data(), outcomes.data());
         n = nOwner;
     }
 }

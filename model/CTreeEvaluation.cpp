@@ -3,6 +3,8 @@
 #include "CNode.h"
 #include "CTreeIndex.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -25,37 +27,35 @@ bool NeverChosen(double dValue)
 
 } // namespace
 
-CTreeEvaluation::CTreeEvaluation(const CTreeIndex &treeIndex)
-    : index(treeIndex), values(size_t(treeIndex.Size())), chosen(size_t(treeIndex.Size()), -1),
-      weights(size_t(treeIndex.Size()), 1.0), shiftRadii(size_t(treeIndex.Size()), Unlimited),
-      rootRates(size_t(treeIndex.Size()), 1.0), riseLimits(size_t(treeIndex.Size()), Unlimited),
+CTreeEvaluation::CTreeEvaluation(const CTreeIndex &treeIndex, const CDecisionRule &decisionRule)
+    : index(treeIndex), rule(decisionRule), values(size_t(treeIndex.Size())),
+      chosen(size_t(treeIndex.Size()), -1), weights(size_t(treeIndex.Size()), 1.0),
+      shiftRadii(size_t(treeIndex.Size()), Unlimited), rootRates(size_t(treeIndex.Size()), 1.0),
+      riseLimits(size_t(treeIndex.Size()), Unlimited),
       fallLimits(size_t(treeIndex.Size()), Unlimited)
 {
     EvaluateUpwards();
-    SpreadDownwards();
+    if (rule.IsDefault()) {
+        SpreadDownwards();
+    } else {
+        // A path's end still moves in step with its payoffs; every Decision
+        // and Situation is followed on its own.
+        for (int n = index.Size() - 1; n >= 0; --n)
+            shiftRadii[size_t(n)] = HasOptions(n) ? 0.0
+                                    : index.ChildCount(n) == 1
+                                        ? shiftRadii[size_t(index.FirstChild(n))]
+                                        : Unlimited;
+        std::fill(riseLimits.begin(), riseLimits.end(), 0.0);
+        std::fill(fallLimits.begin(), fallLimits.end(), 0.0);
+    }
 }
 
 double CTreeEvaluation::Combine(int nType, int nCount, const double *pProbabilities,
-                                const double *pOutcomes, int *pChosen)
+                                const double *pOutcomes, int *pChosen) const
 {
-    if (nType == NodeType::Situation) {
-        double dValue = 0.0;
-        for (int i = 0; i < nCount; ++i)
-            dValue += pProbabilities[i] * pOutcomes[i];
-        return dValue;
-    }
-    // Strictly greater wins, so a tie keeps the earlier option.
-    double dBest = std::numeric_limits<double>::lowest();
-    int nBest = -1;
-    for (int i = 0; i < nCount; ++i) {
-        if (dBest < pOutcomes[i]) {
-            dBest = pOutcomes[i];
-            nBest = i;
-        }
-    }
-    if (pChosen)
-        *pChosen = nBest;
-    return dBest;
+    if (nType == NodeType::Situation)
+        return rule.Situation(nCount, pProbabilities, pOutcomes);
+    return rule.Decide(nCount, pOutcomes, pChosen);
 }
 
 bool CTreeEvaluation::HasOptions(int n) const
@@ -83,6 +83,53 @@ std::vector<double> CTreeEvaluation::Probabilities(int n) const
     for (int c = index.FirstChild(n); c < index.FirstChild(n) + index.ChildCount(n); ++c)
         probabilities.push_back(index.Node(c)->probability);
     return probabilities;
+}
+
+std::vector<double> CTreeEvaluation::ExpectedValues() const
+{
+    if (!rule.HasRiskTolerance())
+        return values;
+    std::vector<double> expected(values);
+    for (int n = index.Size() - 1; n >= 0; --n) {
+        if (!HasOptions(n)) {
+            if (index.ChildCount(n) == 1)
+                expected[size_t(n)] = expected[size_t(index.FirstChild(n))];
+            continue;
+        }
+        const int nFirst = index.FirstChild(n);
+        if (index.Type(n) == NodeType::Decision) {
+            expected[size_t(n)] = chosen[size_t(n)] < 0
+                                      ? values[size_t(n)]
+                                      : expected[size_t(nFirst + chosen[size_t(n)])];
+            continue;
+        }
+        double dValue = 0.0;
+        for (int c = nFirst; c < nFirst + index.ChildCount(n); ++c)
+            dValue += index.Node(c)->probability * expected[size_t(c)];
+        expected[size_t(n)] = dValue;
+    }
+    return expected;
+}
+
+QString CTreeEvaluation::DistributionProblem() const
+{
+    for (int n = 0; n < index.Size(); ++n) {
+        if (!std::isfinite(values[size_t(n)]))
+            return QCoreApplication::translate("CTreeEvaluation",
+                                               "The value of %1 is not a number.")
+                .arg(index.Describe(n));
+        if (!HasOptions(n) || index.Type(n) != NodeType::Situation)
+            continue;
+        bool bInRange = true;
+        for (double dProbability : Probabilities(n))
+            bInRange = bInRange && dProbability >= 0.0 && dProbability <= 1.0;
+        if (!bInRange || std::fabs(ProbabilitySum(n) - 1.0) > CDecisionRule::ActivityThreshold)
+            return QCoreApplication::translate(
+                       "CTreeEvaluation",
+                       "The probabilities of %1 do not lie within 0 and 1 and add up to 1.")
+                .arg(index.Describe(n));
+    }
+    return QString();
 }
 
 double CTreeEvaluation::ProbabilitySum(int n) const

@@ -1,5 +1,9 @@
 #pragma once
 
+#include "CDecisionRule.h"
+
+#include <QString>
+
 #include <cstddef>
 #include <vector>
 
@@ -14,12 +18,15 @@ class CTreeIndex;
 //
 // The tree must have the shape CTreeIndex::ShapeProblem accepts; values are
 // read once, so the tree may change afterwards without harm to this object.
+// The radii assume expected values maximised; under any other rule they are
+// 0, so that the analyses follow every node exactly instead of by shortcut.
 class CTreeEvaluation
 {
 public:
-    explicit CTreeEvaluation(const CTreeIndex &index);
+    explicit CTreeEvaluation(const CTreeIndex &index, const CDecisionRule &rule = CDecisionRule());
 
     const CTreeIndex &Index() const { return index; }
+    const CDecisionRule &Rule() const { return rule; }
     // What the rollback leaves in a node: a Terminal's path sum, a Decision's
     // best or a Situation's expected value; for an option, what it leads to.
     double Value(int n) const { return values[size_t(n)]; }
@@ -46,9 +53,10 @@ public:
 
     // A Decision's or Situation's value from the probabilities of its
     // options and the values they lead to, in the rollback's own arithmetic
-    // and order. For a Decision, *pChosen gets the chosen position or -1.
-    static double Combine(int nType, int nCount, const double *pProbabilities,
-                          const double *pOutcomes, int *pChosen = nullptr);
+    // and order, by this evaluation's rule. For a Decision, *pChosen gets the
+    // chosen position or -1.
+    double Combine(int nType, int nCount, const double *pProbabilities, const double *pOutcomes,
+                   int *pChosen = nullptr) const;
     // True for a Decision or Situation that has options (and not a lone
     // Terminal or nothing).
     bool HasOptions(int n) const;
@@ -58,6 +66,14 @@ public:
     void MayChange(int n, double dReach, std::vector<int> *pOrder) const;
     // The current option probabilities of Situation n.
     std::vector<double> Probabilities(int n) const;
+    // Each node's expected value under the choices this evaluation made: the
+    // same as Value() for expected values; with a risk tolerance, what the
+    // strategy the certainty equivalents choose is worth on average.
+    std::vector<double> ExpectedValues() const;
+    // Empty when every value is a number and every Situation's probabilities
+    // lie within 0 and 1 and add up to 1, as a distribution of outcomes
+    // needs; otherwise a sentence naming the first node that breaks it.
+    QString DistributionProblem() const;
 
 private:
     void EvaluateUpwards();
@@ -65,6 +81,7 @@ private:
     double DecisionRadius(int n) const;
 
     const CTreeIndex &index;
+    const CDecisionRule rule;
     std::vector<double> values;
     std::vector<int> chosen;
     std::vector<double> weights;

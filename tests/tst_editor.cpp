@@ -326,6 +326,10 @@ void TestEditor::openFile_data()
     CDecisionSolver().Solve(ex.root, [](CNode *) {});
     const QByteArray plan = WriteBytes(ex.tree, QStringLiteral("Stored"));
     QTest::newRow("as saved") << plan << true << 10 << false;
+    // The Situation shows its best case, 30, instead of its average.
+    QTest::newRow("rule") << QByteArray(plan).replace("Version=\"1\"",
+                                                      "Version=\"1\" Rule=\"mini-max\"")
+                          << true << 10 << true;
     ex.d->payoff = 77;
     QTest::newRow("stale value") << WriteBytes(ex.tree, QStringLiteral("Stored")) << true << 10
                                  << true;
@@ -385,6 +389,12 @@ void TestEditor::openFile()
     QCOMPARE(window.GetItem(pSituation)->pos(), QPointF(300, -40));
     QVERIFY(ArrowIsRed(window.GetItem(pDecision->children[0])));
     QVERIFY(!ArrowIsRed(window.GetItem(pSituation)));
+    if (QByteArray(QTest::currentDataTag()) != "rule")
+        return;
+    // Saved again, the project keeps its rule.
+    QVERIFY(window.SaveProject());
+    QVERIFY(out.open(QIODevice::ReadOnly));
+    QVERIFY(out.readAll().contains("Rule=\"mini-max\""));
 }
 
 void TestEditor::drawnTextMeasuresAsEdited_data()

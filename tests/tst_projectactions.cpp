@@ -1,9 +1,13 @@
 #include "CAddDecisionCommand.h"
 #include "CNewProjectDialog.h"
+#include "CProjectSettingsDialog.h"
 #include "CRamify.h"
 #include "ContextAction.h"
 #include "GuiTest.h"
+#include "TestTrees.h"
 
+#include <QComboBox>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QTemporaryDir>
@@ -26,6 +30,7 @@ private slots:
     void undoReachesOnlyTheProjectInFront();
     void editMenu_data();
     void editMenu();
+    void settingsChangeTheRollbackAsOneStep();
 
 private:
     QTemporaryDir dir;
@@ -336,3 +341,39 @@ void TestProjectActions::editMenu()
 
 RAMIFY_GUI_TEST_MAIN(TestProjectActions)
 #include "tst_projectactions.moc"
+
+void TestProjectActions::settingsChangeTheRollbackAsOneStep()
+{
+    // The worked example: under maxi-min its Situation is worth its worst
+    // case, -5; a tolerance is refused there, and below 0 everywhere.
+    ShownMainWindow shown;
+    shown.NewProject(QStringLiteral("Rules"));
+    CProjectDocument &document = shown.Tree(0)->GetDocument();
+    WorkedExample ex;
+    document.ReplaceTree(ex.tree.TakeRoot());
+    QString strRefused;
+    AnswerModal<CProjectSettingsDialog>([&strRefused](CProjectSettingsDialog *pDialog) {
+        auto *pTolerance = pDialog->findChild<QLineEdit *>("lineEditRiskTolerance");
+        pTolerance->setText("-3");
+        pDialog->accept();
+        strRefused = pDialog->findChild<QLabel *>("labelProblem")->text();
+        pDialog->findChild<QComboBox *>("comboBoxRule")->setCurrentIndex(CDecisionRule::MaxiMin);
+        QVERIFY(!pTolerance->isEnabled());
+        pDialog->accept();
+    });
+    shown.Trigger("actionProjectSettings");
+    QVERIFY2(strRefused.contains("above 0"), qPrintable(strRefused));
+    QCOMPARE(document.GetSettings().rule.GetKind(), CDecisionRule::MaxiMin);
+    QCOMPARE(ex.s->payoff, -5.0);
+    QVERIFY(shown.Tree(0)->isWindowModified());
+    shown.Trigger("actionUndo");
+    QCOMPARE(ex.s->payoff, 9.0);
+    QCOMPARE(document.GetSettings(), CProjectSettings());
+    // Under a risk tolerance the tool tip adds what the certainty equivalent leaves out.
+    CProjectSettings tolerant;
+    tolerant.rule.SetRiskTolerance(10);
+    shown.Tree(0)->ChangeSettings(tolerant);
+    QVERIFY(ex.s->payoff < 9.0);
+    QVERIFY2(shown.Tree(0)->RiskNote(ex.s).contains("expected value 9,"),
+             qPrintable(shown.Tree(0)->RiskNote(ex.s)));
+}

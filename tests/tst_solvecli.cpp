@@ -115,6 +115,41 @@ void TestSolveCli::runs_data()
                    NodeXml(2, 1, 4, "PayoffFormula=\"b\""))
         << 1 << ""
         << "Variable \"a\": \"a+\" cannot be read";
+    // Knowing the oil before drilling: 0.3 * 50,000 + 0.2 * 200,000 against 20,000.
+    QTest::newRow("evpi and profiles")
+        << QStringList{"--evpi", "--risk-profile", "--json", Example("OilWildcatter.rmproj")}
+        << QByteArray() << 0 << "\"evpi\": 35000,"
+        << "";
+    QTest::newRow("risk tolerance")
+        << QStringList{"--risk-tolerance", "1e5", "--json", Example("OilWildcatter.rmproj")}
+        << QByteArray() << 0 << "\"riskPremium\""
+        << "";
+    QTest::newRow("unknown rule") << QStringList{"--rule", "maximin", strIn} << QByteArray() << 2
+                                  << ""
+                                  << "\"maximin\"";
+    QTest::newRow("tolerance not a number")
+        << QStringList{"--risk-tolerance", "1e999", strIn} << QByteArray() << 2 << ""
+        << "1e999";
+    QTest::newRow("tolerance under another rule")
+        << QStringList{"--rule", "mini-max", "--risk-tolerance", "5", strIn} << QByteArray() << 2
+        << ""
+        << "mini-max";
+    QTest::newRow("evpi under maxi-min")
+        << QStringList{"--rule", "maxi-min", "--evpi", Example("Party.rmproj")} << QByteArray() << 2
+        << ""
+        << "--evpi";
+    // Two Situations "M" whose options have different probabilities.
+    QByteArray differing = NodeXml(1, 0, 0) + NodeXml(2, 1, 1);
+    for (int nOption : {3, 4})
+        differing += NodeXml(nOption, 2, 3) + NodeXml(nOption + 2, nOption, 2, "Name=\"M\"");
+    const char *const probabilities[] = {"0.5", "0.5", "0.4", "0.6"};
+    for (int nOption = 7; nOption <= 10; ++nOption)
+        differing += NodeXml(nOption, nOption < 9 ? 5 : 6, 3,
+                             QByteArray("Probability=\"") + probabilities[nOption - 7] + '"') +
+                     NodeXml(nOption + 4, nOption, 4);
+    QTest::newRow("evpi of copies that differ")
+        << QStringList{"--evpi", strIn} << Project(differing) << 1 << ""
+        << "\"M\" (#5 and #6)";
     QTest::newRow("help") << QStringList{"--help"} << QByteArray() << 0 << "Exit status"
                           << "";
 }

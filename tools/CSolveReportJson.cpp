@@ -60,7 +60,7 @@ QJsonArray VariablesArray(const CVariables &variables)
 
 } // namespace
 
-QByteArray CSolveReportJson::Render(const CSolveReport &report)
+QByteArray CSolveReportJson::Render(const CSolveReport &report, const QJsonObject &extra)
 {
     QJsonArray decisions;
     for (const CSolveReport::Choice &choice : report.choices) {
@@ -85,13 +85,15 @@ QByteArray CSolveReportJson::Render(const CSolveReport &report)
     for (const CSolveReport::Row &row : report.rows)
         nodes.append(NodeObject(row));
 
-    const QJsonObject document{{QStringLiteral("file"), report.filePath},
-                               {QStringLiteral("project"), report.projectName},
-                               {QStringLiteral("value"), report.RootValue()},
-                               {QStringLiteral("consistent"), report.IsConsistent()},
-                               {QStringLiteral("decisions"), decisions},
-                               {QStringLiteral("inconsistentSituations"), imbalances},
-                               {QStringLiteral("variables"), VariablesArray(*report.variables)},
-                               {QStringLiteral("nodes"), nodes}};
+    QJsonObject document{{QStringLiteral("file"), report.filePath},
+                         {QStringLiteral("project"), report.projectName},
+                         {QStringLiteral("value"), report.RootValue()},
+                         {QStringLiteral("consistent"), report.IsConsistent()},
+                         {QStringLiteral("decisions"), decisions},
+                         {QStringLiteral("inconsistentSituations"), imbalances},
+                         {QStringLiteral("variables"), VariablesArray(*report.variables)},
+                         {QStringLiteral("nodes"), nodes}};
+    for (auto it = extra.begin(); it != extra.end(); ++it)
+        document.insert(it.key(), it.value());
     return QJsonDocument(document).toJson(QJsonDocument::Indented);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QJsonObject>
 
 class CSolveReport;
 
@@ -9,5 +10,6 @@ class CSolveReport;
 class CSolveReportJson
 {
 public:
-    static QByteArray Render(const CSolveReport &report);
+    // Keys of extra are added to the document.
+    static QByteArray Render(const CSolveReport &report, const QJsonObject &extra = QJsonObject());
 };

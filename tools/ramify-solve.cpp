@@ -8,6 +8,8 @@
 #include "CNode.h"
 #include "CProjectDocument.h"
 #include "CProjectFile.h"
+#include "CRiskProfile.h"
+#include "CRiskReport.h"
 #include "CSafeFile.h"
 #include "CSolveReport.h"
 #include "CSolveReportJson.h"
@@ -15,6 +17,7 @@
 #include "CTornado.h"
 #include "CTreeEvaluation.h"
 #include "CTreeIndex.h"
+#include "CValueOfInformation.h"
 #include "CVariableSensitivity.h"
 
 #include <QBuffer>
@@ -50,6 +53,18 @@ its change from the other options of its situation, in proportion to theirs.
 With --sensitivity NAME=LOW..HIGH, NAME is a variable of the project: every
 formula that uses it is recomputed while it runs from LOW to HIGH.
 
+With --rule RULE the tree is rolled back by another decision rule than the
+project's: expected-value-maximization, expected-value-minimization,
+maxi-min, maxi-max, mini-min or mini-max. --risk-tolerance R (a number
+above 0, under expected-value-maximization only) makes situations show
+certainty equivalents of the utility 1 - e^(-x/R) and decisions choose the
+largest; the report adds the expected value of that strategy and the risk
+premium. --evpi adds the expected value of perfect information of each
+uncertainty (the situations that share a name) and of everything; it needs
+an expected-value rule. --risk-profile adds the distribution of the totals
+that each option of the first decision leads to, with its mean, standard
+deviation, extremes, probability of a loss, and which option dominates which.
+
 With --tornado PERCENT it prints every payoff and every situation option's
 probability moved down and up by PERCENT of its value (a probability within
 0 and 1), with the tree's value at both ends, the widest swing first. In a
@@ -66,10 +81,14 @@ Exit status:
      names the file and, for a broken file, the line and column); or some of
      its nodes belong to no tree (the message says how many), in which case
      the result is printed but nothing is written; or its tree has a shape
-     that cannot be analysed
-     or some of its formulas cannot be computed (the message lists them)
+     that cannot be analysed, or one whose probabilities do not form a
+     distribution or whose situations of one name differ (--evpi,
+     --risk-profile), or some of its formulas cannot be computed (the
+     message lists them)
   2  the command line was wrong, including a NODE that names no option, or
-     more than one, and a NAME that names no variable
+     more than one, a NAME that names no variable, an unknown rule, a risk
+     tolerance that is not a number above 0 or goes with another rule, or
+     --evpi under a rule that takes worst or best outcomes
 
 --write - writes the project to standard output instead of the result.
 )";
@@ -99,14 +118,15 @@ void Print(const QByteArray &json)
     std::fwrite(json.constData(), 1, size_t(json.size()), stdout);
 }
 
-int Analyse(const CDecisionTree &tree, const CAnalysisRequest &request, bool bTornado, int nSteps,
-            bool bJson, const QString &strProject, const QString &strFile)
+int Analyse(const CDecisionTree &tree, const CDecisionRule &rule, const CAnalysisRequest &request,
+            bool bTornado, int nSteps, bool bJson, const QString &strProject,
+            const QString &strFile)
 {
     const CTreeIndex index(tree.GetRoot());
     const QString strShape = index.ShapeProblem();
     if (!strShape.isEmpty())
         return Failure(QStringLiteral("\"%1\": %2").arg(strFile, strShape));
-    const CTreeEvaluation evaluation(index);
+    const CTreeEvaluation evaluation(index, rule);
     if (bTornado) {
         CTornado tornado(evaluation);
         // The share was checked with the command line: what fails here is a
@@ -159,12 +179,68 @@ bool WriteToStandardOutput(const CProjectDocument &document, QString *pError)
     return false;
 }
 
-void PrintReport(const CSolveReport &report, bool bJson)
+// The report, with the rule's own figures and the analyses asked for.
+int Report(const CDecisionTree &tree, const CDecisionRule &rule, bool bEvpi, bool bProfile,
+           bool bJson, const QString &strProject, const QString &strFile)
 {
+    const CSolveReport report(tree, strProject, strFile);
+    if (rule.IsDefault() && !bEvpi && !bProfile) {
+        Print(bJson ? CSolveReportJson::Render(report) : CSolveReportText::Render(report).toUtf8());
+        return Success;
+    }
+    const CTreeIndex index(tree.GetRoot());
+    const QString strShape = index.ShapeProblem();
+    if (!strShape.isEmpty())
+        return Failure(QStringLiteral("\"%1\": %2").arg(strFile, strShape));
+    const CTreeEvaluation evaluation(index, rule);
+    CValueOfInformation information(evaluation);
+    if (bEvpi && !information.Run())
+        return information.TreeAtFault()
+                   ? Failure(QStringLiteral("\"%1\": %2").arg(strFile, information.Error()))
+                   : UsageFailure(information.Error());
+    CRiskProfile profile(evaluation);
+    if (bProfile && !profile.Run())
+        return Failure(QStringLiteral("\"%1\": %2").arg(strFile, profile.Error()));
+    const CValueOfInformation *pInformation = bEvpi ? &information : nullptr;
+    const CRiskProfile *pProfile = bProfile ? &profile : nullptr;
     if (bJson)
-        Print(CSolveReportJson::Render(report));
+        Print(CSolveReportJson::Render(report,
+                                       CRiskReport::Json(evaluation, pInformation, pProfile)));
     else
-        Print(CSolveReportText::Render(report));
+        Print(CSolveReportText::Render(report) +
+              CRiskReport::Text(evaluation, pInformation, pProfile));
+    if (bEvpi && !information.HasAll())
+        return Failure(QStringLiteral("\"%1\": %2").arg(strFile, information.AllError()));
+    return Success;
+}
+
+// The project's rule, replaced by the one on the command line; a risk
+// tolerance from the file does not carry over to a rule that has none.
+bool EffectiveRule(const CDecisionRule &fileRule, const QString &strRule,
+                   const QString &strTolerance, CDecisionRule *pRule, QString *pError)
+{
+    CDecisionRule rule = fileRule;
+    if (!strRule.isNull()) {
+        CDecisionRule::Kind kind = CDecisionRule::ExpectedValueMaximization;
+        if (!CDecisionRule::FromName(strRule, &kind, pError))
+            return false;
+        rule = CDecisionRule(kind);
+        if (kind == CDecisionRule::ExpectedValueMaximization && strTolerance.isNull())
+            rule.SetRiskTolerance(fileRule.RiskTolerance());
+    }
+    if (!strTolerance.isNull()) {
+        bool bNumber = false;
+        const double dTolerance = strTolerance.toDouble(&bNumber);
+        if (!bNumber || !(dTolerance > 0.0)) {
+            *pError = QStringLiteral("The risk tolerance must be a number above 0, not \"%1\".")
+                          .arg(strTolerance);
+            return false;
+        }
+        if (!rule.SetRiskTolerance(dTolerance, pError))
+            return false;
+    }
+    *pRule = rule;
+    return true;
 }
 
 } // namespace
@@ -202,6 +278,26 @@ int main(int argc, char *argv[])
         QStringLiteral("Move every payoff and situation probability down and up by <percent> "
                        "of its value, one at a time."),
         QStringLiteral("percent"));
+    const QCommandLineOption ruleOption(
+        QStringLiteral("rule"),
+        QStringLiteral("Roll back by <rule> instead of the project's: %1.")
+            .arg(CDecisionRule::Names().join(QStringLiteral(", "))),
+        QStringLiteral("rule"));
+    const QCommandLineOption toleranceOption(
+        QStringLiteral("risk-tolerance"),
+        QStringLiteral("Use exponential utility with risk tolerance <R> > 0: certainty "
+                       "equivalents instead of expected values."),
+        QStringLiteral("R"));
+    const QCommandLineOption evpiOption(
+        QStringLiteral("evpi"),
+        QStringLiteral("Add the expected value of perfect information of each uncertainty."));
+    const QCommandLineOption profileOption(
+        QStringLiteral("risk-profile"),
+        QStringLiteral("Add the risk profile of each option of the first decision."));
+    parser.addOption(ruleOption);
+    parser.addOption(toleranceOption);
+    parser.addOption(evpiOption);
+    parser.addOption(profileOption);
     parser.addOption(jsonOption);
     parser.addOption(writeOption);
     parser.addOption(sensitivityOption);
@@ -232,6 +328,20 @@ int main(int argc, char *argv[])
     int nSteps = CSensitivityAnalysis::DefaultSteps;
     if (bSensitivity && bTornado)
         return UsageFailure(QStringLiteral("Give either --sensitivity or --tornado."));
+    const bool bEvpi = parser.isSet(evpiOption);
+    const bool bProfile = parser.isSet(profileOption);
+    if ((bEvpi || bProfile) && (bSensitivity || bTornado))
+        return UsageFailure(
+            QStringLiteral("--evpi and --risk-profile go with the report, not with --%1.")
+                .arg(bTornado ? QStringLiteral("tornado") : QStringLiteral("sensitivity")));
+    const QString strRule = parser.isSet(ruleOption) ? parser.value(ruleOption) : QString();
+    const QString strTolerance =
+        parser.isSet(toleranceOption) ? parser.value(toleranceOption) : QString();
+    CDecisionRule rule;
+    // Checked against the default first, so that a wrong command line is a
+    // usage error whatever the file holds; again once the file's rule is known.
+    if (!EffectiveRule(CDecisionRule(), strRule, strTolerance, &rule, &strRequestError))
+        return UsageFailure(strRequestError);
     if ((bSensitivity || bTornado) && parser.value(writeOption) == QLatin1String("-"))
         return UsageFailure(
             QStringLiteral("--write - and an analysis cannot both use standard output."));
@@ -262,6 +372,19 @@ int main(int argc, char *argv[])
     CDecisionTree &tree = document.GetTree();
     if (!tree.GetRoot())
         return Failure(QStringLiteral("\"%1\" holds no decision tree.").arg(strFile));
+
+    if (!EffectiveRule(result.settings.rule, strRule, strTolerance, &rule, &strRequestError))
+        return UsageFailure(strRequestError);
+    if (bEvpi && !rule.Expects())
+        return UsageFailure(
+            QStringLiteral("--evpi needs an expected-value rule; %1 takes worst or best outcomes.")
+                .arg(rule.Name()));
+    // The rule of the command line is the project's for this run, and it is
+    // what --write keeps.
+    CProjectSettings projectSettings = result.settings;
+    projectSettings.rule = rule;
+    document.SetSettings(projectSettings);
+
     const auto unknown = [&strFile](const std::string &strName) {
         return UsageFailure(QStringLiteral("\"%1\" has no variable named \"%2\".")
                                 .arg(strFile, QString::fromStdString(strName)));
@@ -302,12 +425,15 @@ int main(int argc, char *argv[])
     }
     // Standard output carries either the project or the result, never both.
     if (!bToStandardOutput && (bSensitivity || bTornado)) {
-        const int nStatus = Analyse(tree, request, bTornado, nSteps, parser.isSet(jsonOption),
+        const int nStatus = Analyse(tree, rule, request, bTornado, nSteps, parser.isSet(jsonOption),
                                     result.projectName, strFile);
         if (nStatus != Success)
             return nStatus;
     } else if (!bToStandardOutput) {
-        PrintReport(CSolveReport(tree, result.projectName, strFile), parser.isSet(jsonOption));
+        const int nStatus = Report(tree, rule, bEvpi, bProfile, parser.isSet(jsonOption),
+                                   result.projectName, strFile);
+        if (nStatus != Success)
+            return nStatus;
     }
     if (!strDropped.isEmpty())
         return Failure(bWrite ? strDropped + QStringLiteral(" Nothing was written.") : strDropped);

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "CAnalysisPanel.h"
+
+class QTableWidget;
+
+// What knowing each uncertainty before deciding is worth: a table and a bar
+// chart of the expected value of perfect information, the widest first, and
+// of knowing everything at once.
+class CValueOfInformationPanel : public CAnalysisPanel
+{
+    Q_OBJECT
+
+public:
+    explicit CValueOfInformationPanel(CProjectDocument *pDocument, QWidget *parent = nullptr);
+
+    QString TableText() const override;
+
+protected:
+    void Recompute() override;
+
+private:
+    QTableWidget *table = nullptr;
+};

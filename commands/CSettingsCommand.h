@@ -1,0 +1,25 @@
+#pragma once
+
+#include "CProjectSettings.h"
+
+#include <QUndoCommand>
+
+class CDecisionTreeWindow;
+
+// A change of the project's settings, such as its decision rule: the
+// document re-evaluates the whole tree each way.
+class CSettingsCommand : public QUndoCommand
+{
+public:
+    CSettingsCommand(CDecisionTreeWindow *pWindow, const CProjectSettings &newSettings);
+
+    void undo() override;
+    void redo() override;
+
+private:
+    void Apply(const CProjectSettings &settings);
+
+    CDecisionTreeWindow *window;
+    CProjectSettings oldSettings;
+    CProjectSettings newSettings;
+};
