@@ -18,4 +18,12 @@ public:
     static QStringList GuidePlaces();
     // The first of those that can be read, or empty.
     static QString FindGuide();
+
+private:
+    // Selects the next place holding the search text, from the top again
+    // after the last; says so when there is none.
+    void FindNext(bool bFromTop);
+
+    class QLineEdit *searchField = nullptr;
+    class QTextBrowser *browser = nullptr;
 };

@@ -2,8 +2,10 @@
 
 #include "CAboutDialog.h"
 #include "CDecisionTreeWindow.h"
+#include "CFindBar.h"
 #include "CHelpWindow.h"
 #include "CNode.h"
+#include "CRecentFiles.h"
 #include "CRecoveryStore.h"
 #include "RamifyResources.h"
 #include "ui_CRamify.h"
@@ -18,15 +20,27 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QSettings>
 #include <QStatusBar>
 #include <QUndoGroup>
+#include <QVBoxLayout>
 
 CRamify::CRamify(QWidget *parent) : QMainWindow(parent), ui(std::make_unique<Ui::Ramify>())
 {
     InitRamifyResources();
     ui->setupUi(this);
-    // The form's placeholder goes; the MDI area fills the client area itself.
-    setCentralWidget(ui->mdiArea);
+    // The form's placeholder goes; the MDI area fills the client area, below
+    // the find bar while that shows.
+    auto *pCentral = new QWidget(this);
+    auto *pCentralLayout = new QVBoxLayout(pCentral);
+    pCentralLayout->setContentsMargins(0, 0, 0, 0);
+    pCentralLayout->setSpacing(0);
+    findBar = new CFindBar(&CRamify::GetActiveTreeWindow, pCentral);
+    findBar->hide();
+    pCentralLayout->addWidget(findBar);
+    pCentralLayout->addWidget(ui->mdiArea);
+    setCentralWidget(pCentral);
+    ui->actionFind->setShortcuts(QKeySequence::Find);
     // Ctrl+= zooms in as well: on most keyboards "+" needs Shift.
     ui->actionZoomIn->setShortcuts(
         {QKeySequence(Qt::CTRL + Qt::Key_Plus), QKeySequence(Qt::CTRL + Qt::Key_Equal)});
@@ -62,6 +76,14 @@ CRamify::CRamify(QWidget *parent) : QMainWindow(parent), ui(std::make_unique<Ui:
     connect(undoGroup, &QUndoGroup::redoTextChanged, this, &CRamify::ShowEditState);
     connect(ui->mdiArea, &QMdiArea::subWindowActivated, this, &CRamify::ShowEditState);
     ShowEditState();
+
+    recentFiles = new CRecentFiles(ui->menuOpenRecent, this);
+    connect(recentFiles, &CRecentFiles::sig_openRequested, this, &CRamify::OpenProject);
+    // The choice of the last run; the form's default when there was none.
+    ui->actionArrangeAutomatically->setChecked(
+        QSettings()
+            .value(ArrangeAutomaticallyKey(), ui->actionArrangeAutomatically->isChecked())
+            .toBool());
 }
 
 CRamify::~CRamify()
@@ -82,7 +104,7 @@ CDecisionTreeWindow *CRamify::GetActiveTreeWindow()
     auto *pMainWindow = qobject_cast<QMainWindow *>(QApplication::activeWindow());
     if (!pMainWindow)
         return nullptr;
-    auto *pArea = qobject_cast<QMdiArea *>(pMainWindow->centralWidget());
+    auto *pArea = pMainWindow->findChild<QMdiArea *>();
     if (!pArea || !pArea->activeSubWindow())
         return nullptr;
     return qobject_cast<CDecisionTreeWindow *>(pArea->activeSubWindow()->widget());

@@ -6,7 +6,9 @@
 
 class CAnalysisPanel;
 class CDecisionTreeWindow;
+class CFindBar;
 class CNode;
+class CRecentFiles;
 class CRecoveryStore;
 class QLabel;
 class QMdiSubWindow;
@@ -58,6 +60,7 @@ private slots:
     void on_actionCopy_triggered();
     void on_actionPaste_triggered();
     void on_actionDelete_triggered();
+    void on_actionFind_triggered();
     void on_actionTitle_triggered();
     void on_actionCascade_triggered();
     void on_actionTornado_triggered();
@@ -100,6 +103,7 @@ private:
     // do, and which node actions its selection admits.
     void ShowEditState();
     void ActOnSelection(int nAction);
+    static QString ArrangeAutomaticallyKey() { return QStringLiteral("ArrangeAutomatically"); }
 
     std::unique_ptr<Ui::Ramify> ui;
     QLabel *zoomLabel = nullptr;
@@ -107,4 +111,6 @@ private:
     CRecoveryStore *recoveryStore = nullptr;
     // Holds every project's history; the one in front is its active stack.
     QUndoGroup *undoGroup = nullptr;
+    CRecentFiles *recentFiles = nullptr;
+    CFindBar *findBar = nullptr;
 };

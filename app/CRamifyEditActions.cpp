@@ -4,6 +4,7 @@
 #include "CDecisionTreeWindow.h"
 #include "ContextAction.h"
 #include "ui_CRamify.h"
+#include "CFindBar.h"
 
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -81,4 +82,9 @@ void CRamify::ShowEditState()
                    {ui->actionDelete, ContextAction::ActionDelete}};
     for (const auto &entry : entries)
         entry.action->setEnabled(pWindow && pWindow->AllowsOnSelection(entry.nCode));
+}
+
+void CRamify::on_actionFind_triggered()
+{
+    findBar->Open();
 }

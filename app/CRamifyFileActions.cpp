@@ -6,6 +6,7 @@
 #include "CNewProjectDialog.h"
 #include "CProjectFileDialog.h"
 #include "CProjectSettingsDialog.h"
+#include "CRecentFiles.h"
 #include "CTreePicture.h"
 #include "CTreePrinter.h"
 #include "ui_CRamify.h"
@@ -43,15 +44,16 @@ void CRamify::OpenProject(const QString &strPath)
     pWindow->SetArrangeAutomatically(ui->actionArrangeAutomatically->isChecked());
     // A file that could not be read completely has been reported by the
     // window; what it could read is still shown.
-    pWindow->LoadProject(strPath);
+    if (pWindow->LoadProject(strPath))
+        recentFiles->Add(strPath);
     ShowTreeWindow(pWindow, strPath);
 }
 
 void CRamify::on_actionSaveProject_triggered()
 {
     CDecisionTreeWindow *pWindow = GetActiveTreeWindow();
-    if (pWindow)
-        pWindow->SaveProject();
+    if (pWindow && pWindow->SaveProject())
+        recentFiles->Add(pWindow->GetFilePath());
 }
 
 void CRamify::on_actionProjectSettings_triggered()
@@ -73,12 +75,14 @@ void CRamify::on_actionSaveAs_triggered()
     CDecisionTreeWindow *pWindow = GetActiveTreeWindow();
     if (!pWindow)
         return;
-    const QString strPath =
-        CProjectFileDialog::GetSavePath(this, tr("save as"), pWindow->GetFilePath());
+    const QString strPath = CProjectFileDialog::GetSavePath(
+        this, tr("save as"),
+        CProjectFileDialog::SuggestedPath(pWindow->GetFilePath(), pWindow->GetProjectName()));
     if (strPath.isEmpty())
         return;
     pWindow->SetFilePath(strPath);
-    pWindow->SaveProject();
+    if (pWindow->SaveProject())
+        recentFiles->Add(strPath);
 }
 
 void CRamify::on_actionCloseProject_triggered()

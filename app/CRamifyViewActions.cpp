@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QSettings>
 
 void CRamify::on_actionTitle_triggered()
 {
@@ -34,7 +35,9 @@ void CRamify::on_actionArrangeTree_triggered()
 
 void CRamify::on_actionArrangeAutomatically_toggled(bool bOn)
 {
-    // A choice for the whole program: every open project follows it.
+    // A choice for the whole program: every open project follows it, and
+    // so does the next run.
+    QSettings().setValue(ArrangeAutomaticallyKey(), bOn);
     for (QMdiSubWindow *pSubWindow : ui->mdiArea->subWindowList())
         if (auto *pWindow = qobject_cast<CDecisionTreeWindow *>(pSubWindow->widget()))
             pWindow->SetArrangeAutomatically(bOn);

@@ -46,6 +46,9 @@ int main(int argc, char *argv[])
         qputenv("QT_QPA_PLATFORM", "offscreen");
 
     QApplication application(argc, argv);
+    // Where the program's own choices (recent files and the like) are kept.
+    QCoreApplication::setOrganizationName(QStringLiteral("Ramify"));
+    QCoreApplication::setApplicationName(QStringLiteral("Ramify"));
     InitRamifyResources();
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/Ramify/Resources/image/arrow.png")));
     // Qt's own options (-platform, -style...) are gone from these.

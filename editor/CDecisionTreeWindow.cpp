@@ -230,7 +230,8 @@ bool CDecisionTreeWindow::SaveProject()
     if (!document.GetRoot())
         return false;
     if (document.GetFilePath().isEmpty()) {
-        const QString strPath = CProjectFileDialog::GetSavePath(this, tr("Save File"), QString());
+        const QString strPath = CProjectFileDialog::GetSavePath(
+            this, tr("Save File"), CProjectFileDialog::SuggestedPath(QString(), GetProjectName()));
         if (strPath.isEmpty())
             return false;
         document.SetFilePath(strPath);

@@ -16,6 +16,20 @@ QString WithSuffix(const QString &strPath)
 
 } // namespace
 
+QString CProjectFileDialog::SuggestedPath(const QString &strFilePath, const QString &strProjectName)
+{
+    if (!strFilePath.isEmpty())
+        return strFilePath;
+    QString strName = strProjectName.trimmed();
+    for (QChar &c : strName)
+        if (c < QLatin1Char(' ') || QStringLiteral("/\\:*?\"<>|").contains(c))
+            c = QLatin1Char('_');
+    // A leading dot would hide the file on most desktops.
+    while (strName.startsWith(QLatin1Char('.')))
+        strName.remove(0, 1);
+    return strName.isEmpty() ? QString() : strName + QStringLiteral(".rmproj");
+}
+
 QString CProjectFileDialog::GetSavePath(QWidget *pParent, const QString &strCaption,
                                         const QString &strStart)
 {

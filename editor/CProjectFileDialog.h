@@ -16,4 +16,8 @@ public:
     // The path to write to, or empty when the user cancelled.
     static QString GetSavePath(QWidget *pParent, const QString &strCaption,
                                const QString &strStart);
+    // Where the save dialog starts: the project's file, or for a project
+    // never saved a file named after it, with the characters no file name
+    // may hold replaced.
+    static QString SuggestedPath(const QString &strFilePath, const QString &strProjectName);
 };

@@ -24,6 +24,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QSpinBox>
+#include <QStandardPaths>
 #include <QTableWidget>
 #include <QTimer>
 #include <QUndoStack>
@@ -40,6 +41,9 @@ void ReleaseOffscreenScreens();
     int main(int argc, char *argv[])                                                               \
     {                                                                                              \
         QApplication app(argc, argv);                                                              \
+        /* The program's own choices go to a folder of the tests, never the user's. */             \
+        QStandardPaths::setTestModeEnabled(true);                                                  \
+        app.setOrganizationName(QStringLiteral("RamifyTests"));                                    \
         app.setAttribute(Qt::AA_Use96Dpi, true);                                                   \
         int nResult = 0;                                                                           \
         {                                                                                          \
@@ -412,10 +416,12 @@ inline void AnswerMessageBoxes(const QList<QMessageBox::StandardButton> &buttons
 }
 
 // Answers the next file dialog by typing a path into its name field, or
-// cancels it for an empty path.
-inline void AnswerFileDialog(const QString &strPath)
+// cancels it for an empty path; keeps the name the dialog suggested.
+inline void AnswerFileDialog(const QString &strPath, QString *pSuggested = nullptr)
 {
-    AnswerModal<QFileDialog>([strPath](QFileDialog *pDialog) {
+    AnswerModal<QFileDialog>([strPath, pSuggested](QFileDialog *pDialog) {
+        if (pSuggested)
+            *pSuggested = pDialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->text();
         if (strPath.isEmpty())
             return pDialog->reject();
         pDialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(strPath);

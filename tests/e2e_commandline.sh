@@ -48,11 +48,11 @@ while [ ${#left[@]} -gt 0 ]; do
     if [ "$shown" != "$bad" ]; then
         wait_for 30 tree_drawn || fail "the tree of $shown is not drawn"
     fi
-    # File > Close Project, the fifth entry.
+    # File > Close Project, the sixth entry.
     xdo windowfocus --sync "$main"
     xdo key alt Down
     wait_for 30 menu_open || fail "the File menu did not open"
-    xdo key Down Down Down Down Return
+    xdo key Down Down Down Down Down Return
     gone() { [ "$(in_front)" != "$shown" ]; }
     wait_for 30 gone || fail "File > Close Project left $shown open"
 done

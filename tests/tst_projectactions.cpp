@@ -1,11 +1,17 @@
 #include "CAddDecisionCommand.h"
+#include "CFindBar.h"
+#include "CHelpWindow.h"
 #include "CNewProjectDialog.h"
+#include "CProjectFileDialog.h"
 #include "CProjectSettingsDialog.h"
 #include "CRamify.h"
+#include "CRecentFiles.h"
 #include "ContextAction.h"
 #include "GuiTest.h"
 #include "TestTrees.h"
 
+#include <QSettings>
+#include <QTextBrowser>
 #include <QComboBox>
 #include <QLabel>
 #include <QMdiArea>
@@ -21,6 +27,7 @@ class TestProjectActions : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase() { QSettings().clear(); }
     void cleanup();
     void emptyProjectNameIsRefused();
     void saveAndSaveAs();
@@ -31,6 +38,11 @@ private slots:
     void editMenu_data();
     void editMenu();
     void settingsChangeTheRollbackAsOneStep();
+    void suggestedFileName_data();
+    void suggestedFileName();
+    void choicesOutliveTheWindow();
+    void helpWindowSearchesAndClosesOnEscape();
+    void findBar();
 
 private:
     QTemporaryDir dir;
@@ -132,10 +144,13 @@ void TestProjectActions::saveAndSaveAs()
     shown.NewProject(QStringLiteral("Fresh"));
     CDecisionTreeWindow *pTree = shown.Tree(0);
     pTree->setWindowModified(true);
-    // A new project asks for a path; cancelling leaves it unsaved, pathless.
-    AnswerFileDialog(QString());
+    // A new project asks for a path, suggesting its name; cancelling leaves
+    // it unsaved, pathless.
+    QString strSuggested;
+    AnswerFileDialog(QString(), &strSuggested);
     shown.Trigger("actionSaveProject");
     QVERIFY(pTree->GetFilePath().isEmpty() && pTree->isWindowModified());
+    QCOMPARE(strSuggested, QStringLiteral("Fresh.rmproj"));
     const QString strFirst = dir.filePath(QStringLiteral("first.rmproj"));
     AnswerFileDialog(strFirst);
     shown.Trigger("actionSaveProject");
@@ -162,6 +177,8 @@ void TestProjectActions::saveAndSaveAs()
     shown.Trigger("actionSaveAs");
     QVERIFY2(warnings.value(0).contains(strBlocked), qPrintable(warnings.value(0)));
     QVERIFY(pTree->isWindowModified());
+    // What was written is offered again, newest first; the failed write is not.
+    QCOMPARE(shown.window.findChild<CRecentFiles *>()->Paths(), QStringList({strSecond, strFirst}));
 }
 
 void TestProjectActions::saveAsAddsTheSuffix()
@@ -339,8 +356,129 @@ void TestProjectActions::editMenu()
              QString(undo).replace(0, 4, QStringLiteral("Redo")));
 }
 
-RAMIFY_GUI_TEST_MAIN(TestProjectActions)
-#include "tst_projectactions.moc"
+void TestProjectActions::suggestedFileName_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("suggested");
+    QTest::newRow("saved before") << "/a/b.rmproj"
+                                  << "Oil"
+                                  << "/a/b.rmproj";
+    QTest::newRow("name") << ""
+                          << " Oil 2026 "
+                          << "Oil 2026.rmproj";
+    QTest::newRow("no file name holds these") << ""
+                                              << "a/b\\c:d*?\"<>|\t"
+                                              << "a_b_c_d______.rmproj";
+    QTest::newRow("hidden, then nothing left") << ""
+                                               << "..."
+                                               << "";
+}
+
+void TestProjectActions::suggestedFileName()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, name);
+    QFETCH(QString, suggested);
+    QCOMPARE(CProjectFileDialog::SuggestedPath(path, name), suggested);
+}
+
+void TestProjectActions::choicesOutliveTheWindow()
+{
+    const QString strKept = dir.filePath(QStringLiteral("kept.rmproj"));
+    QStringList warnings;
+    {
+        ShownMainWindow shown;
+        auto *pRecent = shown.window.findChild<CRecentFiles *>();
+        auto *pMenu = shown.window.findChild<QMenu *>(QStringLiteral("menuOpenRecent"));
+        // Ten at most, newest first, one entry for one file however spelt.
+        for (int i = 0; i < 12; ++i)
+            pRecent->Add(dir.filePath(QStringLiteral("gone%1.rmproj").arg(i)));
+        pRecent->Add(dir.path() + QStringLiteral("/./gone5.rmproj"));
+        QCOMPARE(pRecent->Paths().size(), CRecentFiles::MaxEntries);
+        QCOMPARE(pRecent->Paths().first(), dir.filePath(QStringLiteral("gone5.rmproj")));
+        QCOMPARE(pMenu->actions().size(), CRecentFiles::MaxEntries + 2);
+        // A file that is gone says so, goes from the menu and opens nothing.
+        AnswerMessageBoxes({QMessageBox::Ok}, &warnings);
+        pMenu->actions().first()->trigger();
+        QVERIFY2(warnings.value(0).contains(QStringLiteral("gone5.rmproj")),
+                 qPrintable(warnings.value(0)));
+        QVERIFY(!pRecent->Paths().join(' ').contains(QStringLiteral("gone5")));
+        QCOMPARE(shown.Count(), 0);
+        // Clear Menu empties it; a file still there opens from it.
+        pMenu->actions().last()->trigger();
+        QVERIFY(pRecent->Paths().isEmpty() && !pMenu->actions().last()->isEnabled());
+        shown.NewProject(QStringLiteral("Kept"));
+        AnswerFileDialog(strKept);
+        shown.Trigger("actionSaveProject");
+        pMenu->actions().first()->trigger();
+        QCOMPARE(shown.Count(), 2);
+        QCOMPARE(shown.Tree(1)->GetFilePath(), strKept);
+        shown.window.findChild<QAction *>(QStringLiteral("actionArrangeAutomatically"))
+            ->setChecked(false);
+        QVERIFY(shown.Tree(0)->close() && shown.Tree(1)->close());
+    }
+    // The next run finds both choices as they were left.
+    ShownMainWindow next;
+    QCOMPARE(next.window.findChild<CRecentFiles *>()->Paths(), QStringList{strKept});
+    QVERIFY(!next.window.findChild<QAction *>(QStringLiteral("actionArrangeAutomatically"))
+                 ->isChecked());
+    QCOMPARE(warnings.size(), 1);
+}
+
+void TestProjectActions::helpWindowSearchesAndClosesOnEscape()
+{
+    CHelpWindow help(QFINDTESTDATA("../doc/help.html"), nullptr);
+    help.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&help));
+    auto *pField = help.findChild<QLineEdit *>();
+    auto *pBrowser = help.findChild<QTextBrowser *>();
+    // Found as typed, whatever the case; something absent is marked, not a
+    // stale selection left standing.
+    QTest::keyClicks(pField, QStringLiteral("DECISION"));
+    QCOMPARE(pBrowser->textCursor().selectedText().toLower(), QStringLiteral("decision"));
+    QTest::keyClicks(pField, QStringLiteral("qqzz"));
+    QVERIFY(!pBrowser->textCursor().hasSelection() && !pField->toolTip().isEmpty());
+    QTest::keyClick(pBrowser, Qt::Key_Escape);
+    QVERIFY(!help.isVisible());
+}
+
+void TestProjectActions::findBar()
+{
+    WorkedExample plan;
+    plan.s2->payoffComment = "unlike s1";
+    const QString strPath = dir.filePath(QStringLiteral("find.rmproj"));
+    QFile file(strPath);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(WriteBytes(plan.tree, QStringLiteral("Find")));
+    file.close();
+    ShownMainWindow shown;
+    shown.window.OpenProject(strPath);
+    CDecisionTreeWindow *pTree = shown.Tree(0);
+    CNode *pS1 = pTree->GetDocument().GetRoot()->children[0]->children[1]->children[0]->children[0];
+    CNode *pS2 = pS1->parent->children[1];
+    shown.Trigger("actionFind");
+    auto *pBar = shown.window.findChild<CFindBar *>();
+    QVERIFY(pBar->isVisible());
+    // Names and comments, whatever the case, in the order the tree is read;
+    // the keys step round the end both ways.
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("S1"));
+    const QList<std::pair<int, QString>> steps = {
+        {0, "1 of 2"}, {Qt::Key_F3, "2 of 2"}, {Qt::Key_F3, "1 of 2"}, {-Qt::Key_F3, "2 of 2"}};
+    for (const auto &step : steps) {
+        if (step.first)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_F3,
+                            step.first < 0 ? Qt::ShiftModifier : Qt::NoModifier);
+        QCOMPARE(pBar->CountText(), step.second);
+        CNode *pExpected = step.second.startsWith('1') ? pS1 : pS2;
+        QCOMPARE(pTree->scene()->selectedItems(),
+                 QList<QGraphicsItem *>{pTree->GetItem(pExpected)});
+    }
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("zz"));
+    QCOMPARE(pBar->CountText(), QStringLiteral("No match"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    QVERIFY(!pBar->isVisible());
+}
 
 void TestProjectActions::settingsChangeTheRollbackAsOneStep()
 {
@@ -377,3 +515,6 @@ void TestProjectActions::settingsChangeTheRollbackAsOneStep()
     QVERIFY2(shown.Tree(0)->RiskNote(ex.s).contains("expected value 9,"),
              qPrintable(shown.Tree(0)->RiskNote(ex.s)));
 }
+
+RAMIFY_GUI_TEST_MAIN(TestProjectActions)
+#include "tst_projectactions.moc"

@@ -90,6 +90,8 @@ x11_start() {
     mkdir -m 700 "$XDG_RUNTIME_DIR"
     # Recovery copies go here, never into the user's own data folder.
     export XDG_DATA_HOME="$work/data"
+    # And the program's own choices (recent files...) not into the user's.
+    export XDG_CONFIG_HOME="$work/config"
     # Two libraries below Qt's X11 platform leak at exit, which the sanitizer
     # build reports; neither is needed here, so neither is loaded:
     # - with no session bus named, libdbus tries to launch one and leaks the
