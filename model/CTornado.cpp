@@ -107,7 +107,7 @@ bool CTornado::AddVariables(const CDecisionTree &tree, double dShare)
         const bool bRange = variable.hasLow && variable.hasHigh;
         bar.low = bRange ? variable.low : bar.current - dMove;
         bar.high = bRange ? variable.high : bar.current + dMove;
-        CVariableProbe probe(tree.GetRoot(), variables, n);
+        CVariableProbe probe(tree.GetRoot(), variables, n, evaluation.Rule());
         for (auto [dParameter, pValue] :
              {std::pair{bar.low, &bar.valueLow}, {bar.high, &bar.valueHigh}}) {
             QString strError;

@@ -5,8 +5,9 @@
 #include "CTreeFormulas.h"
 #include "CTreeIndex.h"
 
-CVariableProbe::CVariableProbe(const CNode *pRoot, const CVariables &treeVariables, int nVariable)
-    : root(pRoot->Clone()), variables(treeVariables), variable(nVariable),
+CVariableProbe::CVariableProbe(const CNode *pRoot, const CVariables &treeVariables, int nVariable,
+                               const CDecisionRule &decisionRule)
+    : root(pRoot->Clone()), variables(treeVariables), variable(nVariable), rule(decisionRule),
       index(std::make_unique<CTreeIndex>(root))
 {
     CVariables::Variable moved = variables.At(variable);
@@ -34,6 +35,6 @@ bool CVariableProbe::At(double dValue, QString *pError)
         *pError = CTreeFormulas::Message(problems);
         return false;
     }
-    evaluation = std::make_unique<CTreeEvaluation>(*index);
+    evaluation = std::make_unique<CTreeEvaluation>(*index, rule);
     return true;
 }

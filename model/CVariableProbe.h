@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CDecisionRule.h"
 #include "CVariables.h"
 
 #include <QString>
@@ -18,8 +19,9 @@ class CVariableProbe
 {
 public:
     // pRoot must not be null. A variable given by a formula is held at the
-    // values set here instead.
-    CVariableProbe(const CNode *pRoot, const CVariables &treeVariables, int nVariable);
+    // values set here instead. The copy is rolled back by rule, as the tree is.
+    CVariableProbe(const CNode *pRoot, const CVariables &treeVariables, int nVariable,
+                   const CDecisionRule &rule = CDecisionRule());
     CVariableProbe(const CVariableProbe &) = delete;
     CVariableProbe &operator=(const CVariableProbe &) = delete;
     ~CVariableProbe();
@@ -37,6 +39,7 @@ private:
     CNode *root = nullptr;
     CVariables variables;
     int variable = -1;
+    CDecisionRule rule;
     std::unique_ptr<CTreeIndex> index;
     std::unique_ptr<CTreeEvaluation> evaluation;
 };

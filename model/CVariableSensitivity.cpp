@@ -9,7 +9,9 @@
 #include <algorithm>
 #include <cmath>
 
-CVariableSensitivity::CVariableSensitivity(const CDecisionTree &decisionTree) : tree(decisionTree)
+CVariableSensitivity::CVariableSensitivity(const CDecisionTree &decisionTree,
+                                           const CDecisionRule &decisionRule)
+    : tree(decisionTree), rule(decisionRule)
 {
 }
 
@@ -70,7 +72,7 @@ bool CVariableSensitivity::Run(const std::string &strVariable, double dLow, doub
         treeAtFault = true;
         return false;
     }
-    CVariableProbe probe(tree.GetRoot(), tree.Variables(), nVariable);
+    CVariableProbe probe(tree.GetRoot(), tree.Variables(), nVariable, rule);
     error = probe.ShapeProblem();
     if (!error.isEmpty()) {
         treeAtFault = true;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CDecisionRule.h"
 #include "CSensitivityAnalysis.h"
 
 #include <QCoreApplication>
@@ -34,7 +35,8 @@ public:
     // Intervals of the search grid, besides the steps asked for.
     static constexpr int SearchIntervals = 400;
 
-    explicit CVariableSensitivity(const CDecisionTree &tree);
+    explicit CVariableSensitivity(const CDecisionTree &tree,
+                                  const CDecisionRule &rule = CDecisionRule());
     ~CVariableSensitivity();
 
     // False, with Error() telling why, for an unknown variable, a range that
@@ -68,6 +70,7 @@ private:
     bool FindBreakEven(CVariableProbe &probe, size_t nDecision, Sample a, Sample b);
 
     const CDecisionTree &tree;
+    const CDecisionRule rule;
     QString error;
     bool treeAtFault = false;
     std::string variable;

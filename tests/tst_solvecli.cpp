@@ -98,6 +98,11 @@ void TestSolveCli::runs_data()
                                        "            \"name\": \"revSoak\",\n"
                                        "            \"value\": 1200000\n"
                                     << "";
+    // Moving a variable rolls back by the rule asked for: the best case of drilling.
+    QTest::newRow("variable under a rule")
+        << QStringList{"--rule", "maxi-max", "--sensitivity", "revWet=300000..800000", strOil}
+        << QByteArray() << 0 << "800000       1.15e+06\n"
+        << "";
     QTest::newRow("variable tornado")
         << QStringList{"--tornado", "10", strOil} << QByteArray() << 0
         << "variable revWet                        300000         800000              0         "

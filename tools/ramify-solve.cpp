@@ -140,7 +140,7 @@ int Analyse(const CDecisionTree &tree, const CDecisionRule &rule, const CAnalysi
         return Success;
     }
     if (!request.variable.empty()) {
-        CVariableSensitivity analysis(tree);
+        CVariableSensitivity analysis(tree, rule);
         if (!analysis.Run(request.variable, request.low, request.high, nSteps))
             return analysis.TreeAtFault()
                        ? Failure(QStringLiteral("\"%1\": %2").arg(strFile, analysis.Error()))
