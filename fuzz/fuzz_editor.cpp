@@ -4,6 +4,7 @@
 // the window then saves must read back to the same tree.
 #include "CDecisionTreeWindow.h"
 #include "CNode.h"
+#include "CProjectDocument.h"
 #include "CProjectFile.h"
 #include "FuzzTrees.h"
 
@@ -50,14 +51,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *pData, size_t nSize)
         window.TreeScene()->UpdateBestPath(pRoot, window.GetTree().IsProbabilityConsistent());
     }
 
+    // Saved with its settings and opened again as the window opens files:
+    // formulas computed, then the tree rolled back by the project's rule. A
+    // crafted option without a child is a leaf whose values the rollback
+    // writes, so only a reading that rolls back too must meet the same tree.
     QBuffer output;
     output.open(QIODevice::WriteOnly);
-    if (!CProjectFile::Write(output, window.GetTree(), window.GetProjectName()))
+    if (!window.GetDocument().Write(output, nullptr))
         std::abort();
     output.close();
-    CDecisionTree copy;
-    const CProjectFile::ReadResult again = CProjectFile::Read(output, copy);
-    if (!again.Succeeded() || again.projectName != window.GetProjectName() ||
+    CProjectDocument copy;
+    const CProjectFile::ReadResult again = copy.Read(output);
+    if (!again.Succeeded() || copy.GetProjectName() != window.GetProjectName() ||
         !SameTrees(pRoot, copy.GetRoot()))
         std::abort();
     return 0;
