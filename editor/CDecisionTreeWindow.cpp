@@ -168,7 +168,7 @@ bool CDecisionTreeWindow::LoadProject(const QString &strPath, QString *pStrError
     if (!pRoot && result.complete)
         problems << tr("\"%1\" holds no Ramify project.").arg(strPath);
     else if (pRoot)
-        problems << result.DroppedNodesMessage(treeScene->Items().size());
+        problems << result.DroppedNodesMessage(treeScene->Items().empty() ? 0 : result.nodesInTree);
     problems << result.FormulaMessage();
     problems.removeAll(QString());
     if (!problems.isEmpty())

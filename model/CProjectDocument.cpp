@@ -36,6 +36,21 @@ template <typename Visit> void ForEachNode(CNode *pTop, Visit visit)
     }
 }
 
+// A crafted file may hold options with nothing below them. The rollback
+// takes such an option for the end of its path and writes the path's share
+// and sum over its own probability and payoff: typed inputs, or the values of
+// its formulas, that a save would then lose. An end of its own keeps them.
+void GiveOptionsAnEnd(CNode *pRoot)
+{
+    std::vector<CNode *> bare;
+    ForEachNode(pRoot, [&bare](CNode *pNode) {
+        if (pNode->type == NodeType::Option && pNode->children.empty())
+            bare.push_back(pNode);
+    });
+    for (CNode *pOption : bare)
+        CNode::CreateTerminal(pOption, std::string());
+}
+
 } // namespace
 
 CProjectDocument::CProjectDocument(QObject *parent) : QObject(parent) {}
@@ -110,6 +125,7 @@ void CProjectDocument::ShowRead(const CProjectFile::ReadResult &result, CNode *p
     toRecheck.clear();
     toSolve.clear();
     tree.SetRoot(pRoot);
+    GiveOptionsAnEnd(pRoot);
     if (!result.projectName.isNull())
         projectName = result.projectName;
     // The new tree is solved below by the file's rule, once.
@@ -148,6 +164,7 @@ void CProjectDocument::ReplaceTree(CNode *pRoot)
     toRecheck.clear();
     toSolve.clear();
     tree.SetRoot(pRoot);
+    GiveOptionsAnEnd(pRoot);
     RecheckAll();
     SolveAll();
     storedValuesStale = false;

@@ -153,11 +153,23 @@ x11_server() {
 
 # Starts the program (again) on the running server and waits for its window.
 x11_launch() {
-    "$@" >>"$work/program.log" 2>&1 &
-    program_pid=$!
-
-    # With a project in front the title names it too.
-    wait_for 60 window_shown '^Ramify( - \[.*\])?$' || fail "the main window did not show"
+    # A program that could not reach the server (which another suite's
+    # cleanup or a starved machine may take away) starts again, on a fresh
+    # server when ours no longer answers.
+    local try
+    for ((try = 1; try <= 3; ++try)); do
+        "$@" >>"$work/program.log" 2>&1 &
+        program_pid=$!
+        # With a project in front the title names it too.
+        wait_for 60 eval 'window_shown "^Ramify( - \[.*\])?$" || program_ended' ||
+            fail "the main window did not show"
+        program_running && break
+        grep -q 'could not connect to display' "$work/program.log" ||
+            fail "the program ended before its window showed"
+        echo "the program could not reach $DISPLAY, starting it again" >&2
+        server_proven || x11_server
+    done
+    window_shown '^Ramify( - \[.*\])?$' || fail "the main window did not show"
     main=$(visible_windows '^Ramify( - \[.*\])?$' | head -n 1)
     xdo windowfocus --sync "$main"
 }
