@@ -17,7 +17,6 @@ CHelpWindow::CHelpWindow(const QString &strGuide, QWidget *parent) : QDialog(par
     setModal(false);
     searchField = new QLineEdit(this);
     searchField->setPlaceholderText(tr("Search the guide"));
-    searchField->setClearButtonEnabled(true);
     browser = new QTextBrowser(this);
     // Links out of the guide (none today) go to the desktop's browser.
     browser->setOpenExternalLinks(true);

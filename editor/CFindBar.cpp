@@ -17,7 +17,6 @@ CFindBar::CFindBar(std::function<CDecisionTreeWindow *()> fnWindow, QWidget *par
 {
     field = new QLineEdit(this);
     field->setPlaceholderText(tr("Find a node by name or comment"));
-    field->setClearButtonEnabled(true);
     count = new QLabel(this);
     count->setMinimumWidth(
         count->fontMetrics().horizontalAdvance(QStringLiteral("00000 of 00000")));
