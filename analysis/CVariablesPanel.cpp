@@ -3,6 +3,7 @@
 #include "CFormula.h"
 #include "CNode.h"
 #include "CTreeFormulas.h"
+#include "CTypedNumber.h"
 #include "TextNumber.h"
 
 #include <QHBoxLayout>
@@ -16,13 +17,13 @@
 
 namespace {
 
+// Numbers are read as on the canvas ("1,500" is 1500); other text is a formula.
 bool ReadNumber(const QString &strText, double *pValue)
 {
-    bool bOk = false;
-    const double dValue = strText.trimmed().toDouble(&bOk);
-    if (!bOk || !std::isfinite(dValue))
+    const CTypedNumber typed = CTypedNumber::Read(strText.trimmed(), CTypedNumber::Kind::Amount);
+    if (!typed.IsNumber())
         return false;
-    *pValue = dValue;
+    *pValue = typed.ValueOr(*pValue);
     return true;
 }
 
