@@ -118,7 +118,7 @@ CProjectFile::ReadResult CProjectDocument::Read(QIODevice &device)
     return result;
 }
 
-void CProjectDocument::ShowRead(const CProjectFile::ReadResult &result, CNode *pRoot)
+void CProjectDocument::TakeTree(CNode *pRoot)
 {
     if (tree.GetRoot())
         emit sig_subtreeRemoving(tree.GetRoot());
@@ -126,6 +126,11 @@ void CProjectDocument::ShowRead(const CProjectFile::ReadResult &result, CNode *p
     toSolve.clear();
     tree.SetRoot(pRoot);
     GiveOptionsAnEnd(pRoot);
+}
+
+void CProjectDocument::ShowRead(const CProjectFile::ReadResult &result, CNode *pRoot)
+{
+    TakeTree(pRoot);
     if (!result.projectName.isNull())
         projectName = result.projectName;
     // The new tree is solved below by the file's rule, once.
@@ -159,12 +164,7 @@ bool CProjectDocument::Write(QIODevice &device, QString *pStrError) const
 
 void CProjectDocument::ReplaceTree(CNode *pRoot)
 {
-    if (tree.GetRoot())
-        emit sig_subtreeRemoving(tree.GetRoot());
-    toRecheck.clear();
-    toSolve.clear();
-    tree.SetRoot(pRoot);
-    GiveOptionsAnEnd(pRoot);
+    TakeTree(pRoot);
     RecheckAll();
     SolveAll();
     storedValuesStale = false;

@@ -159,6 +159,9 @@ signals:
     void sig_variablesChanged();
 
 private:
+    // Puts pRoot in place of the tree, freeing the one before; nothing is
+    // evaluated yet.
+    void TakeTree(CNode *pRoot);
     void ShowRead(const CProjectFile::ReadResult &result, CNode *pRoot);
     // The rollback of the whole tree on its own inputs; true when it left
     // any value or choice different from what the tree held.

@@ -69,16 +69,7 @@ CRiskProfile::Profile CRiskProfile::ProfileFrom(int nStart) const
         }
     }
     std::vector<Outcome> &outcomes = profile.outcomes;
-    std::sort(outcomes.begin(), outcomes.end(),
-              [](const Outcome &a, const Outcome &b) { return a.value < b.value; });
-    size_t nKept = 0;
-    for (const Outcome &outcome : outcomes) {
-        if (nKept > 0 && outcomes[nKept - 1].value == outcome.value)
-            outcomes[nKept - 1].probability += outcome.probability;
-        else
-            outcomes[nKept++] = outcome;
-    }
-    outcomes.resize(nKept);
+    MergeEqualValues(&outcomes);
     if (outcomes.empty())
         return profile;
     for (const Outcome &outcome : outcomes) {
@@ -140,4 +131,19 @@ QString CRiskProfile::DominanceText() const
         sentences << tr("%1 dominates %2").arg(profiles[a].name, profiles[b].name);
     return sentences.isEmpty() ? tr("no option dominates another")
                                : sentences.join(QStringLiteral("; "));
+}
+
+void CRiskProfile::MergeEqualValues(std::vector<Outcome> *pOutcomes)
+{
+    std::vector<Outcome> &outcomes = *pOutcomes;
+    std::sort(outcomes.begin(), outcomes.end(),
+              [](const Outcome &a, const Outcome &b) { return a.value < b.value; });
+    size_t nKept = 0;
+    for (const Outcome &outcome : outcomes) {
+        if (nKept > 0 && outcomes[nKept - 1].value == outcome.value)
+            outcomes[nKept - 1].probability += outcome.probability;
+        else
+            outcomes[nKept++] = outcome;
+    }
+    outcomes.resize(nKept);
 }

@@ -39,6 +39,9 @@ public:
 
     explicit CRiskProfile(const CTreeEvaluation &evaluation);
 
+    // Sorts outcomes by value and adds up the probabilities of equal values.
+    static void MergeEqualValues(std::vector<Outcome> *pOutcomes);
+
     // False, with Error() telling why, for a tree of the wrong shape or whose
     // probabilities are not a distribution.
     bool Run();

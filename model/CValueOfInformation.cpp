@@ -277,17 +277,7 @@ CValueOfInformation::Distributions(const std::vector<int> &forced) const
 
 void CValueOfInformation::Merge(Distribution *pDistribution)
 {
-    Distribution &outcomes = *pDistribution;
-    std::sort(outcomes.begin(), outcomes.end(),
-              [](const Outcome &a, const Outcome &b) { return a.value < b.value; });
-    size_t nKept = 0;
-    for (const Outcome &outcome : outcomes) {
-        if (nKept > 0 && outcomes[nKept - 1].value == outcome.value)
-            outcomes[nKept - 1].probability += outcome.probability;
-        else
-            outcomes[nKept++] = outcome;
-    }
-    outcomes.resize(nKept);
+    CRiskProfile::MergeEqualValues(pDistribution);
 }
 
 CValueOfInformation::Distribution

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "CRiskProfile.h"
+
 #include <QCoreApplication>
 #include <QString>
 
@@ -57,11 +59,7 @@ public:
     double AllEvpi() const { return Gain(allValue); }
 
 private:
-    struct Outcome
-    {
-        double value;
-        double probability;
-    };
+    using Outcome = CRiskProfile::Outcome;
     using Distribution = std::vector<Outcome>;
 
     bool Group();
