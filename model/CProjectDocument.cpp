@@ -36,19 +36,24 @@ template <typename Visit> void ForEachNode(CNode *pTop, Visit visit)
     }
 }
 
-// A crafted file may hold options with nothing below them. The rollback
-// takes such an option for the end of its path and writes the path's share
-// and sum over its own probability and payoff: typed inputs, or the values of
-// its formulas, that a save would then lose. An end of its own keeps them.
-void GiveOptionsAnEnd(CNode *pRoot)
+// A crafted file may hold options, Decisions or Situations with nothing
+// below them. The rollback takes such a node for the end of its path and
+// writes the path's share and sum over its own probability and payoff: typed
+// inputs, or the values of its formulas, that a save would then lose, and
+// that a "#" beside it has already shared out. An end of its own keeps them,
+// as the editor keeps one below a Decision or Situation whose options are
+// all gone.
+std::vector<CNode *> GiveEveryPathAnEnd(CNode *pRoot)
 {
     std::vector<CNode *> bare;
     ForEachNode(pRoot, [&bare](CNode *pNode) {
-        if (pNode->type == NodeType::Option && pNode->children.empty())
+        if (pNode->parent && pNode->type != NodeType::Terminal && pNode->children.empty())
             bare.push_back(pNode);
     });
-    for (CNode *pOption : bare)
-        CNode::CreateTerminal(pOption, std::string());
+    std::vector<CNode *> ends;
+    for (CNode *pNode : bare)
+        ends.push_back(CNode::CreateTerminal(pNode, std::string()));
+    return ends;
 }
 
 } // namespace
@@ -118,19 +123,19 @@ CProjectFile::ReadResult CProjectDocument::Read(QIODevice &device)
     return result;
 }
 
-void CProjectDocument::TakeTree(CNode *pRoot)
+std::vector<CNode *> CProjectDocument::TakeTree(CNode *pRoot)
 {
     if (tree.GetRoot())
         emit sig_subtreeRemoving(tree.GetRoot());
     toRecheck.clear();
     toSolve.clear();
     tree.SetRoot(pRoot);
-    GiveOptionsAnEnd(pRoot);
+    return GiveEveryPathAnEnd(pRoot);
 }
 
 void CProjectDocument::ShowRead(const CProjectFile::ReadResult &result, CNode *pRoot)
 {
-    TakeTree(pRoot);
+    const std::vector<CNode *> ends = TakeTree(pRoot);
     if (!result.projectName.isNull())
         projectName = result.projectName;
     // The new tree is solved below by the file's rule, once.
@@ -144,8 +149,9 @@ void CProjectDocument::ShowRead(const CProjectFile::ReadResult &result, CNode *p
     // A file keeps the values of the rollback that was last shown, but
     // anything may have written it: what is shown is the rollback of the
     // inputs, and a file whose values differ says so.
+    // The ends given to paths that had none stored nothing to compare.
     RecheckAll();
-    storedValuesStale = SolveAll();
+    storedValuesStale = SolveAll(ends);
     emit sig_treeReplaced();
     if (bSettingsChanged)
         emit sig_settingsChanged();
@@ -172,14 +178,16 @@ void CProjectDocument::ReplaceTree(CNode *pRoot)
     emit sig_evaluated();
 }
 
-bool CProjectDocument::SolveAll()
+bool CProjectDocument::SolveAll(const std::vector<CNode *> &added)
 {
     CNode *pRoot = tree.GetRoot();
     if (!pRoot)
         return false;
+    const std::unordered_set<const CNode *> notStored(added.begin(), added.end());
     std::vector<std::pair<CNode *, Rolled>> stored;
     ForEachNode(pRoot, [&](CNode *pNode) {
-        stored.push_back({pNode, {pNode->probability, pNode->payoff, pNode->active}});
+        if (!notStored.count(pNode))
+            stored.push_back({pNode, {pNode->probability, pNode->payoff, pNode->active}});
     });
     solver.Solve(pRoot, [](CNode *) {});
     // Values that do not add up are shown but never trusted, and a file

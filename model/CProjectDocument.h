@@ -161,11 +161,13 @@ signals:
 private:
     // Puts pRoot in place of the tree, freeing the one before; nothing is
     // evaluated yet.
-    void TakeTree(CNode *pRoot);
+    // Returns the ends it gave to paths that had none.
+    std::vector<CNode *> TakeTree(CNode *pRoot);
     void ShowRead(const CProjectFile::ReadResult &result, CNode *pRoot);
     // The rollback of the whole tree on its own inputs; true when it left
-    // any value or choice different from what the tree held.
-    bool SolveAll();
+    // any value or choice different from what the tree held (the added
+    // nodes held none).
+    bool SolveAll(const std::vector<CNode *> &added = {});
     void RecheckAll();
     void RecheckSubtree(CNode *pNode);
     void Recheck(CNode *pNode);

@@ -1,8 +1,10 @@
 #include "CDecisionSolver.h"
+#include "CProjectDocument.h"
 #include "CProjectFileWriter.h"
 #include "TestTrees.h"
 
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <csignal>
@@ -25,6 +27,7 @@ private slots:
     void formulasDecideOnReading();
     void hostileFiles_data();
     void hostileFiles();
+    void everyPathGetsAnEnd();
     void coordinates_data();
     void coordinates();
     void fullDiskKeepsOldFile_data();
@@ -289,6 +292,58 @@ void TestProjectFile::hostileFiles()
     const CProjectFile::ReadResult result = ReadBytes(file, tree);
     QCOMPARE(result.complete, complete);
     QCOMPARE(Shape(tree.GetRoot()), shape);
+}
+
+void TestProjectFile::everyPathGetsAnEnd()
+{
+    // An option "o" and, below a Situation, a Situation "s" with nothing
+    // below them: the rollback must not take their inputs for path sums, nor
+    // share out the rest "#" by a probability it overwrites afterwards.
+    const QByteArray file =
+        Project(NodeXml(1, 0, 0) + NodeXml(2, 1, 1) + NodeXml(3, 2, 3, "Name=\"o\" Payoff=\"5\"") +
+                NodeXml(4, 2, 3) + NodeXml(5, 4, 2) +
+                NodeXml(6, 5, 3, "Name=\"rest\" Probability=\"0.1\" ProbabilityFormula=\"#\"") +
+                NodeXml(7, 5, 2, "Name=\"s\" Probability=\"0.3\" Payoff=\"7\"") + NodeXml(8, 6, 4));
+    QByteArray bytes = file;
+    QString strShape;
+    for (int nPass = 0; nPass < 2; ++nPass) {
+        QBuffer input(&bytes);
+        CProjectDocument document;
+        QVERIFY(document.Read(input).Succeeded());
+        const CNode *pDecision = document.GetRoot()->children[0];
+        const CNode *pSituation = pDecision->children[1]->children[0];
+        QCOMPARE(pDecision->children[0]->payoff, 5.0);
+        QCOMPARE(pSituation->children[0]->probability, 0.7);
+        QCOMPARE(pSituation->children[1]->probability, 0.3);
+        // Saved and read again, the tree is the one shown.
+        if (nPass == 1)
+            QCOMPARE(Shape(document.GetRoot()), strShape);
+        strShape = Shape(document.GetRoot());
+        QBuffer output;
+        output.open(QIODevice::WriteOnly);
+        QVERIFY(document.Write(output, nullptr));
+        bytes = output.data();
+    }
+    // Without its end an option keeps the values the file stored right: an
+    // end given on reading had nothing stored to be out of date with.
+    QBuffer crafted;
+    crafted.setData(Project(NodeXml(1, 0, 0) + NodeXml(2, 1, 1) +
+                            NodeXml(3, 2, 3, "Name=\"o\" Payoff=\"5\"") + NodeXml(4, 2, 3)));
+    CProjectDocument solved;
+    QVERIFY(solved.Read(crafted).Succeeded());
+    QBuffer saved;
+    saved.open(QIODevice::WriteOnly);
+    QVERIFY(solved.Write(saved, nullptr));
+    const QString strSaved = QString::fromUtf8(saved.data());
+    const QRegularExpression option(QStringLiteral("ID=\"(\\d+)\"[^>]*Name=\"o\""));
+    const QRegularExpression end(QStringLiteral("\\s*<Node [^>]*ParentID=\"%1\"[^>]*/>")
+                                     .arg(option.match(strSaved).captured(1)));
+    QByteArray cut = QString(strSaved).remove(end).toUtf8();
+    QVERIFY(cut.size() < saved.data().size());
+    QBuffer input(&cut);
+    CProjectDocument document;
+    QVERIFY(document.Read(input).Succeeded());
+    QVERIFY(!document.StoredValuesWereStale());
 }
 
 void TestProjectFile::coordinates_data()
