@@ -8,11 +8,13 @@
 #include "CSensitivityAnalysis.h"
 #include "CSensitivityPanel.h"
 #include "CSpiderAnalysis.h"
+#include "CSpiderPanel.h"
 #include "CTornado.h"
 #include "CTornadoPanel.h"
 #include "CTreeEvaluation.h"
 #include "CTreeIndex.h"
 #include "CTwoWayAnalysis.h"
+#include "CTwoWayPanel.h"
 #include "CVariableSensitivity.h"
 #include "CVariablesPanel.h"
 #include "ContextAction.h"
@@ -436,6 +438,28 @@ void TestSensitivity::panelsFollowTheirProject()
     QCOMPARE(LineColours(pPanel).value("test"), test);
     trigger("actionTornado");
     QVERIFY(main.findChild<CTornadoPanel *>());
+    // The spider waits in a tab beside the tornado.
+    auto *pSpider = main.findChild<CSpiderPanel *>();
+    QTRY_COMPARE(pSpider ? pSpider->LineCount() : 0, CSpiderPanel::MaxLines);
+    // The two-way map over the test's payoff and the sell payoff.
+    trigger("actionTwoWay");
+    auto *pTwoWay = main.findChild<CTwoWayPanel *>();
+    QVERIFY(pTwoWay);
+    QTRY_VERIFY(pTwoWay->PointCount() > 0);
+    pTwoWay->ChooseInputs(2, 0);
+    QTRY_VERIFY(pTwoWay->TableText().startsWith("payoff of \"test\" (#5)\tpayoff of \"sell\""));
+    for (auto [pName, pText] : {std::pair{"lineEditLowX", "-300"},
+                                {"lineEditHighX", "0"},
+                                {"lineEditLowY", "500"},
+                                {"lineEditHighY", "1500"}}) {
+        auto *pEdit = pTwoWay->findChild<QLineEdit *>(pName);
+        pEdit->setText(pText);
+        emit pEdit->editingFinished();
+    }
+    QTRY_VERIFY(pTwoWay->TableText().contains("\n-300\t500\t1000\tdrill now\tyes\n"));
+    const QRectF plot = pTwoWay->ChartView()->chart()->plotArea();
+    QCOMPARE(pTwoWay->TextAt(plot.bottomLeft() + QPointF(1, -1)).section('\n', 3),
+             "\"Drill?\" chooses \"drill now\"");
     // A saved chart says what it shows and what was found.
     QTemporaryDir dir;
     QString strError;
@@ -450,6 +474,8 @@ void TestSensitivity::panelsFollowTheirProject()
     // A test for 200 is worth 975: selling then wins over drilling now from 1000 on.
     pWindow->ApplyNodeValues(pChoice->children[2], "test", 1, -200);
     QTRY_COMPARE(pPanel->BreakEvens(), QVector<double>{1000});
+    // The map follows: the grid moves the test's payoff anyway, the tree's point moves.
+    QTRY_VERIFY(pTwoWay->ChartView()->chart()->series().back()->name() == "Now: -200, 750");
     // An end of the range that does not read goes back to the one drawn.
     const QString strLow = pLow->text();
     pLow->setText(QStringLiteral("$500"));
