@@ -84,10 +84,13 @@ bool CTwoWayAnalysis::Check(const CTreeIndex &index, const Input &input)
             return false;
         }
     }
-    if (!std::isfinite(input.low) || !std::isfinite(input.high) || !(input.low < input.high) ||
-        !std::isfinite(input.high - input.low)) {
+    if (!std::isfinite(input.low) || !std::isfinite(input.high) || !(input.low < input.high)) {
         error = tr("The range of %1 must run from a lower to a higher number.")
                     .arg(Describe(index, input));
+        return false;
+    }
+    if (!std::isfinite(input.high - input.low)) {
+        error = tr("The range of %1 is too wide to analyse.").arg(Describe(index, input));
         return false;
     }
     return true;
