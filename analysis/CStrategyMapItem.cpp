@@ -75,8 +75,20 @@ void CStrategyMapItem::paint(QPainter *pPainter, const QStyleOptionGraphicsItem 
         const Band &band = bands[b];
         const double dFrom = BandEdge(b, false);
         const double dTo = BandEdge(b, true);
-        for (const Span &span : band.spans)
-            pPainter->fillRect(Cell(span.from, span.to, dFrom, dTo), span.colour);
+        const auto at = [&](double dX, double dY) {
+            return chart->mapToPosition(QPointF(dX, dY), reference);
+        };
+        for (size_t s = 0; s < band.colours.size(); ++s) {
+            const Edge left = s == 0 ? Edge{lowX, lowX, lowX} : band.edges[s - 1];
+            const Edge right = s < band.edges.size() ? band.edges[s] : Edge{highX, highX, highX};
+            QPolygonF region;
+            region << at(left.below, dFrom) << at(left.centre, band.y) << at(left.above, dTo)
+                   << at(right.above, dTo) << at(right.centre, band.y) << at(right.below, dFrom);
+            // Outlined in its own colour, so that no seam shows between neighbours.
+            pPainter->setPen(QPen(band.colours[s], 1));
+            pPainter->setBrush(band.colours[s]);
+            pPainter->drawPolygon(region);
+        }
         const QBrush hatch(Qt::darkGray, Qt::BDiagPattern);
         for (size_t p = 0; p < band.points.size(); ++p)
             if (!band.points[p].second)

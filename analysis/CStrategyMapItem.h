@@ -22,17 +22,21 @@ class CStrategyMapItem : public QGraphicsObject
     Q_OBJECT
 
 public:
-    // A stretch of one row with one choice, in the axes' units.
-    struct Span
+    // Where the choice changes along a row: at the row itself (centre) and
+    // at the lower and upper edges of its band, halfway to where the same
+    // change lies on the neighbouring rows.
+    struct Edge
     {
-        double from = 0.0;
-        double to = 0.0;
-        QColor colour;
+        double below = 0.0;
+        double centre = 0.0;
+        double above = 0.0;
     };
     struct Band
     {
         double y = 0.0;
-        std::vector<Span> spans;
+        // In order along the row, and one colour more than edges.
+        std::vector<Edge> edges;
+        std::vector<QColor> colours;
         // Where each grid point of the row lies and whether it is consistent.
         std::vector<std::pair<double, bool>> points;
         // The hover text of each point.

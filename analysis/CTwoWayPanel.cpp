@@ -280,29 +280,44 @@ void CTwoWayPanel::Draw(const CTwoWayAnalysis &analysis, const CTreeIndex &index
         return nOption < 0 ? QColor(Qt::lightGray)
                            : pColours->ColourOf(index, nOption).lighter(130);
     };
-    std::vector<CStrategyMapItem::Band> bands;
+    std::vector<CStrategyMapItem::Band> bands(size_t(analysis.Steps()) + 1);
     std::vector<CStrategyMapItem::Boundary> boundaries;
     const int nSteps = analysis.Steps();
+    // The first Decision's changes of choice along each row.
+    std::vector<std::vector<CSensitivityAnalysis::BreakEven>> changes;
+    for (const CTwoWayAnalysis::Row &row : analysis.Rows()) {
+        changes.emplace_back();
+        for (const CSensitivityAnalysis::BreakEven &found : row.breakEvens)
+            if (found.decision == nDecision)
+                changes.back().push_back(found);
+    }
     for (int j = 0; j <= nSteps; ++j) {
-        CStrategyMapItem::Band band;
+        CStrategyMapItem::Band &band = bands[size_t(j)];
         band.y = analysis.At(0, j).y;
-        int nChosen = analysis.At(0, j).chosen;
-        double dFrom = x.low;
-        for (const CSensitivityAnalysis::BreakEven &found : analysis.Rows()[size_t(j)].breakEvens) {
-            if (found.decision != nDecision)
-                continue;
-            band.spans.push_back({dFrom, found.parameter, colour(nChosen)});
-            dFrom = found.parameter;
-            nChosen = found.above;
-            // Joined to the same change on the next row.
-            if (j < nSteps)
-                for (const auto &next : analysis.Rows()[size_t(j) + 1].breakEvens)
-                    if (next.decision == nDecision && next.below == found.below &&
-                        next.above == found.above)
-                        boundaries.push_back({QPointF(found.parameter, band.y),
-                                              QPointF(next.parameter, analysis.At(0, j + 1).y)});
+        band.colours.push_back(colour(analysis.At(0, j).chosen));
+        for (const CSensitivityAnalysis::BreakEven &found : changes[size_t(j)]) {
+            band.edges.push_back({found.parameter, found.parameter, found.parameter});
+            band.colours.push_back(colour(found.above));
         }
-        band.spans.push_back({dFrom, x.high, colour(nChosen)});
+    }
+    // A change that the next row makes too, between the same options, is one
+    // boundary: joined, and the regions' edges meet it halfway.
+    for (int j = 0; j < nSteps; ++j) {
+        const auto &here = changes[size_t(j)];
+        const auto &next = changes[size_t(j) + 1];
+        for (size_t k = 0; k < here.size(); ++k)
+            for (size_t m = 0; m < next.size(); ++m)
+                if (next[m].below == here[k].below && next[m].above == here[k].above) {
+                    const double dHalfway = (here[k].parameter + next[m].parameter) / 2;
+                    bands[size_t(j)].edges[k].above = dHalfway;
+                    bands[size_t(j) + 1].edges[m].below = dHalfway;
+                    boundaries.push_back({QPointF(here[k].parameter, bands[size_t(j)].y),
+                                          QPointF(next[m].parameter, bands[size_t(j) + 1].y)});
+                    break;
+                }
+    }
+    for (int j = 0; j <= nSteps; ++j) {
+        CStrategyMapItem::Band &band = bands[size_t(j)];
         for (int i = 0; i <= nSteps; ++i) {
             const CTwoWayAnalysis::Point &point = analysis.At(i, j);
             band.points.emplace_back(point.x, point.consistent);
@@ -316,7 +331,6 @@ void CTwoWayPanel::Draw(const CTwoWayAnalysis &analysis, const CTreeIndex &index
                              : tr("\"%1\" chooses \"%2\"")
                                    .arg(Name(index, nDecision), Name(index, point.chosen))));
         }
-        bands.push_back(std::move(band));
     }
 
     auto *pNow = new QScatterSeries;
