@@ -64,6 +64,7 @@ private slots:
     void on_actionTitle_triggered();
     void on_actionCascade_triggered();
     void on_actionTornado_triggered();
+    void on_actionTwoWay_triggered();
     void on_actionVariables_triggered();
     void on_actionValueOfInformation_triggered();
     void on_actionRiskProfile_triggered();

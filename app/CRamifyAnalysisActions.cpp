@@ -5,7 +5,9 @@
 #include "CNode.h"
 #include "CRiskProfilePanel.h"
 #include "CSensitivityPanel.h"
+#include "CSpiderPanel.h"
 #include "CTornadoPanel.h"
+#include "CTwoWayPanel.h"
 #include "CValueOfInformationPanel.h"
 #include "CVariablesPanel.h"
 
@@ -85,7 +87,14 @@ template <typename Panel> void CRamify::ShowPanel(const QString &strTitle)
 
 void CRamify::on_actionTornado_triggered()
 {
+    // The spider chart moves the same inputs; it waits in a tab beside.
+    ShowPanel<CSpiderPanel>(tr("Spider: %1"));
     ShowPanel<CTornadoPanel>(tr("Tornado: %1"));
+}
+
+void CRamify::on_actionTwoWay_triggered()
+{
+    ShowPanel<CTwoWayPanel>(tr("Two-Way: %1"));
 }
 
 void CRamify::on_actionValueOfInformation_triggered()

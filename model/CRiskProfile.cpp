@@ -17,6 +17,16 @@ constexpr double Rounding = 1e-12;
 
 CRiskProfile::CRiskProfile(const CTreeEvaluation &treeEvaluation) : evaluation(treeEvaluation) {}
 
+int CRiskProfile::FirstDecision(const CTreeEvaluation &evaluation)
+{
+    // Breadth-first, as the file numbers nodes: the Root's child comes first.
+    const CTreeIndex &index = evaluation.Index();
+    for (int n = 0; n < index.Size(); ++n)
+        if (index.Type(n) == NodeType::Decision && evaluation.HasOptions(n))
+            return n;
+    return -1;
+}
+
 bool CRiskProfile::Run()
 {
     profiles.clear();
@@ -27,9 +37,7 @@ bool CRiskProfile::Run()
         error = evaluation.DistributionProblem();
     if (!error.isEmpty())
         return false;
-    for (int n = 0; n < index.Size() && decision < 0; ++n)
-        if (index.Type(n) == NodeType::Decision && evaluation.HasOptions(n))
-            decision = n;
+    decision = FirstDecision(evaluation);
     if (decision < 0) {
         profiles.push_back(ProfileFrom(0));
         profiles.back().chosen = true;

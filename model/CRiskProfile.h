@@ -42,6 +42,10 @@ public:
     // Sorts outcomes by value and adds up the probabilities of equal values.
     static void MergeEqualValues(std::vector<Outcome> *pOutcomes);
 
+    // The Decision whose options are profiled: the Root's child when that is
+    // a Decision with options, else the first such in the file; -1 for none.
+    static int FirstDecision(const CTreeEvaluation &evaluation);
+
     // False, with Error() telling why, for a tree of the wrong shape or whose
     // probabilities are not a distribution.
     bool Run();

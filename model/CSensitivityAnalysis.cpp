@@ -324,7 +324,7 @@ void CSensitivityAnalysis::CollectResults(int nSteps)
     steps.reserve(size_t(nSteps) + 1);
     for (int s = 0; s <= nSteps; ++s) {
         Step step;
-        step.parameter = s == nSteps ? high : low + (high - low) * (double(s) / nSteps);
+        step.parameter = StepAt(low, high, s, nSteps);
         step.value = ValueAt(step.parameter);
         for (int nDecision : switching)
             step.choices.push_back(ChosenAt(nDecision, step.parameter));

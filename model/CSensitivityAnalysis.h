@@ -104,6 +104,12 @@ public:
     // The nearest Decision above the moved option, or -1.
     int DecisionAbove() const;
 
+    // The parameter at step nStep of nSteps from dLow to dHigh; the last
+    // step is dHigh itself, whatever the rounding.
+    static double StepAt(double dLow, double dHigh, int nStep, int nSteps)
+    {
+        return nStep == nSteps ? dHigh : dLow + (dHigh - dLow) * (double(nStep) / nSteps);
+    }
     // The probabilities of a Situation's options once the option at
     // nPosition is set to dValue and the others make up for it as described
     // above.

@@ -31,96 +31,124 @@ bool CTornado::Run(double dPercent, const CDecisionTree *pTree)
         return false;
     }
     const double dShare = dPercent / 100.0;
-    noise = 0.0;
-    for (int n = 0; n < index.Size(); ++n)
-        if (std::isfinite(evaluation.Value(n)))
-            noise = std::max(noise, 1e-12 * std::fabs(evaluation.Value(n)));
-    for (int n = 0; n < index.Size(); ++n) {
-        if (index.Type(n) != NodeType::Option)
+    noise = Noise();
+    for (Bar bar : Inputs(pTree)) {
+        if (bar.option < 0) {
+            if (!AddVariable(*pTree, bar, dShare))
+                return false;
             continue;
-        const CNode *pOption = index.Node(n);
-        if (!pTree || pOption->payoffFormula.empty())
-            AddPayoff(n, dShare);
-        if (index.Type(index.Parent(n)) == NodeType::Situation &&
-            (!pTree || pOption->probabilityFormula.empty()))
-            AddProbability(n, dShare);
+        }
+        const double dMove = std::fabs(bar.current) * dShare;
+        bar.low = bar.current - dMove;
+        bar.high = bar.current + dMove;
+        // A probability stays within 0 and 1.
+        if (bar.kind == CSensitivityAnalysis::Parameter::Probability) {
+            bar.low = std::clamp(bar.low, 0.0, 1.0);
+            bar.high = std::clamp(bar.high, 0.0, 1.0);
+        }
+        bar.valueLow = RootValueWith(bar, bar.low);
+        bar.valueHigh = RootValueWith(bar, bar.high);
+        Keep(bar);
     }
-    if (pTree && !AddVariables(*pTree, dShare))
-        return false;
     std::stable_sort(bars.begin(), bars.end(),
                      [](const Bar &a, const Bar &b) { return a.Swing() > b.Swing(); });
     return true;
 }
 
-void CTornado::AddPayoff(int nOption, double dShare)
+QString CTornado::Describe(const CTreeIndex &index, int nOption,
+                           CSensitivityAnalysis::Parameter kind, const std::string &strVariable)
 {
-    Bar bar;
-    bar.option = nOption;
-    bar.kind = CSensitivityAnalysis::Parameter::Payoff;
-    bar.current = evaluation.Index().Node(nOption)->payoff;
-    const double dMove = std::fabs(bar.current) * dShare;
-    bar.low = bar.current - dMove;
-    bar.high = bar.current + dMove;
-    const int nBelow = evaluation.Index().FirstChild(nOption);
-    bar.valueLow = RootAfter(nBelow, ShiftedValue(nBelow, bar.low - bar.current));
-    bar.valueHigh = RootAfter(nBelow, ShiftedValue(nBelow, bar.high - bar.current));
-    Keep(bar);
+    if (nOption < 0)
+        return tr("variable %1").arg(QString::fromStdString(strVariable));
+    return tr("%1 of \"%2\" (#%3)")
+        .arg(kind == CSensitivityAnalysis::Parameter::Payoff ? tr("payoff") : tr("probability"),
+             QString::fromStdString(index.Node(nOption)->name))
+        .arg(CTreeIndex::IdOf(nOption));
 }
 
-void CTornado::AddProbability(int nOption, double dShare)
+double CTornado::Noise() const
 {
     const CTreeIndex &index = evaluation.Index();
-    const int nSituation = index.Parent(nOption);
+    double dNoise = 0.0;
+    for (int n = 0; n < index.Size(); ++n)
+        if (std::isfinite(evaluation.Value(n)))
+            dNoise = std::max(dNoise, 1e-12 * std::fabs(evaluation.Value(n)));
+    return dNoise;
+}
+
+std::vector<CTornado::Bar> CTornado::Inputs(const CDecisionTree *pTree) const
+{
+    const CTreeIndex &index = evaluation.Index();
+    std::vector<Bar> inputs;
+    for (int n = 0; n < index.Size(); ++n) {
+        if (index.Type(n) != NodeType::Option)
+            continue;
+        const CNode *pOption = index.Node(n);
+        Bar bar;
+        bar.option = n;
+        if (!pTree || pOption->payoffFormula.empty()) {
+            bar.kind = CSensitivityAnalysis::Parameter::Payoff;
+            bar.current = pOption->payoff;
+            inputs.push_back(bar);
+        }
+        if (index.Type(index.Parent(n)) == NodeType::Situation &&
+            (!pTree || pOption->probabilityFormula.empty())) {
+            bar.kind = CSensitivityAnalysis::Parameter::Probability;
+            bar.current = pOption->probability;
+            inputs.push_back(bar);
+        }
+    }
+    for (int n = 0; pTree && pTree->GetRoot() && n < pTree->Variables().Count(); ++n) {
+        Bar bar;
+        bar.variable = pTree->Variables().At(n).name;
+        bar.current = pTree->Variables().At(n).value;
+        inputs.push_back(bar);
+    }
+    return inputs;
+}
+
+double CTornado::RootValueWith(const Bar &input, double dParameter)
+{
+    const CTreeIndex &index = evaluation.Index();
+    if (input.kind == CSensitivityAnalysis::Parameter::Payoff) {
+        const int nBelow = index.FirstChild(input.option);
+        return RootAfter(nBelow, ShiftedValue(nBelow, dParameter - input.current));
+    }
+    const int nSituation = index.Parent(input.option);
     const int nFirst = index.FirstChild(nSituation);
     const int nCount = index.ChildCount(nSituation);
-    Bar bar;
-    bar.option = nOption;
-    bar.kind = CSensitivityAnalysis::Parameter::Probability;
-    bar.current = index.Node(nOption)->probability;
-    const double dMove = std::fabs(bar.current) * dShare;
-    bar.low = std::clamp(bar.current - dMove, 0.0, 1.0);
-    bar.high = std::clamp(bar.current + dMove, 0.0, 1.0);
     // Not the scratch space: RootAfter uses that.
     std::vector<double> situationOutcomes(static_cast<size_t>(nCount));
     for (int j = 0; j < nCount; ++j)
         situationOutcomes[size_t(j)] = evaluation.Value(nFirst + j);
-    const std::vector<double> current = evaluation.Probabilities(nSituation);
-    for (auto [dParameter, pValue] :
-         {std::pair{bar.low, &bar.valueLow}, {bar.high, &bar.valueHigh}}) {
-        const std::vector<double> moved =
-            CSensitivityAnalysis::MovedProbabilities(current, nOption - nFirst, dParameter);
-        *pValue = RootAfter(nSituation, evaluation.Combine(NodeType::Situation, nCount,
-                                                           moved.data(), situationOutcomes.data()));
-    }
-    Keep(bar);
+    const std::vector<double> moved = CSensitivityAnalysis::MovedProbabilities(
+        evaluation.Probabilities(nSituation), input.option - nFirst, dParameter);
+    return RootAfter(nSituation, evaluation.Combine(NodeType::Situation, nCount, moved.data(),
+                                                    situationOutcomes.data()));
 }
 
-bool CTornado::AddVariables(const CDecisionTree &tree, double dShare)
+bool CTornado::AddVariable(const CDecisionTree &tree, Bar bar, double dShare)
 {
     const CVariables &variables = tree.Variables();
-    for (int n = 0; n < variables.Count() && tree.GetRoot(); ++n) {
-        const CVariables::Variable &variable = variables.At(n);
-        Bar bar;
-        bar.variable = variable.name;
-        bar.current = variable.value;
-        const double dMove = std::fabs(bar.current) * dShare;
-        const bool bRange = variable.hasLow && variable.hasHigh;
-        bar.low = bRange ? variable.low : bar.current - dMove;
-        bar.high = bRange ? variable.high : bar.current + dMove;
-        CVariableProbe probe(tree.GetRoot(), variables, n, evaluation.Rule());
-        for (auto [dParameter, pValue] :
-             {std::pair{bar.low, &bar.valueLow}, {bar.high, &bar.valueHigh}}) {
-            QString strError;
-            if (!probe.At(dParameter, &strError)) {
-                error = tr("With %1 at %2: %3")
-                            .arg(QString::fromStdString(variable.name),
-                                 QString::number(dParameter, 'g', 12), strError);
-                return false;
-            }
-            *pValue = probe.Evaluation().RootValue();
+    const int n = variables.Find(bar.variable);
+    const CVariables::Variable &variable = variables.At(n);
+    const double dMove = std::fabs(bar.current) * dShare;
+    const bool bRange = variable.hasLow && variable.hasHigh;
+    bar.low = bRange ? variable.low : bar.current - dMove;
+    bar.high = bRange ? variable.high : bar.current + dMove;
+    CVariableProbe probe(tree.GetRoot(), variables, n, evaluation.Rule());
+    for (auto [dParameter, pValue] :
+         {std::pair{bar.low, &bar.valueLow}, {bar.high, &bar.valueHigh}}) {
+        QString strError;
+        if (!probe.At(dParameter, &strError)) {
+            error = tr("With %1 at %2: %3")
+                        .arg(QString::fromStdString(variable.name),
+                             QString::number(dParameter, 'g', 12), strError);
+            return false;
         }
-        Keep(bar);
+        *pValue = probe.Evaluation().RootValue();
     }
+    Keep(bar);
     return true;
 }
 

@@ -11,6 +11,7 @@
 
 class CDecisionTree;
 class CTreeEvaluation;
+class CTreeIndex;
 
 // A tornado diagram's data: every option's payoff and every Situation
 // option's probability moved down and up by a share of its own value, one at
@@ -58,10 +59,24 @@ public:
     // Whether the last run moved the variables of a project that has any.
     bool HasVariables() const { return withVariables; }
 
+    // What Run moves, in its order, with option, variable, kind and current
+    // value set: every option's payoff, every Situation option's
+    // probability, and given pTree, its variables instead of the payoffs and
+    // probabilities its formulas give.
+    std::vector<Bar> Inputs(const CDecisionTree *pTree) const;
+    // The Root's value with an option's payoff or probability (not a
+    // variable) at dParameter and the rest of the tree as it is.
+    double RootValueWith(const Bar &input, double dParameter);
+    // "payoff of \"sell\" (#3)" or "variable cost": how the analyses name an
+    // input; nOption is a node of index, or -1 for the variable.
+    static QString Describe(const CTreeIndex &index, int nOption,
+                            CSensitivityAnalysis::Parameter kind, const std::string &strVariable);
+    // Changes of the Root's value up to this count as none: the rounding of
+    // siblings that make up for a moved probability.
+    double Noise() const;
+
 private:
-    void AddPayoff(int nOption, double dShare);
-    void AddProbability(int nOption, double dShare);
-    bool AddVariables(const CDecisionTree &tree, double dShare);
+    bool AddVariable(const CDecisionTree &tree, Bar bar, double dShare);
     void Keep(Bar bar);
     // n's value when every leaf below it moves by dShift.
     double ShiftedValue(int n, double dShift);

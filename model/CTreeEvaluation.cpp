@@ -111,6 +111,17 @@ std::vector<double> CTreeEvaluation::ExpectedValues() const
     return expected;
 }
 
+bool CTreeEvaluation::IsDistribution(const std::vector<double> &probabilities)
+{
+    double dSum = 0.0;
+    bool bInRange = true;
+    for (double dProbability : probabilities) {
+        bInRange = bInRange && dProbability >= 0.0 && dProbability <= 1.0;
+        dSum += dProbability;
+    }
+    return bInRange && std::fabs(dSum - 1.0) <= CDecisionRule::ActivityThreshold;
+}
+
 QString CTreeEvaluation::DistributionProblem() const
 {
     for (int n = 0; n < index.Size(); ++n) {
@@ -120,10 +131,7 @@ QString CTreeEvaluation::DistributionProblem() const
                 .arg(index.Describe(n));
         if (!HasOptions(n) || index.Type(n) != NodeType::Situation)
             continue;
-        bool bInRange = true;
-        for (double dProbability : Probabilities(n))
-            bInRange = bInRange && dProbability >= 0.0 && dProbability <= 1.0;
-        if (!bInRange || std::fabs(ProbabilitySum(n) - 1.0) > CDecisionRule::ActivityThreshold)
+        if (!IsDistribution(Probabilities(n)))
             return QCoreApplication::translate(
                        "CTreeEvaluation",
                        "The probabilities of %1 do not lie within 0 and 1 and add up to 1.")

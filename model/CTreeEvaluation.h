@@ -70,6 +70,9 @@ public:
     // same as Value() for expected values; with a risk tolerance, what the
     // strategy the certainty equivalents choose is worth on average.
     std::vector<double> ExpectedValues() const;
+    // Whether a Situation's probabilities lie within 0 and 1 and add up to 1
+    // (within CDecisionRule::ActivityThreshold), as a distribution needs.
+    static bool IsDistribution(const std::vector<double> &probabilities);
     // Empty when every value is a number and every Situation's probabilities
     // lie within 0 and 1 and add up to 1, as a distribution of outcomes
     // needs; otherwise a sentence naming the first node that breaks it.

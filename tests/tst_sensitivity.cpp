@@ -7,10 +7,14 @@
 #include "CRamify.h"
 #include "CSensitivityAnalysis.h"
 #include "CSensitivityPanel.h"
+#include "CSpiderAnalysis.h"
+#include "CSpiderPanel.h"
 #include "CTornado.h"
 #include "CTornadoPanel.h"
 #include "CTreeEvaluation.h"
 #include "CTreeIndex.h"
+#include "CTwoWayAnalysis.h"
+#include "CTwoWayPanel.h"
 #include "CVariableSensitivity.h"
 #include "CVariablesPanel.h"
 #include "ContextAction.h"
@@ -58,27 +62,43 @@ CNode *RandomTree(std::mt19937 &random)
     return pRoot;
 }
 
-// The editor's own solver on a changed copy of the tree: the Root's value and,
-// per Decision, the chosen option (-1 for none). A moved probability is made
-// up for by its siblings in proportion, or in equal parts when they add up to 0.
-std::pair<double, std::vector<int>> Resolve(const CNode *pRoot, int nOption, Parameter parameter,
-                                            double dValue, const CDecisionRule &rule)
+struct Move
+{
+    int option;
+    Parameter parameter;
+    double value;
+};
+
+// The editor's own solver on a changed copy of the tree, the moves made in
+// order: the Root's value, per Decision the chosen option (-1 for none), and
+// whether the copy's probabilities form a distribution. A moved probability
+// is made up for by its siblings in proportion, or in equal parts when they
+// add up to 0.
+struct Resolved
+{
+    double value;
+    std::vector<int> chosen;
+    bool consistent;
+};
+Resolved Resolve(const CNode *pRoot, const std::vector<Move> &moves, const CDecisionRule &rule)
 {
     CDecisionTree copy;
     copy.SetRoot(pRoot->Clone());
     const CTreeIndex index(copy.GetRoot());
-    CNode *pOption = const_cast<CNode *>(index.Node(nOption));
-    const std::vector<CNode *> &siblings = pOption->parent->children;
-    double dRest = -pOption->probability;
-    for (const CNode *pSibling : siblings)
-        dRest += pSibling->probability;
-    const double dLeft = dRest - (dValue - pOption->probability);
-    for (CNode *pSibling : siblings)
-        if (parameter == Parameter::Probability)
-            pSibling->probability =
-                dRest != 0 ? pSibling->probability * dLeft / dRest
-                           : pSibling->probability + dLeft / double(siblings.size() - 1);
-    (parameter == Parameter::Payoff ? pOption->payoff : pOption->probability) = dValue;
+    for (const Move &move : moves) {
+        CNode *pOption = const_cast<CNode *>(index.Node(move.option));
+        const std::vector<CNode *> &siblings = pOption->parent->children;
+        double dRest = -pOption->probability;
+        for (const CNode *pSibling : siblings)
+            dRest += pSibling->probability;
+        const double dLeft = dRest - (move.value - pOption->probability);
+        for (CNode *pSibling : siblings)
+            if (move.parameter == Parameter::Probability)
+                pSibling->probability =
+                    dRest != 0 ? pSibling->probability * dLeft / dRest
+                               : pSibling->probability + dLeft / double(siblings.size() - 1);
+        (move.parameter == Parameter::Payoff ? pOption->payoff : pOption->probability) = move.value;
+    }
     CDecisionSolver solver;
     solver.SetRule(rule);
     solver.Solve(copy.GetRoot(), [](CNode *) {});
@@ -86,7 +106,9 @@ std::pair<double, std::vector<int>> Resolve(const CNode *pRoot, int nOption, Par
     for (int n = 1; n < index.Size(); ++n)
         if (index.Node(n)->active && index.Type(index.Parent(n)) == NodeType::Decision)
             chosen[size_t(index.Parent(n))] = n;
-    return {copy.GetRoot()->children[0]->payoff, chosen};
+    const CTreeIndex solved(copy.GetRoot());
+    return {copy.GetRoot()->children[0]->payoff, chosen,
+            CTreeEvaluation(solved, rule).DistributionProblem().isEmpty()};
 }
 
 } // namespace
@@ -101,6 +123,8 @@ private slots:
     void variableBreakEvens_data();
     void variableBreakEvens();
     void agreesWithResolves();
+    void twoWayOil_data();
+    void twoWayOil();
     void commandLine_data();
     void commandLine();
     void panelsFollowTheirProject();
@@ -203,7 +227,8 @@ void TestSensitivity::agreesWithResolves()
         if (inputs.empty())
             continue;
         auto resolve = [&](int n, double dValue) {
-            return Resolve(tree.GetRoot(), n, parameter, dValue, rule);
+            const Resolved resolved = Resolve(tree.GetRoot(), {{n, parameter, dValue}}, rule);
+            return std::pair{resolved.value, resolved.chosen};
         };
         // Options near the top have more below them that can react.
         const int nOption = inputs[random() % std::min(inputs.size(), size_t(1 + nTrial % 6))];
@@ -255,6 +280,89 @@ void TestSensitivity::agreesWithResolves()
         QCOMPARE(std::count_if(tornado.Bars().begin(), tornado.Bars().end(),
                                [&](const CTornado::Bar &bar) { return bar.kind == parameter; }),
                  nSwinging);
+
+        // The spider's lines pass through the solver's values at every step.
+        CSpiderAnalysis spider(evaluation);
+        QVERIFY(spider.Run(50, 4));
+        QVERIFY(std::is_sorted(spider.Lines().begin(), spider.Lines().end(),
+                               [](const auto &a, const auto &b) { return a.Swing() > b.Swing(); }));
+        for (const CSpiderAnalysis::Line &line : spider.Lines())
+            for (const auto &[dChange, dValue] : line.points) {
+                const double dNow = line.input.current;
+                double dAt = dNow + qAbs(dNow) * dChange / 100;
+                if (line.input.kind == Parameter::Probability)
+                    dAt = qBound(0.0, dAt, 1.0);
+                QVERIFY(line.input.kind != parameter ||
+                        qAbs(dValue - resolve(line.input.option, dAt).first) < 1e-9);
+            }
+    }
+}
+
+void TestSensitivity::twoWayOil_data()
+{
+    QTest::addColumn<int>("x");
+    QTest::addColumn<Parameter>("xParameter");
+    QTest::addColumn<double>("dryNow"); // the probability of "dry" after drilling now
+    // Across the test's payoff t, up the sell payoff s. The test is worth
+    // t + 0.6 * 1625 + 0.4 * 500 = t + 1175, drilling now 1000 (975 when dry
+    // has 0.6): the test is chosen from t = max(s, 1000) - 1175 on, where
+    // that lies in the range.
+    QTest::newRow("test payoff by sell payoff") << 4 << Parameter::Payoff << 0.5;
+    QTest::newRow("positive test by sell payoff") << 10 << Parameter::Probability << 0.5;
+    QTest::newRow("drilling now does not add up") << 4 << Parameter::Payoff << 0.6;
+}
+
+void TestSensitivity::twoWayOil()
+{
+    QFETCH(int, x);
+    QFETCH(Parameter, xParameter);
+    QFETCH(double, dryNow);
+    const ExampleTrees::Example oil = ExampleTrees::OilWithTest();
+    oil.tree->GetRoot()->children[0]->children[1]->children[0]->children[1]->probability = dryNow;
+    const bool bPayoff = xParameter == Parameter::Payoff;
+    CTwoWayAnalysis analysis(*oil.tree);
+    QVERIFY2(analysis.Run({x, "", xParameter, bPayoff ? -300.0 : 0.0, bPayoff ? 0.0 : 1.0},
+                          {2, "", Parameter::Payoff, 500, 1500}, 10),
+             qPrintable(analysis.Error()));
+    QCOMPARE(analysis.Decision(), 1);
+    QCOMPARE(analysis.Grid().size(), size_t(11 * 11));
+    const auto resolve = [&](double dX, double dY) {
+        return Resolve(oil.tree->GetRoot(), {{2, Parameter::Payoff, dY}, {x, xParameter, dX}},
+                       CDecisionRule());
+    };
+    // Every point is a full rollback of a changed copy.
+    for (const CTwoWayAnalysis::Point &point : analysis.Grid()) {
+        const Resolved resolved = resolve(point.x, point.y);
+        QVERIFY(qAbs(point.value - resolved.value) < 1e-9);
+        QCOMPARE(point.chosen, resolved.chosen[1]);
+        QCOMPARE(point.consistent, resolved.consistent);
+    }
+    // Each row's break-evens lie where the choice flips, and nowhere else.
+    for (int j = 0; j <= analysis.Steps(); ++j) {
+        const CTwoWayAnalysis::Row &row = analysis.Rows()[size_t(j)];
+        const double dNear = 1e-6;
+        for (const CSensitivityAnalysis::BreakEven &found : row.breakEvens) {
+            QCOMPARE(resolve(found.parameter - dNear, row.y).chosen[size_t(found.decision)],
+                     found.below);
+            QCOMPARE(resolve(found.parameter + dNear, row.y).chosen[size_t(found.decision)],
+                     found.above);
+        }
+        for (int i = 0; i < analysis.Steps(); ++i) {
+            const CTwoWayAnalysis::Point &a = analysis.At(i, j);
+            const CTwoWayAnalysis::Point &b = analysis.At(i + 1, j);
+            const bool bBetween =
+                std::any_of(row.breakEvens.begin(), row.breakEvens.end(), [&](const auto &found) {
+                    return found.decision == 1 && found.parameter >= a.x && found.parameter < b.x;
+                });
+            QCOMPARE(a.chosen != b.chosen, bBetween);
+        }
+        if (bPayoff) {
+            // Drilling now pays its -250 on both paths, whatever they add up to.
+            const double dHand = std::max(row.y, 1250 - 250 * (0.5 + dryNow)) - 1175;
+            QCOMPARE(row.breakEvens.size(), size_t(dHand <= 0));
+            if (dHand <= 0)
+                QCOMPARE(row.breakEvens.front().parameter, dHand);
+        }
     }
 }
 
@@ -330,6 +438,28 @@ void TestSensitivity::panelsFollowTheirProject()
     QCOMPARE(LineColours(pPanel).value("test"), test);
     trigger("actionTornado");
     QVERIFY(main.findChild<CTornadoPanel *>());
+    // The spider waits in a tab beside the tornado.
+    auto *pSpider = main.findChild<CSpiderPanel *>();
+    QTRY_COMPARE(pSpider ? pSpider->LineCount() : 0, CSpiderPanel::MaxLines);
+    // The two-way map over the test's payoff and the sell payoff.
+    trigger("actionTwoWay");
+    auto *pTwoWay = main.findChild<CTwoWayPanel *>();
+    QVERIFY(pTwoWay);
+    QTRY_VERIFY(pTwoWay->PointCount() > 0);
+    pTwoWay->ChooseInputs(2, 0);
+    QTRY_VERIFY(pTwoWay->TableText().startsWith("payoff of \"test\" (#5)\tpayoff of \"sell\""));
+    for (auto [pName, pText] : {std::pair{"lineEditLowX", "-300"},
+                                {"lineEditHighX", "0"},
+                                {"lineEditLowY", "500"},
+                                {"lineEditHighY", "1500"}}) {
+        auto *pEdit = pTwoWay->findChild<QLineEdit *>(pName);
+        pEdit->setText(pText);
+        emit pEdit->editingFinished();
+    }
+    QTRY_VERIFY(pTwoWay->TableText().contains("\n-300\t500\t1000\tdrill now\tyes\n"));
+    const QRectF plot = pTwoWay->ChartView()->chart()->plotArea();
+    QCOMPARE(pTwoWay->TextAt(plot.bottomLeft() + QPointF(1, -1)).section('\n', 3),
+             "\"Drill?\" chooses \"drill now\"");
     // A saved chart says what it shows and what was found.
     QTemporaryDir dir;
     QString strError;
@@ -344,6 +474,8 @@ void TestSensitivity::panelsFollowTheirProject()
     // A test for 200 is worth 975: selling then wins over drilling now from 1000 on.
     pWindow->ApplyNodeValues(pChoice->children[2], "test", 1, -200);
     QTRY_COMPARE(pPanel->BreakEvens(), QVector<double>{1000});
+    // The map follows: the grid moves the test's payoff anyway, the tree's point moves.
+    QTRY_VERIFY(pTwoWay->ChartView()->chart()->series().back()->name() == "Now: -200, 750");
     // An end of the range that does not read goes back to the one drawn.
     const QString strLow = pLow->text();
     pLow->setText(QStringLiteral("$500"));

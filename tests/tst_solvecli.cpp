@@ -155,6 +155,37 @@ void TestSolveCli::runs_data()
     QTest::newRow("evpi of copies that differ")
         << QStringList{"--evpi", strIn} << Project(differing) << 1 << ""
         << "\"M\" (#5 and #6)";
+    // Two inputs at once, and every input in steps; the ranges of --two-way
+    // come as a pair, each of a form of --sensitivity.
+    const QString strTest = Example("OilWithTest.rmproj");
+    const QString strX = QStringLiteral("test:payoff=-300..0");
+    const QString strY = QStringLiteral("sell:payoff=500..1500");
+    QTest::newRow("two-way map") << QStringList{"--two-way", strX, strY, strTest} << QByteArray()
+                                 << 0 << "BBBBBBBBBCCCCcCCCCCCC\n"
+                                 << "";
+    QTest::newRow("two-way json") << QStringList{"--json", "--steps", "1",    "--two-way",
+                                                 strX,     strY,      strTest}
+                                  << QByteArray() << 0 << "\"parameter\": \"sell:payoff\""
+                                  << "";
+    QTest::newRow("spider json") << QStringList{"--json", "--spider", "10", strTest} << QByteArray()
+                                 << 0 << "\"change\": -10,"
+                                 << "";
+    QTest::newRow("two-way, one range")
+        << QStringList{"--two-way", strX, strTest} << QByteArray() << 2 << ""
+        << "two ranges";
+    QTest::newRow("two-way, malformed")
+        << QStringList{"--two-way", strX, "sell:payoff=500...", strTest} << QByteArray() << 2 << ""
+        << "does not consist of two numbers";
+    QTest::newRow("two-way, one input twice")
+        << QStringList{"--two-way", strX, "#5:payoff=0..1", strTest} << QByteArray() << 2 << ""
+        << "must differ";
+    QTest::newRow("two-way, too many steps")
+        << QStringList{"--two-way", strX, strY, "--steps", "1001", strTest} << QByteArray() << 2
+        << ""
+        << "at most 1000";
+    QTest::newRow("spider and tornado")
+        << QStringList{"--spider", "10", "--tornado", "10", strTest} << QByteArray() << 2 << ""
+        << "only one of";
     QTest::newRow("help") << QStringList{"--help"} << QByteArray() << 0 << "Exit status"
                           << "";
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CSensitivityAnalysis.h"
+#include "CTwoWayAnalysis.h"
 
 #include <QCoreApplication>
 #include <QString>
@@ -31,6 +32,14 @@ public:
     // option, not an option, or a name that several options share (the
     // message lists their IDs).
     int FindOption(const CTreeIndex &index, QString *pError) const;
+    // The parsed range as an input of a two-way analysis; false, with a
+    // message, where FindOption finds no option.
+    bool ToInput(const CTreeIndex &index, CTwoWayAnalysis::Input *pInput, QString *pError) const;
+    // "sell:payoff", "#3:payoff" where several options share the name or it
+    // is empty, or a variable's name: an input as --sensitivity names it.
+    static QString ParameterText(const CTreeIndex &index, int nOption,
+                                 CSensitivityAnalysis::Parameter parameter,
+                                 const std::string &strVariable);
 
     QString node;
     // The variable moved instead of an option's parameter; empty otherwise.

@@ -14,9 +14,12 @@
 #include "CSolveReport.h"
 #include "CSolveReportJson.h"
 #include "CSolveReportText.h"
+#include "CSpiderAnalysis.h"
 #include "CTornado.h"
 #include "CTreeEvaluation.h"
 #include "CTreeIndex.h"
+#include "CTwoWayAnalysis.h"
+#include "CTwoWayReport.h"
 #include "CValueOfInformation.h"
 #include "CVariableSensitivity.h"
 
@@ -72,6 +75,19 @@ project with variables, payoffs and probabilities given by formulas follow
 the variables instead, and each variable moves over its Low..High where the
 project gives both, by PERCENT of its value otherwise.
 
+With --two-way A=LOW..HIGH B=LOW..HIGH, A and B each take a form of
+--sensitivity; both run over a grid of N+1 by N+1 points (--steps N, default
+20, at most 1000). At every point it gives the tree's value, what the first
+decision (the root's when it is one, else the first in the file) chooses,
+and whether the probabilities form a distribution there; along each row (B
+fixed) the exact break-even points of A. The text is a map of letters, one
+per option. B comes right after A, before the file.
+
+With --spider PERCENT every input of the tornado changes from -PERCENT to
++PERCENT of its value in N equal steps (--steps N, default 20), and the
+tree's value is given at each; inputs that do not move it are left out, the
+widest swing first.
+
 --set NAME=VALUE (repeatable) gives a variable a value before the tree is
 solved, in place of its formula if it has one; --write keeps that value.
 
@@ -118,8 +134,31 @@ void Print(const QByteArray &json)
     std::fwrite(json.constData(), 1, size_t(json.size()), stdout);
 }
 
+// The two-way grid of request (across) and second (up).
+int AnalyseTwoWay(const CDecisionTree &tree, const CDecisionRule &rule,
+                  const CAnalysisRequest &request, const CAnalysisRequest &second, int nSteps,
+                  bool bJson, const QString &strProject, const QString &strFile)
+{
+    const CTreeIndex index(tree.GetRoot());
+    CTwoWayAnalysis::Input x;
+    CTwoWayAnalysis::Input y;
+    QString strError;
+    if (!request.ToInput(index, &x, &strError) || !second.ToInput(index, &y, &strError))
+        return UsageFailure(strError);
+    CTwoWayAnalysis analysis(tree, rule);
+    if (!analysis.Run(x, y, nSteps))
+        return analysis.TreeAtFault()
+                   ? Failure(QStringLiteral("\"%1\": %2").arg(strFile, analysis.Error()))
+                   : UsageFailure(analysis.Error());
+    if (bJson)
+        Print(CTwoWayReport::TwoWayJson(analysis, index, strProject, strFile));
+    else
+        Print(CTwoWayReport::TwoWayText(analysis, index, strProject, strFile));
+    return Success;
+}
+
 int Analyse(const CDecisionTree &tree, const CDecisionRule &rule, const CAnalysisRequest &request,
-            bool bTornado, int nSteps, bool bJson, const QString &strProject,
+            bool bTornado, bool bSpider, int nSteps, bool bJson, const QString &strProject,
             const QString &strFile)
 {
     const CTreeIndex index(tree.GetRoot());
@@ -127,6 +166,16 @@ int Analyse(const CDecisionTree &tree, const CDecisionRule &rule, const CAnalysi
     if (!strShape.isEmpty())
         return Failure(QStringLiteral("\"%1\": %2").arg(strFile, strShape));
     const CTreeEvaluation evaluation(index, rule);
+    if (bSpider) {
+        CSpiderAnalysis spider(evaluation);
+        if (!spider.Run(request.percent, nSteps, &tree))
+            return Failure(QStringLiteral("\"%1\": %2").arg(strFile, spider.Error()));
+        if (bJson)
+            Print(CTwoWayReport::SpiderJson(spider, index, strProject, strFile));
+        else
+            Print(CTwoWayReport::SpiderText(spider, index, strProject, strFile));
+        return Success;
+    }
     if (bTornado) {
         CTornado tornado(evaluation);
         // The share was checked with the command line: what fails here is a
@@ -303,6 +352,18 @@ int main(int argc, char *argv[])
     parser.addOption(sensitivityOption);
     parser.addOption(stepsOption);
     parser.addOption(tornadoOption);
+    const QCommandLineOption twoWayOption(
+        QStringLiteral("two-way"),
+        QStringLiteral("Analyse two inputs over a grid: <a>=<low>..<high> followed by "
+                       "<b>=<low>..<high>, each in a form of --sensitivity."),
+        QStringLiteral("a=low..high"));
+    const QCommandLineOption spiderOption(
+        QStringLiteral("spider"),
+        QStringLiteral("Change every input of the tornado from -<percent> to +<percent> of its "
+                       "value in --steps steps."),
+        QStringLiteral("percent"));
+    parser.addOption(twoWayOption);
+    parser.addOption(spiderOption);
     parser.addOption(setOption);
     parser.addPositionalArgument(QStringLiteral("file"),
                                  QStringLiteral("The project file (.rmproj) to evaluate."));
@@ -313,7 +374,13 @@ int main(int argc, char *argv[])
         QTextStream(stdout) << parser.helpText() << HelpDetails;
         return Success;
     }
-    const QStringList files = parser.positionalArguments();
+    const bool bTwoWay = parser.isSet(twoWayOption);
+    QStringList files = parser.positionalArguments();
+    // The second range of --two-way stands before the file.
+    const QString strSecond = bTwoWay && files.size() == 2 ? files.takeFirst() : QString();
+    if (bTwoWay && strSecond.isNull())
+        return UsageFailure(
+            QStringLiteral("--two-way needs two ranges, A=LOW..HIGH B=LOW..HIGH, then the file."));
     if (files.size() != 1)
         return UsageFailure(files.isEmpty() ? QStringLiteral("No project file given.")
                                             : QStringLiteral("Give exactly one project file."));
@@ -323,17 +390,24 @@ int main(int argc, char *argv[])
     // is a usage error whatever the file holds.
     const bool bSensitivity = parser.isSet(sensitivityOption);
     const bool bTornado = parser.isSet(tornadoOption);
+    const bool bSpider = parser.isSet(spiderOption);
+    const bool bAnalysis = bSensitivity || bTornado || bTwoWay || bSpider;
     CAnalysisRequest request;
+    CAnalysisRequest second;
     QString strRequestError;
     int nSteps = CSensitivityAnalysis::DefaultSteps;
-    if (bSensitivity && bTornado)
-        return UsageFailure(QStringLiteral("Give either --sensitivity or --tornado."));
+    if (int(bSensitivity) + int(bTornado) + int(bTwoWay) + int(bSpider) > 1)
+        return UsageFailure(
+            QStringLiteral("Give only one of --sensitivity, --tornado, --two-way and --spider."));
     const bool bEvpi = parser.isSet(evpiOption);
     const bool bProfile = parser.isSet(profileOption);
-    if ((bEvpi || bProfile) && (bSensitivity || bTornado))
+    if ((bEvpi || bProfile) && bAnalysis)
         return UsageFailure(
             QStringLiteral("--evpi and --risk-profile go with the report, not with --%1.")
-                .arg(bTornado ? QStringLiteral("tornado") : QStringLiteral("sensitivity")));
+                .arg(bTornado  ? QStringLiteral("tornado")
+                     : bTwoWay ? QStringLiteral("two-way")
+                     : bSpider ? QStringLiteral("spider")
+                               : QStringLiteral("sensitivity")));
     const QString strRule = parser.isSet(ruleOption) ? parser.value(ruleOption) : QString();
     const QString strTolerance =
         parser.isSet(toleranceOption) ? parser.value(toleranceOption) : QString();
@@ -342,18 +416,28 @@ int main(int argc, char *argv[])
     // usage error whatever the file holds; again once the file's rule is known.
     if (!EffectiveRule(CDecisionRule(), strRule, strTolerance, &rule, &strRequestError))
         return UsageFailure(strRequestError);
-    if ((bSensitivity || bTornado) && parser.value(writeOption) == QLatin1String("-"))
+    if (bAnalysis && parser.value(writeOption) == QLatin1String("-"))
         return UsageFailure(
             QStringLiteral("--write - and an analysis cannot both use standard output."));
+    const bool bStepped = bSensitivity || bTwoWay || bSpider;
     if (parser.isSet(stepsOption) &&
-        (!bSensitivity ||
+        (!bStepped ||
          !CAnalysisRequest::ParseSteps(parser.value(stepsOption), &nSteps, &strRequestError)))
-        return UsageFailure(bSensitivity ? strRequestError
-                                         : QStringLiteral("--steps belongs to --sensitivity."));
+        return UsageFailure(
+            bStepped ? strRequestError
+                     : QStringLiteral("--steps belongs to --sensitivity, --two-way or --spider."));
+    if (bTwoWay && nSteps > CTwoWayAnalysis::MaxSteps)
+        return UsageFailure(
+            QStringLiteral("--two-way takes at most %1 steps.").arg(CTwoWayAnalysis::MaxSteps));
     if (bSensitivity &&
         !request.ParseSensitivity(parser.value(sensitivityOption), &strRequestError))
         return UsageFailure(strRequestError);
+    if (bTwoWay && (!request.ParseSensitivity(parser.value(twoWayOption), &strRequestError) ||
+                    !second.ParseSensitivity(strSecond, &strRequestError)))
+        return UsageFailure(strRequestError);
     if (bTornado && !request.ParseTornado(parser.value(tornadoOption), &strRequestError))
+        return UsageFailure(strRequestError);
+    if (bSpider && !request.ParseTornado(parser.value(spiderOption), &strRequestError))
         return UsageFailure(strRequestError);
     std::vector<std::pair<std::string, double>> settings;
     for (const QString &strSetting : parser.values(setOption)) {
@@ -389,8 +473,9 @@ int main(int argc, char *argv[])
         return UsageFailure(QStringLiteral("\"%1\" has no variable named \"%2\".")
                                 .arg(strFile, QString::fromStdString(strName)));
     };
-    if (!request.variable.empty() && tree.Variables().Find(request.variable) < 0)
-        return unknown(request.variable);
+    for (const CAnalysisRequest *pRequest : {&request, &second})
+        if (!pRequest->variable.empty() && tree.Variables().Find(pRequest->variable) < 0)
+            return unknown(pRequest->variable);
     CVariables variables = tree.Variables();
     for (const auto &[strName, dValue] : settings) {
         const int nVariable = variables.Find(strName);
@@ -424,9 +509,12 @@ int main(int argc, char *argv[])
             return Failure(strError);
     }
     // Standard output carries either the project or the result, never both.
-    if (!bToStandardOutput && (bSensitivity || bTornado)) {
-        const int nStatus = Analyse(tree, rule, request, bTornado, nSteps, parser.isSet(jsonOption),
-                                    result.projectName, strFile);
+    if (!bToStandardOutput && bAnalysis) {
+        const int nStatus =
+            bTwoWay ? AnalyseTwoWay(tree, rule, request, second, nSteps, parser.isSet(jsonOption),
+                                    result.projectName, strFile)
+                    : Analyse(tree, rule, request, bTornado, bSpider, nSteps,
+                              parser.isSet(jsonOption), result.projectName, strFile);
         if (nStatus != Success)
             return nStatus;
     } else if (!bToStandardOutput) {

@@ -1,0 +1,113 @@
+#include "CSpiderPanel.h"
+
+#include "CProjectDocument.h"
+#include "CSpiderAnalysis.h"
+#include "CTreeEvaluation.h"
+#include "CTreeIndex.h"
+
+#include <QChart>
+#include <QDoubleSpinBox>
+#include <QLabel>
+#include <QLineSeries>
+#include <QValueAxis>
+
+#include <algorithm>
+#include <cmath>
+
+using namespace QtCharts;
+
+CSpiderPanel::CSpiderPanel(CProjectDocument *pDocument, QWidget *parent)
+    : CAnalysisPanel(pDocument, parent)
+{
+    percentBox = new QDoubleSpinBox(this);
+    percentBox->setObjectName(QStringLiteral("doubleSpinBoxPercent"));
+    percentBox->setRange(0.1, 1000);
+    percentBox->setDecimals(1);
+    percentBox->setSuffix(QStringLiteral(" %"));
+    percentBox->setValue(10);
+    AddControl(new QLabel(tr("Change every input by up to"), this));
+    AddControl(percentBox);
+    connect(percentBox, qOverload<double>(&QDoubleSpinBox::valueChanged), this,
+            &CSpiderPanel::Refresh);
+}
+
+void CSpiderPanel::Recompute()
+{
+    lineCount = 0;
+    tableText.clear();
+    const double dPercent = percentBox->value();
+    SetHeading(tr("%1: the value of the tree as each input changes by up to %2 %")
+                   .arg(Document()->GetProjectName(), QLocale().toString(dPercent)));
+    const CTreeIndex index(Document()->GetTree().GetRoot());
+    const CTreeEvaluation evaluation(index, Document()->GetSettings().rule);
+    CSpiderAnalysis spider(evaluation);
+    if (!spider.Run(dPercent, Steps, &Document()->GetTree())) {
+        ShowNote(spider.Error(), true);
+        return;
+    }
+    QStringList lines{spider.TableHeader().join(QLatin1Char('\t'))};
+    for (const QStringList &row : spider.TableRows(index))
+        lines << row.join(QLatin1Char('\t'));
+    tableText = lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
+
+    auto *pChart = new QChart;
+    auto *pAxisX = new QValueAxis;
+    pAxisX->setTitleText(tr("Change of the input (%)"));
+    pAxisX->setRange(-dPercent, dPercent);
+    auto *pAxisY = new QValueAxis;
+    pAxisY->setTitleText(tr("Value of the tree"));
+    pChart->addAxis(pAxisX, Qt::AlignBottom);
+    pChart->addAxis(pAxisY, Qt::AlignLeft);
+    // Beside the chart: below it, the names of ten lines have no room.
+    pChart->legend()->setAlignment(Qt::AlignRight);
+    pChart->legend()->setShowToolTips(true);
+    double dMin = spider.CurrentValue();
+    double dMax = dMin;
+    // Values beyond what numbers hold have no place on an axis.
+    for (const CSpiderAnalysis::Line &line : spider.Lines()) {
+        if (lineCount >= MaxLines)
+            break;
+        if (!std::all_of(line.points.begin(), line.points.end(),
+                         [](const auto &point) { return std::isfinite(point.second); }))
+            continue;
+        auto *pSeries = new QLineSeries;
+        pSeries->setName(
+            CTornado::Describe(index, line.input.option, line.input.kind, line.input.variable));
+        for (const auto &[dChange, dValue] : line.points) {
+            pSeries->append(dChange, dValue);
+            dMin = std::min(dMin, dValue);
+            dMax = std::max(dMax, dValue);
+        }
+        pChart->addSeries(pSeries);
+        pSeries->attachAxis(pAxisX);
+        pSeries->attachAxis(pAxisY);
+        // The theme has five colours; ten lines need ten, and the widest
+        // swings the strongest.
+        static const QRgb palette[MaxLines] = {0x1f77b4, 0xff7f0e, 0x2ca02c, 0xd62728, 0x9467bd,
+                                               0x8c564b, 0xe377c2, 0x7f7f7f, 0xbcbd22, 0x17becf};
+        QPen pen(QColor(palette[lineCount]));
+        pen.setWidth(2);
+        // Inputs with the same line (a payoff and its probability) stay apart.
+        if (lineCount % 2)
+            pen.setStyle(Qt::DashLine);
+        pSeries->setPen(pen);
+        ++lineCount;
+    }
+    if (!std::isfinite(dMin) || !std::isfinite(dMax)) {
+        ShowNote(tr("The value of the tree is not a number."), true);
+        return;
+    }
+    double dMargin = dMax > dMin ? (dMax - dMin) / 20 : std::max(1.0, std::fabs(dMax) / 10);
+    if (!std::isfinite(dMin - dMargin) || !std::isfinite(dMax + dMargin))
+        dMargin = 0.0;
+    pAxisY->setRange(dMin - dMargin, dMax + dMargin);
+    pAxisY->applyNiceNumbers();
+    ShowChart(pChart);
+
+    QString strNote = tr("%1 of %2 inputs move the value of the tree.")
+                          .arg(spider.Lines().size())
+                          .arg(spider.InputCount());
+    if (int(spider.Lines().size()) > lineCount)
+        strNote += QLatin1Char(' ') + tr("The %1 widest swings are drawn.").arg(lineCount);
+    ShowNote(strNote);
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "CAnalysisPanel.h"
+
+class QDoubleSpinBox;
+
+// The spider chart of a project: the tree's value as each input of the
+// tornado changes by a share of its value, one line per input, the inputs
+// that swing it most drawn.
+class CSpiderPanel : public CAnalysisPanel
+{
+    Q_OBJECT
+
+public:
+    explicit CSpiderPanel(CProjectDocument *pDocument, QWidget *parent = nullptr);
+
+    int LineCount() const { return lineCount; }
+    // Every input that moves the value, the widest swing first.
+    QString TableText() const override { return tableText; }
+
+    // More lines than this tangle into an unreadable chart; the note tells
+    // how many more there are.
+    static constexpr int MaxLines = 10;
+    static constexpr int Steps = 20;
+
+protected:
+    void Recompute() override;
+
+private:
+    QDoubleSpinBox *percentBox = nullptr;
+    int lineCount = 0;
+    QString tableText;
+};
