@@ -93,24 +93,24 @@ void CProjectDocument::NewTree(const QString &strName)
     emit sig_variablesChanged();
 }
 
-CProjectFile::ReadResult CProjectDocument::Read(const QString &strPath)
+CProjectFile::ReadResult CProjectDocument::Read(const QString &strPath, int nTree)
 {
     // Read aside: views of the tree shown now must let go of it only once
     // there is something to show instead.
     CDecisionTree read;
-    const CProjectFile::ReadResult result = CProjectFile::Read(strPath, read);
+    const CProjectFile::ReadResult result = CProjectFile::Read(strPath, read, nTree);
     if (result.opened) {
-        filePath = strPath;
+        filePath = result.foreign ? QString() : strPath;
         tree.Variables() = read.Variables();
         ShowRead(result, read.TakeRoot());
     }
     return result;
 }
 
-CProjectFile::ReadResult CProjectDocument::Read(QIODevice &device)
+CProjectFile::ReadResult CProjectDocument::Read(QIODevice &device, int nTree)
 {
     CDecisionTree read;
-    const CProjectFile::ReadResult result = CProjectFile::Read(device, read);
+    const CProjectFile::ReadResult result = CProjectFile::Read(device, read, nTree);
     if (result.opened) {
         tree.Variables() = read.Variables();
         ShowRead(result, read.TakeRoot());

@@ -294,6 +294,12 @@ int main(int argc, char *argv[])
     const QCommandLineOption profileOption(
         QStringLiteral("risk-profile"),
         QStringLiteral("Add the risk profile of each option of the first decision."));
+    const QCommandLineOption treeOption(
+        QStringLiteral("tree"),
+        QStringLiteral("Of a SilverDecisions file (.json) holding several trees, solve tree <n> "
+                       "(from 1; the first by default)."),
+        QStringLiteral("n"));
+    parser.addOption(treeOption);
     parser.addOption(ruleOption);
     parser.addOption(toleranceOption);
     parser.addOption(evpiOption);
@@ -364,11 +370,24 @@ int main(int argc, char *argv[])
         settings.push_back(setting);
     }
 
+    int nTree = 1;
+    if (parser.isSet(treeOption) &&
+        !CAnalysisRequest::ParseTree(parser.value(treeOption), &nTree, &strRequestError))
+        return UsageFailure(strRequestError);
+
     // Reading rolls the tree back from its inputs, as the editor shows it.
     CProjectDocument document;
-    CProjectFile::ReadResult result = document.Read(strFile);
+    CProjectFile::ReadResult result = document.Read(strFile, nTree - 1);
     if (!result.Succeeded())
         return Failure(result.Message());
+    if (result.treeCount > 1)
+        QTextStream(stderr) << QStringLiteral("ramify-solve: \"%1\" holds %2 trees; this is tree "
+                                              "%3 (choose with --tree N).\n")
+                                   .arg(strFile)
+                                   .arg(result.treeCount)
+                                   .arg(nTree);
+    if (!result.notes.isEmpty())
+        QTextStream(stderr) << "ramify-solve: " << result.NotesMessage() << "\n";
     CDecisionTree &tree = document.GetTree();
     if (!tree.GetRoot())
         return Failure(QStringLiteral("\"%1\" holds no decision tree.").arg(strFile));
