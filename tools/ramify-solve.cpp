@@ -1,6 +1,7 @@
 // ramify-solve: loads a project file, rolls its tree back with the editor's
 // solver and prints the result; optionally saves the solved tree. It can also
 // analyse how the result depends on one payoff or probability, or on all.
+#include "CAnalysisCsv.h"
 #include "CAnalysisJson.h"
 #include "CAnalysisRequest.h"
 #include "CAnalysisText.h"
@@ -119,7 +120,7 @@ void Print(const QByteArray &json)
 }
 
 int Analyse(const CDecisionTree &tree, const CDecisionRule &rule, const CAnalysisRequest &request,
-            bool bTornado, int nSteps, bool bJson, const QString &strProject,
+            bool bTornado, int nSteps, bool bJson, bool bCsv, const QString &strProject,
             const QString &strFile)
 {
     const CTreeIndex index(tree.GetRoot());
@@ -127,6 +128,13 @@ int Analyse(const CDecisionTree &tree, const CDecisionRule &rule, const CAnalysi
     if (!strShape.isEmpty())
         return Failure(QStringLiteral("\"%1\": %2").arg(strFile, strShape));
     const CTreeEvaluation evaluation(index, rule);
+    if (bTornado && bCsv) {
+        CTornado tornado(evaluation);
+        if (!tornado.Run(request.percent, &tree))
+            return Failure(QStringLiteral("\"%1\": %2").arg(strFile, tornado.Error()));
+        Print(CAnalysisCsv::Tornado(tornado, index));
+        return Success;
+    }
     if (bTornado) {
         CTornado tornado(evaluation);
         // The share was checked with the command line: what fails here is a
@@ -145,7 +153,9 @@ int Analyse(const CDecisionTree &tree, const CDecisionRule &rule, const CAnalysi
             return analysis.TreeAtFault()
                        ? Failure(QStringLiteral("\"%1\": %2").arg(strFile, analysis.Error()))
                        : UsageFailure(analysis.Error());
-        if (bJson)
+        if (bCsv)
+            Print(CAnalysisCsv::Sensitivity(analysis, index));
+        else if (bJson)
             Print(CAnalysisJson::Sensitivity(analysis, index, strProject, strFile));
         else
             Print(CAnalysisText::Sensitivity(analysis, index, strProject, strFile));
@@ -160,7 +170,9 @@ int Analyse(const CDecisionTree &tree, const CDecisionRule &rule, const CAnalysi
         return analysis.TreeAtFault()
                    ? Failure(QStringLiteral("\"%1\": %2").arg(strFile, analysis.Error()))
                    : UsageFailure(analysis.Error());
-    if (bJson)
+    if (bCsv)
+        Print(CAnalysisCsv::Sensitivity(analysis, index));
+    else if (bJson)
         Print(CAnalysisJson::Sensitivity(analysis, index, strProject, strFile));
     else
         Print(CAnalysisText::Sensitivity(analysis, index, strProject, strFile));
@@ -181,7 +193,7 @@ bool WriteToStandardOutput(const CProjectDocument &document, QString *pError)
 
 // The report, with the rule's own figures and the analyses asked for.
 int Report(const CDecisionTree &tree, const CDecisionRule &rule, bool bEvpi, bool bProfile,
-           bool bJson, const QString &strProject, const QString &strFile)
+           bool bJson, bool bCsv, const QString &strProject, const QString &strFile)
 {
     const CSolveReport report(tree, strProject, strFile);
     if (rule.IsDefault() && !bEvpi && !bProfile) {
@@ -201,14 +213,16 @@ int Report(const CDecisionTree &tree, const CDecisionRule &rule, bool bEvpi, boo
     CRiskProfile profile(evaluation);
     if (bProfile && !profile.Run())
         return Failure(QStringLiteral("\"%1\": %2").arg(strFile, profile.Error()));
-    const CValueOfInformation *pInformation = bEvpi ? &information : nullptr;
-    const CRiskProfile *pProfile = bProfile ? &profile : nullptr;
-    if (bJson)
+    if (bCsv)
+        Print(bEvpi ? CAnalysisCsv::Evpi(information) : CAnalysisCsv::RiskProfile(profile));
+    else if (bJson)
         Print(CSolveReportJson::Render(report,
-                                       CRiskReport::Json(evaluation, pInformation, pProfile)));
+                                       CRiskReport::Json(evaluation, bEvpi ? &information : nullptr,
+                                                         bProfile ? &profile : nullptr)));
     else
-        Print(CSolveReportText::Render(report) +
-              CRiskReport::Text(evaluation, pInformation, pProfile));
+        Print(CSolveReportText::Render(report) + CRiskReport::Text(evaluation,
+                                                                   bEvpi ? &information : nullptr,
+                                                                   bProfile ? &profile : nullptr));
     if (bEvpi && !information.HasAll())
         return Failure(QStringLiteral("\"%1\": %2").arg(strFile, information.AllError()));
     return Success;
@@ -256,6 +270,11 @@ int main(int argc, char *argv[])
     const QCommandLineOption helpOption = parser.addHelpOption();
     const QCommandLineOption jsonOption(QStringLiteral("json"),
                                         QStringLiteral("Print the result as JSON."));
+    const QCommandLineOption csvOption(
+        QStringLiteral("csv"),
+        QStringLiteral("Print the table of --sensitivity, --tornado, --evpi or --risk-profile "
+                       "as CSV."));
+    parser.addOption(csvOption);
     const QCommandLineOption writeOption(
         QStringLiteral("write"), QStringLiteral("Save the solved tree as the project file <out>."),
         QStringLiteral("out"));
@@ -340,6 +359,12 @@ int main(int argc, char *argv[])
         return UsageFailure(
             QStringLiteral("--evpi and --risk-profile go with the report, not with --%1.")
                 .arg(bTornado ? QStringLiteral("tornado") : QStringLiteral("sensitivity")));
+    const bool bCsv = parser.isSet(csvOption);
+    if (bCsv && (parser.isSet(jsonOption) || !(bSensitivity || bTornado || bEvpi || bProfile) ||
+                 (bEvpi && bProfile)))
+        return UsageFailure(QStringLiteral(
+            "--csv prints one table: give it one of --sensitivity, --tornado, --evpi and "
+            "--risk-profile, and no --json."));
     const QString strRule = parser.isSet(ruleOption) ? parser.value(ruleOption) : QString();
     const QString strTolerance =
         parser.isSet(toleranceOption) ? parser.value(toleranceOption) : QString();
@@ -445,11 +470,11 @@ int main(int argc, char *argv[])
     // Standard output carries either the project or the result, never both.
     if (!bToStandardOutput && (bSensitivity || bTornado)) {
         const int nStatus = Analyse(tree, rule, request, bTornado, nSteps, parser.isSet(jsonOption),
-                                    result.projectName, strFile);
+                                    bCsv, result.projectName, strFile);
         if (nStatus != Success)
             return nStatus;
     } else if (!bToStandardOutput) {
-        const int nStatus = Report(tree, rule, bEvpi, bProfile, parser.isSet(jsonOption),
+        const int nStatus = Report(tree, rule, bEvpi, bProfile, parser.isSet(jsonOption), bCsv,
                                    result.projectName, strFile);
         if (nStatus != Success)
             return nStatus;
