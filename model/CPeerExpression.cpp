@@ -33,22 +33,28 @@ struct Call
     std::string open;
     std::string comma;
     std::string close;
+    // Where the call starts in the output, and what goes there once a
+    // comma shows it has more than one argument.
+    size_t at = 0;
+    std::string before;
+    bool several = false;
 };
 
 bool Translated(const std::string &strName, Call *pCall)
 {
     // log(x) is the natural logarithm there and log(x, base) a logarithm to
-    // any base; both are written with ln, which means the same in either.
+    // any base; both are written with ln, which means the same in either,
+    // the second as (ln(x)/ln(base)).
     if (strName == "log")
-        *pCall = {"(ln(", ")/ln(", "))"};
+        *pCall = {"ln(", ")/ln(", ")", 0, "(", false};
     else if (strName == "pow")
-        *pCall = {"((", ")^(", "))"};
+        *pCall = {"((", ")^(", "))", 0, "", false};
     else if (strName == "square")
-        *pCall = {"((", ",", ")^2)"};
+        *pCall = {"((", ",", ")^2)", 0, "", false};
     else if (strName == "cube")
-        *pCall = {"((", ",", ")^3)"};
+        *pCall = {"((", ",", ")^3)", 0, "", false};
     else if (strName == "mean")
-        *pCall = {"avg(", ",", ")"};
+        *pCall = {"avg(", ",", ")", 0, "", false};
     else
         return false;
     return true;
@@ -177,13 +183,14 @@ CPeerExpression::Formula CPeerExpression::ToFormula(const std::string &strText,
                 ++nAfter;
             i = nEnd;
             if (nAfter < strSource.size() && strSource[nAfter] == '(') {
-                Call call{strName + "(", ",", ")"};
+                Call call{strName + "(", ",", ")", 0, "", false};
                 if (IsRandom(strName))
                     result.random = true;
                 else if (!Translated(strName, &call) && !IsKnownFunction(strName) &&
                          std::find(result.unknownFunctions.begin(), result.unknownFunctions.end(),
                                    strName) == result.unknownFunctions.end())
                     result.unknownFunctions.push_back(strName);
+                call.at = out.size();
                 out += call.open;
                 open.push_back(call);
                 i = nAfter + 1;
@@ -195,11 +202,19 @@ CPeerExpression::Formula CPeerExpression::ToFormula(const std::string &strText,
         }
         if (c == '(') {
             out += c;
-            open.push_back({"(", ",", ")"});
+            open.push_back({"(", ",", ")", 0, "", false});
         } else if (c == ',' && !open.empty()) {
             out += open.back().comma;
+            open.back().several = true;
         } else if (c == ')' && !open.empty()) {
-            out += open.back().close;
+            const Call &call = open.back();
+            // Calls inside this one are closed, and those around it start
+            // before it: nothing recorded moves.
+            if (call.several && !call.before.empty()) {
+                out.insert(call.at, call.before);
+                out += ')';
+            }
+            out += call.close;
             open.pop_back();
         } else {
             out += c;
