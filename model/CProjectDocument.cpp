@@ -145,7 +145,8 @@ void CProjectDocument::ShowRead(const CProjectFile::ReadResult &result, CNode *p
     // anything may have written it: what is shown is the rollback of the
     // inputs, and a file whose values differ says so.
     RecheckAll();
-    storedValuesStale = SolveAll();
+    // Another tool's file stores no values of this rollback to be stale.
+    storedValuesStale = SolveAll() && !result.foreign;
     emit sig_treeReplaced();
     if (bSettingsChanged)
         emit sig_settingsChanged();

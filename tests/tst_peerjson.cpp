@@ -98,8 +98,9 @@ void TestPeerJson::examples()
                               : QString());
     }
     QTEST(variables.join(QLatin1Char(' ')), "variables");
-    // Nothing to overwrite: another tool's file is never saved over.
-    QVERIFY(document.GetFilePath().isEmpty());
+    // Nothing to overwrite: another tool's file is never saved over; and it
+    // holds no values of this rollback to call out of date.
+    QVERIFY(document.GetFilePath().isEmpty() && !document.StoredValuesWereStale());
 }
 
 void TestPeerJson::constructs_data()
