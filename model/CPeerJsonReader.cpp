@@ -257,7 +257,14 @@ CPeerJsonReader::Define(const QString &strCode, const QJsonObject &stored,
 bool CPeerJsonReader::InputText(const QJsonValue &value, std::string *pText)
 {
     if (value.isArray()) {
-        twoCriteria = true;
+        // Later versions keep a pair even for one criterion; only a second
+        // that says anything makes the file one of two criteria.
+        const QJsonValue second = value.toArray().at(1);
+        const QString strSecond =
+            second.isString() ? second.toString().trimmed() : QString::number(second.toDouble());
+        if (!second.isUndefined() && !second.isNull() && !strSecond.isEmpty() &&
+            strSecond != QLatin1String("0"))
+            twoCriteria = true;
         return InputText(value.toArray().at(0), pText);
     }
     if (value.isDouble()) {

@@ -1,6 +1,7 @@
 #include "CCsvTable.h"
-#include "CNode.h"
+#include "CPeerJsonWriter.h"
 #include "CProjectDocument.h"
+#include "TestTrees.h"
 
 #include <QBuffer>
 #include <QTemporaryDir>
@@ -22,6 +23,7 @@ private slots:
     void treesOfOneFile();
     void roundTrip_data();
     void roundTrip();
+    void tooDeepToExport();
     void csvCells();
 
 private:
@@ -138,6 +140,8 @@ void TestPeerJson::constructs_data()
         << 11.0 << "" << false;
     QTest::newRow("two criteria") << QByteArray("a = 1") << QByteArray("[2, 7]") << QByteArray()
                                   << QByteArray("max-min") << 3.0 << "two payoff criteria" << false;
+    QTest::newRow("pair of one criterion") << QByteArray("a = 1") << QByteArray("[\"2\", \"0\"]")
+                                           << QByteArray() << QByteArray() << 3.0 << "" << false;
     QTest::newRow("unknown rule") << QByteArray("a = 1") << QByteArray("2") << QByteArray()
                                   << QByteArray("best") << 3.0 << "\"best\" is not known" << false;
     QTest::newRow("code that assigns nothing")
@@ -272,6 +276,16 @@ void TestPeerJson::roundTrip()
         QVERIFY(a.value == b.value && a.formula == b.formula && a.comment == b.comment &&
                 a.hasLow == b.hasLow && a.low == b.low && a.high == b.high);
     }
+}
+
+void TestPeerJson::tooDeepToExport()
+{
+    // Deeper than JSON readers nest, the file could not be read back.
+    CDecisionTree tree;
+    tree.SetRoot(MakeChain(2000));
+    QString strError;
+    QVERIFY(CPeerJsonWriter::Write(tree, "Deep", CProjectSettings(), &strError).isEmpty());
+    QVERIFY2(strError.contains("levels deep"), qPrintable(strError));
 }
 
 void TestPeerJson::csvCells()
