@@ -58,6 +58,11 @@ QString CProjectFile::ReadResult::FormulaMessage() const
 {
     if (formulaProblems.empty())
         return QString();
+    // Another tool's file stores no values to fall back on.
+    if (foreign)
+        return tr("Some formulas in %1 cannot be computed; they are kept as written and their "
+                  "nodes count as 0 until they are mended:\n%2")
+            .arg(QuotedFile(filePath), CTreeFormulas::Message(formulaProblems));
     return tr("Some formulas in %1 cannot be computed; they are kept as written and their "
               "nodes show the last values stored:\n%2")
         .arg(QuotedFile(filePath), CTreeFormulas::Message(formulaProblems));
