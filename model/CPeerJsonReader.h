@@ -57,6 +57,7 @@ private:
     void ReadRule(const QJsonObject &file);
     void ReadRanges(const QJsonObject &file);
     bool Refuse(const QString &strWhy);
+    static QString Quoted(const QString &strText);
     void Note(const QString &strNote);
 
     CDecisionTree &tree;

@@ -330,7 +330,7 @@ int main(int argc, char *argv[])
     parser.addOption(tornadoOption);
     parser.addOption(setOption);
     parser.addPositionalArgument(QStringLiteral("file"),
-                                 QStringLiteral("The project file (.rmproj) to evaluate."));
+                                 QStringLiteral("The project file (.rmproj, or a SilverDecisions .json) to evaluate."));
 
     if (!parser.parse(QCoreApplication::arguments()))
         return UsageFailure(parser.errorText());
