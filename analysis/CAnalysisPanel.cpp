@@ -1,12 +1,16 @@
 #include "CAnalysisPanel.h"
 
 #include "CChartExport.h"
+#include "CCsvTable.h"
 #include "CNode.h"
+#include "CSafeFile.h"
 
 #include <QApplication>
 #include <QChartView>
 #include <QClipboard>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMessageBox>
@@ -33,6 +37,9 @@ CAnalysisPanel::CAnalysisPanel(CProjectDocument *pDocument, QWidget *parent)
     auto *pCopy = new QPushButton(tr("Copy Table"), this);
     pCopy->setObjectName(QStringLiteral("pushButtonCopyTable"));
     controls->addWidget(pCopy);
+    auto *pSaveTable = new QPushButton(tr("Save Table..."), this);
+    pSaveTable->setObjectName(QStringLiteral("pushButtonSaveTable"));
+    controls->addWidget(pSaveTable);
     pLayout->addLayout(controls);
     chartView = new QtCharts::QChartView(this);
     chartView->setRenderHint(QPainter::Antialiasing);
@@ -45,6 +52,7 @@ CAnalysisPanel::CAnalysisPanel(CProjectDocument *pDocument, QWidget *parent)
     pLayout->addLayout(below);
     connect(pSave, &QPushButton::clicked, this, &CAnalysisPanel::OnSaveChart);
     connect(pCopy, &QPushButton::clicked, this, &CAnalysisPanel::OnCopyTable);
+    connect(pSaveTable, &QPushButton::clicked, this, &CAnalysisPanel::OnSaveTable);
 
     refreshTimer.setSingleShot(true);
     refreshTimer.setInterval(0);
@@ -161,4 +169,35 @@ void CAnalysisPanel::OnCopyTable()
         QMessageBox::information(this, tr("Copy Table"), tr("This panel has no table to copy."));
     else
         QApplication::clipboard()->setText(strText);
+}
+
+bool CAnalysisPanel::SaveTable(const QString &strPath, QString *pError) const
+{
+    const QByteArray csv = CCsvTable::FromTabSeparated(TableText());
+    if (csv.isEmpty()) {
+        *pError = tr("This panel has no table to save.");
+        return false;
+    }
+    QString strReason;
+    if (CSafeFile::Write(strPath, csv, &strReason))
+        return true;
+    *pError = tr("Cannot write \"%1\": %2").arg(QDir::toNativeSeparators(strPath), strReason);
+    return false;
+}
+
+void CAnalysisPanel::OnSaveTable()
+{
+    if (TableText().isEmpty()) {
+        QMessageBox::information(this, tr("Save Table"), tr("This panel has no table to save."));
+        return;
+    }
+    QString strPath =
+        QFileDialog::getSaveFileName(this, tr("Save Table"), QString(), tr("CSV table (*.csv)"));
+    if (strPath.isEmpty())
+        return;
+    if (QFileInfo(strPath).suffix().isEmpty())
+        strPath += QStringLiteral(".csv");
+    QString strError;
+    if (!SaveTable(strPath, &strError))
+        QMessageBox::warning(this, tr("Save Table"), strError);
 }

@@ -38,6 +38,9 @@ public:
     // What the panel shows as a table, tab-separated rows for a spreadsheet;
     // empty for a panel without one.
     virtual QString TableText() const { return QString(); }
+    // The table as CSV; false, with a reason for the user, when there is
+    // none or it could not be written.
+    bool SaveTable(const QString &strPath, QString *pError) const;
     // Tab-separated text of a table widget, its header first.
     static QString TableText(const QTableWidget *pTable);
 
@@ -69,6 +72,7 @@ private slots:
     void OnRefreshDue();
     void OnSaveChart();
     void OnCopyTable();
+    void OnSaveTable();
 
 private:
     QPointer<CProjectDocument> document;

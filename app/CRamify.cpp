@@ -211,7 +211,8 @@ QStringList CRamify::ProjectFiles(const QMimeData *pData)
         return files;
     for (const QUrl &url : pData->urls()) {
         const QString strPath = url.toLocalFile();
-        if (strPath.endsWith(QLatin1String(".rmproj"), Qt::CaseInsensitive))
+        if (strPath.endsWith(QLatin1String(".rmproj"), Qt::CaseInsensitive) ||
+            strPath.endsWith(QLatin1String(".json"), Qt::CaseInsensitive))
             files << strPath;
     }
     return files;

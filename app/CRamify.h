@@ -71,6 +71,7 @@ private slots:
     void on_actionHelp_triggered();
     void on_actionAbout_triggered();
     void on_actionExportPicture_triggered();
+    void on_actionExportTree_triggered();
     void on_actionPrint_triggered();
     void on_actionCopyPicture_triggered();
     void on_actionArrangeTree_triggered();

@@ -31,22 +31,55 @@ void CRamify::on_actionNewProject_triggered()
 
 void CRamify::on_actionOpenProject_triggered()
 {
-    const QString strPath = QFileDialog::getOpenFileName(this, tr("Open File"), QString(),
-                                                         tr("Ramify Project File(*.rmproj)"));
+    const QString strPath = QFileDialog::getOpenFileName(
+        this, tr("Open File"), QString(),
+        tr("Project files (*.rmproj *.json);;Ramify Project File(*.rmproj);;SilverDecisions "
+           "file (*.json)"));
     if (!strPath.isEmpty())
         OpenProject(strPath);
 }
 
 void CRamify::OpenProject(const QString &strPath)
 {
-    auto *pWindow = new CDecisionTreeWindow(this, QString());
-    // Arranged as it opens when the user asked for that.
-    pWindow->SetArrangeAutomatically(ui->actionArrangeAutomatically->isChecked());
-    // A file that could not be read completely has been reported by the
-    // window; what it could read is still shown.
-    if (pWindow->LoadProject(strPath))
-        recentFiles->Add(strPath);
-    ShowTreeWindow(pWindow, strPath);
+    // A SilverDecisions file may hold several trees: a sub-window for each.
+    int nTrees = 1;
+    for (int nTree = 0; nTree < nTrees; ++nTree) {
+        auto *pWindow = new CDecisionTreeWindow(this, QString());
+        // Arranged as it opens when the user asked for that.
+        pWindow->SetArrangeAutomatically(ui->actionArrangeAutomatically->isChecked());
+        // A file that could not be read completely has been reported by the
+        // window; what it could read is still shown. One that is refused as
+        // a whole shows nothing.
+        CProjectFile::ReadResult result;
+        const bool bRead = pWindow->LoadProject(strPath, nullptr, nTree, &result);
+        if (result.foreign && !result.opened) {
+            delete pWindow;
+            return;
+        }
+        if (bRead && nTree == 0)
+            recentFiles->Add(strPath);
+        nTrees = result.treeCount;
+        ShowTreeWindow(pWindow,
+                       nTrees > 1 ? tr("%1 (tree %2 of %3)").arg(strPath).arg(nTree + 1).arg(nTrees)
+                                  : strPath);
+    }
+}
+
+void CRamify::on_actionExportTree_triggered()
+{
+    CDecisionTreeWindow *pWindow = GetActiveTreeWindow();
+    if (!pWindow)
+        return;
+    QString strPath = QFileDialog::getSaveFileName(this, tr("Export Tree"), QString(),
+                                                   tr("SilverDecisions file (*.json)"));
+    if (strPath.isEmpty())
+        return;
+    // The suffix chooses the format the document writes.
+    if (QFileInfo(strPath).suffix().compare(QLatin1String("json"), Qt::CaseInsensitive) != 0)
+        strPath += QStringLiteral(".json");
+    QString strError;
+    if (!pWindow->GetDocument().Write(strPath, &strError))
+        QMessageBox::warning(this, tr("Export Tree"), strError);
 }
 
 void CRamify::on_actionSaveProject_triggered()

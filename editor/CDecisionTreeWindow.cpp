@@ -147,7 +147,8 @@ void CDecisionTreeWindow::NewProject(const QString &strName)
     placeRootUnstored = false;
 }
 
-bool CDecisionTreeWindow::LoadProject(const QString &strPath, QString *pStrError)
+bool CDecisionTreeWindow::LoadProject(const QString &strPath, QString *pStrError, int nTree,
+                                      CProjectFile::ReadResult *pResult)
 {
     if (strPath.isEmpty())
         return false;
@@ -158,9 +159,16 @@ bool CDecisionTreeWindow::LoadProject(const QString &strPath, QString *pStrError
             QMessageBox::warning(this, tr("Open Project"), strMessage);
         return false;
     };
-    const CProjectFile::ReadResult result = document.Read(strPath);
+    const CProjectFile::ReadResult result = document.Read(strPath, nTree);
+    if (pResult)
+        *pResult = result;
     if (!result.opened)
         return fail(result.Message());
+    // Another tool's file may come without positions.
+    if (!result.positioned && !arrangeAutomatically)
+        ArrangeInPlace();
+    if (!result.notes.isEmpty() && !pStrError)
+        QMessageBox::information(this, tr("Open Project"), result.NotesMessage());
     const CNode *pRoot = document.GetRoot();
     QStringList problems;
     if (!result.complete)

@@ -35,7 +35,11 @@ public:
     // has then been told why (or pStrError, when given, says why and nothing
     // is shown to the user), and whatever could be read is shown. Nodes of
     // the file that cannot be shown are reported too.
-    bool LoadProject(const QString &strPath, QString *pStrError = nullptr);
+    // Of a SilverDecisions file, tree nTree (from 0) is read; pResult, when
+    // given, receives how the read went (how many trees the file holds).
+    // What a file holds that does not carry over is told, but fails nothing.
+    bool LoadProject(const QString &strPath, QString *pStrError = nullptr, int nTree = 0,
+                     CProjectFile::ReadResult *pResult = nullptr);
     // The same from a device, without a word to the user: the result tells
     // what was read; GetItem() tells what is shown.
     CProjectFile::ReadResult ReadProject(QIODevice &device);

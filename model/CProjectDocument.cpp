@@ -98,24 +98,24 @@ void CProjectDocument::NewTree(const QString &strName)
     emit sig_variablesChanged();
 }
 
-CProjectFile::ReadResult CProjectDocument::Read(const QString &strPath)
+CProjectFile::ReadResult CProjectDocument::Read(const QString &strPath, int nTree)
 {
     // Read aside: views of the tree shown now must let go of it only once
     // there is something to show instead.
     CDecisionTree read;
-    const CProjectFile::ReadResult result = CProjectFile::Read(strPath, read);
+    const CProjectFile::ReadResult result = CProjectFile::Read(strPath, read, nTree);
     if (result.opened) {
-        filePath = strPath;
+        filePath = result.foreign ? QString() : strPath;
         tree.Variables() = read.Variables();
         ShowRead(result, read.TakeRoot());
     }
     return result;
 }
 
-CProjectFile::ReadResult CProjectDocument::Read(QIODevice &device)
+CProjectFile::ReadResult CProjectDocument::Read(QIODevice &device, int nTree)
 {
     CDecisionTree read;
-    const CProjectFile::ReadResult result = CProjectFile::Read(device, read);
+    const CProjectFile::ReadResult result = CProjectFile::Read(device, read, nTree);
     if (result.opened) {
         tree.Variables() = read.Variables();
         ShowRead(result, read.TakeRoot());
@@ -149,9 +149,10 @@ void CProjectDocument::ShowRead(const CProjectFile::ReadResult &result, CNode *p
     // A file keeps the values of the rollback that was last shown, but
     // anything may have written it: what is shown is the rollback of the
     // inputs, and a file whose values differ says so.
-    // The ends given to paths that had none stored nothing to compare.
+    // The ends given to paths that had none stored nothing to compare, and
+    // another tool's file stores no values of this rollback to be stale.
     RecheckAll();
-    storedValuesStale = SolveAll(ends);
+    storedValuesStale = SolveAll(ends) && !result.foreign;
     emit sig_treeReplaced();
     if (bSettingsChanged)
         emit sig_settingsChanged();

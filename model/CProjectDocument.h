@@ -52,8 +52,10 @@ public:
     // Replaces the tree with the file's (or the device's), takes the
     // project's name and settings from it, and rolls the tree back from its
     // inputs. A file that cannot be opened leaves everything as it was.
-    CProjectFile::ReadResult Read(const QString &strPath);
-    CProjectFile::ReadResult Read(QIODevice &device);
+    // Of a SilverDecisions file, tree nTree (from 0) is read; the document
+    // then has no file of its own, since saving must not replace that file.
+    CProjectFile::ReadResult Read(const QString &strPath, int nTree = 0);
+    CProjectFile::ReadResult Read(QIODevice &device, int nTree = 0);
     // Whether the values, choices or warnings stored in the file last read
     // differed from its rollback (and are now shown recomputed).
     bool StoredValuesWereStale() const { return storedValuesStale; }

@@ -1,6 +1,8 @@
 #include "CProjectFile.h"
 
 #include "CDecisionTree.h"
+#include "CPeerJsonReader.h"
+#include "CPeerJsonWriter.h"
 #include "CProjectFileReader.h"
 #include "CProjectFileWriter.h"
 #include "CSafeFile.h"
@@ -9,6 +11,7 @@
 #include <QBuffer>
 #include <QDir>
 #include <QFileDevice>
+#include <QFileInfo>
 
 #include <cerrno>
 
@@ -43,10 +46,23 @@ QString CProjectFile::ReadResult::Message() const
     return QString();
 }
 
+QString CProjectFile::ReadResult::NotesMessage() const
+{
+    if (notes.isEmpty())
+        return QString();
+    return tr("%1 is not read quite as it is:\n%2")
+        .arg(QuotedFile(filePath), notes.join(QLatin1Char('\n')));
+}
+
 QString CProjectFile::ReadResult::FormulaMessage() const
 {
     if (formulaProblems.empty())
         return QString();
+    // Another tool's file stores no values to fall back on.
+    if (foreign)
+        return tr("Some formulas in %1 cannot be computed; they are kept as written and their "
+                  "nodes count as 0 until they are mended:\n%2")
+            .arg(QuotedFile(filePath), CTreeFormulas::Message(formulaProblems));
     return tr("Some formulas in %1 cannot be computed; they are kept as written and their "
               "nodes show the last values stored:\n%2")
         .arg(QuotedFile(filePath), CTreeFormulas::Message(formulaProblems));
@@ -80,18 +96,24 @@ QString CProjectFile::ReadResult::DroppedNodesMessage(qint64 nNodesShown) const
         .arg(nLost);
 }
 
-CProjectFile::ReadResult CProjectFile::Read(const QString &strPath, CDecisionTree &tree)
+CProjectFile::ReadResult CProjectFile::Read(const QString &strPath, CDecisionTree &tree, int nTree)
 {
     ReadResult result;
     const std::unique_ptr<QIODevice> pDevice =
         CSafeFile::OpenForReading(strPath, &result.errorText);
     if (pDevice)
-        result = Read(*pDevice, tree);
+        result = Read(*pDevice, tree, nTree, QFileInfo(strPath).completeBaseName());
     result.filePath = strPath;
     return result;
 }
 
-CProjectFile::ReadResult CProjectFile::Read(QIODevice &device, CDecisionTree &tree)
+CProjectFile::ReadResult CProjectFile::Read(QIODevice &device, CDecisionTree &tree, int nTree)
+{
+    return Read(device, tree, nTree, tr("Untitled"));
+}
+
+CProjectFile::ReadResult CProjectFile::Read(QIODevice &device, CDecisionTree &tree, int nTree,
+                                            const QString &strUntitled)
 {
     ReadResult result;
     if (!device.isOpen())
@@ -101,7 +123,10 @@ CProjectFile::ReadResult CProjectFile::Read(QIODevice &device, CDecisionTree &tr
         return result;
     }
     result.opened = true;
-    CProjectFileReader(tree).Read(device, result);
+    if (CPeerJsonReader::LooksLikeJson(device))
+        CPeerJsonReader::Read(device.readAll(), nTree, strUntitled, tree, result);
+    else
+        CProjectFileReader(tree).Read(device, result);
     return result;
 }
 
@@ -128,8 +153,18 @@ bool CProjectFile::Write(const QString &strPath, const CDecisionTree &tree,
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
     QString strReason;
-    if (!Write(buffer, tree, strProjectName, settings, &strReason) ||
-        !CSafeFile::Write(strPath, buffer.data(), &strReason))
+    // The suffix chooses the format, so that a tree goes to the other tool
+    // wherever a path is given.
+    if (QFileInfo(strPath).suffix().compare(QLatin1String("json"), Qt::CaseInsensitive) == 0) {
+        const QByteArray json = CPeerJsonWriter::Write(tree, strProjectName, settings, &strReason);
+        if (json.isEmpty())
+            return Fail(pErrorMessage,
+                        tr("Cannot write %1: %2").arg(QuotedFile(strPath), strReason));
+        buffer.write(json);
+    } else if (!Write(buffer, tree, strProjectName, settings, &strReason)) {
+        return Fail(pErrorMessage, tr("Cannot write %1: %2").arg(QuotedFile(strPath), strReason));
+    }
+    if (!CSafeFile::Write(strPath, buffer.data(), &strReason))
         return Fail(pErrorMessage, tr("Cannot write %1: %2").arg(QuotedFile(strPath), strReason));
     return true;
 }

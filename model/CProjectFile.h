@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QString>
+#include <QStringList>
 
 #include "CVariables.h"
 
@@ -45,6 +46,17 @@ public:
         // What kept formulas from being computed on reading; their nodes and
         // variables keep the numbers the file stored.
         std::vector<CVariables::Problem> formulaProblems;
+        // Whether the file is another tool's (a SilverDecisions file), which
+        // saving must not overwrite: it may hold more than this one tree.
+        bool foreign = false;
+        // Trees the file holds, and which of them was read (from 0).
+        int treeCount = 1;
+        int treeIndex = 0;
+        // False when the nodes came without positions: the tree wants arranging.
+        bool positioned = true;
+        // What the file holds that could not be carried over as it is, one
+        // sentence each; the tree opens all the same.
+        QStringList notes;
 
         bool Succeeded() const { return opened && complete; }
         // A sentence for the user naming the file, and the line and column of
@@ -53,6 +65,8 @@ public:
         // All formula problems in one message naming the file; empty when
         // there is none.
         QString FormulaMessage() const;
+        // The notes in one message naming the file; empty when there is none.
+        QString NotesMessage() const;
         // A sentence naming the file, how many of its nodes can be shown and
         // that saving will not keep the others; empty when nNodesShown covers
         // every node of the file.
@@ -63,9 +77,13 @@ public:
     // the tree's Root (the tree is left empty when the file holds none), and
     // every node that is not reachable from it is freed. Only when the file
     // cannot be opened does the tree keep what it held.
-    static ReadResult Read(const QString &strPath, CDecisionTree &tree);
+    //
+    // A file that starts as JSON is read as a SilverDecisions file instead:
+    // its tree nTree (from 0), completely or not at all (then not opened).
+    // Every reader of project files comes through here.
+    static ReadResult Read(const QString &strPath, CDecisionTree &tree, int nTree = 0);
     // The same from a device, which is opened for reading when it is not open.
-    static ReadResult Read(QIODevice &device, CDecisionTree &tree);
+    static ReadResult Read(QIODevice &device, CDecisionTree &tree, int nTree = 0);
 
     // Saves the tree under the project name. The file is replaced only once it
     // has been written completely, so a failed save leaves any earlier file
@@ -83,4 +101,9 @@ public:
                       QString *pErrorMessage);
     static bool Write(QIODevice &device, const CDecisionTree &tree, const QString &strProjectName,
                       const CProjectSettings &settings, QString *pErrorMessage);
+
+private:
+    // strUntitled names a SilverDecisions tree whose file has no title.
+    static ReadResult Read(QIODevice &device, CDecisionTree &tree, int nTree,
+                           const QString &strUntitled);
 };

@@ -10,13 +10,13 @@
 #include "GuiTest.h"
 #include "TestTrees.h"
 
-#include <QSettings>
-#include <QTextBrowser>
 #include <QComboBox>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QSettings>
 #include <QTemporaryDir>
+#include <QTextBrowser>
 
 using namespace GuiTest;
 
@@ -43,6 +43,7 @@ private slots:
     void choicesOutliveTheWindow();
     void helpWindowSearchesAndClosesOnEscape();
     void findBar();
+    void silverDecisionsFiles();
 
 private:
     QTemporaryDir dir;
@@ -514,6 +515,38 @@ void TestProjectActions::settingsChangeTheRollbackAsOneStep()
     QVERIFY(ex.s->payoff < 9.0);
     QVERIFY2(shown.Tree(0)->RiskNote(ex.s).contains("expected value 9,"),
              qPrintable(shown.Tree(0)->RiskNote(ex.s)));
+}
+
+void TestProjectActions::silverDecisionsFiles()
+{
+    const QString strPath = dir.filePath(QStringLiteral("two.json"));
+    QFile file(strPath);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(R"({"SilverDecisions": "1.0", "data": {"trees": [{"type": "terminal"},
+        {"type": "decision", "childEdges": [{"payoff": 7, "childNode": {"type": "terminal"}}]}]}})");
+    file.close();
+    ShownMainWindow shown;
+    shown.window.OpenProject(strPath);
+    // A sub-window for each tree, arranged, and no file to save over.
+    QCOMPARE(shown.Count(), 2);
+    CDecisionTreeWindow *pSecond = shown.Tree(1);
+    QVERIFY(pSecond->windowTitle().contains(QStringLiteral("(tree 2 of 2)")));
+    QVERIFY(pSecond->GetFilePath().isEmpty() && pSecond->GetDocument().GetRoot()->HasPosition());
+    shown.Area()->setActiveSubWindow(shown.Area()->subWindowList().at(1));
+    AnswerFileDialog(dir.filePath(QStringLiteral("exported")));
+    shown.Trigger("actionExportTree");
+    CProjectDocument exported;
+    QVERIFY(exported.Read(dir.filePath(QStringLiteral("exported.json"))).Succeeded());
+    QCOMPARE(exported.GetRoot()->children.front()->payoff, 7.0);
+    // A refused file says why and opens nothing.
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(R"({"SilverDecisions": "1.0", "trees": [{"type": "fork"}]})");
+    file.close();
+    QStringList texts;
+    AnswerMessageBoxes({QMessageBox::Ok}, &texts);
+    shown.window.OpenProject(strPath);
+    QCOMPARE(shown.Count(), 2);
+    QVERIFY(texts.value(0).contains(strPath) && texts.value(0).contains(QStringLiteral("fork")));
 }
 
 RAMIFY_GUI_TEST_MAIN(TestProjectActions)

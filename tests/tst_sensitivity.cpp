@@ -468,6 +468,15 @@ void TestSensitivity::panelsFollowTheirProject()
     const QString strSvg = svg.open(QIODevice::ReadOnly) ? QString::fromUtf8(svg.readAll()) : "";
     QVERIFY(pPanel->Heading().startsWith("Oil wildcatter with a test: ") &&
             strSvg.contains(" >Oil wildcatter with a test: ") && strSvg.contains(">At 1075: "));
+    // The tornado's table as CSV, as Copy Table gives it: its header, a row per input.
+    auto *pTornado = main.findChild<CTornadoPanel *>();
+    QTRY_VERIFY(!pTornado->TableText().isEmpty());
+    QVERIFY(pTornado->SaveTable(dir.filePath("table.csv"), &strError));
+    QFile csv(dir.filePath("table.csv"));
+    QVERIFY(csv.open(QIODevice::ReadOnly));
+    const QStringList rows = QString::fromUtf8(csv.readAll()).split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(rows.size(), pTornado->TableText().split('\n', Qt::SkipEmptyParts).size());
+    QCOMPARE(rows.front(), pTornado->TableText().section('\n', 0, 0).replace('\t', ','));
     // A range end shows whole, sign and all.
     QVERIFY(pLow->fontMetrics().horizontalAdvance("-1.234567891e-100") < pLow->width());
 

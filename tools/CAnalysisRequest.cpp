@@ -96,6 +96,17 @@ bool CAnalysisRequest::ParseSteps(const QString &strText, int *pSteps, QString *
     return true;
 }
 
+bool CAnalysisRequest::ParseTree(const QString &strText, int *pTree, QString *pError)
+{
+    bool bOk = false;
+    *pTree = strText.trimmed().toInt(&bOk);
+    if (!bOk || *pTree < 1) {
+        *pError = tr("--tree takes the number of a tree, from 1, not \"%1\".").arg(strText);
+        return false;
+    }
+    return true;
+}
+
 int CAnalysisRequest::FindOption(const CTreeIndex &index, QString *pError) const
 {
     if (node.startsWith(QLatin1Char('#'))) {

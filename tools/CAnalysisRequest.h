@@ -27,6 +27,8 @@ public:
     // Takes "10" or "10%".
     bool ParseTornado(const QString &strText, QString *pError);
     static bool ParseSteps(const QString &strText, int *pSteps, QString *pError);
+    // A tree of a file, counted from 1.
+    static bool ParseTree(const QString &strText, int *pTree, QString *pError);
 
     // The option that NODE names in the tree, or -1 with a message: no such
     // option, not an option, or a name that several options share (the

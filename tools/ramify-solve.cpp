@@ -1,6 +1,7 @@
 // ramify-solve: loads a project file, rolls its tree back with the editor's
 // solver and prints the result; optionally saves the solved tree. It can also
 // analyse how the result depends on one payoff or probability, or on all.
+#include "CAnalysisCsv.h"
 #include "CAnalysisJson.h"
 #include "CAnalysisRequest.h"
 #include "CAnalysisText.h"
@@ -137,7 +138,7 @@ void Print(const QByteArray &json)
 // The two-way grid of request (across) and second (up).
 int AnalyseTwoWay(const CDecisionTree &tree, const CDecisionRule &rule,
                   const CAnalysisRequest &request, const CAnalysisRequest &second, int nSteps,
-                  bool bJson, const QString &strProject, const QString &strFile)
+                  bool bJson, bool bCsv, const QString &strProject, const QString &strFile)
 {
     const CTreeIndex index(tree.GetRoot());
     CTwoWayAnalysis::Input x;
@@ -150,7 +151,9 @@ int AnalyseTwoWay(const CDecisionTree &tree, const CDecisionRule &rule,
         return analysis.TreeAtFault()
                    ? Failure(QStringLiteral("\"%1\": %2").arg(strFile, analysis.Error()))
                    : UsageFailure(analysis.Error());
-    if (bJson)
+    if (bCsv)
+        Print(CAnalysisCsv::TwoWay(analysis, index));
+    else if (bJson)
         Print(CTwoWayReport::TwoWayJson(analysis, index, strProject, strFile));
     else
         Print(CTwoWayReport::TwoWayText(analysis, index, strProject, strFile));
@@ -158,8 +161,8 @@ int AnalyseTwoWay(const CDecisionTree &tree, const CDecisionRule &rule,
 }
 
 int Analyse(const CDecisionTree &tree, const CDecisionRule &rule, const CAnalysisRequest &request,
-            bool bTornado, bool bSpider, int nSteps, bool bJson, const QString &strProject,
-            const QString &strFile)
+            bool bTornado, bool bSpider, int nSteps, bool bJson, bool bCsv,
+            const QString &strProject, const QString &strFile)
 {
     const CTreeIndex index(tree.GetRoot());
     const QString strShape = index.ShapeProblem();
@@ -170,10 +173,19 @@ int Analyse(const CDecisionTree &tree, const CDecisionRule &rule, const CAnalysi
         CSpiderAnalysis spider(evaluation);
         if (!spider.Run(request.percent, nSteps, &tree))
             return Failure(QStringLiteral("\"%1\": %2").arg(strFile, spider.Error()));
-        if (bJson)
+        if (bCsv)
+            Print(CAnalysisCsv::Spider(spider, index));
+        else if (bJson)
             Print(CTwoWayReport::SpiderJson(spider, index, strProject, strFile));
         else
             Print(CTwoWayReport::SpiderText(spider, index, strProject, strFile));
+        return Success;
+    }
+    if (bTornado && bCsv) {
+        CTornado tornado(evaluation);
+        if (!tornado.Run(request.percent, &tree))
+            return Failure(QStringLiteral("\"%1\": %2").arg(strFile, tornado.Error()));
+        Print(CAnalysisCsv::Tornado(tornado, index));
         return Success;
     }
     if (bTornado) {
@@ -194,7 +206,9 @@ int Analyse(const CDecisionTree &tree, const CDecisionRule &rule, const CAnalysi
             return analysis.TreeAtFault()
                        ? Failure(QStringLiteral("\"%1\": %2").arg(strFile, analysis.Error()))
                        : UsageFailure(analysis.Error());
-        if (bJson)
+        if (bCsv)
+            Print(CAnalysisCsv::Sensitivity(analysis, index));
+        else if (bJson)
             Print(CAnalysisJson::Sensitivity(analysis, index, strProject, strFile));
         else
             Print(CAnalysisText::Sensitivity(analysis, index, strProject, strFile));
@@ -209,7 +223,9 @@ int Analyse(const CDecisionTree &tree, const CDecisionRule &rule, const CAnalysi
         return analysis.TreeAtFault()
                    ? Failure(QStringLiteral("\"%1\": %2").arg(strFile, analysis.Error()))
                    : UsageFailure(analysis.Error());
-    if (bJson)
+    if (bCsv)
+        Print(CAnalysisCsv::Sensitivity(analysis, index));
+    else if (bJson)
         Print(CAnalysisJson::Sensitivity(analysis, index, strProject, strFile));
     else
         Print(CAnalysisText::Sensitivity(analysis, index, strProject, strFile));
@@ -230,7 +246,7 @@ bool WriteToStandardOutput(const CProjectDocument &document, QString *pError)
 
 // The report, with the rule's own figures and the analyses asked for.
 int Report(const CDecisionTree &tree, const CDecisionRule &rule, bool bEvpi, bool bProfile,
-           bool bJson, const QString &strProject, const QString &strFile)
+           bool bJson, bool bCsv, const QString &strProject, const QString &strFile)
 {
     const CSolveReport report(tree, strProject, strFile);
     if (rule.IsDefault() && !bEvpi && !bProfile) {
@@ -250,14 +266,16 @@ int Report(const CDecisionTree &tree, const CDecisionRule &rule, bool bEvpi, boo
     CRiskProfile profile(evaluation);
     if (bProfile && !profile.Run())
         return Failure(QStringLiteral("\"%1\": %2").arg(strFile, profile.Error()));
-    const CValueOfInformation *pInformation = bEvpi ? &information : nullptr;
-    const CRiskProfile *pProfile = bProfile ? &profile : nullptr;
-    if (bJson)
+    if (bCsv)
+        Print(bEvpi ? CAnalysisCsv::Evpi(information) : CAnalysisCsv::RiskProfile(profile));
+    else if (bJson)
         Print(CSolveReportJson::Render(report,
-                                       CRiskReport::Json(evaluation, pInformation, pProfile)));
+                                       CRiskReport::Json(evaluation, bEvpi ? &information : nullptr,
+                                                         bProfile ? &profile : nullptr)));
     else
-        Print(CSolveReportText::Render(report) +
-              CRiskReport::Text(evaluation, pInformation, pProfile));
+        Print(CSolveReportText::Render(report) + CRiskReport::Text(evaluation,
+                                                                   bEvpi ? &information : nullptr,
+                                                                   bProfile ? &profile : nullptr));
     if (bEvpi && !information.HasAll())
         return Failure(QStringLiteral("\"%1\": %2").arg(strFile, information.AllError()));
     return Success;
@@ -305,6 +323,11 @@ int main(int argc, char *argv[])
     const QCommandLineOption helpOption = parser.addHelpOption();
     const QCommandLineOption jsonOption(QStringLiteral("json"),
                                         QStringLiteral("Print the result as JSON."));
+    const QCommandLineOption csvOption(
+        QStringLiteral("csv"),
+        QStringLiteral("Print the table of --sensitivity, --tornado, --evpi or --risk-profile "
+                       "as CSV."));
+    parser.addOption(csvOption);
     const QCommandLineOption writeOption(
         QStringLiteral("write"), QStringLiteral("Save the solved tree as the project file <out>."),
         QStringLiteral("out"));
@@ -343,6 +366,12 @@ int main(int argc, char *argv[])
     const QCommandLineOption profileOption(
         QStringLiteral("risk-profile"),
         QStringLiteral("Add the risk profile of each option of the first decision."));
+    const QCommandLineOption treeOption(
+        QStringLiteral("tree"),
+        QStringLiteral("Of a SilverDecisions file (.json) holding several trees, solve tree <n> "
+                       "(from 1; the first by default)."),
+        QStringLiteral("n"));
+    parser.addOption(treeOption);
     parser.addOption(ruleOption);
     parser.addOption(toleranceOption);
     parser.addOption(evpiOption);
@@ -365,8 +394,9 @@ int main(int argc, char *argv[])
     parser.addOption(twoWayOption);
     parser.addOption(spiderOption);
     parser.addOption(setOption);
-    parser.addPositionalArgument(QStringLiteral("file"),
-                                 QStringLiteral("The project file (.rmproj) to evaluate."));
+    parser.addPositionalArgument(
+        QStringLiteral("file"),
+        QStringLiteral("The project file (.rmproj, or a SilverDecisions .json) to evaluate."));
 
     if (!parser.parse(QCoreApplication::arguments()))
         return UsageFailure(parser.errorText());
@@ -408,6 +438,12 @@ int main(int argc, char *argv[])
                      : bTwoWay ? QStringLiteral("two-way")
                      : bSpider ? QStringLiteral("spider")
                                : QStringLiteral("sensitivity")));
+    const bool bCsv = parser.isSet(csvOption);
+    if (bCsv &&
+        (parser.isSet(jsonOption) || !(bAnalysis || bEvpi || bProfile) || (bEvpi && bProfile)))
+        return UsageFailure(QStringLiteral(
+            "--csv prints one table: give it one of --sensitivity, --tornado, --two-way, "
+            "--spider, --evpi and --risk-profile, and no --json."));
     const QString strRule = parser.isSet(ruleOption) ? parser.value(ruleOption) : QString();
     const QString strTolerance =
         parser.isSet(toleranceOption) ? parser.value(toleranceOption) : QString();
@@ -448,11 +484,24 @@ int main(int argc, char *argv[])
         settings.push_back(setting);
     }
 
+    int nTree = 1;
+    if (parser.isSet(treeOption) &&
+        !CAnalysisRequest::ParseTree(parser.value(treeOption), &nTree, &strRequestError))
+        return UsageFailure(strRequestError);
+
     // Reading rolls the tree back from its inputs, as the editor shows it.
     CProjectDocument document;
-    CProjectFile::ReadResult result = document.Read(strFile);
+    CProjectFile::ReadResult result = document.Read(strFile, nTree - 1);
     if (!result.Succeeded())
         return Failure(result.Message());
+    if (result.treeCount > 1)
+        QTextStream(stderr) << QStringLiteral("ramify-solve: \"%1\" holds %2 trees; this is tree "
+                                              "%3 (choose with --tree N).\n")
+                                   .arg(strFile)
+                                   .arg(result.treeCount)
+                                   .arg(nTree);
+    if (!result.notes.isEmpty())
+        QTextStream(stderr) << "ramify-solve: " << result.NotesMessage() << "\n";
     CDecisionTree &tree = document.GetTree();
     if (!tree.GetRoot())
         return Failure(QStringLiteral("\"%1\" holds no decision tree.").arg(strFile));
@@ -512,13 +561,13 @@ int main(int argc, char *argv[])
     if (!bToStandardOutput && bAnalysis) {
         const int nStatus =
             bTwoWay ? AnalyseTwoWay(tree, rule, request, second, nSteps, parser.isSet(jsonOption),
-                                    result.projectName, strFile)
+                                    bCsv, result.projectName, strFile)
                     : Analyse(tree, rule, request, bTornado, bSpider, nSteps,
-                              parser.isSet(jsonOption), result.projectName, strFile);
+                              parser.isSet(jsonOption), bCsv, result.projectName, strFile);
         if (nStatus != Success)
             return nStatus;
     } else if (!bToStandardOutput) {
-        const int nStatus = Report(tree, rule, bEvpi, bProfile, parser.isSet(jsonOption),
+        const int nStatus = Report(tree, rule, bEvpi, bProfile, parser.isSet(jsonOption), bCsv,
                                    result.projectName, strFile);
         if (nStatus != Success)
             return nStatus;

@@ -1,0 +1,195 @@
+#include "CPeerJsonWriter.h"
+
+#include "CDecisionTree.h"
+#include "CFormula.h"
+#include "CNode.h"
+#include "CPeerExpression.h"
+#include "CPeerJsonFormat.h"
+#include "CTreeFormulas.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <algorithm>
+#include <cmath>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+namespace {
+
+QString Number(double dValue)
+{
+    return QString::number(dValue, 'g', QLocale::FloatingPointShortest);
+}
+
+QString Text(const std::string &strText)
+{
+    return QString::fromStdString(strText);
+}
+
+// The variables in an order in which each formula comes after the variables
+// it uses, since that tool runs its code from the top; those of a cycle last.
+std::vector<int> CodeOrder(const CVariables &variables)
+{
+    std::vector<int> order;
+    std::vector<bool> placed(size_t(variables.Count()), false);
+    for (bool bProgress = true; bProgress;) {
+        bProgress = false;
+        for (int n = 0; n < variables.Count(); ++n) {
+            if (placed[size_t(n)])
+                continue;
+            const std::vector<std::string> used = CFormula::NamesIn(variables.At(n).formula);
+            const bool bReady = std::all_of(used.begin(), used.end(), [&](const std::string &s) {
+                const int nUsed = variables.Find(s);
+                return nUsed < 0 || nUsed == n || placed[size_t(nUsed)];
+            });
+            if (bReady) {
+                placed[size_t(n)] = true;
+                order.push_back(n);
+                bProgress = true;
+            }
+        }
+    }
+    for (int n = 0; n < variables.Count(); ++n)
+        if (!placed[size_t(n)])
+            order.push_back(n);
+    return order;
+}
+
+void WriteVariables(const CVariables &variables, QJsonObject *pData, QJsonObject *pFile)
+{
+    QStringList code;
+    QJsonObject scope;
+    QJsonArray ranges;
+    for (const int n : CodeOrder(variables)) {
+        const CVariables::Variable &variable = variables.At(n);
+        QString strLine =
+            Text(variable.name) + QStringLiteral(" = ") +
+            (variable.formula.empty() ? Number(variable.value)
+                                      : Text(CPeerExpression::FromFormula(variable.formula)));
+        // A comment of several lines would end the statement early.
+        if (!variable.comment.empty())
+            strLine += QStringLiteral(" # ") + Text(variable.comment).simplified();
+        code << strLine;
+        scope.insert(Text(variable.name), variable.value);
+        if (variable.hasLow && variable.hasHigh)
+            ranges.append(QJsonObject{{QStringLiteral("name"), Text(variable.name)},
+                                      {QStringLiteral("min"), variable.low},
+                                      {QStringLiteral("max"), variable.high},
+                                      {QStringLiteral("length"), 11}});
+    }
+    pData->insert(QStringLiteral("code"), code.join(QLatin1Char('\n')));
+    pData->insert(QStringLiteral("expressionScope"), scope);
+    if (!ranges.isEmpty())
+        pFile->insert(QStringLiteral("sensitivityAnalysis"),
+                      QJsonObject{{QStringLiteral("sensitivity-analysis"),
+                                   QJsonObject{{QStringLiteral("variables"), ranges}}}});
+}
+
+QJsonValue Input(const std::string &strFormula, double dValue, bool bAsText)
+{
+    if (strFormula == CTreeFormulas::Rest)
+        return Text(strFormula);
+    if (!strFormula.empty())
+        return Text(CPeerExpression::FromFormula(strFormula));
+    return bAsText ? QJsonValue(Number(dValue)) : QJsonValue(dValue);
+}
+
+QJsonObject NodeObject(const CNode *pNode)
+{
+    static const char *const types[] = {"", "decision", "chance", "", "terminal"};
+    const bool bKnown = pNode->type == NodeType::Decision || pNode->type == NodeType::Situation;
+    QJsonObject node{
+        {QStringLiteral("type"), QLatin1String(bKnown ? types[pNode->type] : "terminal")},
+        {QStringLiteral("name"), Text(pNode->name)},
+        {QStringLiteral("code"), QString()},
+        {QStringLiteral("expressionScope"), QJsonObject()},
+        {QStringLiteral("childEdges"), QJsonArray()}};
+    if (pNode->HasPosition())
+        node.insert(QStringLiteral("location"),
+                    QJsonObject{{QStringLiteral("x"), pNode->x / CPeerJsonFormat::Scale},
+                                {QStringLiteral("y"), pNode->y / CPeerJsonFormat::Scale}});
+    return node;
+}
+
+} // namespace
+
+QByteArray CPeerJsonWriter::Write(const CDecisionTree &tree, const QString &strTitle,
+                                  const CProjectSettings &settings, QString *pError)
+{
+    const CNode *pRoot = tree.GetRoot();
+    if (!pRoot || pRoot->children.size() != 1 || !pRoot->children.front()) {
+        if (pError)
+            *pError = tr("There is no tree to export.");
+        return QByteArray();
+    }
+    // Nodes before the options below them, so that walking the list backwards
+    // finishes every child before its parent; no recursion over the depth.
+    std::vector<std::pair<const CNode *, int>> order;
+    std::vector<std::pair<const CNode *, int>> pending{{pRoot->children.front(), 1}};
+    int nDeepest = 0;
+    while (!pending.empty()) {
+        const auto item = pending.back();
+        pending.pop_back();
+        order.push_back(item);
+        nDeepest = std::max(nDeepest, item.second);
+        for (const CNode *pChild : item.first->children)
+            if (pChild)
+                pending.push_back({pChild, item.second + (pChild->type == NodeType::Option)});
+    }
+    if (nDeepest > CPeerJsonFormat::MaxDepth) {
+        if (pError)
+            *pError = tr("The tree is %1 levels deep; a SilverDecisions file can hold %2.")
+                          .arg(nDeepest)
+                          .arg(CPeerJsonFormat::MaxDepth);
+        return QByteArray();
+    }
+
+    std::unordered_map<const CNode *, QJsonObject> done;
+    for (auto it = order.rbegin(); it != order.rend(); ++it) {
+        const CNode *pNode = it->first;
+        if (pNode->type != NodeType::Option) {
+            QJsonObject node = NodeObject(pNode);
+            QJsonArray edges;
+            for (const CNode *pOption : pNode->children) {
+                const auto itEdge = done.find(pOption);
+                if (itEdge != done.end()) {
+                    edges.append(itEdge->second);
+                    done.erase(itEdge);
+                }
+            }
+            node.insert(QStringLiteral("childEdges"), edges);
+            done[pNode] = node;
+            continue;
+        }
+        QJsonObject edge{
+            {QStringLiteral("name"), Text(pNode->name)},
+            {QStringLiteral("payoff"), Input(pNode->payoffFormula, pNode->payoff, false)}};
+        if (pNode->parent && pNode->parent->type == NodeType::Situation)
+            edge.insert(QStringLiteral("probability"),
+                        Input(pNode->probabilityFormula, pNode->probability, true));
+        const CNode *pChild = pNode->children.empty() ? nullptr : pNode->children.front();
+        const auto itChild = done.find(pChild);
+        edge.insert(QStringLiteral("childNode"),
+                    itChild != done.end()
+                        ? itChild->second
+                        : QJsonObject{{QStringLiteral("type"), "terminal"},
+                                      {QStringLiteral("childEdges"), QJsonArray()}});
+        if (itChild != done.end())
+            done.erase(itChild);
+        done[pNode] = edge;
+    }
+
+    QJsonObject data{{QStringLiteral("trees"), QJsonArray{done[pRoot->children.front()]}},
+                     {QStringLiteral("texts"), QJsonArray()}};
+    QJsonObject file{{QStringLiteral("SilverDecisions"), QLatin1String(CPeerJsonFormat::Version)},
+                     {QStringLiteral("lng"), QStringLiteral("en")},
+                     {QStringLiteral("rule"), settings.rule.Name()},
+                     {QStringLiteral("title"), strTitle},
+                     {QStringLiteral("description"), QString()}};
+    WriteVariables(tree.Variables(), &data, &file);
+    file.insert(QStringLiteral("data"), data);
+    return QJsonDocument(file).toJson(QJsonDocument::Indented);
+}

@@ -1,0 +1,302 @@
+#include "CCsvTable.h"
+#include "CPeerJsonWriter.h"
+#include "CProjectDocument.h"
+#include "TestTrees.h"
+
+#include <QBuffer>
+#include <QTemporaryDir>
+#include <QtTest>
+
+// SilverDecisions files: what is read from them, what is refused, and that a
+// project written as one reads back the same.
+class TestPeerJson : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void examples_data();
+    void examples();
+    void constructs_data();
+    void constructs();
+    void refused_data();
+    void refused();
+    void treesOfOneFile();
+    void roundTrip_data();
+    void roundTrip();
+    void tooDeepToExport();
+    void csvCells();
+
+private:
+    QTemporaryDir dir;
+};
+
+namespace {
+
+QString Example(const char *pName)
+{
+    return QStringLiteral(RAMIFY_EXAMPLES_DIR "/") + QLatin1String(pName);
+}
+
+QString Write(const QTemporaryDir &dir, const QString &strName, const QByteArray &bytes)
+{
+    const QString strPath = dir.filePath(strName);
+    QFile file(strPath);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(bytes);
+    return strPath;
+}
+
+// The value of the tree: that of the top node below the Root.
+double Value(const CProjectDocument &document)
+{
+    return document.GetRoot()->children.front()->payoff;
+}
+
+// A file of the layout before 0.6 (no "data"): a decision whose only option
+// pays strPayoff, below code strCode; the option's child carries strNodeCode.
+QByteArray OneOption(const QByteArray &strCode, const QByteArray &strPayoff,
+                     const QByteArray &strNodeCode = "", const QByteArray &strRule = "")
+{
+    return "{\"SilverDecisions\": \"0.5.2\", \"rule\": \"" + strRule + "\", \"code\": \"" +
+           strCode +
+           "\", \"expressionScope\": {\"r\": 0.25}, \"trees\": [{\"type\": \"decision\", "
+           "\"name\": \"D\", \"childEdges\": [{\"name\": \"o\", \"payoff\": " +
+           strPayoff + ", \"childNode\": {\"type\": \"chance\", \"code\": \"" + strNodeCode +
+           "\", \"childEdges\": [{\"name\": \"c\", \"payoff\": \"a\", \"probability\": \"#\", "
+           "\"childNode\": {\"type\": \"terminal\"}}]}}]}]}";
+}
+
+} // namespace
+
+void TestPeerJson::examples_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<double>("value");
+    QTest::addColumn<QString>("variables");
+    QTest::newRow("umbrella") << Example("Umbrella.json") << -3.0 << "";
+    // pGood is drawn by random(0.3, 0.7); the file stored 0.5; pPos is a
+    // node's code.
+    QTest::newRow("market test") << Example("MarketTest.json") << 50.0
+                                 << "pGood=0.5[0.3,0.7] cost=5 gain=100 gainLow=-40 pPos=0.55";
+}
+
+void TestPeerJson::examples()
+{
+    QFETCH(QString, file);
+    CProjectDocument document;
+    const CProjectFile::ReadResult result = document.Read(file);
+    QVERIFY2(result.Succeeded(), qPrintable(result.Message()));
+    QVERIFY(result.notes.isEmpty() && result.formulaProblems.empty());
+    QFETCH(double, value);
+    QCOMPARE(Value(document), value);
+    QStringList variables;
+    for (int n = 0; n < document.GetVariables().Count(); ++n) {
+        const CVariables::Variable &variable = document.GetVariables().At(n);
+        variables << QStringLiteral("%1=%2")
+                             .arg(QString::fromStdString(variable.name))
+                             .arg(variable.value) +
+                         (variable.hasLow
+                              ? QStringLiteral("[%1,%2]").arg(variable.low).arg(variable.high)
+                              : QString());
+    }
+    QTEST(variables.join(QLatin1Char(' ')), "variables");
+    // Nothing to overwrite: another tool's file is never saved over; and it
+    // holds no values of this rollback to call out of date.
+    QVERIFY(document.GetFilePath().isEmpty() && !document.StoredValuesWereStale());
+}
+
+void TestPeerJson::constructs_data()
+{
+    QTest::addColumn<QByteArray>("code");
+    QTest::addColumn<QByteArray>("payoff");
+    QTest::addColumn<QByteArray>("nodeCode");
+    QTest::addColumn<QByteArray>("rule");
+    QTest::addColumn<double>("value");
+    QTest::addColumn<QString>("note"); // a part of the notes; empty for none
+    QTest::addColumn<bool>("problem");
+    QTest::newRow("number") << QByteArray("a = 1") << QByteArray("2") << QByteArray()
+                            << QByteArray() << 3.0 << "" << false;
+    QTest::newRow("comment") << QByteArray("a = 1 # one") << QByteArray("\"2 # two\"")
+                             << QByteArray() << QByteArray() << 3.0 << "" << false;
+    QTest::newRow("statements by ;") << QByteArray("b = 2; a = b - 1") << QByteArray("\"b\"")
+                                     << QByteArray() << QByteArray() << 3.0 << "" << false;
+    QTest::newRow("log natural and to a base")
+        << QByteArray("a = 1") << QByteArray("\"log(e^2) + log(8, 2)\"") << QByteArray()
+        << QByteArray() << 6.0 << "" << false;
+    QTest::newRow("pow square mean pi")
+        << QByteArray("a = 1") << QByteArray("\"pow(2, 3) + square(2) + mean(1, 3) + 0*pi\"")
+        << QByteArray() << QByteArray() << 15.0 << "" << false;
+    QTest::newRow("function without a match")
+        << QByteArray("a = 1") << QByteArray("\"foo(2)\"") << QByteArray() << QByteArray() << 1.0
+        << "foo" << true;
+    QTest::newRow("draw stored") << QByteArray("a = 1\\nr = random()") << QByteArray("\"r\"")
+                                 << QByteArray() << QByteArray() << 1.25 << "" << false;
+    QTest::newRow("draw not stored")
+        << QByteArray("a = 1\\nq = normal(0, 1)") << QByteArray("\"q\"") << QByteArray()
+        << QByteArray() << 1.0 << "" << true;
+    // The option's payoff sees the file's a; below the node, its own.
+    QTest::newRow("node code overrides")
+        << QByteArray("a = 1") << QByteArray("\"a\"") << QByteArray("a = a + 9") << QByteArray()
+        << 11.0 << "" << false;
+    QTest::newRow("two criteria") << QByteArray("a = 1") << QByteArray("[2, 7]") << QByteArray()
+                                  << QByteArray("max-min") << 3.0 << "two payoff criteria" << false;
+    QTest::newRow("pair of one criterion") << QByteArray("a = 1") << QByteArray("[\"2\", \"0\"]")
+                                           << QByteArray() << QByteArray() << 3.0 << "" << false;
+    QTest::newRow("unknown rule") << QByteArray("a = 1") << QByteArray("2") << QByteArray()
+                                  << QByteArray("best") << 3.0 << "\"best\" is not known" << false;
+    QTest::newRow("code that assigns nothing")
+        << QByteArray("a = 1\\nf(x) = x") << QByteArray("2") << QByteArray() << QByteArray() << 3.0
+        << "f(x) = x" << false;
+}
+
+void TestPeerJson::constructs()
+{
+    QFETCH(QByteArray, code);
+    QFETCH(QByteArray, payoff);
+    QFETCH(QByteArray, nodeCode);
+    QFETCH(QByteArray, rule);
+    QFETCH(QString, note);
+    QFETCH(bool, problem);
+    QBuffer buffer;
+    buffer.setData(OneOption(code, payoff, nodeCode, rule));
+    CProjectDocument document;
+    const CProjectFile::ReadResult result = document.Read(buffer);
+    QVERIFY2(result.Succeeded(), qPrintable(result.Message()));
+    QVERIFY2(note.isEmpty() ? result.notes.isEmpty() : result.NotesMessage().contains(note),
+             qPrintable(result.NotesMessage()));
+    QCOMPARE(!result.formulaProblems.empty(), problem);
+    QTEST(Value(document), "value");
+    // A pre-0.6 file without positions is arranged where it is shown.
+    QVERIFY(!result.positioned && !document.GetRoot()->HasPosition());
+}
+
+void TestPeerJson::refused_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("why");
+    const QByteArray tree = R"({"SilverDecisions": "1.2.1", "data": {"trees": [)";
+    QTest::newRow("not JSON") << QByteArray("{\"SilverDecisions\": ") << "not JSON";
+    QTest::newRow("nested too deep") << QByteArray(5000, '[') << "not JSON";
+    QTest::newRow("other JSON") << QByteArray("[1]") << "no SilverDecisions file";
+    QTest::newRow("no version") << QByteArray(R"({"data": {"trees": []}})")
+                                << "no SilverDecisions file";
+    QTest::newRow("no trees") << QByteArray(R"({"SilverDecisions": "1.0", "data": {}})")
+                              << "no list of \"trees\"";
+    QTest::newRow("empty") << tree + "]}}"
+                           << "holds no tree";
+    QTest::newRow("tree no node") << tree + "1]}}"
+                                  << "tree 1 is not a node";
+    QTest::newRow("unknown type") << tree + R"({"type": "fork", "name": "F"}]}})"
+                                  << "\"F\" is of the type \"fork\"";
+    QTest::newRow("edge without child")
+        << tree + R"({"type": "decision", "childEdges": [{"name": "o"}]}]}})"
+        << "an option of a node without a name has no child node";
+    QTest::newRow("edges no list") << tree + R"({"type": "chance", "childEdges": 3}]}})"
+                                   << "are no list";
+    QTest::newRow("terminal with options")
+        << tree + R"({"type": "terminal", "childEdges": [{"childNode": {"type": "terminal"}}]}]}})"
+        << "terminal node with options";
+}
+
+void TestPeerJson::refused()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QString, why);
+    CProjectDocument document;
+    QVERIFY(document.Read(Example("Umbrella.json")).Succeeded());
+    const QString strPath = Write(dir, QStringLiteral("refused.json"), file);
+    const CProjectFile::ReadResult result = document.Read(strPath);
+    QVERIFY(!result.opened);
+    QVERIFY2(result.Message().contains(strPath) && result.Message().contains(why),
+             qPrintable(result.Message()));
+    // Nothing half-opened: the project shown before stays.
+    QCOMPARE(Value(document), -3.0);
+}
+
+void TestPeerJson::treesOfOneFile()
+{
+    const QString strPath = Write(dir, QStringLiteral("two.json"), R"({"SilverDecisions": "1.0",
+        "title": "Two", "data": {"trees": [
+        {"type": "terminal", "location": {"x": 10, "y": 20}},
+        {"type": "chance", "location": {"x": 0, "y": 0}, "childEdges": [
+            {"payoff": 4, "probability": "#", "childNode": {"type": "terminal"}},
+            {"payoff": 8, "probability": "#", "childNode": {"type": "terminal"}}]}]}})");
+    CProjectDocument document;
+    CProjectFile::ReadResult result = document.Read(strPath);
+    QCOMPARE(result.treeCount, 2);
+    QCOMPARE(document.GetProjectName(), QStringLiteral("Two (tree 1 of 2)"));
+    QCOMPARE(document.GetRoot()->children.front()->x, 20);
+    result = document.Read(strPath, 1);
+    QVERIFY(result.Succeeded());
+    // Two "#" share the rest; a node without a location leaves the tree unplaced.
+    QCOMPARE(Value(document), 6.0);
+    QVERIFY(!result.positioned);
+    QVERIFY(document.Read(strPath, 2).Message().contains("there is no tree 3"));
+}
+
+void TestPeerJson::roundTrip_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::newRow("market test") << Example("MarketTest.json");
+    QTest::newRow("umbrella") << Example("Umbrella.json");
+    // Bounds, comments, formulas of variables and a rule of a Ramify project.
+    QTest::newRow("oil variables") << Example("OilVariables.rmproj");
+}
+
+void TestPeerJson::roundTrip()
+{
+    QFETCH(QString, file);
+    CProjectDocument original;
+    QVERIFY(original.Read(file).Succeeded());
+    QString strError;
+    const QString strJson = dir.filePath(QStringLiteral("first.json"));
+    QVERIFY2(original.Write(strJson, &strError), qPrintable(strError));
+    // .json -> .rmproj -> .json
+    CProjectDocument exported;
+    QVERIFY(exported.Read(strJson).Succeeded());
+    const QString strProject = dir.filePath(QStringLiteral("between.rmproj"));
+    QVERIFY(exported.Write(strProject, &strError));
+    CProjectDocument saved;
+    QVERIFY(saved.Read(strProject).Succeeded());
+    const QString strAgain = dir.filePath(QStringLiteral("again.json"));
+    QVERIFY(saved.Write(strAgain, &strError));
+    QFile first(strJson);
+    QFile again(strAgain);
+    QVERIFY(first.open(QIODevice::ReadOnly) && again.open(QIODevice::ReadOnly));
+    QCOMPARE(again.readAll(), first.readAll());
+    QCOMPARE(Value(saved), Value(original));
+    QCOMPARE(saved.GetVariables().Count(), original.GetVariables().Count());
+    for (int n = 0; n < original.GetVariables().Count(); ++n) {
+        const CVariables::Variable &a = original.GetVariables().At(n);
+        const CVariables::Variable &b =
+            saved.GetVariables().Find(a.name) < 0
+                ? a
+                : saved.GetVariables().At(saved.GetVariables().Find(a.name));
+        QVERIFY(saved.GetVariables().Find(a.name) >= 0);
+        QVERIFY(a.value == b.value && a.formula == b.formula && a.comment == b.comment &&
+                a.hasLow == b.hasLow && a.low == b.low && a.high == b.high);
+    }
+}
+
+void TestPeerJson::tooDeepToExport()
+{
+    // Deeper than JSON readers nest, the file could not be read back.
+    CDecisionTree tree;
+    tree.SetRoot(MakeChain(2000));
+    QString strError;
+    QVERIFY(CPeerJsonWriter::Write(tree, "Deep", CProjectSettings(), &strError).isEmpty());
+    QVERIFY2(strError.contains("levels deep"), qPrintable(strError));
+}
+
+void TestPeerJson::csvCells()
+{
+    const double dSum = 0.1 + 0.2;
+    QCOMPARE(
+        CCsvTable::Write({"name", "value"}, {{"a, b", "say \"hi\""},
+                                             {CCsvTable::Number(dSum), CCsvTable::Number(1e300)}}),
+        QByteArray("name,value\n\"a, b\",\"say \"\"hi\"\"\"\n0.30000000000000004,1e+300\n"));
+    QCOMPARE(CCsvTable::Number(dSum).toDouble(), dSum);
+}
+
+QTEST_GUILESS_MAIN(TestPeerJson)
+#include "tst_peerjson.moc"
