@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CTypedNumber.h"
 #include "CVariables.h"
 
 #include <QCoreApplication>
@@ -22,6 +23,22 @@ class CTreeFormulas
 public:
     // The probability formula that stands for the rest of a Situation.
     static const char *const Rest;
+
+    // What a text typed for pOption's payoff or probability stands for: a
+    // number by the one rule for typed numbers, else a formula of the
+    // variables, computed once to see that it can be. A text that tries to
+    // be a number ("1.500" where that could mean two things) is refused as a
+    // number, never read as a formula that happens to parse.
+    struct Typed
+    {
+        double value = 0.0;
+        // Empty for a plain number.
+        std::string formula;
+        // Why the text was refused; empty when it was not.
+        QString refusal;
+    };
+    static Typed Read(const QString &strText, CTypedNumber::Kind kind, const CNode *pOption,
+                      const CVariables &variables);
 
     // Computes everything and returns every problem found. Several "#" in one
     // Situation share the rest equally; a rest below 0 gives them 0, so the
