@@ -98,9 +98,11 @@ void CVariablesPanel::Refresh()
     // end the edit.
     const QModelIndex editing = delegate->Editing();
     table->setRowCount(variables.Count());
+    const std::unordered_map<std::string, int> uses = CTreeFormulas::UseCounts(project.GetRoot());
     for (int n = 0; n < variables.Count(); ++n) {
         const CVariables::Variable &variable = variables.At(n);
-        const int nUses = int(CTreeFormulas::Users(project.GetRoot(), variable.name).size());
+        const auto found = uses.find(variable.name);
+        const int nUses = found == uses.end() ? 0 : found->second;
         // A formula shows as typed, with its value in the tool tip.
         const QString cells[ColumnCount] = {
             Shown(variable.name),

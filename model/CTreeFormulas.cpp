@@ -145,6 +145,23 @@ bool CTreeFormulas::UsesFormulas(const CNode *pRoot)
     return bUses;
 }
 
+std::unordered_map<std::string, int> CTreeFormulas::UseCounts(const CNode *pRoot)
+{
+    std::unordered_map<std::string, int> counts;
+    VisitNodes(pRoot, [&counts](const CNode *pNode) {
+        if (pNode->payoffFormula.empty() && pNode->probabilityFormula.empty())
+            return;
+        std::vector<std::string> names = CFormula::NamesIn(pNode->payoffFormula);
+        for (std::string &strName : CFormula::NamesIn(pNode->probabilityFormula))
+            names.push_back(std::move(strName));
+        std::sort(names.begin(), names.end());
+        names.erase(std::unique(names.begin(), names.end()), names.end());
+        for (const std::string &strName : names)
+            ++counts[strName];
+    });
+    return counts;
+}
+
 std::vector<const CNode *> CTreeFormulas::Users(const CNode *pRoot, const std::string &strName)
 {
     const auto uses = [&](const std::string &strFormula) {

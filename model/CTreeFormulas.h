@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 class CNode;
@@ -46,6 +47,8 @@ public:
     static std::vector<CVariables::Problem> Apply(CNode *pRoot, CVariables &variables);
     // True when any node at or below pRoot carries a formula.
     static bool UsesFormulas(const CNode *pRoot);
+    // How many nodes' formulas mention each name, in one walk of the tree.
+    static std::unordered_map<std::string, int> UseCounts(const CNode *pRoot);
     // The nodes whose formulas mention the name, in depth-first order.
     static std::vector<const CNode *> Users(const CNode *pRoot, const std::string &strName);
     struct NodeFormulas
