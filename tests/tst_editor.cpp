@@ -112,8 +112,8 @@ void TestEditor::editCycle_data()
         << 1 << int(Probability) << dKeep << "x / 20"
         << "0.34999999999999998" << 1 << "x / 10 - 0.3"
         << "x / 20";
-    QTest::newRow("number over a formula of the same value") << 0 << int(Payoff) << dKeep << "4"
-                                                             << "4" << 1 << "x + 3" << n;
+    QTest::newRow("number over a formula") << 0 << int(Payoff) << dKeep << "4"
+                                           << "4" << 1 << "x + 3" << n;
     QTest::newRow("formula edited as written, left unchanged")
         << 0 << int(Payoff) << dKeep << QString() << "10" << 0 << "x + 3"
         << "x + 3";
