@@ -1,11 +1,13 @@
 #include "CVariablesPanel.h"
 
 #include "CFormula.h"
+#include "CLiveEditDelegate.h"
 #include "CNode.h"
 #include "CTreeFormulas.h"
 #include "CTypedNumber.h"
 #include "TextNumber.h"
 
+#include <QAction>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -17,7 +19,6 @@
 
 namespace {
 
-// Numbers are read as on the canvas ("1,500" is 1500); other text is a formula.
 bool ReadNumber(const QString &strText, double *pValue)
 {
     const CTypedNumber typed = CTypedNumber::Read(strText.trimmed(), CTypedNumber::Kind::Amount);
@@ -42,8 +43,15 @@ CVariablesPanel::CVariablesPanel(CProjectDocument *pDocument, QWidget *parent)
     table->setObjectName(QStringLiteral("tableVariables"));
     table->setHorizontalHeaderLabels(
         {tr("Name"), tr("Value or formula"), tr("Low"), tr("High"), tr("Comment"), tr("Used by")});
+    // Names and formulas are read whole, after every edit too; the comment
+    // takes what is left.
+    table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     table->horizontalHeader()->setSectionResizeMode(ColumnComment, QHeaderView::Stretch);
     table->verticalHeader()->hide();
+    delegate = new CLiveEditDelegate(table);
+    table->setItemDelegate(delegate);
+    connect(delegate, &CLiveEditDelegate::sig_textEdited, this, &CVariablesPanel::OnTextEdited);
+    connect(delegate, &CLiveEditDelegate::sig_editEnded, this, &CVariablesPanel::OnEditEnded);
     pLayout->addWidget(table);
     problem = new QLabel(this);
     problem->setWordWrap(true);
@@ -54,8 +62,17 @@ CVariablesPanel::CVariablesPanel(CProjectDocument *pDocument, QWidget *parent)
     pAdd->setObjectName(QStringLiteral("pushButtonAddVariable"));
     auto *pDelete = new QPushButton(tr("Delete"), this);
     pDelete->setObjectName(QStringLiteral("pushButtonDeleteVariable"));
+    auto *pSensitivity = new QPushButton(tr("Sensitivity..."), this);
+    pSensitivity->setObjectName(QStringLiteral("pushButtonVariableSensitivity"));
     pButtons->addWidget(pAdd);
     pButtons->addWidget(pDelete);
+    pButtons->addWidget(pSensitivity);
+    auto *pAction = new QAction(tr("Sensitivity..."), table);
+    pAction->setObjectName(QStringLiteral("actionVariableSensitivity"));
+    table->addAction(pAction);
+    table->setContextMenuPolicy(Qt::ActionsContextMenu);
+    connect(pAction, &QAction::triggered, this, &CVariablesPanel::ShowSensitivity);
+    connect(pSensitivity, &QPushButton::clicked, this, &CVariablesPanel::ShowSensitivity);
     pButtons->addStretch();
     pLayout->addLayout(pButtons);
     connect(pAdd, &QPushButton::clicked, this, &CVariablesPanel::AddVariable);
@@ -77,10 +94,15 @@ void CVariablesPanel::Refresh()
     const CProjectDocument &project = *document;
     const CVariables &variables = project.GetVariables();
     filling = true;
+    // The cell being typed in keeps what is typed; replacing its item would
+    // end the edit.
+    const QModelIndex editing = delegate->Editing();
     table->setRowCount(variables.Count());
+    const std::unordered_map<std::string, int> uses = CTreeFormulas::UseCounts(project.GetRoot());
     for (int n = 0; n < variables.Count(); ++n) {
         const CVariables::Variable &variable = variables.At(n);
-        const int nUses = int(CTreeFormulas::Users(project.GetRoot(), variable.name).size());
+        const auto found = uses.find(variable.name);
+        const int nUses = found == uses.end() ? 0 : found->second;
         // A formula shows as typed, with its value in the tool tip.
         const QString cells[ColumnCount] = {
             Shown(variable.name),
@@ -90,16 +112,23 @@ void CVariablesPanel::Refresh()
             Shown(variable.comment),
             QString::number(nUses)};
         for (int c = 0; c < ColumnCount; ++c) {
-            auto *pItem = new QTableWidgetItem(cells[c]);
-            if (c == ColumnUses)
-                pItem->setFlags(pItem->flags() & ~Qt::ItemIsEditable);
-            if (c == ColumnValue && !variable.formula.empty())
-                pItem->setToolTip(tr("= %1").arg(NumberToText(variable.value)));
-            table->setItem(n, c, pItem);
+            if (editing.isValid() && editing.row() == n && editing.column() == c)
+                continue;
+            QTableWidgetItem *pItem = table->item(n, c);
+            if (!pItem) {
+                pItem = new QTableWidgetItem;
+                if (c == ColumnUses)
+                    pItem->setFlags(pItem->flags() & ~Qt::ItemIsEditable);
+                table->setItem(n, c, pItem);
+            }
+            if (pItem->text() != cells[c])
+                pItem->setText(cells[c]);
+            if (c == ColumnValue)
+                pItem->setToolTip(variable.formula.empty()
+                                      ? QString()
+                                      : tr("= %1").arg(NumberToText(variable.value)));
         }
     }
-    // Names and formulas are read whole; the comment takes what is left.
-    table->resizeColumnsToContents();
     filling = false;
 }
 
@@ -111,6 +140,65 @@ bool CVariablesPanel::Refuse(const QString &strReason)
     return false;
 }
 
+void CVariablesPanel::OnTextEdited(const QModelIndex &index, const QString &strText)
+{
+    if (!document || index.column() != ColumnValue)
+        return;
+    if (!trying) {
+        beforeTrying = document->GetVariables();
+        trying = true;
+    }
+    if (index.row() >= beforeTrying.Count())
+        return;
+    CVariables variables = beforeTrying;
+    CVariables::Variable variable = variables.At(index.row());
+    // Half a formula typed so far leaves the project at the last one that read.
+    if (!ReadValue(strText, &variable).isEmpty())
+        return;
+    variables.Set(index.row(), variable);
+    for (const CVariables::Problem &found : CVariables(variables).Evaluate())
+        if (found.variable == variable.name)
+            return;
+    document->SetVariables(variables);
+}
+
+void CVariablesPanel::OnEditEnded()
+{
+    EndTrying();
+    // The cell shows the project again, not a text refused while it was edited.
+    QMetaObject::invokeMethod(this, &CVariablesPanel::Refresh, Qt::QueuedConnection);
+}
+
+void CVariablesPanel::EndTrying()
+{
+    if (!trying)
+        return;
+    trying = false;
+    if (document)
+        document->SetVariables(beforeTrying);
+}
+
+QString CVariablesPanel::ReadValue(const QString &strText, CVariables::Variable *pVariable) const
+{
+    // A number stays a number, read as on the canvas ("1,500" is 1500);
+    // anything else is read as a formula.
+    const CTreeFormulas::Typed typed =
+        CTreeFormulas::Read(strText, CTypedNumber::Kind::Amount, nullptr, document->GetVariables());
+    if (typed.refusal.isEmpty()) {
+        pVariable->formula = typed.formula;
+        if (typed.formula.empty())
+            pVariable->value = typed.value;
+    }
+    return typed.refusal;
+}
+
+void CVariablesPanel::ShowSensitivity()
+{
+    const int nRow = table->currentRow();
+    if (document && nRow >= 0 && nRow < document->GetVariables().Count())
+        emit sig_sensitivityRequested(Shown(document->GetVariables().At(nRow).name));
+}
+
 void CVariablesPanel::OnItemChanged(QTableWidgetItem *pItem)
 {
     if (!filling && document)
@@ -119,6 +207,8 @@ void CVariablesPanel::OnItemChanged(QTableWidgetItem *pItem)
 
 bool CVariablesPanel::Commit(int nRow, int nColumn, const QString &strText)
 {
+    // The step is taken from the variables before the edit.
+    EndTrying();
     CProjectDocument &project = *document;
     CVariables variables = project.GetVariables();
     if (nRow < 0 || nRow >= variables.Count())
@@ -139,12 +229,12 @@ bool CVariablesPanel::Commit(int nRow, int nColumn, const QString &strText)
         emit sig_changeRequested(tr("Rename Variable %1").arg(strName), variables, formulas);
         return true;
     }
-    case ColumnValue:
-        // A number stays a number; anything else is read as a formula.
-        variable.formula.clear();
-        if (!ReadNumber(strText, &variable.value))
-            variable.formula = strText.trimmed().toStdString();
+    case ColumnValue: {
+        const QString strProblem = ReadValue(strText, &variable);
+        if (!strProblem.isEmpty())
+            return Refuse(strProblem);
         break;
+    }
     case ColumnLow:
     case ColumnHigh: {
         bool &bHas = nColumn == ColumnLow ? variable.hasLow : variable.hasHigh;

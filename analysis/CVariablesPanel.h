@@ -9,6 +9,7 @@
 
 #include <string>
 
+class CLiveEditDelegate;
 class QLabel;
 class QTableWidget;
 class QTableWidgetItem;
@@ -46,22 +47,39 @@ signals:
     // project's editor: the panel reads the project, the editor changes it.
     void sig_changeRequested(const QString &strText, const CVariables &variables,
                              const std::vector<CProjectDocument::NodeFormulas> &formulas);
+    // How the tree's value depends on this variable, asked for.
+    void sig_sensitivityRequested(const QString &strVariable);
 
 public slots:
     void Refresh();
     void AddVariable();
     void DeleteVariable();
+    // Asks for the sensitivity of the current row's variable.
+    void ShowSensitivity();
 
 private slots:
     void OnItemChanged(QTableWidgetItem *pItem);
+    // A value being typed is tried on the project at once, outside the
+    // history, as a payoff typed on the canvas is; the committed edit is the
+    // one undo step, and an edit given up puts the variables back.
+    void OnTextEdited(const QModelIndex &index, const QString &strText);
+    void OnEditEnded();
 
 private:
     // Checks and makes the change of one cell; false with a reason shown.
     bool Commit(int nRow, int nColumn, const QString &strText);
     bool Refuse(const QString &strReason);
+    // Reads a typed value or formula into *pVariable; empty, or why not.
+    QString ReadValue(const QString &strText, CVariables::Variable *pVariable) const;
+    // Back to the variables from before a value was tried while typing.
+    void EndTrying();
 
     QPointer<CProjectDocument> document;
     QTableWidget *table = nullptr;
+    CLiveEditDelegate *delegate = nullptr;
     QLabel *problem = nullptr;
     bool filling = false;
+    // The variables from before the value being typed was tried.
+    bool trying = false;
+    CVariables beforeTrying;
 };

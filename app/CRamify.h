@@ -87,6 +87,7 @@ private:
                         const QString &strCopyId = QString());
     void OfferRecoveryCopies();
     void ShowSensitivity(CDecisionTreeWindow *pWindow, const CNode *pOption);
+    void ShowVariableSensitivity(CDecisionTreeWindow *pWindow, const QString &strVariable);
     // Docks an analysis of a project beside the projects; it closes with the
     // project and shows only while the project is in front.
     void AddPanel(CAnalysisPanel *pPanel, const QString &strTitle);

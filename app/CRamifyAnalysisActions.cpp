@@ -9,6 +9,7 @@
 #include "CTornadoPanel.h"
 #include "CTwoWayPanel.h"
 #include "CValueOfInformationPanel.h"
+#include "CVariableSensitivityPanel.h"
 #include "CVariablesPanel.h"
 
 #include <QDockWidget>
@@ -73,6 +74,18 @@ void CRamify::ShowSensitivity(CDecisionTreeWindow *pWindow, const CNode *pOption
              tr("Sensitivity: %1").arg(pWindow->GetProjectName()));
 }
 
+void CRamify::ShowVariableSensitivity(CDecisionTreeWindow *pWindow, const QString &strVariable)
+{
+    if (auto *pPanel = FindPanel<CVariableSensitivityPanel>(pWindow)) {
+        pPanel->SetVariable(strVariable.toStdString());
+        pPanel->parentWidget()->show();
+        pPanel->parentWidget()->raise();
+        return;
+    }
+    AddPanel(new CVariableSensitivityPanel(&pWindow->GetDocument(), strVariable.toStdString()),
+             tr("Sensitivity: %1").arg(pWindow->GetProjectName()));
+}
+
 template <typename Panel> void CRamify::ShowPanel(const QString &strTitle)
 {
     CDecisionTreeWindow *pWindow = GetActiveTreeWindow();
@@ -123,6 +136,10 @@ void CRamify::on_actionVariables_triggered()
     auto *pPanel = new CVariablesPanel(&pWindow->GetDocument(), pDock);
     connect(pPanel, &CVariablesPanel::sig_changeRequested, pWindow,
             &CDecisionTreeWindow::ChangeVariables);
+    connect(pPanel, &CVariablesPanel::sig_sensitivityRequested, this,
+            [this, pWindow](const QString &strVariable) {
+                ShowVariableSensitivity(pWindow, strVariable);
+            });
     pDock->setWidget(pPanel);
     addDockWidget(Qt::BottomDockWidgetArea, pDock);
     // The table edits one project; it goes with it.

@@ -18,10 +18,18 @@ public:
     CValueChangedCommand(CNodeGrapicsItem *pItem, const QString &strOldName, double dOldProbability,
                          double dOldPayoff, CDecisionTreeWindow *pWindow);
 
+    // A formula typed for the payoff or probability, which the node holds
+    // already with its value; the node's values and formulas before it are given.
+    CValueChangedCommand(CNodeGrapicsItem *pItem, double dOldProbability, double dOldPayoff,
+                         const std::string &strOldPayoffFormula,
+                         const std::string &strOldProbabilityFormula, CDecisionTreeWindow *pWindow);
+
     void undo() override;
     void redo() override;
 
 private:
+    void NameAfterChange(bool bProbability);
+
     CNode *node;
     QString oldName;
     double oldProbability;

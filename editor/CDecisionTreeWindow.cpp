@@ -82,6 +82,8 @@ void CDecisionTreeWindow::ConnectDocument()
             &CTreeScene::ShowWarnings);
     connect(&document, &CProjectDocument::sig_valuesChanged, treeScene, &CTreeScene::ShowValues);
     connect(&document, &CProjectDocument::sig_evaluated, this, &CDecisionTreeWindow::sig_evaluated);
+    connect(&document, &CProjectDocument::sig_variablesChanged, treeScene,
+            &CTreeScene::ShowFormulas);
     // Formulas write numbers the texts have not shown yet.
     connect(&document, &CProjectDocument::sig_inputsChanged, this,
             [this](const std::vector<CNode *> &options) {
@@ -116,6 +118,10 @@ void CDecisionTreeWindow::ConnectItem(CNodeGrapicsItem *pItem)
             this,
             [this, pItem](const QString &strOldName, double dOldProbability, double dOldPayoff) {
                 OnFoucsOut(pItem, strOldName, dOldProbability, dOldPayoff);
+            });
+    connect(pItem, &CNodeGrapicsItem::sig_formulaTyped, this,
+            [this, pItem](bool bProbability, const QString &strText) {
+                OnFormulaTyped(pItem, bProbability, strText);
             });
     connect(pItem, &CNodeGrapicsItem::sig_numberRefused, this,
             [this, pItem](const QString &strWhy) {
@@ -317,6 +323,35 @@ void CDecisionTreeWindow::OnFoucsOut(CNodeGrapicsItem *pItem, const QString &str
         return;
     NoteActedNode(pItem->GetNode());
     undoStack.push(new CValueChangedCommand(pItem, strOldName, dOldProbability, dOldPayoff, this));
+}
+
+void CDecisionTreeWindow::OnFormulaTyped(CNodeGrapicsItem *pItem, bool bProbability,
+                                         const QString &strText)
+{
+    CNode *pNode = pItem->GetNode();
+    if (!pNode)
+        return;
+    const CTreeFormulas::Typed typed = CTreeFormulas::Read(
+        strText, bProbability ? CTypedNumber::Kind::Probability : CTypedNumber::Kind::Amount, pNode,
+        document.GetVariables());
+    // The item passes on only what did not read as a number, which the same
+    // rule refuses here: whatever is no formula was refused.
+    if (!typed.refusal.isEmpty() || typed.formula.empty()) {
+        pItem->RefuseTyped(bProbability, typed.refusal);
+        return;
+    }
+    const std::string strPayoff = bProbability ? pNode->payoffFormula : typed.formula;
+    const std::string strProbability = bProbability ? typed.formula : pNode->probabilityFormula;
+    if (strPayoff == pNode->payoffFormula && strProbability == pNode->probabilityFormula)
+        return;
+    NoteActedNode(pNode);
+    const double dOldProbability = pNode->probability;
+    const double dOldPayoff = pNode->payoff;
+    const std::string strOldPayoff = pNode->payoffFormula;
+    const std::string strOldProbability = pNode->probabilityFormula;
+    document.SetFormulas(pNode, strPayoff, strProbability);
+    undoStack.push(new CValueChangedCommand(pItem, dOldProbability, dOldPayoff, strOldPayoff,
+                                            strOldProbability, this));
 }
 
 void CDecisionTreeWindow::ChangeVariables(

@@ -177,6 +177,9 @@ private:
     void OnItemMenuToShow(CNodeGrapicsItem *pItem);
     void OnFoucsOut(CNodeGrapicsItem *pItem, const QString &strOldName, double dOldProbability,
                     double dOldPayoff);
+    // A payoff or probability typed as a formula: set as one undo step, or
+    // refused with the reason when it cannot be computed.
+    void OnFormulaTyped(CNodeGrapicsItem *pItem, bool bProbability, const QString &strText);
     void ConnectItem(CNodeGrapicsItem *pItem);
     void ConnectDocument();
     // The node item that pItem is or belongs to; null for an arrow.

@@ -70,6 +70,40 @@ void CTreeScene::ShowTree(QPointF pntUnplaced, bool bStoreRootPlace)
                 pending.push_back(pChild);
     }
     UpdateBestPath(pRoot, document.IsConsistent());
+    ShowFormulas();
+}
+
+void CTreeScene::ShowFormulas()
+{
+    QHash<const CNode *, QPair<QString, QString>> problems;
+    for (const CVariables::Problem &problem : document.FormulaProblems())
+        if (problem.node)
+            (problem.probability ? problems[problem.node].second : problems[problem.node].first) =
+                problem.text;
+    // A walk over nodes, not items: a large tree has many items, few formulas.
+    QSet<const CNode *> shown;
+    std::vector<CNode *> pending;
+    if (document.GetRoot())
+        pending.push_back(document.GetRoot());
+    while (!pending.empty()) {
+        CNode *pNode = pending.back();
+        pending.pop_back();
+        for (CNode *pChild : pNode->children)
+            if (pChild)
+                pending.push_back(pChild);
+        const bool bFormula = !pNode->payoffFormula.empty() || !pNode->probabilityFormula.empty();
+        const auto found = problems.constFind(pNode);
+        if (!bFormula && found == problems.constEnd() && !withFormulas.contains(pNode))
+            continue;
+        if (CNodeGrapicsItem *pItem = GetItem(pNode)) {
+            const QPair<QString, QString> texts =
+                found == problems.constEnd() ? QPair<QString, QString>() : *found;
+            pItem->ShowFormulas(texts.first, texts.second);
+        }
+        if (bFormula || found != problems.constEnd())
+            shown.insert(pNode);
+    }
+    withFormulas = shown;
 }
 
 CNodeGrapicsItem *CTreeScene::CreateItem(CNode *pNode)

@@ -5,6 +5,7 @@
 #include <QGraphicsScene>
 #include <QHash>
 #include <QPointF>
+#include <QSet>
 
 #include <cstdint>
 #include <vector>
@@ -49,6 +50,8 @@ public:
     // What the document announced: written values, changed warnings.
     void ShowValues(const std::vector<CNode *> &nodes);
     void ShowWarnings(const std::vector<CNode *> &situations);
+    // The nodes' formulas, and what the document found wrong with them.
+    void ShowFormulas();
 
     NodeExtent ExtentOf(const CNode *pNode) const;
     // Positions of the shown nodes, breadth first from the Root, as an
@@ -78,4 +81,7 @@ private:
     // Whether the chosen path is drawn at all: the flag of the last
     // highlighting from the Root.
     bool highlighted = false;
+    // Nodes shown with a formula or a problem of one, to be shown without
+    // when they have neither any more.
+    QSet<const CNode *> withFormulas;
 };

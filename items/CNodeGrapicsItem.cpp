@@ -5,6 +5,8 @@
 #include "CQGraphicsArrowLineItem.h"
 #include "TextNumber.h"
 
+#include <utility>
+
 const QMap<int, NodeStyle> CNodeGrapicsItem::nodeStyles = {
     {NodeType::Root, {NodeType::Root, NodeShape::Rectangle, 40, 40, 255, 0, 0}},
     {NodeType::Decision, {NodeType::Decision, NodeShape::Rectangle, 40, 40, 0, 255, 0}},
@@ -65,6 +67,11 @@ void CNodeGrapicsItem::CreateValueTexts()
         payoffItem =
             new CQEditableGraphicsTextItem(this, NumberToText(node->payoff), false, !bTerminal);
         payoffItem->setDefaultTextColor(Qt::black);
+        if (!bTerminal) {
+            payoffItem->SetEditText(QString::fromStdString(node->payoffFormula));
+            if (probabilityItem)
+                probabilityItem->SetEditText(QString::fromStdString(node->probabilityFormula));
+        }
     } else if (node->type == NodeType::Decision || node->type == NodeType::Situation) {
         payoffItem = new CQEditableGraphicsTextItem(this, NumberToText(node->payoff), false, false);
         payoffItem->setDefaultTextColor(Qt::gray);
@@ -104,8 +111,8 @@ void CNodeGrapicsItem::ConnectSignals()
     if (probabilityItem) {
         connect(probabilityItem, &CQEditableGraphicsTextItem::sig_focusOut, this,
                 &CNodeGrapicsItem::OnFocusOut);
-        connect(probabilityItem, &CProbabilityGraphicsTextItem::sig_refused, this,
-                [this](const QString &strWhy) { Refuse(probabilityItem, strWhy); });
+        connect(probabilityItem, &CProbabilityGraphicsTextItem::sig_notNumber, this,
+                [this](const QString &strText) { AskForFormula(true, strText); });
     }
     if (payoffItem)
         connect(payoffItem, &CQEditableGraphicsTextItem::sig_focusOut, this,
@@ -145,8 +152,44 @@ void CNodeGrapicsItem::SetProbabilityError(bool bOn)
     }
     if (errorItem)
         errorItem->setVisible(bOn);
-    if (probabilityItem)
-        probabilityItem->setDefaultTextColor(bOn ? Qt::red : Qt::darkGreen);
+    ShowTextColours();
+}
+
+void CNodeGrapicsItem::ShowFormulas(const QString &strPayoffProblem,
+                                    const QString &strProbabilityProblem)
+{
+    if (!node || !IsListening())
+        return;
+    for (auto [pText, strFormula] :
+         {std::pair{static_cast<CQEditableGraphicsTextItem *>(payoffItem), &node->payoffFormula},
+          {probabilityItem, &node->probabilityFormula}})
+        if (pText && pText->EditText() != QLatin1String(strFormula->c_str()))
+            pText->SetEditText(QString::fromStdString(*strFormula));
+    // Every change of a variable comes here for every option with a formula.
+    if (payoffProblem == strPayoffProblem && probabilityProblem == strProbabilityProblem)
+        return;
+    payoffProblem = strPayoffProblem;
+    probabilityProblem = strProbabilityProblem;
+    ShowTextColours();
+}
+
+void CNodeGrapicsItem::ShowTextColours()
+{
+    // Red as the probabilities that do not add up: a number that is not what
+    // its formula says is as little to be trusted.
+    if (probabilityItem) {
+        const bool bWarned = (errorItem && errorItem->isVisible()) || !probabilityProblem.isEmpty();
+        probabilityItem->setDefaultTextColor(bWarned ? Qt::red : Qt::darkGreen);
+    }
+    if (payoffItem && IsListening())
+        payoffItem->setDefaultTextColor(payoffProblem.isEmpty() ? Qt::black : Qt::red);
+}
+
+void CNodeGrapicsItem::AskForFormula(bool bProbability, const QString &strText)
+{
+    // Whatever becomes of this text, an earlier refusal is no longer the news.
+    refusal.clear();
+    emit sig_formulaTyped(bProbability, strText);
 }
 
 void CNodeGrapicsItem::EmitValueSignals()

@@ -39,6 +39,12 @@ public:
     void SetPayoff(double dPayoff);
     void SetNodePos(int nX, int nY, bool bBlockSignals);
     void SetProbabilityError(bool bOn);
+    // Takes the node's formulas, shown while their texts are edited, and
+    // what keeps each from being computed (empty for nothing): such a text
+    // is flagged in red, with the reason in its tool tip.
+    void ShowFormulas(const QString &strPayoffProblem, const QString &strProbabilityProblem);
+    // Says why a text typed for the payoff or probability was refused.
+    void RefuseTyped(bool bProbability, const QString &strWhy);
     void EmitValueSignals();
     void PrepareGeometryChange();
 
@@ -74,6 +80,10 @@ signals:
     // A typed probability or payoff did not read as a number; the text and the
     // node are back at the value from before, and no edit is reported.
     void sig_numberRefused(const QString &strWhy);
+    // A typed payoff or probability that is no number, to be read as a
+    // formula (or refused) by whoever knows the variables. The text shows
+    // the value from before again, and the node holds it.
+    void sig_formulaTyped(bool bProbability, const QString &strText);
 
 public slots:
     virtual void OnContentChanged();
@@ -95,6 +105,8 @@ private:
     void Refuse(const QGraphicsItem *pText, const QString &strWhy);
     // Whether edits of the value texts are written into the node.
     bool IsListening() const;
+    void ShowTextColours();
+    void AskForFormula(bool bProbability, const QString &strText);
 
     CNode *node = nullptr;
     NodeStyle style;
@@ -117,4 +129,7 @@ private:
     // the next edit of this node is taken.
     QString refusal;
     const QGraphicsItem *refusedText = nullptr;
+    // Why the payoff's or probability's formula cannot be computed.
+    QString payoffProblem;
+    QString probabilityProblem;
 };

@@ -4,6 +4,7 @@
 #include "CEditRules.h"
 #include "CNode.h"
 #include "CNodeSummary.h"
+#include "CProbabilityGraphicsTextItem.h"
 #include "ContextAction.h"
 
 #include <QAction>
@@ -78,6 +79,10 @@ QString CNodeGrapicsItem::ToolTipFor(const QGraphicsItem *pPart) const
         return CNodeSummary::ProbabilityProblem(node->parent);
     if (!refusal.isEmpty() && pPart == refusedText)
         return refusal;
+    if (!payoffProblem.isEmpty() && pPart == payoffItem)
+        return payoffProblem;
+    if (!probabilityProblem.isEmpty() && pPart == probabilityItem)
+        return probabilityProblem;
     QString strTip = CNodeSummary::Describe(node);
     if (!node->payoffComment.empty())
         strTip += QLatin1Char('\n') + QString::fromStdString(node->payoffComment);

@@ -104,6 +104,11 @@ void CNodeGrapicsItem::Refuse(const QGraphicsItem *pText, const QString &strWhy)
     emit sig_numberRefused(strWhy);
 }
 
+void CNodeGrapicsItem::RefuseTyped(bool bProbability, const QString &strWhy)
+{
+    Refuse(bProbability ? static_cast<QGraphicsItem *>(probabilityItem) : payoffItem, strWhy);
+}
+
 void CNodeGrapicsItem::OnFocusOut(const QString &strOldValue)
 {
     if (!node)
@@ -118,13 +123,14 @@ void CNodeGrapicsItem::OnFocusOut(const QString &strOldValue)
         // Written by the probability item with every digit, not typed.
         dOldProbability = strOldValue.toDouble();
     if (payoffItem && pSender == payoffItem) {
-        const CTypedNumber typed = PayoffFromText(payoffItem->toPlainText());
-        if (!typed.IsNumber()) {
-            // The old text brings the node back to the value it had.
-            payoffItem->setPlainText(strOldValue);
-            Refuse(payoffItem, typed.Refusal());
+        const QString strTyped = payoffItem->toPlainText();
+        if (!PayoffFromText(strTyped).IsNumber()) {
+            // The value shown before brings the node back to the value it had.
+            payoffItem->setPlainText(shownPayoffText);
+            AskForFormula(false, strTyped);
             return;
         }
+        // The edit may have started from a formula, which stood for the value shown.
         dOldPayoff = PayoffFromText(strOldValue).ValueOr(shownPayoff);
     }
     refusal.clear();

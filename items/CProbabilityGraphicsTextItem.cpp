@@ -8,7 +8,7 @@ namespace {
 // Edits closer than this to the committed value are not worth an undo step.
 constexpr double kUnchangedTolerance = 0.00001;
 
-QString EditText(double dProbability)
+QString FractionText(double dProbability)
 {
     return QString::number(dProbability, 'g', 6);
 }
@@ -62,7 +62,8 @@ void CProbabilityGraphicsTextItem::focusInEvent(QFocusEvent *event)
     // not the percentage text that was on display.
     MakeDocument();
     QGraphicsTextItem::focusInEvent(event);
-    shownEditText = EditText(probability);
+    // A formula is edited as written.
+    shownEditText = EditText().isEmpty() ? FractionText(probability) : EditText();
     shownText = shownEditText;
     setPlainText(shownEditText);
 }
@@ -77,12 +78,13 @@ void CProbabilityGraphicsTextItem::RestoreTextBeforeEdit()
 void CProbabilityGraphicsTextItem::focusOutEvent(QFocusEvent *event)
 {
     EndTextInteraction(event);
-    const CTypedNumber typed = ValueOf(toPlainText());
+    const QString strTyped = toPlainText();
+    const CTypedNumber typed = ValueOf(strTyped);
     shownEditText.clear();
     if (!typed.IsNumber()) {
         // Back to the percentage from before: the node reads it from there.
         SetProbability(probability);
-        emit sig_refused(typed.Refusal());
+        emit sig_notNumber(strTyped);
         return;
     }
     const double dTyped = typed.ValueOr(probability);

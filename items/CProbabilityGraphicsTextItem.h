@@ -25,8 +25,9 @@ public:
     CTypedNumber Typed() const;
 
 signals:
-    // Focus left a text that does not read; it shows the value from before again.
-    void sig_refused(const QString &strWhy);
+    // Focus left a text that is no number, maybe a formula; it shows the
+    // value from before again.
+    void sig_notNumber(const QString &strText);
 
 protected:
     void focusInEvent(QFocusEvent *event) override;

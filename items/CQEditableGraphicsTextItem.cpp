@@ -202,6 +202,13 @@ void CQEditableGraphicsTextItem::focusInEvent(QFocusEvent *event)
 {
     MakeDocument();
     QGraphicsTextItem::focusInEvent(event);
+    shownBeforeEdit.clear();
+    if (!editText.isEmpty() && editText != toPlainText()) {
+        shownBeforeEdit = toPlainText();
+        // Nothing was typed yet: the owner hears of it as of no change.
+        const QSignalBlocker blocker(this);
+        setPlainText(editText);
+    }
     oldValue = toPlainText();
 }
 
@@ -222,8 +229,13 @@ void CQEditableGraphicsTextItem::EndTextInteraction(QFocusEvent *event)
 void CQEditableGraphicsTextItem::focusOutEvent(QFocusEvent *event)
 {
     EndTextInteraction(event);
-    if (toPlainText() != oldValue)
+    if (toPlainText() != oldValue) {
         emit sig_focusOut(oldValue);
+    } else if (!shownBeforeEdit.isEmpty()) {
+        // Heard by the owner: what was typed before an Escape is undone with it.
+        setPlainText(shownBeforeEdit);
+    }
+    shownBeforeEdit.clear();
 }
 
 void CQEditableGraphicsTextItem::RestoreTextBeforeEdit()

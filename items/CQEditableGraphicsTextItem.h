@@ -34,6 +34,12 @@ public:
     // the whole text is selected, so that typing replaces it.
     bool StartEditing(bool bSelectAll);
 
+    // What editing starts from when it is not the text shown (a formula
+    // behind the value on show); empty for the text shown. An edit that
+    // leaves it unchanged shows the text from before again, and reports nothing.
+    void SetEditText(const QString &strText) { editText = strText; }
+    const QString &EditText() const { return editText; }
+
     QString toPlainText() const;
     void setPlainText(const QString &text);
     QColor defaultTextColor() const;
@@ -79,6 +85,9 @@ protected:
 
     bool editable;
     QString oldValue;
+    QString editText;
+    // The text on show when an edit from editText began.
+    QString shownBeforeEdit;
 
 private:
     // The text while it is only drawn: no document exists.

@@ -7,6 +7,7 @@
 #include "CVariableProbe.h"
 
 #include <algorithm>
+#include <tuple>
 #include <unordered_map>
 
 CTornado::CTornado(const CTreeEvaluation &treeEvaluation) : evaluation(treeEvaluation) {}
@@ -132,10 +133,7 @@ bool CTornado::AddVariable(const CDecisionTree &tree, Bar bar, double dShare)
     const CVariables &variables = tree.Variables();
     const int n = variables.Find(bar.variable);
     const CVariables::Variable &variable = variables.At(n);
-    const double dMove = std::fabs(bar.current) * dShare;
-    const bool bRange = variable.hasLow && variable.hasHigh;
-    bar.low = bRange ? variable.low : bar.current - dMove;
-    bar.high = bRange ? variable.high : bar.current + dMove;
+    std::tie(bar.low, bar.high) = variable.Range(dShare);
     CVariableProbe probe(tree.GetRoot(), variables, n, evaluation.Rule());
     for (auto [dParameter, pValue] :
          {std::pair{bar.low, &bar.valueLow}, {bar.high, &bar.valueHigh}}) {

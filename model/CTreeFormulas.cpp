@@ -34,7 +34,61 @@ template <typename NodeT, typename Visit> void VisitNodes(NodeT *pRoot, Visit vi
     }
 }
 
+// Digits, points, commas, spaces, an exponent and signs: someone typing a
+// number ("1e-999" is too small to hold, not a formula that gives 0).
+bool LooksLikeNumber(const QString &strText)
+{
+    for (int i = 0; i < strText.size(); ++i) {
+        const QChar c = strText[i];
+        const bool bSign = (c == QLatin1Char('-') || c == QLatin1Char('+')) &&
+                           (i == 0 || strText[i - 1].toLower() == QLatin1Char('e'));
+        if (!bSign && !c.isDigit() && !c.isSpace() && !QStringLiteral(".,'%eE").contains(c))
+            return false;
+    }
+    return true;
+}
+
+QString RestWithoutSituation()
+{
+    return CTreeFormulas::tr("\"#\" is the rest of a Situation's probabilities; this "
+                             "option belongs to no Situation.");
+}
+
+QString RestAsPayoff()
+{
+    return CTreeFormulas::tr("\"#\" stands for the rest of a probability, not a payoff.");
+}
+
 } // namespace
+
+CTreeFormulas::Typed CTreeFormulas::Read(const QString &strText, CTypedNumber::Kind kind,
+                                         const CNode *pOption, const CVariables &variables)
+{
+    Typed typed;
+    const CTypedNumber number = CTypedNumber::Read(strText, kind);
+    const QString strTrimmed = strText.trimmed();
+    if (number.IsNumber() || LooksLikeNumber(strTrimmed)) {
+        typed.value = number.ValueOr(0.0);
+        typed.refusal = number.Refusal();
+        return typed;
+    }
+    typed.formula = strTrimmed.toStdString();
+    const bool bProbability = kind == CTypedNumber::Kind::Probability;
+    if (IsRest(typed.formula)) {
+        if (!bProbability)
+            typed.refusal = RestAsPayoff();
+        else if (!pOption || !pOption->parent || pOption->parent->type != NodeType::Situation)
+            typed.refusal = RestWithoutSituation();
+        // Its share is known once it stands among the other options.
+        typed.value = pOption ? pOption->probability : 0.0;
+        return typed;
+    }
+    // Tried on a copy, whose values are computed: the project's stay as they are.
+    CVariables trial(variables);
+    trial.Evaluate();
+    trial.Compiled(typed.formula).Evaluate(&typed.value, &typed.refusal);
+    return typed;
+}
 
 std::vector<CVariables::Problem> CTreeFormulas::Apply(CNode *pRoot, CVariables &variables)
 {
@@ -48,9 +102,7 @@ std::vector<CVariables::Problem> CTreeFormulas::Apply(CNode *pRoot, CVariables &
     VisitNodes(pRoot, [&](CNode *pNode) {
         if (!pNode->payoffFormula.empty()) {
             if (IsRest(pNode->payoffFormula))
-                problems.push_back({std::string(), pNode, false,
-                                    tr("\"#\" stands for the rest of a probability, not a "
-                                       "payoff.")});
+                problems.push_back({std::string(), pNode, false, RestAsPayoff()});
             else
                 compute(pNode, pNode->payoffFormula, &pNode->payoff, false);
         }
@@ -59,9 +111,7 @@ std::vector<CVariables::Problem> CTreeFormulas::Apply(CNode *pRoot, CVariables &
         if (!IsRest(pNode->probabilityFormula)) {
             compute(pNode, pNode->probabilityFormula, &pNode->probability, true);
         } else if (!pNode->parent || pNode->parent->type != NodeType::Situation) {
-            problems.push_back({std::string(), pNode, true,
-                                tr("\"#\" is the rest of a Situation's probabilities; this "
-                                   "option belongs to no Situation.")});
+            problems.push_back({std::string(), pNode, true, RestWithoutSituation()});
         }
     });
     // Parents come first above, so the rest is shared once every other
@@ -93,6 +143,23 @@ bool CTreeFormulas::UsesFormulas(const CNode *pRoot)
         bUses = bUses || !pNode->payoffFormula.empty() || !pNode->probabilityFormula.empty();
     });
     return bUses;
+}
+
+std::unordered_map<std::string, int> CTreeFormulas::UseCounts(const CNode *pRoot)
+{
+    std::unordered_map<std::string, int> counts;
+    VisitNodes(pRoot, [&counts](const CNode *pNode) {
+        if (pNode->payoffFormula.empty() && pNode->probabilityFormula.empty())
+            return;
+        std::vector<std::string> names = CFormula::NamesIn(pNode->payoffFormula);
+        for (std::string &strName : CFormula::NamesIn(pNode->probabilityFormula))
+            names.push_back(std::move(strName));
+        std::sort(names.begin(), names.end());
+        names.erase(std::unique(names.begin(), names.end()), names.end());
+        for (const std::string &strName : names)
+            ++counts[strName];
+    });
+    return counts;
 }
 
 std::vector<const CNode *> CTreeFormulas::Users(const CNode *pRoot, const std::string &strName)

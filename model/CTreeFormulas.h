@@ -1,11 +1,13 @@
 #pragma once
 
+#include "CTypedNumber.h"
 #include "CVariables.h"
 
 #include <QCoreApplication>
 #include <QString>
 
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 class CNode;
@@ -23,12 +25,30 @@ public:
     // The probability formula that stands for the rest of a Situation.
     static const char *const Rest;
 
+    // What a text typed for pOption's payoff or probability stands for: a
+    // number by the one rule for typed numbers, else a formula of the
+    // variables, computed once to see that it can be. A text that tries to
+    // be a number ("1.500" where that could mean two things) is refused as a
+    // number, never read as a formula that happens to parse.
+    struct Typed
+    {
+        double value = 0.0;
+        // Empty for a plain number.
+        std::string formula;
+        // Why the text was refused; empty when it was not.
+        QString refusal;
+    };
+    static Typed Read(const QString &strText, CTypedNumber::Kind kind, const CNode *pOption,
+                      const CVariables &variables);
+
     // Computes everything and returns every problem found. Several "#" in one
     // Situation share the rest equally; a rest below 0 gives them 0, so the
     // Situation's probabilities show that they do not add up.
     static std::vector<CVariables::Problem> Apply(CNode *pRoot, CVariables &variables);
     // True when any node at or below pRoot carries a formula.
     static bool UsesFormulas(const CNode *pRoot);
+    // How many nodes' formulas mention each name, in one walk of the tree.
+    static std::unordered_map<std::string, int> UseCounts(const CNode *pRoot);
     // The nodes whose formulas mention the name, in depth-first order.
     static std::vector<const CNode *> Users(const CNode *pRoot, const std::string &strName);
     struct NodeFormulas

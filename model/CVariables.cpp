@@ -13,10 +13,17 @@ CVariables::CVariables(const CVariables &other) : variables(other.variables) {}
 
 CVariables &CVariables::operator=(const CVariables &other)
 {
-    if (this != &other) {
-        variables = other.variables;
+    if (this == &other)
+        return *this;
+    // The same names in the same places: the compiled formulas stay bound to
+    // the same values (a vector of the same size keeps its storage). A value
+    // typed must not compile every formula of a large tree again.
+    bool bSameNames = variables.size() == other.variables.size();
+    for (size_t i = 0; bSameNames && i < variables.size(); ++i)
+        bSameNames = variables[i].name == other.variables[i].name;
+    variables = other.variables;
+    if (!bSameNames)
         ForgetCompiled();
-    }
     return *this;
 }
 

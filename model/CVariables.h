@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 class CFormula;
@@ -31,6 +32,16 @@ public:
         bool hasHigh = false;
         double high = 0.0;
         std::string comment;
+
+        // The range the analyses move it over: Low..High where both are
+        // set, else dShare of its value down and up.
+        std::pair<double, double> Range(double dShare) const
+        {
+            if (hasLow && hasHigh)
+                return {low, high};
+            const double dMove = (value < 0 ? -value : value) * dShare;
+            return {value - dMove, value + dMove};
+        }
     };
     // Something that keeps a formula from being computed: in a variable (node
     // null) or in a node's payoff or probability.

@@ -76,23 +76,47 @@ void TestEditor::editCycle_data()
     QTest::addColumn<QString>("typed"); // null: enter the text and leave it untouched
     QTest::addColumn<QString>("after");
     QTest::addColumn<int>("steps");
+    // Formulas of the variable x = 7: the one set before, and the one after.
+    QTest::addColumn<QString>("formulaBefore");
+    QTest::addColumn<QString>("formula");
     const double dKeep = std::nan("");
+    const QString n; // no formula
     QTest::newRow("rename") << 2 << int(Name) << dKeep << "Market"
-                            << "Market" << 1;
+                            << "Market" << 1 << n << n;
     QTest::newRow("rename to the same") << 2 << int(Name) << dKeep << "S"
-                                        << "S" << 0;
+                                        << "S" << 0 << n << n;
     QTest::newRow("payoff grouped") << 0 << int(Payoff) << dKeep << "-1,500"
-                                    << "-1500" << 1;
+                                    << "-1500" << 1 << n << n;
     QTest::newRow("payoff letters refused") << 0 << int(Payoff) << dKeep << "12abc"
-                                            << "10" << 0;
-    QTest::newRow("payoff beyond six digits kept") << 0 << int(Payoff) << 1234567.891 << QString()
-                                                   << QString::number(1234567.891, 'g', 17) << 0;
+                                            << "10" << 0 << n << n;
+    QTest::newRow("payoff beyond six digits kept")
+        << 0 << int(Payoff) << 1234567.891 << QString() << QString::number(1234567.891, 'g', 17)
+        << 0 << n << n;
     QTest::newRow("probability as a percentage") << 1 << int(Probability) << dKeep << "50 %"
-                                                 << "0.5" << 1;
+                                                 << "0.5" << 1 << n << n;
     QTest::newRow("probability emptied refused") << 1 << int(Probability) << dKeep << ""
-                                                 << "0.40000000000000002" << 0;
+                                                 << "0.40000000000000002" << 0 << n << n;
     QTest::newRow("probability a third kept exactly")
-        << 1 << int(Probability) << 1.0 / 3 << QString() << QString::number(1.0 / 3, 'g', 17) << 0;
+        << 1 << int(Probability) << 1.0 / 3 << QString() << QString::number(1.0 / 3, 'g', 17) << 0
+        << n << n;
+    QTest::newRow("payoff formula") << 0 << int(Payoff) << dKeep << "x * 2"
+                                    << "14" << 1 << n << "x * 2";
+    QTest::newRow("payoff formula of an unknown name refused")
+        << 0 << int(Payoff) << dKeep << "y + 1"
+        << "10" << 0 << n << n;
+    QTest::newRow("payoff rest refused") << 0 << int(Payoff) << dKeep << "#"
+                                         << "10" << 0 << n << n;
+    QTest::newRow("probability rest") << 1 << int(Probability) << dKeep << "#"
+                                      << "0.40000000000000002" << 1 << n << "#";
+    QTest::newRow("probability formula over a formula")
+        << 1 << int(Probability) << dKeep << "x / 20"
+        << "0.34999999999999998" << 1 << "x / 10 - 0.3"
+        << "x / 20";
+    QTest::newRow("number over a formula") << 0 << int(Payoff) << dKeep << "4"
+                                           << "4" << 1 << "x + 3" << n;
+    QTest::newRow("formula edited as written, left unchanged")
+        << 0 << int(Payoff) << dKeep << QString() << "10" << 0 << "x + 3"
+        << "x + 3";
 }
 
 void TestEditor::editCycle()
@@ -107,10 +131,26 @@ void TestEditor::editCycle()
     QFETCH(QString, typed);
     QFETCH(QString, after);
     QFETCH(int, steps);
+    QFETCH(QString, formulaBefore);
+    QFETCH(QString, formula);
     TestWindow w;
     const PlanNodes plan = GrowPlan(w);
     QVERIFY(w.Show());
     CNode *pNode = std::vector<CNode *>{plan.a, plan.s1, plan.s}[size_t(option)];
+    CProjectDocument &document = w.window.GetDocument();
+    CVariables variables;
+    CVariables::Variable x;
+    x.name = "x";
+    x.value = 7.0;
+    variables.Add(x);
+    document.SetVariables(variables);
+    const auto formulaOf = [&] {
+        return QString::fromStdString(field == Payoff ? pNode->payoffFormula
+                                                      : pNode->probabilityFormula);
+    };
+    if (!formulaBefore.isEmpty())
+        document.SetFormulas(pNode, field == Payoff ? formulaBefore.toStdString() : "",
+                             field == Payoff ? "" : formulaBefore.toStdString());
     if (!std::isnan(start)) {
         const auto set = [&](CNode *pSet, double dValue) {
             w.window.ApplyNodeValues(pSet, QString::fromStdString(pSet->name),
@@ -131,12 +171,16 @@ void TestEditor::editCycle()
     QSignalSpy said(&w.window, &CDecisionTreeWindow::sig_statusMessage);
     if (typed.isNull()) {
         StartEditing(w.window, pText);
+        // A formula is edited as written.
+        if (!formulaBefore.isEmpty())
+            QCOMPARE(pText->toPlainText(), formulaBefore);
         QTest::keyClick(w.window.viewport(), Qt::Key_Return);
     } else {
         TypeInto(w.window, pText, typed);
     }
     QCOMPARE(pText->document()->blockCount(), 1);
     QCOMPARE(Value(pNode, field), after);
+    QCOMPARE(formulaOf(), formula);
     QCOMPARE(w.Stack()->count(), steps);
     QCOMPARE(WindowFault(w.window), QString());
     QCOMPARE(plan.d->payoff, std::max(plan.a->payoff, plan.s->payoff));
@@ -152,10 +196,21 @@ void TestEditor::editCycle()
     QVERIFY(w.window.isWindowModified());
     w.Stack()->undo();
     QCOMPARE(Value(pNode, field), strBefore);
+    QCOMPARE(formulaOf(), formulaBefore);
     QCOMPARE(Lines(w.Root()), before);
     QCOMPARE(WindowFault(w.window), QString());
     w.Stack()->redo();
     QCOMPARE(Value(pNode, field), after);
+    QCOMPARE(formulaOf(), formula);
+    if (!formula.contains('x'))
+        return;
+    // Without its variable the formula is flagged, and says why.
+    document.SetVariables(CVariables());
+    QCOMPARE(pText->defaultTextColor(), QColor(Qt::red));
+    QVERIFY2(w.Item(pNode)->ToolTipFor(pText).contains("\"x\" is not a variable"),
+             qPrintable(w.Item(pNode)->ToolTipFor(pText)));
+    document.SetVariables(variables);
+    QVERIFY(!w.Item(pNode)->ToolTipFor(pText).contains("\"x\""));
 }
 
 void TestEditor::probabilityWarningAndRecovery()

@@ -1,5 +1,6 @@
 #include "CDecisionSolver.h"
 #include "CEditRules.h"
+#include "CTreeFormulas.h"
 #include "CTypedNumber.h"
 #include "ContextAction.h"
 #include "TestTrees.h"
@@ -168,6 +169,14 @@ void TestModel::typedNumbers()
     else
         QVERIFY2(number.Refusal().contains(text.trimmed()) || text.trimmed().isEmpty(),
                  qPrintable(number.Refusal()));
+    // Typed on the canvas without variables, nothing else reads: no formula
+    // makes 1.5 of the "1.500" refused as a number.
+    const QLocale before;
+    QLocale::setDefault(QLocale(locale));
+    const CTreeFormulas::Typed typed = CTreeFormulas::Read(text, kind, nullptr, CVariables());
+    QLocale::setDefault(before);
+    QCOMPARE(typed.refusal.isEmpty(), number.IsNumber());
+    QCOMPARE(typed.value, number.ValueOr(0.0));
 }
 
 void TestModel::workedExampleRollback()

@@ -16,17 +16,20 @@
 #include "CTwoWayAnalysis.h"
 #include "CTwoWayPanel.h"
 #include "CVariableSensitivity.h"
+#include "CVariableSensitivityPanel.h"
 #include "CVariablesPanel.h"
 #include "ContextAction.h"
 #include "ExampleTrees.h"
 #include "GuiTest.h"
 
 #include <QChartView>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QLineSeries>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QProcess>
+#include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
 
@@ -527,6 +530,36 @@ void TestSensitivity::variablesPanel()
         return pPanel->Problem();
     };
     QCOMPARE(pTable->item(0, CVariablesPanel::ColumnUses)->text(), QStringLiteral("3"));
+    // A value typed is tried on the tree and the canvas at once; Escape takes
+    // it back, Enter makes it one step.
+    QUndoStack *pStack = pWindow->GetUndoStack();
+    const CQEditableGraphicsTextItem *pWetText = GuiTest::PayoffText(pWindow->GetItem(pWet));
+    for (const Qt::Key key : {Qt::Key_Escape, Qt::Key_Return}) {
+        pTable->editItem(pTable->item(0, CVariablesPanel::ColumnValue));
+        auto *pEditor = pTable->viewport()->findChild<QLineEdit *>();
+        QVERIFY(pEditor);
+        pEditor->selectAll();
+        QTest::keyClicks(pEditor, "500000");
+        QCOMPARE(pDrill->payoff, 40000.0);
+        QCOMPARE(pWetText->toPlainText(), QStringLiteral("500000"));
+        QCOMPARE(pStack->count(), 0);
+        QTest::keyClick(pEditor, key);
+        QTRY_COMPARE(pStack->count(), key == Qt::Key_Escape ? 0 : 1);
+        QTRY_COMPARE(pDrill->payoff, key == Qt::Key_Escape ? 140000.0 : 40000.0);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    pStack->undo();
+    QCOMPARE(pWetText->toPlainText(), QStringLiteral("700000"));
+    // The comment takes the room the other columns leave, after edits too.
+    QTRY_COMPARE(pTable->horizontalHeader()->length(), pTable->viewport()->width());
+    // Its sensitivity: soaking follows wet, and drilling stops paying at 420,000.
+    pTable->setCurrentCell(0, 0);
+    pPanel->findChild<QPushButton *>("pushButtonVariableSensitivity")->click();
+    auto *pSensitivity = main.findChild<CVariableSensitivityPanel *>();
+    QVERIFY(pSensitivity);
+    QTRY_COMPARE(pSensitivity->BreakEvens().size(), 1);
+    QCOMPARE(pSensitivity->BreakEvens().front(), 420000.0);
+    pStack->redo();
     // Soaking follows wet; every use is recomputed and rolled back at once.
     QVERIFY(edit(0, CVariablesPanel::ColumnValue, "500000").isEmpty());
     QCOMPARE(pDrill->payoff, 40000.0);
@@ -537,7 +570,7 @@ void TestSensitivity::variablesPanel()
     pTable->setCurrentCell(0, 0);
     pPanel->DeleteVariable();
     QVERIFY(pPanel->Problem().contains("variable revSoak"));
-    QCOMPARE(pWindow->GetUndoStack()->count(), 1);
+    QCOMPARE(pStack->count(), 1);
     // A rename follows into every formula; undo takes back one step at a time.
     QVERIFY(edit(0, CVariablesPanel::ColumnName, "wet").isEmpty());
     QCOMPARE(pWet->payoffFormula, std::string("wet"));

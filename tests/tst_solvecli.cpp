@@ -140,6 +140,18 @@ void TestSolveCli::runs_data()
         << "variable revWet                        300000         800000              0         "
            "190000"
         << "";
+    // Its posteriors are formulas (see ExampleTrees), worth 1075 as the
+    // tree with the posteriors worked out. A test never wrong over oil is
+    // positive 0.65 of the time, then oil is 0.5 / 0.65 likely and installing
+    // worth 0.5 / 0.65 * 2500 - 250; a negative test means dry (selling, 500):
+    // 0.65 * (0.5 / 0.65 * 2500 - 250) + 0.35 * 500 - 100 = 1162.5.
+    const QString strSeismic = Example("OilSeismic.rmproj");
+    QTest::newRow("posterior formulas")
+        << QStringList{strSeismic} << QByteArray() << 0 << "Value:   1075\n"
+        << "";
+    QTest::newRow("posteriors follow the test") << QStringList{"--set", "pPosIfOil=1", strSeismic}
+                                                << QByteArray() << 0 << "Value:   1162.5\n"
+                                                << "";
     QTest::newRow("set unknown") << QStringList{"--set", "revWt=1", strOil} << QByteArray() << 2
                                  << ""
                                  << "no variable named \"revWt\"";

@@ -258,6 +258,58 @@ inline Example OilVariables()
     return example;
 }
 
+// The oil wildcatter with a test again, built from shared inputs: the chance
+// of oil (0.5) and how often the test is positive over oil (0.9) and over a
+// dry hole (0.3). The test is positive with pPositive = 0.5 * 0.9 + 0.5 * 0.3
+// = 0.6; Bayes gives oil after a positive test pOil * pPosIfOil / pPositive =
+// 0.75, after a negative one 0.5 * 0.1 / 0.4 = 0.125, and "#" the dry rest:
+// the same tree as OilWithTest, worth the same 1,075.
+inline Example OilSeismic()
+{
+    Example example{QStringLiteral("OilSeismic.rmproj"),
+                    QStringLiteral("Oil wildcatter with a seismic test and shared inputs"),
+                    1075.0,
+                    {"test", "install", "sell low"},
+                    std::make_unique<CDecisionTree>()};
+    CVariables &variables = example.tree->Variables();
+    variables.Add({"pOil", 0.5, "", true, 0.3, true, 0.7, "chance of oil before any test"});
+    variables.Add({"pPosIfOil", 0.9, "", false, 0.0, false, 0.0, "test positive over oil"});
+    variables.Add({"pPosIfDry", 0.3, "", false, 0.0, false, 0.0, "test positive over a dry hole"});
+    variables.Add({"pPositive", 0.0, "pOil * pPosIfOil + (1 - pOil) * pPosIfDry", false, 0.0, false,
+                   0.0, ""});
+    variables.Add({"revOil", 2500.0, "", true, 1500.0, true, 3500.0, "revenue of oil"});
+    variables.Add({"cDrill", 250.0, "", false, 0.0, false, 0.0, ""});
+    variables.Add({"cTest", 100.0, "", false, 0.0, false, 0.0, ""});
+    CNode *pRoot = CNode::CreateRoot(nullptr, "Oil wildcatter with a seismic test");
+    example.tree->SetRoot(pRoot);
+    CNode *pChoice = CNode::CreateDecision(pRoot, "Drill?");
+    AddOption(pChoice, "sell", 1.0, 750.0);
+    const auto drill = [](CNode *pOwner, const char *pName, const std::string &strOil) {
+        CNode *pDrill = AddOption(pOwner, pName, 1.0, 0.0);
+        pDrill->payoffFormula = "-cDrill";
+        CNode *pOil = ReplaceTerminal(pDrill, &CNode::CreateSituation, "Oil?");
+        CNode *pStrike = AddOption(pOil, "oil", 0.0, 0.0);
+        pStrike->probabilityFormula = strOil;
+        pStrike->payoffFormula = "revOil";
+        AddOption(pOil, "dry", 0.0, 0.0)->probabilityFormula = "#";
+    };
+    drill(pChoice, "drill now", "pOil");
+    CNode *pTestOption = AddOption(pChoice, "test", 1.0, 0.0);
+    pTestOption->payoffFormula = "-cTest";
+    CNode *pTest = ReplaceTerminal(pTestOption, &CNode::CreateSituation, "Test result");
+    for (const auto &[pResult, pShare, pPosterior, pSell, dPrice] :
+         {std::tuple{"positive", "pPositive", "pOil * pPosIfOil / pPositive", "sell high", 1000.0},
+          {"negative", "#", "pOil * (1 - pPosIfOil) / (1 - pPositive)", "sell low", 500.0}}) {
+        CNode *pOption = AddOption(pTest, pResult, 0.0, 0.0);
+        pOption->probabilityFormula = pShare;
+        CNode *pAfter = ReplaceTerminal(pOption, &CNode::CreateDecision,
+                                        std::string("After a ") + pResult + " test");
+        drill(pAfter, "install", pPosterior);
+        AddOption(pAfter, pSell, 1.0, dPrice);
+    }
+    return example;
+}
+
 // Every example, rolled back as the editor would show it after the last edit.
 inline std::vector<Example> All()
 {
@@ -268,6 +320,7 @@ inline std::vector<Example> All()
     examples.push_back(Launch());
     examples.push_back(OilWithTest());
     examples.push_back(OilVariables());
+    examples.push_back(OilSeismic());
     for (Example &example : examples) {
         example.tree->ApplyFormulas();
         CDecisionSolver().Solve(example.tree->GetRoot());
