@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CTreeArranger.h"
+#include "TextNumber.h"
 
 #include <QGraphicsScene>
 #include <QHash>
@@ -57,6 +58,17 @@ public:
     std::vector<NodePosition> ArrangedPositions() const;
     void ApplyPositions(const std::vector<NodePosition> &positions);
 
+    // Words every payoff and value anew in the document's number format.
+    void ShowNumberFormat();
+
+    // Folding: the items below pNode go (pNode->folded) or come back beside
+    // it, wherever it stands now; a badge on it counts what it hides.
+    void ShowFold(CNode *pNode);
+    // Whether a folded node stands above pNode, which then has no item.
+    static bool IsHidden(const CNode *pNode);
+    // The nodes below pNode, shown or not.
+    static int CountBelow(const CNode *pNode);
+
     // A scene coordinate as a stored position: truncated toward zero and kept
     // inside the 32-bit range.
     static int32_t ToCoordinate(double dValue);
@@ -64,6 +76,8 @@ public:
 signals:
     // A node item was made; its owner connects to it.
     void sig_itemCreated(CNodeGrapicsItem *pItem);
+    // A double click on the badge of folded pNode.
+    void sig_unfoldRequested(CNode *pNode);
 
 private:
     CNodeGrapicsItem *CreateItem(CNode *pNode);
@@ -71,6 +85,10 @@ private:
     // may have changed of the chosen path.
     void RefreshBestPath(const std::vector<CNode *> &branches);
     bool ArrowOnPath(const CNode *pNode) const;
+    void AddBadge(CNodeGrapicsItem *pItem);
+    // Moves the stored places of what pNode hid by as much as pNode has
+    // moved since it folded, keeping the subtree's own shape.
+    void MoveHiddenAlong(CNode *pNode, QPointF by);
 
     CProjectDocument &document;
     // A hash, not a map: every refreshed value looks its item up here.
@@ -78,4 +96,6 @@ private:
     // Whether the chosen path is drawn at all: the flag of the last
     // highlighting from the Root.
     bool highlighted = false;
+    // The document's number format, which every item shows its values in.
+    NumberFormat numberFormat;
 };

@@ -181,11 +181,13 @@ bool WriteToStandardOutput(const CProjectDocument &document, QString *pError)
 
 // The report, with the rule's own figures and the analyses asked for.
 int Report(const CDecisionTree &tree, const CDecisionRule &rule, bool bEvpi, bool bProfile,
-           bool bJson, const QString &strProject, const QString &strFile)
+           bool bJson, const QString &strProject, const QString &strFile,
+           const NumberFormat &format)
 {
     const CSolveReport report(tree, strProject, strFile);
     if (rule.IsDefault() && !bEvpi && !bProfile) {
-        Print(bJson ? CSolveReportJson::Render(report) : CSolveReportText::Render(report).toUtf8());
+        Print(bJson ? CSolveReportJson::Render(report)
+                    : CSolveReportText::Render(report, format).toUtf8());
         return Success;
     }
     const CTreeIndex index(tree.GetRoot());
@@ -207,7 +209,7 @@ int Report(const CDecisionTree &tree, const CDecisionRule &rule, bool bEvpi, boo
         Print(CSolveReportJson::Render(report,
                                        CRiskReport::Json(evaluation, pInformation, pProfile)));
     else
-        Print(CSolveReportText::Render(report) +
+        Print(CSolveReportText::Render(report, format) +
               CRiskReport::Text(evaluation, pInformation, pProfile));
     if (bEvpi && !information.HasAll())
         return Failure(QStringLiteral("\"%1\": %2").arg(strFile, information.AllError()));
@@ -430,8 +432,9 @@ int main(int argc, char *argv[])
         if (nStatus != Success)
             return nStatus;
     } else if (!bToStandardOutput) {
+        // The text is worded in the project's number format, JSON and CSV plainly.
         const int nStatus = Report(tree, rule, bEvpi, bProfile, parser.isSet(jsonOption),
-                                   result.projectName, strFile);
+                                   result.projectName, strFile, result.settings.numbers);
         if (nStatus != Success)
             return nStatus;
     }
