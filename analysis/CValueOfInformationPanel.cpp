@@ -19,11 +19,6 @@ using namespace QtCharts;
 
 namespace {
 
-QString Number(double dValue)
-{
-    return QString::number(dValue, 'g', 10);
-}
-
 QString Ids(const std::vector<int> &situations)
 {
     QStringList ids;

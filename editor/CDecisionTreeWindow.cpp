@@ -289,7 +289,7 @@ void CDecisionTreeWindow::ApplyNodeValues(CNode *pNode, const QString &strName, 
 {
     // The values are written through the item: an undo below a fold shows
     // what it changes.
-    if (pNode && !GetItem(pNode))
+    if (CTreeScene::IsHidden(pNode))
         Reveal(pNode);
     CNodeGrapicsItem *pItem = GetItem(pNode);
     if (!pNode || !pItem)

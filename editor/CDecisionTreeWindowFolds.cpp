@@ -96,7 +96,11 @@ void CDecisionTreeWindow::SettleFolds()
         return;
     foldsChanged = false;
     MarkModified();
-    if (arrangeAutomatically)
-        ArrangeInPlace();
-    KeepActedNodeInPlace();
+    // The node folded stays where it is unless the tree is arranged anew.
+    // Keeping it in place asks the scene for its extent, which after hiding
+    // a large branch costs a walk over every item.
+    if (arrangeAutomatically && ArrangeInPlace())
+        KeepActedNodeInPlace();
+    else
+        actedNode = nullptr;
 }

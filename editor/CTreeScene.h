@@ -61,10 +61,11 @@ public:
     // Words every payoff and value anew in the document's number format.
     void ShowNumberFormat();
 
-    // Folding: the items below pNode go (pNode->folded) or come back beside
-    // it, wherever it stands now; a badge on it counts what it hides.
+    // Folding: the items below pNode hide (pNode->folded) or show again beside
+    // it, wherever it stands now; a badge on it counts what it hides. What a
+    // file brings folded gets its items only when it first shows.
     void ShowFold(CNode *pNode);
-    // Whether a folded node stands above pNode, which then has no item.
+    // Whether a folded node stands above pNode, which then shows no item.
     static bool IsHidden(const CNode *pNode);
     // The nodes below pNode, shown or not.
     static int CountBelow(const CNode *pNode);
@@ -89,6 +90,8 @@ private:
     // Moves the stored places of what pNode hid by as much as pNode has
     // moved since it folded, keeping the subtree's own shape.
     void MoveHiddenAlong(CNode *pNode, QPointF by);
+    // Hides or shows the items below pNode; bMoved redraws their arrows.
+    void SetSubtreeShown(CNode *pNode, bool bShown, bool bMoved);
 
     CProjectDocument &document;
     // A hash, not a map: every refreshed value looks its item up here.

@@ -47,23 +47,29 @@ void CTreeScene::AddBadge(CNodeGrapicsItem *pItem)
 void CTreeScene::ShowFold(CNode *pNode)
 {
     CNodeGrapicsItem *pItem = GetItem(pNode);
-    // Hidden itself: it shows as it is when what is above unfolds.
     if (!pItem)
         return;
     CFoldBadge *pBadge = CFoldBadge::Of(pItem);
+    // Hidden itself: it shows as it is when what is above unfolds.
+    if (IsHidden(pNode) && !pNode->folded) {
+        delete pBadge;
+        return;
+    }
     if (pNode->folded) {
-        for (CNode *pChild : pNode->children)
-            if (pChild)
-                RemoveSubtreeItems(pChild);
+        // Hidden, not deleted: unfolding again only shows them.
+        SetSubtreeShown(pNode, false, false);
         if (!pBadge)
             AddBadge(pItem);
         return;
     }
     if (!pBadge)
         return;
-    MoveHiddenAlong(pNode, pItem->pos() - pBadge->FoldedAt());
+    const QPointF by = pItem->pos() - pBadge->FoldedAt();
+    MoveHiddenAlong(pNode, by);
     delete pBadge;
+    // Nodes never shown get their items; the others go where their nodes say.
     LayoutChildren(pNode);
+    SetSubtreeShown(pNode, true, !by.isNull());
     // The new arrows and warnings below show what the evaluation knows.
     std::vector<CNode *> pending{pNode};
     while (!pending.empty()) {
@@ -78,6 +84,29 @@ void CTreeScene::ShowFold(CNode *pNode)
     }
     const bool bAbove = pNode->parent == document.GetRoot() || ArrowOnPath(pNode);
     UpdateBestPath(pNode, document.IsConsistent() && bAbove);
+}
+
+void CTreeScene::SetSubtreeShown(CNode *pNode, bool bShown, bool bMoved)
+{
+    // Showing stops at folds inside, which keep what they hide hidden; hiding
+    // goes all the way down, past folds that hid their part already.
+    std::vector<CNode *> pending(pNode->children.begin(), pNode->children.end());
+    while (!pending.empty()) {
+        CNode *pCurrent = pending.back();
+        pending.pop_back();
+        CNodeGrapicsItem *pItem = GetItem(pCurrent);
+        if (!pCurrent || !pItem)
+            continue;
+        pItem->setVisible(bShown);
+        if (CQGraphicsArrowLineItem *pArrow = pItem->GetArrow()) {
+            pArrow->setVisible(bShown);
+            // Moved with signals blocked: the arrow is drawn anew here.
+            if (bMoved)
+                pArrow->UpdateGeometry();
+        }
+        if (!bShown || !pCurrent->folded)
+            pending.insert(pending.end(), pCurrent->children.begin(), pCurrent->children.end());
+    }
 }
 
 void CTreeScene::MoveHiddenAlong(CNode *pNode, QPointF by)

@@ -151,8 +151,9 @@ inline QString SceneFault(CDecisionTreeWindow &window)
         const CNodeGrapicsItem *pItem = window.GetItem(pNode);
         // What a fold hides has no item at all.
         if (CTreeScene::IsHidden(pNode)) {
-            if (pItem)
-                return Describe(pNode) + QStringLiteral(" is folded away but has an item");
+            if (pItem &&
+                (pItem->isVisible() || (pItem->GetArrow() && pItem->GetArrow()->isVisible())))
+                return Describe(pNode) + QStringLiteral(" is folded away but shows");
             continue;
         }
         if (!pItem || pItem->GetNode() != pNode || pItem->scene() != window.scene())
@@ -170,7 +171,7 @@ inline QString SceneFault(CDecisionTreeWindow &window)
         shown << pArrow;
     }
     for (QGraphicsItem *pItem : window.scene()->items())
-        if (!pItem->parentItem() && !shown.contains(pItem))
+        if (!pItem->parentItem() && pItem->isVisible() && !shown.contains(pItem))
             return QStringLiteral("something on the scene shows no attached node");
     return QString();
 }

@@ -540,7 +540,10 @@ void TestEditor::foldsAndNumberFormatChangeOnlyTheLook()
     // undo step is made, the project is modified.
     w.window.Fold(plan.s);
     w.window.Fold(plan.d);
-    QVERIFY(!w.Item(plan.a) && !w.Item(plan.s1) && w.Stack()->count() == 0);
+    const auto shows = [&w](const CNode *pNode) {
+        return w.Item(pNode) && w.Item(pNode)->isVisible();
+    };
+    QVERIFY(!shows(plan.a) && !shows(plan.s1) && w.Stack()->count() == 0);
     QVERIFY(w.window.isWindowModified());
     QCOMPARE(WindowFault(w.window), QString());
     const CFoldBadge *pBadge = CFoldBadge::Of(w.Item(plan.d));
@@ -548,7 +551,7 @@ void TestEditor::foldsAndNumberFormatChangeOnlyTheLook()
     // Arranged as a leaf; unfolded with what it kept folded inside.
     w.window.ArrangeTree();
     w.window.Unfold(plan.d);
-    QVERIFY(w.Item(plan.s) && !w.Item(plan.s1) && plan.s->folded);
+    QVERIFY(shows(plan.s) && !shows(plan.s1) && plan.s->folded);
     QVERIFY(!CFoldBadge::Of(w.Item(plan.d)) && CFoldBadge::Of(w.Item(plan.s)));
     QCOMPARE(WindowFault(w.window), QString());
     // A command that needs a hidden node unfolds what it touches: the undo
@@ -559,7 +562,7 @@ void TestEditor::foldsAndNumberFormatChangeOnlyTheLook()
     w.window.Fold(plan.s);
     w.window.Fold(plan.d);
     w.Stack()->undo();
-    QVERIFY(!plan.d->folded && !plan.s->folded && w.Item(plan.s2));
+    QVERIFY(!plan.d->folded && !plan.s->folded && shows(plan.s2));
     QCOMPARE(WindowFault(w.window), QString());
     w.window.CopyNode(w.Item(plan.s1));
     w.window.Fold(plan.s);
@@ -570,7 +573,7 @@ void TestEditor::foldsAndNumberFormatChangeOnlyTheLook()
     w.Stack()->push(new CValueChangedCommand(w.Item(plan.s1), "S1", 0.4, 30, &w.window));
     w.window.Fold(plan.d);
     w.Stack()->undo();
-    QVERIFY(!plan.d->folded && w.Item(plan.s1));
+    QVERIFY(!plan.d->folded && shows(plan.s1));
     QCOMPARE(plan.s1->payoff, 30.0);
     // Kept in the file: a save and a reopen show the same folds.
     w.window.Fold(plan.s);
@@ -594,9 +597,16 @@ void TestEditor::foldsAndNumberFormatChangeOnlyTheLook()
              NumberToText(plan.s->payoff, settings.numbers));
     QVERIFY(PayoffText(w.Item(plan.s))->toPlainText().startsWith('$'));
     QCOMPARE(WindowFault(w.window), QString());
+    // The status bar words a value as the canvas does, however large.
+    w.window.ApplyNodeValues(plan.s1, "S1", 0.4, 3000000);
+    w.Item(plan.s)->setSelected(true);
+    QVERIFY2(w.window.SelectionSummary().contains(PayoffText(w.Item(plan.s))->toPlainText()),
+             qPrintable(w.window.SelectionSummary()));
     w.Stack()->undo();
     QCOMPARE(WindowFault(w.window), QString());
     QCOMPARE(PayoffText(w.Item(plan.s))->toPlainText(), NumberToText(plan.s->payoff));
+    QVERIFY2(w.window.SelectionSummary().contains(PayoffText(w.Item(plan.s))->toPlainText()),
+             qPrintable(w.window.SelectionSummary()));
 }
 
 RAMIFY_GUI_TEST_MAIN(TestEditor)
