@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <vector>
 
+class CFoldBadge;
 class CNode;
 class CNodeGrapicsItem;
 class CProjectDocument;
@@ -87,6 +88,7 @@ private:
     void RefreshBestPath(const std::vector<CNode *> &branches);
     bool ArrowOnPath(const CNode *pNode) const;
     void AddBadge(CNodeGrapicsItem *pItem);
+    void DropBadge(CFoldBadge *pBadge);
     // Moves the stored places of what pNode hid by as much as pNode has
     // moved since it folded, keeping the subtree's own shape.
     void MoveHiddenAlong(CNode *pNode, QPointF by);

@@ -44,6 +44,16 @@ void CTreeScene::AddBadge(CNodeGrapicsItem *pItem)
             [this, pNode] { emit sig_unfoldRequested(pNode); });
 }
 
+void CTreeScene::DropBadge(CFoldBadge *pBadge)
+{
+    // A double click on the badge unfolds from inside the badge's own event
+    // handler: it may only go once that has returned.
+    if (!pBadge)
+        return;
+    removeItem(pBadge);
+    pBadge->deleteLater();
+}
+
 void CTreeScene::ShowFold(CNode *pNode)
 {
     CNodeGrapicsItem *pItem = GetItem(pNode);
@@ -52,7 +62,7 @@ void CTreeScene::ShowFold(CNode *pNode)
     CFoldBadge *pBadge = CFoldBadge::Of(pItem);
     // Hidden itself: it shows as it is when what is above unfolds.
     if (IsHidden(pNode) && !pNode->folded) {
-        delete pBadge;
+        DropBadge(pBadge);
         return;
     }
     if (pNode->folded) {
@@ -66,7 +76,7 @@ void CTreeScene::ShowFold(CNode *pNode)
         return;
     const QPointF by = pItem->pos() - pBadge->FoldedAt();
     MoveHiddenAlong(pNode, by);
-    delete pBadge;
+    DropBadge(pBadge);
     // Nodes never shown get their items; the others go where their nodes say.
     LayoutChildren(pNode);
     SetSubtreeShown(pNode, true, !by.isNull());
