@@ -62,6 +62,8 @@ CAnalysisPanel::CAnalysisPanel(CProjectDocument *pDocument, QWidget *parent)
         // Renames and comments change no value.
         connect(pDocument, &CProjectDocument::sig_nodeChanged, this, &CAnalysisPanel::Refresh);
         connect(pDocument, &CProjectDocument::sig_treeReplaced, this, &CAnalysisPanel::Refresh);
+        // A rule is evaluated anew; a number format only worded anew.
+        connect(pDocument, &CProjectDocument::sig_settingsChanged, this, &CAnalysisPanel::Refresh);
     }
     // The first computation waits until the derived panel is complete.
     Refresh();
@@ -111,6 +113,27 @@ void CAnalysisPanel::ShowNote(const QString &strText, bool bProblem)
 void CAnalysisPanel::SetHeading(const QString &strText)
 {
     heading->setText(strText);
+}
+
+QString CAnalysisPanel::Amount(double dValue, int nPlainDigits) const
+{
+    // The plain display keeps the digits each panel needs to tell values apart.
+    if (!document || document->GetSettings().numbers.IsDefault())
+        return QString::number(dValue, 'g', nPlainDigits);
+    return NumberToText(dValue, document->GetSettings().numbers);
+}
+
+QString CAnalysisPanel::AxisFormat() const
+{
+    if (!document)
+        return QStringLiteral("%g");
+    const NumberFormat &format = document->GetSettings().numbers;
+    // The axis fills in one printf number: grouping is left to the labels' locale.
+    auto escaped = [](QString strText) { return strText.replace('%', QStringLiteral("%%")); };
+    const QString strNumber = format.decimals == NumberFormat::AsNeeded
+                                  ? QStringLiteral("%g")
+                                  : QStringLiteral("%.%1f").arg(format.decimals);
+    return escaped(format.prefix) + strNumber + escaped(format.suffix);
 }
 
 QString CAnalysisPanel::Heading() const

@@ -56,6 +56,11 @@ public slots:
 protected:
     // Computes and shows the analysis; called only while the project exists.
     virtual void Recompute() = 0;
+    // A payoff or value in the project's number format; with the plain one,
+    // nPlainDigits significant digits.
+    QString Amount(double dValue, int nPlainDigits) const;
+    // The label format of a value axis in the project's number format.
+    QString AxisFormat() const;
     // Places a control in the row above the chart.
     void AddControl(QWidget *pControl);
     // Places a widget under the chart and its note.

@@ -108,10 +108,10 @@ void CRiskProfilePanel::Recompute()
         const QStringList cells{
             QStringLiteral("%1 (#%2)").arg(option.name).arg(CTreeIndex::IdOf(option.option)),
             option.chosen ? tr("yes") : tr("no"),
-            Number(option.mean),
-            Number(option.standardDeviation),
-            Number(option.minimum),
-            Number(option.maximum),
+            Amount(option.mean, 8),
+            Amount(option.standardDeviation, 8),
+            Amount(option.minimum, 8),
+            Amount(option.maximum, 8),
             Number(option.probabilityOfLoss)};
         for (int c = 0; c < cells.size(); ++c) {
             auto *pItem = new QTableWidgetItem(cells.at(c));
@@ -123,7 +123,7 @@ void CRiskProfilePanel::Recompute()
     auto *pValues = new QValueAxis;
     pValues->setRange(dLowest - dMargin, dHighest + dMargin);
     pValues->applyNiceNumbers();
-    pValues->setLabelFormat(QStringLiteral("%g"));
+    pValues->setLabelFormat(AxisFormat());
     pValues->setTitleText(tr("Total payoff"));
     auto *pProbabilities = new QValueAxis;
     pProbabilities->setRange(0.0, bCumulative ? 1.0 : std::max(dTop * 1.1, 0.01));

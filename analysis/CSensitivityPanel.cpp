@@ -219,6 +219,7 @@ void CSensitivityPanel::Draw(const CSensitivityAnalysis &analysis, const CTreeIn
         tr("%1 of %2").arg(parameterBox->currentText(), Name(index, analysis.Option())));
     auto *pAxisY = new QValueAxis;
     pAxisY->setTitleText(tr("Value of the tree"));
+    pAxisY->setLabelFormat(AxisFormat());
     pChart->addAxis(pAxisX, Qt::AlignBottom);
     pChart->addAxis(pAxisY, Qt::AlignLeft);
     pChart->legend()->setAlignment(Qt::AlignBottom);
@@ -303,7 +304,7 @@ void CSensitivityPanel::List(const CSensitivityAnalysis &analysis, const CTreeIn
         breakEvenLines.append(tr("At %1: %2 chooses %3 below, %4 above; value %5")
                                   .arg(Number(found.parameter), Name(index, found.decision),
                                        Name(index, found.below), Name(index, found.above),
-                                       Number(found.value)));
+                                       Amount(found.value, 10)));
     }
     QString strNote = analysis.BreakEvens().empty()
                           ? tr("No decision changes its choice between %1 and %2.")

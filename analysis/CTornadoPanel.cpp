@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <vector>
 
 using namespace QtCharts;
@@ -29,7 +30,8 @@ QString Number(double dValue)
 
 // The value axis counts from today's value, where the bars start; its labels
 // show the tree's value itself.
-QCategoryAxis *ValueAxis(double dBase, double dFrom, double dTo)
+QCategoryAxis *ValueAxis(double dBase, double dFrom, double dTo,
+                         const std::function<QString(double)> &fnText)
 {
     QValueAxis nice;
     nice.setRange(dFrom, dTo);
@@ -43,9 +45,9 @@ QCategoryAxis *ValueAxis(double dBase, double dFrom, double dTo)
     const int nTicks = std::max(2, nice.tickCount());
     for (int i = 0; i < nTicks; ++i) {
         const double dAt = nice.min() + (nice.max() - nice.min()) * i / (nTicks - 1);
-        pAxis->append(Number(dBase + dAt), dAt);
+        pAxis->append(fnText(dBase + dAt), dAt);
     }
-    pAxis->setTitleText(CTornadoPanel::tr("Value of the tree (now %1)").arg(Number(dBase)));
+    pAxis->setTitleText(CTornadoPanel::tr("Value of the tree (now %1)").arg(fnText(dBase)));
     return pAxis;
 }
 
@@ -100,9 +102,9 @@ void CTornadoPanel::Recompute()
                                      .arg(CTreeIndex::IdOf(bar.option)),
                                  Number(bar.low),
                                  Number(bar.high),
-                                 Number(bar.valueLow),
-                                 Number(bar.valueHigh),
-                                 Number(bar.Swing())}
+                                 Amount(bar.valueLow, 6),
+                                 Amount(bar.valueHigh, 6),
+                                 Amount(bar.Swing(), 6)}
                          .join(QLatin1Char('\t')) +
                      QLatin1Char('\n');
     // Values too large for a number (a payoff near the largest one there is,
@@ -149,7 +151,8 @@ void CTornadoPanel::Recompute()
     pInputs->append(labels);
     pChart->addAxis(pInputs, Qt::AlignLeft);
     pSeries->attachAxis(pInputs);
-    QCategoryAxis *pValues = ValueAxis(dBase, dFrom, dTo);
+    QCategoryAxis *pValues =
+        ValueAxis(dBase, dFrom, dTo, [this](double dValue) { return Amount(dValue, 6); });
     pChart->addAxis(pValues, Qt::AlignBottom);
     pSeries->attachAxis(pValues);
     ShowChart(pChart);

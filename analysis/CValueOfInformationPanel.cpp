@@ -19,11 +19,6 @@ using namespace QtCharts;
 
 namespace {
 
-QString Number(double dValue)
-{
-    return QString::number(dValue, 'g', 10);
-}
-
 QString Ids(const std::vector<int> &situations)
 {
     QStringList ids;
@@ -89,8 +84,8 @@ void CValueOfInformationPanel::Recompute()
     double dWidest = 0.0;
     for (size_t r = 0; r < rows.size(); ++r) {
         const Row &row = rows[r];
-        const QStringList cells{row.label, row.situations, Number(row.withInformation),
-                                Number(row.evpi)};
+        const QStringList cells{row.label, row.situations, Amount(row.withInformation, 10),
+                                Amount(row.evpi, 10)};
         for (int c = 0; c < cells.size(); ++c) {
             auto *pItem = new QTableWidgetItem(cells.at(c));
             if (c >= 2)
@@ -116,7 +111,7 @@ void CValueOfInformationPanel::Recompute()
     auto *pValues = new QValueAxis;
     pValues->setRange(0.0, dWidest > 0.0 ? dWidest : 1.0);
     pValues->applyNiceNumbers();
-    pValues->setLabelFormat(QStringLiteral("%g"));
+    pValues->setLabelFormat(AxisFormat());
     pValues->setTitleText(tr("Expected value of perfect information"));
     pChart->addAxis(pValues, Qt::AlignBottom);
     pSeries->attachAxis(pValues);
@@ -124,7 +119,7 @@ void CValueOfInformationPanel::Recompute()
 
     QString strNote = tr("The tree is worth %1 now. Each bar is what knowing that uncertainty "
                          "before deciding adds.")
-                          .arg(Number(information.Value()));
+                          .arg(Amount(information.Value(), 10));
     if (!information.HasAll())
         strNote += QLatin1Char(' ') + information.AllError();
     ShowNote(strNote);

@@ -1,16 +1,21 @@
 #include "CProjectSettingsDialog.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
 #include <QVBoxLayout>
 
-CProjectSettingsDialog::CProjectSettingsDialog(const CDecisionRule &currentRule, QWidget *parent)
-    : QDialog(parent), rule(currentRule)
+#include <algorithm>
+
+CProjectSettingsDialog::CProjectSettingsDialog(const CProjectSettings &current, QWidget *parent)
+    : QDialog(parent), settings(current)
 {
+    const CDecisionRule &rule = settings.rule;
     setWindowTitle(tr("Project Settings"));
     ruleBox = new QComboBox(this);
     ruleBox->setObjectName(QStringLiteral("comboBoxRule"));
@@ -38,6 +43,7 @@ CProjectSettingsDialog::CProjectSettingsDialog(const CDecisionRule &currentRule,
     auto *pLayout = new QVBoxLayout(this);
     pLayout->addLayout(pForm);
     pLayout->addWidget(pExplain);
+    AddNumbersSection(pLayout);
     pLayout->addWidget(problem);
     pLayout->addWidget(pButtons);
     connect(pButtons, &QDialogButtonBox::accepted, this, &CProjectSettingsDialog::accept);
@@ -70,6 +76,62 @@ void CProjectSettingsDialog::accept()
             return;
         }
     }
-    rule = chosen;
+    settings.rule = chosen;
+    settings.numbers = ChosenFormat();
     QDialog::accept();
+}
+
+void CProjectSettingsDialog::AddNumbersSection(QLayout *pLayout)
+{
+    const NumberFormat &format = settings.numbers;
+    groupingBox = new QCheckBox(tr("Group digits (1,234,567)"), this);
+    groupingBox->setObjectName(QStringLiteral("checkBoxGrouping"));
+    groupingBox->setChecked(format.grouping);
+    decimalsBox = new QComboBox(this);
+    decimalsBox->setObjectName(QStringLiteral("comboBoxDecimals"));
+    decimalsBox->addItem(tr("As needed"), NumberFormat::AsNeeded);
+    for (int n = 0; n <= NumberFormat::MaxDecimals; ++n)
+        decimalsBox->addItem(QString::number(n), n);
+    decimalsBox->setCurrentIndex(std::max(0, decimalsBox->findData(format.decimals)));
+    prefixEdit = new QLineEdit(format.prefix, this);
+    prefixEdit->setObjectName(QStringLiteral("lineEditPrefix"));
+    suffixEdit = new QLineEdit(format.suffix, this);
+    suffixEdit->setObjectName(QStringLiteral("lineEditSuffix"));
+    // Room for a currency or a unit, not for a sentence beside every number.
+    for (QLineEdit *pEdit : {prefixEdit, suffixEdit}) {
+        pEdit->setMaxLength(12);
+        pEdit->setPlaceholderText(tr("none"));
+        connect(pEdit, &QLineEdit::textChanged, this, &CProjectSettingsDialog::ShowSample);
+    }
+    sample = new QLabel(this);
+    sample->setObjectName(QStringLiteral("labelSample"));
+    auto *pForm = new QFormLayout;
+    pForm->addRow(groupingBox);
+    pForm->addRow(tr("Decimals:"), decimalsBox);
+    pForm->addRow(tr("Prefix:"), prefixEdit);
+    pForm->addRow(tr("Suffix:"), suffixEdit);
+    pForm->addRow(tr("Shown as:"), sample);
+    auto *pGroup = new QGroupBox(tr("Numbers"), this);
+    pGroup->setLayout(pForm);
+    pLayout->addWidget(pGroup);
+    connect(groupingBox, &QCheckBox::toggled, this, &CProjectSettingsDialog::ShowSample);
+    connect(decimalsBox, qOverload<int>(&QComboBox::currentIndexChanged), this,
+            &CProjectSettingsDialog::ShowSample);
+    ShowSample();
+}
+
+NumberFormat CProjectSettingsDialog::ChosenFormat() const
+{
+    NumberFormat format;
+    format.grouping = groupingBox->isChecked();
+    format.decimals = decimalsBox->currentData().toInt();
+    format.prefix = prefixEdit->text();
+    format.suffix = suffixEdit->text();
+    return format;
+}
+
+void CProjectSettingsDialog::ShowSample()
+{
+    sample->setText(NumberToText(1234567.5, ChosenFormat()) + QStringLiteral("   ") +
+                    NumberToText(-0.25, ChosenFormat()));
 }

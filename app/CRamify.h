@@ -1,5 +1,7 @@
 #pragma once
 
+#include "TextNumber.h"
+
 #include <QMainWindow>
 
 #include <memory>
@@ -80,6 +82,9 @@ private slots:
     void on_actionZoomOut_triggered();
     void on_actionActualSize_triggered();
     void on_actionFitTree_triggered();
+    void on_actionFold_triggered();
+    void on_actionUnfold_triggered();
+    void on_actionUnfoldAll_triggered();
     void ShowZoom();
 
 private:
@@ -107,6 +112,9 @@ private:
     void ShowEditState();
     void ActOnSelection(int nAction);
     static QString ArrangeAutomaticallyKey() { return QStringLiteral("ArrangeAutomatically"); }
+    // The number format last chosen in Project Settings, which a new project takes.
+    static NumberFormat RememberedNumberFormat();
+    static void RememberNumberFormat(const NumberFormat &format);
 
     std::unique_ptr<Ui::Ramify> ui;
     QLabel *zoomLabel = nullptr;

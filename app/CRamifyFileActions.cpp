@@ -17,6 +17,7 @@
 #include <QFileInfo>
 #include <QMdiArea>
 #include <QMessageBox>
+#include <QSettings>
 
 void CRamify::on_actionNewProject_triggered()
 {
@@ -27,6 +28,31 @@ void CRamify::on_actionNewProject_triggered()
     auto *pWindow = new CDecisionTreeWindow(this, strName);
     ShowTreeWindow(pWindow, strName);
     pWindow->NewProject(strName);
+    CProjectSettings settings;
+    settings.numbers = RememberedNumberFormat();
+    pWindow->GetDocument().SetSettings(settings);
+}
+
+NumberFormat CRamify::RememberedNumberFormat()
+{
+    QSettings store;
+    NumberFormat format;
+    format.grouping = store.value(QStringLiteral("Numbers/Grouping"), false).toBool();
+    const int nDecimals = store.value(QStringLiteral("Numbers/Decimals"), format.decimals).toInt();
+    if (nDecimals >= 0 && nDecimals <= NumberFormat::MaxDecimals)
+        format.decimals = nDecimals;
+    format.prefix = store.value(QStringLiteral("Numbers/Prefix")).toString().left(12);
+    format.suffix = store.value(QStringLiteral("Numbers/Suffix")).toString().left(12);
+    return format;
+}
+
+void CRamify::RememberNumberFormat(const NumberFormat &format)
+{
+    QSettings store;
+    store.setValue(QStringLiteral("Numbers/Grouping"), format.grouping);
+    store.setValue(QStringLiteral("Numbers/Decimals"), format.decimals);
+    store.setValue(QStringLiteral("Numbers/Prefix"), format.prefix);
+    store.setValue(QStringLiteral("Numbers/Suffix"), format.suffix);
 }
 
 void CRamify::on_actionOpenProject_triggered()
@@ -95,12 +121,12 @@ void CRamify::on_actionProjectSettings_triggered()
     if (!pWindow)
         return;
     CProjectDocument &document = pWindow->GetDocument();
-    CProjectSettingsDialog dialog(document.GetSettings().rule, this);
-    if (dialog.exec() != QDialog::Accepted || dialog.GetRule() == document.GetSettings().rule)
+    CProjectSettingsDialog dialog(document.GetSettings(), this);
+    if (dialog.exec() != QDialog::Accepted)
         return;
-    CProjectSettings settings = document.GetSettings();
-    settings.rule = dialog.GetRule();
-    pWindow->ChangeSettings(settings);
+    // A new project starts with the number format chosen last.
+    RememberNumberFormat(dialog.GetSettings().numbers);
+    pWindow->ChangeSettings(dialog.GetSettings());
 }
 
 void CRamify::on_actionSaveAs_triggered()

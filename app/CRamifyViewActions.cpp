@@ -2,6 +2,7 @@
 #include "CRamify.h"
 
 #include "CDecisionTreeWindow.h"
+#include "ContextAction.h"
 #include "ui_CRamify.h"
 
 #include <QLabel>
@@ -65,4 +66,21 @@ void CRamify::on_actionFitTree_triggered()
 {
     if (CDecisionTreeWindow *pWindow = GetActiveTreeWindow())
         pWindow->FitTree();
+}
+
+// Fold and Unfold act on the node selected, as its menu does.
+void CRamify::on_actionFold_triggered()
+{
+    ActOnSelection(ContextAction::ActionFold);
+}
+
+void CRamify::on_actionUnfold_triggered()
+{
+    ActOnSelection(ContextAction::ActionUnfold);
+}
+
+void CRamify::on_actionUnfoldAll_triggered()
+{
+    if (CDecisionTreeWindow *pWindow = GetActiveTreeWindow())
+        pWindow->UnfoldAll();
 }

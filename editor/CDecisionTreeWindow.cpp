@@ -69,7 +69,16 @@ void CDecisionTreeWindow::ConnectDocument()
 {
     connect(&document, &CProjectDocument::sig_subtreeRemoving, treeScene,
             &CTreeScene::RemoveSubtreeItems);
+    // Wider numbers need more room: an automatic arrangement makes it.
+    connect(&document, &CProjectDocument::sig_settingsChanged, this, [this] {
+        treeScene->ShowNumberFormat();
+        if (arrangeAutomatically)
+            ArrangeInPlace();
+    });
+    connect(&document, &CProjectDocument::sig_foldChanged, treeScene, &CTreeScene::ShowFold);
+    connect(treeScene, &CTreeScene::sig_unfoldRequested, this, &CDecisionTreeWindow::Unfold);
     connect(&document, &CProjectDocument::sig_structureChanged, this, [this](CNode *pNode) {
+        RevealChange(pNode);
         NoteActedNode(pNode);
         treeScene->LayoutChildren(pNode);
         // New options of a Situation that stays flagged show it too.
@@ -292,6 +301,10 @@ void CDecisionTreeWindow::OnItemPayoffChanged(CNodeGrapicsItem *pItem)
 void CDecisionTreeWindow::ApplyNodeValues(CNode *pNode, const QString &strName, double dProbability,
                                           double dPayoff)
 {
+    // The values are written through the item: an undo below a fold shows
+    // what it changes.
+    if (CTreeScene::IsHidden(pNode))
+        Reveal(pNode);
     CNodeGrapicsItem *pItem = GetItem(pNode);
     if (!pNode || !pItem)
         return;

@@ -125,6 +125,14 @@ public:
     void DeleteNode(CNodeGrapicsItem *pItem);
     void EditPayoffComment(CNodeGrapicsItem *pItem);
 
+    // Folding: not a step of the history, but kept in the file, so each marks
+    // the project modified. A fold hides everything below pNode.
+    void Fold(CNode *pNode);
+    void Unfold(CNode *pNode);
+    // Unfolds every folded node above pNode, so that it shows.
+    void Reveal(CNode *pNode);
+    void UnfoldAll();
+
     // What the status bar says of a project whose file held out-of-date values.
     static QString StaleValuesMessage();
 
@@ -203,6 +211,11 @@ private:
     void UpdateSceneRect();
     void KeepOnScreen(QPointF pntScene, QPointF pntViewport);
     void ShowTreeStart();
+    // After folds: the mark, an automatic arrangement, and the node acted on
+    // kept in place, unless a batch or a command does these itself.
+    void SettleFolds();
+    // A command changed the children of pNode: if a fold hid them, they show.
+    void RevealChange(CNode *pNode);
 
     CProjectDocument document;
     // Owned by the view as its scene.
@@ -220,4 +233,6 @@ private:
     // Until the user scrolls, zooms or edits, the view shows the start of
     // the tree, also after the window got its final size.
     bool showStart = false;
+    bool foldBatch = false;
+    bool foldsChanged = false;
 };

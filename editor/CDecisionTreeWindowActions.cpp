@@ -64,6 +64,12 @@ void CDecisionTreeWindow::OnItemContextMenu(CNodeGrapicsItem *pItem, int nAction
         if (CEditRules::Allows(nAction, pItem->GetNode(), clipboard))
             emit sig_sensitivityRequested(pItem->GetNode());
         break;
+    case ContextAction::ActionFold:
+        Fold(pItem->GetNode());
+        break;
+    case ContextAction::ActionUnfold:
+        Unfold(pItem->GetNode());
+        break;
     default:
         break;
     }

@@ -8,6 +8,7 @@
 #include "CTreeEvaluation.h"
 #include "CTreeIndex.h"
 #include "ContextAction.h"
+#include "TextNumber.h"
 
 #include <QGraphicsScene>
 #include <QHelpEvent>
@@ -108,8 +109,9 @@ QString CDecisionTreeWindow::RiskNote(const CNode *pNode) const
     const CTreeEvaluation evaluation(index, GetRule());
     const double dExpected = evaluation.ExpectedValues()[size_t(n)];
     return tr("\nCertainty equivalent %1, expected value %2, risk premium %3")
-        .arg(QString::number(evaluation.Value(n), 'g', 8), QString::number(dExpected, 'g', 8),
-             QString::number(dExpected - evaluation.Value(n), 'g', 8));
+        .arg(NumberToText(evaluation.Value(n), document.GetSettings().numbers),
+             NumberToText(dExpected, document.GetSettings().numbers),
+             NumberToText(dExpected - evaluation.Value(n), document.GetSettings().numbers));
 }
 
 bool CDecisionTreeWindow::viewportEvent(QEvent *event)
@@ -140,7 +142,8 @@ bool CDecisionTreeWindow::viewportEvent(QEvent *event)
 QString CDecisionTreeWindow::SelectionSummary() const
 {
     const CNodeGrapicsItem *pItem = scene() ? SelectedNodeItem() : nullptr;
-    return pItem ? CNodeSummary::Describe(pItem->GetNode()) : QString();
+    return pItem ? CNodeSummary::Describe(pItem->GetNode(), &document.GetSettings().numbers)
+                 : QString();
 }
 
 bool CDecisionTreeWindow::AllowsOnSelection(int nAction) const

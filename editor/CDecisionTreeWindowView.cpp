@@ -203,7 +203,8 @@ QRectF CDecisionTreeWindow::PictureRect() const
     QRectF rect;
     const QHash<CNode *, CNodeGrapicsItem *> &items = treeScene->Items();
     for (auto it = items.cbegin(); it != items.cend(); ++it)
-        rect |= treeScene->ExtentOf(it.key()).box.translated(it.value()->pos());
+        if (it.value()->isVisible())
+            rect |= treeScene->ExtentOf(it.key()).box.translated(it.value()->pos());
     if (rect.isEmpty())
         return rect;
     return rect.adjusted(-PictureMargin, -PictureMargin, PictureMargin, PictureMargin);

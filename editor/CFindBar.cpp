@@ -98,6 +98,7 @@ void CFindBar::Go(int nStep)
         nIndex = nSize - 1;
     current = found[size_t(nIndex)];
     count->setText(tr("%1 of %2").arg(nIndex + 1).arg(nSize));
+    pWindow->Reveal(found[size_t(nIndex)]);
     if (CNodeGrapicsItem *pItem = pWindow->GetItem(current)) {
         pWindow->scene()->clearSelection();
         pItem->setSelected(true);

@@ -1,5 +1,6 @@
 #include "CTreeScene.h"
 
+#include "CFoldBadge.h"
 #include "CNode.h"
 #include "CNodeGrapicsItem.h"
 #include "CProjectDocument.h"
@@ -36,6 +37,18 @@ int32_t CTreeScene::ToCoordinate(double dValue)
     return static_cast<int32_t>(std::clamp(std::trunc(dValue), dLowest, dHighest));
 }
 
+void CTreeScene::ShowNumberFormat()
+{
+    if (document.GetSettings().numbers == numberFormat)
+        return;
+    numberFormat = document.GetSettings().numbers;
+    for (CNodeGrapicsItem *pItem : std::as_const(items)) {
+        pItem->SetNumberFormat(&numberFormat);
+        if (CFoldBadge *pBadge = CFoldBadge::Of(pItem))
+            pBadge->Place();
+    }
+}
+
 CNodeGrapicsItem *CTreeScene::GetItem(const CNode *pNode) const
 {
     return items.value(const_cast<CNode *>(pNode), nullptr);
@@ -43,6 +56,8 @@ CNodeGrapicsItem *CTreeScene::GetItem(const CNode *pNode) const
 
 void CTreeScene::ShowTree(QPointF pntUnplaced, bool bStoreRootPlace)
 {
+    // A file read brings its own format, without a word.
+    ShowNumberFormat();
     CNode *pRoot = document.GetRoot();
     if (!pRoot || pRoot->children.size() != 1)
         return;
@@ -65,8 +80,9 @@ void CTreeScene::ShowTree(QPointF pntUnplaced, bool bStoreRootPlace)
         pending.pop_back();
         if (document.HasProbabilityWarning(pNode))
             ShowProbabilityWarning(pNode, true);
+        // What a fold hides shows its warnings when it unfolds.
         for (CNode *pChild : pNode->children)
-            if (pChild)
+            if (pChild && !pNode->folded)
                 pending.push_back(pChild);
     }
     UpdateBestPath(pRoot, document.IsConsistent());
@@ -111,6 +127,8 @@ CNodeGrapicsItem *CTreeScene::CreateItem(CNode *pNode)
     auto *pItem = new CNodeGrapicsItem(pNode, nullptr, true);
     addItem(pItem);
     items.insert(pNode, pItem);
+    if (!numberFormat.IsDefault())
+        pItem->SetNumberFormat(&numberFormat);
     emit sig_itemCreated(pItem);
     return pItem;
 }
@@ -129,7 +147,9 @@ void CTreeScene::LayoutChildren(CNode *pNode)
     std::vector<Frame> frames;
     auto push = [&](CNode *pParent) {
         CNodeGrapicsItem *pItem = GetItem(pParent);
-        if (!pItem || !pParent->HasChildren())
+        // What a fold hides gets no items at all: opening or unfolding a big
+        // tree costs only what shows.
+        if (!pItem || !pParent->HasChildren() || pParent->folded)
             return;
         frames.push_back({pParent, pItem, pItem->mapToScene(pItem->RightAnchor()), 0});
     };
@@ -164,6 +184,9 @@ void CTreeScene::LayoutChildren(CNode *pNode)
         }
         if (!pItem->GetArrow())
             addItem(new CQGraphicsArrowLineItem(pParentItem, pItem, nullptr));
+        // Once placed: the badge keeps where its node folded.
+        if (pChild->folded && !CFoldBadge::Of(pItem))
+            AddBadge(pItem);
         // The frame reference dies here: pushing may move the vector.
         push(pChild);
     }
@@ -238,6 +261,8 @@ void CTreeScene::ShowValues(const std::vector<CNode *> &nodes)
             pItem->SetProbability(pWritten->probability);
             pItem->SetPayoff(pWritten->payoff);
             pItem->blockSignals(bWasBlocked);
+            if (CFoldBadge *pBadge = CFoldBadge::Of(pItem))
+                pBadge->Place();
         }
         if (pWritten->type == NodeType::Decision || pWritten->type == NodeType::Situation)
             branches.push_back(pWritten);
@@ -304,6 +329,10 @@ NodeExtent CTreeScene::ExtentOf(const CNode *pNode) const
     const CNodeGrapicsItem *pItem = GetItem(pNode);
     if (!pItem)
         return {QRectF(0, 0, 1, 1), QPointF(1, 0.5)};
+    // A folded node's badge takes room as its texts do.
+    if (const CFoldBadge *pBadge = CFoldBadge::Of(pItem))
+        return {pItem->OutlineRect() | pBadge->mapRectToParent(pBadge->boundingRect()),
+                pItem->RightAnchor()};
     return {pItem->OutlineRect(), pItem->RightAnchor()};
 }
 
@@ -333,8 +362,9 @@ std::vector<NodePosition> CTreeScene::CurrentPositions() const
         const CNode *pNode = queue[i];
         const CNodeGrapicsItem *pItem = GetItem(pNode);
         positions.push_back({pItem ? pItem->pos() : QPointF(), pNode->x, pNode->y});
+        // What a fold hides is not arranged, so not counted either.
         for (const CNode *pChild : pNode->children)
-            if (pChild)
+            if (pChild && !pNode->folded)
                 queue.push_back(pChild);
     }
     return positions;
@@ -353,7 +383,7 @@ void CTreeScene::ApplyPositions(const std::vector<NodePosition> &positions)
         queue.push_back({document.GetRoot(), 0, false});
     for (size_t i = 0; i < queue.size(); ++i)
         for (CNode *pChild : queue[i].node->children)
-            if (pChild)
+            if (pChild && !queue[i].node->folded)
                 queue.push_back({pChild, i, false});
     // Not the tree these positions were taken from: leave it alone.
     if (queue.size() != positions.size())

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CTreeArranger.h"
+#include "TextNumber.h"
 
 #include <QGraphicsScene>
 #include <QHash>
@@ -10,6 +11,7 @@
 #include <cstdint>
 #include <vector>
 
+class CFoldBadge;
 class CNode;
 class CNodeGrapicsItem;
 class CProjectDocument;
@@ -60,6 +62,18 @@ public:
     std::vector<NodePosition> ArrangedPositions() const;
     void ApplyPositions(const std::vector<NodePosition> &positions);
 
+    // Words every payoff and value anew in the document's number format.
+    void ShowNumberFormat();
+
+    // Folding: the items below pNode hide (pNode->folded) or show again beside
+    // it, wherever it stands now; a badge on it counts what it hides. What a
+    // file brings folded gets its items only when it first shows.
+    void ShowFold(CNode *pNode);
+    // Whether a folded node stands above pNode, which then shows no item.
+    static bool IsHidden(const CNode *pNode);
+    // The nodes below pNode, shown or not.
+    static int CountBelow(const CNode *pNode);
+
     // A scene coordinate as a stored position: truncated toward zero and kept
     // inside the 32-bit range.
     static int32_t ToCoordinate(double dValue);
@@ -67,6 +81,8 @@ public:
 signals:
     // A node item was made; its owner connects to it.
     void sig_itemCreated(CNodeGrapicsItem *pItem);
+    // A double click on the badge of folded pNode.
+    void sig_unfoldRequested(CNode *pNode);
 
 private:
     CNodeGrapicsItem *CreateItem(CNode *pNode);
@@ -74,6 +90,13 @@ private:
     // may have changed of the chosen path.
     void RefreshBestPath(const std::vector<CNode *> &branches);
     bool ArrowOnPath(const CNode *pNode) const;
+    void AddBadge(CNodeGrapicsItem *pItem);
+    void DropBadge(CFoldBadge *pBadge);
+    // Moves the stored places of what pNode hid by as much as pNode has
+    // moved since it folded, keeping the subtree's own shape.
+    void MoveHiddenAlong(CNode *pNode, QPointF by);
+    // Hides or shows the items below pNode; bMoved redraws their arrows.
+    void SetSubtreeShown(CNode *pNode, bool bShown, bool bMoved);
 
     CProjectDocument &document;
     // A hash, not a map: every refreshed value looks its item up here.
@@ -84,4 +107,6 @@ private:
     // Nodes shown with a formula or a problem of one, to be shown without
     // when they have neither any more.
     QSet<const CNode *> withFormulas;
+    // The document's number format, which every item shows its values in.
+    NumberFormat numberFormat;
 };

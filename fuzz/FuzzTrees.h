@@ -23,7 +23,8 @@ inline bool SameTrees(const CNode *pFirst, const CNode *pSecond)
         if (pA->type != pB->type || pA->name != pB->name ||
             !same(pA->probability, pB->probability) || !same(pA->payoff, pB->payoff) ||
             pA->payoffComment != pB->payoffComment || pA->x != pB->x || pA->y != pB->y ||
-            pA->active != pB->active || pA->children.size() != pB->children.size())
+            pA->active != pB->active || pA->folded != pB->folded ||
+            pA->children.size() != pB->children.size())
             return false;
         for (size_t i = 0; i < pA->children.size(); ++i) {
             if (pA->children[i]->parent != pA || pB->children[i]->parent != pB)

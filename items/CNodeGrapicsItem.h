@@ -12,6 +12,7 @@
 #include <memory>
 
 class CNode;
+struct NumberFormat;
 class CTypedNumber;
 class CProbabilityGraphicsTextItem;
 class CQGraphicsArrowLineItem;
@@ -37,6 +38,9 @@ public:
 
     void SetProbability(double dProbability);
     void SetPayoff(double dPayoff);
+    // How payoffs and values are shown; the format outlives the item (null:
+    // the plain display). The text shown is worded again.
+    void SetNumberFormat(const NumberFormat *pFormat);
     void SetNodePos(int nX, int nY, bool bBlockSignals);
     void SetProbabilityError(bool bOn);
     // Takes the node's formulas, shown while their texts are edited, and
@@ -125,6 +129,7 @@ private:
     QString shownPayoffText;
     // The payoff text holds what was typed, not shownPayoffText.
     bool payoffTyped = false;
+    const NumberFormat *numberFormat = nullptr;
     // Why the last typed number in refusedText was refused; its tool tip until
     // the next edit of this node is taken.
     QString refusal;

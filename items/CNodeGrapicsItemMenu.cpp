@@ -32,13 +32,17 @@ void CNodeGrapicsItem::FillMenu()
         {ActionDelete, QT_TR_NOOP("Delete")},
         {ActionChangePayoffComment, QT_TR_NOOP("Change Payoff Comment")},
         {ActionSensitivity, QT_TR_NOOP("Sensitivity...")},
+        {ActionFold, QT_TR_NOOP("Fold")},
+        {ActionUnfold, QT_TR_NOOP("Unfold")},
     };
     for (const auto &entry : entries) {
         QAction *pAction = menu->addAction(tr(entry.pText));
         pAction->setProperty("type", entry.nCode);
         connect(pAction, &QAction::triggered, this, &CNodeGrapicsItem::OnContextMenu);
-        // Building, clipboard and comment, then the one entry that only looks.
-        if (entry.nCode == ActionAddOption || entry.nCode == ActionChangePayoffComment)
+        // Building, clipboard and comment, the one entry that only looks, then
+        // what shows.
+        if (entry.nCode == ActionAddOption || entry.nCode == ActionChangePayoffComment ||
+            entry.nCode == ActionSensitivity)
             menu->addSeparator();
     }
 }
@@ -83,7 +87,7 @@ QString CNodeGrapicsItem::ToolTipFor(const QGraphicsItem *pPart) const
         return payoffProblem;
     if (!probabilityProblem.isEmpty() && pPart == probabilityItem)
         return probabilityProblem;
-    QString strTip = CNodeSummary::Describe(node);
+    QString strTip = CNodeSummary::Describe(node, numberFormat);
     if (!node->payoffComment.empty())
         strTip += QLatin1Char('\n') + QString::fromStdString(node->payoffComment);
     // The canvas shows a formula's value; the formula itself is told here.

@@ -29,7 +29,8 @@ void CNodeGrapicsItem::SetPayoff(double dPayoff)
     // What the text shows is known without reading it back; a text that did
     // not change is not laid out again, and the node still gets the value.
     if (payoffTyped || dPayoff != shownPayoff) {
-        const QString strText = NumberToText(dPayoff);
+        const QString strText =
+            numberFormat ? NumberToText(dPayoff, *numberFormat) : NumberToText(dPayoff);
         shownPayoff = dPayoff;
         if (payoffTyped || strText != shownPayoffText) {
             shownPayoffText = strText;
@@ -41,6 +42,23 @@ void CNodeGrapicsItem::SetPayoff(double dPayoff)
         node->payoff = dPayoff;
         emit sig_payoffChanged();
     }
+}
+
+void CNodeGrapicsItem::SetNumberFormat(const NumberFormat *pFormat)
+{
+    numberFormat = pFormat;
+    if (!payoffItem || payoffTyped)
+        return;
+    // Only the wording changes: the node keeps its exact value.
+    const QString strText =
+        numberFormat ? NumberToText(shownPayoff, *numberFormat) : NumberToText(shownPayoff);
+    if (strText == shownPayoffText)
+        return;
+    shownPayoffText = strText;
+    const bool bWasBlocked = payoffItem->blockSignals(true);
+    payoffItem->setPlainText(strText);
+    payoffItem->blockSignals(bWasBlocked);
+    PlaceValueTexts();
 }
 
 bool CNodeGrapicsItem::EditNextText(const QGraphicsItem *pCurrent, bool bForward)

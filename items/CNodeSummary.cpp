@@ -1,14 +1,15 @@
 #include "CNodeSummary.h"
 
 #include "CNode.h"
+#include "TextNumber.h"
 
 #include <QStringList>
 
 namespace {
 
-QString Number(double dValue)
+QString Number(double dValue, const NumberFormat *pFormat)
 {
-    return QString::number(dValue, 'g', 6);
+    return pFormat ? NumberToText(dValue, *pFormat) : NumberToText(dValue);
 }
 
 // What a node stands for: an option and the Root are worth what they lead to;
@@ -23,7 +24,7 @@ double ValueOf(const CNode *pNode)
 
 } // namespace
 
-QString CNodeSummary::Describe(const CNode *pNode)
+QString CNodeSummary::Describe(const CNode *pNode, const NumberFormat *pFormat)
 {
     if (!pNode)
         return QString();
@@ -55,8 +56,8 @@ QString CNodeSummary::Describe(const CNode *pNode)
     if (bChance)
         numbers << tr("probability %1%").arg(QString::number(pNode->probability * 100, 'g', 4));
     if (pNode->type == NodeType::Option)
-        numbers << tr("payoff %1").arg(Number(pNode->payoff));
-    numbers << tr("value %1").arg(Number(ValueOf(pNode)));
+        numbers << tr("payoff %1").arg(Number(pNode->payoff, pFormat));
+    numbers << tr("value %1").arg(Number(ValueOf(pNode), pFormat));
     if (pNode->name.empty())
         return tr("%1: %2").arg(strKind, numbers.join(QStringLiteral(", ")));
     return tr("%1 \"%2\": %3")

@@ -4,6 +4,7 @@
 #include <QString>
 
 class CNode;
+struct NumberFormat;
 
 // A node in words, for the status bar and tool tips: what it is and what it
 // is worth, and what is wrong when its probabilities do not add up.
@@ -15,7 +16,8 @@ public:
     // Kind, name and the numbers the node has: the probability of an option
     // of a Situation or of reaching an end, an option's payoff, and the value
     // that the node stands for after the rollback.
-    static QString Describe(const CNode *pNode);
+    // Payoffs and values in the project's format (null: the plain display).
+    static QString Describe(const CNode *pNode, const NumberFormat *pFormat = nullptr);
 
     // Why the options of pSituation are flagged; empty when nothing is wrong.
     static QString ProbabilityProblem(const CNode *pSituation);

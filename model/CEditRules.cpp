@@ -63,6 +63,12 @@ bool CEditRules::FitsPlace(int nAction, const CNode *pNode)
 
 bool CEditRules::Offers(int nAction, const CNode *pNode)
 {
+    // Folding changes what shows, not the tree: the node's own state decides.
+    if (nAction == ContextAction::ActionFold)
+        return pNode && !pNode->folded && pNode->HasChildren() &&
+               (pNode->type == NodeType::Decision || pNode->type == NodeType::Situation);
+    if (nAction == ContextAction::ActionUnfold)
+        return pNode && pNode->folded;
     return FitsPlace(nAction, pNode);
 }
 
@@ -70,7 +76,7 @@ bool CEditRules::Allows(int nAction, const CNode *pNode, const CNode *pClipboard
 {
     if (nAction == ContextAction::ActionPaste)
         return FitsPlace(nAction, pNode) && CanPaste(pNode, pClipboard);
-    return FitsPlace(nAction, pNode);
+    return Offers(nAction, pNode);
 }
 
 bool CEditRules::CanPaste(const CNode *pTarget, const CNode *pClipboard)

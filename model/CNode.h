@@ -80,4 +80,7 @@ public:
     int32_t x = NoPosition;
     int32_t y = NoPosition;
     bool active = false;
+    // Everything below is out of sight (a Decision or Situation only); the
+    // tree itself stays whole for every edit, search and evaluation.
+    bool folded = false;
 };

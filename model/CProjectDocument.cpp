@@ -300,6 +300,17 @@ void CProjectDocument::SetComment(CNode *pNode, const std::string &strComment)
     emit sig_nodeChanged(pNode);
 }
 
+void CProjectDocument::SetFolded(CNode *pNode, bool bFolded)
+{
+    if (!pNode || pNode->folded == bFolded)
+        return;
+    if (bFolded && !(pNode->HasChildren() &&
+                     (pNode->type == NodeType::Decision || pNode->type == NodeType::Situation)))
+        return;
+    pNode->folded = bFolded;
+    emit sig_foldChanged(pNode);
+}
+
 void CProjectDocument::SetPosition(CNode *pNode, int32_t nX, int32_t nY)
 {
     if (!pNode || (pNode->x == nX && pNode->y == nY))

@@ -93,6 +93,9 @@ public:
         int32_t y;
     };
     void SetPositions(const std::vector<NodePlace> &places);
+    // Hides (or shows again) what is below a Decision or Situation; no value
+    // changes. Whoever folds marks the project modified.
+    void SetFolded(CNode *pNode, bool bFolded);
 
     // The editor's texts write into their node as the user types and report
     // it here: a changed probability, or a changed payoff, of pNode.
@@ -151,6 +154,8 @@ signals:
     void sig_nodeChanged(CNode *pNode);
     // Stored positions changed (by a drag or an arrangement).
     void sig_positionsChanged();
+    // pNode was folded or unfolded.
+    void sig_foldChanged(CNode *pNode);
     void sig_settingsChanged();
     void sig_modifiedChanged(bool bModified);
     // A batch of changes has been evaluated and announced.

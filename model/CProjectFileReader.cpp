@@ -176,6 +176,9 @@ void CProjectFileReader::ReadNode(const QXmlStreamAttributes &attributes)
     pNode->payoffFormula = ReadText(attributes, QLatin1String("PayoffFormula")).toStdString();
     pNode->probabilityFormula =
         ReadText(attributes, QLatin1String("ProbabilityFormula")).toStdString();
+    // Only what has options below it can hide them.
+    pNode->folded = (nType == NodeType::Decision || nType == NodeType::Situation) &&
+                    attributes.value(QLatin1String("Folded")) == QLatin1String("1");
 
     nodesById[attributes.value(QLatin1String("ID")).toUInt()] = pNode;
 }

@@ -47,6 +47,9 @@ void WriteNode(QXmlStreamWriter &writer, const CNode &node, quint32 nId, quint32
     if (!node.probabilityFormula.empty())
         writer.writeAttribute(QStringLiteral("ProbabilityFormula"),
                               XmlSafe(node.probabilityFormula));
+    // Left out when not folded, so that files of unfolded trees stay as they were.
+    if (node.folded)
+        writer.writeAttribute(QStringLiteral("Folded"), QStringLiteral("1"));
 }
 
 void WriteVariable(QXmlStreamWriter &writer, const CVariables::Variable &variable)

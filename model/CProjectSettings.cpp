@@ -8,10 +8,25 @@
 
 bool CProjectSettings::operator==(const CProjectSettings &other) const
 {
-    return rule == other.rule;
+    return rule == other.rule && numbers == other.numbers;
 }
 
-void CProjectSettings::ReadAttributes(const QXmlStreamAttributes &) {}
+void CProjectSettings::ReadAttributes(const QXmlStreamAttributes &attributes)
+{
+    // A value that does not read leaves its default: the numbers only look
+    // different, nothing of the tree is lost.
+    NumberFormat read;
+    read.grouping = attributes.value(QLatin1String("NumberGrouping")) == QLatin1String("1");
+    bool bNumber = false;
+    const int nDecimals = attributes.value(QLatin1String("NumberDecimals")).toInt(&bNumber);
+    if (bNumber && nDecimals >= 0 && nDecimals <= NumberFormat::MaxDecimals)
+        read.decimals = nDecimals;
+    read.prefix =
+        CProjectFileWriter::XmlSafe(attributes.value(QLatin1String("NumberPrefix")).toString());
+    read.suffix =
+        CProjectFileWriter::XmlSafe(attributes.value(QLatin1String("NumberSuffix")).toString());
+    numbers = read;
+}
 
 void CProjectSettings::WriteAttributes(QXmlStreamWriter &writer) const
 {
@@ -20,6 +35,16 @@ void CProjectSettings::WriteAttributes(QXmlStreamWriter &writer) const
     if (rule.HasRiskTolerance())
         writer.writeAttribute(QStringLiteral("RiskTolerance"),
                               CProjectFileWriter::FormatNumber(rule.RiskTolerance()));
+    if (numbers.grouping)
+        writer.writeAttribute(QStringLiteral("NumberGrouping"), QStringLiteral("1"));
+    if (numbers.decimals != NumberFormat::AsNeeded)
+        writer.writeAttribute(QStringLiteral("NumberDecimals"), QString::number(numbers.decimals));
+    if (!numbers.prefix.isEmpty())
+        writer.writeAttribute(QStringLiteral("NumberPrefix"),
+                              CProjectFileWriter::XmlSafe(numbers.prefix));
+    if (!numbers.suffix.isEmpty())
+        writer.writeAttribute(QStringLiteral("NumberSuffix"),
+                              CProjectFileWriter::XmlSafe(numbers.suffix));
 }
 
 bool CProjectSettings::ReadRule(const QXmlStreamAttributes &attributes, QString *pError)

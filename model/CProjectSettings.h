@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CDecisionRule.h"
+#include "TextNumber.h"
 
 class QXmlStreamAttributes;
 class QXmlStreamWriter;
@@ -27,4 +28,6 @@ struct CProjectSettings
 
     // How the tree is rolled back.
     CDecisionRule rule;
+    // How payoffs and values are shown.
+    NumberFormat numbers;
 };

@@ -18,6 +18,8 @@ CRecoveryKeeper::CRecoveryKeeper(CProjectDocument *pDocument, CRecoveryStore &re
     connect(pDocument, &CProjectDocument::sig_nodeChanged, this, &CRecoveryKeeper::OnChanged);
     connect(pDocument, &CProjectDocument::sig_positionsChanged, this, &CRecoveryKeeper::OnChanged);
     connect(pDocument, &CProjectDocument::sig_settingsChanged, this, &CRecoveryKeeper::OnChanged);
+    // Folds are saved with the project, so the copy keeps them too.
+    connect(pDocument, &CProjectDocument::sig_foldChanged, this, &CRecoveryKeeper::OnChanged);
     connect(&store, &CRecoveryStore::sig_copyFailed, this, &CRecoveryKeeper::OnCopyFailed);
     // A command marks the project after it changed it, and the mark goes only
     // after a successful save.

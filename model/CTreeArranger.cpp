@@ -52,8 +52,9 @@ CTreeArranger::CTreeArranger(CNode *pRoot, const ExtentOf &extentOf)
     for (size_t n = 0; n < nodes.size(); ++n) {
         firstChild.push_back(int(nodes.size()));
         int nCount = 0;
+        // A folded node is placed as a leaf: what it hides takes no room.
         for (CNode *pChild : nodes[n]->children) {
-            if (pChild) {
+            if (pChild && !nodes[n]->folded) {
                 nodes.push_back(pChild);
                 ++nCount;
             }

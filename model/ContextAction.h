@@ -16,5 +16,9 @@ enum Code : int
     // Opens the analysis of how the tree's value depends on the option's
     // payoff or probability; it changes nothing in the tree.
     ActionSensitivity = 8,
+    // Hide and show again what is below a Decision or Situation; the tree
+    // itself does not change.
+    ActionFold = 9,
+    ActionUnfold = 10,
 };
 }

@@ -2,22 +2,32 @@
 
 #include <QString>
 
-#include <algorithm>
-#include <cmath>
-
-// Shows a payoff or value. Six significant digits turn 1164567 into
-// "1.16457e+06", which reads as 1164570: every digit before the point stays,
-// and no exponent appears below 1e15.
-inline QString NumberToText(double dValue)
+// How a project shows its payoffs and values: digit grouping, a fixed number
+// of decimals or as many as needed, and a prefix and suffix such as "$" or
+// " €". The default is the plain display every project had before it could
+// choose.
+struct NumberFormat
 {
-    if (!std::isfinite(dValue))
-        return QString::number(dValue, 'g', 6);
-    const double dSize = std::fabs(dValue);
-    int nDigits = dSize >= 1 ? int(std::floor(std::log10(dSize))) + 1 : 1;
-    for (nDigits = std::clamp(nDigits, 6, 15);; ++nDigits) {
-        const QString strText = QString::number(dValue, 'g', nDigits);
-        // Rounding can carry into one more digit (999999.7 at six digits).
-        if (nDigits >= 15 || !strText.contains(QLatin1Char('e')) || dSize < 1)
-            return strText;
+    // Fixed decimals are kept to what a double holds.
+    static constexpr int AsNeeded = -1;
+    static constexpr int MaxDecimals = 9;
+
+    bool grouping = false;
+    int decimals = AsNeeded;
+    QString prefix;
+    QString suffix;
+
+    bool IsDefault() const { return *this == NumberFormat(); }
+    bool operator==(const NumberFormat &other) const
+    {
+        return grouping == other.grouping && decimals == other.decimals && prefix == other.prefix &&
+               suffix == other.suffix;
     }
-}
+    bool operator!=(const NumberFormat &other) const { return !(*this == other); }
+};
+
+// Shows a payoff or value; every display of one goes through here. As
+// needed, six significant digits would turn 1164567 into "1.16457e+06", which
+// reads as 1164570: every digit before the point stays, and no exponent
+// appears below 1e15. Probabilities are not shown this way.
+QString NumberToText(double dValue, const NumberFormat &format = NumberFormat());

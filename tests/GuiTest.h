@@ -149,6 +149,13 @@ inline QString SceneFault(CDecisionTreeWindow &window)
     QSet<const QGraphicsItem *> shown;
     for (const CNode *pNode : nodes) {
         const CNodeGrapicsItem *pItem = window.GetItem(pNode);
+        // What a fold hides has no item at all.
+        if (CTreeScene::IsHidden(pNode)) {
+            if (pItem &&
+                (pItem->isVisible() || (pItem->GetArrow() && pItem->GetArrow()->isVisible())))
+                return Describe(pNode) + QStringLiteral(" is folded away but shows");
+            continue;
+        }
         if (!pItem || pItem->GetNode() != pNode || pItem->scene() != window.scene())
             return Describe(pNode) + QStringLiteral(" has no item on the scene");
         shown << pItem;
@@ -164,7 +171,7 @@ inline QString SceneFault(CDecisionTreeWindow &window)
         shown << pArrow;
     }
     for (QGraphicsItem *pItem : window.scene()->items())
-        if (!pItem->parentItem() && !shown.contains(pItem))
+        if (!pItem->parentItem() && pItem->isVisible() && !shown.contains(pItem))
             return QStringLiteral("something on the scene shows no attached node");
     return QString();
 }
@@ -174,12 +181,15 @@ inline QString ValueFault(CDecisionTreeWindow &window)
 {
     for (const CNode *pNode : Attached(window.GetTree().GetRoot())) {
         const CNodeGrapicsItem *pItem = window.GetItem(pNode);
+        if (CTreeScene::IsHidden(pNode))
+            continue;
         if (pItem->toPlainText() != QString::fromStdString(pNode->name))
             return Describe(pNode) + QStringLiteral(" shows the name ") + pItem->toPlainText();
         if (const CQEditableGraphicsTextItem *pPayoff = PayoffText(pItem)) {
             // An option's payoff may still show the digits that were typed.
             const QString strShown = pPayoff->toPlainText();
-            if (strShown != NumberToText(pNode->payoff) &&
+            if (strShown !=
+                    NumberToText(pNode->payoff, window.GetDocument().GetSettings().numbers) &&
                 !(pNode->type == NodeType::Option && strShown.toDouble() == pNode->payoff))
                 return Describe(pNode) + QStringLiteral(" shows the payoff ") + strShown;
         }
@@ -247,7 +257,8 @@ inline QRectF Outline(const QGraphicsItem *pItem)
 // none do. An arranged tree must never have such a pair.
 inline QString OverlapFault(CDecisionTreeWindow &window)
 {
-    const std::vector<CNode *> nodes = Attached(window.GetTree().GetRoot());
+    std::vector<CNode *> nodes = Attached(window.GetTree().GetRoot());
+    nodes.erase(std::remove_if(nodes.begin(), nodes.end(), CTreeScene::IsHidden), nodes.end());
     for (size_t i = 0; i < nodes.size(); ++i)
         for (size_t j = i + 1; j < nodes.size(); ++j)
             if (Outline(window.GetItem(nodes[i])).intersects(Outline(window.GetItem(nodes[j]))))

@@ -73,6 +73,7 @@ inline void CompareTrees(const CNode *pExpected, const CNode *pActual)
         QCOMPARE(pA->probabilityFormula, pE->probabilityFormula);
         QCOMPARE(QPoint(pA->x, pA->y), QPoint(pE->x, pE->y));
         QCOMPARE(pA->active, pE->active);
+        QCOMPARE(pA->folded, pE->folded);
         QCOMPARE(pA->children.size(), pE->children.size());
         for (size_t i = 0; i < pE->children.size(); ++i) {
             QCOMPARE(pA->children[i]->parent, pA);

@@ -1,4 +1,6 @@
 #include "CDecisionSolver.h"
+#include "CFoldBadge.h"
+#include "CValueChangedCommand.h"
 #include "ContextAction.h"
 #include "GuiTest.h"
 #include "TestTrees.h"
@@ -37,6 +39,7 @@ private slots:
     void closeQuestion_data();
     void closeQuestion();
     void modifiedMarkFollowsTheSavedState();
+    void foldsAndNumberFormatChangeOnlyTheLook();
 
 private:
     QTemporaryDir dir;
@@ -584,6 +587,83 @@ void TestEditor::modifiedMarkFollowsTheSavedState()
     w.Stack()->undo();
     w.Stack()->redo();
     QVERIFY(w.window.isWindowModified());
+}
+
+void TestEditor::foldsAndNumberFormatChangeOnlyTheLook()
+{
+    TestWindow w;
+    PlanNodes plan = GrowPlan(w);
+    // Hidden means no item and no arrow (WindowFault); the values stay, no
+    // undo step is made, the project is modified.
+    w.window.Fold(plan.s);
+    w.window.Fold(plan.d);
+    const auto shows = [&w](const CNode *pNode) {
+        return w.Item(pNode) && w.Item(pNode)->isVisible();
+    };
+    QVERIFY(!shows(plan.a) && !shows(plan.s1) && w.Stack()->count() == 0);
+    QVERIFY(w.window.isWindowModified());
+    QCOMPARE(WindowFault(w.window), QString());
+    const CFoldBadge *pBadge = CFoldBadge::Of(w.Item(plan.d));
+    QVERIFY(pBadge && pBadge->Hidden() == 8);
+    // Arranged as a leaf; unfolded with what it kept folded inside.
+    w.window.ArrangeTree();
+    w.window.Unfold(plan.d);
+    QVERIFY(shows(plan.s) && !shows(plan.s1) && plan.s->folded);
+    QVERIFY(!CFoldBadge::Of(w.Item(plan.d)) && CFoldBadge::Of(w.Item(plan.s)));
+    QCOMPARE(WindowFault(w.window), QString());
+    // A command that needs a hidden node unfolds what it touches: the undo
+    // of a delete below a fold, a paste into a folded node, the undo of a
+    // value typed below a fold.
+    w.window.Unfold(plan.s);
+    w.window.DeleteNode(w.Item(plan.s2));
+    w.window.Fold(plan.s);
+    w.window.Fold(plan.d);
+    w.Stack()->undo();
+    QVERIFY(!plan.d->folded && !plan.s->folded && shows(plan.s2));
+    QCOMPARE(WindowFault(w.window), QString());
+    w.window.CopyNode(w.Item(plan.s1));
+    w.window.Fold(plan.s);
+    w.window.PasteNode(w.Item(plan.s));
+    QVERIFY(!plan.s->folded);
+    QCOMPARE(WindowFault(w.window), QString());
+    w.window.ApplyNodeValues(plan.s1, "S1", 0.4, 77);
+    w.Stack()->push(new CValueChangedCommand(w.Item(plan.s1), "S1", 0.4, 30, &w.window));
+    w.window.Fold(plan.d);
+    w.Stack()->undo();
+    QVERIFY(!plan.d->folded && shows(plan.s1));
+    QCOMPARE(plan.s1->payoff, 30.0);
+    // Kept in the file: a save and a reopen show the same folds.
+    w.window.Fold(plan.s);
+    w.window.SetFilePath(dir.filePath(QStringLiteral("folds.rmproj")));
+    QVERIFY(w.window.SaveProject());
+    TestWindow reopened;
+    QVERIFY(reopened.window.LoadProject(dir.filePath(QStringLiteral("folds.rmproj"))));
+    QCOMPARE(WindowFault(reopened.window), QString());
+    const int nAll = int(Attached(w.Root()).size());
+    QCOMPARE(int(reopened.window.TreeScene()->Items().size()),
+             nAll - CTreeScene::CountBelow(plan.s));
+    reopened.window.UnfoldAll();
+    QCOMPARE(WindowFault(reopened.window), QString());
+    QCOMPARE(int(reopened.window.TreeScene()->Items().size()), nAll);
+    // The number format is one undo step that changes only the wording.
+    w.window.UnfoldAll();
+    CProjectSettings settings;
+    settings.numbers = {true, 2, QStringLiteral("$"), QString()};
+    w.window.ChangeSettings(settings);
+    QCOMPARE(PayoffText(w.Item(plan.s))->toPlainText(),
+             NumberToText(plan.s->payoff, settings.numbers));
+    QVERIFY(PayoffText(w.Item(plan.s))->toPlainText().startsWith('$'));
+    QCOMPARE(WindowFault(w.window), QString());
+    // The status bar words a value as the canvas does, however large.
+    w.window.ApplyNodeValues(plan.s1, "S1", 0.4, 3000000);
+    w.Item(plan.s)->setSelected(true);
+    QVERIFY2(w.window.SelectionSummary().contains(PayoffText(w.Item(plan.s))->toPlainText()),
+             qPrintable(w.window.SelectionSummary()));
+    w.Stack()->undo();
+    QCOMPARE(WindowFault(w.window), QString());
+    QCOMPARE(PayoffText(w.Item(plan.s))->toPlainText(), NumberToText(plan.s->payoff));
+    QVERIFY2(w.window.SelectionSummary().contains(PayoffText(w.Item(plan.s))->toPlainText()),
+             qPrintable(w.window.SelectionSummary()));
 }
 
 RAMIFY_GUI_TEST_MAIN(TestEditor)

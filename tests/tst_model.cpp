@@ -4,6 +4,7 @@
 #include "CTypedNumber.h"
 #include "ContextAction.h"
 #include "TestTrees.h"
+#include "TextNumber.h"
 
 #include <cmath>
 #include <limits>
@@ -20,6 +21,8 @@ private slots:
     void editRules();
     void typedNumbers_data();
     void typedNumbers();
+    void numberFormat_data();
+    void numberFormat();
     void workedExampleRollback();
     void choices_data();
     void choices();
@@ -177,6 +180,61 @@ void TestModel::typedNumbers()
     QLocale::setDefault(before);
     QCOMPARE(typed.refusal.isEmpty(), number.IsNumber());
     QCOMPARE(typed.value, number.ValueOr(0.0));
+}
+
+void TestModel::numberFormat_data()
+{
+    QTest::addColumn<double>("value");
+    QTest::addColumn<bool>("grouping");
+    QTest::addColumn<int>("decimals");
+    QTest::addColumn<QString>("prefix");
+    QTest::addColumn<QString>("suffix");
+    QTest::addColumn<QString>("shown");
+    const int asNeeded = NumberFormat::AsNeeded;
+    const double inf = std::numeric_limits<double>::infinity();
+    const struct
+    {
+        const char *tag;
+        double value;
+        bool grouping;
+        int decimals;
+        const char *prefix, *suffix, *shown;
+    } rows[] = {
+        {"default: every digit before the point", 1164567, false, asNeeded, "", "", "1164567"},
+        {"default: six digits after", 12345.678, false, asNeeded, "", "", "12345.7"},
+        {"currency", 1234567, true, 2, "$", "", "$1,234,567.00"},
+        {"sign before the currency", -1234.5, true, 2, "$", "", "-$1,234.50"},
+        {"rounds to no sign", -0.001, false, 2, "$", "", "$0.00"},
+        {"suffix, no decimals, rounded", 2499.5, true, 0, "", " €", "2,500 €"},
+        {"grouping as needed", 1234.5, true, asNeeded, "", "", "1,234.5"},
+        {"three digits stay whole", 999, true, 1, "", "", "999.0"},
+        {"small fraction keeps its digits", 0.000123, false, asNeeded, "$", "", "$0.000123"},
+        {"huge values keep the exponent", 1e20, true, 2, "", "", "1e+20"},
+        {"too many decimals are capped", 1.0 / 3, false, 30, "", "", "0.333333333"},
+        {"infinity", -inf, true, 2, "$", "", "$-inf"},
+    };
+    for (const auto &row : rows)
+        QTest::newRow(row.tag) << row.value << row.grouping << row.decimals
+                               << QString::fromUtf8(row.prefix) << QString::fromUtf8(row.suffix)
+                               << QString::fromUtf8(row.shown);
+}
+
+void TestModel::numberFormat()
+{
+    QFETCH(double, value);
+    QFETCH(bool, grouping);
+    QFETCH(int, decimals);
+    QFETCH(QString, prefix);
+    QFETCH(QString, suffix);
+    QFETCH(QString, shown);
+    const NumberFormat format{grouping, decimals, prefix, suffix};
+    QCOMPARE(NumberToText(value, format), shown);
+    // What is shown without a currency types back as the number shown.
+    if (prefix.isEmpty() && suffix.isEmpty() && std::isfinite(value)) {
+        const CTypedNumber typed = CTypedNumber::Read(shown, CTypedNumber::Kind::Amount);
+        QVERIFY2(typed.IsNumber(), qPrintable(typed.Refusal()));
+        QCOMPARE(NumberToText(typed.ValueOr(0), format), shown);
+    }
 }
 
 void TestModel::workedExampleRollback()

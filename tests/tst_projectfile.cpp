@@ -3,6 +3,7 @@
 #include "CProjectFileWriter.h"
 #include "TestTrees.h"
 
+#include <QBuffer>
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -129,11 +130,19 @@ void TestProjectFile::roundTripOfEveryField()
     ex.d->y = -75;
     ex.s->x = std::numeric_limits<int32_t>::max();
     ex.s->y = std::numeric_limits<int32_t>::min() + 1;
+    ex.s->folded = true;
+    CProjectSettings settings;
+    settings.numbers = {true, 2, text, text};
 
-    const QByteArray bytes = WriteBytes(ex.tree, text);
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QVERIFY(CProjectFile::Write(buffer, ex.tree, text, settings, nullptr));
+    const QByteArray bytes = buffer.data();
     CDecisionTree copy;
     const CProjectFile::ReadResult result = ReadBytes(bytes, copy);
     QVERIFY2(result.Succeeded(), qPrintable(result.Message()));
+    settings.numbers.prefix = settings.numbers.suffix = result.projectName;
+    QCOMPARE(result.settings, settings);
     QCOMPARE(result.projectName, keptInName.isNull() ? text : keptInName);
     // Exactly the same doubles, not close ones; the same bytes when saved again.
     setTexts(keptInNodes.isNull() ? text : keptInNodes);
@@ -144,8 +153,11 @@ void TestProjectFile::roundTripOfEveryField()
              ex.tree.Variables().At(0).formula + "|" + ex.tree.Variables().At(0).comment);
     QCOMPARE(QVector<double>({read.value, read.low, double(read.hasLow), double(read.hasHigh)}),
              QVector<double>({number, -number, 1.0, 0.0}));
+    QBuffer again;
+    again.open(QIODevice::WriteOnly);
+    QVERIFY(CProjectFile::Write(again, copy, text, result.settings, nullptr));
     if (keptInName.isNull())
-        QCOMPARE(WriteBytes(copy, text), bytes);
+        QCOMPARE(again.data(), bytes);
 }
 
 void TestProjectFile::fewestDigitsThatReadBack()

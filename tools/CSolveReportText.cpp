@@ -87,11 +87,11 @@ void AppendVariables(const CVariables &variables, QString &strOut)
     strOut += QLatin1Char('\n');
 }
 
-void AppendSummary(const CSolveReport &report, QString &strOut)
+void AppendSummary(const CSolveReport &report, const NumberFormat &format, QString &strOut)
 {
     strOut += QStringLiteral("Project: %1\n").arg(Printable(report.projectName));
     strOut += QStringLiteral("File:    %1\n").arg(report.filePath);
-    strOut += QStringLiteral("Value:   %1\n\n").arg(Number(report.RootValue()));
+    strOut += QStringLiteral("Value:   %1\n\n").arg(NumberToText(report.RootValue(), format));
     AppendVariables(*report.variables, strOut);
 
     strOut += QStringLiteral("Decisions:\n");
@@ -102,7 +102,7 @@ void AppendSummary(const CSolveReport &report, QString &strOut)
         if (choice.option)
             strOut += QStringLiteral("  %1 chooses %2 (value %3)\n")
                           .arg(strDecision, Quoted(choice.option->node->name),
-                               Number(choice.option->value));
+                               NumberToText(choice.option->value, format));
         else
             strOut += QStringLiteral("  %1 chooses no option\n").arg(strDecision);
     }
@@ -127,10 +127,10 @@ QString CSolveReportText::Printable(QString strText)
     return strText;
 }
 
-QString CSolveReportText::Render(const CSolveReport &report)
+QString CSolveReportText::Render(const CSolveReport &report, const NumberFormat &format)
 {
     QString strOut;
-    AppendSummary(report, strOut);
+    AppendSummary(report, format, strOut);
 
     const QStringList prefixes = Prefixes(report);
     QStringList names;
@@ -151,10 +151,10 @@ QString CSolveReportText::Render(const CSolveReport &report)
         const CNode &node = *row.node;
         // Only the Root and the options carry payoffs that the user entered.
         const bool bOwnPayoff = node.type == NodeType::Root || node.type == NodeType::Option;
-        QString strLine =
-            Columns(names.at(i), nNameWidth, QLatin1String(CSolveReport::KindName(node.type)),
-                    Number(node.probability), bOwnPayoff ? Number(node.payoff) : QString(),
-                    Number(row.value));
+        QString strLine = Columns(
+            names.at(i), nNameWidth, QLatin1String(CSolveReport::KindName(node.type)),
+            Number(node.probability), bOwnPayoff ? NumberToText(node.payoff, format) : QString(),
+            NumberToText(row.value, format));
         if (row.chosenPath)
             strLine += QStringLiteral("  *");
         strOut += strLine + QLatin1Char('\n');

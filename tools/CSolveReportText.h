@@ -3,13 +3,15 @@
 #include <QString>
 
 class CSolveReport;
+struct NumberFormat;
 
 // Renders a report as plain text: a summary, then every node as an indented
 // tree with aligned columns.
 class CSolveReportText
 {
 public:
-    static QString Render(const CSolveReport &report);
+    // Payoffs and values in format; probabilities and variables plainly.
+    static QString Render(const CSolveReport &report, const NumberFormat &format);
     // Names may hold line breaks and other control characters that would
     // break a layout; they show as spaces.
     static QString Printable(QString strText);

@@ -246,11 +246,13 @@ bool WriteToStandardOutput(const CProjectDocument &document, QString *pError)
 
 // The report, with the rule's own figures and the analyses asked for.
 int Report(const CDecisionTree &tree, const CDecisionRule &rule, bool bEvpi, bool bProfile,
-           bool bJson, bool bCsv, const QString &strProject, const QString &strFile)
+           bool bJson, bool bCsv, const QString &strProject, const QString &strFile,
+           const NumberFormat &format)
 {
     const CSolveReport report(tree, strProject, strFile);
     if (rule.IsDefault() && !bEvpi && !bProfile) {
-        Print(bJson ? CSolveReportJson::Render(report) : CSolveReportText::Render(report).toUtf8());
+        Print(bJson ? CSolveReportJson::Render(report)
+                    : CSolveReportText::Render(report, format).toUtf8());
         return Success;
     }
     const CTreeIndex index(tree.GetRoot());
@@ -273,9 +275,9 @@ int Report(const CDecisionTree &tree, const CDecisionRule &rule, bool bEvpi, boo
                                        CRiskReport::Json(evaluation, bEvpi ? &information : nullptr,
                                                          bProfile ? &profile : nullptr)));
     else
-        Print(CSolveReportText::Render(report) + CRiskReport::Text(evaluation,
-                                                                   bEvpi ? &information : nullptr,
-                                                                   bProfile ? &profile : nullptr));
+        Print(CSolveReportText::Render(report, format) +
+              CRiskReport::Text(evaluation, bEvpi ? &information : nullptr,
+                                bProfile ? &profile : nullptr));
     if (bEvpi && !information.HasAll())
         return Failure(QStringLiteral("\"%1\": %2").arg(strFile, information.AllError()));
     return Success;
@@ -567,8 +569,9 @@ int main(int argc, char *argv[])
         if (nStatus != Success)
             return nStatus;
     } else if (!bToStandardOutput) {
+        // The text is worded in the project's number format, JSON and CSV plainly.
         const int nStatus = Report(tree, rule, bEvpi, bProfile, parser.isSet(jsonOption), bCsv,
-                                   result.projectName, strFile);
+                                   result.projectName, strFile, result.settings.numbers);
         if (nStatus != Success)
             return nStatus;
     }

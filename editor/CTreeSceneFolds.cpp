@@ -1,0 +1,139 @@
+// Folding on the canvas: what a folded node hides has no items, and a badge
+// on the node counts it.
+#include "CTreeScene.h"
+
+#include "CFoldBadge.h"
+#include "CNode.h"
+#include "CNodeGrapicsItem.h"
+#include "CProjectDocument.h"
+#include "CQGraphicsArrowLineItem.h"
+
+#include <vector>
+
+bool CTreeScene::IsHidden(const CNode *pNode)
+{
+    for (const CNode *pAbove = pNode ? pNode->parent : nullptr; pAbove; pAbove = pAbove->parent)
+        if (pAbove->folded)
+            return true;
+    return false;
+}
+
+int CTreeScene::CountBelow(const CNode *pNode)
+{
+    int nCount = 0;
+    std::vector<const CNode *> pending;
+    if (pNode)
+        pending.push_back(pNode);
+    while (!pending.empty()) {
+        const CNode *pCurrent = pending.back();
+        pending.pop_back();
+        for (const CNode *pChild : pCurrent->children)
+            if (pChild) {
+                ++nCount;
+                pending.push_back(pChild);
+            }
+    }
+    return nCount;
+}
+
+void CTreeScene::AddBadge(CNodeGrapicsItem *pItem)
+{
+    CNode *pNode = pItem->GetNode();
+    auto *pBadge = new CFoldBadge(pItem, CountBelow(pNode));
+    connect(pBadge, &CFoldBadge::sig_unfoldRequested, this,
+            [this, pNode] { emit sig_unfoldRequested(pNode); });
+}
+
+void CTreeScene::DropBadge(CFoldBadge *pBadge)
+{
+    // A double click on the badge unfolds from inside the badge's own event
+    // handler: it may only go once that has returned.
+    if (!pBadge)
+        return;
+    removeItem(pBadge);
+    pBadge->deleteLater();
+}
+
+void CTreeScene::ShowFold(CNode *pNode)
+{
+    CNodeGrapicsItem *pItem = GetItem(pNode);
+    if (!pItem)
+        return;
+    CFoldBadge *pBadge = CFoldBadge::Of(pItem);
+    // Hidden itself: it shows as it is when what is above unfolds.
+    if (IsHidden(pNode) && !pNode->folded) {
+        DropBadge(pBadge);
+        return;
+    }
+    if (pNode->folded) {
+        // Hidden, not deleted: unfolding again only shows them.
+        SetSubtreeShown(pNode, false, false);
+        if (!pBadge)
+            AddBadge(pItem);
+        return;
+    }
+    if (!pBadge)
+        return;
+    const QPointF by = pItem->pos() - pBadge->FoldedAt();
+    MoveHiddenAlong(pNode, by);
+    DropBadge(pBadge);
+    // Nodes never shown get their items; the others go where their nodes say.
+    LayoutChildren(pNode);
+    SetSubtreeShown(pNode, true, !by.isNull());
+    // The new arrows and warnings below show what the evaluation knows.
+    std::vector<CNode *> pending{pNode};
+    while (!pending.empty()) {
+        CNode *pCurrent = pending.back();
+        pending.pop_back();
+        if (document.HasProbabilityWarning(pCurrent))
+            ShowProbabilityWarning(pCurrent, true);
+        if (!pCurrent->folded)
+            for (CNode *pChild : pCurrent->children)
+                if (pChild)
+                    pending.push_back(pChild);
+    }
+    const bool bAbove = pNode->parent == document.GetRoot() || ArrowOnPath(pNode);
+    UpdateBestPath(pNode, document.IsConsistent() && bAbove);
+}
+
+void CTreeScene::SetSubtreeShown(CNode *pNode, bool bShown, bool bMoved)
+{
+    // Showing stops at folds inside, which keep what they hide hidden; hiding
+    // goes all the way down, past folds that hid their part already.
+    std::vector<CNode *> pending(pNode->children.begin(), pNode->children.end());
+    while (!pending.empty()) {
+        CNode *pCurrent = pending.back();
+        pending.pop_back();
+        CNodeGrapicsItem *pItem = GetItem(pCurrent);
+        if (!pCurrent || !pItem)
+            continue;
+        pItem->setVisible(bShown);
+        if (CQGraphicsArrowLineItem *pArrow = pItem->GetArrow()) {
+            pArrow->setVisible(bShown);
+            // Moved with signals blocked: the arrow is drawn anew here.
+            if (bMoved)
+                pArrow->UpdateGeometry();
+        }
+        if (!bShown || !pCurrent->folded)
+            pending.insert(pending.end(), pCurrent->children.begin(), pCurrent->children.end());
+    }
+}
+
+void CTreeScene::MoveHiddenAlong(CNode *pNode, QPointF by)
+{
+    // Not moved: the stored places are kept exactly.
+    if (by.isNull())
+        return;
+    std::vector<CNode *> pending(pNode->children.begin(), pNode->children.end());
+    while (!pending.empty()) {
+        CNode *pCurrent = pending.back();
+        pending.pop_back();
+        if (!pCurrent)
+            continue;
+        if (pCurrent->HasPosition()) {
+            pCurrent->x = ToCoordinate(double(pCurrent->x) + by.x());
+            pCurrent->y = ToCoordinate(double(pCurrent->y) + by.y());
+        }
+        pending.insert(pending.end(), pCurrent->children.begin(), pCurrent->children.end());
+    }
+}
