@@ -4,6 +4,7 @@
 #include "CNode.h"
 #include "CPeerExpression.h"
 #include "CPeerJsonFormat.h"
+#include "CProjectFileWriter.h"
 #include "CTreeFormulas.h"
 
 #include <QIODevice>
@@ -15,6 +16,40 @@
 #include <cmath>
 #include <limits>
 #include <vector>
+
+namespace {
+
+std::string Safe(const std::string &strText)
+{
+    return CProjectFileWriter::XmlSafe(QString::fromStdString(strText)).toStdString();
+}
+
+// A project file carries only the characters XML can. Its own reader leaves
+// out the rest, and so does this one, before any formula is computed: a tree
+// read from another tool's file then saves and reads back as it was shown.
+void MakeTextsSafe(CNode *pRoot, CVariables &variables)
+{
+    std::vector<CNode *> pending{pRoot};
+    while (!pending.empty()) {
+        CNode *pNode = pending.back();
+        pending.pop_back();
+        pNode->name = Safe(pNode->name);
+        pNode->payoffComment = Safe(pNode->payoffComment);
+        pNode->payoffFormula = Safe(pNode->payoffFormula);
+        pNode->probabilityFormula = Safe(pNode->probabilityFormula);
+        for (CNode *pChild : pNode->children)
+            if (pChild)
+                pending.push_back(pChild);
+    }
+    for (int n = 0; n < variables.Count(); ++n) {
+        CVariables::Variable variable = variables.At(n);
+        variable.formula = Safe(variable.formula);
+        variable.comment = Safe(variable.comment);
+        variables.Set(n, variable);
+    }
+}
+
+} // namespace
 
 QString CPeerJsonReader::Quoted(const QString &strText)
 {
@@ -124,6 +159,8 @@ bool CPeerJsonReader::ReadFile(const QJsonObject &file, int nTree)
         Note(tr("Ramify has no function %1; the formulas that use it cannot be computed.")
                  .arg(unknownFunctions.join(QLatin1String(", "))));
 
+    MakeTextsSafe(tree.GetRoot(), variables);
+    result.projectName = CProjectFileWriter::XmlSafe(result.projectName);
     tree.Variables() = variables;
     result.positioned = positioned;
     if (!positioned)

@@ -142,6 +142,10 @@ void TestPeerJson::constructs_data()
                                   << QByteArray("max-min") << 3.0 << "two payoff criteria" << false;
     QTest::newRow("pair of one criterion") << QByteArray("a = 1") << QByteArray("[\"2\", \"0\"]")
                                            << QByteArray() << QByteArray() << 3.0 << "" << false;
+    // Left out as a project file leaves them out, so what is shown saves as it is.
+    QTest::newRow("characters XML cannot carry")
+        << QByteArray("a = 1") << QByteArray("\"pow(\\u0000\\u0000 2, 3)\"") << QByteArray()
+        << QByteArray() << 9.0 << "" << false;
     QTest::newRow("unknown rule") << QByteArray("a = 1") << QByteArray("2") << QByteArray()
                                   << QByteArray("best") << 3.0 << "\"best\" is not known" << false;
     QTest::newRow("code that assigns nothing")
