@@ -68,7 +68,7 @@ void CNodeGrapicsItem::CreateValueTexts()
             new CQEditableGraphicsTextItem(this, NumberToText(node->payoff), false, !bTerminal);
         payoffItem->setDefaultTextColor(Qt::black);
         if (!bTerminal) {
-            payoffItem->SetEditText(QString::fromStdString(node->payoffFormula));
+            UpdatePayoffEditText();
             if (probabilityItem)
                 probabilityItem->SetEditText(QString::fromStdString(node->probabilityFormula));
         }
@@ -160,11 +160,10 @@ void CNodeGrapicsItem::ShowFormulas(const QString &strPayoffProblem,
 {
     if (!node || !IsListening())
         return;
-    for (auto [pText, strFormula] :
-         {std::pair{static_cast<CQEditableGraphicsTextItem *>(payoffItem), &node->payoffFormula},
-          {probabilityItem, &node->probabilityFormula}})
-        if (pText && pText->EditText() != QLatin1String(strFormula->c_str()))
-            pText->SetEditText(QString::fromStdString(*strFormula));
+    UpdatePayoffEditText();
+    if (probabilityItem &&
+        probabilityItem->EditText() != QLatin1String(node->probabilityFormula.c_str()))
+        probabilityItem->SetEditText(QString::fromStdString(node->probabilityFormula));
     // Every change of a variable comes here for every option with a formula.
     if (payoffProblem == strPayoffProblem && probabilityProblem == strProbabilityProblem)
         return;

@@ -111,6 +111,9 @@ private:
     bool IsListening() const;
     void ShowTextColours();
     void AskForFormula(bool bProbability, const QString &strText);
+    // What an edit of the payoff starts from: its formula, else the plain
+    // number where the project's format words it otherwise.
+    void UpdatePayoffEditText();
 
     CNode *node = nullptr;
     NodeStyle style;

@@ -35,6 +35,7 @@ void CNodeGrapicsItem::SetPayoff(double dPayoff)
         if (payoffTyped || strText != shownPayoffText) {
             shownPayoffText = strText;
             payoffItem->setPlainText(strText);
+            UpdatePayoffEditText();
             return;
         }
     }
@@ -58,7 +59,22 @@ void CNodeGrapicsItem::SetNumberFormat(const NumberFormat *pFormat)
     const bool bWasBlocked = payoffItem->blockSignals(true);
     payoffItem->setPlainText(strText);
     payoffItem->blockSignals(bWasBlocked);
+    UpdatePayoffEditText();
     PlaceValueTexts();
+}
+
+void CNodeGrapicsItem::UpdatePayoffEditText()
+{
+    if (!payoffItem || !payoffItem->IsEditable())
+        return;
+    QString strEdit = QString::fromStdString(node->payoffFormula);
+    if (strEdit.isEmpty() && numberFormat) {
+        const QString strPlain = NumberToText(shownPayoff);
+        if (strPlain != shownPayoffText)
+            strEdit = strPlain;
+    }
+    if (payoffItem->EditText() != strEdit)
+        payoffItem->SetEditText(strEdit);
 }
 
 bool CNodeGrapicsItem::EditNextText(const QGraphicsItem *pCurrent, bool bForward)

@@ -659,6 +659,18 @@ void TestEditor::foldsAndNumberFormatChangeOnlyTheLook()
     w.Item(plan.s)->setSelected(true);
     QVERIFY2(w.window.SelectionSummary().contains(PayoffText(w.Item(plan.s))->toPlainText()),
              qPrintable(w.window.SelectionSummary()));
+    // An edit starts from the plain number and, left as it is, changes nothing.
+    CQEditableGraphicsTextItem *pPayoff = PayoffText(w.Item(plan.s1));
+    QVERIFY(w.Show());
+    w.window.ensureVisible(pPayoff);
+    StartEditing(w.window, pPayoff);
+    QCOMPARE(pPayoff->toPlainText(), NumberToText(3000000));
+    const int nSteps = w.Stack()->count();
+    pPayoff->clearFocus();
+    QCOMPARE(pPayoff->toPlainText(), NumberToText(3000000, settings.numbers));
+    QCOMPARE(w.Stack()->count(), nSteps);
+    w.window.scene()->clearSelection();
+    w.Item(plan.s)->setSelected(true);
     w.Stack()->undo();
     QCOMPARE(WindowFault(w.window), QString());
     QCOMPARE(PayoffText(w.Item(plan.s))->toPlainText(), NumberToText(plan.s->payoff));
