@@ -1,6 +1,7 @@
 #include "CPeerJsonReader.h"
 
 #include "CDecisionTree.h"
+#include "CJsonNames.h"
 #include "CNode.h"
 #include "CPeerExpression.h"
 #include "CPeerJsonFormat.h"
@@ -79,10 +80,16 @@ void CPeerJsonReader::Read(const QByteArray &bytes, int nTree, const QString &st
 {
     result.foreign = true;
     result.opened = true;
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
     CPeerJsonReader reader(tree, result);
     reader.fallbackTitle = strFallbackTitle;
+    const QString strRepeated = CJsonNames::FirstRepeated(bytes);
+    if (!strRepeated.isNull()) {
+        reader.Refuse(tr("its structure is broken: the name \"%1\" comes twice in one object")
+                          .arg(strRepeated));
+        return;
+    }
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
     if (document.isNull())
         reader.Refuse(
             tr("it is not JSON (%1 at byte %2)").arg(error.errorString()).arg(error.offset));

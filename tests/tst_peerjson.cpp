@@ -182,6 +182,9 @@ void TestPeerJson::refused_data()
     QTest::newRow("not JSON") << QByteArray("{\"SilverDecisions\": ") << "not JSON";
     QTest::newRow("nested too deep") << QByteArray(5000, '[') << "not JSON";
     QTest::newRow("other JSON") << QByteArray("[1]") << "no SilverDecisions file";
+    // Escapes decoded; a nested value given twice is what Qt's parser leaks.
+    QTest::newRow("name twice") << tree + R"({"type": "terminal", "name": {"x": []}, "name": 4}]}})"
+                                << "the name \"name\" comes twice";
     QTest::newRow("no version") << QByteArray(R"({"data": {"trees": []}})")
                                 << "no SilverDecisions file";
     QTest::newRow("no trees") << QByteArray(R"({"SilverDecisions": "1.0", "data": {}})")
