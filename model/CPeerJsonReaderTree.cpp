@@ -74,6 +74,9 @@ bool CPeerJsonReader::ReadTree(const QJsonObject &top,
         pNode->x = Coordinate(location.value(QLatin1String("x")));
         pNode->y = Coordinate(location.value(QLatin1String("y")));
         positioned = positioned && pNode->HasPosition();
+        // Only what has something below it can hide it.
+        pNode->folded =
+            pNode->type != NodeType::Terminal && item.node.value(QLatin1String("folded")).toBool();
 
         const auto scope =
             Define(item.node.value(QLatin1String("code")).toString(),

@@ -107,6 +107,8 @@ QJsonObject NodeObject(const CNode *pNode)
         {QStringLiteral("code"), QString()},
         {QStringLiteral("expressionScope"), QJsonObject()},
         {QStringLiteral("childEdges"), QJsonArray()}};
+    if (pNode->folded)
+        node.insert(QStringLiteral("folded"), true);
     if (pNode->HasPosition())
         node.insert(QStringLiteral("location"),
                     QJsonObject{{QStringLiteral("x"), pNode->x / CPeerJsonFormat::Scale},
