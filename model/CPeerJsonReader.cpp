@@ -234,10 +234,13 @@ CPeerJsonReader::Define(const QString &strCode, const QJsonObject &stored,
     auto own = std::make_shared<Scope>(*scope);
     for (const CPeerExpression::Statement &statement : statements) {
         // A name defined before stays what it was above this node; here it
-        // becomes a variable of its own.
-        std::string strName = statement.name;
+        // becomes a variable of its own. The "$" that names may hold there
+        // becomes "_" here, so that some suffix always makes a free name.
+        std::string strBase = statement.name;
+        std::replace(strBase.begin(), strBase.end(), '$', '_');
+        std::string strName = strBase;
         for (int n = 2; !variables.NameProblem(strName).isEmpty(); ++n)
-            strName = statement.name + "_" + std::to_string(n);
+            strName = strBase + "_" + std::to_string(n);
         CVariables::Variable variable;
         variable.name = strName;
         variable.comment = statement.comment;

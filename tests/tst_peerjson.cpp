@@ -146,6 +146,8 @@ void TestPeerJson::constructs_data()
     QTest::newRow("characters XML cannot carry")
         << QByteArray("a = 1") << QByteArray("\"pow(\\u0000\\u0000 2, 3)\"") << QByteArray()
         << QByteArray() << 9.0 << "" << false;
+    QTest::newRow("dollar in a name") << QByteArray("a = 1; $a = 1") << QByteArray("\"$a + 1\"")
+                                      << QByteArray() << QByteArray() << 3.0 << "" << false;
     QTest::newRow("unknown rule") << QByteArray("a = 1") << QByteArray("2") << QByteArray()
                                   << QByteArray("best") << 3.0 << "\"best\" is not known" << false;
     QTest::newRow("code that assigns nothing")
