@@ -128,11 +128,12 @@ QString CAnalysisPanel::AxisFormat() const
     if (!document)
         return QStringLiteral("%g");
     const NumberFormat &format = document->GetSettings().numbers;
-    // The axis fills in one printf number: grouping is left to the labels' locale.
+    // The axis fills in one printf number, whose "'" groups its digits.
     auto escaped = [](QString strText) { return strText.replace('%', QStringLiteral("%%")); };
+    const QString strGroup = format.grouping ? QStringLiteral("'") : QString();
     const QString strNumber = format.decimals == NumberFormat::AsNeeded
-                                  ? QStringLiteral("%g")
-                                  : QStringLiteral("%.%1f").arg(format.decimals);
+                                  ? QStringLiteral("%%1g").arg(strGroup)
+                                  : QStringLiteral("%%1.%2f").arg(strGroup).arg(format.decimals);
     return escaped(format.prefix) + strNumber + escaped(format.suffix);
 }
 

@@ -21,6 +21,7 @@
 #include "ContextAction.h"
 #include "ExampleTrees.h"
 #include "GuiTest.h"
+#include "TextNumber.h"
 
 #include <QChartView>
 #include <QHeaderView>
@@ -32,6 +33,7 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QValueAxis>
 
 #include <random>
 
@@ -463,6 +465,18 @@ void TestSensitivity::panelsFollowTheirProject()
     const QRectF plot = pTwoWay->ChartView()->chart()->plotArea();
     QCOMPARE(pTwoWay->TextAt(plot.bottomLeft() + QPointF(1, -1)).section('\n', 3),
              "\"Drill?\" chooses \"drill now\"");
+    // Its value axis words numbers in the project's format, as the canvas does.
+    CProjectSettings settings;
+    settings.numbers = {true, 2, QStringLiteral("$"), QString()};
+    pWindow->GetDocument().SetSettings(settings);
+    // The panel draws its chart anew, axes included.
+    const auto axisText = [pPanel](double dValue) {
+        auto *pAxis = qobject_cast<QtCharts::QValueAxis *>(
+            pPanel->ChartView()->chart()->axes(Qt::Vertical).value(0));
+        return pAxis ? QString::asprintf(pAxis->labelFormat().toLatin1(), dValue) : QString();
+    };
+    QTRY_COMPARE(axisText(1234567.0), NumberToText(1234567.0, settings.numbers));
+    pWindow->GetDocument().SetSettings(CProjectSettings());
     // A saved chart says what it shows and what was found.
     QTemporaryDir dir;
     QString strError;
