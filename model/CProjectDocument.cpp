@@ -37,17 +37,24 @@ template <typename Visit> void ForEachNode(CNode *pTop, Visit visit)
 }
 
 // A crafted file may hold options, Decisions or Situations with nothing
-// below them. The rollback takes such a node for the end of its path and
-// writes the path's share and sum over its own probability and payoff: typed
-// inputs, or the values of its formulas, that a save would then lose, and
-// that a "#" beside it has already shared out. An end of its own keeps them,
-// as the editor keeps one below a Decision or Situation whose options are
-// all gone.
+// below them, or ends standing among options. The rollback takes such a node
+// for the end of its path and writes the path's share and sum over its own
+// probability and payoff: typed inputs, or the values of its formulas, that a
+// save would then lose, and that a "#" beside it has already shared out. An
+// end among options becomes the option it stands for, and every path gets an
+// end of its own, as the editor keeps one below a Decision or Situation whose
+// options are all gone.
 std::vector<CNode *> GiveEveryPathAnEnd(CNode *pRoot)
 {
     std::vector<CNode *> bare;
     ForEachNode(pRoot, [&bare](CNode *pNode) {
-        if (pNode->parent && pNode->type != NodeType::Terminal && pNode->children.empty())
+        const CNode *pParent = pNode->parent;
+        const bool bAmongOptions =
+            pNode->type == NodeType::Terminal && pParent && pParent->children.size() > 1 &&
+            (pParent->type == NodeType::Decision || pParent->type == NodeType::Situation);
+        if (bAmongOptions)
+            pNode->type = NodeType::Option;
+        if (pParent && pNode->type != NodeType::Terminal && pNode->children.empty())
             bare.push_back(pNode);
     });
     std::vector<CNode *> ends;

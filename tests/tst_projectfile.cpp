@@ -309,13 +309,15 @@ void TestProjectFile::hostileFiles()
 void TestProjectFile::everyPathGetsAnEnd()
 {
     // An option "o" and, below a Situation, a Situation "s" with nothing
-    // below them: the rollback must not take their inputs for path sums, nor
-    // share out the rest "#" by a probability it overwrites afterwards.
+    // below them and an end "t" among options: the rollback must not take
+    // their inputs for path sums, nor share out the rest "#" by a
+    // probability it overwrites afterwards.
     const QByteArray file =
         Project(NodeXml(1, 0, 0) + NodeXml(2, 1, 1) + NodeXml(3, 2, 3, "Name=\"o\" Payoff=\"5\"") +
                 NodeXml(4, 2, 3) + NodeXml(5, 4, 2) +
                 NodeXml(6, 5, 3, "Name=\"rest\" Probability=\"0.1\" ProbabilityFormula=\"#\"") +
-                NodeXml(7, 5, 2, "Name=\"s\" Probability=\"0.3\" Payoff=\"7\"") + NodeXml(8, 6, 4));
+                NodeXml(7, 5, 2, "Name=\"s\" Probability=\"0.3\" Payoff=\"7\"") + NodeXml(8, 6, 4) +
+                NodeXml(9, 5, 4, "Name=\"t\" Probability=\"0.2\""));
     QByteArray bytes = file;
     QString strShape;
     for (int nPass = 0; nPass < 2; ++nPass) {
@@ -325,8 +327,9 @@ void TestProjectFile::everyPathGetsAnEnd()
         const CNode *pDecision = document.GetRoot()->children[0];
         const CNode *pSituation = pDecision->children[1]->children[0];
         QCOMPARE(pDecision->children[0]->payoff, 5.0);
-        QCOMPARE(pSituation->children[0]->probability, 0.7);
+        QCOMPARE(pSituation->children[0]->probability, 0.5);
         QCOMPARE(pSituation->children[1]->probability, 0.3);
+        QCOMPARE(pSituation->children[2]->probability, 0.2);
         // Saved and read again, the tree is the one shown.
         if (nPass == 1)
             QCOMPARE(Shape(document.GetRoot()), strShape);
