@@ -17,4 +17,9 @@ public:
                                const QString &strProject, const QString &strFile);
     static QString Tornado(const CTornado &tornado, const CTreeIndex &index,
                            const QString &strProject, const QString &strFile);
+
+    // How the text reports word a value, an exact break-even and an option.
+    static QString Number(double dValue);
+    static QString Exact(double dValue);
+    static QString Label(const CTreeIndex &index, int n);
 };

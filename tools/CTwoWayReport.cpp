@@ -1,6 +1,7 @@
 #include "CTwoWayReport.h"
 
 #include "CAnalysisRequest.h"
+#include "CAnalysisText.h"
 #include "CNode.h"
 #include "CSolveReportText.h"
 #include "CSpiderAnalysis.h"
@@ -16,26 +17,6 @@
 #include <cmath>
 
 namespace {
-
-QString Number(double dValue)
-{
-    return QString::number(dValue, 'g', 6);
-}
-
-// Break-evens are exact; they get the digits to show it.
-QString Exact(double dValue)
-{
-    return QString::number(dValue, 'g', 12);
-}
-
-QString Label(const CTreeIndex &index, int n)
-{
-    if (n < 0)
-        return QStringLiteral("no option");
-    return QStringLiteral("\"%1\" (#%2)")
-        .arg(CSolveReportText::Printable(QString::fromStdString(index.Node(n)->name)))
-        .arg(CTreeIndex::IdOf(n));
-}
 
 QJsonValue NodeRef(const CTreeIndex &index, int n)
 {
@@ -122,18 +103,19 @@ QString CTwoWayReport::TwoWayText(const CTwoWayAnalysis &analysis, const CTreeIn
         return QStringLiteral("%1:         %2, %3 to %4 in %5 steps (now %6)\n")
             .arg(QLatin1String(pName),
                  CSolveReportText::Printable(CTwoWayAnalysis::Describe(index, input)),
-                 Number(input.low), Number(input.high))
+                 CAnalysisText::Number(input.low), CAnalysisText::Number(input.high))
             .arg(nSteps)
-            .arg(Number(dNow));
+            .arg(CAnalysisText::Number(dNow));
     };
     strOut += axis("x", x, analysis.CurrentX()) + axis("y", y, analysis.CurrentY());
-    strOut += QStringLiteral("Value now: %1\n\n").arg(Number(analysis.CurrentValue()));
+    strOut +=
+        QStringLiteral("Value now: %1\n\n").arg(CAnalysisText::Number(analysis.CurrentValue()));
     if (analysis.Decision() < 0)
         strOut += QStringLiteral("The tree has no decision; the map shows where it is "
                                  "consistent.\n");
     else
         strOut += QStringLiteral("What %1 chooses, x across and y up:\n")
-                      .arg(Label(index, analysis.Decision()));
+                      .arg(CAnalysisText::Label(index, analysis.Decision()));
 
     // A letter per option chosen somewhere; beyond the alphabet, digits.
     const std::vector<int> options = analysis.ChosenOptions();
@@ -149,9 +131,10 @@ QString CTwoWayReport::TwoWayText(const CTwoWayAnalysis &analysis, const CTreeIn
     const int nNowRow = Nearest(analysis.CurrentY(), y.low, y.high, nSteps);
     int nWidth = 0;
     for (const CTwoWayAnalysis::Row &row : analysis.Rows())
-        nWidth = std::max(nWidth, int(Number(row.y).size()));
+        nWidth = std::max(nWidth, int(CAnalysisText::Number(row.y).size()));
     for (int j = nSteps; j >= 0; --j) {
-        QString strLine = QStringLiteral("  %1  ").arg(Number(analysis.At(0, j).y), nWidth);
+        QString strLine =
+            QStringLiteral("  %1  ").arg(CAnalysisText::Number(analysis.At(0, j).y), nWidth);
         for (int i = 0; i <= nSteps; ++i) {
             const CTwoWayAnalysis::Point &point = analysis.At(i, j);
             const QChar cell = !point.consistent ? QLatin1Char('/') : letter(point.chosen);
@@ -159,14 +142,15 @@ QString CTwoWayReport::TwoWayText(const CTwoWayAnalysis &analysis, const CTreeIn
         }
         strOut += strLine + QLatin1Char('\n');
     }
-    const QString strLow = Number(x.low);
-    const QString strHigh = Number(x.high);
+    const QString strLow = CAnalysisText::Number(x.low);
+    const QString strHigh = CAnalysisText::Number(x.high);
     const int nSpan = std::max(nSteps + 1, int(strLow.size() + 1 + strHigh.size()));
     strOut += QString(nWidth + 4, QLatin1Char(' ')) + strLow +
               strHigh.rightJustified(nSpan - int(strLow.size())) + QStringLiteral("\n\n");
     for (size_t k = 0; k < options.size(); ++k)
-        strOut +=
-            QStringLiteral("  %1  %2\n").arg(letter(options[k])).arg(Label(index, options[k]));
+        strOut += QStringLiteral("  %1  %2\n")
+                      .arg(letter(options[k]))
+                      .arg(CAnalysisText::Label(index, options[k]));
     if (nNowColumn >= 0 && nNowRow >= 0)
         strOut += QStringLiteral("  a   lower case: the point nearest the tree as it stands\n");
     strOut += QStringLiteral("  /   the probabilities do not lie within 0 and 1 and add up to 1\n");
@@ -179,8 +163,10 @@ QString CTwoWayReport::TwoWayText(const CTwoWayAnalysis &analysis, const CTreeIn
         for (const CSensitivityAnalysis::BreakEven &found : row.breakEvens) {
             bAny = true;
             strOut += QStringLiteral("  y %1, x %2: %3 chooses %4 below, %5 above\n")
-                          .arg(Number(row.y), Exact(found.parameter), Label(index, found.decision),
-                               Label(index, found.below), Label(index, found.above));
+                          .arg(CAnalysisText::Number(row.y), CAnalysisText::Exact(found.parameter),
+                               CAnalysisText::Label(index, found.decision),
+                               CAnalysisText::Label(index, found.below),
+                               CAnalysisText::Label(index, found.above));
         }
     if (!bAny)
         strOut += QStringLiteral("  none: no decision changes its choice along any row\n");
@@ -213,10 +199,10 @@ QString CTwoWayReport::SpiderText(const CSpiderAnalysis &spider, const CTreeInde
                                   const QString &strProject, const QString &strFile)
 {
     QString strOut = Header(strProject, strFile);
-    strOut += QStringLiteral("Value now: %1\n").arg(Number(spider.CurrentValue()));
+    strOut += QStringLiteral("Value now: %1\n").arg(CAnalysisText::Number(spider.CurrentValue()));
     strOut += QStringLiteral("Spider:    the value of the tree as each input changes from -%1 % "
                              "to +%1 % of its value\n\n")
-                  .arg(Number(spider.Percent()));
+                  .arg(CAnalysisText::Number(spider.Percent()));
     QStringList header = spider.TableHeader();
     std::vector<QStringList> rows = spider.TableRows(index);
     int nWidth = int(header.front().size());
