@@ -1,6 +1,7 @@
 // Times the rollback under each kind of rule, the value of information of
 // every uncertainty and the risk profiles on a 10,000-node tree whose
 // Situations carry 100 names.
+#include "BenchMeasure.h"
 #include "BenchTrees.h"
 #include "CDecisionSolver.h"
 #include "CDecisionTree.h"
@@ -23,17 +24,7 @@ constexpr int Runs = 7;
 
 void Measure(const char *pLabel, const std::function<double()> &fnRun)
 {
-    std::vector<double> times;
-    double dFigure = 0.0;
-    for (int i = 0; i < Runs; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        dFigure = fnRun();
-        times.push_back(double(timer.nsecsElapsed()) / 1e6);
-    }
-    std::sort(times.begin(), times.end());
-    std::printf("  %-46s min %9.3f ms  median %9.3f ms  (%g)\n", pLabel, times.front(),
-                times[times.size() / 2], dFigure);
+    BenchMeasure::Measure(pLabel, Runs, fnRun);
 }
 
 // Situations of the same number of options share one of about 100 names,

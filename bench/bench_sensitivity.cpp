@@ -1,6 +1,7 @@
 // Times one-way sensitivity sweeps and tornados on large trees: the whole
 // computation from an untouched tree (index, rollback, analysis), as the
 // window and ramify-solve run it for every request.
+#include "BenchMeasure.h"
 #include "BenchTrees.h"
 #include "CDecisionTree.h"
 #include "CSensitivityAnalysis.h"
@@ -21,21 +22,9 @@ using Parameter = CSensitivityAnalysis::Parameter;
 
 constexpr int Runs = 9;
 
-// Prints the best and the median of several runs of fnRun, which returns a
-// figure that shows the work was done.
 void Measure(const char *pLabel, const std::function<double()> &fnRun)
 {
-    std::vector<double> times;
-    double dFigure = 0.0;
-    for (int i = 0; i < Runs; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        dFigure = fnRun();
-        times.push_back(double(timer.nsecsElapsed()) / 1e6);
-    }
-    std::sort(times.begin(), times.end());
-    std::printf("  %-46s min %9.3f ms  median %9.3f ms  (%g)\n", pLabel, times.front(),
-                times[times.size() / 2], dFigure);
+    BenchMeasure::Measure(pLabel, Runs, fnRun);
 }
 
 // Every nth option's probability moved down a little, so that Situations no

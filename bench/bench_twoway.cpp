@@ -1,5 +1,6 @@
 // Times two-way sensitivity grids and spider charts on a large tree: the whole
 // computation from an untouched tree, as the window and ramify-solve run it.
+#include "BenchMeasure.h"
 #include "BenchTrees.h"
 #include "CDecisionTree.h"
 #include "CSpiderAnalysis.h"
@@ -23,17 +24,7 @@ constexpr int Runs = 7;
 
 void Measure(const char *pLabel, const std::function<double()> &fnRun)
 {
-    std::vector<double> times;
-    double dFigure = 0.0;
-    for (int i = 0; i < Runs; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        dFigure = fnRun();
-        times.push_back(double(timer.nsecsElapsed()) / 1e6);
-    }
-    std::sort(times.begin(), times.end());
-    std::printf("  %-50s min %9.3f ms  median %9.3f ms  (%g)\n", pLabel, times.front(),
-                times[times.size() / 2], dFigure);
+    BenchMeasure::Measure(pLabel, Runs, fnRun);
 }
 
 // The first and the last option whose parent is of the given type.
