@@ -1,7 +1,8 @@
 #include "CCommandLine.h"
 
-#include "CDecisionTreeWindow.h"
+#include "CProjectDocument.h"
 #include "CTreePicture.h"
+#include "CTreeScene.h"
 #include "RamifyVersion.h"
 
 #include <cstdio>
@@ -98,13 +99,20 @@ QString CCommandLine::VersionText()
 
 int CCommandLine::RunExport() const
 {
-    CDecisionTreeWindow window(nullptr, QString());
-    QString strError;
-    bool bDone = window.LoadProject(files.value(0), &strError);
-    if (bDone && arrange)
-        window.ArrangeTree();
-    if (bDone)
-        bDone = CTreePicture::Write(&window, exportPath, &strError);
+    // The picture is drawn as a window would draw the project, without one.
+    CProjectDocument document;
+    CTreeScene scene(document, nullptr);
+    const CProjectFile::ReadResult result = document.Read(files.value(0));
+    QString strError = result.Message();
+    if (result.opened) {
+        scene.ShowTree(QPointF(0, 0), true);
+        // Another tool's file may come without positions.
+        if (arrange || !result.positioned)
+            scene.ApplyPositions(scene.ArrangedPositions());
+        strError = result.ProblemsMessage(document.GetRoot(), !scene.Items().empty());
+    }
+    const bool bDone = strError.isEmpty() &&
+                       CTreePicture::Write(scene, document.GetProjectName(), exportPath, &strError);
     if (!bDone)
         std::fprintf(stderr, "ramify: %s\n", qPrintable(strError));
     return bDone ? 0 : 1;

@@ -167,21 +167,21 @@ void CRamify::on_actionExportPicture_triggered()
                    : strFilter.contains(QLatin1String("pdf")) ? QStringLiteral(".pdf")
                                                               : QStringLiteral(".png");
     QString strError;
-    if (!CTreePicture::Write(pWindow, strPath, &strError))
+    if (!CTreePicture::Write(*pWindow->TreeScene(), pWindow->GetProjectName(), strPath, &strError))
         QMessageBox::warning(this, tr("Export Picture"), strError);
 }
 
 void CRamify::on_actionPrint_triggered()
 {
     CDecisionTreeWindow *pWindow = GetActiveTreeWindow();
-    if (pWindow && !pWindow->PictureRect().isEmpty())
+    if (pWindow && !CTreePicture::Rect(*pWindow->TreeScene()).isEmpty())
         CTreePrinter::Preview(pWindow, this);
 }
 
 void CRamify::on_actionCopyPicture_triggered()
 {
     if (CDecisionTreeWindow *pWindow = GetActiveTreeWindow()) {
-        const QImage image = CTreePicture::Image(pWindow, 1.0);
+        const QImage image = CTreePicture::Image(*pWindow->TreeScene(), 1.0);
         if (!image.isNull())
             QApplication::clipboard()->setImage(image);
     }

@@ -67,15 +67,11 @@ CDecisionTreeWindow::~CDecisionTreeWindow()
 
 void CDecisionTreeWindow::ConnectDocument()
 {
-    connect(&document, &CProjectDocument::sig_subtreeRemoving, treeScene,
-            &CTreeScene::RemoveSubtreeItems);
     // Wider numbers need more room: an automatic arrangement makes it.
     connect(&document, &CProjectDocument::sig_settingsChanged, this, [this] {
-        treeScene->ShowNumberFormat();
         if (arrangeAutomatically)
             ArrangeInPlace();
     });
-    connect(&document, &CProjectDocument::sig_foldChanged, treeScene, &CTreeScene::ShowFold);
     connect(treeScene, &CTreeScene::sig_unfoldRequested, this, &CDecisionTreeWindow::Unfold);
     connect(&document, &CProjectDocument::sig_structureChanged, this, [this](CNode *pNode) {
         RevealChange(pNode);
@@ -87,21 +83,7 @@ void CDecisionTreeWindow::ConnectDocument()
     });
     connect(&document, &CProjectDocument::sig_treeReplaced, this,
             &CDecisionTreeWindow::ShowReadProject);
-    connect(&document, &CProjectDocument::sig_warningsChanged, treeScene,
-            &CTreeScene::ShowWarnings);
-    connect(&document, &CProjectDocument::sig_valuesChanged, treeScene, &CTreeScene::ShowValues);
     connect(&document, &CProjectDocument::sig_evaluated, this, &CDecisionTreeWindow::sig_evaluated);
-    connect(&document, &CProjectDocument::sig_variablesChanged, treeScene,
-            &CTreeScene::ShowFormulas);
-    // Formulas write numbers the texts have not shown yet.
-    connect(&document, &CProjectDocument::sig_inputsChanged, this,
-            [this](const std::vector<CNode *> &options) {
-                for (CNode *pOption : options)
-                    if (CNodeGrapicsItem *pItem = GetItem(pOption)) {
-                        pItem->SetProbability(pOption->probability);
-                        pItem->SetPayoff(pOption->payoff);
-                    }
-            });
     // A change made to the document outside the history is work to keep too.
     connect(&document, &CProjectDocument::sig_modifiedChanged, this, [this](bool bModified) {
         if (bModified && !isWindowModified())
@@ -184,19 +166,11 @@ bool CDecisionTreeWindow::LoadProject(const QString &strPath, QString *pStrError
         ArrangeInPlace();
     if (!result.notes.isEmpty() && !pStrError)
         QMessageBox::information(this, tr("Open Project"), result.NotesMessage());
-    const CNode *pRoot = document.GetRoot();
-    QStringList problems;
-    if (!result.complete)
-        problems << result.Message();
-    if (!pRoot && result.complete)
-        problems << tr("\"%1\" holds no Ramify project.").arg(strPath);
-    else if (pRoot)
-        problems << result.DroppedNodesMessage(treeScene->Items().empty() ? 0 : result.nodesInTree);
-    problems << result.FormulaMessage();
-    problems.removeAll(QString());
-    if (!problems.isEmpty())
-        return fail(problems.join(QLatin1String("\n\n")));
-    return result.complete && pRoot;
+    const QString strProblems =
+        result.ProblemsMessage(document.GetRoot(), !treeScene->Items().empty());
+    if (!strProblems.isEmpty())
+        return fail(strProblems);
+    return result.complete && document.GetRoot();
 }
 
 CProjectFile::ReadResult CDecisionTreeWindow::ReadProject(QIODevice &device)

@@ -73,9 +73,6 @@ public:
     CTreeScene *TreeScene() const { return treeScene; }
     // The rule the tree is rolled back by, from the project's settings.
     const CDecisionRule &GetRule() const { return document.GetSettings().rule; }
-    // A line for a node's tool tip under a risk tolerance: its certainty
-    // equivalent, expected value and risk premium; empty otherwise.
-    QString RiskNote(const CNode *pNode) const;
     // The project's settings changed as one undo step.
     void ChangeSettings(const CProjectSettings &settings);
     const CNode *GetClipboard() const { return clipboard; }
@@ -105,12 +102,6 @@ public:
     void ZoomOut();
     void ActualSize();
     void FitTree();
-
-    // The whole tree with a margin: what a picture of it shows.
-    QRectF PictureRect() const;
-    // Paints the whole tree on a white ground into target, without selection
-    // frames or a text cursor; a text being edited is finished first.
-    void RenderPicture(QPainter *pPainter, const QRectF &target);
 
     // Re-evaluates the tree for a change at pNode, as an edit of its values would.
     void NotifyValuesChanged(CNode *pNode);
@@ -173,7 +164,6 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     bool event(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
-    bool viewportEvent(QEvent *event) override;
     void changeEvent(QEvent *event) override;
 
 private:
@@ -190,9 +180,6 @@ private:
     void OnFormulaTyped(CNodeGrapicsItem *pItem, bool bProbability, const QString &strText);
     void ConnectItem(CNodeGrapicsItem *pItem);
     void ConnectDocument();
-    // The node item that pItem is or belongs to; null for an arrow.
-    static CNodeGrapicsItem *NodeItemOf(QGraphicsItem *pItem);
-    CNodeGrapicsItem *SelectedNodeItem() const;
     void ShowReadProject();
     void AddStructure(CNodeGrapicsItem *pItem, int nKind);
     // Moves the nodes to their arranged places outside the history; true

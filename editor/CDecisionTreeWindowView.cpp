@@ -5,10 +5,10 @@
 #include "CNode.h"
 #include "CNodeGrapicsItem.h"
 #include "CQGraphicsArrowLineItem.h"
+#include "CTreePicture.h"
 #include "CTreeScene.h"
 
 #include <QGraphicsScene>
-#include <QPainter>
 #include <QScrollBar>
 #include <QWheelEvent>
 
@@ -19,8 +19,6 @@ namespace {
 
 // One press of Zoom In or one notch of the wheel.
 constexpr double ZoomStep = 1.25;
-// Space left round the tree in a picture and by Fit Tree, in scene units.
-constexpr double PictureMargin = 20.0;
 // Where the start of the tree shows, in pixels from the viewport's edges.
 constexpr double StartMargin = 20.0;
 
@@ -189,34 +187,11 @@ void CDecisionTreeWindow::ActualSize()
 
 void CDecisionTreeWindow::FitTree()
 {
-    const QRectF rect = PictureRect();
+    const QRectF rect = CTreePicture::Rect(*treeScene);
     if (rect.isEmpty())
         return;
     const QPointF centre = QRectF(viewport()->rect()).center();
     SetZoom(std::min(viewport()->width() / rect.width(), viewport()->height() / rect.height()),
             centre);
     KeepOnScreen(rect.center(), centre);
-}
-
-QRectF CDecisionTreeWindow::PictureRect() const
-{
-    QRectF rect;
-    const QHash<CNode *, CNodeGrapicsItem *> &items = treeScene->Items();
-    for (auto it = items.cbegin(); it != items.cend(); ++it)
-        if (it.value()->isVisible())
-            rect |= treeScene->ExtentOf(it.key()).box.translated(it.value()->pos());
-    if (rect.isEmpty())
-        return rect;
-    return rect.adjusted(-PictureMargin, -PictureMargin, PictureMargin, PictureMargin);
-}
-
-void CDecisionTreeWindow::RenderPicture(QPainter *pPainter, const QRectF &target)
-{
-    FinishEditing();
-    const QList<QGraphicsItem *> selected = scene()->selectedItems();
-    scene()->clearSelection();
-    pPainter->fillRect(target, Qt::white);
-    scene()->render(pPainter, target, PictureRect(), Qt::KeepAspectRatio);
-    for (QGraphicsItem *pItem : selected)
-        pItem->setSelected(true);
 }

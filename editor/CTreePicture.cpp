@@ -1,6 +1,7 @@
 #include "CTreePicture.h"
 
-#include "CDecisionTreeWindow.h"
+#include "CNodeGrapicsItem.h"
+#include "CTreeScene.h"
 
 #include <QFileInfo>
 #include <QPainter>
@@ -19,6 +20,8 @@ constexpr double MaxImageSide = 30000.0;
 constexpr double MaxImagePixels = 100e6;
 // PDF readers refuse pages longer than 200 inches.
 constexpr double MaxPdfSide = 14400.0;
+// Room round the tree in a picture of it.
+constexpr double PictureMargin = 20.0;
 
 QString Suffix(const QString &strPath)
 {
@@ -41,9 +44,33 @@ int CTreePicture::ScreenResolution()
     return QImage(1, 1, QImage::Format_RGB32).logicalDpiY();
 }
 
-QImage CTreePicture::Image(CDecisionTreeWindow *pWindow, double dScale)
+QRectF CTreePicture::Rect(const CTreeScene &scene)
 {
-    const QRectF source = pWindow->PictureRect();
+    QRectF rect;
+    const QHash<CNode *, CNodeGrapicsItem *> &items = scene.Items();
+    for (auto it = items.cbegin(); it != items.cend(); ++it)
+        if (it.value()->isVisible())
+            rect |= scene.ExtentOf(it.key()).box.translated(it.value()->pos());
+    if (rect.isEmpty())
+        return rect;
+    return rect.adjusted(-PictureMargin, -PictureMargin, PictureMargin, PictureMargin);
+}
+
+void CTreePicture::Render(CTreeScene &scene, QPainter *pPainter, const QRectF &target)
+{
+    if (scene.focusItem())
+        scene.clearFocus();
+    const QList<QGraphicsItem *> selected = scene.selectedItems();
+    scene.clearSelection();
+    pPainter->fillRect(target, Qt::white);
+    scene.render(pPainter, target, Rect(scene), Qt::KeepAspectRatio);
+    for (QGraphicsItem *pItem : selected)
+        pItem->setSelected(true);
+}
+
+QImage CTreePicture::Image(CTreeScene &scene, double dScale)
+{
+    const QRectF source = Rect(scene);
     if (source.isEmpty())
         return QImage();
     const double dWidth = source.width(), dHeight = source.height();
@@ -56,11 +83,12 @@ QImage CTreePicture::Image(CDecisionTreeWindow *pWindow, double dScale)
     QPainter painter(&image);
     painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing |
                            QPainter::SmoothPixmapTransform);
-    pWindow->RenderPicture(&painter, QRectF(QPointF(0, 0), image.size()));
+    Render(scene, &painter, QRectF(QPointF(0, 0), image.size()));
     return image;
 }
 
-bool CTreePicture::Write(CDecisionTreeWindow *pWindow, const QString &strPath, QString *pStrError)
+bool CTreePicture::Write(CTreeScene &scene, const QString &strTitle, const QString &strPath,
+                         QString *pStrError)
 {
     auto fail = [&](const QString &strWhy) {
         if (pStrError)
@@ -70,7 +98,7 @@ bool CTreePicture::Write(CDecisionTreeWindow *pWindow, const QString &strPath, Q
     const QString strSuffix = Suffix(strPath);
     if (!HasKnownSuffix(strPath))
         return fail(tr("the name must end in .png, .svg or .pdf."));
-    const QRectF source = pWindow->PictureRect();
+    const QRectF source = Rect(scene);
     if (source.isEmpty())
         return fail(tr("there is no tree to show."));
     // Written aside and put in place at the end: a failed export never
@@ -80,7 +108,7 @@ bool CTreePicture::Write(CDecisionTreeWindow *pWindow, const QString &strPath, Q
         return fail(file.errorString());
 
     if (strSuffix == QLatin1String("png")) {
-        const QImage image = Image(pWindow, 2.0);
+        const QImage image = Image(scene, 2.0);
         if (image.isNull() || !image.save(&file, "PNG"))
             return fail(image.isNull() ? tr("the picture is too large.") : file.errorString());
     } else if (strSuffix == QLatin1String("svg")) {
@@ -91,9 +119,9 @@ bool CTreePicture::Write(CDecisionTreeWindow *pWindow, const QString &strPath, Q
         svg.setOutputDevice(&file);
         svg.setSize(source.size().toSize());
         svg.setViewBox(QRectF(QPointF(0, 0), source.size()));
-        svg.setTitle(pWindow->GetProjectName());
+        svg.setTitle(strTitle);
         QPainter painter(&svg);
-        pWindow->RenderPicture(&painter, QRectF(QPointF(0, 0), source.size()));
+        Render(scene, &painter, QRectF(QPointF(0, 0), source.size()));
     } else {
         // One page the size of the tree on screen: a scene unit is a pixel
         // of the canvas's resolution, so texts keep their size beside the
@@ -101,7 +129,7 @@ bool CTreePicture::Write(CDecisionTreeWindow *pWindow, const QString &strPath, Q
         const int nDpi = ScreenResolution();
         QPdfWriter pdf(&file);
         pdf.setResolution(nDpi);
-        pdf.setTitle(pWindow->GetProjectName());
+        pdf.setTitle(strTitle);
         pdf.setCreator(QStringLiteral("Ramify"));
         const double dScale = std::min({1.0, MaxPdfSide * nDpi / 72 / source.width(),
                                         MaxPdfSide * nDpi / 72 / source.height()});
@@ -110,7 +138,7 @@ bool CTreePicture::Write(CDecisionTreeWindow *pWindow, const QString &strPath, Q
             QPageSize(target * 72 / nDpi, QPageSize::Point, QString(), QPageSize::ExactMatch));
         pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
         QPainter painter(&pdf);
-        pWindow->RenderPicture(&painter, QRectF(QPointF(0, 0), target));
+        Render(scene, &painter, QRectF(QPointF(0, 0), target));
     }
     if (file.error() != QFileDevice::NoError || !file.commit())
         return fail(file.errorString());

@@ -4,9 +4,11 @@
 #include <QImage>
 #include <QString>
 
-class CDecisionTreeWindow;
+class CTreeScene;
+class QPainter;
+class QRectF;
 
-// Pictures of a window's whole tree, not just of what is on screen: files in
+// Pictures of a scene's whole tree, not just of what is on screen: files in
 // PNG, SVG or PDF, and images for the clipboard.
 class CTreePicture
 {
@@ -18,10 +20,17 @@ public:
     // Writes the picture in the format named by the file's suffix; PNG at
     // twice the screen's resolution. False with a message naming the file
     // when it could not be written; an existing file is then left as it was.
-    static bool Write(CDecisionTreeWindow *pWindow, const QString &strPath, QString *pStrError);
+    // strTitle names the picture inside the file.
+    static bool Write(CTreeScene &scene, const QString &strTitle, const QString &strPath,
+                      QString *pStrError);
     // The resolution the canvas lays out its texts at. Drawn on a device of
     // another resolution, texts change size beside the shapes around them.
     static int ScreenResolution();
     // The tree at the given scale, reduced where it would not fit in memory.
-    static QImage Image(CDecisionTreeWindow *pWindow, double dScale);
+    static QImage Image(CTreeScene &scene, double dScale);
+    // The whole tree with a margin: what a picture of it shows.
+    static QRectF Rect(const CTreeScene &scene);
+    // Paints the whole tree on a white ground into target, without selection
+    // frames or a text cursor; a text being edited is finished first.
+    static void Render(CTreeScene &scene, QPainter *pPainter, const QRectF &target);
 };

@@ -82,14 +82,14 @@ void CTreePrinter::Prepare(QPrinter *pPrinter) const
 {
     pPrinter->setResolution(CTreePicture::ScreenResolution());
     pPrinter->setDocName(window->GetProjectName());
-    const QRectF tree = window->PictureRect();
+    const QRectF tree = CTreePicture::Rect(*window->TreeScene());
     pPrinter->setPageOrientation(tree.width() > tree.height() ? QPageLayout::Landscape
                                                               : QPageLayout::Portrait);
 }
 
 bool CTreePrinter::Print(QPrinter *pPrinter) const
 {
-    const QRectF tree = window->PictureRect();
+    const QRectF tree = CTreePicture::Rect(*window->TreeScene());
     if (tree.isEmpty())
         return false;
     // A printer's own resolution makes texts, measured in points, larger or
@@ -131,7 +131,8 @@ bool CTreePrinter::Print(QPrinter *pPrinter) const
             return false;
         painter.save();
         painter.setClipRect(QRectF(QPointF(0, 0), page));
-        window->RenderPicture(&painter, QRectF(layout.offset - corner(nRow, nColumn), whole));
+        CTreePicture::Render(*window->TreeScene(), &painter,
+                             QRectF(layout.offset - corner(nRow, nColumn), whole));
         painter.restore();
         if (!bSeveral)
             continue;

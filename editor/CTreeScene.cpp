@@ -23,6 +23,27 @@ constexpr double SiblingStep = 100.0;
 CTreeScene::CTreeScene(CProjectDocument &projectDocument, QObject *parent)
     : QGraphicsScene(parent), document(projectDocument)
 {
+    ConnectDocument();
+}
+
+void CTreeScene::ConnectDocument()
+{
+    connect(&document, &CProjectDocument::sig_subtreeRemoving, this,
+            &CTreeScene::RemoveSubtreeItems);
+    connect(&document, &CProjectDocument::sig_settingsChanged, this, &CTreeScene::ShowNumberFormat);
+    connect(&document, &CProjectDocument::sig_foldChanged, this, &CTreeScene::ShowFold);
+    connect(&document, &CProjectDocument::sig_warningsChanged, this, &CTreeScene::ShowWarnings);
+    connect(&document, &CProjectDocument::sig_valuesChanged, this, &CTreeScene::ShowValues);
+    connect(&document, &CProjectDocument::sig_variablesChanged, this, &CTreeScene::ShowFormulas);
+    // Formulas write numbers the texts have not shown yet.
+    connect(&document, &CProjectDocument::sig_inputsChanged, this,
+            [this](const std::vector<CNode *> &options) {
+                for (CNode *pOption : options)
+                    if (CNodeGrapicsItem *pItem = GetItem(pOption)) {
+                        pItem->SetProbability(pOption->probability);
+                        pItem->SetPayoff(pOption->payoff);
+                    }
+            });
 }
 
 int32_t CTreeScene::ToCoordinate(double dValue)

@@ -37,6 +37,11 @@ public:
     CTreeScene(CProjectDocument &document, QObject *parent);
 
     CNodeGrapicsItem *GetItem(const CNode *pNode) const;
+    // The node item that pItem is or belongs to; null for an arrow.
+    static CNodeGrapicsItem *NodeItemOf(QGraphicsItem *pItem);
+    // The one node selected (alone or through its texts); null when none or
+    // several are.
+    CNodeGrapicsItem *SelectedNodeItem() const;
     const QHash<CNode *, CNodeGrapicsItem *> &Items() const { return items; }
 
     // Draws the document's tree afresh; a Root never placed goes to
@@ -78,6 +83,11 @@ public:
     // inside the 32-bit range.
     static int32_t ToCoordinate(double dValue);
 
+protected:
+    // Tool tips are worded when they are asked for, from the node as it is
+    // then: nothing is kept per item, and nothing is redone on every edit.
+    void helpEvent(QGraphicsSceneHelpEvent *event) override;
+
 signals:
     // A node item was made; its owner connects to it.
     void sig_itemCreated(CNodeGrapicsItem *pItem);
@@ -85,6 +95,8 @@ signals:
     void sig_unfoldRequested(CNode *pNode);
 
 private:
+    // What the document announces that shows on the canvas alone.
+    void ConnectDocument();
     CNodeGrapicsItem *CreateItem(CNode *pNode);
     // Re-highlights what the written Decisions and Situations (lowest first)
     // may have changed of the chosen path.

@@ -1,6 +1,9 @@
 #include "CNodeSummary.h"
 
+#include "CDecisionRule.h"
 #include "CNode.h"
+#include "CTreeEvaluation.h"
+#include "CTreeIndex.h"
 #include "TextNumber.h"
 
 #include <QStringList>
@@ -82,4 +85,27 @@ QString CNodeSummary::ProbabilityProblem(const CNode *pSituation)
     }
     return tr("The probabilities under '%1' add up to %2 %, not 100 %")
         .arg(QString::fromStdString(pSituation->name), strSum);
+}
+
+QString CNodeSummary::RiskNote(const CNode *pNode, const CDecisionRule &rule,
+                               const NumberFormat &numbers)
+{
+    // Under a risk tolerance the values shown are certainty equivalents;
+    // what the strategy is worth on average is told on request only, as it
+    // takes a walk over the whole tree.
+    if (!rule.HasRiskTolerance() || !pNode || pNode->type == NodeType::Root ||
+        pNode->type == NodeType::Terminal)
+        return QString();
+    const CNode *pRoot = pNode;
+    while (pRoot->parent)
+        pRoot = pRoot->parent;
+    const CTreeIndex index(pRoot);
+    const int n = index.IndexOf(pNode);
+    if (n < 0 || !index.ShapeProblem().isEmpty())
+        return QString();
+    const CTreeEvaluation evaluation(index, rule);
+    const double dExpected = evaluation.ExpectedValues()[size_t(n)];
+    return tr("\nCertainty equivalent %1, expected value %2, risk premium %3")
+        .arg(NumberToText(evaluation.Value(n), numbers), NumberToText(dExpected, numbers),
+             NumberToText(dExpected - evaluation.Value(n), numbers));
 }

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QString>
 
+class CDecisionRule;
 class CNode;
 struct NumberFormat;
 
@@ -21,4 +22,9 @@ public:
 
     // Why the options of pSituation are flagged; empty when nothing is wrong.
     static QString ProbabilityProblem(const CNode *pSituation);
+
+    // A line for a node's tool tip under a risk tolerance: its certainty
+    // equivalent, expected value and risk premium; empty otherwise.
+    static QString RiskNote(const CNode *pNode, const CDecisionRule &rule,
+                            const NumberFormat &numbers);
 };

@@ -68,6 +68,20 @@ QString CProjectFile::ReadResult::FormulaMessage() const
         .arg(QuotedFile(filePath), CTreeFormulas::Message(formulaProblems));
 }
 
+QString CProjectFile::ReadResult::ProblemsMessage(bool bHasRoot, bool bShown) const
+{
+    QStringList problems;
+    if (!complete)
+        problems << Message();
+    if (!bHasRoot && complete)
+        problems << tr("\"%1\" holds no Ramify project.").arg(filePath);
+    else if (bHasRoot)
+        problems << DroppedNodesMessage(bShown ? nodesInTree : 0);
+    problems << FormulaMessage();
+    problems.removeAll(QString());
+    return problems.join(QLatin1String("\n\n"));
+}
+
 QString CProjectFile::ReadResult::DroppedNodesMessage(qint64 nNodesShown) const
 {
     if (nNodesShown >= nodesInFile)

@@ -71,6 +71,11 @@ public:
         // that saving will not keep the others; empty when nNodesShown covers
         // every node of the file.
         QString DroppedNodesMessage(qint64 nNodesShown) const;
+        // What keeps the project from being shown as the file holds it, in
+        // one message: an incomplete read, no project at all, nodes that
+        // cannot be shown (bShown: its tree is shown), formula problems.
+        // Empty when there is nothing to say.
+        QString ProblemsMessage(bool bHasRoot, bool bShown) const;
     };
 
     // Replaces the tree's content with the file's: the last Root read becomes

@@ -2,6 +2,7 @@
 #include "CFindBar.h"
 #include "CHelpWindow.h"
 #include "CNewProjectDialog.h"
+#include "CNodeSummary.h"
 #include "CProjectFileDialog.h"
 #include "CProjectSettingsDialog.h"
 #include "CRamify.h"
@@ -513,8 +514,9 @@ void TestProjectActions::settingsChangeTheRollbackAsOneStep()
     tolerant.rule.SetRiskTolerance(10);
     shown.Tree(0)->ChangeSettings(tolerant);
     QVERIFY(ex.s->payoff < 9.0);
-    QVERIFY2(shown.Tree(0)->RiskNote(ex.s).contains("expected value 9,"),
-             qPrintable(shown.Tree(0)->RiskNote(ex.s)));
+    QVERIFY2(
+        CNodeSummary::RiskNote(ex.s, document.GetSettings().rule, {}).contains("expected value 9,"),
+        qPrintable(CNodeSummary::RiskNote(ex.s, document.GetSettings().rule, {})));
 }
 
 void TestProjectActions::silverDecisionsFiles()

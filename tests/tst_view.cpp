@@ -166,11 +166,12 @@ void TestView::pictureHoldsWholeTree()
     CDecisionTreeWindow window(nullptr, QString());
     window.resize(200, 150);
     QVERIFY(window.LoadProject(Party));
-    const QRectF tree = window.PictureRect();
+    const QRectF tree = CTreePicture::Rect(*window.TreeScene());
     QString strError;
     for (const char *pName : {"tree.svg", "tree.png", "tree.pdf"})
-        QVERIFY2(CTreePicture::Write(&window, dir.filePath(pName), &strError),
-                 qPrintable(strError));
+        QVERIFY2(
+            CTreePicture::Write(*window.TreeScene(), QString(), dir.filePath(pName), &strError),
+            qPrintable(strError));
 
     const QString svg = QString::fromUtf8(Contents(dir.filePath("tree.svg")));
     for (const CNode *pNode : Attached(window.GetTree().GetRoot()))
