@@ -20,17 +20,17 @@
 #include <vector>
 
 CDecisionTreeWindow::CDecisionTreeWindow(QWidget *parent, const QString &strProjectName)
-    : QGraphicsView(parent)
+    : QGraphicsView(parent), treeScene(new CTreeScene(document, this)),
+      placement(*this, *treeScene)
 {
     document.SetProjectName(strProjectName);
-    treeScene = new CTreeScene(document, this);
     setScene(treeScene);
     connect(treeScene, &CTreeScene::sig_itemCreated, this, &CDecisionTreeWindow::ConnectItem);
     setDragMode(QGraphicsView::RubberBandDrag);
     // The scene only ever grows its own rectangle; the view keeps one of its
     // own that also holds what is on screen (UpdateSceneRect).
     connect(scene(), &QGraphicsScene::sceneRectChanged, this,
-            &CDecisionTreeWindow::UpdateSceneRect);
+            [this] { placement.UpdateSceneRect(); });
     connect(&undoStack, &QUndoStack::indexChanged, this, &CDecisionTreeWindow::OnHistoryStep);
     // On every step, not only when the clean state changes: the mark must be
     // up to date before anyone else hears of the step (the recovery keeper).
@@ -75,7 +75,7 @@ void CDecisionTreeWindow::ConnectDocument()
     connect(treeScene, &CTreeScene::sig_unfoldRequested, this, &CDecisionTreeWindow::Unfold);
     connect(&document, &CProjectDocument::sig_structureChanged, this, [this](CNode *pNode) {
         RevealChange(pNode);
-        NoteActedNode(pNode);
+        placement.NoteActedNode(pNode);
         treeScene->LayoutChildren(pNode);
         // New options of a Situation that stays flagged show it too.
         if (document.HasProbabilityWarning(pNode))
@@ -183,9 +183,7 @@ void CDecisionTreeWindow::ShowReadProject()
     treeScene->ShowTree(QPointF(0, height() / 2), !placeRootUnstored);
     if (arrangeAutomatically)
         ArrangeInPlace();
-    actedNode = nullptr;
-    showStart = true;
-    ShowTreeStart();
+    placement.ShowStart();
     if (document.StoredValuesWereStale()) {
         MarkModified();
         emit sig_storedValuesStale(StaleValuesMessage());
@@ -282,7 +280,7 @@ void CDecisionTreeWindow::ApplyNodeValues(CNode *pNode, const QString &strName, 
     CNodeGrapicsItem *pItem = GetItem(pNode);
     if (!pNode || !pItem)
         return;
-    NoteActedNode(pNode);
+    placement.NoteActedNode(pNode);
     // The item writes each value into the node as it shows it; the tree is
     // evaluated once, for all of them.
     CProjectDocument::CChange change(document);
@@ -308,7 +306,7 @@ void CDecisionTreeWindow::OnFoucsOut(CNodeGrapicsItem *pItem, const QString &str
 {
     if (!pItem->GetNode())
         return;
-    NoteActedNode(pItem->GetNode());
+    placement.NoteActedNode(pItem->GetNode());
     undoStack.push(new CValueChangedCommand(pItem, strOldName, dOldProbability, dOldPayoff, this));
 }
 
@@ -331,7 +329,7 @@ void CDecisionTreeWindow::OnFormulaTyped(CNodeGrapicsItem *pItem, bool bProbabil
     const std::string strProbability = bProbability ? typed.formula : pNode->probabilityFormula;
     if (strPayoff == pNode->payoffFormula && strProbability == pNode->probabilityFormula)
         return;
-    NoteActedNode(pNode);
+    placement.NoteActedNode(pNode);
     const double dOldProbability = pNode->probability;
     const double dOldPayoff = pNode->payoff;
     const std::string strOldPayoff = pNode->payoffFormula;

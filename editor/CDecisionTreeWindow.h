@@ -3,6 +3,7 @@
 #include "CProjectDocument.h"
 #include "CProjectFile.h"
 #include "CTreeScene.h"
+#include "CViewPlacement.h"
 
 #include <QGraphicsView>
 #include <QPointF>
@@ -92,10 +93,7 @@ public:
         treeScene->ApplyPositions(positions);
     }
 
-    // Zoom levels are kept between 5 % and 800 %.
-    static constexpr double MinZoom = 0.05;
-    static constexpr double MaxZoom = 8.0;
-    double GetZoom() const { return zoom; }
+    double GetZoom() const { return placement.Zoom(); }
     // Zooms about a point of the viewport, which keeps its place on screen.
     void SetZoom(double dZoom, QPointF pntViewport);
     void ZoomIn();
@@ -189,15 +187,6 @@ private:
     // The modified mark: a step away from the saved state of the history, or
     // a change outside it since the last save.
     void ShowModified();
-    // Remembers where on screen the node acted on stands, so that the view
-    // can keep it there after the tree changed around it.
-    void NoteActedNode(CNode *pNode);
-    void KeepActedNodeInPlace();
-    // The scroll area always reaches over the tree and over what is on
-    // screen now: the view never jumps when the tree grows or shrinks.
-    void UpdateSceneRect();
-    void KeepOnScreen(QPointF pntScene, QPointF pntViewport);
-    void ShowTreeStart();
     // After folds: the mark, an automatic arrangement, and the node acted on
     // kept in place, unless a batch or a command does these itself.
     void SettleFolds();
@@ -206,20 +195,16 @@ private:
 
     CProjectDocument document;
     // Owned by the view as its scene.
-    CTreeScene *treeScene = nullptr;
+    CTreeScene *treeScene;
     CNode *clipboard = nullptr;
     QUndoStack undoStack;
     bool changedOutsideHistory = false;
     CRecoveryKeeper *recovery = nullptr;
     bool arrangeAutomatically = false;
-    double zoom = 1.0;
-    CNode *actedNode = nullptr;
-    QPointF actedAt;
+    // The zoom, the scroll area and the node acted on kept in its place.
+    CViewPlacement placement;
     // A new project's Root keeps no stored position until it is dragged.
     bool placeRootUnstored = false;
-    // Until the user scrolls, zooms or edits, the view shows the start of
-    // the tree, also after the window got its final size.
-    bool showStart = false;
     bool foldBatch = false;
     bool foldsChanged = false;
 };

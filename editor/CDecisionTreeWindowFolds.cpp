@@ -14,7 +14,7 @@ void CDecisionTreeWindow::Fold(CNode *pNode)
         return;
     // A text being typed below becomes its undo step before its item goes.
     FinishEditing();
-    NoteActedNode(pNode);
+    placement.NoteActedNode(pNode);
     document.SetFolded(pNode, true);
     foldsChanged = true;
     SettleFolds();
@@ -24,7 +24,7 @@ void CDecisionTreeWindow::Unfold(CNode *pNode)
 {
     if (!pNode || !pNode->folded)
         return;
-    NoteActedNode(pNode);
+    placement.NoteActedNode(pNode);
     document.SetFolded(pNode, false);
     foldsChanged = true;
     SettleFolds();
@@ -100,7 +100,7 @@ void CDecisionTreeWindow::SettleFolds()
     // Keeping it in place asks the scene for its extent, which after hiding
     // a large branch costs a walk over every item.
     if (arrangeAutomatically && ArrangeInPlace())
-        KeepActedNodeInPlace();
+        placement.KeepActedNodeInPlace();
     else
-        actedNode = nullptr;
+        placement.ForgetActedNode();
 }

@@ -1,0 +1,115 @@
+#include "CViewPlacement.h"
+
+#include "CNodeGrapicsItem.h"
+#include "CTreeScene.h"
+
+#include <QGraphicsView>
+#include <QScrollBar>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Where the start of the tree shows, in pixels from the viewport's edges.
+constexpr double StartMargin = 20.0;
+
+} // namespace
+
+CViewPlacement::CViewPlacement(QGraphicsView &graphicsView, const CTreeScene &treeScene)
+    : view(graphicsView), scene(treeScene)
+{
+}
+
+bool CViewPlacement::SetZoom(double dZoom, QPointF pntViewport)
+{
+    if (!std::isfinite(dZoom))
+        return false;
+    showStart = false;
+    const QPointF pntScene = view.viewportTransform().inverted().map(pntViewport);
+    zoom = std::clamp(dZoom, MinZoom, MaxZoom);
+    view.setTransform(QTransform::fromScale(zoom, zoom));
+    KeepOnScreen(pntScene, pntViewport);
+    return true;
+}
+
+bool CViewPlacement::Fit(const QRectF &rect)
+{
+    if (rect.isEmpty())
+        return false;
+    const QWidget *pViewport = view.viewport();
+    const QPointF centre = QRectF(pViewport->rect()).center();
+    SetZoom(std::min(pViewport->width() / rect.width(), pViewport->height() / rect.height()),
+            centre);
+    KeepOnScreen(rect.center(), centre);
+    return true;
+}
+
+void CViewPlacement::ShowStart()
+{
+    actedNode = nullptr;
+    showStart = true;
+    ShowTreeStart();
+}
+
+void CViewPlacement::ViewportChanged()
+{
+    UpdateSceneRect();
+    ShowTreeStart();
+}
+
+void CViewPlacement::NoteActedNode(const CNode *pNode)
+{
+    const CNodeGrapicsItem *pItem = scene.GetItem(pNode);
+    if (actedNode || !pItem)
+        return;
+    actedNode = pNode;
+    actedAt = view.viewportTransform().map(pItem->pos());
+}
+
+void CViewPlacement::KeepActedNodeInPlace()
+{
+    if (const CNodeGrapicsItem *pItem = scene.GetItem(actedNode))
+        KeepOnScreen(pItem->pos(), actedAt);
+    else
+        UpdateSceneRect();
+    actedNode = nullptr;
+}
+
+void CViewPlacement::UpdateSceneRect()
+{
+    const QRectF visible = view.mapToScene(view.viewport()->rect()).boundingRect();
+    // Half a screen of room round the tree lets it be scrolled near any edge.
+    const double dWidth = visible.width() / 2;
+    const double dHeight = visible.height() / 2;
+    view.setSceneRect(scene.sceneRect().adjusted(-dWidth, -dHeight, dWidth, dHeight) | visible);
+}
+
+void CViewPlacement::KeepOnScreen(QPointF pntScene, QPointF pntViewport)
+{
+    UpdateSceneRect();
+    // The scroll area must reach over what will be on screen, or the scroll
+    // bars stop short and the point lands elsewhere.
+    const QPointF shift = pntScene - view.viewportTransform().inverted().map(pntViewport);
+    view.setSceneRect(view.sceneRect() |
+                      view.mapToScene(view.viewport()->rect()).boundingRect().translated(shift));
+    const QPointF offset = view.viewportTransform().map(pntScene) - pntViewport;
+    QScrollBar *pHorizontal = view.horizontalScrollBar();
+    QScrollBar *pVertical = view.verticalScrollBar();
+    pHorizontal->setValue(pHorizontal->value() + qRound(offset.x()));
+    pVertical->setValue(pVertical->value() + qRound(offset.y()));
+}
+
+void CViewPlacement::ShowTreeStart()
+{
+    const QRectF rect = scene.itemsBoundingRect();
+    if (!showStart || rect.isEmpty())
+        return;
+    const QSizeF viewport = QSizeF(view.viewport()->size()) / zoom;
+    const double dMargin = StartMargin / zoom;
+    // The left end of the tree, and all of its height if that fits.
+    const double dY = rect.height() + 2 * dMargin <= viewport.height()
+                          ? rect.center().y() - viewport.height() / 2
+                          : rect.top() - dMargin;
+    KeepOnScreen(QPointF(rect.left() - dMargin, dY), QPointF(0, 0));
+}
