@@ -13,10 +13,10 @@ CArrangeCommand::CArrangeCommand(CDecisionTreeWindow *pWindow, std::vector<NodeP
 
 void CArrangeCommand::undo()
 {
-    window->ApplyPositions(before);
+    window->TreeScene()->ApplyPositions(before);
 }
 
 void CArrangeCommand::redo()
 {
-    window->ApplyPositions(after);
+    window->TreeScene()->ApplyPositions(after);
 }

@@ -21,14 +21,16 @@
 
 CDecisionTreeWindow::CDecisionTreeWindow(QWidget *parent, const QString &strProjectName)
     : QGraphicsView(parent), treeScene(new CTreeScene(document, this)),
-      placement(*this, *treeScene)
+      placement(*this, *treeScene), folding(
+                                        document, *treeScene, placement, [this] { MarkModified(); },
+                                        [this] { return arrangeAutomatically && ArrangeInPlace(); })
 {
     document.SetProjectName(strProjectName);
     setScene(treeScene);
     connect(treeScene, &CTreeScene::sig_itemCreated, this, &CDecisionTreeWindow::ConnectItem);
     setDragMode(QGraphicsView::RubberBandDrag);
     // The scene only ever grows its own rectangle; the view keeps one of its
-    // own that also holds what is on screen (UpdateSceneRect).
+    // own that also holds what is on screen.
     connect(scene(), &QGraphicsScene::sceneRectChanged, this,
             [this] { placement.UpdateSceneRect(); });
     connect(&undoStack, &QUndoStack::indexChanged, this, &CDecisionTreeWindow::OnHistoryStep);
@@ -74,7 +76,7 @@ void CDecisionTreeWindow::ConnectDocument()
     });
     connect(treeScene, &CTreeScene::sig_unfoldRequested, this, &CDecisionTreeWindow::Unfold);
     connect(&document, &CProjectDocument::sig_structureChanged, this, [this](CNode *pNode) {
-        RevealChange(pNode);
+        folding.RevealChange(pNode);
         placement.NoteActedNode(pNode);
         treeScene->LayoutChildren(pNode);
         // New options of a Situation that stays flagged show it too.

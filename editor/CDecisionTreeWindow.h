@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CFolding.h"
 #include "CProjectDocument.h"
 #include "CProjectFile.h"
 #include "CTreeScene.h"
@@ -72,8 +73,6 @@ public:
     CDecisionTree &GetTree() { return document.GetTree(); }
     CNodeGrapicsItem *GetItem(const CNode *pNode) const { return treeScene->GetItem(pNode); }
     CTreeScene *TreeScene() const { return treeScene; }
-    // The rule the tree is rolled back by, from the project's settings.
-    const CDecisionRule &GetRule() const { return document.GetSettings().rule; }
     // The project's settings changed as one undo step.
     void ChangeSettings(const CProjectSettings &settings);
     const CNode *GetClipboard() const { return clipboard; }
@@ -84,14 +83,6 @@ public:
     // While on, the tree is arranged after every step of its history and when
     // a project is opened; switching it on arranges the tree at once.
     void SetArrangeAutomatically(bool bOn);
-    bool ArrangesAutomatically() const { return arrangeAutomatically; }
-    // Positions of the shown nodes, breadth first from the Root, as the
-    // arrangement's undo step keeps them.
-    std::vector<NodePosition> CurrentPositions() const { return treeScene->CurrentPositions(); }
-    void ApplyPositions(const std::vector<NodePosition> &positions)
-    {
-        treeScene->ApplyPositions(positions);
-    }
 
     double GetZoom() const { return placement.Zoom(); }
     // Zooms about a point of the viewport, which keeps its place on screen.
@@ -116,11 +107,11 @@ public:
 
     // Folding: not a step of the history, but kept in the file, so each marks
     // the project modified. A fold hides everything below pNode.
-    void Fold(CNode *pNode);
-    void Unfold(CNode *pNode);
+    void Fold(CNode *pNode) { folding.Fold(pNode); }
+    void Unfold(CNode *pNode) { folding.Unfold(pNode); }
     // Unfolds every folded node above pNode, so that it shows.
-    void Reveal(CNode *pNode);
-    void UnfoldAll();
+    void Reveal(CNode *pNode) { folding.Reveal(pNode); }
+    void UnfoldAll() { folding.UnfoldAll(); }
 
     // What the status bar says of a project whose file held out-of-date values.
     static QString StaleValuesMessage();
@@ -183,15 +174,14 @@ private:
     // Moves the nodes to their arranged places outside the history; true
     // when any of them moved.
     bool ArrangeInPlace();
+    // Where Arrange Tree puts the nodes, and (before) where they are; false
+    // when every node stands there already.
+    bool ArrangementMoves(std::vector<NodePosition> &before,
+                          std::vector<NodePosition> &after) const;
     void OnHistoryStep();
     // The modified mark: a step away from the saved state of the history, or
     // a change outside it since the last save.
     void ShowModified();
-    // After folds: the mark, an automatic arrangement, and the node acted on
-    // kept in place, unless a batch or a command does these itself.
-    void SettleFolds();
-    // A command changed the children of pNode: if a fold hid them, they show.
-    void RevealChange(CNode *pNode);
 
     CProjectDocument document;
     // Owned by the view as its scene.
@@ -203,8 +193,7 @@ private:
     bool arrangeAutomatically = false;
     // The zoom, the scroll area and the node acted on kept in its place.
     CViewPlacement placement;
+    CFolding folding;
     // A new project's Root keeps no stored position until it is dragged.
     bool placeRootUnstored = false;
-    bool foldBatch = false;
-    bool foldsChanged = false;
 };

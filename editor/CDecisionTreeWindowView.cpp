@@ -23,13 +23,20 @@ bool SamePlace(const NodePosition &a, const NodePosition &b)
 
 } // namespace
 
+bool CDecisionTreeWindow::ArrangementMoves(std::vector<NodePosition> &before,
+                                           std::vector<NodePosition> &after) const
+{
+    before = treeScene->CurrentPositions();
+    after = treeScene->ArrangedPositions();
+    return after.size() == before.size() &&
+           !std::equal(before.begin(), before.end(), after.begin(), SamePlace);
+}
+
 void CDecisionTreeWindow::ArrangeTree()
 {
     FinishEditing();
-    std::vector<NodePosition> before = CurrentPositions();
-    std::vector<NodePosition> after = treeScene->ArrangedPositions();
-    if (after.size() != before.size() ||
-        std::equal(before.begin(), before.end(), after.begin(), SamePlace))
+    std::vector<NodePosition> before, after;
+    if (!ArrangementMoves(before, after))
         return;
     placement.NoteActedNode(document.GetRoot());
     undoStack.push(new CArrangeCommand(this, std::move(before), std::move(after)));
@@ -37,12 +44,10 @@ void CDecisionTreeWindow::ArrangeTree()
 
 bool CDecisionTreeWindow::ArrangeInPlace()
 {
-    const std::vector<NodePosition> before = CurrentPositions();
-    const std::vector<NodePosition> after = treeScene->ArrangedPositions();
-    if (after.size() != before.size() ||
-        std::equal(before.begin(), before.end(), after.begin(), SamePlace))
+    std::vector<NodePosition> before, after;
+    if (!ArrangementMoves(before, after))
         return false;
-    ApplyPositions(after);
+    treeScene->ApplyPositions(after);
     return true;
 }
 

@@ -78,6 +78,8 @@ public:
     static bool IsHidden(const CNode *pNode);
     // The nodes below pNode, shown or not.
     static int CountBelow(const CNode *pNode);
+    // The folded nodes from pRoot down, parents before their children.
+    static std::vector<CNode *> FoldedNodes(CNode *pRoot);
 
     // A scene coordinate as a stored position: truncated toward zero and kept
     // inside the 32-bit range.

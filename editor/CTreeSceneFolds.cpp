@@ -137,3 +137,21 @@ void CTreeScene::MoveHiddenAlong(CNode *pNode, QPointF by)
         pending.insert(pending.end(), pCurrent->children.begin(), pCurrent->children.end());
     }
 }
+
+std::vector<CNode *> CTreeScene::FoldedNodes(CNode *pRoot)
+{
+    std::vector<CNode *> folded;
+    std::vector<CNode *> pending;
+    if (pRoot)
+        pending.push_back(pRoot);
+    while (!pending.empty()) {
+        CNode *pNode = pending.back();
+        pending.pop_back();
+        if (pNode->folded)
+            folded.push_back(pNode);
+        for (auto it = pNode->children.rbegin(); it != pNode->children.rend(); ++it)
+            if (*it)
+                pending.push_back(*it);
+    }
+    return folded;
+}

@@ -109,14 +109,14 @@ void TestView::arrangedTreeHasNoOverlaps()
         GrowRandom(w, seed, nameLength);
     else
         QVERIFY(loaded.LoadProject(Party));
-    const std::vector<NodePosition> before = window.CurrentPositions();
+    const std::vector<NodePosition> before = window.TreeScene()->CurrentPositions();
     window.ArrangeTree();
     QVERIFY(window.isWindowModified());
     const QString strFault = OverlapFault(window);
     QVERIFY2(strFault.isEmpty(), qPrintable(strFault));
 
     window.GetUndoStack()->undo();
-    const std::vector<NodePosition> after = window.CurrentPositions();
+    const std::vector<NodePosition> after = window.TreeScene()->CurrentPositions();
     QVERIFY(std::equal(before.begin(), before.end(), after.begin(), after.end(),
                        [](auto a, auto b) { return a.pos == b.pos && a.x == b.x && a.y == b.y; }));
 }
