@@ -113,7 +113,7 @@ CProjectFile::ReadResult CProjectDocument::Read(const QString &strPath, int nTre
     const CProjectFile::ReadResult result = CProjectFile::Read(strPath, read, nTree);
     if (result.opened) {
         filePath = result.foreign ? QString() : strPath;
-        tree.Variables() = read.Variables();
+        tree.Variables() = std::move(read.Variables());
         ShowRead(result, read.TakeRoot());
     }
     return result;
@@ -124,7 +124,7 @@ CProjectFile::ReadResult CProjectDocument::Read(QIODevice &device, int nTree)
     CDecisionTree read;
     const CProjectFile::ReadResult result = CProjectFile::Read(device, read, nTree);
     if (result.opened) {
-        tree.Variables() = read.Variables();
+        tree.Variables() = std::move(read.Variables());
         ShowRead(result, read.TakeRoot());
     }
     return result;
@@ -136,6 +136,8 @@ std::vector<CNode *> CProjectDocument::TakeTree(CNode *pRoot)
         emit sig_subtreeRemoving(tree.GetRoot());
     toRecheck.clear();
     toSolve.clear();
+    formulaNodesEdited.clear();
+    ++formulasRevision;
     tree.SetRoot(pRoot);
     return GiveEveryPathAnEnd(pRoot);
 }
@@ -240,6 +242,7 @@ void CProjectDocument::AttachSubtree(CNode *pParent, CNode *pSubtree, int nIndex
     if (nIndex < 0)
         nIndex = int(pParent->children.size());
     pParent->InsertChild(nIndex, pSubtree);
+    ++formulasRevision;
     emit sig_structureChanged(pParent);
     // Everything that came in is looked at: a pasted or restored subtree
     // brings Situations of its own.
@@ -259,6 +262,7 @@ int CProjectDocument::DetachSubtree(CNode *pNode)
     const int nIndex = pParent->IndexOfChild(pNode);
     pParent->RemoveChild(pNode);
     pNode->parent = pParent;
+    ++formulasRevision;
     ForgetSubtree(pNode);
     if (!pParent->HasChildren())
         CNode::CreateTerminal(pParent, "");
@@ -352,6 +356,8 @@ void CProjectDocument::ProbabilityEdited(CNode *pNode)
     if (!pNode || !pNode->parent)
         return;
     CChange change(*this);
+    if (!pNode->probabilityFormula.empty())
+        formulaNodesEdited.push_back(pNode);
     CNode *pOwner = IsBranch(pNode) ? pNode : pNode->parent;
     Recheck(pOwner);
     // While the shares do not add up nothing below them is solved; once
@@ -366,6 +372,8 @@ void CProjectDocument::PayoffEdited(CNode *pNode)
     if (!pNode)
         return;
     CChange change(*this);
+    if (!pNode->payoffFormula.empty())
+        formulaNodesEdited.push_back(pNode);
     toSolve.push_back(pNode);
     pending = true;
 }
