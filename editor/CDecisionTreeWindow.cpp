@@ -94,14 +94,7 @@ void CDecisionTreeWindow::ConnectDocument()
     connect(&document, &CProjectDocument::sig_variablesChanged, treeScene,
             &CTreeScene::ShowFormulas);
     // Formulas write numbers the texts have not shown yet.
-    connect(&document, &CProjectDocument::sig_inputsChanged, this,
-            [this](const std::vector<CNode *> &options) {
-                for (CNode *pOption : options)
-                    if (CNodeGrapicsItem *pItem = GetItem(pOption)) {
-                        pItem->SetProbability(pOption->probability);
-                        pItem->SetPayoff(pOption->payoff);
-                    }
-            });
+    connect(&document, &CProjectDocument::sig_inputsChanged, treeScene, &CTreeScene::ShowInputs);
     // A change made to the document outside the history is work to keep too.
     connect(&document, &CProjectDocument::sig_modifiedChanged, this, [this](bool bModified) {
         if (bModified && !isWindowModified())

@@ -154,6 +154,10 @@ void CProjectDocument::ShowRead(const CProjectFile::ReadResult &result, CNode *p
     // The reader has computed the formulas; what it could not is kept here
     // for the views to flag.
     formulaProblems = result.formulaProblems;
+    // The reader computed every formula on this tree: a value typed next
+    // need compute only what it reaches.
+    formulaUsers.Build(tree.GetRoot(), tree.Variables());
+    usersRevision = formulasRevision;
     emit sig_variablesChanged();
     // A file keeps the values of the rollback that was last shown, but
     // anything may have written it: what is shown is the rollback of the

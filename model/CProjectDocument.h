@@ -11,6 +11,7 @@
 #include <QString>
 
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -135,6 +136,9 @@ public:
     // Changes whenever a node's formula or the shape of the tree may have
     // changed; while it stays, only values (and the problems they cause) did.
     quint64 FormulasRevision() const { return formulasRevision; }
+    // How many nodes' formulas mention each name; counted again only once
+    // formulas or the tree's shape changed, not for every value typed.
+    const std::unordered_map<std::string, int> &UseCounts() const;
 
     // Whether Situation pNode shows that its options' probabilities do not
     // add up, and whether no Situation in the tree does.
@@ -217,6 +221,8 @@ private:
     // Who reads which variable, as of usersRevision (0: never built).
     CFormulaUsers formulaUsers;
     quint64 usersRevision = 0;
+    mutable std::unordered_map<std::string, int> useCounts;
+    mutable quint64 useCountsRevision = 0;
     // Nodes with formulas whose numbers were edited directly since the
     // formulas were last computed: the next computation puts them right.
     std::vector<CNode *> formulaNodesEdited;

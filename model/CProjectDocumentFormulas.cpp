@@ -77,6 +77,15 @@ void CProjectDocument::SetFormulas(CNode *pNode, const std::string &strPayoff,
     SetVariablesAndFormulas(tree.Variables(), {{pNode, strPayoff, strProbability}});
 }
 
+const std::unordered_map<std::string, int> &CProjectDocument::UseCounts() const
+{
+    if (useCountsRevision != formulasRevision) {
+        useCounts = CTreeFormulas::UseCounts(tree.GetRoot());
+        useCountsRevision = formulasRevision;
+    }
+    return useCounts;
+}
+
 void CProjectDocument::RecomputeFormulas()
 {
     // Every formula is computed again: a variable reaches nodes anywhere, and

@@ -1,0 +1,159 @@
+// The values the document announces on the canvas: numbers, warnings and
+// the chosen path.
+#include "CTreeScene.h"
+
+#include "CFoldBadge.h"
+#include "CNode.h"
+#include "CNodeGrapicsItem.h"
+#include "CProjectDocument.h"
+#include "CQGraphicsArrowLineItem.h"
+
+#include <QGraphicsView>
+
+#include <utility>
+#include <vector>
+
+void CTreeScene::ShowValues(const std::vector<CNode *> &nodes)
+{
+    // Each written node comes once, with its final value; the Decisions and
+    // Situations among them are where the chosen path may have changed.
+    ShowNumbers(nodes);
+    std::vector<CNode *> branches;
+    for (CNode *pWritten : nodes)
+        if (pWritten->type == NodeType::Decision || pWritten->type == NodeType::Situation)
+            branches.push_back(pWritten);
+    RefreshBestPath(branches);
+}
+
+void CTreeScene::ShowInputs(const std::vector<CNode *> &options)
+{
+    ShowNumbers(options);
+}
+
+void CTreeScene::ShowNumbers(const std::vector<CNode *> &nodes)
+{
+    // A value typed may write thousands of nodes, most of them out of sight,
+    // and each text shown costs its layout and a place in the scene's index.
+    // What is in sight shows at once; the rest waits for the next turn of
+    // the event loop, or for the moment it comes into sight, whichever is
+    // first.
+    const QRectF rctSight = nodes.size() > ShownAtOnce ? InSight() : QRectF();
+    if (rctSight.isNull()) {
+        for (CNode *pNode : nodes)
+            ShowNumbers(GetItem(pNode));
+        return;
+    }
+    const QSet<const CNode *> seen = NodesIn(rctSight);
+    for (CNode *pNode : nodes)
+        if (seen.contains(pNode))
+            ShowNumbers(GetItem(pNode));
+        else
+            unshown.insert(pNode);
+    if (!unshown.isEmpty() && !unshownPosted) {
+        unshownPosted = true;
+        QMetaObject::invokeMethod(this, &CTreeScene::ShowUnshown, Qt::QueuedConnection);
+    }
+}
+
+void CTreeScene::ShowNumbers(CNodeGrapicsItem *pItem)
+{
+    if (!pItem)
+        return;
+    const CNode *pNode = pItem->GetNode();
+    const bool bWasBlocked = pItem->blockSignals(true);
+    pItem->SetProbability(pNode->probability);
+    pItem->SetPayoff(pNode->payoff);
+    pItem->blockSignals(bWasBlocked);
+    if (CFoldBadge *pBadge = CFoldBadge::Of(pItem))
+        pBadge->Place();
+}
+
+void CTreeScene::ShowUnshown()
+{
+    unshownPosted = false;
+    const QSet<const CNode *> nodes = std::exchange(unshown, {});
+    for (const CNode *pNode : nodes)
+        ShowNumbers(GetItem(pNode));
+}
+
+QRectF CTreeScene::InSight() const
+{
+    // A margin around, so that a little scrolling finds its texts shown.
+    QRectF rctSight;
+    for (const QGraphicsView *pView : views())
+        if (pView->isVisible())
+            rctSight |= pView->mapToScene(pView->viewport()->rect())
+                            .boundingRect()
+                            .adjusted(-SightMargin, -SightMargin, SightMargin, SightMargin);
+    return rctSight;
+}
+
+QSet<const CNode *> CTreeScene::NodesIn(const QRectF &rctArea) const
+{
+    // A node's texts stand beside it: any of its items in the area counts.
+    QSet<const CNode *> nodes;
+    for (QGraphicsItem *pItem : QGraphicsScene::items(rctArea)) {
+        for (; pItem; pItem = pItem->parentItem())
+            if (const auto *pNodeItem = dynamic_cast<const CNodeGrapicsItem *>(pItem)) {
+                nodes.insert(pNodeItem->GetNode());
+                break;
+            }
+    }
+    return nodes;
+}
+
+void CTreeScene::drawBackground(QPainter *pPainter, const QRectF &rctArea)
+{
+    // The last moment for waiting texts before they are drawn, on screen
+    // or in a picture.
+    if (!unshown.isEmpty())
+        for (const CNode *pNode : NodesIn(rctArea))
+            if (unshown.remove(pNode))
+                ShowNumbers(GetItem(pNode));
+    QGraphicsScene::drawBackground(pPainter, rctArea);
+}
+
+void CTreeScene::ShowWarnings(const std::vector<CNode *> &situations)
+{
+    for (CNode *pSituation : situations)
+        ShowProbabilityWarning(pSituation, document.HasProbabilityWarning(pSituation));
+}
+
+bool CTreeScene::ArrowOnPath(const CNode *pNode) const
+{
+    const CNodeGrapicsItem *pItem = GetItem(pNode);
+    const CQGraphicsArrowLineItem *pArrow = pItem ? pItem->GetArrow() : nullptr;
+    return pArrow && pArrow->IsActive();
+}
+
+void CTreeScene::RefreshBestPath(const std::vector<CNode *> &branches)
+{
+    const bool bValid = document.IsConsistent();
+    if (bValid != highlighted) {
+        UpdateBestPath(document.GetRoot(), bValid);
+        return;
+    }
+    if (!bValid)
+        return;
+    // Only where a choice changed do arrows change: below a Decision or
+    // Situation that was written, from the top down, each arrow that is not
+    // as its node and the arrow above it say takes its subtree along.
+    const CNode *pRoot = document.GetRoot();
+    for (auto it = branches.rbegin(); it != branches.rend(); ++it) {
+        CNode *pBranch = *it;
+        std::vector<CNode *> nodes{pBranch};
+        nodes.insert(nodes.end(), pBranch->children.begin(), pBranch->children.end());
+        for (CNode *pNode : nodes) {
+            if (!pNode || !pNode->parent)
+                continue;
+            const bool bAbove = pNode->parent == pRoot || ArrowOnPath(pNode->parent);
+            const bool bActive = bAbove && pNode->active;
+            if (ArrowOnPath(pNode) == bActive)
+                continue;
+            if (CNodeGrapicsItem *pItem = GetItem(pNode))
+                if (CQGraphicsArrowLineItem *pArrow = pItem->GetArrow())
+                    pArrow->SetActive(bActive);
+            UpdateBestPath(pNode, bActive);
+        }
+    }
+}
