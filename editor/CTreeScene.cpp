@@ -23,6 +23,11 @@ constexpr double SiblingStep = 100.0;
 CTreeScene::CTreeScene(CProjectDocument &projectDocument, QObject *parent)
     : QGraphicsScene(parent), document(projectDocument)
 {
+    // Numbers out of sight show a few milliseconds' worth at a time, so that
+    // what is painted and typed meanwhile does not wait for all of them.
+    unshownTimer.setSingleShot(true);
+    unshownTimer.setInterval(0);
+    connect(&unshownTimer, &QTimer::timeout, this, [this] { ShowUnshown(UnshownSlice); });
 }
 
 int32_t CTreeScene::ToCoordinate(double dValue)

@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QPointF>
 #include <QSet>
+#include <QTimer>
 
 #include <cstdint>
 #include <vector>
@@ -53,8 +54,9 @@ public:
     void ShowValues(const std::vector<CNode *> &nodes);
     // Options whose payoff or probability a formula has just changed.
     void ShowInputs(const std::vector<CNode *> &options);
-    // Shows the numbers still waiting to come into sight.
-    void ShowUnshown();
+    // Shows the numbers still waiting to come into sight: all of them, or
+    // those shown within nMilliseconds, leaving the rest for later.
+    void ShowUnshown(qint64 nMilliseconds = -1);
     void ShowWarnings(const std::vector<CNode *> &situations);
     // The nodes' formulas, and what the document found wrong with them.
     void ShowFormulas();
@@ -95,6 +97,7 @@ private:
     // More nodes than this written at once show those out of sight later.
     static constexpr size_t ShownAtOnce = 64;
     static constexpr qreal SightMargin = 200.0;
+    static constexpr qint64 UnshownSlice = 4;
 
     CNodeGrapicsItem *CreateItem(CNode *pNode);
     void ShowNumbers(const std::vector<CNode *> &nodes);
@@ -134,5 +137,5 @@ private:
     // Nodes whose numbers were written out of sight and are not shown yet.
     // Only looked up, never followed: a node freed meanwhile finds no item.
     QSet<const CNode *> unshown;
-    bool unshownPosted = false;
+    QTimer unshownTimer;
 };

@@ -8,6 +8,7 @@
 #include "CProjectDocument.h"
 #include "CQGraphicsArrowLineItem.h"
 
+#include <QElapsedTimer>
 #include <QGraphicsView>
 
 #include <utility>
@@ -49,10 +50,8 @@ void CTreeScene::ShowNumbers(const std::vector<CNode *> &nodes)
             ShowNumbers(GetItem(pNode));
         else
             unshown.insert(pNode);
-    if (!unshown.isEmpty() && !unshownPosted) {
-        unshownPosted = true;
-        QMetaObject::invokeMethod(this, &CTreeScene::ShowUnshown, Qt::QueuedConnection);
-    }
+    if (!unshown.isEmpty() && !unshownTimer.isActive())
+        unshownTimer.start();
 }
 
 void CTreeScene::ShowNumbers(CNodeGrapicsItem *pItem)
@@ -68,12 +67,19 @@ void CTreeScene::ShowNumbers(CNodeGrapicsItem *pItem)
         pBadge->Place();
 }
 
-void CTreeScene::ShowUnshown()
+void CTreeScene::ShowUnshown(qint64 nMilliseconds)
 {
-    unshownPosted = false;
-    const QSet<const CNode *> nodes = std::exchange(unshown, {});
-    for (const CNode *pNode : nodes)
-        ShowNumbers(GetItem(pNode));
+    QElapsedTimer timer;
+    timer.start();
+    int nShown = 0;
+    for (auto it = unshown.begin(); it != unshown.end();) {
+        if (nMilliseconds >= 0 && ++nShown % 64 == 0 && timer.elapsed() >= nMilliseconds)
+            break;
+        ShowNumbers(GetItem(*it));
+        it = unshown.erase(it);
+    }
+    if (!unshown.isEmpty())
+        unshownTimer.start();
 }
 
 QRectF CTreeScene::InSight() const
@@ -92,7 +98,9 @@ QSet<const CNode *> CTreeScene::NodesIn(const QRectF &rctArea) const
 {
     // A node's texts stand beside it: any of its items in the area counts.
     QSet<const CNode *> nodes;
-    for (QGraphicsItem *pItem : QGraphicsScene::items(rctArea)) {
+    // Unsorted: the order of stacking is of no use here, and costs.
+    for (QGraphicsItem *pItem :
+         QGraphicsScene::items(rctArea, Qt::IntersectsItemBoundingRect, Qt::SortOrder(-1))) {
         for (; pItem; pItem = pItem->parentItem())
             if (const auto *pNodeItem = dynamic_cast<const CNodeGrapicsItem *>(pItem)) {
                 nodes.insert(pNodeItem->GetNode());
@@ -138,22 +146,30 @@ void CTreeScene::RefreshBestPath(const std::vector<CNode *> &branches)
     // Only where a choice changed do arrows change: below a Decision or
     // Situation that was written, from the top down, each arrow that is not
     // as its node and the arrow above it say takes its subtree along.
+    // A value typed may write thousands of them: each arrow is looked at
+    // once, the branch's own before those of its options.
     const CNode *pRoot = document.GetRoot();
+    const auto showArrow = [this](CNode *pNode, bool bActive) {
+        if (CNodeGrapicsItem *pItem = GetItem(pNode))
+            if (CQGraphicsArrowLineItem *pArrow = pItem->GetArrow())
+                pArrow->SetActive(bActive);
+        UpdateBestPath(pNode, bActive);
+    };
     for (auto it = branches.rbegin(); it != branches.rend(); ++it) {
         CNode *pBranch = *it;
-        std::vector<CNode *> nodes{pBranch};
-        nodes.insert(nodes.end(), pBranch->children.begin(), pBranch->children.end());
-        for (CNode *pNode : nodes) {
-            if (!pNode || !pNode->parent)
+        const bool bOn = ArrowOnPath(pBranch);
+        if (pBranch->parent) {
+            const bool bActive =
+                (pBranch->parent == pRoot || ArrowOnPath(pBranch->parent)) && pBranch->active;
+            // Its options follow it.
+            if (bOn != bActive) {
+                showArrow(pBranch, bActive);
                 continue;
-            const bool bAbove = pNode->parent == pRoot || ArrowOnPath(pNode->parent);
-            const bool bActive = bAbove && pNode->active;
-            if (ArrowOnPath(pNode) == bActive)
-                continue;
-            if (CNodeGrapicsItem *pItem = GetItem(pNode))
-                if (CQGraphicsArrowLineItem *pArrow = pItem->GetArrow())
-                    pArrow->SetActive(bActive);
-            UpdateBestPath(pNode, bActive);
+            }
         }
+        const bool bAbove = pBranch == pRoot || bOn;
+        for (CNode *pOption : pBranch->children)
+            if (pOption && ArrowOnPath(pOption) != (bAbove && pOption->active))
+                showArrow(pOption, bAbove && pOption->active);
     }
 }

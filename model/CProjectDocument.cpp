@@ -449,22 +449,22 @@ void CProjectDocument::Evaluate()
     }
 
     // A solve covers its start's subtree and the path above: a start at or
-    // below another adds nothing.
-    auto covers = [](const CNode *pAbove, const CNode *pNode) {
-        for (; pNode; pNode = pNode->parent)
-            if (pNode == pAbove)
-                return true;
-        return false;
-    };
+    // below another adds nothing. A value typed may ask for thousands of
+    // starts; each looks only at the path above it.
+    std::unordered_set<const CNode *> asked;
+    for (CNode *pStart : starts)
+        if (InTree(pStart))
+            asked.insert(pStart);
     std::vector<CNode *> kept;
+    std::unordered_set<const CNode *> met;
     for (CNode *pStart : starts) {
-        if (!InTree(pStart) ||
-            std::any_of(kept.begin(), kept.end(), [&](CNode *p) { return covers(p, pStart); }))
+        if (!asked.count(pStart) || !met.insert(pStart).second)
             continue;
-        kept.erase(
-            std::remove_if(kept.begin(), kept.end(), [&](CNode *p) { return covers(pStart, p); }),
-            kept.end());
-        kept.push_back(pStart);
+        const CNode *pAbove = pStart->parent;
+        while (pAbove && !asked.count(pAbove))
+            pAbove = pAbove->parent;
+        if (!pAbove)
+            kept.push_back(pStart);
     }
     std::vector<CNode *> written;
     for (CNode *pStart : kept)
