@@ -11,7 +11,6 @@
 #include <QElapsedTimer>
 #include <QGraphicsView>
 
-#include <utility>
 #include <vector>
 
 void CTreeScene::ShowValues(const std::vector<CNode *> &nodes)
@@ -35,9 +34,9 @@ void CTreeScene::ShowNumbers(const std::vector<CNode *> &nodes)
 {
     // A value typed may write thousands of nodes, most of them out of sight,
     // and each text shown costs its layout and a place in the scene's index.
-    // What is in sight shows at once; the rest waits for the next turn of
-    // the event loop, or for the moment it comes into sight, whichever is
-    // first.
+    // What is in sight shows at once; the rest shows a few milliseconds'
+    // worth at a time as the event loop turns, or the moment it is drawn,
+    // whichever comes first.
     const QRectF rctSight = nodes.size() > ShownAtOnce ? InSight() : QRectF();
     if (rctSight.isNull()) {
         for (CNode *pNode : nodes)
@@ -56,9 +55,9 @@ void CTreeScene::ShowNumbers(const std::vector<CNode *> &nodes)
 
 void CTreeScene::ShowNumbers(CNodeGrapicsItem *pItem)
 {
-    if (!pItem)
+    const CNode *pNode = pItem ? pItem->GetNode() : nullptr;
+    if (!pNode)
         return;
-    const CNode *pNode = pItem->GetNode();
     const bool bWasBlocked = pItem->blockSignals(true);
     pItem->SetProbability(pNode->probability);
     pItem->SetPayoff(pNode->payoff);

@@ -5,6 +5,7 @@
 #include "CTreeFormulas.h"
 
 #include <algorithm>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -117,11 +118,13 @@ void CProjectDocument::RecomputeReached(const std::vector<double> &before)
     });
     reached.erase(std::unique(reached.begin(), reached.end()), reached.end());
     std::vector<Inputs> inputs;
+    const std::unordered_set<const CNode *> computed(reached.begin(), reached.end());
     for (CNode *pNode : reached)
         inputs.push_back({pNode, pNode->probability, pNode->payoff});
     for (CNode *pSituation : formulaUsers.RestSituations())
         for (CNode *pOption : pSituation->children)
-            if (pOption && CTreeFormulas::IsRest(pOption->probabilityFormula))
+            if (pOption && CTreeFormulas::IsRest(pOption->probabilityFormula) &&
+                !computed.count(pOption))
                 inputs.push_back({pOption, pOption->probability, pOption->payoff});
     formulaProblems = CTreeFormulas::ApplyTo(reached, variables, formulaUsers,
                                              std::move(variableProblems), formulaProblems);
@@ -139,8 +142,7 @@ void CProjectDocument::InputsRecomputed(const std::vector<Inputs> &before)
             ProbabilityEdited(pOption);
         if (bPayoff)
             PayoffEdited(pOption);
-        if ((bProbability || bPayoff) &&
-            std::find(changed.begin(), changed.end(), pOption) == changed.end())
+        if (bProbability || bPayoff)
             changed.push_back(pOption);
     }
     // Everything has just been computed from the formulas.
