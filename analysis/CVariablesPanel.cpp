@@ -98,7 +98,7 @@ void CVariablesPanel::Refresh()
     // end the edit.
     const QModelIndex editing = delegate->Editing();
     table->setRowCount(variables.Count());
-    const std::unordered_map<std::string, int> uses = CTreeFormulas::UseCounts(project.GetRoot());
+    const std::unordered_map<std::string, int> &uses = project.UseCounts();
     for (int n = 0; n < variables.Count(); ++n) {
         const CVariables::Variable &variable = variables.At(n);
         const auto found = uses.find(variable.name);

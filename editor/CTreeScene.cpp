@@ -23,6 +23,11 @@ constexpr double SiblingStep = 100.0;
 CTreeScene::CTreeScene(CProjectDocument &projectDocument, QObject *parent)
     : QGraphicsScene(parent), document(projectDocument)
 {
+    // Numbers out of sight show a few milliseconds' worth at a time, so that
+    // what is painted and typed meanwhile does not wait for all of them.
+    unshownTimer.setSingleShot(true);
+    unshownTimer.setInterval(0);
+    connect(&unshownTimer, &QTimer::timeout, this, [this] { ShowUnshown(UnshownSlice); });
     ConnectDocument();
 }
 
@@ -36,14 +41,7 @@ void CTreeScene::ConnectDocument()
     connect(&document, &CProjectDocument::sig_valuesChanged, this, &CTreeScene::ShowValues);
     connect(&document, &CProjectDocument::sig_variablesChanged, this, &CTreeScene::ShowFormulas);
     // Formulas write numbers the texts have not shown yet.
-    connect(&document, &CProjectDocument::sig_inputsChanged, this,
-            [this](const std::vector<CNode *> &options) {
-                for (CNode *pOption : options)
-                    if (CNodeGrapicsItem *pItem = GetItem(pOption)) {
-                        pItem->SetProbability(pOption->probability);
-                        pItem->SetPayoff(pOption->payoff);
-                    }
-            });
+    connect(&document, &CProjectDocument::sig_inputsChanged, this, &CTreeScene::ShowInputs);
 }
 
 int32_t CTreeScene::ToCoordinate(double dValue)
@@ -117,6 +115,22 @@ void CTreeScene::ShowFormulas()
         if (problem.node)
             (problem.probability ? problems[problem.node].second : problems[problem.node].first) =
                 problem.text;
+    // Values alone changed since the last pass: formulas and items are as
+    // shown, and only nodes whose problems came, went or changed are shown again.
+    if (formulasShownAt == document.FormulasRevision()) {
+        for (auto it = shownProblems.constBegin(); it != shownProblems.constEnd(); ++it)
+            if (!problems.contains(it.key()))
+                problems.insert(it.key(), QPair<QString, QString>());
+        for (auto it = problems.constBegin(); it != problems.constEnd(); ++it) {
+            CNodeGrapicsItem *pItem = GetItem(it.key());
+            if (pItem && shownProblems.value(it.key()) != it.value())
+                pItem->ShowFormulas(it.value().first, it.value().second);
+        }
+        for (auto it = problems.begin(); it != problems.end();)
+            it = it.value() == QPair<QString, QString>() ? problems.erase(it) : std::next(it);
+        shownProblems = problems;
+        return;
+    }
     // A walk over nodes, not items: a large tree has many items, few formulas.
     QSet<const CNode *> shown;
     std::vector<CNode *> pending;
@@ -141,6 +155,8 @@ void CTreeScene::ShowFormulas()
             shown.insert(pNode);
     }
     withFormulas = shown;
+    shownProblems = problems;
+    formulasShownAt = document.FormulasRevision();
 }
 
 CNodeGrapicsItem *CTreeScene::CreateItem(CNode *pNode)
@@ -148,6 +164,7 @@ CNodeGrapicsItem *CTreeScene::CreateItem(CNode *pNode)
     auto *pItem = new CNodeGrapicsItem(pNode, nullptr, true);
     addItem(pItem);
     items.insert(pNode, pItem);
+    formulasShownAt = 0;
     if (!numberFormat.IsDefault())
         pItem->SetNumberFormat(&numberFormat);
     emit sig_itemCreated(pItem);
@@ -243,6 +260,7 @@ void CTreeScene::RemoveSubtreeItems(CNode *pNode)
         removeItem(pItem);
         pItem->deleteLater();
         items.remove(pCurrent);
+        unshown.remove(pCurrent);
     }
 }
 
@@ -267,71 +285,6 @@ void CTreeScene::UpdateBestPath(CNode *pNode, bool bFlag)
                     if (pArrow->IsActive() != bActive)
                         pArrow->SetActive(bActive);
             pending.emplace_back(pChild, bActive);
-        }
-    }
-}
-
-void CTreeScene::ShowValues(const std::vector<CNode *> &nodes)
-{
-    // Each written node comes once, with its final value; the Decisions and
-    // Situations among them are where the chosen path may have changed.
-    std::vector<CNode *> branches;
-    for (CNode *pWritten : nodes) {
-        if (CNodeGrapicsItem *pItem = GetItem(pWritten)) {
-            const bool bWasBlocked = pItem->blockSignals(true);
-            pItem->SetProbability(pWritten->probability);
-            pItem->SetPayoff(pWritten->payoff);
-            pItem->blockSignals(bWasBlocked);
-            if (CFoldBadge *pBadge = CFoldBadge::Of(pItem))
-                pBadge->Place();
-        }
-        if (pWritten->type == NodeType::Decision || pWritten->type == NodeType::Situation)
-            branches.push_back(pWritten);
-    }
-    RefreshBestPath(branches);
-}
-
-void CTreeScene::ShowWarnings(const std::vector<CNode *> &situations)
-{
-    for (CNode *pSituation : situations)
-        ShowProbabilityWarning(pSituation, document.HasProbabilityWarning(pSituation));
-}
-
-bool CTreeScene::ArrowOnPath(const CNode *pNode) const
-{
-    const CNodeGrapicsItem *pItem = GetItem(pNode);
-    const CQGraphicsArrowLineItem *pArrow = pItem ? pItem->GetArrow() : nullptr;
-    return pArrow && pArrow->IsActive();
-}
-
-void CTreeScene::RefreshBestPath(const std::vector<CNode *> &branches)
-{
-    const bool bValid = document.IsConsistent();
-    if (bValid != highlighted) {
-        UpdateBestPath(document.GetRoot(), bValid);
-        return;
-    }
-    if (!bValid)
-        return;
-    // Only where a choice changed do arrows change: below a Decision or
-    // Situation that was written, from the top down, each arrow that is not
-    // as its node and the arrow above it say takes its subtree along.
-    const CNode *pRoot = document.GetRoot();
-    for (auto it = branches.rbegin(); it != branches.rend(); ++it) {
-        CNode *pBranch = *it;
-        std::vector<CNode *> nodes{pBranch};
-        nodes.insert(nodes.end(), pBranch->children.begin(), pBranch->children.end());
-        for (CNode *pNode : nodes) {
-            if (!pNode || !pNode->parent)
-                continue;
-            const bool bAbove = pNode->parent == pRoot || ArrowOnPath(pNode->parent);
-            const bool bActive = bAbove && pNode->active;
-            if (ArrowOnPath(pNode) == bActive)
-                continue;
-            if (CNodeGrapicsItem *pItem = GetItem(pNode))
-                if (CQGraphicsArrowLineItem *pArrow = pItem->GetArrow())
-                    pArrow->SetActive(bActive);
-            UpdateBestPath(pNode, bActive);
         }
     }
 }

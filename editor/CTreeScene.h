@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QPointF>
 #include <QSet>
+#include <QTimer>
 
 #include <cstdint>
 #include <vector>
@@ -56,6 +57,11 @@ public:
     void ShowProbabilityWarning(CNode *pNode, bool bOn);
     // What the document announced: written values, changed warnings.
     void ShowValues(const std::vector<CNode *> &nodes);
+    // Options whose payoff or probability a formula has just changed.
+    void ShowInputs(const std::vector<CNode *> &options);
+    // Shows the numbers still waiting to come into sight: all of them, or
+    // those shown within nMilliseconds, leaving the rest for later.
+    void ShowUnshown(qint64 nMilliseconds = -1);
     void ShowWarnings(const std::vector<CNode *> &situations);
     // The nodes' formulas, and what the document found wrong with them.
     void ShowFormulas();
@@ -96,10 +102,23 @@ signals:
     // A double click on the badge of folded pNode.
     void sig_unfoldRequested(CNode *pNode);
 
+protected:
+    void drawBackground(QPainter *pPainter, const QRectF &rctArea) override;
+
 private:
+    // More nodes than this written at once show those out of sight later.
+    static constexpr size_t ShownAtOnce = 64;
+    static constexpr qreal SightMargin = 200.0;
+    static constexpr qint64 UnshownSlice = 4;
     // What the document announces that shows on the canvas alone.
     void ConnectDocument();
     CNodeGrapicsItem *CreateItem(CNode *pNode);
+    void ShowNumbers(const std::vector<CNode *> &nodes);
+    void ShowNumbers(CNodeGrapicsItem *pItem);
+    // The scene area the visible views show, with a margin; null when none
+    // is visible.
+    QRectF InSight() const;
+    QSet<const CNode *> NodesIn(const QRectF &rctArea) const;
     // Re-highlights what the written Decisions and Situations (lowest first)
     // may have changed of the chosen path.
     void RefreshBestPath(const std::vector<CNode *> &branches);
@@ -121,6 +140,15 @@ private:
     // Nodes shown with a formula or a problem of one, to be shown without
     // when they have neither any more.
     QSet<const CNode *> withFormulas;
+    // The problems of formulas on show, by node (payoff's, probability's),
+    // and the document's formulas revision they were shown at; 0 once an
+    // item has been made since, which shows nothing yet.
+    QHash<const CNode *, QPair<QString, QString>> shownProblems;
+    quint64 formulasShownAt = 0;
     // The document's number format, which every item shows its values in.
     NumberFormat numberFormat;
+    // Nodes whose numbers were written out of sight and are not shown yet.
+    // Only looked up, never followed: a node freed meanwhile finds no item.
+    QSet<const CNode *> unshown;
+    QTimer unshownTimer;
 };

@@ -113,7 +113,7 @@ CProjectFile::ReadResult CProjectDocument::Read(const QString &strPath, int nTre
     const CProjectFile::ReadResult result = CProjectFile::Read(strPath, read, nTree);
     if (result.opened) {
         filePath = result.foreign ? QString() : strPath;
-        tree.Variables() = read.Variables();
+        tree.Variables() = std::move(read.Variables());
         ShowRead(result, read.TakeRoot());
     }
     return result;
@@ -124,7 +124,7 @@ CProjectFile::ReadResult CProjectDocument::Read(QIODevice &device, int nTree)
     CDecisionTree read;
     const CProjectFile::ReadResult result = CProjectFile::Read(device, read, nTree);
     if (result.opened) {
-        tree.Variables() = read.Variables();
+        tree.Variables() = std::move(read.Variables());
         ShowRead(result, read.TakeRoot());
     }
     return result;
@@ -136,6 +136,8 @@ std::vector<CNode *> CProjectDocument::TakeTree(CNode *pRoot)
         emit sig_subtreeRemoving(tree.GetRoot());
     toRecheck.clear();
     toSolve.clear();
+    formulaNodesEdited.clear();
+    ++formulasRevision;
     tree.SetRoot(pRoot);
     return GiveEveryPathAnEnd(pRoot);
 }
@@ -152,6 +154,10 @@ void CProjectDocument::ShowRead(const CProjectFile::ReadResult &result, CNode *p
     // The reader has computed the formulas; what it could not is kept here
     // for the views to flag.
     formulaProblems = result.formulaProblems;
+    // The reader computed every formula on this tree: a value typed next
+    // need compute only what it reaches.
+    formulaUsers.Build(tree.GetRoot(), tree.Variables());
+    usersRevision = formulasRevision;
     emit sig_variablesChanged();
     // A file keeps the values of the rollback that was last shown, but
     // anything may have written it: what is shown is the rollback of the
@@ -240,6 +246,7 @@ void CProjectDocument::AttachSubtree(CNode *pParent, CNode *pSubtree, int nIndex
     if (nIndex < 0)
         nIndex = int(pParent->children.size());
     pParent->InsertChild(nIndex, pSubtree);
+    ++formulasRevision;
     emit sig_structureChanged(pParent);
     // Everything that came in is looked at: a pasted or restored subtree
     // brings Situations of its own.
@@ -259,6 +266,7 @@ int CProjectDocument::DetachSubtree(CNode *pNode)
     const int nIndex = pParent->IndexOfChild(pNode);
     pParent->RemoveChild(pNode);
     pNode->parent = pParent;
+    ++formulasRevision;
     ForgetSubtree(pNode);
     if (!pParent->HasChildren())
         CNode::CreateTerminal(pParent, "");
@@ -352,6 +360,8 @@ void CProjectDocument::ProbabilityEdited(CNode *pNode)
     if (!pNode || !pNode->parent)
         return;
     CChange change(*this);
+    if (!pNode->probabilityFormula.empty())
+        formulaNodesEdited.push_back(pNode);
     CNode *pOwner = IsBranch(pNode) ? pNode : pNode->parent;
     Recheck(pOwner);
     // While the shares do not add up nothing below them is solved; once
@@ -366,6 +376,8 @@ void CProjectDocument::PayoffEdited(CNode *pNode)
     if (!pNode)
         return;
     CChange change(*this);
+    if (!pNode->payoffFormula.empty())
+        formulaNodesEdited.push_back(pNode);
     toSolve.push_back(pNode);
     pending = true;
 }
@@ -437,22 +449,22 @@ void CProjectDocument::Evaluate()
     }
 
     // A solve covers its start's subtree and the path above: a start at or
-    // below another adds nothing.
-    auto covers = [](const CNode *pAbove, const CNode *pNode) {
-        for (; pNode; pNode = pNode->parent)
-            if (pNode == pAbove)
-                return true;
-        return false;
-    };
+    // below another adds nothing. A value typed may ask for thousands of
+    // starts; each looks only at the path above it.
+    std::unordered_set<const CNode *> asked;
+    for (CNode *pStart : starts)
+        if (InTree(pStart))
+            asked.insert(pStart);
     std::vector<CNode *> kept;
+    std::unordered_set<const CNode *> met;
     for (CNode *pStart : starts) {
-        if (!InTree(pStart) ||
-            std::any_of(kept.begin(), kept.end(), [&](CNode *p) { return covers(p, pStart); }))
+        if (!asked.count(pStart) || !met.insert(pStart).second)
             continue;
-        kept.erase(
-            std::remove_if(kept.begin(), kept.end(), [&](CNode *p) { return covers(pStart, p); }),
-            kept.end());
-        kept.push_back(pStart);
+        const CNode *pAbove = pStart->parent;
+        while (pAbove && !asked.count(pAbove))
+            pAbove = pAbove->parent;
+        if (!pAbove)
+            kept.push_back(pStart);
     }
     std::vector<CNode *> written;
     for (CNode *pStart : kept)

@@ -2,6 +2,7 @@
 
 #include "CDecisionSolver.h"
 #include "CDecisionTree.h"
+#include "CFormulaUsers.h"
 #include "CProjectFile.h"
 #include "CProjectSettings.h"
 #include "CTreeFormulas.h"
@@ -10,6 +11,7 @@
 #include <QString>
 
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -131,6 +133,12 @@ public:
     void SetFormulas(CNode *pNode, const std::string &strPayoff, const std::string &strProbability);
     // What kept formulas from being computed at the last change.
     const std::vector<CVariables::Problem> &FormulaProblems() const { return formulaProblems; }
+    // Changes whenever a node's formula or the shape of the tree may have
+    // changed; while it stays, only values (and the problems they cause) did.
+    quint64 FormulasRevision() const { return formulasRevision; }
+    // How many nodes' formulas mention each name; counted again only once
+    // formulas or the tree's shape changed, not for every value typed.
+    const std::unordered_map<std::string, int> &UseCounts() const;
 
     // Whether Situation pNode shows that its options' probabilities do not
     // add up, and whether no Situation in the tree does.
@@ -182,6 +190,17 @@ private:
     bool InTree(const CNode *pNode) const;
     void Evaluate();
     void RecomputeFormulas();
+    // Computes again only what values that were before reach.
+    void RecomputeReached(const std::vector<double> &before);
+    // Options whose numbers a formula may have changed, from before: each
+    // changed one is rolled back and announced.
+    struct Inputs
+    {
+        CNode *node;
+        double probability;
+        double payoff;
+    };
+    void InputsRecomputed(const std::vector<Inputs> &before);
 
     CDecisionTree tree;
     CDecisionSolver solver;
@@ -198,4 +217,13 @@ private:
     std::vector<CNode *> toRecheck;
     std::vector<CNode *> toSolve;
     std::vector<CVariables::Problem> formulaProblems;
+    quint64 formulasRevision = 1;
+    // Who reads which variable, as of usersRevision (0: never built).
+    CFormulaUsers formulaUsers;
+    quint64 usersRevision = 0;
+    mutable std::unordered_map<std::string, int> useCounts;
+    mutable quint64 useCountsRevision = 0;
+    // Nodes with formulas whose numbers were edited directly since the
+    // formulas were last computed: the next computation puts them right.
+    std::vector<CNode *> formulaNodesEdited;
 };

@@ -4,7 +4,9 @@
 #include "CNode.h"
 #include "CTreeFormulas.h"
 
-#include <tuple>
+#include <algorithm>
+#include <unordered_set>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -25,6 +27,16 @@ template <typename Visit> void ForEachOption(CNode *pTop, Visit visit)
     }
 }
 
+bool SameNames(const CVariables &a, const CVariables &b)
+{
+    if (a.Count() != b.Count())
+        return false;
+    for (int n = 0; n < a.Count(); ++n)
+        if (a.At(n).name != b.At(n).name)
+            return false;
+    return true;
+}
+
 } // namespace
 
 void CProjectDocument::SetVariables(const CVariables &variables)
@@ -36,13 +48,25 @@ void CProjectDocument::SetVariablesAndFormulas(const CVariables &variables,
                                                const std::vector<NodeFormulas> &formulas)
 {
     CChange change(*this);
+    // Values typed change no formula, name or shape: what they reach is
+    // known from who reads which variable, and nothing else is computed.
+    const bool bValuesOnly = formulas.empty() && SameNames(tree.Variables(), variables) &&
+                             usersRevision == formulasRevision;
+    std::vector<double> before;
+    for (int n = 0; bValuesOnly && n < tree.Variables().Count(); ++n)
+        before.push_back(tree.Variables().At(n).value);
     tree.Variables() = variables;
     for (const NodeFormulas &entry : formulas)
         if (entry.node) {
             entry.node->payoffFormula = entry.payoff;
             entry.node->probabilityFormula = entry.probability;
         }
-    RecomputeFormulas();
+    if (!formulas.empty())
+        ++formulasRevision;
+    if (bValuesOnly)
+        RecomputeReached(before);
+    else
+        RecomputeFormulas();
 }
 
 void CProjectDocument::SetFormulas(CNode *pNode, const std::string &strPayoff,
@@ -54,21 +78,66 @@ void CProjectDocument::SetFormulas(CNode *pNode, const std::string &strPayoff,
     SetVariablesAndFormulas(tree.Variables(), {{pNode, strPayoff, strProbability}});
 }
 
+const std::unordered_map<std::string, int> &CProjectDocument::UseCounts() const
+{
+    if (useCountsRevision != formulasRevision) {
+        useCounts = CTreeFormulas::UseCounts(tree.GetRoot());
+        useCountsRevision = formulasRevision;
+    }
+    return useCounts;
+}
+
 void CProjectDocument::RecomputeFormulas()
 {
     // Every formula is computed again: a variable reaches nodes anywhere, and
     // computing thousands of compiled formulas costs less than a rollback.
     // Only what changed is rolled back, through the same path as a typed value.
     CChange change(*this);
-    std::vector<std::tuple<CNode *, double, double>> before;
+    std::vector<Inputs> before;
     ForEachOption(tree.GetRoot(), [&before](CNode *pOption) {
-        before.emplace_back(pOption, pOption->probability, pOption->payoff);
+        before.push_back({pOption, pOption->probability, pOption->payoff});
     });
     formulaProblems = tree.ApplyFormulas();
+    // Names may have come or gone, binding formulas to other variables.
+    formulaUsers.Build(tree.GetRoot(), tree.Variables());
+    usersRevision = formulasRevision;
+    InputsRecomputed(before);
+}
+
+void CProjectDocument::RecomputeReached(const std::vector<double> &before)
+{
+    CChange change(*this);
+    CVariables &variables = tree.Variables();
+    // The variables are few and use each other: all are computed, and their
+    // values tell which nodes' formulas must be.
+    std::vector<CVariables::Problem> variableProblems = variables.Evaluate();
+    std::vector<CNode *> reached = formulaUsers.Readers(variables, before);
+    reached.insert(reached.end(), formulaNodesEdited.begin(), formulaNodesEdited.end());
+    std::sort(reached.begin(), reached.end(), [this](const CNode *a, const CNode *b) {
+        return formulaUsers.Order(a) < formulaUsers.Order(b);
+    });
+    reached.erase(std::unique(reached.begin(), reached.end()), reached.end());
+    std::vector<Inputs> inputs;
+    const std::unordered_set<const CNode *> computed(reached.begin(), reached.end());
+    for (CNode *pNode : reached)
+        inputs.push_back({pNode, pNode->probability, pNode->payoff});
+    for (CNode *pSituation : formulaUsers.RestSituations())
+        for (CNode *pOption : pSituation->children)
+            if (pOption && CTreeFormulas::IsRest(pOption->probabilityFormula) &&
+                !computed.count(pOption))
+                inputs.push_back({pOption, pOption->probability, pOption->payoff});
+    formulaProblems = CTreeFormulas::ApplyTo(reached, variables, formulaUsers,
+                                             std::move(variableProblems), formulaProblems);
+    InputsRecomputed(inputs);
+}
+
+void CProjectDocument::InputsRecomputed(const std::vector<Inputs> &before)
+{
     std::vector<CNode *> changed;
-    for (const auto &[pOption, dProbability, dPayoff] : before) {
-        const bool bProbability = pOption->probability != dProbability;
-        const bool bPayoff = pOption->payoff != dPayoff;
+    for (const Inputs &entry : before) {
+        CNode *pOption = entry.node;
+        const bool bProbability = pOption->probability != entry.probability;
+        const bool bPayoff = pOption->payoff != entry.payoff;
         if (bProbability)
             ProbabilityEdited(pOption);
         if (bPayoff)
@@ -76,6 +145,8 @@ void CProjectDocument::RecomputeFormulas()
         if (bProbability || bPayoff)
             changed.push_back(pOption);
     }
+    // Everything has just been computed from the formulas.
+    formulaNodesEdited.clear();
     if (!changed.empty())
         emit sig_inputsChanged(changed);
     emit sig_variablesChanged();

@@ -1,22 +1,17 @@
 #include "CTreeFormulas.h"
 
 #include "CFormula.h"
+#include "CFormulaUsers.h"
 #include "CNode.h"
 
 #include <QStringList>
 
 #include <algorithm>
+#include <unordered_set>
 
 const char *const CTreeFormulas::Rest = "#";
 
 namespace {
-
-bool IsRest(const std::string &strFormula)
-{
-    const size_t nStart = strFormula.find_first_not_of(" \t");
-    return nStart != std::string::npos && strFormula[nStart] == '#' &&
-           strFormula.find_first_not_of(" \t", nStart + 1) == std::string::npos;
-}
 
 // Visits every node at or below pRoot, parents before children.
 template <typename NodeT, typename Visit> void VisitNodes(NodeT *pRoot, Visit visit)
@@ -59,7 +54,58 @@ QString RestAsPayoff()
     return CTreeFormulas::tr("\"#\" stands for the rest of a probability, not a payoff.");
 }
 
+// Computes pNode's own formulas, adding what keeps them from it to problems:
+// the payoff's first, then the probability's.
+void ComputeNode(CNode *pNode, CVariables &variables, std::vector<CVariables::Problem> &problems)
+{
+    const auto compute = [&](const std::string &strFormula, double *pValue, bool bProbability) {
+        QString strError;
+        if (!variables.Compiled(strFormula).Evaluate(pValue, &strError))
+            problems.push_back({std::string(), pNode, bProbability, strError});
+    };
+    if (!pNode->payoffFormula.empty()) {
+        if (CTreeFormulas::IsRest(pNode->payoffFormula))
+            problems.push_back({std::string(), pNode, false, RestAsPayoff()});
+        else
+            compute(pNode->payoffFormula, &pNode->payoff, false);
+    }
+    if (pNode->probabilityFormula.empty())
+        return;
+    if (!CTreeFormulas::IsRest(pNode->probabilityFormula))
+        compute(pNode->probabilityFormula, &pNode->probability, true);
+    else if (!pNode->parent || pNode->parent->type != NodeType::Situation)
+        problems.push_back({std::string(), pNode, true, RestWithoutSituation()});
+}
+
+// Gives each "#" option of the Situation its share of the rest, once every
+// other option has its number.
+void ShareRest(CNode *pSituation)
+{
+    if (pSituation->type != NodeType::Situation)
+        return;
+    double dOthers = 0.0;
+    int nRests = 0;
+    for (const CNode *pOption : pSituation->children)
+        if (pOption && CTreeFormulas::IsRest(pOption->probabilityFormula))
+            ++nRests;
+        else if (pOption)
+            dOthers += pOption->probability;
+    if (nRests == 0)
+        return;
+    const double dShare = std::max(0.0, 1.0 - dOthers) / nRests;
+    for (CNode *pOption : pSituation->children)
+        if (pOption && CTreeFormulas::IsRest(pOption->probabilityFormula))
+            pOption->probability = dShare;
+}
+
 } // namespace
+
+bool CTreeFormulas::IsRest(const std::string &strFormula)
+{
+    const size_t nStart = strFormula.find_first_not_of(" \t");
+    return nStart != std::string::npos && strFormula[nStart] == '#' &&
+           strFormula.find_first_not_of(" \t", nStart + 1) == std::string::npos;
+}
 
 CTreeFormulas::Typed CTreeFormulas::Read(const QString &strText, CTypedNumber::Kind kind,
                                          const CNode *pOption, const CVariables &variables)
@@ -93,46 +139,33 @@ CTreeFormulas::Typed CTreeFormulas::Read(const QString &strText, CTypedNumber::K
 std::vector<CVariables::Problem> CTreeFormulas::Apply(CNode *pRoot, CVariables &variables)
 {
     std::vector<CVariables::Problem> problems = variables.Evaluate();
-    const auto compute = [&](CNode *pNode, const std::string &strFormula, double *pValue,
-                             bool bProbability) {
-        QString strError;
-        if (!variables.Compiled(strFormula).Evaluate(pValue, &strError))
-            problems.push_back({std::string(), pNode, bProbability, strError});
-    };
-    VisitNodes(pRoot, [&](CNode *pNode) {
-        if (!pNode->payoffFormula.empty()) {
-            if (IsRest(pNode->payoffFormula))
-                problems.push_back({std::string(), pNode, false, RestAsPayoff()});
-            else
-                compute(pNode, pNode->payoffFormula, &pNode->payoff, false);
-        }
-        if (pNode->probabilityFormula.empty())
-            return;
-        if (!IsRest(pNode->probabilityFormula)) {
-            compute(pNode, pNode->probabilityFormula, &pNode->probability, true);
-        } else if (!pNode->parent || pNode->parent->type != NodeType::Situation) {
-            problems.push_back({std::string(), pNode, true, RestWithoutSituation()});
-        }
-    });
-    // Parents come first above, so the rest is shared once every other
-    // option of the Situation has its number.
-    VisitNodes(pRoot, [](CNode *pSituation) {
-        if (pSituation->type != NodeType::Situation)
-            return;
-        double dOthers = 0.0;
-        int nRests = 0;
-        for (const CNode *pOption : pSituation->children)
-            if (pOption && IsRest(pOption->probabilityFormula))
-                ++nRests;
-            else if (pOption)
-                dOthers += pOption->probability;
-        if (nRests == 0)
-            return;
-        const double dShare = std::max(0.0, 1.0 - dOthers) / nRests;
-        for (CNode *pOption : pSituation->children)
-            if (pOption && IsRest(pOption->probabilityFormula))
-                pOption->probability = dShare;
-    });
+    VisitNodes(pRoot, [&](CNode *pNode) { ComputeNode(pNode, variables, problems); });
+    VisitNodes(pRoot, ShareRest);
+    return problems;
+}
+
+std::vector<CVariables::Problem> CTreeFormulas::ApplyTo(
+    const std::vector<CNode *> &nodes, CVariables &variables, const CFormulaUsers &users,
+    std::vector<CVariables::Problem> variableProblems, const std::vector<CVariables::Problem> &last)
+{
+    std::vector<CVariables::Problem> problems = std::move(variableProblems);
+    const size_t nOfVariables = problems.size();
+    const std::unordered_set<const CNode *> again(nodes.begin(), nodes.end());
+    for (const CVariables::Problem &problem : last)
+        if (problem.node && !again.count(problem.node))
+            problems.push_back(problem);
+    for (CNode *pNode : nodes)
+        ComputeNode(pNode, variables, problems);
+    for (CNode *pSituation : users.RestSituations())
+        ShareRest(pSituation);
+    // Listed as the walk of the whole tree lists them: node by node, the
+    // payoff before the probability.
+    std::stable_sort(problems.begin() + std::ptrdiff_t(nOfVariables), problems.end(),
+                     [&users](const CVariables::Problem &a, const CVariables::Problem &b) {
+                         const int nA = users.Order(a.node);
+                         const int nB = users.Order(b.node);
+                         return nA != nB ? nA < nB : !a.probability && b.probability;
+                     });
     return problems;
 }
 

@@ -10,6 +10,7 @@
 #include <unordered_map>
 #include <vector>
 
+class CFormulaUsers;
 class CNode;
 
 // Brings a tree's formulas up to date: the variables first, in the order they
@@ -45,6 +46,17 @@ public:
     // Situation share the rest equally; a rest below 0 gives them 0, so the
     // Situation's probabilities show that they do not add up.
     static std::vector<CVariables::Problem> Apply(CNode *pRoot, CVariables &variables);
+    // The same after a change of values alone (no formula, name or shape of
+    // the tree changed since last was found), once the variables have been
+    // computed, with variableProblems found: only the formulas of nodes,
+    // then every rest. Returns what Apply would: last's problems of other
+    // nodes stand, since only values changed.
+    static std::vector<CVariables::Problem>
+    ApplyTo(const std::vector<CNode *> &nodes, CVariables &variables, const CFormulaUsers &users,
+            std::vector<CVariables::Problem> variableProblems,
+            const std::vector<CVariables::Problem> &last);
+    // Whether a probability formula stands for the rest of its Situation.
+    static bool IsRest(const std::string &strFormula);
     // True when any node at or below pRoot carries a formula.
     static bool UsesFormulas(const CNode *pRoot);
     // How many nodes' formulas mention each name, in one walk of the tree.

@@ -27,6 +27,10 @@ CVariables &CVariables::operator=(const CVariables &other)
     return *this;
 }
 
+CVariables::CVariables(CVariables &&other) noexcept = default;
+
+CVariables &CVariables::operator=(CVariables &&other) noexcept = default;
+
 CVariables::~CVariables() = default;
 
 int CVariables::Find(const std::string &strName) const

@@ -58,6 +58,11 @@ public:
     // its own values.
     CVariables(const CVariables &other);
     CVariables &operator=(const CVariables &other);
+    // A move keeps the compiled formulas: they point into the values'
+    // storage, which moves along. A project read from a file is not
+    // compiled twice.
+    CVariables(CVariables &&other) noexcept;
+    CVariables &operator=(CVariables &&other) noexcept;
     ~CVariables();
 
     bool IsEmpty() const { return variables.empty(); }

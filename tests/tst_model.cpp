@@ -1,8 +1,10 @@
 #include "CDecisionSolver.h"
 #include "CEditRules.h"
+#include "CProjectDocument.h"
 #include "CTreeFormulas.h"
 #include "CTypedNumber.h"
 #include "ContextAction.h"
+#include "ExampleTrees.h"
 #include "TestTrees.h"
 #include "TextNumber.h"
 
@@ -29,6 +31,7 @@ private slots:
     void ownerLeftWithOnlyATerminal();
     void solveFromAnOptionLeavesSiblingsAlone();
     void deepChainStaysOffTheStack();
+    void typedValuesShowWhatComputingAllShows();
 };
 
 void TestModel::probabilityConsistency_data()
@@ -339,6 +342,42 @@ void TestModel::deepChainStaysOffTheStack()
     CNode *pCopy = tree.GetRoot()->Clone();
     pCopy->ClearPositions();
     CNode::FreeSubtree(pCopy);
+}
+
+void TestModel::typedValuesShowWhatComputingAllShows()
+{
+    // A value typed computes again only the formulas it reaches, through
+    // variables defined by others. Each step types one value over the ones
+    // before; a number of a formula edited directly waits for the next; the
+    // posteriors divide 0 by 0 and are mended again.
+    ExampleTrees::Example seismic = ExampleTrees::OilSeismic();
+    CProjectDocument document;
+    document.ReplaceTree(seismic.tree->TakeRoot());
+    document.SetVariables(seismic.tree->Variables());
+    CNode *pOil = document.GetRoot()->children[0]->children[1]->children[0]->children[0];
+    QCOMPARE(pOil->probabilityFormula, std::string("pOil"));
+    // Name, value, whether oil's number is edited first, problems then.
+    const std::vector<std::tuple<const char *, double, bool, int>> steps = {
+        {"pOil", 0.6, false, 0},    {"revOil", 3000, false, 0}, {"pPosIfDry", 0, false, 0},
+        {"pPosIfOil", 0, false, 1}, {"cDrill", 300, true, 1},   {"pPosIfOil", 0.8, false, 0}};
+    for (const auto &[pName, dValue, bEditOil, nProblems] : steps) {
+        if (bEditOil)
+            document.SetValues(pOil, 0.9, std::nan(""));
+        CVariables typed = document.GetVariables();
+        typed.SetValue(typed.Find(pName), dValue);
+        document.SetVariables(typed);
+
+        CVariables all = document.GetVariables();
+        CNode *pAll = document.GetRoot()->Clone();
+        const std::vector<CVariables::Problem> problems = CTreeFormulas::Apply(pAll, all);
+        CDecisionSolver().Solve(pAll);
+        CompareTrees(pAll, document.GetRoot());
+        QCOMPARE(CTreeFormulas::Message(document.FormulaProblems()),
+                 CTreeFormulas::Message(problems));
+        QCOMPARE(document.FormulaProblems().size(), size_t(nProblems));
+        QCOMPARE(document.IsConsistent(), CDecisionTree().IsProbabilityConsistent(pAll));
+        CNode::FreeSubtree(pAll);
+    }
 }
 
 QTEST_APPLESS_MAIN(TestModel)

@@ -19,6 +19,7 @@ private slots:
     void textsEditAtEveryZoom_data();
     void textsEditAtEveryZoom();
     void viewStaysPut();
+    void valuesOutOfSightShowWhenDrawn();
     void pictureHoldsWholeTree();
     void printLayoutCoversTree();
     void printFillsPages_data();
@@ -156,6 +157,35 @@ void TestView::viewStaysPut()
             w.AddOptions(plan.s, {Row("X", 0.1, 1), Row("Y", 0.1, 2)});
         QCOMPARE(w.window.mapFromScene(w.Item(plan.s)->pos()), at);
     }
+}
+
+// A value that writes many nodes shows at once only what is in sight. Texts
+// out of sight that stay stale when drawn in a picture, or once the event
+// loop has turned.
+void TestView::valuesOutOfSightShowWhenDrawn()
+{
+    CDecisionTreeWindow window(nullptr, QString());
+    window.resize(200, 150);
+    CNode *pRoot = CNode::CreateRoot(nullptr, "Many");
+    CNode *pDecision = CNode::CreateDecision(pRoot, "D");
+    for (int i = 0; i < 100; ++i) {
+        CNode *pOption = CNode::CreateOption(pDecision, "O");
+        CNode::CreateTerminal(pOption, "");
+        pOption->payoffFormula = "x * " + std::to_string(i);
+    }
+    window.GetDocument().ReplaceTree(pRoot);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    CVariables variables;
+    variables.Add({"x", 1.0, "", false, 0.0, false, 0.0, ""});
+    window.GetDocument().SetVariables(variables);
+    QTRY_COMPARE(ValueFault(window), QString());
+    variables.SetValue(0, 2.0);
+    window.GetDocument().SetVariables(variables);
+    QImage picture(window.scene()->sceneRect().size().toSize(), QImage::Format_RGB32);
+    QPainter painter(&picture);
+    window.scene()->render(&painter);
+    QCOMPARE(ValueFault(window), QString());
 }
 
 // Only what is on screen in the picture, a name missing from it, a picture
