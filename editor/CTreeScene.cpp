@@ -70,7 +70,25 @@ void CTreeScene::ShowNumberFormat()
 
 CNodeGrapicsItem *CTreeScene::GetItem(const CNode *pNode) const
 {
+    CNodeGrapicsItem *pItem = ItemOf(pNode);
+    // Numbers written out of sight show before anyone looks at their item:
+    // its texts, their sizes and the tree's extent are always the node's.
+    if (pItem && unshown.remove(pNode))
+        ShowNumbers(pItem);
+    return pItem;
+}
+
+CNodeGrapicsItem *CTreeScene::ItemOf(const CNode *pNode) const
+{
     return items.value(const_cast<CNode *>(pNode), nullptr);
+}
+
+const QHash<CNode *, CNodeGrapicsItem *> &CTreeScene::Items() const
+{
+    for (const CNode *pNode : std::as_const(unshown))
+        ShowNumbers(ItemOf(pNode));
+    unshown.clear();
+    return items;
 }
 
 void CTreeScene::ShowTree(QPointF pntUnplaced, bool bStoreRootPlace)
@@ -122,7 +140,7 @@ void CTreeScene::ShowFormulas()
             if (!problems.contains(it.key()))
                 problems.insert(it.key(), QPair<QString, QString>());
         for (auto it = problems.constBegin(); it != problems.constEnd(); ++it) {
-            CNodeGrapicsItem *pItem = GetItem(it.key());
+            CNodeGrapicsItem *pItem = ItemOf(it.key());
             if (pItem && shownProblems.value(it.key()) != it.value())
                 pItem->ShowFormulas(it.value().first, it.value().second);
         }
@@ -146,7 +164,7 @@ void CTreeScene::ShowFormulas()
         const auto found = problems.constFind(pNode);
         if (!bFormula && found == problems.constEnd() && !withFormulas.contains(pNode))
             continue;
-        if (CNodeGrapicsItem *pItem = GetItem(pNode)) {
+        if (CNodeGrapicsItem *pItem = ItemOf(pNode)) {
             const QPair<QString, QString> texts =
                 found == problems.constEnd() ? QPair<QString, QString>() : *found;
             pItem->ShowFormulas(texts.first, texts.second);
@@ -232,7 +250,7 @@ void CTreeScene::LayoutChildren(CNode *pNode)
 
 void CTreeScene::RemoveSubtreeItems(CNode *pNode)
 {
-    if (!GetItem(pNode))
+    if (!ItemOf(pNode))
         return;
     // Post-order: a node's item goes after the items of its whole subtree.
     std::vector<std::pair<CNode *, bool>> pending{{pNode, false}};
@@ -246,7 +264,7 @@ void CTreeScene::RemoveSubtreeItems(CNode *pNode)
             continue;
         }
         pending.pop_back();
-        CNodeGrapicsItem *pItem = GetItem(pCurrent);
+        CNodeGrapicsItem *pItem = ItemOf(pCurrent);
         if (!pItem)
             continue;
         // An item that is being edited must not turn its focus loss into an
@@ -280,7 +298,7 @@ void CTreeScene::UpdateBestPath(CNode *pNode, bool bFlag)
             const bool bActive = bOnPath && pChild->active;
             // Every edit walks the whole tree; an arrow already in the right
             // state is not repainted.
-            if (CNodeGrapicsItem *pItem = GetItem(pChild))
+            if (CNodeGrapicsItem *pItem = ItemOf(pChild))
                 if (CQGraphicsArrowLineItem *pArrow = pItem->GetArrow())
                     if (pArrow->IsActive() != bActive)
                         pArrow->SetActive(bActive);
@@ -294,7 +312,7 @@ void CTreeScene::ShowProbabilityWarning(CNode *pNode, bool bOn)
     if (!pNode || pNode->type != NodeType::Situation)
         return;
     for (CNode *pChild : pNode->children)
-        if (CNodeGrapicsItem *pItem = GetItem(pChild))
+        if (CNodeGrapicsItem *pItem = ItemOf(pChild))
             pItem->SetProbabilityError(bOn);
 }
 

@@ -37,13 +37,14 @@ class CTreeScene : public QGraphicsScene
 public:
     CTreeScene(CProjectDocument &document, QObject *parent);
 
+    // A node's item, showing the node's numbers (null when it has none).
     CNodeGrapicsItem *GetItem(const CNode *pNode) const;
     // The node item that pItem is or belongs to; null for an arrow.
     static CNodeGrapicsItem *NodeItemOf(QGraphicsItem *pItem);
     // The one node selected (alone or through its texts); null when none or
     // several are.
     CNodeGrapicsItem *SelectedNodeItem() const;
-    const QHash<CNode *, CNodeGrapicsItem *> &Items() const { return items; }
+    const QHash<CNode *, CNodeGrapicsItem *> &Items() const;
 
     // Draws the document's tree afresh; a Root never placed goes to
     // pntUnplaced, and keeps no stored position when bStoreRootPlace is off.
@@ -114,7 +115,10 @@ private:
     void ConnectDocument();
     CNodeGrapicsItem *CreateItem(CNode *pNode);
     void ShowNumbers(const std::vector<CNode *> &nodes);
-    void ShowNumbers(CNodeGrapicsItem *pItem);
+    void ShowNumbers(CNodeGrapicsItem *pItem) const;
+    // The item as it is, numbers waiting or not: for the scene's own passes
+    // that write numbers and arrows.
+    CNodeGrapicsItem *ItemOf(const CNode *pNode) const;
     // The scene area the visible views show, with a margin; null when none
     // is visible.
     QRectF InSight() const;
@@ -149,6 +153,7 @@ private:
     NumberFormat numberFormat;
     // Nodes whose numbers were written out of sight and are not shown yet.
     // Only looked up, never followed: a node freed meanwhile finds no item.
-    QSet<const CNode *> unshown;
+    // GetItem and Items show them first, so mutable.
+    mutable QSet<const CNode *> unshown;
     QTimer unshownTimer;
 };

@@ -40,20 +40,20 @@ void CTreeScene::ShowNumbers(const std::vector<CNode *> &nodes)
     const QRectF rctSight = nodes.size() > ShownAtOnce ? InSight() : QRectF();
     if (rctSight.isNull()) {
         for (CNode *pNode : nodes)
-            ShowNumbers(GetItem(pNode));
+            ShowNumbers(ItemOf(pNode));
         return;
     }
     const QSet<const CNode *> seen = NodesIn(rctSight);
     for (CNode *pNode : nodes)
         if (seen.contains(pNode))
-            ShowNumbers(GetItem(pNode));
+            ShowNumbers(ItemOf(pNode));
         else
             unshown.insert(pNode);
     if (!unshown.isEmpty() && !unshownTimer.isActive())
         unshownTimer.start();
 }
 
-void CTreeScene::ShowNumbers(CNodeGrapicsItem *pItem)
+void CTreeScene::ShowNumbers(CNodeGrapicsItem *pItem) const
 {
     const CNode *pNode = pItem ? pItem->GetNode() : nullptr;
     if (!pNode)
@@ -74,7 +74,7 @@ void CTreeScene::ShowUnshown(qint64 nMilliseconds)
     for (auto it = unshown.begin(); it != unshown.end();) {
         if (nMilliseconds >= 0 && ++nShown % 64 == 0 && timer.elapsed() >= nMilliseconds)
             break;
-        ShowNumbers(GetItem(*it));
+        ShowNumbers(ItemOf(*it));
         it = unshown.erase(it);
     }
     if (!unshown.isEmpty())
@@ -116,7 +116,7 @@ void CTreeScene::drawBackground(QPainter *pPainter, const QRectF &rctArea)
     if (!unshown.isEmpty())
         for (const CNode *pNode : NodesIn(rctArea))
             if (unshown.remove(pNode))
-                ShowNumbers(GetItem(pNode));
+                ShowNumbers(ItemOf(pNode));
     QGraphicsScene::drawBackground(pPainter, rctArea);
 }
 
@@ -128,7 +128,7 @@ void CTreeScene::ShowWarnings(const std::vector<CNode *> &situations)
 
 bool CTreeScene::ArrowOnPath(const CNode *pNode) const
 {
-    const CNodeGrapicsItem *pItem = GetItem(pNode);
+    const CNodeGrapicsItem *pItem = ItemOf(pNode);
     const CQGraphicsArrowLineItem *pArrow = pItem ? pItem->GetArrow() : nullptr;
     return pArrow && pArrow->IsActive();
 }
@@ -149,7 +149,7 @@ void CTreeScene::RefreshBestPath(const std::vector<CNode *> &branches)
     // once, the branch's own before those of its options.
     const CNode *pRoot = document.GetRoot();
     const auto showArrow = [this](CNode *pNode, bool bActive) {
-        if (CNodeGrapicsItem *pItem = GetItem(pNode))
+        if (CNodeGrapicsItem *pItem = ItemOf(pNode))
             if (CQGraphicsArrowLineItem *pArrow = pItem->GetArrow())
                 pArrow->SetActive(bActive);
         UpdateBestPath(pNode, bActive);
