@@ -238,8 +238,16 @@ void CTreeScene::LayoutChildren(CNode *pNode)
             pItem->SetNodePos(ToCoordinate(anchor.x() + ChildDistance),
                               ToCoordinate(dCentre - dHeight * 0.5), true);
         }
-        if (!pItem->GetArrow())
-            addItem(new CQGraphicsArrowLineItem(pParentItem, pItem, nullptr));
+        if (!pItem->GetArrow()) {
+            auto *pArrow = new CQGraphicsArrowLineItem(pParentItem, pItem, nullptr);
+            addItem(pArrow);
+            // Where the evaluation that follows writes no value nearby, nothing
+            // else would show a new arrow on the chosen path: an end put back
+            // by an undo, below an option that stays chosen.
+            const bool bAbove = frame.node->parent ? ArrowOnPath(frame.node) : highlighted;
+            if (bAbove && pChild->active)
+                pArrow->SetActive(true);
+        }
         // Once placed: the badge keeps where its node folded.
         if (pChild->folded && !CFoldBadge::Of(pItem))
             AddBadge(pItem);

@@ -202,12 +202,12 @@ inline QString ValueFault(CDecisionTreeWindow &window)
         if (ErrorShown(pItem) != bOff)
             return Describe(pNode) + (bOff ? QStringLiteral(" hides") : QStringLiteral(" shows")) +
                    QStringLiteral(" the warning");
-        // An option is red where it and every option above it are chosen, in
-        // a tree that adds up.
+        // An arrow is red where every option on the way to it is chosen, in
+        // a tree that adds up: into an end or a branch as into an option.
         bool bChosen = window.GetDocument().IsConsistent();
         for (const CNode *pUp = pNode; bChosen && pUp->parent; pUp = pUp->parent)
             bChosen = pUp->type != NodeType::Option || pUp->active;
-        if (pNode->type == NodeType::Option && pItem->GetArrow() && ArrowIsRed(pItem) != bChosen)
+        if (pNode->type != NodeType::Root && pItem->GetArrow() && ArrowIsRed(pItem) != bChosen)
             return Describe(pNode) +
                    QStringLiteral(" is drawn off the chosen path or on it wrongly");
     }
