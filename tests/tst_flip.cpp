@@ -1,7 +1,11 @@
+#include "CDecisionSolver.h"
 #include "CFlip.h"
 #include "CPeerJsonWriter.h"
 #include "CProjectDocument.h"
 #include "CProjectFile.h"
+#include "CTreeEvaluation.h"
+#include "CTreeIndex.h"
+#include "CValueOfInformation.h"
 #include "TestTrees.h"
 
 #include <QBuffer>
@@ -89,19 +93,50 @@ std::vector<double> DecisionValues(const CNode *pRoot)
     return values;
 }
 
-// A Decision "Drill?" between each result and the Oil behind it: drilling
-// costs 70 and finds the revenue, not drilling pays nothing.
+// A Decision "Drill?" between pOption and the Oil behind it: drilling costs
+// 70 and finds the revenue, not drilling pays nothing.
+void DrillFirst(CNode *pOption)
+{
+    CNode *pOil = pOption->children.front();
+    pOption->RemoveChild(pOil);
+    CNode *pDrill = CNode::CreateDecision(pOption, "Drill?");
+    CNode *pYes = CNode::CreateOption(pDrill, "drill");
+    pYes->payoff = -70.0;
+    pYes->AttachChild(pOil);
+    AddOption(pDrill, "don't", 1.0, 0.0);
+}
+
 void DecideBeforeDrilling(CNode *pResults)
 {
-    for (CNode *pResult : pResults->children) {
-        CNode *pOil = pResult->children.front();
-        pResult->RemoveChild(pOil);
-        CNode *pDrill = CNode::CreateDecision(pResult, "Drill?");
-        CNode *pYes = CNode::CreateOption(pDrill, "drill");
-        pYes->payoff = -70.0;
-        pYes->AttachChild(pOil);
-        AddOption(pDrill, "don't", 1.0, 0.0);
+    for (CNode *pResult : pResults->children)
+        DrillFirst(pResult);
+}
+
+// The seismic test built by hand, test first, posteriors typed as fractions;
+// with bSkip, beside it drilling without the test, on the priors.
+CNode *TestFirst(bool bSkip)
+{
+    CNode *pRoot = CNode::CreateRoot(nullptr, "By hand");
+    CNode *pDecision = CNode::CreateDecision(pRoot, "Seismic?");
+    CNode *pTest = AddOption(pDecision, "test", 1.0, -10.0);
+    CNode *pResults = ReplaceTerminal(pTest, &CNode::CreateSituation, "Seismic");
+    const double joint[3][3] = {{0.3, 0.15, 0.05}, {0.09, 0.12, 0.09}, {0.02, 0.08, 0.1}};
+    const double results[3] = {0.41, 0.35, 0.24};
+    for (int j = 0; j < 3; ++j) {
+        CNode *pOil = ReplaceTerminal(AddOption(pResults, Results[size_t(j)], results[j], 0.0),
+                                      &CNode::CreateSituation, "Oil");
+        for (int i = 0; i < 3; ++i)
+            AddOption(pOil, States[size_t(i)], joint[i][j] / results[j], Revenues[i]);
     }
+    DecideBeforeDrilling(pResults);
+    if (bSkip) {
+        CNode *pSkip = AddOption(pDecision, "skip", 1.0, 0.0);
+        CNode *pOil = ReplaceTerminal(pSkip, &CNode::CreateSituation, "Oil");
+        for (int i = 0; i < 3; ++i)
+            AddOption(pOil, States[size_t(i)], Priors[i], Revenues[i]);
+        DrillFirst(pSkip);
+    }
+    return pRoot;
 }
 } // namespace
 
@@ -117,6 +152,7 @@ private slots:
     void neverSeenKeepsPriors();
     void randomTreesKeepTheirValue();
     void peerFileKeepsFormulas();
+    void valueOfInformationThroughTheTest();
 };
 
 void TestFlip::seismicByHand()
@@ -150,17 +186,7 @@ void TestFlip::seismicByHand()
     DecideBeforeDrilling(FindNamed(pFlipped, "Seismic"));
     CProjectDocument flipped;
     flipped.ReplaceTree(pFlipped);
-    CNode *pByHand = CNode::CreateRoot(nullptr, "By hand");
-    CNode *pTest = AddOption(CNode::CreateDecision(pByHand, "Seismic?"), "test", 1.0, -10.0);
-    CNode *pResults = ReplaceTerminal(pTest, &CNode::CreateSituation, "Seismic");
-    const double joint[3][3] = {{0.3, 0.15, 0.05}, {0.09, 0.12, 0.09}, {0.02, 0.08, 0.1}};
-    for (int j = 0; j < 3; ++j) {
-        CNode *pOil = ReplaceTerminal(AddOption(pResults, Results[size_t(j)], expected[j], 0.0),
-                                      &CNode::CreateSituation, "Oil");
-        for (int i = 0; i < 3; ++i)
-            AddOption(pOil, States[size_t(i)], joint[i][j] / expected[j], Revenues[i]);
-    }
-    DecideBeforeDrilling(pResults);
+    CNode *pByHand = TestFirst(false);
     CProjectDocument byHand;
     byHand.ReplaceTree(pByHand);
     const double dTestFlipped = FindNamed(flipped.GetRoot(), "test")->children.front()->payoff;
@@ -391,6 +417,60 @@ void TestFlip::peerFileKeepsFormulas()
     QCOMPARE(pSeismic->children[1]->children.front()->children[1]->probabilityFormula,
              std::string("pWet*pOpenIfWet / pOpen"));
     QCOMPARE(DecisionValues(read.GetRoot()), DecisionValues(document.GetRoot()));
+}
+
+// The oil after each test result is one uncertainty seen through the test:
+// knowing it is worth 0.3 * 50 + 0.2 * 200 = 55 against the 22.5 of testing
+// first, so 32.5, and knowing everything is worth no more.
+void TestFlip::valueOfInformationThroughTheTest()
+{
+    for (const bool bSkip : {false, true}) {
+        CDecisionTree tree;
+        tree.SetRoot(TestFirst(bSkip));
+        CDecisionSolver().Solve(tree.GetRoot(), [](CNode *) {});
+        const CTreeIndex index(tree.GetRoot());
+        const CTreeEvaluation evaluation(index);
+        CValueOfInformation information(evaluation);
+        QVERIFY2(information.Run(), qPrintable(information.Error()));
+        QVERIFY(qFuzzyCompare(information.Value(), 22.5));
+        const auto oil =
+            std::find_if(information.Uncertainties().begin(), information.Uncertainties().end(),
+                         [](const CValueOfInformation::Uncertainty &u) { return u.name == "Oil"; });
+        QVERIFY(oil != information.Uncertainties().end());
+        QCOMPARE(oil->reading, QString("bayes"));
+        QCOMPARE(oil->test, QString("Seismic"));
+        // Without the choice to skip it, the test's 10 is paid whatever is known.
+        const double dEvpi = bSkip ? 32.5 : 22.5;
+        QVERIFY(qFuzzyCompare(oil->evpi, dEvpi));
+        QVERIFY2(information.HasAll(), qPrintable(information.AllError()));
+        QVERIFY(qFuzzyCompare(information.AllEvpi(), dEvpi));
+    }
+    // Posteriors that no test explains are refused, never read as unrelated.
+    CDecisionTree tree;
+    tree.SetRoot(TestFirst(true));
+    tree.GetRoot()
+        ->children[0]
+        ->children[1]
+        ->children[0]
+        ->children[0]
+        ->children[0]
+        ->children[0]
+        ->probability = 0.4;
+    tree.GetRoot()
+        ->children[0]
+        ->children[1]
+        ->children[0]
+        ->children[0]
+        ->children[0]
+        ->children[1]
+        ->probability = 0.4;
+    CDecisionSolver().Solve(tree.GetRoot(), [](CNode *) {});
+    const CTreeIndex index(tree.GetRoot());
+    const CTreeEvaluation evaluation(index);
+    CValueOfInformation information(evaluation);
+    QVERIFY(!information.Run());
+    QVERIFY2(information.Error().contains("not the ones the test's results give"),
+             qPrintable(information.Error()));
 }
 
 QTEST_GUILESS_MAIN(TestFlip)

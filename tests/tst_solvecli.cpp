@@ -255,6 +255,10 @@ void TestSolveCli::runs_data()
                           << "";
     QTest::newRow("flip refused") << QStringList{"--flip", "#5", strIn} << flippable << 1 << ""
                                   << "Situation \"Test\" (#5) cannot be flipped: Option \"pos\"";
+    // Flipped, the oil after each result is one uncertainty read through the test.
+    QTest::newRow("evpi through a test") << QStringList{"--flip", "Oil", "--evpi", "--json", strIn}
+                                         << flippable << 0 << "\"reading\": \"bayes\""
+                                         << "";
     QTest::newRow("flip of nothing") << QStringList{"--flip", "Gas", strIn} << flippable << 1 << ""
                                      << "no node named \"Gas\"";
     QTest::newRow("help") << QStringList{"--help"} << QByteArray() << 0 << "Exit status"
