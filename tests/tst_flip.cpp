@@ -9,6 +9,7 @@
 #include "TestTrees.h"
 
 #include <QBuffer>
+#include <QJsonDocument>
 #include <QRandomGenerator>
 #include <QtTest>
 
@@ -152,6 +153,7 @@ private slots:
     void neverSeenKeepsPriors();
     void randomTreesKeepTheirValue();
     void peerFileKeepsFormulas();
+    void peerFlipFlipsBack();
     void valueOfInformationThroughTheTest();
 };
 
@@ -417,6 +419,47 @@ void TestFlip::peerFileKeepsFormulas()
     QCOMPARE(pSeismic->children[1]->children.front()->children[1]->probabilityFormula,
              std::string("pWet*pOpenIfWet / pOpen"));
     QCOMPARE(DecisionValues(read.GetRoot()), DecisionValues(document.GetRoot()));
+}
+
+// A tree as SilverDecisions leaves it after its own flip, made by hand (its
+// test files are not at hand): the test first, the posteriors as fractions,
+// and the value the tool stored. Flipped back, the state comes first again
+// with its prior, and the tree is worth what the tool said.
+void TestFlip::peerFlipFlipsBack()
+{
+    const QByteArray json = R"({"SilverDecisions": "1.1.0", "data": {"trees": [
+        {"type": "chance", "name": "Test",
+         "computed": {"expected-value-maximization": {"payoff": "50"}},
+         "childEdges": [
+          {"name": "pos", "probability": "2/5", "payoff": 0, "childNode": {"type": "chance",
+           "name": "Oil", "childEdges": [
+            {"name": "Dry", "probability": "1/4", "payoff": 0, "childNode": {"type": "terminal"}},
+            {"name": "Wet", "probability": "#", "payoff": 100, "childNode": {"type": "terminal"}}]}},
+          {"name": "neg", "probability": "#", "payoff": 0, "childNode": {"type": "chance",
+           "name": "Oil", "childEdges": [
+            {"name": "Dry", "probability": "2/3", "payoff": 0, "childNode": {"type": "terminal"}},
+            {"name": "Wet", "probability": "#", "payoff": 100, "childNode": {"type": "terminal"}}]}}
+         ]}]}})";
+    const double dStored =
+        QJsonDocument::fromJson(
+            json)["data"]["trees"][0]["computed"]["expected-value-maximization"]["payoff"]
+            .toString()
+            .toDouble();
+    QBuffer buffer;
+    buffer.setData(json);
+    QVERIFY(buffer.open(QIODevice::ReadOnly));
+    CProjectDocument document;
+    QVERIFY(document.Read(buffer).Succeeded());
+    QString strError;
+    QVERIFY2(CFlip::Apply(document, FindNamed(document.GetRoot(), "Test"), &strError),
+             qPrintable(strError));
+    QVERIFY2(document.FormulaProblems().empty(),
+             qPrintable(CTreeFormulas::Message(document.FormulaProblems())));
+    const CNode *pOil = document.GetRoot()->children.front();
+    QCOMPARE(pOil->name, std::string("Oil"));
+    QVERIFY(qFuzzyCompare(pOil->children[0]->probability, 0.5));
+    QVERIFY(qFuzzyCompare(pOil->children[0]->children.front()->children[0]->probability, 0.2));
+    QVERIFY(qFuzzyCompare(pOil->payoff, dStored));
 }
 
 // The oil after each test result is one uncertainty seen through the test:
