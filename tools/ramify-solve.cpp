@@ -6,6 +6,7 @@
 #include "CAnalysisRequest.h"
 #include "CAnalysisText.h"
 #include "CDecisionTree.h"
+#include "CFlipRequest.h"
 #include "CNode.h"
 #include "CProjectDocument.h"
 #include "CProjectFile.h"
@@ -108,6 +109,11 @@ Exit status:
      --evpi under a rule that takes worst or best outcomes
 
 --write - writes the project to standard output instead of the result.
+
+--flip NODE turns the Situation NODE (its name, or #ID) around with the
+Situations right after it by Bayes' rule before anything else is done;
+--write OUT keeps the flipped tree. A shape that cannot be flipped exits 1
+with the reason.
 )";
 
 int UsageFailure(const QString &strMessage)
@@ -380,6 +386,10 @@ int main(int argc, char *argv[])
     parser.addOption(profileOption);
     parser.addOption(jsonOption);
     parser.addOption(writeOption);
+    const QCommandLineOption flipOption(QStringLiteral("flip"),
+                                        QStringLiteral("Flip the Situation NODE first."),
+                                        QStringLiteral("NODE"));
+    parser.addOption(flipOption);
     parser.addOption(sensitivityOption);
     parser.addOption(stepsOption);
     parser.addOption(tornadoOption);
@@ -545,6 +555,9 @@ int main(int argc, char *argv[])
     }
     if (!result.formulaProblems.empty())
         return Failure(result.FormulaMessage());
+    if (parser.isSet(flipOption) &&
+        !CFlipRequest::Apply(document, parser.value(flipOption), &strRequestError))
+        return Failure(strRequestError);
 
     // Saving a file whose nodes were not all read into the tree would lose
     // them, perhaps over the very file they came from.
