@@ -3,6 +3,7 @@
 #include "CDecisionTree.h"
 #include "CNode.h"
 #include "CProjectFileWriter.h"
+#include "CSettingsAttributes.h"
 
 #include <QXmlStreamReader>
 
@@ -122,9 +123,10 @@ void CProjectFileReader::Read(QIODevice &device, CProjectFile::ReadResult &resul
             const QStringRef name = reader.qualifiedName();
             if (name == QLatin1String("RMFYProject")) {
                 result.projectName = ReadText(reader.attributes(), QLatin1String("Name"));
-                result.settings.ReadAttributes(reader.attributes());
+                CSettingsAttributes::Read(reader.attributes(), &result.settings);
                 QString strError;
-                if (!result.settings.ReadRule(reader.attributes(), &strError))
+                if (!CSettingsAttributes::ReadRule(reader.attributes(), &result.settings,
+                                                   &strError))
                     reader.raiseError(strError);
             } else if (name == QLatin1String("Node")) {
                 ReadNode(reader.attributes());
