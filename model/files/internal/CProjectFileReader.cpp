@@ -4,6 +4,7 @@
 #include "CNode.h"
 #include "CProjectFileWriter.h"
 #include "CSettingsAttributes.h"
+#include "SubtreeWalk.h"
 
 #include <QXmlStreamReader>
 
@@ -89,17 +90,7 @@ bool DeclaresAnything(const QXmlStreamReader &reader)
 qint64 CountNodes(const CNode *pRoot)
 {
     qint64 nCount = 0;
-    std::vector<const CNode *> pending;
-    if (pRoot)
-        pending.push_back(pRoot);
-    while (!pending.empty()) {
-        const CNode *pNode = pending.back();
-        pending.pop_back();
-        ++nCount;
-        for (const CNode *pChild : pNode->children)
-            if (pChild)
-                pending.push_back(pChild);
-    }
+    WalkSubtree(pRoot, [&nCount](const CNode *) { ++nCount; });
     return nCount;
 }
 
