@@ -5,6 +5,7 @@
 #include "CNodeGrapicsItem.h"
 #include "CProjectDocument.h"
 #include "CQGraphicsArrowLineItem.h"
+#include "SubtreeWalk.h"
 
 #include <algorithm>
 #include <cmath>
@@ -111,17 +112,12 @@ void CTreeScene::ShowTree(QPointF pntUnplaced, bool bStoreRootPlace)
     LayoutChildren(pRoot);
     // The document has rolled the tree back; what it flagged shows, and the
     // chosen path only where every Situation adds up.
-    std::vector<CNode *> pending{pRoot};
-    while (!pending.empty()) {
-        CNode *pNode = pending.back();
-        pending.pop_back();
+    WalkSubtree(pRoot, [this](CNode *pNode) {
         if (document.HasProbabilityWarning(pNode))
             ShowProbabilityWarning(pNode, true);
         // What a fold hides shows its warnings when it unfolds.
-        for (CNode *pChild : pNode->children)
-            if (pChild && !pNode->folded)
-                pending.push_back(pChild);
-    }
+        return !pNode->folded;
+    });
     UpdateBestPath(pRoot, document.IsConsistent());
     ShowFormulas();
 }
@@ -151,19 +147,11 @@ void CTreeScene::ShowFormulas()
     }
     // A walk over nodes, not items: a large tree has many items, few formulas.
     QSet<const CNode *> shown;
-    std::vector<CNode *> pending;
-    if (document.GetRoot())
-        pending.push_back(document.GetRoot());
-    while (!pending.empty()) {
-        CNode *pNode = pending.back();
-        pending.pop_back();
-        for (CNode *pChild : pNode->children)
-            if (pChild)
-                pending.push_back(pChild);
+    WalkSubtree(document.GetRoot(), [&](CNode *pNode) {
         const bool bFormula = !pNode->payoffFormula.empty() || !pNode->probabilityFormula.empty();
         const auto found = problems.constFind(pNode);
         if (!bFormula && found == problems.constEnd() && !withFormulas.contains(pNode))
-            continue;
+            return;
         if (CNodeGrapicsItem *pItem = ItemOf(pNode)) {
             const QPair<QString, QString> texts =
                 found == problems.constEnd() ? QPair<QString, QString>() : *found;
@@ -171,7 +159,7 @@ void CTreeScene::ShowFormulas()
         }
         if (bFormula || found != problems.constEnd())
             shown.insert(pNode);
-    }
+    });
     withFormulas = shown;
     shownProblems = problems;
     formulasShownAt = document.FormulasRevision();

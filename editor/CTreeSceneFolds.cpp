@@ -7,6 +7,7 @@
 #include "CNodeGrapicsItem.h"
 #include "CProjectDocument.h"
 #include "CQGraphicsArrowLineItem.h"
+#include "SubtreeWalk.h"
 
 #include <vector>
 
@@ -81,17 +82,11 @@ void CTreeScene::ShowFold(CNode *pNode)
     LayoutChildren(pNode);
     SetSubtreeShown(pNode, true, !by.isNull());
     // The new arrows and warnings below show what the evaluation knows.
-    std::vector<CNode *> pending{pNode};
-    while (!pending.empty()) {
-        CNode *pCurrent = pending.back();
-        pending.pop_back();
+    WalkSubtree(pNode, [this](CNode *pCurrent) {
         if (document.HasProbabilityWarning(pCurrent))
             ShowProbabilityWarning(pCurrent, true);
-        if (!pCurrent->folded)
-            for (CNode *pChild : pCurrent->children)
-                if (pChild)
-                    pending.push_back(pChild);
-    }
+        return !pCurrent->folded;
+    });
     const bool bAbove = pNode->parent == document.GetRoot() || ArrowOnPath(pNode);
     UpdateBestPath(pNode, document.IsConsistent() && bAbove);
 }
@@ -141,17 +136,9 @@ void CTreeScene::MoveHiddenAlong(CNode *pNode, QPointF by)
 std::vector<CNode *> CTreeScene::FoldedNodes(CNode *pRoot)
 {
     std::vector<CNode *> folded;
-    std::vector<CNode *> pending;
-    if (pRoot)
-        pending.push_back(pRoot);
-    while (!pending.empty()) {
-        CNode *pNode = pending.back();
-        pending.pop_back();
+    WalkSubtree(pRoot, [&folded](CNode *pNode) {
         if (pNode->folded)
             folded.push_back(pNode);
-        for (auto it = pNode->children.rbegin(); it != pNode->children.rend(); ++it)
-            if (*it)
-                pending.push_back(*it);
-    }
+    });
     return folded;
 }

@@ -5,6 +5,7 @@
 #include "CTypedNumber.h"
 #include "ContextAction.h"
 #include "ExampleTrees.h"
+#include "SubtreeWalk.h"
 #include "TestTrees.h"
 #include "TextNumber.h"
 
@@ -31,6 +32,8 @@ private slots:
     void ownerLeftWithOnlyATerminal();
     void solveFromAnOptionLeavesSiblingsAlone();
     void deepChainStaysOffTheStack();
+    void subtreeWalk_data();
+    void subtreeWalk();
     void typedValuesShowWhatComputingAllShows();
 };
 
@@ -342,6 +345,41 @@ void TestModel::deepChainStaysOffTheStack()
     CNode *pCopy = tree.GetRoot()->Clone();
     pCopy->ClearPositions();
     CNode::FreeSubtree(pCopy);
+}
+
+void TestModel::subtreeWalk_data()
+{
+    QTest::addColumn<QString>("pruned");
+    QTest::addColumn<QString>("visited");
+    QTest::newRow("everything") << ""
+                                << "r d a a1 a2 b b1";
+    QTest::newRow("below a left out") << "a"
+                                      << "r d a b b1";
+    QTest::newRow("below the top left out") << "r"
+                                            << "r";
+}
+
+void TestModel::subtreeWalk()
+{
+    // Parents before children and children in order, as a recursive walk
+    // would go; a null child is passed over.
+    QFETCH(QString, pruned);
+    QFETCH(QString, visited);
+    CNode *pRoot = CNode::CreateRoot(nullptr, "r");
+    CNode *pD = CNode::CreateDecision(pRoot, "d");
+    CNode *pA = CNode::CreateOption(pD, "a");
+    pD->children.push_back(nullptr);
+    CNode *pB = CNode::CreateOption(pD, "b");
+    CNode::CreateTerminal(pA, "a1");
+    CNode::CreateTerminal(pA, "a2");
+    CNode::CreateTerminal(pB, "b1");
+    QStringList names;
+    WalkSubtree(static_cast<const CNode *>(pRoot), [&](const CNode *pNode) {
+        names << QString::fromStdString(pNode->name);
+        return names.last() != pruned;
+    });
+    QCOMPARE(names.join(QLatin1Char(' ')), visited);
+    CNode::FreeSubtree(pRoot);
 }
 
 void TestModel::typedValuesShowWhatComputingAllShows()

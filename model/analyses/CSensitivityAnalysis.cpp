@@ -69,10 +69,9 @@ bool CSensitivityAnalysis::Check(int nOption, Parameter parameter, double dLow, 
                    "move along straight lines; the analysis follows expected values only.");
         return false;
     }
-    if (bProbability && !rule.Expects()) {
-        error = tr("Under the rule %1 a probability only decides whether its option counts, "
-                   "so there is no line to follow.")
-                    .arg(rule.Name());
+    const QString strRule = bProbability ? ProbabilityProblem(rule) : QString();
+    if (!strRule.isEmpty()) {
+        error = strRule;
         return false;
     }
     if (bProbability && index.Type(index.Parent(nOption)) != NodeType::Situation) {
@@ -398,4 +397,20 @@ int CSensitivityAnalysis::DecisionAbove() const
         if (index.Type(n) == NodeType::Decision)
             return n;
     return -1;
+}
+
+QString CSensitivityAnalysis::StepsProblem(int nSteps, int nMost)
+{
+    if (nSteps >= 1 && nSteps <= nMost)
+        return QString();
+    return tr("The number of steps must be a whole number from 1 to %1.").arg(nMost);
+}
+
+QString CSensitivityAnalysis::ProbabilityProblem(const CDecisionRule &rule)
+{
+    if (rule.Expects())
+        return QString();
+    return tr("Under the rule %1 a probability only decides whether its option counts, "
+              "so there is no line to follow.")
+        .arg(rule.Name());
 }

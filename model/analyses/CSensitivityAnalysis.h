@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+class CDecisionRule;
+
 class CTreeEvaluation;
 
 // One-way sensitivity: how the Root's value and the choices of the Decisions
@@ -45,6 +47,11 @@ public:
     };
     static constexpr int DefaultSteps = 20;
     static constexpr int MaxSteps = 1000000;
+    // Why nSteps cannot be the steps of an analysis over a range of at most
+    // nMost steps; empty when it can.
+    static QString StepsProblem(int nSteps, int nMost = MaxSteps);
+    // Why a probability has no line to follow under rule; empty when it has.
+    static QString ProbabilityProblem(const CDecisionRule &rule);
 
     // Nodes are indexes of the evaluation's CTreeIndex; -1 where there is none.
     struct BreakEven

@@ -6,6 +6,7 @@
 #include "CTreeEvaluation.h"
 #include "CTreeIndex.h"
 #include "CVariableProbe.h"
+#include "NumberPrecision.h"
 
 #include <algorithm>
 #include <cmath>
@@ -44,11 +45,9 @@ bool CSpiderAnalysis::Run(double dPercent, int nSteps, const CDecisionTree *pTre
         error = tr("The share to move each input by must be a number of 0 or more.");
         return false;
     }
-    if (nSteps < 1 || nSteps > CSensitivityAnalysis::MaxSteps) {
-        error = tr("The number of steps must be a whole number from 1 to %1.")
-                    .arg(CSensitivityAnalysis::MaxSteps);
+    error = CSensitivityAnalysis::StepsProblem(nSteps);
+    if (!error.isEmpty())
         return false;
-    }
     CTornado tornado(evaluation);
     const double dNoise = tornado.Noise();
     for (const CTornado::Bar &input : tornado.Inputs(pTree)) {
@@ -96,9 +95,8 @@ bool CSpiderAnalysis::VariableLine(const CDecisionTree &tree, Line *pLine)
         const double dParameter = input.current + std::fabs(input.current) * dChange / 100.0;
         QString strError;
         if (!probe.At(dParameter, &strError)) {
-            error = tr("With %1 at %2: %3")
-                        .arg(QString::fromStdString(input.variable),
-                             QString::number(dParameter, 'g', 12), strError);
+            error = CVariableProbe::Failure(input.variable, NumberAtPrecision(dParameter, 12),
+                                            strError);
             return false;
         }
         pLine->points.emplace_back(dChange, probe.Evaluation().RootValue());
@@ -122,7 +120,7 @@ std::vector<QStringList> CSpiderAnalysis::TableRows(const CTreeIndex &index) con
         QStringList row{
             CTornado::Describe(index, line.input.option, line.input.kind, line.input.variable)};
         for (const auto &point : line.points)
-            row << QString::number(point.second, 'g', 10);
+            row << NumberAtPrecision(point.second, 10);
         table.push_back(row);
     }
     return table;

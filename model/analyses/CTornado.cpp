@@ -5,6 +5,7 @@
 #include "CTreeEvaluation.h"
 #include "CTreeIndex.h"
 #include "CVariableProbe.h"
+#include "NumberPrecision.h"
 
 #include <algorithm>
 #include <tuple>
@@ -139,9 +140,8 @@ bool CTornado::AddVariable(const CDecisionTree &tree, Bar bar, double dShare)
          {std::pair{bar.low, &bar.valueLow}, {bar.high, &bar.valueHigh}}) {
         QString strError;
         if (!probe.At(dParameter, &strError)) {
-            error = tr("With %1 at %2: %3")
-                        .arg(QString::fromStdString(variable.name),
-                             QString::number(dParameter, 'g', 12), strError);
+            error =
+                CVariableProbe::Failure(variable.name, NumberAtPrecision(dParameter, 12), strError);
             return false;
         }
         *pValue = probe.Evaluation().RootValue();

@@ -9,6 +9,7 @@
 #include "CTreeIndex.h"
 #include "CVariableProbe.h"
 #include "CVariableSensitivity.h"
+#include "NumberPrecision.h"
 
 #include <algorithm>
 #include <cmath>
@@ -41,11 +42,6 @@ CNode *Writable(const CTreeIndex &index, int n)
     return const_cast<CNode *>(index.Node(n));
 }
 
-QString Number(double dValue)
-{
-    return QString::number(dValue, 'g', 10);
-}
-
 } // namespace
 
 CTwoWayAnalysis::CTwoWayAnalysis(const CDecisionTree &decisionTree,
@@ -73,10 +69,10 @@ bool CTwoWayAnalysis::Check(const CTreeIndex &index, const Input &input)
                         .arg(index.Describe(input.option));
             return false;
         }
-        if (bProbability && !rule.Expects()) {
-            error = tr("Under the rule %1 a probability only decides whether its option counts, "
-                       "so there is no line to follow.")
-                        .arg(rule.Name());
+        const QString strRule =
+            bProbability ? CSensitivityAnalysis::ProbabilityProblem(rule) : QString();
+        if (!strRule.isEmpty()) {
+            error = strRule;
             return false;
         }
         if (bProbability && (input.low < 0.0 || input.high > 1.0)) {
@@ -120,10 +116,9 @@ bool CTwoWayAnalysis::Run(const Input &x, const Input &y, int nSteps)
         error = tr("The two inputs must differ.");
         return false;
     }
-    if (nSteps < 1 || nSteps > MaxSteps) {
-        error = tr("The number of steps must be a whole number from 1 to %1.").arg(MaxSteps);
+    error = CSensitivityAnalysis::StepsProblem(nSteps, MaxSteps);
+    if (!error.isEmpty())
         return false;
-    }
     const auto current = [&](const Input &input) {
         if (input.option < 0)
             return tree.Variables().At(tree.Variables().Find(input.variable)).value;
@@ -189,9 +184,8 @@ bool CTwoWayAnalysis::SetInput(const CTreeIndex &workIndex, const Input &input, 
         const std::vector<CVariables::Problem> problems = pWork->ApplyFormulas();
         if (problems.empty())
             return true;
-        error = tr("With %1 at %2: %3")
-                    .arg(QString::fromStdString(input.variable), Number(dValue),
-                         CTreeFormulas::Message(problems));
+        error = CVariableProbe::Failure(input.variable, NumberAtPrecision(dValue, 10),
+                                        CTreeFormulas::Message(problems));
         treeAtFault = true;
         return false;
     }
@@ -257,8 +251,8 @@ bool CTwoWayAnalysis::RunVariableRow(const CDecisionTree &work, double dY)
         point.y = dY;
         QString strError;
         if (!probe.At(point.x, &strError)) {
-            error = tr("With %1 at %2: %3")
-                        .arg(QString::fromStdString(inputX.variable), Number(point.x), strError);
+            error =
+                CVariableProbe::Failure(inputX.variable, NumberAtPrecision(point.x, 10), strError);
             treeAtFault = true;
             return false;
         }
@@ -302,7 +296,8 @@ std::vector<QStringList> CTwoWayAnalysis::TableRows(const CTreeIndex &index) con
     std::vector<QStringList> table;
     table.reserve(grid.size());
     for (const Point &point : grid)
-        table.push_back({Number(point.x), Number(point.y), Number(point.value),
+        table.push_back({NumberAtPrecision(point.x, 10), NumberAtPrecision(point.y, 10),
+                         NumberAtPrecision(point.value, 10),
                          point.chosen < 0 || !point.consistent
                              ? QString()
                              : QString::fromStdString(index.Node(point.chosen)->name),

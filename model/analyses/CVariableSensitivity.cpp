@@ -5,6 +5,7 @@
 #include "CTreeEvaluation.h"
 #include "CTreeIndex.h"
 #include "CVariableProbe.h"
+#include "NumberPrecision.h"
 
 #include <algorithm>
 #include <cmath>
@@ -21,9 +22,7 @@ bool CVariableSensitivity::Probe(CVariableProbe &probe, double dParameter, Sampl
 {
     QString strError;
     if (!probe.At(dParameter, &strError)) {
-        error = tr("With %1 at %2: %3")
-                    .arg(QString::fromStdString(variable), QString::number(dParameter, 'g', 12),
-                         strError);
+        error = CVariableProbe::Failure(variable, NumberAtPrecision(dParameter, 12), strError);
         treeAtFault = true;
         return false;
     }
@@ -62,11 +61,9 @@ bool CVariableSensitivity::Run(const std::string &strVariable, double dLow, doub
         error = tr("The range must run from a lower to a higher number.");
         return false;
     }
-    if (nSteps < 1 || nSteps > CSensitivityAnalysis::MaxSteps) {
-        error = tr("The number of steps must be a whole number from 1 to %1.")
-                    .arg(CSensitivityAnalysis::MaxSteps);
+    error = CSensitivityAnalysis::StepsProblem(nSteps);
+    if (!error.isEmpty())
         return false;
-    }
     if (!tree.GetRoot()) {
         error = tr("There is no tree to analyse.");
         treeAtFault = true;

@@ -1,6 +1,7 @@
 #include "CProjectDocument.h"
 
 #include "CNode.h"
+#include "SubtreeWalk.h"
 
 #include <algorithm>
 #include <cmath>
@@ -21,21 +22,6 @@ bool IsBranch(const CNode *pNode)
     return pNode->type == NodeType::Decision || pNode->type == NodeType::Situation;
 }
 
-template <typename Visit> void ForEachNode(CNode *pTop, Visit visit)
-{
-    std::vector<CNode *> pending;
-    if (pTop)
-        pending.push_back(pTop);
-    while (!pending.empty()) {
-        CNode *pNode = pending.back();
-        pending.pop_back();
-        visit(pNode);
-        for (CNode *pChild : pNode->children)
-            if (pChild)
-                pending.push_back(pChild);
-    }
-}
-
 // A crafted file may hold options, Decisions or Situations with nothing
 // below them, or ends standing among options. The rollback takes such a node
 // for the end of its path and writes the path's share and sum over its own
@@ -47,7 +33,7 @@ template <typename Visit> void ForEachNode(CNode *pTop, Visit visit)
 std::vector<CNode *> GiveEveryPathAnEnd(CNode *pRoot)
 {
     std::vector<CNode *> bare;
-    ForEachNode(pRoot, [&bare](CNode *pNode) {
+    WalkSubtree(pRoot, [&bare](CNode *pNode) {
         const CNode *pParent = pNode->parent;
         const bool bAmongOptions =
             pNode->type == NodeType::Terminal && pParent && pParent->children.size() > 1 &&
@@ -82,7 +68,7 @@ void CProjectDocument::SetSettings(const CProjectSettings &newSettings)
     // Another rule may change every value and choice in the tree.
     SolveAll();
     std::vector<CNode *> all;
-    ForEachNode(tree.GetRoot(), [&all](CNode *pNode) { all.push_back(pNode); });
+    WalkSubtree(tree.GetRoot(), [&all](CNode *pNode) { all.push_back(pNode); });
     emit sig_valuesChanged(all);
     emit sig_evaluated();
 }
@@ -199,7 +185,7 @@ bool CProjectDocument::SolveAll(const std::vector<CNode *> &added)
         return false;
     const std::unordered_set<const CNode *> notStored(added.begin(), added.end());
     std::vector<std::pair<CNode *, Rolled>> stored;
-    ForEachNode(pRoot, [&](CNode *pNode) {
+    WalkSubtree(pRoot, [&](CNode *pNode) {
         if (!notStored.count(pNode))
             stored.push_back({pNode, {pNode->probability, pNode->payoff, pNode->active}});
     });
@@ -222,7 +208,7 @@ bool CProjectDocument::SolveAll(const std::vector<CNode *> &added)
 void CProjectDocument::RecheckAll()
 {
     flagged.clear();
-    ForEachNode(tree.GetRoot(), [&](CNode *pNode) {
+    WalkSubtree(tree.GetRoot(), [&](CNode *pNode) {
         if (pNode->type == NodeType::Situation && !pNode->ChildProbabilitiesAddUp())
             flagged.insert(pNode);
     });
@@ -396,7 +382,7 @@ void CProjectDocument::EndChange()
 
 void CProjectDocument::RecheckSubtree(CNode *pNode)
 {
-    ForEachNode(pNode, [&](CNode *pEach) {
+    WalkSubtree(pNode, [&](CNode *pEach) {
         if (pEach->type == NodeType::Situation)
             toRecheck.push_back(pEach);
     });
@@ -412,7 +398,7 @@ void CProjectDocument::ForgetSubtree(const CNode *pNode)
 {
     if (flagged.empty())
         return;
-    ForEachNode(const_cast<CNode *>(pNode), [&](CNode *pEach) { flagged.erase(pEach); });
+    WalkSubtree(const_cast<CNode *>(pNode), [&](CNode *pEach) { flagged.erase(pEach); });
 }
 
 bool CProjectDocument::InTree(const CNode *pNode) const

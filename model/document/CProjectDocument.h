@@ -5,6 +5,7 @@
 #include "CFormulaUsers.h"
 #include "CProjectFile.h"
 #include "CProjectSettings.h"
+#include "CTreeArranger.h"
 #include "CTreeFormulas.h"
 
 #include <QObject>
@@ -88,12 +89,7 @@ public:
     void SetName(CNode *pNode, const std::string &strName);
     void SetComment(CNode *pNode, const std::string &strComment);
     void SetPosition(CNode *pNode, int32_t nX, int32_t nY);
-    struct NodePlace
-    {
-        CNode *node;
-        int32_t x;
-        int32_t y;
-    };
+    using NodePlace = NodePlacement;
     void SetPositions(const std::vector<NodePlace> &places);
     // Hides (or shows again) what is below a Decision or Situation; no value
     // changes. Whoever folds marks the project modified.

@@ -3,6 +3,7 @@
 
 #include "CNode.h"
 #include "CTreeFormulas.h"
+#include "SubtreeWalk.h"
 
 #include <algorithm>
 #include <unordered_set>
@@ -10,22 +11,6 @@
 #include <vector>
 
 namespace {
-
-template <typename Visit> void ForEachOption(CNode *pTop, Visit visit)
-{
-    std::vector<CNode *> pending;
-    if (pTop)
-        pending.push_back(pTop);
-    while (!pending.empty()) {
-        CNode *pNode = pending.back();
-        pending.pop_back();
-        if (pNode->type == NodeType::Option)
-            visit(pNode);
-        for (CNode *pChild : pNode->children)
-            if (pChild)
-                pending.push_back(pChild);
-    }
-}
 
 bool SameNames(const CVariables &a, const CVariables &b)
 {
@@ -94,8 +79,9 @@ void CProjectDocument::RecomputeFormulas()
     // Only what changed is rolled back, through the same path as a typed value.
     CChange change(*this);
     std::vector<Inputs> before;
-    ForEachOption(tree.GetRoot(), [&before](CNode *pOption) {
-        before.push_back({pOption, pOption->probability, pOption->payoff});
+    WalkSubtree(tree.GetRoot(), [&before](CNode *pNode) {
+        if (pNode->type == NodeType::Option)
+            before.push_back({pNode, pNode->probability, pNode->payoff});
     });
     formulaProblems = tree.ApplyFormulas();
     // Names may have come or gone, binding formulas to other variables.

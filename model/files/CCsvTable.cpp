@@ -1,5 +1,7 @@
 #include "CCsvTable.h"
 
+#include "NumberPrecision.h"
+
 #include <QLocale>
 
 #include <cmath>
@@ -30,7 +32,7 @@ QString CCsvTable::Number(double dValue)
 {
     if (std::isnan(dValue))
         return QString();
-    return QString::number(dValue, 'g', QLocale::FloatingPointShortest);
+    return NumberAtPrecision(dValue, QLocale::FloatingPointShortest);
 }
 
 QByteArray CCsvTable::Write(const QStringList &header, const std::vector<QStringList> &rows)

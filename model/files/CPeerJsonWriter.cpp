@@ -6,10 +6,12 @@
 #include "CPeerExpression.h"
 #include "CPeerJsonFormat.h"
 #include "CTreeFormulas.h"
+#include "NumberPrecision.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLocale>
 
 #include <algorithm>
 #include <cmath>
@@ -18,11 +20,6 @@
 #include <vector>
 
 namespace {
-
-QString Number(double dValue)
-{
-    return QString::number(dValue, 'g', QLocale::FloatingPointShortest);
-}
 
 QString Text(const std::string &strText)
 {
@@ -65,10 +62,10 @@ void WriteVariables(const CVariables &variables, QJsonObject *pData, QJsonObject
     QJsonArray ranges;
     for (const int n : CodeOrder(variables)) {
         const CVariables::Variable &variable = variables.At(n);
-        QString strLine =
-            Text(variable.name) + QStringLiteral(" = ") +
-            (variable.formula.empty() ? Number(variable.value)
-                                      : Text(CPeerExpression::FromFormula(variable.formula)));
+        QString strLine = Text(variable.name) + QStringLiteral(" = ") +
+                          (variable.formula.empty()
+                               ? NumberAtPrecision(variable.value, QLocale::FloatingPointShortest)
+                               : Text(CPeerExpression::FromFormula(variable.formula)));
         // A comment of several lines would end the statement early.
         if (!variable.comment.empty())
             strLine += QStringLiteral(" # ") + Text(variable.comment).simplified();
@@ -94,7 +91,8 @@ QJsonValue Input(const std::string &strFormula, double dValue, bool bAsText)
         return Text(strFormula);
     if (!strFormula.empty())
         return Text(CPeerExpression::FromFormula(strFormula));
-    return bAsText ? QJsonValue(Number(dValue)) : QJsonValue(dValue);
+    return bAsText ? QJsonValue(NumberAtPrecision(dValue, QLocale::FloatingPointShortest))
+                   : QJsonValue(dValue);
 }
 
 QJsonObject NodeObject(const CNode *pNode)

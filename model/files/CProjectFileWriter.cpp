@@ -1,6 +1,7 @@
 #include "CProjectFileWriter.h"
 
 #include "CNode.h"
+#include "CSettingsAttributes.h"
 #include "CTreeFormulas.h"
 #include "CVariables.h"
 
@@ -85,7 +86,7 @@ bool CProjectFileWriter::Write(QIODevice &device, const CNode *pRoot, const QStr
     writer.writeAttribute(QStringLiteral("Version"),
                           bVariables || CTreeFormulas::UsesFormulas(pRoot) ? QStringLiteral("2")
                                                                            : QStringLiteral("1"));
-    settings.WriteAttributes(writer);
+    CSettingsAttributes::Write(writer, settings);
     for (int n = 0; bVariables && n < pVariables->Count(); ++n)
         WriteVariable(writer, pVariables->At(n));
 

@@ -4,6 +4,7 @@
 #include "CNode.h"
 #include "CTreeFormulas.h"
 #include "CVariables.h"
+#include "SubtreeWalk.h"
 
 #include <algorithm>
 
@@ -23,28 +24,21 @@ void CFormulaUsers::Build(CNode *pRoot, CVariables &variables)
         }
     };
     // Parents first, children in order: the walk Apply makes.
-    std::vector<CNode *> pending;
-    if (pRoot)
-        pending.push_back(pRoot);
-    while (!pending.empty()) {
-        CNode *pNode = pending.back();
-        pending.pop_back();
-        bool bRest = false;
-        for (auto it = pNode->children.rbegin(); it != pNode->children.rend(); ++it)
-            if (*it) {
-                pending.push_back(*it);
-                bRest = bRest || CTreeFormulas::IsRest((*it)->probabilityFormula);
-            }
+    WalkSubtree(pRoot, [&](CNode *pNode) {
+        const bool bRest =
+            std::any_of(pNode->children.begin(), pNode->children.end(), [](const CNode *pChild) {
+                return pChild && CTreeFormulas::IsRest(pChild->probabilityFormula);
+            });
         if (bRest && pNode->type == NodeType::Situation)
             rests.push_back(pNode);
         if (pNode->payoffFormula.empty() && pNode->probabilityFormula.empty())
-            continue;
+            return;
         const int nOrder = int(withFormulas.size());
         withFormulas.push_back(pNode);
         order.emplace(pNode, nOrder);
         read(pNode->payoffFormula, nOrder);
         read(pNode->probabilityFormula, nOrder);
-    }
+    });
 }
 
 std::vector<CNode *> CFormulaUsers::Readers(const CVariables &variables,

@@ -3,6 +3,7 @@
 #include "CFormula.h"
 #include "CFormulaUsers.h"
 #include "CNode.h"
+#include "SubtreeWalk.h"
 
 #include <QStringList>
 
@@ -12,22 +13,6 @@
 const char *const CTreeFormulas::Rest = "#";
 
 namespace {
-
-// Visits every node at or below pRoot, parents before children.
-template <typename NodeT, typename Visit> void VisitNodes(NodeT *pRoot, Visit visit)
-{
-    std::vector<NodeT *> pending;
-    if (pRoot)
-        pending.push_back(pRoot);
-    while (!pending.empty()) {
-        NodeT *pNode = pending.back();
-        pending.pop_back();
-        visit(pNode);
-        for (auto it = pNode->children.rbegin(); it != pNode->children.rend(); ++it)
-            if (*it)
-                pending.push_back(*it);
-    }
-}
 
 // Digits, points, commas, spaces, an exponent and signs: someone typing a
 // number ("1e-999" is too small to hold, not a formula that gives 0).
@@ -139,8 +124,8 @@ CTreeFormulas::Typed CTreeFormulas::Read(const QString &strText, CTypedNumber::K
 std::vector<CVariables::Problem> CTreeFormulas::Apply(CNode *pRoot, CVariables &variables)
 {
     std::vector<CVariables::Problem> problems = variables.Evaluate();
-    VisitNodes(pRoot, [&](CNode *pNode) { ComputeNode(pNode, variables, problems); });
-    VisitNodes(pRoot, ShareRest);
+    WalkSubtree(pRoot, [&](CNode *pNode) { ComputeNode(pNode, variables, problems); });
+    WalkSubtree(pRoot, ShareRest);
     return problems;
 }
 
@@ -172,7 +157,7 @@ std::vector<CVariables::Problem> CTreeFormulas::ApplyTo(
 bool CTreeFormulas::UsesFormulas(const CNode *pRoot)
 {
     bool bUses = false;
-    VisitNodes(pRoot, [&bUses](const CNode *pNode) {
+    WalkSubtree(pRoot, [&bUses](const CNode *pNode) {
         bUses = bUses || !pNode->payoffFormula.empty() || !pNode->probabilityFormula.empty();
     });
     return bUses;
@@ -181,7 +166,7 @@ bool CTreeFormulas::UsesFormulas(const CNode *pRoot)
 std::unordered_map<std::string, int> CTreeFormulas::UseCounts(const CNode *pRoot)
 {
     std::unordered_map<std::string, int> counts;
-    VisitNodes(pRoot, [&counts](const CNode *pNode) {
+    WalkSubtree(pRoot, [&counts](const CNode *pNode) {
         if (pNode->payoffFormula.empty() && pNode->probabilityFormula.empty())
             return;
         std::vector<std::string> names = CFormula::NamesIn(pNode->payoffFormula);
@@ -204,7 +189,7 @@ std::vector<const CNode *> CTreeFormulas::Users(const CNode *pRoot, const std::s
         return std::find(names.begin(), names.end(), strName) != names.end();
     };
     std::vector<const CNode *> result;
-    VisitNodes(pRoot, [&](const CNode *pNode) {
+    WalkSubtree(pRoot, [&](const CNode *pNode) {
         if (uses(pNode->payoffFormula) || uses(pNode->probabilityFormula))
             result.push_back(pNode);
     });
@@ -223,7 +208,7 @@ std::vector<CTreeFormulas::NodeFormulas> CTreeFormulas::Rename(CNode *pRoot, CVa
         variables.Set(i, variable);
     }
     std::vector<NodeFormulas> renamed;
-    VisitNodes(pRoot, [&](CNode *pNode) {
+    WalkSubtree(pRoot, [&](CNode *pNode) {
         NodeFormulas formulas{pNode, CFormula::Rename(pNode->payoffFormula, strOld, strNew),
                               CFormula::Rename(pNode->probabilityFormula, strOld, strNew)};
         if (formulas.payoff != pNode->payoffFormula ||

@@ -2,6 +2,7 @@
 
 #include "CNode.h"
 #include "CTreeFormulas.h"
+#include "SubtreeWalk.h"
 
 #include <cmath>
 #include <vector>
@@ -38,24 +39,19 @@ bool CDecisionTree::IsProbabilityConsistent(const CNode *pNode) const
     if (!pNode)
         return false;
 
-    // Depth-first in children order, as a recursive check would visit them.
-    std::vector<const CNode *> pending{pNode};
-    while (!pending.empty()) {
-        const CNode *pCurrent = pending.back();
-        pending.pop_back();
-        if (pCurrent->type == NodeType::Situation) {
+    // After the first situation that does not add up, the walk looks no deeper.
+    bool bAddsUp = true;
+    WalkSubtree(pNode, [&bAddsUp](const CNode *pCurrent) {
+        if (bAddsUp && pCurrent->type == NodeType::Situation) {
             double dSum = 0.0;
             for (const CNode *pChild : pCurrent->children)
                 if (pChild)
                     dSum += pChild->probability;
-            if (!(std::fabs(dSum - 1.0) <= 0.0001))
-                return false;
+            bAddsUp = std::fabs(dSum - 1.0) <= 0.0001;
         }
-        for (auto it = pCurrent->children.rbegin(); it != pCurrent->children.rend(); ++it)
-            if (*it)
-                pending.push_back(*it);
-    }
-    return true;
+        return bAddsUp;
+    });
+    return bAddsUp;
 }
 
 std::vector<CVariables::Problem> CDecisionTree::ApplyFormulas()

@@ -1,5 +1,7 @@
 #include "CNode.h"
 
+#include "SubtreeWalk.h"
+
 #include <QtGlobal>
 
 #include <algorithm>
@@ -72,16 +74,10 @@ int CNode::IndexOfChild(const CNode *pChild) const
 
 void CNode::ClearPositions()
 {
-    std::vector<CNode *> pending{this};
-    while (!pending.empty()) {
-        CNode *pNode = pending.back();
-        pending.pop_back();
+    WalkSubtree(this, [](CNode *pNode) {
         pNode->x = NoPosition;
         pNode->y = NoPosition;
-        for (CNode *pChild : pNode->children)
-            if (pChild)
-                pending.push_back(pChild);
-    }
+    });
 }
 
 bool CNode::HasOnlyTerminalChild() const
@@ -105,17 +101,11 @@ bool CNode::ChildProbabilitiesAddUp() const
 
 void CNode::FreeSubtree(CNode *pNode)
 {
-    std::vector<CNode *> pending;
-    if (pNode)
-        pending.push_back(pNode);
-    while (!pending.empty()) {
-        CNode *pCurrent = pending.back();
-        pending.pop_back();
-        for (CNode *pChild : pCurrent->children)
-            if (pChild)
-                pending.push_back(pChild);
-        delete pCurrent;
-    }
+    // Gathered first: a node is deleted only once the walk is past it.
+    std::vector<CNode *> all;
+    WalkSubtree(pNode, [&all](CNode *pEach) { all.push_back(pEach); });
+    for (CNode *pEach : all)
+        delete pEach;
 }
 
 static CNode *CreateOfKind(CNode *pParent, const std::string &strName, int32_t nType, bool bActive)

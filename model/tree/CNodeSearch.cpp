@@ -1,6 +1,7 @@
 #include "CNodeSearch.h"
 
 #include "CNode.h"
+#include "SubtreeWalk.h"
 
 namespace {
 
@@ -17,14 +18,9 @@ std::vector<CNode *> CNodeSearch::Matches(CNode *pRoot, const QString &strText)
     std::vector<CNode *> found;
     if (!pRoot || strText.isEmpty())
         return found;
-    std::vector<CNode *> pending{pRoot};
-    while (!pending.empty()) {
-        CNode *pNode = pending.back();
-        pending.pop_back();
+    WalkSubtree(pRoot, [&](CNode *pNode) {
         if (Holds(pNode->name, strText) || Holds(pNode->payoffComment, strText))
             found.push_back(pNode);
-        // Reversed, so that the first child comes off the stack first.
-        pending.insert(pending.end(), pNode->children.rbegin(), pNode->children.rend());
-    }
+    });
     return found;
 }

@@ -38,3 +38,10 @@ bool CVariableProbe::At(double dValue, QString *pError)
     evaluation = std::make_unique<CTreeEvaluation>(*index, rule);
     return true;
 }
+
+QString CVariableProbe::Failure(const std::string &strVariable, const QString &strValue,
+                                const QString &strWhy)
+{
+    return QCoreApplication::translate("CVariableProbe", "With %1 at %2: %3")
+        .arg(QString::fromStdString(strVariable), strValue, strWhy);
+}

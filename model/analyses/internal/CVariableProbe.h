@@ -31,6 +31,10 @@ public:
     // Evaluates with the variable at dValue. False, with *pError naming the
     // formula, when a formula cannot be computed there.
     bool At(double dValue, QString *pError);
+    // What every analysis says when the tree cannot be computed with
+    // strVariable at strValue, for the reason strWhy.
+    static QString Failure(const std::string &strVariable, const QString &strValue,
+                           const QString &strWhy);
     // The rollback of the last successful At.
     const CTreeEvaluation &Evaluation() const { return *evaluation; }
     const CTreeIndex &Index() const { return *index; }

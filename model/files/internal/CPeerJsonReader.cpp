@@ -7,6 +7,7 @@
 #include "CPeerJsonFormat.h"
 #include "CProjectFileWriter.h"
 #include "CTreeFormulas.h"
+#include "SubtreeWalk.h"
 
 #include <QIODevice>
 #include <QJsonArray>
@@ -30,18 +31,12 @@ std::string Safe(const std::string &strText)
 // read from another tool's file then saves and reads back as it was shown.
 void MakeTextsSafe(CNode *pRoot, CVariables &variables)
 {
-    std::vector<CNode *> pending{pRoot};
-    while (!pending.empty()) {
-        CNode *pNode = pending.back();
-        pending.pop_back();
+    WalkSubtree(pRoot, [](CNode *pNode) {
         pNode->name = Safe(pNode->name);
         pNode->payoffComment = Safe(pNode->payoffComment);
         pNode->payoffFormula = Safe(pNode->payoffFormula);
         pNode->probabilityFormula = Safe(pNode->probabilityFormula);
-        for (CNode *pChild : pNode->children)
-            if (pChild)
-                pending.push_back(pChild);
-    }
+    });
     for (int n = 0; n < variables.Count(); ++n) {
         CVariables::Variable variable = variables.At(n);
         variable.formula = Safe(variable.formula);

@@ -5,6 +5,7 @@
 #include "CDecisionTree.h"
 #include "CNode.h"
 #include "CPeerJsonFormat.h"
+#include "SubtreeWalk.h"
 
 #include <QJsonArray>
 #include <QJsonValue>
@@ -111,16 +112,12 @@ void CPeerJsonReader::PlaceBetween(CNode *pRoot)
     CNode *pTop = pRoot->children.front();
     pRoot->x = pTop->x - CPeerJsonFormat::RootDistance * CPeerJsonFormat::Scale;
     pRoot->y = pTop->y;
-    std::vector<CNode *> pending{pTop};
-    while (!pending.empty()) {
-        CNode *pNode = pending.back();
-        pending.pop_back();
-        for (CNode *pChild : pNode->children) {
-            if (pNode->type == NodeType::Option) {
-                pNode->x = pNode->parent->x + (pChild->x - pNode->parent->x) / 2;
-                pNode->y = pChild->y;
-            }
-            pending.push_back(pChild);
+    WalkSubtree(pTop, [](CNode *pNode) {
+        if (pNode->type != NodeType::Option)
+            return;
+        for (const CNode *pChild : pNode->children) {
+            pNode->x = pNode->parent->x + (pChild->x - pNode->parent->x) / 2;
+            pNode->y = pChild->y;
         }
-    }
+    });
 }

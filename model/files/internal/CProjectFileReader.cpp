@@ -3,6 +3,8 @@
 #include "CDecisionTree.h"
 #include "CNode.h"
 #include "CProjectFileWriter.h"
+#include "CSettingsAttributes.h"
+#include "SubtreeWalk.h"
 
 #include <QXmlStreamReader>
 
@@ -88,17 +90,7 @@ bool DeclaresAnything(const QXmlStreamReader &reader)
 qint64 CountNodes(const CNode *pRoot)
 {
     qint64 nCount = 0;
-    std::vector<const CNode *> pending;
-    if (pRoot)
-        pending.push_back(pRoot);
-    while (!pending.empty()) {
-        const CNode *pNode = pending.back();
-        pending.pop_back();
-        ++nCount;
-        for (const CNode *pChild : pNode->children)
-            if (pChild)
-                pending.push_back(pChild);
-    }
+    WalkSubtree(pRoot, [&nCount](const CNode *) { ++nCount; });
     return nCount;
 }
 
@@ -122,9 +114,10 @@ void CProjectFileReader::Read(QIODevice &device, CProjectFile::ReadResult &resul
             const QStringRef name = reader.qualifiedName();
             if (name == QLatin1String("RMFYProject")) {
                 result.projectName = ReadText(reader.attributes(), QLatin1String("Name"));
-                result.settings.ReadAttributes(reader.attributes());
+                CSettingsAttributes::Read(reader.attributes(), &result.settings);
                 QString strError;
-                if (!result.settings.ReadRule(reader.attributes(), &strError))
+                if (!CSettingsAttributes::ReadRule(reader.attributes(), &result.settings,
+                                                   &strError))
                     reader.raiseError(strError);
             } else if (name == QLatin1String("Node")) {
                 ReadNode(reader.attributes());
