@@ -2,9 +2,9 @@
 #include "CRamify.h"
 
 #include "CDecisionTreeWindow.h"
+#include "CFindBar.h"
 #include "ContextAction.h"
 #include "ui_CRamify.h"
-#include "CFindBar.h"
 
 #include <QMdiArea>
 #include <QMdiSubWindow>
