@@ -544,11 +544,11 @@ void TestProjectActions::noticeLeavesTheSummary()
     CDecisionTreeWindow *pTree = shown.Tree(0);
     auto *pNotice = shown.window.findChild<QLabel *>(QStringLiteral("noticeLabel"));
     auto *pSummary = shown.window.findChild<QLabel *>(QStringLiteral("summaryLabel"));
-    QCOMPARE(pNotice->text(), CDecisionTreeWindow::StaleValuesMessage());
     pTree->GetItem(pTree->GetTree().GetRoot()->children[0])->setSelected(true);
-    QVERIFY(pNotice->isVisible());
     QVERIFY(pSummary->isVisible());
     QVERIFY(pSummary->text().contains(QStringLiteral("D")));
+    QVERIFY(pNotice->isVisible());
+    QCOMPARE(pNotice->text(), CDecisionTreeWindow::StaleValuesMessage());
 }
 
 // The guide once kept a stray copy of a paragraph's end, outside any
