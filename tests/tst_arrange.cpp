@@ -167,6 +167,13 @@ void TestArrange::rulesHoldOnRandomTrees()
         CTreeArranger::Arrange(pRoot, QPointF(7, -3), [&](const CNode *p) { return extents[p]; });
     QCOMPARE(placed.size(), open.size());
     QCOMPARE(QPoint(placed[0].x, placed[0].y), QPoint(7, -3));
+    // Breadth first, as the editor counts them.
+    std::vector<const CNode *> breadthFirst{pRoot};
+    for (size_t i = 0; i < breadthFirst.size(); ++i)
+        breadthFirst.insert(breadthFirst.end(), breadthFirst[i]->children.begin(),
+                            breadthFirst[i]->children.end());
+    for (size_t i = 0; i < placed.size(); ++i)
+        QCOMPARE(placed[i].node, breadthFirst[i]);
 
     std::unordered_map<const CNode *, QPointF> at;
     for (const NodePlacement &p : placed)

@@ -38,13 +38,22 @@ std::vector<NodePlacement> CTreeArranger::Arrange(CNode *pRoot, QPointF pntRoot,
         arranger.FirstWalk(n);
     arranger.SecondWalk(pntRoot);
 
+    // Breadth first over the nodes alone: a fan stands between some parents
+    // and their children, not all, so the nodes are taken in the order
+    // callers count them, with a fan's children as its parent's.
     std::vector<NodePlacement> placements;
     placements.reserve(arranger.nodes.size());
-    // Fans are every parent's only child, so the nodes keep their breadth-first order.
-    for (size_t n = 0; n < arranger.nodes.size(); ++n)
-        if (!arranger.fan[n])
-            placements.push_back({arranger.nodes[n], ToCoordinate(arranger.depth[n]),
-                                  ToCoordinate(arranger.prelim[n])});
+    std::vector<int> order{0};
+    for (size_t i = 0; i < order.size(); ++i) {
+        const size_t n = size_t(order[i]);
+        placements.push_back(
+            {arranger.nodes[n], ToCoordinate(arranger.depth[n]), ToCoordinate(arranger.prelim[n])});
+        size_t nParent = n;
+        if (arranger.childCount[n] && arranger.fan[size_t(arranger.firstChild[n])])
+            nParent = size_t(arranger.firstChild[n]);
+        for (int c = 0; c < arranger.childCount[nParent]; ++c)
+            order.push_back(arranger.firstChild[nParent] + c);
+    }
     return placements;
 }
 
