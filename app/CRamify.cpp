@@ -22,6 +22,7 @@
 #include <QMimeData>
 #include <QSettings>
 #include <QStatusBar>
+#include <QTimer>
 #include <QUndoGroup>
 #include <QVBoxLayout>
 
@@ -62,10 +63,30 @@ CRamify::CRamify(QWidget *parent) : QMainWindow(parent), ui(std::make_unique<Ui:
     // A widget of the status bar rather than a message, which the tips of
     // menu entries would wipe out. It must not widen the window for a long name.
     summaryLabel = new QLabel(ui->statusBar);
+    summaryLabel->setObjectName(QStringLiteral("summaryLabel"));
     summaryLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     ui->statusBar->addWidget(summaryLabel, 1);
+    // Notices stand beside the summary: a message of the status bar would
+    // hide it for as long as the notice shows.
+    noticeLabel = new QLabel(ui->statusBar);
+    noticeLabel->setObjectName(QStringLiteral("noticeLabel"));
+    noticeLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    ui->statusBar->addWidget(noticeLabel, 1);
+    noticeLabel->hide();
+    noticeTimer = new QTimer(this);
+    noticeTimer->setSingleShot(true);
+    connect(noticeTimer, &QTimer::timeout, noticeLabel, [this] {
+        noticeLabel->clear();
+        noticeLabel->hide();
+    });
     connect(ui->mdiArea, &QMdiArea::subWindowActivated, this, &CRamify::ShowSummary);
     connect(ui->mdiArea, &QMdiArea::subWindowActivated, this, &CRamify::ShowPanelsOf);
+    // Once the area has put the title of the project in front into the main window's.
+    connect(ui->mdiArea, &QMdiArea::subWindowActivated, this,
+            [this] { QTimer::singleShot(0, this, &CRamify::ShowModifiedMark); });
+    projectActions = new QActionGroup(this);
+    projectActions->setExclusive(true);
+    connect(ui->menuWindow, &QMenu::aboutToShow, this, &CRamify::ListProjects);
 
     ui->actionCut->setShortcuts(QKeySequence::Cut);
     ui->actionCopy->setShortcuts(QKeySequence::Copy);
@@ -133,11 +154,13 @@ void CRamify::ShowTreeWindow(CDecisionTreeWindow *pWindow, const QString &strTit
             if (pAction->shortcuts() == ui->actionCloseProject->shortcuts())
                 pAction->setShortcuts(QList<QKeySequence>());
     connect(pWindow, &CDecisionTreeWindow::sig_summaryChanged, this, &CRamify::ShowSummary);
+    connect(&pWindow->GetDocument(), &CProjectDocument::sig_modifiedChanged, this,
+            &CRamify::ShowModifiedMark);
     // Said once the window shows: it was read before anyone could listen.
     if (pWindow->GetDocument().StoredValuesWereStale())
-        ui->statusBar->showMessage(CDecisionTreeWindow::StaleValuesMessage(), 30000);
+        ShowNotice(CDecisionTreeWindow::StaleValuesMessage(), 30000);
     connect(pWindow, &CDecisionTreeWindow::sig_statusMessage, this,
-            [this](const QString &strMessage) { ui->statusBar->showMessage(strMessage, 10000); });
+            [this](const QString &strMessage) { ShowNotice(strMessage, 10000); });
     undoGroup->addStack(pWindow->GetUndoStack());
     connect(pWindow, &CDecisionTreeWindow::sig_summaryChanged, this, &CRamify::ShowEditState);
     connect(pWindow, &CDecisionTreeWindow::sig_clipboardChanged, this, &CRamify::ShowEditState);
@@ -151,6 +174,14 @@ void CRamify::ShowSummary()
     auto *pWindow =
         pSubWindow ? qobject_cast<CDecisionTreeWindow *>(pSubWindow->widget()) : nullptr;
     summaryLabel->setText(pWindow ? pWindow->SelectionSummary() : QString());
+}
+
+void CRamify::ShowNotice(const QString &strText, int nMilliseconds)
+{
+    noticeLabel->setText(strText);
+    noticeLabel->setToolTip(strText);
+    noticeLabel->show();
+    noticeTimer->start(nMilliseconds);
 }
 
 bool CRamify::CloseAllProjects()

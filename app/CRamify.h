@@ -13,8 +13,10 @@ class CNode;
 class CRecentFiles;
 class CRecoveryStore;
 class QLabel;
+class QActionGroup;
 class QMdiSubWindow;
 class QMimeData;
+class QTimer;
 class QUndoGroup;
 
 namespace Ui {
@@ -108,6 +110,14 @@ private:
     static QStringList ProjectFiles(const QMimeData *pData);
     // Puts the selected node of the active project into the status bar.
     void ShowSummary();
+    // The Window menu lists the open projects after its own entries, the
+    // one in front checked; choosing one brings it to the front.
+    void ListProjects();
+    // The main window's title shows the mark of the project in front, which
+    // it names while that project fills the area.
+    void ShowModifiedMark();
+    // Shows a notice beside the summary for a while.
+    void ShowNotice(const QString &strText, int nMilliseconds);
     // The Edit menu follows the project in front: what Undo and Redo would
     // do, and which node actions its selection admits.
     void ShowEditState();
@@ -120,9 +130,12 @@ private:
     std::unique_ptr<Ui::Ramify> ui;
     QLabel *zoomLabel = nullptr;
     QLabel *summaryLabel = nullptr;
+    QLabel *noticeLabel = nullptr;
+    QTimer *noticeTimer = nullptr;
     CRecoveryStore *recoveryStore = nullptr;
     // Holds every project's history; the one in front is its active stack.
     QUndoGroup *undoGroup = nullptr;
     CRecentFiles *recentFiles = nullptr;
     CFindBar *findBar = nullptr;
+    QActionGroup *projectActions = nullptr;
 };

@@ -5,6 +5,7 @@
 #include "ContextAction.h"
 #include "ui_CRamify.h"
 
+#include <QActionGroup>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -18,6 +19,47 @@ void CRamify::on_actionTitle_triggered()
 void CRamify::on_actionCascade_triggered()
 {
     ui->mdiArea->cascadeSubWindows();
+}
+
+void CRamify::ListProjects()
+{
+    for (QAction *pAction : projectActions->actions())
+        delete pAction;
+    const QList<QMdiSubWindow *> subWindows = ui->mdiArea->subWindowList();
+    if (subWindows.isEmpty())
+        return;
+    projectActions->addAction(ui->menuWindow->addSeparator());
+    for (int i = 0; i < subWindows.size(); ++i) {
+        QMdiSubWindow *pSubWindow = subWindows[i];
+        QString strTitle = pSubWindow->widget()->windowTitle();
+        strTitle.replace(QLatin1String("[*]"), pSubWindow->widget()->isWindowModified()
+                                                   ? QStringLiteral("*")
+                                                   : QString());
+        // An ampersand of the title is no mnemonic; the first nine get a digit.
+        strTitle.replace(QLatin1Char('&'), QLatin1String("&&"));
+        if (i < 9)
+            strTitle = QStringLiteral("&%1 %2").arg(i + 1).arg(strTitle);
+        QAction *pAction = ui->menuWindow->addAction(strTitle);
+        pAction->setCheckable(true);
+        pAction->setChecked(pSubWindow == ui->mdiArea->activeSubWindow());
+        projectActions->addAction(pAction);
+        connect(pAction, &QAction::triggered, this, [this, pSubWindow] {
+            if (ui->mdiArea->subWindowList().contains(pSubWindow))
+                ui->mdiArea->setActiveSubWindow(pSubWindow);
+        });
+    }
+}
+
+void CRamify::ShowModifiedMark()
+{
+    // Qt puts a maximised project's title into the main window's, but sets
+    // the mark only when it changes, so that closing another project left
+    // the title of the one now in front without its mark.
+    if (!windowTitle().contains(QLatin1String("[*]")))
+        return;
+    QMdiSubWindow *pSubWindow = ui->mdiArea->activeSubWindow();
+    setWindowModified(pSubWindow && pSubWindow->widget() &&
+                      pSubWindow->widget()->isWindowModified());
 }
 
 void CRamify::ShowZoom()

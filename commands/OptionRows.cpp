@@ -14,6 +14,9 @@ QVector<CNode *> MakeOptions(CNode *pOwner, const QVector<OptionRow> &rows)
         CNode *pOption = CNode::CreateOption(pOwner, row.name.toStdString());
         pOption->probability = bCertain ? 1.0 : row.probability;
         pOption->payoff = row.payoff;
+        if (!bCertain)
+            pOption->probabilityFormula = row.probabilityFormula.toStdString();
+        pOption->payoffFormula = row.payoffFormula.toStdString();
         pOption->payoffComment = row.payoffComment.toStdString();
         CNode::CreateTerminal(pOption, "");
         made.append(pOption);

@@ -1,10 +1,14 @@
 #include "CAddNodeDialog.h"
 
 #include "CNode.h"
-#include "CTypedNumber.h"
+#include "CTreeFormulas.h"
+#include "CVariables.h"
 #include "ui_CAddNodeDialog.h"
 
+#include <QHeaderView>
 #include <QKeyEvent>
+#include <QLineEdit>
+#include <QScrollBar>
 #include <QTableWidgetItem>
 #include <QTimer>
 #include <QToolTip>
@@ -25,6 +29,20 @@ CTypedNumber::Kind KindOf(int nColumn)
                                         : CTypedNumber::Kind::Amount;
 }
 
+// What a number cell's text stands for, read by the rule the canvas reads
+// typed texts with. Its options join a Situation when a probability is asked
+// for: a "#" there is the rest of it.
+CTreeFormulas::Typed Read(const QString &strText, int nColumn, const CVariables *pVariables)
+{
+    static const CVariables none;
+    CNode *pOwner = CNode::CreateSituation(nullptr, std::string());
+    const CNode *pOption = CNode::CreateOption(pOwner, std::string());
+    CTreeFormulas::Typed typed =
+        CTreeFormulas::Read(strText, KindOf(nColumn), pOption, pVariables ? *pVariables : none);
+    CNode::FreeSubtree(pOwner);
+    return typed;
+}
+
 // A number cell remembers its last text that read, to go back to.
 QTableWidgetItem *NumberCell(const QString &strText)
 {
@@ -35,9 +53,10 @@ QTableWidgetItem *NumberCell(const QString &strText)
 
 } // namespace
 
-CAddNodeDialog::CAddNodeDialog(int nNodeType, QWidget *parent, int nOwnerType)
+CAddNodeDialog::CAddNodeDialog(int nNodeType, QWidget *parent, int nOwnerType,
+                               const CVariables *pVariables)
     : QDialog(parent), ui(std::make_unique<Ui::vxAddNodeDialog>()), nodeType(nNodeType),
-      ownerType(nOwnerType)
+      ownerType(nOwnerType), variables(pVariables)
 {
     ui->setupUi(this);
     ApplyMode();
@@ -61,24 +80,28 @@ CAddNodeDialog::CAddNodeDialog(int nNodeType, QWidget *parent, int nOwnerType)
     connect(pTable, &QTableWidget::itemChanged, this, &CAddNodeDialog::CheckNumber);
 }
 
+QString CAddNodeDialog::Refusal(const QString &strText, int nColumn) const
+{
+    if (nColumn != ColumnProbability && nColumn != ColumnPayoff)
+        return QString();
+    return Read(strText, nColumn, variables).refusal;
+}
+
 void CAddNodeDialog::CheckNumber(QTableWidgetItem *pItem)
 {
-    if (pItem->column() != ColumnProbability && pItem->column() != ColumnPayoff)
-        return;
-    const CTypedNumber typed = CTypedNumber::Read(pItem->text(), KindOf(pItem->column()));
+    const QString strWhy = Refusal(pItem->text(), pItem->column());
     QTableWidget *pTable = ui->tableWidgetOptionProperty;
     const QSignalBlocker blocker(pTable);
-    pItem->setToolTip(typed.Refusal());
-    if (typed.IsNumber()) {
+    pItem->setToolTip(strWhy);
+    if (strWhy.isEmpty()) {
         pItem->setData(Qt::UserRole, pItem->text());
         return;
     }
     refused = true;
     pItem->setText(pItem->data(Qt::UserRole).toString());
-    // Once the key that ended the edit has moved on: back to the cell, saying why.
+    // Left by a click elsewhere: back to the cell once the click is done, saying why.
     const int nRow = pItem->row();
     const int nColumn = pItem->column();
-    const QString strWhy = typed.Refusal();
     QTimer::singleShot(0, pTable, [pTable, nRow, nColumn, strWhy] {
         QTableWidgetItem *pCell = pTable->item(nRow, nColumn);
         if (!pCell)
@@ -89,12 +112,44 @@ void CAddNodeDialog::CheckNumber(QTableWidgetItem *pItem)
     });
 }
 
+bool CAddNodeDialog::RefuseKey(QWidget *pEditor, QKeyEvent *event)
+{
+    const int nKey = event->key();
+    if (nKey != Qt::Key_Tab && nKey != Qt::Key_Backtab && nKey != Qt::Key_Return &&
+        nKey != Qt::Key_Enter)
+        return false;
+    auto *pLine = qobject_cast<QLineEdit *>(pEditor);
+    QTableWidget *pTable = ui->tableWidgetOptionProperty;
+    if (!pLine || !pTable->currentIndex().isValid())
+        return false;
+    const QString strWhy = Refusal(pLine->text(), pTable->currentIndex().column());
+    if (strWhy.isEmpty())
+        return false;
+    // The key goes no further: the cell stays open with what was typed, for
+    // the next keys to mend it.
+    refused = true;
+    pLine->selectAll();
+    QToolTip::showText(pEditor->mapToGlobal(QPoint(0, pEditor->height())), strWhy, pEditor);
+    return true;
+}
+
 bool CAddNodeDialog::eventFilter(QObject *pWatched, QEvent *event)
 {
+    QTableWidget *pTable = ui->tableWidgetOptionProperty;
+    // A cell editor is polished once the view has set it up, its own key
+    // handling included; a filter installed now sees its keys first.
+    if (pWatched == pTable->viewport() && event->type() == QEvent::ChildPolished) {
+        QObject *pChild = static_cast<QChildEvent *>(event)->child();
+        if (qobject_cast<QLineEdit *>(pChild))
+            pChild->installEventFilter(this);
+    }
+    if (event->type() == QEvent::KeyPress && pWatched != pTable->viewport() &&
+        pWatched->parent() == pTable->viewport() &&
+        RefuseKey(static_cast<QWidget *>(pWatched), static_cast<QKeyEvent *>(event)))
+        return true;
     // Enter in a cell being typed into finishes the dialog, as it does
     // everywhere else in it.
-    if (pWatched == ui->tableWidgetOptionProperty->viewport() &&
-        event->type() == QEvent::KeyPress) {
+    if (pWatched == pTable->viewport() && event->type() == QEvent::KeyPress) {
         const int nKey = static_cast<QKeyEvent *>(event)->key();
         if (nKey == Qt::Key_Return || nKey == Qt::Key_Enter) {
             accept();
@@ -120,6 +175,15 @@ void CAddNodeDialog::SizeColumns()
     // the proposed "Yes" and "No".
     const int nName = pTable->fontMetrics().averageCharWidth() * 20 + 12;
     pTable->setColumnWidth(ColumnName, qMax(pTable->columnWidth(ColumnName), nName));
+    // The table, and with it the dialog, is wide enough for every header,
+    // the last one included, which only takes the room that is left.
+    QHeaderView *pHeader = pTable->horizontalHeader();
+    int nWidth = pTable->verticalHeader()->sizeHint().width() + 2 * pTable->frameWidth() +
+                 pTable->verticalScrollBar()->sizeHint().width();
+    for (int nColumn = 0; nColumn < pTable->columnCount(); ++nColumn)
+        if (!pTable->isColumnHidden(nColumn))
+            nWidth += qMax(pTable->columnWidth(nColumn), pHeader->sectionSizeHint(nColumn));
+    pTable->setMinimumWidth(nWidth);
 }
 
 void CAddNodeDialog::ApplyMode()
@@ -175,12 +239,16 @@ QVector<OptionRow> CAddNodeDialog::GetOptionRows() const
         OptionRow row;
         row.name = CellText(i, ColumnName);
         // Every number cell holds a text that reads (see CheckNumber).
-        row.probability = OptionsAreCertain() ? 1.0
-                                              : CTypedNumber::Read(CellText(i, ColumnProbability),
-                                                                   KindOf(ColumnProbability))
-                                                    .ValueOr(0.0);
-        row.payoff =
-            CTypedNumber::Read(CellText(i, ColumnPayoff), KindOf(ColumnPayoff)).ValueOr(0.0);
+        if (!OptionsAreCertain()) {
+            const CTreeFormulas::Typed probability =
+                Read(CellText(i, ColumnProbability), ColumnProbability, variables);
+            row.probability = probability.value;
+            row.probabilityFormula = QString::fromStdString(probability.formula);
+        }
+        const CTreeFormulas::Typed payoff =
+            Read(CellText(i, ColumnPayoff), ColumnPayoff, variables);
+        row.payoff = payoff.value;
+        row.payoffFormula = QString::fromStdString(payoff.formula);
         row.payoffComment = CellText(i, ColumnPayoffComment);
         rows.append(row);
     }

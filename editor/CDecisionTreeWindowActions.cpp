@@ -87,7 +87,7 @@ void CDecisionTreeWindow::AddStructure(CNodeGrapicsItem *pItem, int nKind)
                                                     : ContextAction::ActionAddSituation;
     if (!CEditRules::Allows(nAction, pItem->GetNode(), clipboard))
         return;
-    CAddNodeDialog dialog(nKind, this);
+    CAddNodeDialog dialog(nKind, this, -1, &document.GetVariables());
     if (dialog.exec() != QDialog::Accepted)
         return;
     if (nKind == NodeType::Decision)
@@ -112,7 +112,7 @@ void CDecisionTreeWindow::AddOption(CNodeGrapicsItem *pItem)
 {
     if (!CEditRules::Allows(ContextAction::ActionAddOption, pItem->GetNode(), clipboard))
         return;
-    CAddNodeDialog dialog(NodeType::Option, this, pItem->GetNode()->type);
+    CAddNodeDialog dialog(NodeType::Option, this, pItem->GetNode()->type, &document.GetVariables());
     if (dialog.exec() != QDialog::Accepted)
         return;
     undoStack.push(new CAddOptionCommand(pItem, dialog.GetName(), dialog.GetOptionRows(), this));

@@ -7,6 +7,8 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QShortcut>
 #include <QToolButton>
 
@@ -67,9 +69,17 @@ void CFindBar::Open()
 
 void CFindBar::Close()
 {
-    hide();
-    if (CDecisionTreeWindow *pWindow = window())
+    // Before the bar hides: a hidden bar hands its focus on to the next
+    // widget in the chain, which may belong to another project, and that one
+    // would come to the front and take the next keys.
+    CDecisionTreeWindow *pWindow = searched ? searched.data() : window();
+    if (pWindow) {
+        if (auto *pSubWindow = qobject_cast<QMdiSubWindow *>(pWindow->parentWidget()))
+            if (QMdiArea *pArea = pSubWindow->mdiArea())
+                pArea->setActiveSubWindow(pSubWindow);
         pWindow->setFocus(Qt::OtherFocusReason);
+    }
+    hide();
 }
 
 QString CFindBar::CountText() const
@@ -80,6 +90,8 @@ QString CFindBar::CountText() const
 void CFindBar::Go(int nStep)
 {
     CDecisionTreeWindow *pWindow = window();
+    if (pWindow)
+        searched = pWindow;
     // Found anew at every step: the tree may have changed since the last one.
     const std::vector<CNode *> found =
         pWindow ? CNodeSearch::Matches(pWindow->GetDocument().GetRoot(), field->text())

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <QWidget>
 
 #include <functional>
@@ -40,4 +41,6 @@ private:
     QLabel *count = nullptr;
     // Only compared with the nodes found anew, never followed: it may be gone.
     const CNode *current = nullptr;
+    // The project searched last, which gets the focus back when the bar closes.
+    QPointer<CDecisionTreeWindow> searched;
 };

@@ -65,6 +65,9 @@ public:
     // Middles of the left and right edges, in item coordinates.
     QPointF LeftAnchor() const;
     QPointF RightAnchor() const;
+    // Where the arrows to the children turn towards them: on the centre line,
+    // past every text of the node, which they would otherwise run through.
+    QPointF ExitAnchor() const;
     // The item with every text it shows, in item coordinates. The place of
     // the probability warning counts even while it is hidden: it comes and
     // goes with edits elsewhere, and must find room when it shows.
@@ -88,6 +91,9 @@ signals:
     // formula (or refused) by whoever knows the variables. The text shows
     // the value from before again, and the node holds it.
     void sig_formulaTyped(bool bProbability, const QString &strText);
+    // The value shown under a Decision or Situation changed its width, and
+    // with it where the arrows leave (ExitAnchor).
+    void sig_exitMoved();
 
 public slots:
     virtual void OnContentChanged();
@@ -100,6 +106,8 @@ protected:
 private:
     void CreateValueTexts();
     void PlaceValueTexts();
+    // Shows strText as the payoff, and tells the arrows when they must leave elsewhere.
+    void SetPayoffText(const QString &strText);
     void ConnectSignals();
     void FillMenu();
     bool HasAnchors() const;

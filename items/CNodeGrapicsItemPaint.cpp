@@ -28,6 +28,14 @@ QPointF CNodeGrapicsItem::RightAnchor() const
     return QPointF(r.x() + r.width(), r.y() + r.height() * 0.5);
 }
 
+QPointF CNodeGrapicsItem::ExitAnchor() const
+{
+    const QPointF anchor = RightAnchor();
+    if (!HasAnchors())
+        return anchor;
+    return QPointF(qMax(anchor.x(), OutlineRect().right()), anchor.y());
+}
+
 QRectF CNodeGrapicsItem::OutlineRect() const
 {
     QRectF rect = boundingRect();

@@ -34,7 +34,7 @@ void CNodeGrapicsItem::SetPayoff(double dPayoff)
         shownPayoff = dPayoff;
         if (payoffTyped || strText != shownPayoffText) {
             shownPayoffText = strText;
-            payoffItem->setPlainText(strText);
+            SetPayoffText(strText);
             UpdatePayoffEditText();
             return;
         }
@@ -57,10 +57,21 @@ void CNodeGrapicsItem::SetNumberFormat(const NumberFormat *pFormat)
         return;
     shownPayoffText = strText;
     const bool bWasBlocked = payoffItem->blockSignals(true);
-    payoffItem->setPlainText(strText);
+    SetPayoffText(strText);
     payoffItem->blockSignals(bWasBlocked);
     UpdatePayoffEditText();
     PlaceValueTexts();
+}
+
+void CNodeGrapicsItem::SetPayoffText(const QString &strText)
+{
+    // Only a value under the node stands in the way of the arrows leaving it.
+    const bool bUnder =
+        node && (node->type == NodeType::Decision || node->type == NodeType::Situation);
+    const qreal dExit = bUnder ? ExitAnchor().x() : 0;
+    payoffItem->setPlainText(strText);
+    if (bUnder && ExitAnchor().x() != dExit)
+        emit sig_exitMoved();
 }
 
 void CNodeGrapicsItem::UpdatePayoffEditText()

@@ -27,6 +27,8 @@ CQGraphicsArrowLineItem::CQGraphicsArrowLineItem(CNodeGrapicsItem *pFrom, CNodeG
             [this](QPointF pntNewPos) { UpdateGeometry(fromItem, pntNewPos); });
     connect(pFrom, &CNodeGrapicsItem::sig_nameChanged, this,
             &CQGraphicsArrowLineItem::OnItemPosChanged);
+    connect(pFrom, &CNodeGrapicsItem::sig_exitMoved, this,
+            &CQGraphicsArrowLineItem::OnItemPosChanged);
     connect(pTo, &CQEditableGraphicsTextItem::sig_positionChanged, this,
             [this](QPointF pntNewPos) { UpdateGeometry(toItem, pntNewPos); });
     connect(pTo, &CNodeGrapicsItem::sig_nameChanged, this,
@@ -70,8 +72,13 @@ void CQGraphicsArrowLineItem::UpdateGeometry(const CNodeGrapicsItem *pMoving, QP
             return pItem == pMoving ? pntNewPos - pItem->pos() : QPointF();
         };
         const QPointF a = fromItem->mapToScene(fromItem->RightAnchor()) + shift(fromItem);
+        const QPointF exit = fromItem->mapToScene(fromItem->ExitAnchor()) + shift(fromItem);
         const QPointF b = toItem->mapToScene(toItem->LeftAnchor()) + shift(toItem);
-        line << a << QPointF(b.x() - kRun, b.y()) << QPointF(b.x() - kHeadLength, b.y());
+        line << a;
+        if (exit.x() > a.x())
+            line << exit;
+        // Never back over the run out of the parent, where a child stands close to its texts.
+        line << QPointF(qMax(exit.x(), b.x() - kRun), b.y()) << QPointF(b.x() - kHeadLength, b.y());
         head << QPointF(b.x() - kHeadLength, b.y() + kHeadHalfHeight)
              << QPointF(b.x() - kHeadLength, b.y() - kHeadHalfHeight) << b
              << QPointF(b.x() - kHeadLength, b.y() + kHeadHalfHeight);

@@ -7,8 +7,9 @@
 
 class CNodeGrapicsItem;
 
-// The link from a parent node's item to a child's: a slanted segment ending in a
-// short horizontal run. On the chosen path it is red with a head, else black.
+// The link from a parent node's item to a child's: a run along the parent's
+// centre line past its texts, a slanted segment, and a short horizontal run.
+// On the chosen path it is red with a head, else black.
 // Coordinates are scene coordinates; the arrow lives at the scene's origin.
 class CQGraphicsArrowLineItem : public QObject, public QAbstractGraphicsShapeItem
 {
@@ -24,6 +25,11 @@ public:
     // The same with pMoving (one of the two items) at the place it is about
     // to move to.
     void UpdateGeometry(const CNodeGrapicsItem *pMoving, QPointF pntNewPos);
+
+    const CNodeGrapicsItem *From() const { return fromItem; }
+    const CNodeGrapicsItem *To() const { return toItem; }
+    // The polyline drawn, in scene coordinates.
+    const QPolygonF &Line() const { return line; }
 
     QRectF boundingRect() const override;
     void paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget) override;

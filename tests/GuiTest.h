@@ -93,7 +93,7 @@ inline bool ArrowIsRed(const CNodeGrapicsItem *pItem)
 inline OptionRow Row(const QString &strName, double dProbability = 1, double dPayoff = 0,
                      const QString &strComment = QString())
 {
-    return OptionRow{strName, dProbability, dPayoff, strComment};
+    return OptionRow{strName, dProbability, dPayoff, strComment, QString(), QString()};
 }
 
 // Every node attached below (and including) pRoot, parents before children.

@@ -5,6 +5,7 @@
 #include "GuiTest.h"
 #include "TestTrees.h"
 
+#include <QHeaderView>
 #include <QInputDialog>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -30,6 +31,9 @@ private slots:
     void canvasKeysDoWhatTheMenuDoes_data();
     void canvasKeysDoWhatTheMenuDoes();
     void addDialogKeepsWhatWasTyped();
+    void addDialogReadsAsTheCanvas_data();
+    void addDialogReadsAsTheCanvas();
+    void addDialogFitsItsHeaders();
     void openFile_data();
     void openFile();
     void dragStoresPositionAndArrowsFollow();
@@ -370,6 +374,108 @@ void TestEditor::addDialogKeepsWhatWasTyped()
                      .arg(plan.d->children[i]->probability)
                      .arg(plan.d->children[i]->payoff);
     QCOMPARE(added, QStringList({"Don't drill 1 7", "No 1 2500", "Soaking 1 0"}));
+}
+
+void TestEditor::addDialogReadsAsTheCanvas_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("column");
+    QTest::addColumn<QString>("formula");
+    QTest::addColumn<double>("value");
+    QTest::addColumn<bool>("refused");
+    QTest::newRow("formula payoff") << "-cDrill" << 2 << "-cDrill" << -70000.0 << false;
+    QTest::newRow("grouped payoff") << "1,500" << 2 << "" << 1500.0 << false;
+    QTest::newRow("percentage") << "25%" << 1 << "" << 0.25 << false;
+    QTest::newRow("rest") << "#" << 1 << "#" << 0.4 << false;
+    QTest::newRow("rest as payoff") << "#" << 2 << "" << 30.0 << true;
+    QTest::newRow("unknown name") << "cNone * 2" << 2 << "" << 30.0 << true;
+    QTest::newRow("broken formula") << "(cDrill" << 2 << "" << 30.0 << true;
+}
+
+// The dialog refused formulas the canvas took ("'-cDrill' is not a number"),
+// and after a refused cell the next Tab was swallowed, so what followed went
+// into the wrong cells. A text reads alike in both; a refused one keeps its
+// cell open for the next keys.
+void TestEditor::addDialogReadsAsTheCanvas()
+{
+    QFETCH(QString, text);
+    QFETCH(int, column);
+    QFETCH(QString, formula);
+    QFETCH(double, value);
+    QFETCH(bool, refused);
+    TestWindow w;
+    const PlanNodes plan = GrowPlan(w);
+    CVariables variables;
+    CVariables::Variable cost;
+    cost.name = "cDrill";
+    cost.value = 70000;
+    variables.Add(cost);
+    w.window.ChangeVariables(QStringLiteral("Add"), variables, {});
+    QVERIFY(w.Show());
+    CNodeGrapicsItem *pItem = w.Item(plan.s1);
+    TypeInto(w.window,
+             column == 1 ? static_cast<QGraphicsTextItem *>(ProbabilityText(pItem))
+                         : PayoffText(pItem),
+             text);
+    const auto read = [column](const CNode *pNode) {
+        return std::make_pair(
+            QString::fromStdString(column == 1 ? pNode->probabilityFormula : pNode->payoffFormula),
+            column == 1 ? pNode->probability : pNode->payoff);
+    };
+    const double dBefore = column == 1 ? 0.4 : 30.0;
+    QCOMPARE(read(plan.s1), std::make_pair(formula, refused ? dBefore : value));
+
+    QString strLeftIn;
+    AnswerModal<CAddNodeDialog>([&](CAddNodeDialog *pDialog) {
+        pDialog->findChild<QSpinBox *>()->setValue(1);
+        auto *pTable = pDialog->findChild<QTableWidget *>();
+        pTable->item(0, 1)->setText(QStringLiteral("0.4"));
+        pTable->item(0, 2)->setText(QStringLiteral("30"));
+        pTable->setCurrentCell(0, column);
+        QApplication::setActiveWindow(pDialog);
+        QTest::keyClick(pTable, text[0].toLatin1());
+        QTest::keyClicks(pDialog->focusWidget(), text.mid(1));
+        QTest::keyClick(pDialog->focusWidget(), Qt::Key_Tab);
+        if (auto *pEditor = qobject_cast<QLineEdit *>(pDialog->focusWidget()))
+            strLeftIn = pEditor->text();
+        if (strLeftIn == text) { // still open: typed over
+            QTest::keyClicks(pDialog->focusWidget(), QStringLiteral("7"));
+            QTest::keyClick(pDialog->focusWidget(), Qt::Key_Tab);
+        }
+        QTest::keyClick(pDialog->focusWidget(), Qt::Key_Return);
+        if (pDialog->isVisible())
+            pDialog->reject();
+    });
+    w.window.AddOption(w.Item(plan.s));
+    QCOMPARE(strLeftIn == text, refused);
+    QCOMPARE(plan.s->children.size(), size_t(3));
+    const auto added = read(plan.s->children.back());
+    // A rest is the rest of the options it joins, which differ.
+    if (refused)
+        QCOMPARE(added, std::make_pair(QString(), 7.0));
+    else if (formula == QLatin1String("#"))
+        QCOMPARE(added.first, formula);
+    else
+        QCOMPARE(added, std::make_pair(formula, value));
+}
+
+// The Situation's dialog cut its last header, "Payoff Comment", short.
+void TestEditor::addDialogFitsItsHeaders()
+{
+    for (const int nKind : {NodeType::Decision, NodeType::Situation, NodeType::Option}) {
+        CAddNodeDialog dialog(nKind, nullptr, NodeType::Situation);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        auto *pTable = dialog.findChild<QTableWidget *>();
+        QHeaderView *pHeader = pTable->horizontalHeader();
+        for (int nColumn = 0; nColumn < pTable->columnCount(); ++nColumn) {
+            if (pTable->isColumnHidden(nColumn))
+                continue;
+            QVERIFY(pHeader->sectionSize(nColumn) >= pHeader->sectionSizeHint(nColumn));
+            QVERIFY(pHeader->sectionViewportPosition(nColumn) + pHeader->sectionSize(nColumn) <=
+                    pTable->viewport()->width());
+        }
+    }
 }
 
 void TestEditor::openFile_data()

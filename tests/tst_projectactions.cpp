@@ -15,6 +15,8 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTextBrowser>
@@ -44,6 +46,9 @@ private slots:
     void choicesOutliveTheWindow();
     void helpWindowSearchesAndClosesOnEscape();
     void findBar();
+    void windowsKeepTheirProject();
+    void noticeLeavesTheSummary();
+    void guideSaysWhereSettingsAre();
     void silverDecisionsFiles();
 
 private:
@@ -480,6 +485,88 @@ void TestProjectActions::findBar()
     QCOMPARE(pBar->CountText(), QStringLiteral("No match"));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
     QVERIFY(!pBar->isVisible());
+}
+
+// With two projects open, closing the find bar brought the other project to
+// the front, and closing a project took the mark off the title of the one
+// left in front.
+void TestProjectActions::windowsKeepTheirProject()
+{
+    ShownMainWindow shown;
+    shown.NewProject(QStringLiteral("P0"));
+    shown.NewProject(QStringLiteral("P1"));
+    CDecisionTreeWindow *pSearched = shown.Tree(1);
+    shown.Trigger("actionFind");
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("P"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    QCOMPARE(shown.Area()->activeSubWindow()->widget(), pSearched);
+    QCOMPARE(QApplication::focusWidget(), pSearched);
+
+    // The Window menu: its own entries, then the projects, the one in front checked.
+    auto *pMenu = shown.window.findChild<QMenu *>(QStringLiteral("menuWindow"));
+    emit pMenu->aboutToShow();
+    const QList<QAction *> entries = pMenu->actions();
+    const int nCascade = entries.indexOf(shown.window.findChild<QAction *>("actionCascade"));
+    QStringList listed;
+    for (QAction *pAction : entries.mid(nCascade + 1))
+        if (!pAction->isSeparator())
+            listed << pAction->text() + (pAction->isChecked() ? QStringLiteral(" checked") : "");
+    QCOMPARE(listed, QStringList({"&1 P0", "&2 P1 checked"}));
+    entries[entries.size() - 2]->trigger();
+    QCOMPARE(shown.Area()->activeSubWindow()->widget(), shown.Tree(0));
+
+    shown.Tree(0)->MarkModified();
+    QTRY_VERIFY(shown.window.isWindowModified());
+    shown.Area()->setActiveSubWindow(shown.Area()->subWindowList().at(1));
+    QTRY_VERIFY(!shown.window.isWindowModified());
+    shown.Trigger("actionCloseProject");
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCOMPARE(shown.Count(), 1);
+    QTRY_VERIFY(shown.window.windowTitle().contains(QStringLiteral("P0[*]")));
+    QTRY_VERIFY(shown.window.isWindowModified());
+    emit pMenu->aboutToShow();
+    QCOMPARE(pMenu->actions().last()->text(), QStringLiteral("&1 P0*"));
+}
+
+// A notice in the status bar, such as that a file's stored values were out
+// of date, hid the summary of the node selected for as long as it showed.
+void TestProjectActions::noticeLeavesTheSummary()
+{
+    WorkedExample plan;
+    plan.d->payoff = 77;
+    const QString strPath = dir.filePath(QStringLiteral("stale.rmproj"));
+    QFile file(strPath);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(WriteBytes(plan.tree, QStringLiteral("Stale")));
+    file.close();
+    ShownMainWindow shown;
+    shown.window.OpenProject(strPath);
+    CDecisionTreeWindow *pTree = shown.Tree(0);
+    auto *pNotice = shown.window.findChild<QLabel *>(QStringLiteral("noticeLabel"));
+    auto *pSummary = shown.window.findChild<QLabel *>(QStringLiteral("summaryLabel"));
+    pTree->GetItem(pTree->GetTree().GetRoot()->children[0])->setSelected(true);
+    QVERIFY(pSummary->isVisible());
+    QVERIFY(pSummary->text().contains(QStringLiteral("D")));
+    QVERIFY(pNotice->isVisible());
+    QCOMPARE(pNotice->text(), CDecisionTreeWindow::StaleValuesMessage());
+}
+
+// The guide once kept a stray copy of a paragraph's end, outside any
+// paragraph, and said that Ramify keeps no settings.
+void TestProjectActions::guideSaysWhereSettingsAre()
+{
+    QFile guide(QFINDTESTDATA("../doc/help.html"));
+    QVERIFY(guide.open(QIODevice::ReadOnly));
+    const QString strGuide = QString::fromUtf8(guide.readAll());
+    const QRegularExpression loose(QStringLiteral("</p>\\s*[^<\\s]"));
+    QVERIFY2(!loose.match(strGuide).hasMatch(),
+             qPrintable(strGuide.mid(loose.match(strGuide).capturedStart(), 80)));
+    // Where the program's QSettings keep its choices, as its names make them.
+    const QSettings store(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Ramify"),
+                          QStringLiteral("Ramify"));
+    const QString strName = QFileInfo(store.fileName()).fileName();
+    const QString strFolder = QFileInfo(store.fileName()).dir().dirName();
+    QVERIFY(strGuide.contains(strFolder + QLatin1Char('/') + strName));
 }
 
 void TestProjectActions::settingsChangeTheRollbackAsOneStep()

@@ -38,24 +38,49 @@ std::vector<NodePlacement> CTreeArranger::Arrange(CNode *pRoot, QPointF pntRoot,
         arranger.FirstWalk(n);
     arranger.SecondWalk(pntRoot);
 
+    // Breadth first over the nodes alone: a fan stands between some parents
+    // and their children, not all, so the nodes are taken in the order
+    // callers count them, with a fan's children as its parent's.
     std::vector<NodePlacement> placements;
     placements.reserve(arranger.nodes.size());
-    for (size_t n = 0; n < arranger.nodes.size(); ++n)
+    std::vector<int> order{0};
+    for (size_t i = 0; i < order.size(); ++i) {
+        const size_t n = size_t(order[i]);
         placements.push_back(
             {arranger.nodes[n], ToCoordinate(arranger.depth[n]), ToCoordinate(arranger.prelim[n])});
+        size_t nParent = n;
+        if (arranger.childCount[n] && arranger.fan[size_t(arranger.firstChild[n])])
+            nParent = size_t(arranger.firstChild[n]);
+        for (int c = 0; c < arranger.childCount[nParent]; ++c)
+            order.push_back(arranger.firstChild[nParent] + c);
+    }
     return placements;
 }
 
 CTreeArranger::CTreeArranger(CNode *pRoot, const ExtentOf &extentOf)
 {
     nodes.push_back(pRoot);
+    fan.push_back(0);
     for (size_t n = 0; n < nodes.size(); ++n) {
         firstChild.push_back(int(nodes.size()));
         int nCount = 0;
         // A folded node is placed as a leaf: what it hides takes no room.
-        for (CNode *pChild : nodes[n]->children) {
-            if (pChild && !nodes[n]->folded) {
+        if (!nodes[n]->folded) {
+            const std::vector<CNode *> &children = nodes[n]->children;
+            // The one arrow to a single child runs along the parent's centre
+            // line, which the parent's own outline covers up to the child.
+            const bool bFan = !fan[n] && std::count_if(children.begin(), children.end(),
+                                                       [](const CNode *p) { return p; }) > 1;
+            if (bFan) {
+                nodes.push_back(nodes[n]);
+                fan.push_back(1);
+                nCount = 1;
+            }
+            for (CNode *pChild : children) {
+                if (!pChild || bFan)
+                    continue;
                 nodes.push_back(pChild);
+                fan.push_back(0);
                 ++nCount;
             }
         }
@@ -69,18 +94,28 @@ CTreeArranger::CTreeArranger(CNode *pRoot, const ExtentOf &extentOf)
         pValues->assign(nSize, -1);
 
     for (size_t n = 0; n < nSize; ++n) {
-        const NodeExtent extent = extentOf(nodes[n]);
-        const double dTop = Tame(extent.box.top());
-        const double dBottom = std::max(dTop, Tame(extent.box.bottom()));
-        top[n] = dTop;
-        bottom[n] = dBottom;
-        centre[n] = std::clamp(Tame(extent.rightAnchor.y()), dTop, dBottom);
-        const double dRight = Tame(extent.box.right()) + Gap;
-        // Children stand a fixed distance right of the anchor, or further
-        // when the node's own texts reach past that: they must not be hidden.
-        const double dReach =
-            childCount[n] ? std::max(Tame(extent.rightAnchor.x()) + ChildDistance, dRight) : dRight;
-        band[n] = std::max(1.0, std::ceil(dReach));
+        if (!fan[n]) {
+            const NodeExtent extent = extentOf(nodes[n]);
+            const double dTop = Tame(extent.box.top());
+            const double dBottom = std::max(dTop, Tame(extent.box.bottom()));
+            top[n] = dTop;
+            bottom[n] = dBottom;
+            centre[n] = std::clamp(Tame(extent.rightAnchor.y()), dTop, dBottom);
+            // Children stand a fixed distance right of the anchor, or further
+            // when the node's own texts reach past that: they must not be
+            // hidden, nor the arrows run through them.
+            const double dRight = Tame(extent.box.right());
+            const double dAnchor = Tame(extent.rightAnchor.x());
+            const bool bFan = childCount[n] && fan[size_t(firstChild[n])];
+            const double dReach =
+                std::max(dAnchor + ChildDistance, dRight + (bFan ? FanRoom : Gap));
+            // A node's column reaches to its children, past its texts when
+            // it has none, or to where its fan takes over.
+            const double dEnd = !childCount[n] ? dRight + Gap : bFan ? dRight : dReach;
+            band[n] = std::max(1.0, std::ceil(dEnd));
+            if (bFan)
+                band[size_t(firstChild[n])] = std::max(1.0, std::ceil(dReach) - band[n]);
+        }
         for (int i = 0; i < childCount[n]; ++i)
             depth[size_t(firstChild[n] + i)] = depth[n] + band[n];
     }
@@ -120,10 +155,18 @@ void CTreeArranger::FirstWalk(int nNode)
 
     const size_t nFirst = size_t(Child(nNode, 0));
     const size_t nLast = size_t(Child(nNode, nCount - 1));
-    const double dMiddle = (prelim[nFirst] + mod[nFirst] + centre[nFirst] + prelim[nLast] +
-                            mod[nLast] + centre[nLast]) /
-                           2;
-    prelim[n] = std::floor(dMiddle - centre[n] + 0.5);
+    const double dFirst = prelim[nFirst] + mod[nFirst] + centre[nFirst];
+    const double dLast = prelim[nLast] + mod[nLast] + centre[nLast];
+    // A fan is never drawn: it stands exactly in the middle, so that its
+    // parent, centred on it, is rounded once.
+    prelim[n] = fan[n] ? (dFirst + dLast) / 2 : std::floor((dFirst + dLast) / 2 - centre[n] + 0.5);
+    if (fan[n]) {
+        // As tall as the arrows from the parent's centre line, which stands
+        // on the fan's, to the centres of the first and the last child; a
+        // unit more for the line's width and the parent's rounding.
+        top[n] = std::min(0.0, dFirst - prelim[n]) - 1;
+        bottom[n] = std::max(0.0, dLast - prelim[n]) + 1;
+    }
     extremeLeft[n] = extremeLeft[nFirst];
     modSumLeft[n] = modSumLeft[nFirst];
     extremeRight[n] = extremeRight[nLast];

@@ -13,7 +13,9 @@ class CNode;
 struct NodeExtent
 {
     // The item with every text it shows. It starts at the item's x or to the
-    // right of it: nothing of a node is drawn left of its position.
+    // right of it: nothing of a node is drawn left of its position. The
+    // arrows to its children run along the centre line to the box's right
+    // edge, clear of the texts, and turn towards the children only there.
     QRectF box;
     // Where the arrows to its children leave; its y is the node's centre line.
     QPointF rightAnchor;
@@ -30,7 +32,12 @@ struct NodePlacement
 // distance right of its parent's right anchor, each parent centred on its
 // children, siblings at least a fixed distance apart centre to centre, and
 // every subtree moved up against its upper neighbours as far as their
-// outlines allow, so that no two nodes with their texts overlap.
+// outlines allow, so that no two nodes with their texts overlap and no arrow
+// runs through another node or its texts.
+//
+// The arrows count as part of the outline: between a parent's box and its
+// children stands a stand-in node, the fan, as tall as the arrows spread
+// there, which keeps other subtrees out of their way.
 //
 // Nodes differ in width, so the children of different parents stand in
 // different columns: the outlines are kept over x, not per level (the
@@ -44,6 +51,9 @@ public:
     // Air between the outlines of neighbouring subtrees, and between a
     // parent's texts and its children when those texts reach that far.
     static constexpr double Gap = 10.0;
+    // The least room along the flow between a parent's texts and its
+    // children when the arrows fan out to several of them.
+    static constexpr double FanRoom = 40.0;
 
     using ExtentOf = std::function<NodeExtent(const CNode *)>;
 
@@ -66,8 +76,10 @@ private:
     int NextLeft(int nNode) const;
     int NextRight(int nNode) const;
 
-    // Per node, in breadth-first order: a node's children are neighbours.
+    // Per node, in breadth-first order: a node's children are neighbours. A
+    // fan holds its parent's node, and is the only child of that parent.
     std::vector<CNode *> nodes;
+    std::vector<char> fan;
     std::vector<int> firstChild, childCount;
     // Across the flow (y): the outline and the centre line, from the item's top.
     std::vector<double> top, bottom, centre;

@@ -11,5 +11,9 @@ struct OptionRow
     double probability = 1.0;
     double payoff = 0.0;
     QString payoffComment;
+    // Formulas typed in place of the numbers, which then stand for their
+    // last computed value; empty for plain numbers.
+    QString probabilityFormula;
+    QString payoffFormula;
 };
 Q_DECLARE_TYPEINFO(OptionRow, Q_MOVABLE_TYPE);
