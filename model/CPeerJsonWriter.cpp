@@ -65,15 +65,20 @@ void WriteVariables(const CVariables &variables, QJsonObject *pData, QJsonObject
     QJsonArray ranges;
     for (const int n : CodeOrder(variables)) {
         const CVariables::Variable &variable = variables.At(n);
-        QString strLine =
-            Text(variable.name) + QStringLiteral(" = ") +
-            (variable.formula.empty() ? Number(variable.value)
-                                      : Text(CPeerExpression::FromFormula(variable.formula)));
+        const std::string strExpression = variable.formula.empty()
+                                              ? std::string()
+                                              : CPeerExpression::FromFormula(variable.formula);
+        QString strLine = Text(variable.name) + QStringLiteral(" = ") +
+                          (variable.formula.empty() ? Number(variable.value) : Text(strExpression));
         // A comment of several lines would end the statement early.
         if (!variable.comment.empty())
             strLine += QStringLiteral(" # ") + Text(variable.comment).simplified();
         code << strLine;
-        scope.insert(Text(variable.name), variable.value);
+        // A draw kept as a formula was never made: a value stored beside it
+        // would read back as the draw the file was saved with.
+        const auto same = [](const std::string &strName) { return strName; };
+        if (variable.formula.empty() || !CPeerExpression::ToFormula(strExpression, same).random)
+            scope.insert(Text(variable.name), variable.value);
         if (variable.hasLow && variable.hasHigh)
             ranges.append(QJsonObject{{QStringLiteral("name"), Text(variable.name)},
                                       {QStringLiteral("min"), variable.low},
@@ -86,6 +91,14 @@ void WriteVariables(const CVariables &variables, QJsonObject *pData, QJsonObject
         pFile->insert(QStringLiteral("sensitivityAnalysis"),
                       QJsonObject{{QStringLiteral("sensitivity-analysis"),
                                    QJsonObject{{QStringLiteral("variables"), ranges}}}});
+}
+
+// Reading trims the title and names a file without one "Untitled": so is it
+// written, to read back as it was.
+QString Title(const QString &strTitle)
+{
+    const QString strTrimmed = strTitle.trimmed();
+    return strTrimmed.isEmpty() ? CPeerJsonWriter::tr("Untitled") : strTrimmed;
 }
 
 QJsonValue Input(const std::string &strFormula, double dValue, bool bAsText)
@@ -127,6 +140,13 @@ QByteArray CPeerJsonWriter::Write(const CDecisionTree &tree, const QString &strT
             *pError = tr("There is no tree to export.");
         return QByteArray();
     }
+    if (pRoot->children.front()->type == NodeType::Option) {
+        if (pError)
+            *pError = tr("The tree starts with the option \"%1\"; a SilverDecisions tree starts "
+                         "with a decision, chance or terminal node.")
+                          .arg(Text(pRoot->children.front()->name));
+        return QByteArray();
+    }
     // Nodes before the options below them, so that walking the list backwards
     // finishes every child before its parent; no recursion over the depth.
     std::vector<std::pair<const CNode *, int>> order;
@@ -157,10 +177,14 @@ QByteArray CPeerJsonWriter::Write(const CDecisionTree &tree, const QString &strT
             QJsonArray edges;
             for (const CNode *pOption : pNode->children) {
                 const auto itEdge = done.find(pOption);
-                if (itEdge != done.end()) {
+                if (itEdge == done.end())
+                    continue;
+                // The end the editor keeps below a Decision or Situation
+                // without options is no edge: that tool writes such a node
+                // with none, and reading it back gives it its end again.
+                if (pOption->type == NodeType::Option)
                     edges.append(itEdge->second);
-                    done.erase(itEdge);
-                }
+                done.erase(itEdge);
             }
             node.insert(QStringLiteral("childEdges"), edges);
             done[pNode] = node;
@@ -189,7 +213,7 @@ QByteArray CPeerJsonWriter::Write(const CDecisionTree &tree, const QString &strT
     QJsonObject file{{QStringLiteral("SilverDecisions"), QLatin1String(CPeerJsonFormat::Version)},
                      {QStringLiteral("lng"), QStringLiteral("en")},
                      {QStringLiteral("rule"), settings.rule.Name()},
-                     {QStringLiteral("title"), strTitle},
+                     {QStringLiteral("title"), Title(strTitle)},
                      {QStringLiteral("description"), QString()}};
     WriteVariables(tree.Variables(), &data, &file);
     file.insert(QStringLiteral("data"), data);
