@@ -29,7 +29,7 @@ inline bool Read(const QByteArray &bytes, CProjectDocument *pDocument)
 // way a formula is spelled may change on the way. The Root takes the
 // project's name there, and the end the editor keeps below a Decision or
 // Situation without options has none.
-inline QString DifferenceInPeerTerms(const CNode *pFirst, const CNode *pSecond)
+inline QString DifferenceInPeerTerms(const CNode *pFirst, const CNode *pSecond, bool bSolved)
 {
     std::vector<std::pair<const CNode *, const CNode *>> pending{{pFirst, pSecond}};
     while (!pending.empty()) {
@@ -38,10 +38,14 @@ inline QString DifferenceInPeerTerms(const CNode *pFirst, const CNode *pSecond)
         const bool bNameless =
             pA->type == NodeType::Root ||
             (pA->type == NodeType::Terminal && pA->parent && pA->parent->type != NodeType::Option);
-        // Only options and ends have a probability that means anything.
-        const bool bWeighed = pA->type == NodeType::Option || pA->type == NodeType::Terminal;
+        // Only options and ends have a probability that means anything; what
+        // the rollback writes counts only where every Situation adds up, else
+        // it stays as the way there left it.
+        const bool bInput = pA->type == NodeType::Option;
+        const bool bWeighed = bInput || (bSolved && pA->type == NodeType::Terminal);
+        const bool bValued = bInput || bSolved;
         if (pA->type != pB->type || (!bNameless && pA->name != pB->name) ||
-            !SameNumber(pA->payoff, pB->payoff) ||
+            (bValued && !SameNumber(pA->payoff, pB->payoff)) ||
             (bWeighed && !SameNumber(pA->probability, pB->probability)) ||
             pA->active != pB->active || pA->folded != pB->folded ||
             pA->children.size() != pB->children.size())
@@ -77,7 +81,10 @@ inline QString Fault(const QByteArray &bytes)
     CProjectDocument second;
     if (!Read(json, &second))
         return QStringLiteral("the file written cannot be read back");
-    const QString strDifference = DifferenceInPeerTerms(first.GetRoot(), second.GetRoot());
+    if (first.IsConsistent() != second.IsConsistent())
+        return QStringLiteral("the file written adds up otherwise");
+    const QString strDifference =
+        DifferenceInPeerTerms(first.GetRoot(), second.GetRoot(), first.IsConsistent());
     if (!strDifference.isEmpty())
         return QStringLiteral("the file written reads back to another tree: ") + strDifference;
     const QByteArray again = CPeerJsonWriter::Write(second.GetTree(), second.GetProjectName(),

@@ -110,7 +110,7 @@ QJsonValue Input(const std::string &strFormula, double dValue, bool bAsText)
     return bAsText ? QJsonValue(Number(dValue)) : QJsonValue(dValue);
 }
 
-QJsonObject NodeObject(const CNode *pNode)
+QJsonObject NodeObject(const CNode *pNode, bool bPlaced)
 {
     static const char *const types[] = {"", "decision", "chance", "", "terminal"};
     const bool bKnown = pNode->type == NodeType::Decision || pNode->type == NodeType::Situation;
@@ -122,7 +122,7 @@ QJsonObject NodeObject(const CNode *pNode)
         {QStringLiteral("childEdges"), QJsonArray()}};
     if (pNode->folded)
         node.insert(QStringLiteral("folded"), true);
-    if (pNode->HasPosition())
+    if (bPlaced)
         node.insert(QStringLiteral("location"),
                     QJsonObject{{QStringLiteral("x"), pNode->x / CPeerJsonFormat::Scale},
                                 {QStringLiteral("y"), pNode->y / CPeerJsonFormat::Scale}});
@@ -169,11 +169,16 @@ QByteArray CPeerJsonWriter::Write(const CDecisionTree &tree, const QString &strT
         return QByteArray();
     }
 
+    // Reading places a tree only when every node has its location, so a
+    // tree placed in part is written as not placed at all.
+    const bool bPlaced = std::all_of(order.begin(), order.end(), [](const auto &item) {
+        return item.first->type == NodeType::Option || item.first->HasPosition();
+    });
     std::unordered_map<const CNode *, QJsonObject> done;
     for (auto it = order.rbegin(); it != order.rend(); ++it) {
         const CNode *pNode = it->first;
         if (pNode->type != NodeType::Option) {
-            QJsonObject node = NodeObject(pNode);
+            QJsonObject node = NodeObject(pNode, bPlaced);
             QJsonArray edges;
             for (const CNode *pOption : pNode->children) {
                 const auto itEdge = done.find(pOption);
