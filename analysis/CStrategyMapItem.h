@@ -57,6 +57,7 @@ public:
                 double dHighX, double dLowY, double dHighY);
     // The hover text at a point of the plot area, in the chart's coordinates.
     QString TextAt(const QPointF &position) const;
+    const std::vector<Band> &Bands() const { return bands; }
 
     QRectF boundingRect() const override;
     void paint(QPainter *pPainter, const QStyleOptionGraphicsItem *pOption,

@@ -376,3 +376,15 @@ QString CTwoWayPanel::TextAt(const QPointF &position) const
 {
     return map ? map->TextAt(position) : QString();
 }
+
+std::vector<std::pair<double, std::vector<double>>> CTwoWayPanel::MapChanges() const
+{
+    std::vector<std::pair<double, std::vector<double>>> rows;
+    if (map)
+        for (const CStrategyMapItem::Band &band : map->Bands()) {
+            rows.push_back({band.y, {}});
+            for (const CStrategyMapItem::Edge &edge : band.edges)
+                rows.back().second.push_back(edge.centre);
+        }
+    return rows;
+}

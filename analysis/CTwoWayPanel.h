@@ -4,6 +4,7 @@
 #include "CSensitivityAnalysis.h"
 
 #include <string>
+#include <utility>
 #include <vector>
 
 class CNode;
@@ -28,6 +29,9 @@ public:
     QString TableText() const override { return tableText; }
     // The map's hover text at a point of the chart's plot area.
     QString TextAt(const QPointF &position) const;
+    // Where the map draws the first Decision's changes of choice, row by row
+    // from the bottom: each row's height and the changes along it.
+    std::vector<std::pair<double, std::vector<double>>> MapChanges() const;
     // Chooses the inputs of the two axes by their places in the lists.
     void ChooseInputs(int nX, int nY);
     int PointCount() const { return pointCount; }

@@ -1,20 +1,26 @@
 // Feeds arbitrary bytes to the editor window as a project file. The window
 // must show what it can, lay it out, roll it back and highlight the chosen
 // path without a fault; every node of a shown tree that no fold hides gets
-// its item, and no hidden one does; and what
-// the window then saves must read back to the same tree.
+// its item, and no hidden one does, also after a few edits the input's last
+// bytes choose (folds, variables, formulas typed, the number format, undo);
+// and what the window then saves must read back to the same tree and
+// variables.
 #include "CDecisionTreeWindow.h"
 #include "CNode.h"
+#include "CNodeGrapicsItem.h"
 #include "CProjectDocument.h"
 #include "CProjectFile.h"
+#include "CProjectSettings.h"
 #include "CTreeScene.h"
 #include "FuzzTrees.h"
 
 #include <QApplication>
 #include <QBuffer>
+#include <QUndoStack>
 
 #include <cstdint>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 extern "C" int LLVMFuzzerInitialize(int *pArgc, char ***pArgv)
@@ -25,6 +31,50 @@ extern "C" int LLVMFuzzerInitialize(int *pArgc, char ***pArgv)
     new QApplication(*pArgc, *pArgv);
     return 0;
 }
+
+namespace {
+
+// One edit as the menus, the variables panel and typing make it, on a node shown.
+void Edit(CDecisionTreeWindow &window, const std::vector<CNode *> &shown, uint8_t nOp, uint8_t nArg)
+{
+    CNode *pNode = shown[nArg % shown.size()];
+    switch (nOp % 5) {
+    case 0:
+        if (pNode->type == NodeType::Decision || pNode->type == NodeType::Situation) {
+            if (pNode->folded)
+                window.Unfold(pNode);
+            else
+                window.Fold(pNode);
+        }
+        break;
+    case 1: {
+        CVariables variables = window.GetDocument().GetVariables();
+        const std::string strName = "fz" + std::to_string(variables.Count());
+        if (variables.NameProblem(strName).isEmpty()) {
+            variables.Add({strName, double(nArg) - 100, "", false, 0, false, 0, ""});
+            window.ChangeVariables(QStringLiteral("Variable"), variables);
+        }
+        break;
+    }
+    case 2:
+        if (pNode->type == NodeType::Option)
+            emit window.GetItem(pNode)->sig_formulaTyped(
+                nArg & 1, nArg & 1 ? QStringLiteral("fz0 / 300") : QStringLiteral("fz0 * 2 + 1"));
+        break;
+    case 3: {
+        CProjectSettings settings = window.GetDocument().GetSettings();
+        settings.numbers = {bool(nArg & 1), int((nArg >> 1) % 11) - 1,
+                            nArg & 32 ? QStringLiteral("$") : QString(),
+                            nArg & 64 ? QStringLiteral(" €") : QString()};
+        window.ChangeSettings(settings);
+        break;
+    }
+    default:
+        window.GetUndoStack()->undo();
+    }
+}
+
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *pData, size_t nSize)
 {
@@ -38,19 +88,32 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *pData, size_t nSize)
 
     // The window shows a tree whose Root has exactly one child, all of it.
     const bool bShown = pRoot->children.size() == 1;
-    std::vector<const CNode *> pending{pRoot};
-    while (!pending.empty()) {
-        const CNode *pNode = pending.back();
-        pending.pop_back();
-        if ((window.GetItem(pNode) != nullptr) != (bShown && !CTreeScene::IsHidden(pNode)))
-            std::abort();
-        pending.insert(pending.end(), pNode->children.begin(), pNode->children.end());
-    }
+    // The nodes shown; aborts where an item is missing or one too many.
+    const auto shownNodes = [&window, pRoot, bShown]() {
+        std::vector<CNode *> shown;
+        std::vector<CNode *> pending{pRoot};
+        while (!pending.empty()) {
+            CNode *pNode = pending.back();
+            pending.pop_back();
+            const bool bItem = bShown && !CTreeScene::IsHidden(pNode);
+            if ((window.GetItem(pNode) != nullptr) != bItem)
+                std::abort();
+            if (bItem)
+                shown.push_back(pNode);
+            pending.insert(pending.end(), pNode->children.begin(), pNode->children.end());
+        }
+        return shown;
+    };
+    shownNodes();
     if (bShown) {
         // As after an edit at the Root: solve everything, then highlight.
         window.NotifyValuesChanged(pRoot);
         window.TreeScene()->LayoutChildren(pRoot);
         window.TreeScene()->UpdateBestPath(pRoot, window.GetTree().IsProbabilityConsistent());
+        const size_t nOps = std::min<size_t>(nSize, 12);
+        for (size_t i = nSize - nOps; i + 1 < nSize; i += 2)
+            Edit(window, shownNodes(), pData[i], pData[i + 1]);
+        shownNodes();
     }
 
     // Saved with its settings and opened again as the window opens files:
@@ -65,7 +128,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *pData, size_t nSize)
     CProjectDocument copy;
     const CProjectFile::ReadResult again = copy.Read(output);
     if (!again.Succeeded() || copy.GetProjectName() != window.GetProjectName() ||
-        !SameTrees(pRoot, copy.GetRoot()))
+        !SameTrees(pRoot, copy.GetRoot()) ||
+        !SameVariables(window.GetDocument().GetVariables(), copy.GetVariables()))
         std::abort();
     return 0;
 }

@@ -216,9 +216,13 @@ inline QString ValueFault(CDecisionTreeWindow &window)
 
 // Why the values of a tree whose Situations all add up (as closely as the
 // window asks before it solves) are not those of a rollback of the whole
-// tree: whatever was solved from where, the result must be the same.
-inline QString RollbackFault(CDecisionTree &tree)
+// tree: whatever was solved from where, the result must be the same. Says
+// through pChecked whether the tree added up, so that a caller can count
+// what was compared.
+inline QString RollbackFault(CDecisionTree &tree, bool *pChecked = nullptr)
 {
+    if (pChecked)
+        *pChecked = false;
     for (const CNode *pNode : Attached(tree.GetRoot())) {
         double dSum = 0;
         for (const CNode *pChild : pNode->children)
@@ -226,6 +230,8 @@ inline QString RollbackFault(CDecisionTree &tree)
         if (pNode->type == NodeType::Situation && !qFuzzyCompare(dSum, 1.0))
             return QString();
     }
+    if (pChecked)
+        *pChecked = true;
     CNode *pCopy = tree.GetRoot()->Clone();
     // The walk that evaluates upper nodes once per leaf below them, against
     // the one the window uses, which evaluates each node once.
@@ -242,13 +248,13 @@ inline QString RollbackFault(CDecisionTree &tree)
     return strFault;
 }
 
-inline QString WindowFault(CDecisionTreeWindow &window)
+inline QString WindowFault(CDecisionTreeWindow &window, bool *pRolledBack = nullptr)
 {
     QString strFault = TreeFault(window.GetTree().GetRoot());
     if (strFault.isEmpty())
         strFault = SceneFault(window);
     if (strFault.isEmpty())
-        strFault = RollbackFault(window.GetTree());
+        strFault = RollbackFault(window.GetTree(), pRolledBack);
     return strFault.isEmpty() ? ValueFault(window) : strFault;
 }
 

@@ -184,8 +184,9 @@ void TestModel::typedNumbers()
     QLocale::setDefault(QLocale(locale));
     const CTreeFormulas::Typed typed = CTreeFormulas::Read(text, kind, nullptr, CVariables());
     QLocale::setDefault(before);
-    QCOMPARE(typed.refusal.isEmpty(), number.IsNumber());
-    QCOMPARE(typed.value, number.ValueOr(0.0));
+    QCOMPARE(typed.refusal.isEmpty(), !std::isnan(value));
+    if (!std::isnan(value))
+        QCOMPARE(typed.value, value);
 }
 
 void TestModel::numberFormat_data()

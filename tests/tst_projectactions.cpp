@@ -464,6 +464,8 @@ void TestProjectActions::findBar()
     CDecisionTreeWindow *pTree = shown.Tree(0);
     CNode *pS1 = pTree->GetDocument().GetRoot()->children[0]->children[1]->children[0]->children[0];
     CNode *pS2 = pS1->parent->children[1];
+    // Both lie below a fold, which a node found opens.
+    pTree->GetDocument().SetFolded(pS1->parent, true);
     shown.Trigger("actionFind");
     auto *pBar = shown.window.findChild<CFindBar *>();
     QVERIFY(pBar->isVisible());

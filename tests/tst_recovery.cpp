@@ -1,6 +1,7 @@
 // Never losing work: saving onto what is not a plain file or onto a full
 // disk, files whose nodes do not all belong to the tree, recovery copies of
 // other instances.
+#include "CRecoveryKeeper.h"
 #include "CRecoveryStore.h"
 #include "GuiTest.h"
 #include "TestTrees.h"
@@ -23,6 +24,7 @@ private slots:
     void openReportsDroppedNodes_data();
     void openReportsDroppedNodes();
     void onlyEndedInstancesLeaveOrphans();
+    void copyFollowsEdits();
 
 private:
     QTemporaryDir dir;
@@ -152,6 +154,35 @@ void TestRecovery::onlyEndedInstancesLeaveOrphans()
     CProjectFile::Read(adopted.ProjectPath(), copy);
     QCOMPARE(copy.Variables().Count(), 1);
     QCOMPARE(QDir(strFolder).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(), 1);
+}
+
+// The copy holds the latest edit, not only the one that marked the project,
+// and goes once the project is saved.
+void TestRecovery::copyFollowsEdits()
+{
+    CRecoveryStore store(dir.filePath(QStringLiteral("keeper")));
+    QVERIFY(store.Open(nullptr));
+    CProjectDocument document;
+    QVERIFY(document.Read(QStringLiteral(RAMIFY_EXAMPLES_DIR "/Plan.rmproj")).Succeeded());
+    const QString strId = store.NewCopyId();
+    CRecoveryKeeper keeper(&document, store, strId);
+    keeper.SetTiming(0, 0);
+    const QString strCopy = QDir(store.OwnFolder()).filePath(strId + QStringLiteral(".rmproj"));
+    CNode *pOption = document.GetRoot()->children.front()->children.front();
+    const auto copiedPayoff = [&]() {
+        store.Flush();
+        CDecisionTree copy;
+        CProjectFile::Read(strCopy, copy);
+        return copy.GetRoot() ? copy.GetRoot()->children.front()->children.front()->payoff : -1.0;
+    };
+    for (const double dPayoff : {123.0, 456.0}) {
+        document.SetValues(pOption, qQNaN(), dPayoff);
+        document.SetModified(true);
+        QTRY_COMPARE(copiedPayoff(), dPayoff);
+    }
+    document.SetModified(false);
+    store.Flush();
+    QVERIFY(!QFile::exists(strCopy));
 }
 
 RAMIFY_GUI_TEST_MAIN(TestRecovery)

@@ -62,15 +62,22 @@ void WriteVariables(const CVariables &variables, QJsonObject *pData, QJsonObject
     QJsonArray ranges;
     for (const int n : CodeOrder(variables)) {
         const CVariables::Variable &variable = variables.At(n);
+        const std::string strExpression = variable.formula.empty()
+                                              ? std::string()
+                                              : CPeerExpression::FromFormula(variable.formula);
         QString strLine = Text(variable.name) + QStringLiteral(" = ") +
                           (variable.formula.empty()
                                ? NumberAtPrecision(variable.value, QLocale::FloatingPointShortest)
-                               : Text(CPeerExpression::FromFormula(variable.formula)));
+                               : Text(strExpression));
         // A comment of several lines would end the statement early.
         if (!variable.comment.empty())
             strLine += QStringLiteral(" # ") + Text(variable.comment).simplified();
         code << strLine;
-        scope.insert(Text(variable.name), variable.value);
+        // A draw kept as a formula was never made: a value stored beside it
+        // would read back as the draw the file was saved with.
+        const auto same = [](const std::string &strName) { return strName; };
+        if (variable.formula.empty() || !CPeerExpression::ToFormula(strExpression, same).random)
+            scope.insert(Text(variable.name), variable.value);
         if (variable.hasLow && variable.hasHigh)
             ranges.append(QJsonObject{{QStringLiteral("name"), Text(variable.name)},
                                       {QStringLiteral("min"), variable.low},
@@ -85,6 +92,14 @@ void WriteVariables(const CVariables &variables, QJsonObject *pData, QJsonObject
                                    QJsonObject{{QStringLiteral("variables"), ranges}}}});
 }
 
+// Reading trims the title and names a file without one "Untitled": so is it
+// written, to read back as it was.
+QString Title(const QString &strTitle)
+{
+    const QString strTrimmed = strTitle.trimmed();
+    return strTrimmed.isEmpty() ? CPeerJsonWriter::tr("Untitled") : strTrimmed;
+}
+
 QJsonValue Input(const std::string &strFormula, double dValue, bool bAsText)
 {
     if (strFormula == CTreeFormulas::Rest)
@@ -95,7 +110,7 @@ QJsonValue Input(const std::string &strFormula, double dValue, bool bAsText)
                    : QJsonValue(dValue);
 }
 
-QJsonObject NodeObject(const CNode *pNode)
+QJsonObject NodeObject(const CNode *pNode, bool bPlaced)
 {
     static const char *const types[] = {"", "decision", "chance", "", "terminal"};
     const bool bKnown = pNode->type == NodeType::Decision || pNode->type == NodeType::Situation;
@@ -107,7 +122,7 @@ QJsonObject NodeObject(const CNode *pNode)
         {QStringLiteral("childEdges"), QJsonArray()}};
     if (pNode->folded)
         node.insert(QStringLiteral("folded"), true);
-    if (pNode->HasPosition())
+    if (bPlaced)
         node.insert(QStringLiteral("location"),
                     QJsonObject{{QStringLiteral("x"), pNode->x / CPeerJsonFormat::Scale},
                                 {QStringLiteral("y"), pNode->y / CPeerJsonFormat::Scale}});
@@ -123,6 +138,13 @@ QByteArray CPeerJsonWriter::Write(const CDecisionTree &tree, const QString &strT
     if (!pRoot || pRoot->children.size() != 1 || !pRoot->children.front()) {
         if (pError)
             *pError = tr("There is no tree to export.");
+        return QByteArray();
+    }
+    if (pRoot->children.front()->type == NodeType::Option) {
+        if (pError)
+            *pError = tr("The tree starts with the option \"%1\"; a SilverDecisions tree starts "
+                         "with a decision, chance or terminal node.")
+                          .arg(Text(pRoot->children.front()->name));
         return QByteArray();
     }
     // Nodes before the options below them, so that walking the list backwards
@@ -147,18 +169,27 @@ QByteArray CPeerJsonWriter::Write(const CDecisionTree &tree, const QString &strT
         return QByteArray();
     }
 
+    // Reading places a tree only when every node has its location, so a
+    // tree placed in part is written as not placed at all.
+    const bool bPlaced = std::all_of(order.begin(), order.end(), [](const auto &item) {
+        return item.first->type == NodeType::Option || item.first->HasPosition();
+    });
     std::unordered_map<const CNode *, QJsonObject> done;
     for (auto it = order.rbegin(); it != order.rend(); ++it) {
         const CNode *pNode = it->first;
         if (pNode->type != NodeType::Option) {
-            QJsonObject node = NodeObject(pNode);
+            QJsonObject node = NodeObject(pNode, bPlaced);
             QJsonArray edges;
             for (const CNode *pOption : pNode->children) {
                 const auto itEdge = done.find(pOption);
-                if (itEdge != done.end()) {
+                if (itEdge == done.end())
+                    continue;
+                // The end the editor keeps below a Decision or Situation
+                // without options is no edge: that tool writes such a node
+                // with none, and reading it back gives it its end again.
+                if (pOption->type == NodeType::Option)
                     edges.append(itEdge->second);
-                    done.erase(itEdge);
-                }
+                done.erase(itEdge);
             }
             node.insert(QStringLiteral("childEdges"), edges);
             done[pNode] = node;
@@ -187,7 +218,7 @@ QByteArray CPeerJsonWriter::Write(const CDecisionTree &tree, const QString &strT
     QJsonObject file{{QStringLiteral("SilverDecisions"), QLatin1String(CPeerJsonFormat::Version)},
                      {QStringLiteral("lng"), QStringLiteral("en")},
                      {QStringLiteral("rule"), settings.rule.Name()},
-                     {QStringLiteral("title"), strTitle},
+                     {QStringLiteral("title"), Title(strTitle)},
                      {QStringLiteral("description"), QString()}};
     WriteVariables(tree.Variables(), &data, &file);
     file.insert(QStringLiteral("data"), data);
