@@ -1,0 +1,112 @@
+#pragma once
+
+#include "CSensitivityAnalysis.h"
+#include "CTreeEvaluation.h"
+#include "TextNumber.h"
+
+#include <QByteArray>
+#include <QJsonObject>
+#include <QString>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+class CDecisionRule;
+class CDecisionTree;
+class CTreeIndex;
+
+// One thing ramify-solve prints about a tree: the report, or an analysis the
+// command line asks for. It reads its own options, runs on the solved tree
+// and gives its result as text, JSON and CSV; Deliver() is the one path by
+// which any of them fails or reaches standard output.
+class CSolveAnalysis
+{
+public:
+    enum Status
+    {
+        Success = 0,
+        FileFailure = 1,
+        UsageError = 2,
+    };
+    enum class Form
+    {
+        Text,
+        Json,
+        Csv,
+    };
+
+    // What the command line asks of an analysis beyond its own option.
+    struct Request
+    {
+        QString value;  // of the analysis's own option
+        QString second; // the range that stands before the file
+        int steps = CSensitivityAnalysis::DefaultSteps;
+        bool evpi = false;
+        bool profile = false;
+    };
+
+    // The tree as it is solved for this run, and how the output names it.
+    struct Subject
+    {
+        const CDecisionTree &tree;
+        const CDecisionRule &rule;
+        const CTreeIndex &index;
+        QString project;
+        QString file;
+        NumberFormat numbers;
+    };
+
+    struct Outcome
+    {
+        int status = Success;
+        QString message;
+        // The result is printed all the same: the failure concerns a part of it.
+        bool printed = false;
+    };
+
+    virtual ~CSolveAnalysis() = default;
+
+    // False, with a message, for options of the wrong form.
+    virtual bool Parse(const Request &request, QString *pError) = 0;
+    // Why the analysis cannot go with the rule of this run; empty when it can.
+    virtual QString RuleProblem(const CDecisionRule &) const { return QString(); }
+    // Variables the options name, which the file must have.
+    virtual std::vector<std::string> Variables() const { return {}; }
+
+    // Runs on subject and prints the result in form.
+    Outcome Deliver(const Subject &subject, Form form);
+
+    static Outcome Usage(const QString &strMessage);
+    static Outcome FileFault(const Subject &subject, const QString &strMessage);
+    // Writes the message of outcome to standard error and gives its exit status.
+    static int Exit(const Outcome &outcome);
+
+    // How every output words its heading, nodes and numbers.
+    static QString Header(const Subject &subject);
+    static QByteArray Document(QJsonObject object, const Subject &subject);
+    static QJsonValue NodeRef(const CTreeIndex &index, int n);
+    static QString ParameterName(CSensitivityAnalysis::Parameter parameter);
+    static QString Number(double dValue);
+    // Break-evens are exact; they get the digits to show it.
+    static QString Exact(double dValue);
+    static QString Label(const CTreeIndex &index, int n);
+    // Labels wider than this are not padded to one another.
+    static constexpr int MaxLabelWidth = 60;
+
+protected:
+    virtual Outcome Run(const Subject &subject) = 0;
+    virtual QByteArray Text(const Subject &subject) const = 0;
+    virtual QByteArray Json(const Subject &subject) const = 0;
+    // Empty where the command line lets no CSV through.
+    virtual QByteArray Csv(const Subject &subject) const = 0;
+
+    // A failed analysis of the model: the tree's fault names the file, any
+    // other is the command line's.
+    static Outcome Fault(const Subject &subject, bool bTreeAtFault, const QString &strMessage);
+    // Rolls the tree back by the rule, into evaluation; false, with the fault,
+    // where the tree has a shape that cannot be analysed.
+    bool Evaluate(const Subject &subject, Outcome *pFault);
+
+    std::optional<CTreeEvaluation> evaluation;
+};
