@@ -1,5 +1,6 @@
 #include "CSolveAnalysis.h"
 
+#include "CAnalysisRequest.h"
 #include "CNode.h"
 #include "CSolveReportText.h"
 #include "CTreeIndex.h"
@@ -11,13 +12,13 @@
 
 CSolveAnalysis::Outcome CSolveAnalysis::Deliver(const Subject &subject, Form form)
 {
-    const Outcome outcome = Run(subject);
-    if (outcome.status != Success && !outcome.printed)
+    Outcome outcome;
+    if (evaluates && !Evaluate(subject, &outcome))
         return outcome;
-    const QByteArray out = form == Form::Csv    ? Csv(subject)
-                           : form == Form::Json ? Json(subject)
-                                                : Text(subject);
-    std::fwrite(out.constData(), 1, size_t(out.size()), stdout);
+    QByteArray out;
+    outcome = Run(subject, form, &out);
+    if (outcome.status == Success || outcome.printed)
+        std::fwrite(out.constData(), 1, size_t(out.size()), stdout);
     return outcome;
 }
 
@@ -46,6 +47,15 @@ CSolveAnalysis::Outcome CSolveAnalysis::Fault(const Subject &subject, bool bTree
                                               const QString &strMessage)
 {
     return bTreeAtFault ? FileFault(subject, strMessage) : Usage(strMessage);
+}
+
+bool CSolveAnalysis::ParseShare(const QString &strText, double *pPercent, QString *pError)
+{
+    CAnalysisRequest share;
+    if (!share.ParseTornado(strText, pError))
+        return false;
+    *pPercent = share.percent;
+    return true;
 }
 
 bool CSolveAnalysis::Evaluate(const Subject &subject, Outcome *pFault)

@@ -8,6 +8,7 @@
 #include <QJsonObject>
 #include <QString>
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -17,9 +18,10 @@ class CDecisionTree;
 class CTreeIndex;
 
 // One thing ramify-solve prints about a tree: the report, or an analysis the
-// command line asks for. It reads its own options, runs on the solved tree
-// and gives its result as text, JSON and CSV; Deliver() is the one path by
-// which any of them fails or reaches standard output.
+// command line asks for. Each is a file of its own, which reads its options,
+// runs on the solved tree and writes its result as text, JSON or CSV;
+// Deliver() is the one path by which any of them fails or reaches standard
+// output.
 class CSolveAnalysis
 {
 public:
@@ -65,6 +67,14 @@ public:
         bool printed = false;
     };
 
+    // Each in the file of its name; the report is what is printed when no
+    // analysis is asked for.
+    static std::unique_ptr<CSolveAnalysis> Sensitivity();
+    static std::unique_ptr<CSolveAnalysis> Tornado();
+    static std::unique_ptr<CSolveAnalysis> TwoWay();
+    static std::unique_ptr<CSolveAnalysis> Spider();
+    static std::unique_ptr<CSolveAnalysis> Report();
+
     virtual ~CSolveAnalysis() = default;
 
     // False, with a message, for options of the wrong form.
@@ -95,12 +105,16 @@ public:
     static constexpr int MaxLabelWidth = 60;
 
 protected:
-    virtual Outcome Run(const Subject &subject) = 0;
-    virtual QByteArray Text(const Subject &subject) const = 0;
-    virtual QByteArray Json(const Subject &subject) const = 0;
-    // Empty where the command line lets no CSV through.
-    virtual QByteArray Csv(const Subject &subject) const = 0;
+    // Runs on subject and writes the result in form into *pOut; what it
+    // writes is printed where the outcome is a success or says so.
+    virtual Outcome Run(const Subject &subject, Form form, QByteArray *pOut) = 0;
 
+    // An analysis that evaluates the tree finds evaluation made when it runs,
+    // and never runs on a tree of a shape that cannot be analysed.
+    explicit CSolveAnalysis(bool bEvaluates = false) : evaluates(bEvaluates) {}
+
+    // "10" or "10%" of --tornado and --spider.
+    static bool ParseShare(const QString &strText, double *pPercent, QString *pError);
     // A failed analysis of the model: the tree's fault names the file, any
     // other is the command line's.
     static Outcome Fault(const Subject &subject, bool bTreeAtFault, const QString &strMessage);
@@ -109,4 +123,7 @@ protected:
     bool Evaluate(const Subject &subject, Outcome *pFault);
 
     std::optional<CTreeEvaluation> evaluation;
+
+private:
+    const bool evaluates;
 };

@@ -1,11 +1,6 @@
 #include "CSolveCommandLine.h"
 
 #include "CAnalysisRequest.h"
-#include "CSolveRollback.h"
-#include "CSolveSensitivity.h"
-#include "CSolveSpider.h"
-#include "CSolveTornado.h"
-#include "CSolveTwoWay.h"
 
 #include <QTextStream>
 
@@ -85,6 +80,12 @@ template <typename Analysis> std::unique_ptr<CSolveAnalysis> Make()
     return std::make_unique<Analysis>();
 }
 
+QCommandLineOption Option(const char *pName, const char *pDescription, const char *pValue)
+{
+    return QCommandLineOption(QLatin1String(pName), QLatin1String(pDescription),
+                              QLatin1String(pValue));
+}
+
 CSolveAnalysis::Outcome Usage(const QString &strMessage)
 {
     return CSolveAnalysis::Usage(strMessage);
@@ -93,10 +94,26 @@ CSolveAnalysis::Outcome Usage(const QString &strMessage)
 } // namespace
 
 CSolveCommandLine::CSolveCommandLine()
-    : table{{CSolveSensitivity::Option(), true, false, &Make<CSolveSensitivity>},
-            {CSolveTornado::Option(), false, false, &Make<CSolveTornado>},
-            {CSolveTwoWay::Option(), true, true, &Make<CSolveTwoWay>},
-            {CSolveSpider::Option(), true, false, &Make<CSolveSpider>}}
+    : table{{Option("sensitivity",
+                    "Analyse one option's payoff or probability over a range: "
+                    "<node>:payoff=<low>..<high> or <node>:probability=<low>..<high>.",
+                    "node:parameter=low..high"),
+             true, false, &CSolveAnalysis::Sensitivity},
+            {Option("tornado",
+                    "Move every payoff and situation probability down and up by <percent> of its "
+                    "value, one at a time.",
+                    "percent"),
+             false, false, &CSolveAnalysis::Tornado},
+            {Option("two-way",
+                    "Analyse two inputs over a grid: <a>=<low>..<high> followed by "
+                    "<b>=<low>..<high>, each in a form of --sensitivity.",
+                    "a=low..high"),
+             true, true, &CSolveAnalysis::TwoWay},
+            {Option("spider",
+                    "Change every input of the tornado from -<percent> to +<percent> of its value "
+                    "in --steps steps.",
+                    "percent"),
+             true, false, &CSolveAnalysis::Spider}}
 {
     parser.setApplicationDescription(
         QStringLiteral("Evaluates a Ramify project file by rolling its decision tree back."));
@@ -237,7 +254,7 @@ CSolveAnalysis::Outcome CSolveCommandLine::Check(const Entry *pChosen, const QSt
         return Usage(
             bStepped ? strError
                      : QStringLiteral("--steps belongs to --sensitivity, --two-way or --spider."));
-    analysis = pChosen ? pChosen->make() : std::make_unique<CSolveRollback>();
+    analysis = pChosen ? pChosen->make() : CSolveAnalysis::Report();
     request.value = pChosen ? parser.value(pChosen->option) : QString();
     request.second = strSecond;
     if (!analysis->Parse(request, &strError))

@@ -1,8 +1,9 @@
-#include "CSolveSensitivity.h"
-
+#include "CAnalysisRequest.h"
 #include "CCsvTable.h"
 #include "CNode.h"
+#include "CSolveAnalysis.h"
 #include "CTreeIndex.h"
+#include "CVariableSensitivity.h"
 
 #include <QJsonArray>
 #include <QStringList>
@@ -131,84 +132,89 @@ QByteArray RenderCsv(const Analysis &analysis, const CTreeIndex &index, const QS
     return CCsvTable::Write(header, rows);
 }
 
+// Each output of an analysis of a variable, or of an option's parameter.
+QByteArray Write(const CVariableSensitivity &analysis, const Subject &subject,
+                 CSolveAnalysis::Form form)
+{
+    const QString strName = QString::fromStdString(analysis.Variable());
+    if (form == CSolveAnalysis::Form::Csv)
+        return RenderCsv(analysis, subject.index, strName);
+    if (form == CSolveAnalysis::Form::Text)
+        return RenderText(analysis, subject, strName, QStringLiteral("variable %1").arg(strName));
+    return RenderJson(analysis, subject,
+                      QJsonObject{{QStringLiteral("variable"), strName},
+                                  {QStringLiteral("current"), analysis.Current()},
+                                  {QStringLiteral("low"), analysis.Low()},
+                                  {QStringLiteral("high"), analysis.High()}});
+}
+
+QByteArray Write(const CSensitivityAnalysis &analysis, const Subject &subject,
+                 CSolveAnalysis::Form form)
+{
+    const QString strParameter = CSolveAnalysis::ParameterName(analysis.Kind());
+    if (form == CSolveAnalysis::Form::Csv)
+        return RenderCsv(analysis, subject.index, strParameter);
+    if (form == CSolveAnalysis::Form::Text)
+        return RenderText(
+            analysis, subject, strParameter,
+            QStringLiteral("%1 of %2")
+                .arg(strParameter, CSolveAnalysis::Label(subject.index, analysis.Option())));
+    return RenderJson(analysis, subject,
+                      QJsonObject{{QStringLiteral("option"),
+                                   CSolveAnalysis::NodeRef(subject.index, analysis.Option())},
+                                  {QStringLiteral("kind"), strParameter},
+                                  {QStringLiteral("current"), analysis.Current()},
+                                  {QStringLiteral("low"), analysis.Low()},
+                                  {QStringLiteral("high"), analysis.High()}});
+}
+
+// --sensitivity: the tree's value and the decisions' choices while one
+// option's payoff or probability, or one variable, runs over a range.
+class Sensitivity : public CSolveAnalysis
+{
+public:
+    Sensitivity() : CSolveAnalysis(true) {}
+    bool Parse(const Request &asked, QString *pError) override
+    {
+        steps = asked.steps;
+        return request.ParseSensitivity(asked.value, pError);
+    }
+    std::vector<std::string> Variables() const override
+    {
+        if (request.variable.empty())
+            return {};
+        return {request.variable};
+    }
+
+protected:
+    Outcome Run(const Subject &subject, Form form, QByteArray *pOut) override
+    {
+        if (!request.variable.empty()) {
+            CVariableSensitivity analysis(subject.tree, subject.rule);
+            if (!analysis.Run(request.variable, request.low, request.high, steps))
+                return Fault(subject, analysis.TreeAtFault(), analysis.Error());
+            *pOut = Write(analysis, subject, form);
+            return {};
+        }
+        QString strError;
+        const int nOption = request.FindOption(subject.index, &strError);
+        if (nOption < 0)
+            return Usage(strError);
+        CSensitivityAnalysis analysis(*evaluation);
+        if (!analysis.Run(nOption, request.parameter, request.low, request.high, steps))
+            return Fault(subject, analysis.TreeAtFault(), analysis.Error());
+        *pOut = Write(analysis, subject, form);
+        return {};
+    }
+
+private:
+    CAnalysisRequest request;
+    int steps = CSensitivityAnalysis::DefaultSteps;
+};
+
 } // namespace
 
-QCommandLineOption CSolveSensitivity::Option()
+std::unique_ptr<CSolveAnalysis> CSolveAnalysis::Sensitivity()
 {
-    return QCommandLineOption(
-        QStringLiteral("sensitivity"),
-        QStringLiteral("Analyse one option's payoff or probability over a range: "
-                       "<node>:payoff=<low>..<high> or <node>:probability=<low>..<high>."),
-        QStringLiteral("node:parameter=low..high"));
-}
-
-bool CSolveSensitivity::Parse(const Request &asked, QString *pError)
-{
-    steps = asked.steps;
-    return request.ParseSensitivity(asked.value, pError);
-}
-
-std::vector<std::string> CSolveSensitivity::Variables() const
-{
-    if (request.variable.empty())
-        return {};
-    return {request.variable};
-}
-
-CSolveAnalysis::Outcome CSolveSensitivity::Run(const Subject &subject)
-{
-    Outcome fault;
-    if (!Evaluate(subject, &fault))
-        return fault;
-    if (!request.variable.empty()) {
-        variable.emplace(subject.tree, subject.rule);
-        if (!variable->Run(request.variable, request.low, request.high, steps))
-            return Fault(subject, variable->TreeAtFault(), variable->Error());
-        return {};
-    }
-    QString strError;
-    const int nOption = request.FindOption(subject.index, &strError);
-    if (nOption < 0)
-        return Usage(strError);
-    option.emplace(*evaluation);
-    if (!option->Run(nOption, request.parameter, request.low, request.high, steps))
-        return Fault(subject, option->TreeAtFault(), option->Error());
-    return {};
-}
-
-QByteArray CSolveSensitivity::Text(const Subject &subject) const
-{
-    if (variable) {
-        const QString strName = QString::fromStdString(variable->Variable());
-        return RenderText(*variable, subject, strName, QStringLiteral("variable %1").arg(strName));
-    }
-    const QString strParameter = ParameterName(option->Kind());
-    return RenderText(
-        *option, subject, strParameter,
-        QStringLiteral("%1 of %2").arg(strParameter, Label(subject.index, option->Option())));
-}
-
-QByteArray CSolveSensitivity::Json(const Subject &subject) const
-{
-    if (variable)
-        return RenderJson(
-            *variable, subject,
-            QJsonObject{{QStringLiteral("variable"), QString::fromStdString(variable->Variable())},
-                        {QStringLiteral("current"), variable->Current()},
-                        {QStringLiteral("low"), variable->Low()},
-                        {QStringLiteral("high"), variable->High()}});
-    return RenderJson(
-        *option, subject,
-        QJsonObject{{QStringLiteral("option"), NodeRef(subject.index, option->Option())},
-                    {QStringLiteral("kind"), ParameterName(option->Kind())},
-                    {QStringLiteral("current"), option->Current()},
-                    {QStringLiteral("low"), option->Low()},
-                    {QStringLiteral("high"), option->High()}});
-}
-
-QByteArray CSolveSensitivity::Csv(const Subject &subject) const
-{
-    if (variable)
-        return RenderCsv(*variable, subject.index, QString::fromStdString(variable->Variable()));
-    return RenderCsv(*option, subject.index, ParameterName(option->Kind()));
+    return std::make_unique<::Sensitivity>();
 }
