@@ -1,6 +1,7 @@
 #include "CSolveAnalysis.h"
 
 #include "CAnalysisRequest.h"
+#include "CCsvTable.h"
 #include "CNode.h"
 #include "CSolveReportText.h"
 #include "CTreeIndex.h"
@@ -113,4 +114,9 @@ QString CSolveAnalysis::Label(const CTreeIndex &index, int n)
     return QStringLiteral("\"%1\" (#%2)")
         .arg(CSolveReportText::Printable(QString::fromStdString(index.Node(n)->name)))
         .arg(CTreeIndex::IdOf(n));
+}
+
+QByteArray CSolveAnalysis::Csv(const CAnalysisTable &table)
+{
+    return CCsvTable::Write(table.header, table.rows);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CAnalysisTable.h"
 #include "CSensitivityAnalysis.h"
 #include "CTreeEvaluation.h"
 #include "TextNumber.h"
@@ -101,6 +102,8 @@ public:
     // Break-evens are exact; they get the digits to show it.
     static QString Exact(double dValue);
     static QString Label(const CTreeIndex &index, int n);
+    // The analysis's own table, for a spreadsheet.
+    static QByteArray Csv(const CAnalysisTable &table);
     // Labels wider than this are not padded to one another.
     static constexpr int MaxLabelWidth = 60;
 

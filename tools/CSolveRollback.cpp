@@ -1,4 +1,3 @@
-#include "CCsvTable.h"
 #include "CDecisionRule.h"
 #include "CRiskProfile.h"
 #include "CRiskReport.h"
@@ -12,46 +11,6 @@
 #include <QStringList>
 
 namespace {
-
-// The table of the one analysis added, for a spreadsheet.
-QByteArray Csv(const CValueOfInformation *pInformation, const CRiskProfile *pProfile)
-{
-    std::vector<QStringList> rows;
-    if (pInformation) {
-        for (const CValueOfInformation::Uncertainty &uncertainty : pInformation->Uncertainties()) {
-            QStringList ids;
-            for (int n : uncertainty.situations)
-                ids << QStringLiteral("#%1").arg(CTreeIndex::IdOf(n));
-            rows.push_back({uncertainty.name, ids.join(QLatin1Char(' ')),
-                            CCsvTable::Number(uncertainty.valueWithInformation),
-                            CCsvTable::Number(uncertainty.evpi)});
-        }
-        if (pInformation->HasAll())
-            rows.push_back({QStringLiteral("everything"), QString(),
-                            CCsvTable::Number(pInformation->AllValueWithInformation()),
-                            CCsvTable::Number(pInformation->AllEvpi())});
-        return CCsvTable::Write({QStringLiteral("uncertainty"), QStringLiteral("situations"),
-                                 QStringLiteral("value with information"), QStringLiteral("evpi")},
-                                rows);
-    }
-    if (!pProfile)
-        return QByteArray();
-    for (const CRiskProfile::Profile &option : pProfile->Profiles()) {
-        double dCumulative = 0.0;
-        for (const CRiskProfile::Outcome &outcome : option.outcomes) {
-            dCumulative += outcome.probability;
-            rows.push_back({option.name, QString::number(CTreeIndex::IdOf(option.option)),
-                            option.chosen ? QStringLiteral("1") : QStringLiteral("0"),
-                            CCsvTable::Number(outcome.value),
-                            CCsvTable::Number(outcome.probability),
-                            CCsvTable::Number(dCumulative)});
-        }
-    }
-    return CCsvTable::Write({QStringLiteral("option"), QStringLiteral("id"),
-                             QStringLiteral("chosen"), QStringLiteral("value"),
-                             QStringLiteral("probability"), QStringLiteral("cumulative")},
-                            rows);
-}
 
 // The report of the rolled-back tree, what ramify-solve prints when no
 // analysis is asked for; with --evpi and --risk-profile the value of
@@ -101,7 +60,7 @@ protected:
         }
         const CValueOfInformation *pInformation = information ? &*information : nullptr;
         const CRiskProfile *pProfile = profile ? &*profile : nullptr;
-        *pOut = form == Form::Csv ? Csv(pInformation, pProfile)
+        *pOut = form == Form::Csv ? Csv(pInformation ? pInformation->Table() : pProfile->Table())
                 : form == Form::Json
                     ? CSolveReportJson::Render(
                           report, CRiskReport::Json(*evaluation, pInformation, pProfile))

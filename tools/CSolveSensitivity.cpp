@@ -1,5 +1,4 @@
 #include "CAnalysisRequest.h"
-#include "CCsvTable.h"
 #include "CNode.h"
 #include "CSolveAnalysis.h"
 #include "CTreeIndex.h"
@@ -109,63 +108,20 @@ QByteArray RenderJson(const Analysis &analysis, const Subject &subject,
                                     subject);
 }
 
-QString NodeName(const CTreeIndex &index, int n)
-{
-    return n < 0 ? QString() : QString::fromStdString(index.Node(n)->name);
-}
-
+// Either one-way analysis in form; strParameter heads its column, strSubject
+// says what moves, and parameter tells it in JSON.
 template <typename Analysis>
-QByteArray RenderCsv(const Analysis &analysis, const CTreeIndex &index, const QString &strParameter)
+QByteArray Write(const Analysis &analysis, const Subject &subject, CSolveAnalysis::Form form,
+                 const QString &strParameter, const QString &strSubject, QJsonObject parameter)
 {
-    QStringList header{strParameter, QStringLiteral("value")};
-    for (int nDecision : analysis.SwitchingDecisions())
-        header << QStringLiteral("%1 (#%2)")
-                      .arg(NodeName(index, nDecision))
-                      .arg(CTreeIndex::IdOf(nDecision));
-    std::vector<QStringList> rows;
-    for (const CSensitivityAnalysis::Step &step : analysis.Steps()) {
-        QStringList row{CCsvTable::Number(step.parameter), CCsvTable::Number(step.value)};
-        for (int nOption : step.choices)
-            row << NodeName(index, nOption);
-        rows.push_back(row);
-    }
-    return CCsvTable::Write(header, rows);
-}
-
-// Each output of an analysis of a variable, or of an option's parameter.
-QByteArray Write(const CVariableSensitivity &analysis, const Subject &subject,
-                 CSolveAnalysis::Form form)
-{
-    const QString strName = QString::fromStdString(analysis.Variable());
     if (form == CSolveAnalysis::Form::Csv)
-        return RenderCsv(analysis, subject.index, strName);
+        return CSolveAnalysis::Csv(analysis.Table(subject.index));
     if (form == CSolveAnalysis::Form::Text)
-        return RenderText(analysis, subject, strName, QStringLiteral("variable %1").arg(strName));
-    return RenderJson(analysis, subject,
-                      QJsonObject{{QStringLiteral("variable"), strName},
-                                  {QStringLiteral("current"), analysis.Current()},
-                                  {QStringLiteral("low"), analysis.Low()},
-                                  {QStringLiteral("high"), analysis.High()}});
-}
-
-QByteArray Write(const CSensitivityAnalysis &analysis, const Subject &subject,
-                 CSolveAnalysis::Form form)
-{
-    const QString strParameter = CSolveAnalysis::ParameterName(analysis.Kind());
-    if (form == CSolveAnalysis::Form::Csv)
-        return RenderCsv(analysis, subject.index, strParameter);
-    if (form == CSolveAnalysis::Form::Text)
-        return RenderText(
-            analysis, subject, strParameter,
-            QStringLiteral("%1 of %2")
-                .arg(strParameter, CSolveAnalysis::Label(subject.index, analysis.Option())));
-    return RenderJson(analysis, subject,
-                      QJsonObject{{QStringLiteral("option"),
-                                   CSolveAnalysis::NodeRef(subject.index, analysis.Option())},
-                                  {QStringLiteral("kind"), strParameter},
-                                  {QStringLiteral("current"), analysis.Current()},
-                                  {QStringLiteral("low"), analysis.Low()},
-                                  {QStringLiteral("high"), analysis.High()}});
+        return RenderText(analysis, subject, strParameter, strSubject);
+    parameter.insert(QStringLiteral("current"), analysis.Current());
+    parameter.insert(QStringLiteral("low"), analysis.Low());
+    parameter.insert(QStringLiteral("high"), analysis.High());
+    return RenderJson(analysis, subject, parameter);
 }
 
 // --sensitivity: the tree's value and the decisions' choices while one
@@ -193,7 +149,10 @@ protected:
             CVariableSensitivity analysis(subject.tree, subject.rule);
             if (!analysis.Run(request.variable, request.low, request.high, steps))
                 return Fault(subject, analysis.TreeAtFault(), analysis.Error());
-            *pOut = Write(analysis, subject, form);
+            const QString strName = QString::fromStdString(request.variable);
+            *pOut =
+                Write(analysis, subject, form, strName, QStringLiteral("variable %1").arg(strName),
+                      {{QStringLiteral("variable"), strName}});
             return {};
         }
         QString strError;
@@ -203,7 +162,11 @@ protected:
         CSensitivityAnalysis analysis(*evaluation);
         if (!analysis.Run(nOption, request.parameter, request.low, request.high, steps))
             return Fault(subject, analysis.TreeAtFault(), analysis.Error());
-        *pOut = Write(analysis, subject, form);
+        const QString strParameter = ParameterName(request.parameter);
+        *pOut = Write(analysis, subject, form, strParameter,
+                      QStringLiteral("%1 of %2").arg(strParameter, Label(subject.index, nOption)),
+                      {{QStringLiteral("option"), NodeRef(subject.index, nOption)},
+                       {QStringLiteral("kind"), strParameter}});
         return {};
     }
 

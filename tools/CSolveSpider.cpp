@@ -1,5 +1,4 @@
 #include "CAnalysisRequest.h"
-#include "CCsvTable.h"
 #include "CSolveAnalysis.h"
 #include "CSolveReportText.h"
 #include "CSpiderAnalysis.h"
@@ -16,7 +15,7 @@ using Subject = CSolveAnalysis::Subject;
 // The inputs named as the command line takes them.
 QString Parameter(const CTreeIndex &index, const CTornado::Bar &input)
 {
-    return CAnalysisRequest::ParameterText(index, input.option, input.kind, input.variable);
+    return CTornado::ShortName(index, input.option, input.kind, input.variable);
 }
 
 QByteArray Text(const CSpiderAnalysis &spider, const Subject &subject)
@@ -67,19 +66,6 @@ QByteArray Json(const CSpiderAnalysis &spider, const Subject &subject)
                                     subject);
 }
 
-QByteArray Csv(const CSpiderAnalysis &spider, const Subject &subject)
-{
-    const QStringList header{QStringLiteral("parameter"), QStringLiteral("change"),
-                             QStringLiteral("value")};
-    std::vector<QStringList> rows;
-    for (const CSpiderAnalysis::Line &line : spider.Lines()) {
-        const QString strInput = Parameter(subject.index, line.input);
-        for (const auto &[dChange, dValue] : line.points)
-            rows.push_back({strInput, CCsvTable::Number(dChange), CCsvTable::Number(dValue)});
-    }
-    return CCsvTable::Write(header, rows);
-}
-
 // --spider: the tree's value as every input of the tornado changes in steps
 // from -PERCENT to +PERCENT of its value.
 class Spider : public CSolveAnalysis
@@ -98,7 +84,7 @@ protected:
         CSpiderAnalysis spider(*evaluation);
         if (!spider.Run(percent, steps, &subject.tree))
             return FileFault(subject, spider.Error());
-        *pOut = form == Form::Csv    ? Csv(spider, subject)
+        *pOut = form == Form::Csv    ? Csv(spider.Table(subject.index))
                 : form == Form::Json ? Json(spider, subject)
                                      : Text(spider, subject);
         return {};

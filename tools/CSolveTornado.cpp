@@ -1,5 +1,4 @@
 #include "CAnalysisRequest.h"
-#include "CCsvTable.h"
 #include "CNode.h"
 #include "CSolveAnalysis.h"
 #include "CSolveReportText.h"
@@ -90,28 +89,6 @@ QByteArray Json(const CTornado &tornado, const Subject &subject)
                                     subject);
 }
 
-QByteArray Csv(const CTornado &tornado, const Subject &subject)
-{
-    std::vector<QStringList> rows;
-    for (const CTornado::Bar &bar : tornado.Bars()) {
-        const bool bVariable = bar.option < 0;
-        rows.push_back(
-            {bVariable ? QString::fromStdString(bar.variable)
-                       : QStringLiteral("%1 (#%2)")
-                             .arg(QString::fromStdString(subject.index.Node(bar.option)->name))
-                             .arg(CTreeIndex::IdOf(bar.option)),
-             bVariable ? QStringLiteral("variable") : CSolveAnalysis::ParameterName(bar.kind),
-             CCsvTable::Number(bar.current), CCsvTable::Number(bar.low),
-             CCsvTable::Number(bar.high), CCsvTable::Number(bar.valueLow),
-             CCsvTable::Number(bar.valueHigh), CCsvTable::Number(bar.Swing())});
-    }
-    return CCsvTable::Write({QStringLiteral("input"), QStringLiteral("kind"),
-                             QStringLiteral("current"), QStringLiteral("low"),
-                             QStringLiteral("high"), QStringLiteral("value at low"),
-                             QStringLiteral("value at high"), QStringLiteral("swing")},
-                            rows);
-}
-
 // --tornado: every input moved down and up by a share of its value, one at
 // a time, the widest swing of the tree's value first.
 class Tornado : public CSolveAnalysis
@@ -131,7 +108,7 @@ protected:
         // formula at the end of a variable's range.
         if (!tornado.Run(percent, &subject.tree))
             return FileFault(subject, tornado.Error());
-        *pOut = form == Form::Csv    ? Csv(tornado, subject)
+        *pOut = form == Form::Csv    ? Csv(tornado.Table(subject.index))
                 : form == Form::Json ? Json(tornado, subject)
                                      : Text(tornado, subject);
         return {};

@@ -1,8 +1,8 @@
 #include "CAnalysisRequest.h"
-#include "CCsvTable.h"
 #include "CNode.h"
 #include "CSolveAnalysis.h"
 #include "CSolveReportText.h"
+#include "CTornado.h"
 #include "CTreeIndex.h"
 #include "CTwoWayAnalysis.h"
 
@@ -19,7 +19,7 @@ using Subject = CSolveAnalysis::Subject;
 // The inputs named as the command line takes them.
 QString Parameter(const CTreeIndex &index, const CTwoWayAnalysis::Input &input)
 {
-    return CAnalysisRequest::ParameterText(index, input.option, input.kind, input.variable);
+    return CTornado::ShortName(index, input.option, input.kind, input.variable);
 }
 
 // The grid position nearest dValue, or -1 outside the range.
@@ -28,11 +28,6 @@ int Nearest(double dValue, double dLow, double dHigh, int nSteps)
     if (!(dValue >= dLow && dValue <= dHigh))
         return -1;
     return int(std::lround((dValue - dLow) / (dHigh - dLow) * nSteps));
-}
-
-QString NodeName(const CTreeIndex &index, int n)
-{
-    return n < 0 ? QString() : QString::fromStdString(index.Node(n)->name);
 }
 
 QByteArray Text(const CTwoWayAnalysis &analysis, const Subject &subject)
@@ -155,22 +150,6 @@ QByteArray Json(const CTwoWayAnalysis &analysis, const Subject &subject)
     return CSolveAnalysis::Document({{QStringLiteral("twoWay"), twoWay}}, subject);
 }
 
-QByteArray Csv(const CTwoWayAnalysis &analysis, const Subject &subject)
-{
-    const CTreeIndex &index = subject.index;
-    const QStringList header{Parameter(index, analysis.X()), Parameter(index, analysis.Y()),
-                             QStringLiteral("value"), QStringLiteral("chosen"),
-                             QStringLiteral("consistent")};
-    std::vector<QStringList> rows;
-    rows.reserve(analysis.Grid().size());
-    for (const CTwoWayAnalysis::Point &point : analysis.Grid())
-        rows.push_back({CCsvTable::Number(point.x), CCsvTable::Number(point.y),
-                        CCsvTable::Number(point.value),
-                        point.consistent ? NodeName(index, point.chosen) : QString(),
-                        point.consistent ? QStringLiteral("true") : QStringLiteral("false")});
-    return CCsvTable::Write(header, rows);
-}
-
 // --two-way: the tree's value and the first decision's choice over a grid
 // of two inputs, each in a form of --sensitivity.
 class TwoWay : public CSolveAnalysis
@@ -208,7 +187,7 @@ protected:
         CTwoWayAnalysis analysis(subject.tree, subject.rule);
         if (!analysis.Run(x, y, steps))
             return Fault(subject, analysis.TreeAtFault(), analysis.Error());
-        *pOut = form == Form::Csv    ? Csv(analysis, subject)
+        *pOut = form == Form::Csv    ? Csv(analysis.Table(subject.index))
                 : form == Form::Json ? Json(analysis, subject)
                                      : Text(analysis, subject);
         return {};
