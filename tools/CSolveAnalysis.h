@@ -6,6 +6,7 @@
 #include "TextNumber.h"
 
 #include <QByteArray>
+#include <QJsonArray>
 #include <QJsonObject>
 #include <QString>
 
@@ -96,6 +97,18 @@ public:
     // How every output words its heading, nodes and numbers.
     static QString Header(const Subject &subject);
     static QByteArray Document(QJsonObject object, const Subject &subject);
+    // The document of an analysis that moves every input by a share of its
+    // value, its findings under key.
+    template <typename Analysis>
+    static QByteArray EveryInput(const Analysis &analysis, const QString &strKey,
+                                 const QJsonArray &findings, const Subject &subject)
+    {
+        return Document({{QStringLiteral("value"), analysis.CurrentValue()},
+                         {QStringLiteral("percent"), analysis.Percent()},
+                         {QStringLiteral("inputCount"), analysis.InputCount()},
+                         {strKey, findings}},
+                        subject);
+    }
     static QJsonValue NodeRef(const CTreeIndex &index, int n);
     static QString ParameterName(CSensitivityAnalysis::Parameter parameter);
     static QString Number(double dValue);

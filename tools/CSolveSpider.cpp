@@ -59,11 +59,7 @@ QByteArray Json(const CSpiderAnalysis &spider, const Subject &subject)
             QJsonObject{{QStringLiteral("parameter"), Parameter(subject.index, line.input)},
                         {QStringLiteral("points"), points}});
     }
-    return CSolveAnalysis::Document({{QStringLiteral("value"), spider.CurrentValue()},
-                                     {QStringLiteral("percent"), spider.Percent()},
-                                     {QStringLiteral("inputCount"), spider.InputCount()},
-                                     {QStringLiteral("spider"), lines}},
-                                    subject);
+    return CSolveAnalysis::EveryInput(spider, QStringLiteral("spider"), lines, subject);
 }
 
 // --spider: the tree's value as every input of the tornado changes in steps

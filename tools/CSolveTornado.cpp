@@ -82,11 +82,7 @@ QByteArray Json(const CTornado &tornado, const Subject &subject)
         }
         inputs.append(input);
     }
-    return CSolveAnalysis::Document({{QStringLiteral("value"), tornado.CurrentValue()},
-                                     {QStringLiteral("percent"), tornado.Percent()},
-                                     {QStringLiteral("inputCount"), tornado.InputCount()},
-                                     {QStringLiteral("inputs"), inputs}},
-                                    subject);
+    return CSolveAnalysis::EveryInput(tornado, QStringLiteral("inputs"), inputs, subject);
 }
 
 // --tornado: every input moved down and up by a share of its value, one at
