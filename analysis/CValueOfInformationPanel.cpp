@@ -71,7 +71,7 @@ void CValueOfInformationPanel::Recompute()
     for (const CValueOfInformation::Uncertainty &uncertainty : information.Uncertainties())
         rows.push_back({uncertainty.name.isEmpty()
                             ? tr("(no name) #%1").arg(CTreeIndex::IdOf(uncertainty.situations[0]))
-                            : uncertainty.name,
+                            : uncertainty.name + CValueOfInformation::ReadingNote(uncertainty),
                         Ids(uncertainty.situations), uncertainty.valueWithInformation,
                         uncertainty.evpi});
     if (information.HasAll())

@@ -62,6 +62,7 @@ private slots:
     void on_actionCopy_triggered();
     void on_actionPaste_triggered();
     void on_actionDelete_triggered();
+    void on_actionFlip_triggered();
     void on_actionFind_triggered();
     void on_actionTitle_triggered();
     void on_actionCascade_triggered();

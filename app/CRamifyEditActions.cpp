@@ -2,9 +2,9 @@
 #include "CRamify.h"
 
 #include "CDecisionTreeWindow.h"
+#include "CFindBar.h"
 #include "ContextAction.h"
 #include "ui_CRamify.h"
-#include "CFindBar.h"
 
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -50,6 +50,11 @@ void CRamify::on_actionDelete_triggered()
     ActOnSelection(ContextAction::ActionDelete);
 }
 
+void CRamify::on_actionFlip_triggered()
+{
+    ActOnSelection(ContextAction::ActionFlip);
+}
+
 void CRamify::ActOnSelection(int nAction)
 {
     if (CDecisionTreeWindow *pWindow = GetActiveTreeWindow())
@@ -79,7 +84,8 @@ void CRamify::ShowEditState()
     } entries[] = {{ui->actionCut, ContextAction::ActionCut},
                    {ui->actionCopy, ContextAction::ActionCopy},
                    {ui->actionPaste, ContextAction::ActionPaste},
-                   {ui->actionDelete, ContextAction::ActionDelete}};
+                   {ui->actionDelete, ContextAction::ActionDelete},
+                   {ui->actionFlip, ContextAction::ActionFlip}};
     for (const auto &entry : entries)
         entry.action->setEnabled(pWindow && pWindow->AllowsOnSelection(entry.nCode));
 }

@@ -102,6 +102,9 @@ public:
     void AddOption(CNodeGrapicsItem *pItem);
     void CopyNode(CNodeGrapicsItem *pItem);
     void PasteNode(CNodeGrapicsItem *pItem);
+    // Flips a Situation as one step, then arranges the tree; a shape that
+    // cannot be flipped is refused with the reason.
+    void FlipNode(CNodeGrapicsItem *pItem);
     void DeleteNode(CNodeGrapicsItem *pItem);
     void EditPayoffComment(CNodeGrapicsItem *pItem);
 

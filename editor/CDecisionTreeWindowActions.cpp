@@ -8,6 +8,8 @@
 #include "CCommentCommand.h"
 #include "CDeleteItemCommand.h"
 #include "CEditRules.h"
+#include "CFlip.h"
+#include "CFlipCommand.h"
 #include "CNode.h"
 #include "CNodeGrapicsItem.h"
 #include "CPasteCommand.h"
@@ -16,6 +18,7 @@
 #include <QAction>
 #include <QInputDialog>
 #include <QMenu>
+#include <QMessageBox>
 
 void CDecisionTreeWindow::OnItemMenuToShow(CNodeGrapicsItem *pSender)
 {
@@ -63,6 +66,9 @@ void CDecisionTreeWindow::OnItemContextMenu(CNodeGrapicsItem *pItem, int nAction
     case ContextAction::ActionSensitivity:
         if (CEditRules::Allows(nAction, pItem->GetNode(), clipboard))
             emit sig_sensitivityRequested(pItem->GetNode());
+        break;
+    case ContextAction::ActionFlip:
+        FlipNode(pItem);
         break;
     case ContextAction::ActionFold:
         Fold(pItem->GetNode());
@@ -152,4 +158,27 @@ void CDecisionTreeWindow::EditPayoffComment(CNodeGrapicsItem *pItem)
     // worded from the node when it is wanted.
     if (bOk && strComment.toStdString() != pNode->payoffComment)
         undoStack.push(new CCommentCommand(document, pNode, strComment));
+}
+
+void CDecisionTreeWindow::FlipNode(CNodeGrapicsItem *pItem)
+{
+    CNode *pNode = pItem->GetNode();
+    if (!CEditRules::Allows(ContextAction::ActionFlip, pNode, clipboard))
+        return;
+    // A number still being typed is part of what is flipped.
+    FinishEditing();
+    CFlip::Result result = CFlip::Build(pNode, document.GetVariables());
+    if (!result.flipped) {
+        QMessageBox::information(this, tr("Flip Uncertainties"), result.refusal);
+        return;
+    }
+    const QStringList notes = result.notes;
+    placement.NoteActedNode(pNode->parent);
+    // The new shape is laid out at once, and undone with the flip.
+    undoStack.beginMacro(tr("Flip Uncertainties"));
+    undoStack.push(new CFlipCommand(this, pNode, std::move(result)));
+    ArrangeTree();
+    undoStack.endMacro();
+    if (!notes.isEmpty())
+        emit sig_statusMessage(notes.join(QLatin1Char(' ')));
 }

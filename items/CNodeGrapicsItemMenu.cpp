@@ -32,6 +32,7 @@ void CNodeGrapicsItem::FillMenu()
         {ActionDelete, QT_TR_NOOP("Delete")},
         {ActionChangePayoffComment, QT_TR_NOOP("Change Payoff Comment")},
         {ActionSensitivity, QT_TR_NOOP("Sensitivity...")},
+        {ActionFlip, QT_TR_NOOP("Flip Uncertainties")},
         {ActionFold, QT_TR_NOOP("Fold")},
         {ActionUnfold, QT_TR_NOOP("Unfold")},
     };
@@ -39,10 +40,10 @@ void CNodeGrapicsItem::FillMenu()
         QAction *pAction = menu->addAction(tr(entry.pText));
         pAction->setProperty("type", entry.nCode);
         connect(pAction, &QAction::triggered, this, &CNodeGrapicsItem::OnContextMenu);
-        // Building, clipboard and comment, the one entry that only looks, then
-        // what shows.
+        // Building, clipboard and comment, the entries that look at or turn
+        // around the uncertainties, then what shows.
         if (entry.nCode == ActionAddOption || entry.nCode == ActionChangePayoffComment ||
-            entry.nCode == ActionSensitivity)
+            entry.nCode == ActionFlip)
             menu->addSeparator();
     }
 }

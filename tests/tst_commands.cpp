@@ -2,6 +2,7 @@
 #include "CPasteCommand.h"
 #include "ContextAction.h"
 #include "GuiTest.h"
+#include "TestTrees.h"
 
 #include <QSignalSpy>
 
@@ -20,6 +21,7 @@ private slots:
     void discardedCommandsFreeTheirNodes();
     void closingTheWindowFreesHeldNodes();
     void eachStepEvaluatesOnce();
+    void flipIsOneStepThatUndoes();
 };
 
 void TestCommands::pastedOptionOfADecisionIsCertain()
@@ -132,4 +134,33 @@ void TestCommands::eachStepEvaluatesOnce()
 }
 
 RAMIFY_GUI_TEST_MAIN(TestCommands)
+void TestCommands::flipIsOneStepThatUndoes()
+{
+    // State first: a test positive over Dry 0.2 of the time, over Wet 0.6.
+    TestWindow w;
+    CNode *pOil =
+        w.AddBranch(w.Root(), NodeType::Situation, "Oil", {Row("Dry", 0.5, 0), Row("Wet", 0.5, 9)});
+    for (CNode *pState : std::vector<CNode *>(pOil->children))
+        w.AddBranch(pState, NodeType::Situation, "Test",
+                    {Row("pos", pState->name == "Dry" ? 0.2 : 0.6, 1),
+                     Row("neg", pState->name == "Dry" ? 0.8 : 0.4, 1)});
+    w.window.ArrangeTree();
+    CNode *pBefore = w.Root()->Clone();
+    const int nSteps = w.Stack()->count();
+    w.window.OnItemContextMenu(w.Item(pOil), ContextAction::ActionFlip);
+    QCOMPARE(w.Stack()->count(), nSteps + 1);
+    const CNode *pTest = w.Root()->children.front();
+    QCOMPARE(pTest->name, std::string("Test"));
+    QVERIFY(qFuzzyCompare(pTest->children.front()->probability, 0.4));
+    QVERIFY(pTest->children.front()->children.front()->HasPosition());
+    QCOMPARE(WindowFault(w.window), QString());
+    w.Stack()->undo();
+    CompareTrees(pBefore, w.Root());
+    QCOMPARE(WindowFault(w.window), QString());
+    w.Stack()->redo();
+    QCOMPARE(w.Root()->children.front()->name, std::string("Test"));
+    QCOMPARE(WindowFault(w.window), QString());
+    CNode::FreeSubtree(pBefore);
+}
+
 #include "tst_commands.moc"

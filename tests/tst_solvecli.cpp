@@ -237,6 +237,30 @@ void TestSolveCli::runs_data()
     QTest::newRow("spider and tornado")
         << QStringList{"--spider", "10", "--tornado", "10", strTest} << QByteArray() << 2 << ""
         << "only one of";
+    // State first: Dry and Wet alike likely, a test positive over Dry 0.2 of
+    // the time and over Wet 0.6: flipped, positive is 0.4 likely.
+    CDecisionTree stateFirst;
+    stateFirst.SetRoot(CNode::CreateRoot(nullptr, "Flip"));
+    CNode *pOil = CNode::CreateSituation(stateFirst.GetRoot(), "Oil");
+    for (const double dPositive : {0.2, 0.6}) {
+        CNode *pTest = ExampleTrees::ReplaceTerminal(
+            AddOption(pOil, dPositive < 0.5 ? "Dry" : "Wet", 0.5, 0.0), &CNode::CreateSituation,
+            "Test");
+        AddOption(pTest, "pos", dPositive, 10.0);
+        AddOption(pTest, "neg", 1.0 - dPositive, 0.0);
+    }
+    const QByteArray flippable = WriteBytes(stateFirst, "Flip");
+    QTest::newRow("flip") << QStringList{"--flip", "Oil", "--write", "-", strIn} << flippable << 0
+                          << "Name=\"pos\" Probability=\"0.4\" Payoff=\"10\""
+                          << "";
+    QTest::newRow("flip refused") << QStringList{"--flip", "#5", strIn} << flippable << 1 << ""
+                                  << "Situation \"Test\" (#5) cannot be flipped: Option \"pos\"";
+    // Flipped, the oil after each result is one uncertainty read through the test.
+    QTest::newRow("evpi through a test") << QStringList{"--flip", "Oil", "--evpi", "--json", strIn}
+                                         << flippable << 0 << "\"reading\": \"bayes\""
+                                         << "";
+    QTest::newRow("flip of nothing") << QStringList{"--flip", "Gas", strIn} << flippable << 1 << ""
+                                     << "no node named \"Gas\"";
     QTest::newRow("help") << QStringList{"--help"} << QByteArray() << 0 << "Exit status"
                           << "";
 }

@@ -75,11 +75,16 @@ QJsonObject CRiskReport::Json(const CTreeEvaluation &evaluation,
             QJsonArray ids;
             for (int n : uncertainty.situations)
                 ids.append(double(CTreeIndex::IdOf(n)));
-            uncertainties.append(QJsonObject{
+            QJsonObject entry{
                 {QStringLiteral("uncertainty"), uncertainty.name},
                 {QStringLiteral("situations"), ids},
                 {QStringLiteral("valueWithInformation"), uncertainty.valueWithInformation},
-                {QStringLiteral("evpi"), uncertainty.evpi}});
+                {QStringLiteral("evpi"), uncertainty.evpi}};
+            if (!uncertainty.reading.isEmpty()) {
+                entry.insert(QStringLiteral("reading"), uncertainty.reading);
+                entry.insert(QStringLiteral("test"), uncertainty.test);
+            }
+            uncertainties.append(entry);
         }
         object.insert(QStringLiteral("evpi"), uncertainties);
         object.insert(
@@ -136,8 +141,9 @@ QString CRiskReport::Text(const CTreeEvaluation &evaluation,
                                        QStringLiteral("value with information"),
                                        QStringLiteral("EVPI")}};
         for (const CValueOfInformation::Uncertainty &uncertainty : pInformation->Uncertainties())
-            rows.push_back({Name(uncertainty.name), Ids(uncertainty.situations),
-                            Number(uncertainty.valueWithInformation), Number(uncertainty.evpi)});
+            rows.push_back({Name(uncertainty.name) + CValueOfInformation::ReadingNote(uncertainty),
+                            Ids(uncertainty.situations), Number(uncertainty.valueWithInformation),
+                            Number(uncertainty.evpi)});
         if (pInformation->HasAll())
             rows.push_back({QStringLiteral("everything"), QString(),
                             Number(pInformation->AllValueWithInformation()),

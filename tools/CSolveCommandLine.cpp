@@ -73,6 +73,11 @@ Exit status:
      --evpi under a rule that takes worst or best outcomes
 
 --write - writes the project to standard output instead of the result.
+
+--flip NODE turns the Situation NODE (its name, or #ID) around with the
+Situations right after it by Bayes' rule before anything else is done;
+--write OUT keeps the flipped tree. A shape that cannot be flipped exits 1
+with the reason.
 )";
 
 template <typename Analysis> std::unique_ptr<CSolveAnalysis> Make()
@@ -148,6 +153,9 @@ CSolveCommandLine::CSolveCommandLine()
     parser.addOption(QCommandLineOption(
         QStringLiteral("write"), QStringLiteral("Save the solved tree as the project file <out>."),
         QStringLiteral("out")));
+    parser.addOption(QCommandLineOption(QStringLiteral("flip"),
+                                        QStringLiteral("Flip the Situation NODE first."),
+                                        QStringLiteral("NODE")));
     // --steps was written for --sensitivity and is listed right after it.
     parser.addOption(table.front().option);
     parser.addOption(
@@ -210,6 +218,9 @@ CSolveAnalysis::Outcome CSolveCommandLine::Parse(const QStringList &arguments)
     if (parser.isSet(QStringLiteral("tree")) &&
         !CAnalysisRequest::ParseTree(parser.value(QStringLiteral("tree")), &tree, &strError))
         return Usage(strError);
+    if (parser.isSet(QStringLiteral("flip")))
+        flip = parser.value(QStringLiteral("flip")).isNull() ? QLatin1String("")
+                                                             : parser.value(QStringLiteral("flip"));
     write = parser.isSet(QStringLiteral("write"));
     out = parser.value(QStringLiteral("write"));
     return {};

@@ -35,6 +35,8 @@ public:
     std::unique_ptr<CSolveAnalysis> analysis;
     // --set, in the order given.
     std::vector<std::pair<std::string, double>> settings;
+    // The Situation --flip names; null when none.
+    QString flip;
     bool write = false;
     QString out;
     // Standard output carries either the project or the result, never both.

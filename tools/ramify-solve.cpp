@@ -2,6 +2,7 @@
 // solver and prints the result; optionally saves the solved tree. It can also
 // analyse how the result depends on one payoff or probability, or on all.
 #include "CDecisionTree.h"
+#include "CFlipRequest.h"
 #include "CProjectDocument.h"
 #include "CProjectFile.h"
 #include "CSafeFile.h"
@@ -56,7 +57,7 @@ Outcome Read(CProjectDocument &document, const CSolveCommandLine &line,
 
 // The values of --set stand in place of the variables' formulas. A value set
 // may mend a broken formula or break one; what counts is the state the tree
-// is solved in, which the document rolls back again.
+// is solved in, which the document rolls back again. --flip comes last.
 Outcome SetVariables(CProjectDocument &document, const CSolveCommandLine &line,
                      CProjectFile::ReadResult *pResult)
 {
@@ -83,7 +84,10 @@ Outcome SetVariables(CProjectDocument &document, const CSolveCommandLine &line,
     }
     if (!pResult->formulaProblems.empty())
         return Failure(pResult->FormulaMessage());
-    return {};
+    QString strError;
+    if (line.flip.isNull() || CFlipRequest::Apply(document, line.flip, &strError))
+        return {};
+    return Failure(strError);
 }
 
 Outcome Write(const CProjectDocument &document, const CSolveCommandLine &line)

@@ -16,6 +16,13 @@ CValueOfInformation::CValueOfInformation(const CTreeEvaluation &treeEvaluation)
 {
 }
 
+QString CValueOfInformation::ReadingNote(const Uncertainty &uncertainty)
+{
+    if (uncertainty.reading.isEmpty())
+        return QString();
+    return tr(" (through \"%1\", by Bayes' rule)").arg(uncertainty.test);
+}
+
 double CValueOfInformation::Value() const
 {
     return evaluation.RootValue();
@@ -31,6 +38,8 @@ bool CValueOfInformation::Run()
 {
     uncertainties.clear();
     outcomeProbabilities.clear();
+    readings.clear();
+    overridden.clear();
     allError.clear();
     allValue = 0.0;
     const CTreeIndex &index = evaluation.Index();
@@ -62,11 +71,17 @@ bool CValueOfInformation::Run()
         const std::vector<double> &probabilities = outcomeProbabilities[u];
         const std::vector<int> affected = Above(uncertainties[u].situations);
         std::vector<double> values;
+        const CBayesReading &reading = readings[u];
         for (int k = 0; k < int(probabilities.size()); ++k) {
             for (int n : uncertainties[u].situations)
                 forced[size_t(n)] = k;
-            values.push_back(RollBack(affected, forced));
+            // Knowing the state, the test's results follow it.
+            if (reading.test >= 0)
+                overridden[reading.test] = reading.ResultsGiven(size_t(k));
+            const bool bPossible = reading.test < 0 || !overridden[reading.test].empty();
+            values.push_back(bPossible ? RollBack(affected, forced) : 0.0);
         }
+        overridden.clear();
         for (int n : uncertainties[u].situations)
             forced[size_t(n)] = -1;
         Uncertainty &uncertainty = uncertainties[u];
@@ -92,17 +107,21 @@ bool CValueOfInformation::Group()
         if (found == named.end()) {
             if (!strName.empty())
                 named.emplace(strName, uncertainties.size());
-            uncertainties.push_back({QString::fromStdString(strName), {n}, 0.0, 0.0});
+            uncertainties.push_back(
+                {QString::fromStdString(strName), {n}, 0.0, 0.0, QString(), QString()});
             outcomeProbabilities.push_back(evaluation.Probabilities(n));
+            readings.emplace_back();
             continue;
         }
         Uncertainty &uncertainty = uncertainties[found->second];
         const int nFirst = uncertainty.situations.front();
-        bool bSame = index.ChildCount(n) == index.ChildCount(nFirst) &&
-                     evaluation.Probabilities(n) == outcomeProbabilities[found->second];
+        bool bSame = index.ChildCount(n) == index.ChildCount(nFirst);
         for (int k = 0; bSame && k < index.ChildCount(n); ++k)
             bSame = index.Node(index.FirstChild(n) + k)->name ==
                     index.Node(index.FirstChild(nFirst) + k)->name;
+        // Differing probabilities alone may be one uncertainty seen through a test.
+        if (bSame && evaluation.Probabilities(n) != outcomeProbabilities[found->second])
+            uncertainty.reading = QStringLiteral("bayes");
         if (!bSame) {
             error = tr("The Situations named \"%1\" (#%2 and #%3) are one uncertainty, but their "
                        "options differ in names or probabilities.")
@@ -112,6 +131,27 @@ bool CValueOfInformation::Group()
             return false;
         }
         uncertainty.situations.push_back(n);
+    }
+    for (size_t u = 0; u < uncertainties.size(); ++u) {
+        Uncertainty &uncertainty = uncertainties[u];
+        if (uncertainty.reading.isEmpty())
+            continue;
+        CBayesReading &reading = readings[u];
+        if (!reading.Read(evaluation, uncertainty.situations, &error))
+            return false;
+        // The test is known or not as a whole: a copy of it elsewhere would
+        // be a second test of the same state.
+        for (const Uncertainty &other : uncertainties)
+            if (other.situations.size() > 1 &&
+                std::find(other.situations.begin(), other.situations.end(), reading.test) !=
+                    other.situations.end()) {
+                error = tr("The Situations named \"%1\" follow the test %2, which appears more "
+                           "than once; the tree gives no single reading of them.")
+                            .arg(uncertainty.name, index.Describe(reading.test));
+                return false;
+            }
+        uncertainty.test = QString::fromStdString(index.Node(reading.test)->name);
+        outcomeProbabilities[u] = reading.priors;
     }
     return true;
 }
@@ -131,7 +171,8 @@ double CValueOfInformation::RollBack(const std::vector<int> &affected,
         } else if (forced[size_t(n)] >= 0) {
             scratch[size_t(n)] = scratch[size_t(nFirst + forced[size_t(n)])];
         } else {
-            probabilities = evaluation.Probabilities(n);
+            const auto it = overridden.find(n);
+            probabilities = it != overridden.end() ? it->second : evaluation.Probabilities(n);
             scratch[size_t(n)] = evaluation.Combine(index.Type(n), nCount, probabilities.data(),
                                                     scratch.data() + nFirst);
         }
@@ -190,12 +231,17 @@ void CValueOfInformation::KnowEverything()
     const CTreeIndex &index = evaluation.Index();
     const std::vector<bool> linked = Linked();
     std::vector<size_t> enumerated;
+    // Cases per enumerated uncertainty: an outcome each, or for one read
+    // through a test, each pair of state and result.
+    std::vector<size_t> counts;
     double dCases = 1.0;
     for (size_t u = 0; u < uncertainties.size(); ++u) {
-        if (!linked[u])
+        if (!linked[u] && readings[u].test < 0)
             continue;
         enumerated.push_back(u);
-        dCases *= double(outcomeProbabilities[u].size());
+        counts.push_back(outcomeProbabilities[u].size() *
+                         (readings[u].test < 0 ? 1 : readings[u].joint.front().size()));
+        dCases *= double(counts.back());
     }
     if (dCases * double(index.Size()) > MaxWork) {
         allError = tr("Knowing everything at once is too much to compute: %n uncertainties "
@@ -213,16 +259,25 @@ void CValueOfInformation::KnowEverything()
         double dWeight = 1.0;
         for (size_t d = 0; d < enumerated.size(); ++d) {
             const size_t u = enumerated[d];
-            dWeight *= outcomeProbabilities[u][digits[d]];
+            const CBayesReading &reading = readings[u];
+            size_t nOutcome = digits[d];
+            if (reading.test < 0) {
+                dWeight *= outcomeProbabilities[u][nOutcome];
+            } else {
+                const size_t nResults = reading.joint.front().size();
+                nOutcome = digits[d] / nResults;
+                dWeight *= reading.joint[nOutcome][digits[d] % nResults];
+                forced[size_t(reading.test)] = int(digits[d] % nResults);
+            }
             for (int n : uncertainties[u].situations)
-                forced[size_t(n)] = int(digits[d]);
+                forced[size_t(n)] = int(nOutcome);
         }
         if (dWeight > 0.0) {
             cases.push_back(Distributions(forced));
             weights.push_back(dWeight);
         }
         size_t d = 0;
-        while (d < digits.size() && ++digits[d] == outcomeProbabilities[enumerated[d]].size())
+        while (d < digits.size() && ++digits[d] == counts[d])
             digits[d++] = 0;
         if (d == digits.size())
             break;

@@ -1,11 +1,13 @@
 #pragma once
 
 #include "CAnalysisTable.h"
+#include "CBayesReading.h"
 #include "CRiskProfile.h"
 
 #include <QCoreApplication>
 #include <QString>
 
+#include <unordered_map>
 #include <vector>
 
 class CTreeEvaluation;
@@ -17,6 +19,11 @@ class CTreeEvaluation;
 // is the tree's value for each k, weighed by k's probability; its EVPI what
 // that gains over the tree's value (with a risk tolerance, certainty
 // equivalents take the place of both averages).
+//
+// Situations of one name whose probabilities differ because a test stands
+// above them are read by Bayes' rule (CBayesReading): knowing the state, the
+// test's results follow it by P(t | s), and the state has the prior that the
+// joint distribution gives it.
 //
 // Knowing everything at once is computed from distributions of outcomes: a
 // Decision that knows everything picks the best option in every case, and
@@ -35,6 +42,11 @@ public:
         std::vector<int> situations;
         double valueWithInformation = 0.0;
         double evpi = 0.0;
+        // How its Situations were read: empty where they all share their
+        // probabilities, "bayes" where they follow a test and Bayes' rule
+        // put the state in front; test then names that Situation.
+        QString reading;
+        QString test;
     };
     // Beyond this many evaluations of the tree, knowing everything is refused
     // rather than left to run for minutes.
@@ -49,6 +61,10 @@ public:
     QString Error() const { return error; }
     // Whether the error lies with the tree rather than with the rule asked.
     bool TreeAtFault() const { return treeAtFault; }
+
+    // " (through \"Seismic\", by Bayes' rule)" for an uncertainty read
+    // through a test, else nothing: how every table names the reading.
+    static QString ReadingNote(const Uncertainty &uncertainty);
 
     double Value() const;
     // Widest first; ties in the order of the file.
@@ -85,6 +101,10 @@ private:
     // The option probabilities every Situation of an uncertainty shares.
     std::vector<std::vector<double>> outcomeProbabilities;
     std::vector<double> pathSums;
+    // Per uncertainty; a test of -1 for one read plainly.
+    std::vector<CBayesReading> readings;
+    // Probabilities a RollBack uses in place of a Situation's own.
+    std::unordered_map<int, std::vector<double>> overridden;
     // The evaluation's values, changed only for the length of one RollBack.
     std::vector<double> scratch;
     QString allError;

@@ -32,7 +32,8 @@ const QMap<int, QList<int>> &CEditRules::MenuRules()
     static const QMap<int, QList<int>> rules = {
         {NodeType::Root, {ActionAddDecision, ActionAddSituation, ActionPaste}},
         {NodeType::Decision, {ActionAddOption, ActionCopy, ActionCut, ActionPaste, ActionDelete}},
-        {NodeType::Situation, {ActionAddOption, ActionCopy, ActionCut, ActionPaste, ActionDelete}},
+        {NodeType::Situation,
+         {ActionAddOption, ActionCopy, ActionCut, ActionPaste, ActionDelete, ActionFlip}},
         {NodeType::Option,
          {ActionAddDecision, ActionAddSituation, ActionCopy, ActionCut, ActionPaste, ActionDelete,
           ActionChangePayoffComment, ActionSensitivity}},

@@ -20,5 +20,7 @@ enum Code : int
     // itself does not change.
     ActionFold = 9,
     ActionUnfold = 10,
+    // Turns a Situation around with the Situations after it (Bayes' rule).
+    ActionFlip = 11,
 };
 }
