@@ -196,11 +196,7 @@ void CSensitivityPanel::Recompute()
         ShowNote(analysis.Error(), true);
         return;
     }
-    tableText = parameterBox->currentText() + QLatin1Char('\t') + tr("Value of the tree") +
-                QLatin1Char('\n');
-    for (const CSensitivityAnalysis::Step &step : analysis.Steps())
-        tableText += QString::number(step.parameter, 'g', 10) + QLatin1Char('\t') +
-                     QString::number(step.value, 'g', 10) + QLatin1Char('\n');
+    tableText = analysis.Table(index).TabSeparated();
     for (const auto &corner : analysis.Corners())
         if (!std::isfinite(corner.second)) {
             // A file may hold values that are not numbers; no chart can show them.

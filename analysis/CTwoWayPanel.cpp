@@ -220,10 +220,7 @@ void CTwoWayPanel::Recompute()
             ShowNote(tr("The value of the tree is not a number somewhere on the grid."), true);
             return;
         }
-    QStringList lines{analysis.TableHeader(index).join(QLatin1Char('\t'))};
-    for (const QStringList &row : analysis.TableRows(index))
-        lines << row.join(QLatin1Char('\t'));
-    tableText = lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
+    tableText = analysis.Table(index).TabSeparated();
     pointCount = int(analysis.Grid().size());
     Draw(analysis, index);
 }

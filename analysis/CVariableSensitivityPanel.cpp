@@ -141,10 +141,8 @@ void CVariableSensitivityPanel::Recompute()
         ShowNote(analysis.Error(), true);
         return;
     }
-    tableText = strName + QLatin1Char('\t') + tr("Value of the tree") + QLatin1Char('\n');
-    for (const CSensitivityAnalysis::Step &step : analysis.Steps())
-        tableText +=
-            Number(step.parameter) + QLatin1Char('\t') + Number(step.value) + QLatin1Char('\n');
+    const CTreeIndex index(Document()->GetRoot());
+    tableText = analysis.Table(index).TabSeparated();
 
     auto *pChart = new QChart;
     auto *pAxisX = new QValueAxis;
@@ -178,7 +176,6 @@ void CVariableSensitivityPanel::Recompute()
     pBreakEvens->setColor(Qt::black);
     pBreakEvens->setPointLabelsFormat(QStringLiteral("@xPoint"));
     pBreakEvens->setPointLabelsVisible(true);
-    const CTreeIndex index(Document()->GetRoot());
     for (const CSensitivityAnalysis::BreakEven &found : analysis.BreakEvens()) {
         pBreakEvens->append(found.parameter, found.value);
         breakEvens.append(found.parameter);

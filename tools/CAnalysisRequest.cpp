@@ -153,19 +153,3 @@ bool CAnalysisRequest::ToInput(const CTreeIndex &index, CTwoWayAnalysis::Input *
     pInput->option = variable.empty() ? FindOption(index, pError) : -1;
     return !variable.empty() || pInput->option >= 0;
 }
-
-QString CAnalysisRequest::ParameterText(const CTreeIndex &index, int nOption,
-                                        CSensitivityAnalysis::Parameter parameter,
-                                        const std::string &strVariable)
-{
-    if (nOption < 0)
-        return QString::fromStdString(strVariable);
-    const std::string &strName = index.Node(nOption)->name;
-    const QString strNode =
-        !strName.empty() && strName[0] != '#' && index.OptionsNamed(strName).size() == 1
-            ? QString::fromStdString(strName)
-            : QStringLiteral("#%1").arg(CTreeIndex::IdOf(nOption));
-    return strNode + (parameter == CSensitivityAnalysis::Parameter::Payoff
-                          ? QStringLiteral(":payoff")
-                          : QStringLiteral(":probability"));
-}

@@ -37,11 +37,6 @@ public:
     // The parsed range as an input of a two-way analysis; false, with a
     // message, where FindOption finds no option.
     bool ToInput(const CTreeIndex &index, CTwoWayAnalysis::Input *pInput, QString *pError) const;
-    // "sell:payoff", "#3:payoff" where several options share the name or it
-    // is empty, or a variable's name: an input as --sensitivity names it.
-    static QString ParameterText(const CTreeIndex &index, int nOption,
-                                 CSensitivityAnalysis::Parameter parameter,
-                                 const std::string &strVariable);
 
     QString node;
     // The variable moved instead of an option's parameter; empty otherwise.

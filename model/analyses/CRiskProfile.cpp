@@ -155,3 +155,23 @@ void CRiskProfile::MergeEqualValues(std::vector<Outcome> *pOutcomes)
     }
     outcomes.resize(nKept);
 }
+
+CAnalysisTable CRiskProfile::Table() const
+{
+    CAnalysisTable table{{QStringLiteral("option"), QStringLiteral("id"), QStringLiteral("chosen"),
+                          QStringLiteral("value"), QStringLiteral("probability"),
+                          QStringLiteral("cumulative")},
+                         {}};
+    for (const Profile &option : profiles) {
+        double dCumulative = 0.0;
+        for (const Outcome &outcome : option.outcomes) {
+            dCumulative += outcome.probability;
+            table.rows.push_back({option.name, QString::number(CTreeIndex::IdOf(option.option)),
+                                  option.chosen ? QStringLiteral("1") : QStringLiteral("0"),
+                                  CAnalysisTable::Number(outcome.value),
+                                  CAnalysisTable::Number(outcome.probability),
+                                  CAnalysisTable::Number(dCumulative)});
+        }
+    }
+    return table;
+}

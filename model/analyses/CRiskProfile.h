@@ -1,5 +1,7 @@
 #pragma once
 
+#include "CAnalysisTable.h"
+
 #include <QCoreApplication>
 #include <QString>
 
@@ -53,6 +55,8 @@ public:
     // The Decision whose options are profiled, or -1.
     int Decision() const { return decision; }
     const std::vector<Profile> &Profiles() const { return profiles; }
+    // A row per outcome of each option, with the cumulative probability.
+    CAnalysisTable Table() const;
     // Pairs of positions in Profiles(): the first dominates the second by
     // first-order stochastic dominance (for a rule that minimises, lower
     // totals are the better ones).

@@ -414,3 +414,26 @@ QString CSensitivityAnalysis::ProbabilityProblem(const CDecisionRule &rule)
               "so there is no line to follow.")
         .arg(rule.Name());
 }
+
+CAnalysisTable CSensitivityAnalysis::Table(const CTreeIndex &index) const
+{
+    return StepTable(
+        index, kind == Parameter::Payoff ? QStringLiteral("payoff") : QStringLiteral("probability"),
+        switching, steps);
+}
+
+CAnalysisTable CSensitivityAnalysis::StepTable(const CTreeIndex &index, const QString &strParameter,
+                                               const std::vector<int> &switching,
+                                               const std::vector<Step> &steps)
+{
+    CAnalysisTable table{{strParameter, QStringLiteral("value")}, {}};
+    for (int nDecision : switching)
+        table.header << CAnalysisTable::NodeLabel(index, nDecision);
+    for (const Step &step : steps) {
+        QStringList row{CAnalysisTable::Number(step.parameter), CAnalysisTable::Number(step.value)};
+        for (int nOption : step.choices)
+            row << CAnalysisTable::NodeName(index, nOption);
+        table.rows.push_back(row);
+    }
+    return table;
+}

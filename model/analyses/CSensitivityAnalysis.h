@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CAnalysisTable.h"
 #include "CPiecewiseLinear.h"
 
 #include <QCoreApplication>
@@ -12,6 +13,7 @@
 class CDecisionRule;
 
 class CTreeEvaluation;
+class CTreeIndex;
 
 // One-way sensitivity: how the Root's value and the choices of the Decisions
 // change while one option's payoff, or one Situation option's probability,
@@ -100,6 +102,14 @@ public:
     const std::vector<BreakEven> &BreakEvens() const { return breakEvens; }
     const std::vector<int> &SwitchingDecisions() const { return switching; }
     const std::vector<Step> &Steps() const { return steps; }
+    // A row per step: the parameter, the value and the option each of the
+    // switching decisions chooses.
+    CAnalysisTable Table(const CTreeIndex &index) const;
+    // The table of steps of either one-way analysis, the parameter named
+    // strParameter.
+    static CAnalysisTable StepTable(const CTreeIndex &index, const QString &strParameter,
+                                    const std::vector<int> &switching,
+                                    const std::vector<Step> &steps);
     double ValueAt(double dParameter) const;
     // The corners of the Root's value over the range, in order: drawn as a
     // line they are the exact curve.

@@ -125,3 +125,17 @@ std::vector<QStringList> CSpiderAnalysis::TableRows(const CTreeIndex &index) con
     }
     return table;
 }
+
+CAnalysisTable CSpiderAnalysis::Table(const CTreeIndex &index) const
+{
+    CAnalysisTable table{
+        {QStringLiteral("parameter"), QStringLiteral("change"), QStringLiteral("value")}, {}};
+    for (const Line &line : lines) {
+        const QString strInput =
+            CTornado::ShortName(index, line.input.option, line.input.kind, line.input.variable);
+        for (const auto &[dChange, dValue] : line.points)
+            table.rows.push_back(
+                {strInput, CAnalysisTable::Number(dChange), CAnalysisTable::Number(dValue)});
+    }
+    return table;
+}

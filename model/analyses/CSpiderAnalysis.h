@@ -48,7 +48,10 @@ public:
     // How many inputs were moved, with or without a swing.
     int InputCount() const { return inputCount; }
 
-    // The lines as a table: a header of the changes, one row per input.
+    // A row per input and change, widest swing first.
+    CAnalysisTable Table(const CTreeIndex &index) const;
+    // The lines laid out for reading: a header of the changes, one row per
+    // input.
     QStringList TableHeader() const;
     std::vector<QStringList> TableRows(const CTreeIndex &index) const;
 

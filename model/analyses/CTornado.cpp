@@ -214,3 +214,40 @@ double CTornado::RootAfter(int n, double dValue)
         n = nOwner;
     }
 }
+
+QString CTornado::ShortName(const CTreeIndex &index, int nOption,
+                            CSensitivityAnalysis::Parameter kind, const std::string &strVariable)
+{
+    if (nOption < 0)
+        return QString::fromStdString(strVariable);
+    const std::string &strName = index.Node(nOption)->name;
+    const QString strNode =
+        !strName.empty() && strName[0] != '#' && index.OptionsNamed(strName).size() == 1
+            ? QString::fromStdString(strName)
+            : QStringLiteral("#%1").arg(CTreeIndex::IdOf(nOption));
+    return strNode + (kind == CSensitivityAnalysis::Parameter::Payoff
+                          ? QStringLiteral(":payoff")
+                          : QStringLiteral(":probability"));
+}
+
+CAnalysisTable CTornado::Table(const CTreeIndex &index) const
+{
+    CAnalysisTable table{{QStringLiteral("input"), QStringLiteral("kind"),
+                          QStringLiteral("current"), QStringLiteral("low"), QStringLiteral("high"),
+                          QStringLiteral("value at low"), QStringLiteral("value at high"),
+                          QStringLiteral("swing")},
+                         {}};
+    for (const Bar &bar : bars) {
+        const bool bVariable = bar.option < 0;
+        table.rows.push_back(
+            {bVariable ? QString::fromStdString(bar.variable)
+                       : CAnalysisTable::NodeLabel(index, bar.option),
+             bVariable                                             ? QStringLiteral("variable")
+             : bar.kind == CSensitivityAnalysis::Parameter::Payoff ? QStringLiteral("payoff")
+                                                                   : QStringLiteral("probability"),
+             CAnalysisTable::Number(bar.current), CAnalysisTable::Number(bar.low),
+             CAnalysisTable::Number(bar.high), CAnalysisTable::Number(bar.valueLow),
+             CAnalysisTable::Number(bar.valueHigh), CAnalysisTable::Number(bar.Swing())});
+    }
+    return table;
+}

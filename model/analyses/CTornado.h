@@ -71,6 +71,13 @@ public:
     // input; nOption is a node of index, or -1 for the variable.
     static QString Describe(const CTreeIndex &index, int nOption,
                             CSensitivityAnalysis::Parameter kind, const std::string &strVariable);
+    // "sell:payoff", "#3:payoff" where several options share the name or it
+    // is empty, or a variable's name: an input as tables and the command
+    // line name it.
+    static QString ShortName(const CTreeIndex &index, int nOption,
+                             CSensitivityAnalysis::Parameter kind, const std::string &strVariable);
+    // A row per input that swings the value, the widest first.
+    CAnalysisTable Table(const CTreeIndex &index) const;
     // Changes of the Root's value up to this count as none: the rounding of
     // siblings that make up for a moved probability.
     double Noise() const;

@@ -282,25 +282,20 @@ QString CTwoWayAnalysis::Describe(const CTreeIndex &index, const Input &input)
     return CTornado::Describe(index, input.option, input.kind, input.variable);
 }
 
-QStringList CTwoWayAnalysis::TableHeader(const CTreeIndex &index) const
+CAnalysisTable CTwoWayAnalysis::Table(const CTreeIndex &index) const
 {
-    return {Describe(index, inputX), Describe(index, inputY), tr("Value of the tree"),
-            decision < 0
-                ? tr("Choice")
-                : tr("Choice of \"%1\"").arg(QString::fromStdString(index.Node(decision)->name)),
-            tr("Consistent")};
-}
-
-std::vector<QStringList> CTwoWayAnalysis::TableRows(const CTreeIndex &index) const
-{
-    std::vector<QStringList> table;
-    table.reserve(grid.size());
+    const auto name = [&index](const Input &input) {
+        return CTornado::ShortName(index, input.option, input.kind, input.variable);
+    };
+    CAnalysisTable table{{name(inputX), name(inputY), QStringLiteral("value"),
+                          QStringLiteral("chosen"), QStringLiteral("consistent")},
+                         {}};
+    table.rows.reserve(grid.size());
     for (const Point &point : grid)
-        table.push_back({NumberAtPrecision(point.x, 10), NumberAtPrecision(point.y, 10),
-                         NumberAtPrecision(point.value, 10),
-                         point.chosen < 0 || !point.consistent
-                             ? QString()
-                             : QString::fromStdString(index.Node(point.chosen)->name),
-                         point.consistent ? tr("yes") : tr("no")});
+        table.rows.push_back(
+            {CAnalysisTable::Number(point.x), CAnalysisTable::Number(point.y),
+             CAnalysisTable::Number(point.value),
+             point.consistent ? CAnalysisTable::NodeName(index, point.chosen) : QString(),
+             point.consistent ? QStringLiteral("true") : QStringLiteral("false")});
     return table;
 }

@@ -91,10 +91,9 @@ public:
 
     // "payoff of \"sell\" (#3)" or "variable cost": how an input is named.
     static QString Describe(const CTreeIndex &index, const Input &input);
-    // The grid as a table, index being the tree's: a header, then one row
-    // per point with x, y, the value, the choice and whether consistent.
-    QStringList TableHeader(const CTreeIndex &index) const;
-    std::vector<QStringList> TableRows(const CTreeIndex &index) const;
+    // A row per point of the grid, the rows of y in turn: x, y, the value,
+    // the option chosen and whether the probabilities are consistent there.
+    CAnalysisTable Table(const CTreeIndex &index) const;
 
 private:
     bool Check(const CTreeIndex &index, const Input &input);

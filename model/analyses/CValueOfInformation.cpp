@@ -374,3 +374,23 @@ CValueOfInformation::Extreme(const std::vector<const Distribution *> &options) c
     }
     return support;
 }
+
+CAnalysisTable CValueOfInformation::Table() const
+{
+    CAnalysisTable table{{QStringLiteral("uncertainty"), QStringLiteral("situations"),
+                          QStringLiteral("value with information"), QStringLiteral("evpi")},
+                         {}};
+    for (const Uncertainty &uncertainty : uncertainties) {
+        QStringList ids;
+        for (int n : uncertainty.situations)
+            ids << QStringLiteral("#%1").arg(CTreeIndex::IdOf(n));
+        table.rows.push_back({uncertainty.name, ids.join(QLatin1Char(' ')),
+                              CAnalysisTable::Number(uncertainty.valueWithInformation),
+                              CAnalysisTable::Number(uncertainty.evpi)});
+    }
+    if (HasAll())
+        table.rows.push_back({QStringLiteral("everything"), QString(),
+                              CAnalysisTable::Number(AllValueWithInformation()),
+                              CAnalysisTable::Number(AllEvpi())});
+    return table;
+}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CAnalysisTable.h"
 #include "CBayesReading.h"
 #include "CRiskProfile.h"
 
@@ -71,6 +72,8 @@ public:
     // Everything known at once; AllError() says why when it was not computed.
     bool HasAll() const { return allError.isEmpty(); }
     QString AllError() const { return allError; }
+    // A row per uncertainty, and one for everything where it was worked out.
+    CAnalysisTable Table() const;
     double AllValueWithInformation() const { return allValue; }
     double AllEvpi() const { return Gain(allValue); }
 

@@ -188,3 +188,9 @@ bool CVariableSensitivity::FindBreakEven(CVariableProbe &probe, size_t nDecision
     breakEvens.push_back(found);
     return true;
 }
+
+CAnalysisTable CVariableSensitivity::Table(const CTreeIndex &index) const
+{
+    return CSensitivityAnalysis::StepTable(index, QString::fromStdString(Variable()), switching,
+                                           steps);
+}

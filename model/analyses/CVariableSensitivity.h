@@ -11,6 +11,7 @@
 #include <vector>
 
 class CDecisionTree;
+class CTreeIndex;
 class CVariableProbe;
 
 // One-way sensitivity on a variable: every formula that uses it is
@@ -55,6 +56,8 @@ public:
     const std::vector<CSensitivityAnalysis::BreakEven> &BreakEvens() const { return breakEvens; }
     const std::vector<int> &SwitchingDecisions() const { return switching; }
     const std::vector<CSensitivityAnalysis::Step> &Steps() const { return steps; }
+    // As the table of CSensitivityAnalysis, the variable naming the parameter.
+    CAnalysisTable Table(const CTreeIndex &index) const;
     // The grid samples and the break-evens in order, to draw the curve by.
     const std::vector<std::pair<double, double>> &Corners() const { return corners; }
 

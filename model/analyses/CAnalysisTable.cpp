@@ -1,0 +1,33 @@
+#include "CAnalysisTable.h"
+
+#include "CNode.h"
+#include "CTreeIndex.h"
+
+#include <QLocale>
+
+#include <cmath>
+
+QString CAnalysisTable::Number(double dValue)
+{
+    if (std::isnan(dValue))
+        return QString();
+    return QString::number(dValue, 'g', QLocale::FloatingPointShortest);
+}
+
+QString CAnalysisTable::NodeName(const CTreeIndex &index, int n)
+{
+    return n < 0 ? QString() : QString::fromStdString(index.Node(n)->name);
+}
+
+QString CAnalysisTable::NodeLabel(const CTreeIndex &index, int n)
+{
+    return QStringLiteral("%1 (#%2)").arg(NodeName(index, n)).arg(CTreeIndex::IdOf(n));
+}
+
+QString CAnalysisTable::TabSeparated() const
+{
+    QString strText = header.join(QLatin1Char('\t')) + QLatin1Char('\n');
+    for (const QStringList &row : rows)
+        strText += row.join(QLatin1Char('\t')) + QLatin1Char('\n');
+    return strText;
+}
