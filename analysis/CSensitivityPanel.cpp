@@ -1,6 +1,7 @@
 #include "CSensitivityPanel.h"
 
 #include "CChartColours.h"
+#include "CCsvTable.h"
 #include "CNode.h"
 #include "CProjectDocument.h"
 #include "CSensitivityAnalysis.h"
@@ -199,8 +200,8 @@ void CSensitivityPanel::Recompute()
     tableText = parameterBox->currentText() + QLatin1Char('\t') + tr("Value of the tree") +
                 QLatin1Char('\n');
     for (const CSensitivityAnalysis::Step &step : analysis.Steps())
-        tableText += QString::number(step.parameter, 'g', 10) + QLatin1Char('\t') +
-                     QString::number(step.value, 'g', 10) + QLatin1Char('\n');
+        tableText += CCsvTable::Number(step.parameter) + QLatin1Char('\t') +
+                     CCsvTable::Number(step.value) + QLatin1Char('\n');
     for (const auto &corner : analysis.Corners())
         if (!std::isfinite(corner.second)) {
             // A file may hold values that are not numbers; no chart can show them.
@@ -269,10 +270,9 @@ void CSensitivityPanel::Draw(const CSensitivityAnalysis &analysis, const CTreeIn
     auto *pBreakEvens = new QScatterSeries;
     pBreakEvens->setName(tr("Break-even"));
     pBreakEvens->setMarkerSize(11);
-    // Markers in no option's colour.
+    // Markers in no option's colour, without labels: close ones wrote over
+    // one another. The list under the chart gives them left to right.
     pBreakEvens->setColor(Qt::black);
-    pBreakEvens->setPointLabelsFormat(QStringLiteral("@xPoint"));
-    pBreakEvens->setPointLabelsVisible(true);
     for (const CSensitivityAnalysis::BreakEven &found : analysis.BreakEvens())
         pBreakEvens->append(found.parameter, found.value);
     add(pBreakEvens);

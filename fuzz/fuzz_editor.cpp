@@ -1,13 +1,22 @@
 // Feeds arbitrary bytes to the editor window as a project file. The window
 // must show what it can, lay it out, roll it back and highlight the chosen
 // path without a fault; every node of a shown tree that no fold hides gets
-// its item, and no hidden one does; and what
-// the window then saves must read back to the same tree.
+// its item, and no hidden one does; every analysis panel must compute on it,
+// and again after an edit, without a fault; and what the window then saves
+// must read back to the same tree.
 #include "CDecisionTreeWindow.h"
 #include "CNode.h"
 #include "CProjectDocument.h"
 #include "CProjectFile.h"
+#include "CRiskProfilePanel.h"
+#include "CSensitivityPanel.h"
+#include "CSpiderPanel.h"
+#include "CTornadoPanel.h"
 #include "CTreeScene.h"
+#include "CTwoWayPanel.h"
+#include "CValueOfInformationPanel.h"
+#include "CVariableSensitivityPanel.h"
+#include "CVariablesPanel.h"
 #include "FuzzTrees.h"
 
 #include <QApplication>
@@ -15,6 +24,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <memory>
 #include <vector>
 
 extern "C" int LLVMFuzzerInitialize(int *pArgc, char ***pArgv)
@@ -25,6 +35,42 @@ extern "C" int LLVMFuzzerInitialize(int *pArgc, char ***pArgv)
     new QApplication(*pArgc, *pArgv);
     return 0;
 }
+
+namespace {
+
+// Opens every panel on the project, lets each compute, makes an edit that
+// each must follow, and closes them again.
+void OpenEveryPanel(CProjectDocument &document)
+{
+    const CNode *pOption = nullptr;
+    std::vector<const CNode *> pending{document.GetRoot()};
+    while (!pOption && !pending.empty() && pending.back()) {
+        const CNode *pNode = pending.back();
+        pending.pop_back();
+        if (pNode->type == NodeType::Option)
+            pOption = pNode;
+        pending.insert(pending.end(), pNode->children.begin(), pNode->children.end());
+    }
+    std::vector<std::unique_ptr<QWidget>> panels;
+    panels.emplace_back(new CSensitivityPanel(&document, pOption));
+    if (!document.GetVariables().IsEmpty())
+        panels.emplace_back(
+            new CVariableSensitivityPanel(&document, document.GetVariables().At(0).name));
+    panels.emplace_back(new CTornadoPanel(&document));
+    panels.emplace_back(new CSpiderPanel(&document));
+    panels.emplace_back(new CTwoWayPanel(&document));
+    panels.emplace_back(new CRiskProfilePanel(&document));
+    panels.emplace_back(new CValueOfInformationPanel(&document));
+    panels.emplace_back(new CVariablesPanel(&document));
+    QCoreApplication::processEvents();
+    if (pOption) {
+        document.SetValues(const_cast<CNode *>(pOption), pOption->probability, pOption->payoff + 1);
+        QCoreApplication::processEvents();
+        document.SetValues(const_cast<CNode *>(pOption), pOption->probability, pOption->payoff - 1);
+    }
+}
+
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *pData, size_t nSize)
 {
@@ -52,6 +98,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *pData, size_t nSize)
         window.TreeScene()->LayoutChildren(pRoot);
         window.TreeScene()->UpdateBestPath(pRoot, window.GetTree().IsProbabilityConsistent());
     }
+    OpenEveryPanel(window.GetDocument());
 
     // Saved with its settings and opened again as the window opens files:
     // formulas computed, then the tree rolled back by the project's rule. A

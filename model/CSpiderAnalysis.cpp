@@ -1,5 +1,6 @@
 #include "CSpiderAnalysis.h"
 
+#include "CCsvTable.h"
 #include "CDecisionTree.h"
 #include "CNode.h"
 #include "CSensitivityAnalysis.h"
@@ -122,7 +123,7 @@ std::vector<QStringList> CSpiderAnalysis::TableRows(const CTreeIndex &index) con
         QStringList row{
             CTornado::Describe(index, line.input.option, line.input.kind, line.input.variable)};
         for (const auto &point : line.points)
-            row << QString::number(point.second, 'g', 10);
+            row << CCsvTable::Number(point.second);
         table.push_back(row);
     }
     return table;

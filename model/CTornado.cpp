@@ -1,5 +1,6 @@
 #include "CTornado.h"
 
+#include "CCsvTable.h"
 #include "CDecisionTree.h"
 #include "CNode.h"
 #include "CTreeEvaluation.h"
@@ -65,6 +66,23 @@ QString CTornado::Describe(const CTreeIndex &index, int nOption,
         .arg(kind == CSensitivityAnalysis::Parameter::Payoff ? tr("payoff") : tr("probability"),
              QString::fromStdString(index.Node(nOption)->name))
         .arg(CTreeIndex::IdOf(nOption));
+}
+
+QStringList CTornado::TableHeader()
+{
+    return {tr("Input"),        tr("Low"),           tr("High"),
+            tr("Value at low"), tr("Value at high"), tr("Swing")};
+}
+
+std::vector<QStringList> CTornado::TableRows(const CTreeIndex &index) const
+{
+    std::vector<QStringList> rows;
+    for (const Bar &bar : bars)
+        rows.push_back({Describe(index, bar.option, bar.kind, bar.variable),
+                        CCsvTable::Number(bar.low), CCsvTable::Number(bar.high),
+                        CCsvTable::Number(bar.valueLow), CCsvTable::Number(bar.valueHigh),
+                        CCsvTable::Number(bar.Swing())});
+    return rows;
 }
 
 double CTornado::Noise() const

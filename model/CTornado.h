@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QString>
+#include <QStringList>
 
 #include <cmath>
 #include <string>
@@ -71,6 +72,10 @@ public:
     // input; nOption is a node of index, or -1 for the variable.
     static QString Describe(const CTreeIndex &index, int nOption,
                             CSensitivityAnalysis::Parameter kind, const std::string &strVariable);
+    // The bars as a table, plain numbers in full precision: a header, then
+    // one row per bar, widest first.
+    static QStringList TableHeader();
+    std::vector<QStringList> TableRows(const CTreeIndex &index) const;
     // Changes of the Root's value up to this count as none: the rounding of
     // siblings that make up for a moved probability.
     double Noise() const;

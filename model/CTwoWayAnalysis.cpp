@@ -1,5 +1,7 @@
 #include "CTwoWayAnalysis.h"
 
+#include "CCsvTable.h"
+
 #include "CDecisionTree.h"
 #include "CNode.h"
 #include "CRiskProfile.h"
@@ -302,7 +304,8 @@ std::vector<QStringList> CTwoWayAnalysis::TableRows(const CTreeIndex &index) con
     std::vector<QStringList> table;
     table.reserve(grid.size());
     for (const Point &point : grid)
-        table.push_back({Number(point.x), Number(point.y), Number(point.value),
+        table.push_back({CCsvTable::Number(point.x), CCsvTable::Number(point.y),
+                         CCsvTable::Number(point.value),
                          point.chosen < 0 || !point.consistent
                              ? QString()
                              : QString::fromStdString(index.Node(point.chosen)->name),
