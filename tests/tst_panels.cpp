@@ -38,6 +38,7 @@
 #include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QScatterSeries>
@@ -46,6 +47,7 @@
 #include <QTemporaryDir>
 
 #include <algorithm>
+#include <map>
 #include <memory>
 #include <random>
 #include <tuple>
@@ -605,6 +607,33 @@ void TestPanels::variableSensitivityTellsWhatItPlots()
     QVERIFY2(strNote.startsWith("Shaded, from about 1") &&
                  strNote.contains("do not lie within 0 and 1"),
              qPrintable(strNote));
+
+    // The oil wildcatter with the chance of a dry hole as a variable: the
+    // value where drilling stops paying is 0, up to the rounding of the
+    // shares (7.3e-12), and shows as 0.
+    ExampleTrees::Example oil = ExampleTrees::OilVariables();
+    oil.tree->Variables().Add({"pDry", 0.5, "", true, -0.5, true, 1.5, ""});
+    for (CNode *pNode : GuiTest::Attached(oil.tree->GetRoot())) {
+        const std::map<std::string, std::string> shares{
+            {"Dry", "pDry"}, {"Wet", "(1 - pDry) * 0.6"}, {"Soaking", "#"}};
+        if (pNode->type == NodeType::Option && shares.count(pNode->name))
+            pNode->probabilityFormula = shares.at(pNode->name);
+    }
+    QTemporaryDir dir;
+    CRamify other;
+    CDecisionTreeWindow *pOther = Open(other, Saved(dir, *oil.tree));
+    QVERIFY(pOther);
+    other.findChild<QAction *>("actionVariables")->trigger();
+    pVariables = Find<CVariablesPanel>(other);
+    pVariables->findChild<QTableWidget *>()->setCurrentCell(
+        pOther->GetDocument().GetVariables().Find("pDry"), 0);
+    pVariables->ShowSensitivity();
+    pPanel = Find<CVariableSensitivityPanel>(other);
+    QTRY_COMPARE(pPanel->BreakEvens().size(), 1);
+    const QString strListed = pPanel->findChild<QPlainTextEdit *>()->toPlainText();
+    QVERIFY2(strListed.endsWith("; value 0"), qPrintable(strListed));
+    // Below 0 the dry hole's chance is negative.
+    QCOMPARE(pPanel->InconsistentStretches().front().x(), -0.5);
 }
 
 void TestPanels::manyUncertaintiesAndLongNames()
