@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -47,12 +48,21 @@ CAnalysisPanel::CAnalysisPanel(CProjectDocument *pDocument, QWidget *parent)
     chartView->setRenderHint(QPainter::Antialiasing);
     chartView->setMinimumSize(380, 280);
     pLayout->addWidget(chartView, 1);
-    legend = new QLabel(this);
+    // Dozens of long names would push the chart aside: the legend scrolls
+    // beyond a few lines (a saved chart holds it whole).
+    legendArea = new QScrollArea(this);
+    legendArea->setFrameShape(QFrame::NoFrame);
+    legendArea->setWidgetResizable(true);
+    legendArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    legendArea->setMaximumHeight(6 * fontMetrics().lineSpacing());
+    legend = new QLabel;
     legend->setObjectName(QStringLiteral("labelLegend"));
     legend->setWordWrap(true);
     legend->setTextFormat(Qt::RichText);
-    legend->hide();
-    pLayout->addWidget(legend);
+    legend->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    legendArea->setWidget(legend);
+    legendArea->hide();
+    pLayout->addWidget(legendArea);
     note = new QLabel(this);
     note->setObjectName(QStringLiteral("labelNote"));
     note->setWordWrap(true);
@@ -119,6 +129,10 @@ void CAnalysisPanel::ShowLegend(const QVector<LegendEntry> &entries)
     QStringList items;
     for (const LegendEntry &entry : entries) {
         legendNames << entry.name;
+        // A name that fits a line stays on one; a longer one wraps.
+        QString strName = entry.name.toHtmlEscaped();
+        if (entry.name.size() <= 48)
+            strName.replace(QLatin1Char(' '), QStringLiteral("&nbsp;"));
         // A line's sample, then its name; wrapping happens between entries
         // first, and only within a name longer than a line.
         items << QStringLiteral("<span style=\"white-space:nowrap\"><span style=\"color:%1\">"
@@ -126,10 +140,10 @@ void CAnalysisPanel::ShowLegend(const QVector<LegendEntry> &entries)
                      .arg(entry.colour.name(),
                           entry.dashed ? QStringLiteral("&#9476;&#9476;&#9476;")
                                        : QStringLiteral("&#9473;&#9473;&#9473;"),
-                          entry.name.toHtmlEscaped());
+                          strName);
     }
     legend->setText(items.join(QStringLiteral(" &nbsp; &nbsp; ")));
-    legend->setVisible(!entries.isEmpty());
+    legendArea->setVisible(!entries.isEmpty());
 }
 
 void CAnalysisPanel::ShowNote(const QString &strText, bool bProblem)

@@ -10,6 +10,7 @@
 
 class QHBoxLayout;
 class QLabel;
+class QScrollArea;
 class QTableWidget;
 class QTableWidgetItem;
 class QVBoxLayout;
@@ -107,6 +108,7 @@ private:
     QLabel *heading = nullptr;
     QHBoxLayout *controls = nullptr;
     QtCharts::QChartView *chartView = nullptr;
+    QScrollArea *legendArea = nullptr;
     QLabel *legend = nullptr;
     QStringList legendNames;
     QLabel *note = nullptr;

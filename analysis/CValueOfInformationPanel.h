@@ -20,7 +20,7 @@ public:
 
     // More uncertainties than this do not fit a readable chart; the note
     // tells how many more the table lists.
-    static constexpr int MaxBars = 20;
+    static constexpr int MaxBars = 12;
 
 protected:
     void Recompute() override;

@@ -662,8 +662,8 @@ void TestPanels::manyUncertaintiesAndLongNames()
     QCOMPARE(pInformation->BarCount(), CValueOfInformationPanel::MaxBars + 1);
     QCOMPARE(pInformation->TableText().count('\n'), 1 + 30 + 1);
     QVERIFY(Note(pInformation)
-                .contains("the 20 largest of 30 uncertainties; the "
-                          "other 10 are in the table"));
+                .contains("the 12 largest of 30 uncertainties; the "
+                          "other 18 are in the table"));
     // Every option's name stands in full in the legend.
     auto *pProfile = Find<CRiskProfilePanel>(main);
     QTRY_COMPARE(pProfile->LegendNames().size(), 30);
