@@ -249,9 +249,10 @@ void CVariableSensitivityPanel::Recompute()
     if (!analysis.Inconsistent().empty()) {
         QStringList stretches;
         for (const auto &[dFrom, dTo] : analysis.Inconsistent())
+            // Their ends lie half-way between samples: four digits say it.
             stretches << tr("%1 to %2")
-                             .arg(Number(ZeroIfRounding(dFrom, dRangeX)),
-                                  Number(ZeroIfRounding(dTo, dRangeX)));
+                             .arg(QString::number(ZeroIfRounding(dFrom, dRangeX), 'g', 4),
+                                  QString::number(ZeroIfRounding(dTo, dRangeX), 'g', 4));
         strNote.prepend(
             tr("Shaded, from about %1: %2 The value there counts the probabilities "
                "as they stand. ")
