@@ -46,7 +46,7 @@ void CSpiderPanel::Recompute()
         return;
     }
     QStringList lines{spider.TableHeader().join(QLatin1Char('\t'))};
-    for (const QStringList &row : spider.TableRows(index))
+    for (const QStringList &row : spider.TableRows(index, true))
         lines << row.join(QLatin1Char('\t'));
     tableText = lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
 

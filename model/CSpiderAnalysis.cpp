@@ -116,14 +116,15 @@ QStringList CSpiderAnalysis::TableHeader() const
     return header;
 }
 
-std::vector<QStringList> CSpiderAnalysis::TableRows(const CTreeIndex &index) const
+std::vector<QStringList> CSpiderAnalysis::TableRows(const CTreeIndex &index, bool bFull) const
 {
     std::vector<QStringList> table;
     for (const Line &line : lines) {
         QStringList row{
             CTornado::Describe(index, line.input.option, line.input.kind, line.input.variable)};
         for (const auto &point : line.points)
-            row << CCsvTable::Number(point.second);
+            row << (bFull ? CCsvTable::Number(point.second)
+                          : QString::number(point.second, 'g', 10));
         table.push_back(row);
     }
     return table;
