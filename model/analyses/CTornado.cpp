@@ -1,11 +1,11 @@
 #include "CTornado.h"
 
-#include "CCsvTable.h"
 #include "CDecisionTree.h"
 #include "CNode.h"
 #include "CTreeEvaluation.h"
 #include "CTreeIndex.h"
 #include "CVariableProbe.h"
+#include "TextNumber.h"
 
 #include <algorithm>
 #include <tuple>
@@ -78,10 +78,9 @@ std::vector<QStringList> CTornado::TableRows(const CTreeIndex &index) const
 {
     std::vector<QStringList> rows;
     for (const Bar &bar : bars)
-        rows.push_back({Describe(index, bar.option, bar.kind, bar.variable),
-                        CCsvTable::Number(bar.low), CCsvTable::Number(bar.high),
-                        CCsvTable::Number(bar.valueLow), CCsvTable::Number(bar.valueHigh),
-                        CCsvTable::Number(bar.Swing())});
+        rows.push_back({Describe(index, bar.option, bar.kind, bar.variable), PlainNumber(bar.low),
+                        PlainNumber(bar.high), PlainNumber(bar.valueLow),
+                        PlainNumber(bar.valueHigh), PlainNumber(bar.Swing())});
     return rows;
 }
 

@@ -1,5 +1,7 @@
 #include "TextNumber.h"
 
+#include <QLocale>
+
 #include <algorithm>
 #include <cmath>
 
@@ -55,4 +57,11 @@ QString NumberToText(double dValue, const NumberFormat &format)
         });
     return (bNegative ? QStringLiteral("-") : QString()) + format.prefix + strDigits +
            format.suffix;
+}
+
+QString PlainNumber(double dValue)
+{
+    if (std::isnan(dValue))
+        return QString();
+    return QString::number(dValue, 'g', QLocale::FloatingPointShortest);
 }

@@ -1,7 +1,5 @@
 #include "CTwoWayAnalysis.h"
 
-#include "CCsvTable.h"
-
 #include "CDecisionTree.h"
 #include "CNode.h"
 #include "CRiskProfile.h"
@@ -11,6 +9,7 @@
 #include "CTreeIndex.h"
 #include "CVariableProbe.h"
 #include "CVariableSensitivity.h"
+#include "TextNumber.h"
 
 #include <algorithm>
 #include <cmath>
@@ -304,8 +303,7 @@ std::vector<QStringList> CTwoWayAnalysis::TableRows(const CTreeIndex &index) con
     std::vector<QStringList> table;
     table.reserve(grid.size());
     for (const Point &point : grid)
-        table.push_back({CCsvTable::Number(point.x), CCsvTable::Number(point.y),
-                         CCsvTable::Number(point.value),
+        table.push_back({PlainNumber(point.x), PlainNumber(point.y), PlainNumber(point.value),
                          point.chosen < 0 || !point.consistent
                              ? QString()
                              : QString::fromStdString(index.Node(point.chosen)->name),

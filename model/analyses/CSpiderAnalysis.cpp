@@ -1,12 +1,12 @@
 #include "CSpiderAnalysis.h"
 
-#include "CCsvTable.h"
 #include "CDecisionTree.h"
 #include "CNode.h"
 #include "CSensitivityAnalysis.h"
 #include "CTreeEvaluation.h"
 #include "CTreeIndex.h"
 #include "CVariableProbe.h"
+#include "TextNumber.h"
 
 #include <algorithm>
 #include <cmath>
@@ -123,8 +123,7 @@ std::vector<QStringList> CSpiderAnalysis::TableRows(const CTreeIndex &index, boo
         QStringList row{
             CTornado::Describe(index, line.input.option, line.input.kind, line.input.variable)};
         for (const auto &point : line.points)
-            row << (bFull ? CCsvTable::Number(point.second)
-                          : QString::number(point.second, 'g', 10));
+            row << (bFull ? PlainNumber(point.second) : QString::number(point.second, 'g', 10));
         table.push_back(row);
     }
     return table;

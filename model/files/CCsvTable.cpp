@@ -1,8 +1,6 @@
 #include "CCsvTable.h"
 
-#include <QLocale>
-
-#include <cmath>
+#include "TextNumber.h"
 
 namespace {
 
@@ -28,9 +26,7 @@ QString Line(const QStringList &cells)
 
 QString CCsvTable::Number(double dValue)
 {
-    if (std::isnan(dValue))
-        return QString();
-    return QString::number(dValue, 'g', QLocale::FloatingPointShortest);
+    return PlainNumber(dValue);
 }
 
 QByteArray CCsvTable::Write(const QStringList &header, const std::vector<QStringList> &rows)
