@@ -63,10 +63,13 @@ void OpenEveryPanel(CProjectDocument &document)
     panels.emplace_back(new CValueOfInformationPanel(&document));
     panels.emplace_back(new CVariablesPanel(&document));
     QCoreApplication::processEvents();
+    // Put back exactly, so that what is saved below is still what was read.
     if (pOption) {
-        document.SetValues(const_cast<CNode *>(pOption), pOption->probability, pOption->payoff + 1);
+        const double dPayoff = pOption->payoff;
+        document.SetValues(const_cast<CNode *>(pOption), pOption->probability, dPayoff + 1);
         QCoreApplication::processEvents();
-        document.SetValues(const_cast<CNode *>(pOption), pOption->probability, pOption->payoff - 1);
+        document.SetValues(const_cast<CNode *>(pOption), pOption->probability, dPayoff);
+        QCoreApplication::processEvents();
     }
 }
 
