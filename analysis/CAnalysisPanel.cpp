@@ -15,8 +15,11 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QTableWidget>
 #include <QVBoxLayout>
+
+#include <cmath>
 
 CAnalysisPanel::CAnalysisPanel(CProjectDocument *pDocument, QWidget *parent)
     : QWidget(parent), document(pDocument)
@@ -45,7 +48,23 @@ CAnalysisPanel::CAnalysisPanel(CProjectDocument *pDocument, QWidget *parent)
     chartView->setRenderHint(QPainter::Antialiasing);
     chartView->setMinimumSize(380, 280);
     pLayout->addWidget(chartView, 1);
+    // Dozens of long names would push the chart aside: the legend scrolls
+    // beyond a few lines (a saved chart holds it whole).
+    legendArea = new QScrollArea(this);
+    legendArea->setFrameShape(QFrame::NoFrame);
+    legendArea->setWidgetResizable(true);
+    legendArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    legendArea->setMaximumHeight(6 * fontMetrics().lineSpacing());
+    legend = new QLabel;
+    legend->setObjectName(QStringLiteral("labelLegend"));
+    legend->setWordWrap(true);
+    legend->setTextFormat(Qt::RichText);
+    legend->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    legendArea->setWidget(legend);
+    legendArea->hide();
+    pLayout->addWidget(legendArea);
     note = new QLabel(this);
+    note->setObjectName(QStringLiteral("labelNote"));
     note->setWordWrap(true);
     pLayout->addWidget(note);
     below = new QVBoxLayout;
@@ -101,6 +120,30 @@ void CAnalysisPanel::ShowChart(QtCharts::QChart *pChart)
     QtCharts::QChart *pOld = chartView->chart();
     chartView->setChart(pChart);
     delete pOld;
+    ShowLegend({});
+}
+
+void CAnalysisPanel::ShowLegend(const QVector<LegendEntry> &entries)
+{
+    legendNames.clear();
+    QStringList items;
+    for (const LegendEntry &entry : entries) {
+        legendNames << entry.name;
+        // A name that fits a line stays on one; a longer one wraps.
+        QString strName = entry.name.toHtmlEscaped();
+        if (entry.name.size() <= 48)
+            strName.replace(QLatin1Char(' '), QStringLiteral("&nbsp;"));
+        // A line's sample, then its name; wrapping happens between entries
+        // first, and only within a name longer than a line.
+        items << QStringLiteral("<span style=\"white-space:nowrap\"><span style=\"color:%1\">"
+                                "<b>%2</b></span>&nbsp;</span>%3")
+                     .arg(entry.colour.name(),
+                          entry.dashed ? QStringLiteral("&#9476;&#9476;&#9476;")
+                                       : QStringLiteral("&#9473;&#9473;&#9473;"),
+                          strName);
+    }
+    legend->setText(items.join(QStringLiteral(" &nbsp; &nbsp; ")));
+    legendArea->setVisible(!entries.isEmpty());
 }
 
 void CAnalysisPanel::ShowNote(const QString &strText, bool bProblem)
@@ -121,6 +164,11 @@ QString CAnalysisPanel::Amount(double dValue, int nPlainDigits) const
     if (!document || document->GetSettings().numbers.IsDefault())
         return QString::number(dValue, 'g', nPlainDigits);
     return NumberToText(dValue, document->GetSettings().numbers);
+}
+
+double CAnalysisPanel::ZeroIfRounding(double dValue, double dRange)
+{
+    return std::fabs(dValue) < 1e-12 * std::fabs(dRange) ? 0.0 : dValue;
 }
 
 QString CAnalysisPanel::AxisFormat() const
@@ -149,7 +197,8 @@ QStringList CAnalysisPanel::Findings() const
 
 bool CAnalysisPanel::SaveChart(const QString &strPath, QString *pError) const
 {
-    return CChartExport(chartView, Heading(), Findings()).Save(strPath, pError);
+    return CChartExport(chartView, Heading(), Findings(), legendNames.isEmpty() ? nullptr : legend)
+        .Save(strPath, pError);
 }
 
 void CAnalysisPanel::OnSaveChart()
@@ -169,6 +218,13 @@ void CAnalysisPanel::OnSaveChart()
         QMessageBox::warning(this, tr("Save Chart"), strError);
 }
 
+namespace {
+
+// Where a number cell keeps its number for spreadsheets.
+constexpr int PlainRole = Qt::UserRole + 1;
+
+} // namespace
+
 QString CAnalysisPanel::TableText(const QTableWidget *pTable)
 {
     QStringList lines;
@@ -179,11 +235,22 @@ QString CAnalysisPanel::TableText(const QTableWidget *pTable)
     lines << cells.join(QLatin1Char('\t'));
     for (int r = 0; r < pTable->rowCount(); ++r) {
         cells.clear();
-        for (int c = 0; c < pTable->columnCount(); ++c)
-            cells << (pTable->item(r, c) ? pTable->item(r, c)->text() : QString());
+        for (int c = 0; c < pTable->columnCount(); ++c) {
+            const QTableWidgetItem *pItem = pTable->item(r, c);
+            const QVariant plain = pItem ? pItem->data(PlainRole) : QVariant();
+            cells << (plain.isValid() ? plain.toString() : pItem ? pItem->text() : QString());
+        }
         lines << cells.join(QLatin1Char('\t'));
     }
     return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
+}
+
+QTableWidgetItem *CAnalysisPanel::NumberItem(const QString &strShown, double dValue)
+{
+    auto *pItem = new QTableWidgetItem(strShown);
+    pItem->setData(PlainRole, CCsvTable::Number(dValue));
+    pItem->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    return pItem;
 }
 
 void CAnalysisPanel::OnCopyTable()

@@ -2,13 +2,17 @@
 
 #include "CProjectDocument.h"
 
+#include <QColor>
 #include <QPointer>
 #include <QTimer>
+#include <QVector>
 #include <QWidget>
 
 class QHBoxLayout;
 class QLabel;
+class QScrollArea;
 class QTableWidget;
+class QTableWidgetItem;
 class QVBoxLayout;
 namespace QtCharts {
 class QChart;
@@ -41,8 +45,14 @@ public:
     // The table as CSV; false, with a reason for the user, when there is
     // none or it could not be written.
     bool SaveTable(const QString &strPath, QString *pError) const;
-    // Tab-separated text of a table widget, its header first.
+    // The names the legend under the chart shows, in full, in its order.
+    QStringList LegendNames() const { return legendNames; }
+    // Tab-separated text of a table widget, its header first; a number cell
+    // gives its plain number, not the text shown in the project's format.
     static QString TableText(const QTableWidget *pTable);
+    // A right-aligned cell showing strShown that a table's text gives as
+    // the plain number dValue.
+    static QTableWidgetItem *NumberItem(const QString &strShown, double dValue);
 
 signals:
     // The analysis has been computed again and is on screen.
@@ -59,14 +69,27 @@ protected:
     // A payoff or value in the project's number format; with the plain one,
     // nPlainDigits significant digits.
     QString Amount(double dValue, int nPlainDigits) const;
+    // 0 for a number that is 0 up to rounding: smaller than 1e-12 of the
+    // range it lies in, as a break-even found at 2.2e-15 on a range of 1.
+    static double ZeroIfRounding(double dValue, double dRange);
     // The label format of a value axis in the project's number format.
     QString AxisFormat() const;
     // Places a control in the row above the chart.
     void AddControl(QWidget *pControl);
     // Places a widget under the chart and its note.
     void AddBelow(QWidget *pWidget);
-    // Takes over pChart and shows it instead of the chart before.
+    // Takes over pChart and shows it instead of the chart before, without
+    // a legend of the panel's own.
     void ShowChart(QtCharts::QChart *pChart);
+    // A legend under the chart that wraps long names onto more lines where
+    // the chart's own would cut them short; in a saved chart too.
+    struct LegendEntry
+    {
+        QString name;
+        QColor colour;
+        bool dashed = false;
+    };
+    void ShowLegend(const QVector<LegendEntry> &entries);
     // A sentence under the chart. A problem also clears the chart.
     void ShowNote(const QString &strText, bool bProblem = false);
     void SetHeading(const QString &strText);
@@ -85,6 +108,9 @@ private:
     QLabel *heading = nullptr;
     QHBoxLayout *controls = nullptr;
     QtCharts::QChartView *chartView = nullptr;
+    QScrollArea *legendArea = nullptr;
+    QLabel *legend = nullptr;
+    QStringList legendNames;
     QLabel *note = nullptr;
     QVBoxLayout *below = nullptr;
 };

@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QSaveFile>
 #include <QSvgGenerator>
+#include <QWidget>
 
 namespace {
 
@@ -22,9 +23,19 @@ QFont TitleFont(const QWidget *pView)
 } // namespace
 
 CChartExport::CChartExport(QtCharts::QChartView *pView, const QString &strTitle,
-                           const QStringList &lines)
-    : view(pView), title(strTitle), text(lines.join(QLatin1Char('\n')))
+                           const QStringList &lines, QWidget *pLegend)
+    : view(pView), legend(pLegend), title(strTitle), text(lines.join(QLatin1Char('\n')))
 {
+}
+
+int CChartExport::LegendHeight() const
+{
+    if (!legend)
+        return 0;
+    // Wrapped to the chart's width, as tall as its names need.
+    const int nHeight = legend->hasHeightForWidth() ? legend->heightForWidth(view->width())
+                                                    : legend->sizeHint().height();
+    return nHeight + Margin;
 }
 
 QRect CChartExport::TitleRect() const
@@ -37,7 +48,7 @@ QRect CChartExport::TitleRect() const
 
 QRect CChartExport::LinesRect() const
 {
-    const int nTop = TitleRect().bottom() + Margin + view->height() + Margin;
+    const int nTop = TitleRect().bottom() + Margin + view->height() + LegendHeight() + Margin;
     if (text.isEmpty())
         return QRect(Margin, nTop, 0, 0);
     const QRect bounds(Margin, nTop, view->width() - 2 * Margin, 100000);
@@ -55,7 +66,16 @@ void CChartExport::Paint(QPainter *pPainter) const
     pPainter->setPen(Qt::black);
     pPainter->setFont(TitleFont(view));
     pPainter->drawText(TitleRect(), TextFlags, title);
-    view->render(pPainter, QRectF(QPointF(0, TitleRect().bottom() + Margin), view->size()));
+    const int nChartTop = TitleRect().bottom() + Margin;
+    view->render(pPainter, QRectF(QPointF(0, nChartTop), view->size()));
+    if (legend) {
+        const QSize size(view->width(), LegendHeight() - Margin);
+        const QSize shown = legend->size();
+        legend->resize(size);
+        legend->render(pPainter, QPoint(0, nChartTop + view->height() + Margin), QRegion(),
+                       QWidget::DrawChildren);
+        legend->resize(shown);
+    }
     pPainter->setFont(view->font());
     pPainter->drawText(LinesRect(), TextFlags, text);
 }

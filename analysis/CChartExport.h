@@ -8,6 +8,7 @@ namespace QtCharts {
 class QChartView;
 }
 class QPainter;
+class QWidget;
 
 // Saves what a chart view shows, with a title above it and lines of findings
 // below it, so that a saved chart says what it is about without the panel
@@ -18,7 +19,9 @@ class CChartExport
     Q_DECLARE_TR_FUNCTIONS(CChartExport)
 
 public:
-    CChartExport(QtCharts::QChartView *pView, const QString &strTitle, const QStringList &lines);
+    // pLegend, when given, is drawn under the chart at the chart's width.
+    CChartExport(QtCharts::QChartView *pView, const QString &strTitle, const QStringList &lines,
+                 QWidget *pLegend = nullptr);
 
     // False, with a sentence for the user, when the file could not be written.
     bool Save(const QString &strPath, QString *pError) const;
@@ -29,8 +32,10 @@ private:
     void Paint(QPainter *pPainter) const;
     QRect TitleRect() const;
     QRect LinesRect() const;
+    int LegendHeight() const;
 
     QtCharts::QChartView *view;
+    QWidget *legend;
     QString title;
     QString text;
 };

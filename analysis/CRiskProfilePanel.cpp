@@ -105,20 +105,17 @@ void CRiskProfilePanel::Recompute()
         if (bCumulative)
             pSeries->append(dHighest + dMargin, dSoFar);
         pChart->addSeries(pSeries);
-        const QStringList cells{
-            QStringLiteral("%1 (#%2)").arg(option.name).arg(CTreeIndex::IdOf(option.option)),
-            option.chosen ? tr("yes") : tr("no"),
-            Amount(option.mean, 8),
-            Amount(option.standardDeviation, 8),
-            Amount(option.minimum, 8),
-            Amount(option.maximum, 8),
-            Number(option.probabilityOfLoss)};
-        for (int c = 0; c < cells.size(); ++c) {
-            auto *pItem = new QTableWidgetItem(cells.at(c));
-            if (c >= 2)
-                pItem->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-            table->setItem(int(p), c, pItem);
-        }
+        table->setItem(
+            int(p), 0,
+            new QTableWidgetItem(
+                QStringLiteral("%1 (#%2)").arg(option.name).arg(CTreeIndex::IdOf(option.option))));
+        table->setItem(int(p), 1, new QTableWidgetItem(option.chosen ? tr("yes") : tr("no")));
+        const double figures[] = {option.mean, option.standardDeviation, option.minimum,
+                                  option.maximum};
+        for (int c = 0; c < 4; ++c)
+            table->setItem(int(p), 2 + c, NumberItem(Amount(figures[c], 8), figures[c]));
+        table->setItem(int(p), 6,
+                       NumberItem(Number(option.probabilityOfLoss), option.probabilityOfLoss));
     }
     auto *pValues = new QValueAxis;
     pValues->setRange(dLowest - dMargin, dHighest + dMargin);
@@ -137,6 +134,13 @@ void CRiskProfilePanel::Recompute()
         pSeries->attachAxis(pValues);
         pSeries->attachAxis(pProbabilities);
     }
+    // The panel's own legend wraps long option names; the chart's cut them short.
+    pChart->legend()->hide();
+    QVector<LegendEntry> legendEntries;
+    for (QAbstractSeries *pSeries : pChart->series())
+        if (auto *pLine = qobject_cast<QLineSeries *>(pSeries))
+            legendEntries.append({pLine->name(), pLine->pen().color()});
     ShowChart(pChart);
+    ShowLegend(legendEntries);
     ShowNote(tr("Dominance: %1.").arg(profile.DominanceText()));
 }

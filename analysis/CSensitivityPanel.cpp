@@ -1,6 +1,7 @@
 #include "CSensitivityPanel.h"
 
 #include "CChartColours.h"
+#include "CCsvTable.h"
 #include "CNode.h"
 #include "CProjectDocument.h"
 #include "CSensitivityAnalysis.h"
@@ -265,10 +266,9 @@ void CSensitivityPanel::Draw(const CSensitivityAnalysis &analysis, const CTreeIn
     auto *pBreakEvens = new QScatterSeries;
     pBreakEvens->setName(tr("Break-even"));
     pBreakEvens->setMarkerSize(11);
-    // Markers in no option's colour.
+    // Markers in no option's colour, without labels: close ones wrote over
+    // one another. The list under the chart gives them left to right.
     pBreakEvens->setColor(Qt::black);
-    pBreakEvens->setPointLabelsFormat(QStringLiteral("@xPoint"));
-    pBreakEvens->setPointLabelsVisible(true);
     for (const CSensitivityAnalysis::BreakEven &found : analysis.BreakEvens())
         pBreakEvens->append(found.parameter, found.value);
     add(pBreakEvens);

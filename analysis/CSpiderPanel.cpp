@@ -46,7 +46,7 @@ void CSpiderPanel::Recompute()
         return;
     }
     QStringList lines{spider.TableHeader().join(QLatin1Char('\t'))};
-    for (const QStringList &row : spider.TableRows(index))
+    for (const QStringList &row : spider.TableRows(index, true))
         lines << row.join(QLatin1Char('\t'));
     tableText = lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
 
@@ -58,9 +58,9 @@ void CSpiderPanel::Recompute()
     pAxisY->setTitleText(tr("Value of the tree"));
     pChart->addAxis(pAxisX, Qt::AlignBottom);
     pChart->addAxis(pAxisY, Qt::AlignLeft);
-    // Beside the chart: below it, the names of ten lines have no room.
-    pChart->legend()->setAlignment(Qt::AlignRight);
-    pChart->legend()->setShowToolTips(true);
+    // The panel's own legend wraps the inputs' names; the chart's cut them short.
+    pChart->legend()->hide();
+    QVector<LegendEntry> legendEntries;
     double dMin = spider.CurrentValue();
     double dMax = dMin;
     // Values beyond what numbers hold have no place on an axis.
@@ -91,6 +91,7 @@ void CSpiderPanel::Recompute()
         if (lineCount % 2)
             pen.setStyle(Qt::DashLine);
         pSeries->setPen(pen);
+        legendEntries.append({pSeries->name(), pen.color(), pen.style() == Qt::DashLine});
         ++lineCount;
     }
     if (!std::isfinite(dMin) || !std::isfinite(dMax)) {
@@ -103,6 +104,7 @@ void CSpiderPanel::Recompute()
     pAxisY->setRange(dMin - dMargin, dMax + dMargin);
     pAxisY->applyNiceNumbers();
     ShowChart(pChart);
+    ShowLegend(legendEntries);
 
     QString strNote = tr("%1 of %2 inputs move the value of the tree.")
                           .arg(spider.Lines().size())

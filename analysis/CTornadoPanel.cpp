@@ -23,11 +23,6 @@ using namespace QtCharts;
 
 namespace {
 
-QString Number(double dValue)
-{
-    return QString::number(dValue, 'g', 6);
-}
-
 // The value axis counts from today's value, where the bars start; its labels
 // show the tree's value itself.
 QCategoryAxis *ValueAxis(double dBase, double dFrom, double dTo,
@@ -89,24 +84,11 @@ void CTornadoPanel::Recompute()
         return;
     }
     const auto &bars = tornado.Bars();
-    tableText = QStringList{tr("Input"),        tr("Low"),           tr("High"),
-                            tr("Value at low"), tr("Value at high"), tr("Swing")}
-                    .join(QLatin1Char('\t')) +
-                QLatin1Char('\n');
-    for (const CTornado::Bar &bar : bars)
-        tableText += QStringList{tr("%1 of %2 (#%3)")
-                                     .arg(bar.kind == CSensitivityAnalysis::Parameter::Payoff
-                                              ? tr("payoff")
-                                              : tr("probability"),
-                                          QString::fromStdString(index.Node(bar.option)->name))
-                                     .arg(CTreeIndex::IdOf(bar.option)),
-                                 Number(bar.low),
-                                 Number(bar.high),
-                                 Amount(bar.valueLow, 6),
-                                 Amount(bar.valueHigh, 6),
-                                 Amount(bar.Swing(), 6)}
-                         .join(QLatin1Char('\t')) +
-                     QLatin1Char('\n');
+    // Plain numbers: the table goes to spreadsheets, whatever the chart shows.
+    QStringList lines{CTornado::TableHeader().join(QLatin1Char('\t'))};
+    for (const QStringList &row : tornado.TableRows(index))
+        lines << row.join(QLatin1Char('\t'));
+    tableText = lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
     // Values too large for a number (a payoff near the largest one there is,
     // moved up) have no place on an axis.
     std::vector<const CTornado::Bar *> shown;
@@ -124,15 +106,8 @@ void CTornadoPanel::Recompute()
     double dTo = 0.0;
     for (int i = barCount - 1; i >= 0; --i) {
         const CTornado::Bar &bar = *shown[size_t(i)];
-        if (bar.option < 0)
-            labels << tr("variable %1").arg(QString::fromStdString(bar.variable));
-        else
-            labels << tr("%1 of %2 (#%3)")
-                          .arg(bar.kind == CSensitivityAnalysis::Parameter::Payoff
-                                   ? tr("payoff")
-                                   : tr("probability"),
-                               QString::fromStdString(index.Node(bar.option)->name))
-                          .arg(CTreeIndex::IdOf(bar.option));
+        // A variable's bar has no option: the tornado names each input alike.
+        labels << CTornado::Describe(index, bar.option, bar.kind, bar.variable);
         *pLow << bar.valueLow - dBase;
         *pHigh << bar.valueHigh - dBase;
         dFrom = std::min({dFrom, bar.valueLow - dBase, bar.valueHigh - dBase});

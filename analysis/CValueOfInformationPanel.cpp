@@ -51,6 +51,7 @@ QString CValueOfInformationPanel::TableText() const
 void CValueOfInformationPanel::Recompute()
 {
     table->setRowCount(0);
+    barCount = 0;
     SetHeading(tr("%1: what knowing each uncertainty before deciding is worth")
                    .arg(Document()->GetProjectName()));
     const CTreeIndex index(Document()->GetTree().GetRoot());
@@ -84,20 +85,26 @@ void CValueOfInformationPanel::Recompute()
     double dWidest = 0.0;
     for (size_t r = 0; r < rows.size(); ++r) {
         const Row &row = rows[r];
-        const QStringList cells{row.label, row.situations, Amount(row.withInformation, 10),
-                                Amount(row.evpi, 10)};
-        for (int c = 0; c < cells.size(); ++c) {
-            auto *pItem = new QTableWidgetItem(cells.at(c));
-            if (c >= 2)
-                pItem->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-            table->setItem(int(r), c, pItem);
-        }
+        table->setItem(int(r), 0, new QTableWidgetItem(row.label));
+        table->setItem(int(r), 1, new QTableWidgetItem(row.situations));
+        table->setItem(int(r), 2, NumberItem(Amount(row.withInformation, 10), row.withInformation));
+        table->setItem(int(r), 3, NumberItem(Amount(row.evpi, 10), row.evpi));
     }
+    // The uncertainties come widest first, knowing everything last. A chart
+    // of a thousand bars draws none that can be seen: it shows the widest,
+    // and the table keeps them all.
+    const size_t nUncertainties = information.Uncertainties().size();
+    std::vector<size_t> drawn;
+    for (size_t r = 0; r < rows.size(); ++r)
+        if (r >= nUncertainties || int(r) < MaxBars)
+            drawn.push_back(r);
+    barCount = int(drawn.size());
     // Bars are drawn from the bottom up: the widest goes in last.
-    for (size_t r = rows.size(); r-- > 0;) {
-        labels << rows[r].label;
-        *pSet << rows[r].evpi;
-        dWidest = std::max(dWidest, rows[r].evpi);
+    for (size_t k = drawn.size(); k-- > 0;) {
+        const Row &row = rows[drawn[k]];
+        labels << row.label;
+        *pSet << row.evpi;
+        dWidest = std::max(dWidest, row.evpi);
     }
     auto *pSeries = new QHorizontalBarSeries;
     pSeries->append(pSet);
@@ -120,6 +127,13 @@ void CValueOfInformationPanel::Recompute()
     QString strNote = tr("The tree is worth %1 now. Each bar is what knowing that uncertainty "
                          "before deciding adds.")
                           .arg(Amount(information.Value(), 10));
+    if (int(nUncertainties) > MaxBars)
+        strNote += QLatin1Char(' ') +
+                   tr("The chart shows the %1 largest of %2 uncertainties; the other %3 are in "
+                      "the table.")
+                       .arg(MaxBars)
+                       .arg(nUncertainties)
+                       .arg(int(nUncertainties) - MaxBars);
     if (!information.HasAll())
         strNote += QLatin1Char(' ') + information.AllError();
     ShowNote(strNote);

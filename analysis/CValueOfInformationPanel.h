@@ -15,10 +15,17 @@ public:
     explicit CValueOfInformationPanel(CProjectDocument *pDocument, QWidget *parent = nullptr);
 
     QString TableText() const override;
+    // How many bars the chart shows.
+    int BarCount() const { return barCount; }
+
+    // More uncertainties than this do not fit a readable chart; the note
+    // tells how many more the table lists.
+    static constexpr int MaxBars = 12;
 
 protected:
     void Recompute() override;
 
 private:
     QTableWidget *table = nullptr;
+    int barCount = 0;
 };

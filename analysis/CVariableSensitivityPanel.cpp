@@ -1,12 +1,15 @@
 #include "CVariableSensitivityPanel.h"
 
+#include "CCsvTable.h"
 #include "CNode.h"
 #include "CTreeIndex.h"
 #include "CTypedNumber.h"
 #include "CVariableSensitivity.h"
 
+#include <QAreaSeries>
 #include <QChart>
 #include <QLabel>
+#include <QLegendMarker>
 #include <QLineEdit>
 #include <QLineSeries>
 #include <QPlainTextEdit>
@@ -100,6 +103,10 @@ void CVariableSensitivityPanel::SetDefaultRange(int nVariable)
 {
     const CVariables::Variable &shown = Document()->GetVariables().At(nVariable);
     auto [dLow, dHigh] = shown.Range(kShare);
+    // A file may give Low above High; the panel refuses that, the range
+    // still runs between them.
+    if (dLow > dHigh)
+        std::swap(dLow, dHigh);
     // A variable at 0 has no half; one each way gives the chart a scale.
     if (!(dHigh > dLow)) {
         dLow = shown.value - 1;
@@ -115,6 +122,7 @@ void CVariableSensitivityPanel::Recompute()
 {
     breakEvens.clear();
     breakEvenLines.clear();
+    inconsistentStretches.clear();
     breakEvenText->clear();
     breakEvenText->hide();
     tableText.clear();
@@ -170,19 +178,50 @@ void CVariableSensitivityPanel::Recompute()
     pen.setWidth(3);
     pLine->setPen(pen);
     add(pLine);
+    double dMargin = dMax > dMin ? (dMax - dMin) / 20 : std::max(1.0, std::fabs(dMax) / 10);
+    if (!std::isfinite(dMin - dMargin) || !std::isfinite(dMax + dMargin))
+        dMargin = 0.0;
+    pAxisX->setRange(analysis.Low(), analysis.High());
+    pAxisY->setRange(dMin - dMargin, dMax + dMargin);
+    pAxisY->applyNiceNumbers();
+
+    // Where the probabilities stop adding up, the line counts them as they
+    // stand, as the canvas flags them: shaded, and said under the chart.
+    for (const auto &[dFrom, dTo] : analysis.Inconsistent()) {
+        auto *pUpper = new QLineSeries;
+        auto *pLower = new QLineSeries;
+        *pUpper << QPointF(dFrom, pAxisY->max()) << QPointF(dTo, pAxisY->max());
+        *pLower << QPointF(dFrom, pAxisY->min()) << QPointF(dTo, pAxisY->min());
+        auto *pShade = new QAreaSeries(pUpper, pLower);
+        pShade->setName(tr("Probabilities do not add up"));
+        pShade->setColor(QColor(200, 0, 0, 40));
+        pShade->setBorderColor(Qt::transparent);
+        pChart->addSeries(pShade);
+        pShade->attachAxis(pAxisX);
+        pShade->attachAxis(pAxisY);
+        // One entry in the legend for all stretches.
+        if (dFrom != analysis.Inconsistent().front().first)
+            pChart->legend()->markers(pShade).front()->setVisible(false);
+        inconsistentStretches.append(QPointF(dFrom, dTo));
+    }
+
+    // Break-evens are listed under the chart, left to right, rather than
+    // written beside markers, where close ones wrote over one another.
     auto *pBreakEvens = new QScatterSeries;
     pBreakEvens->setName(tr("Break-even"));
     pBreakEvens->setMarkerSize(11);
     pBreakEvens->setColor(Qt::black);
-    pBreakEvens->setPointLabelsFormat(QStringLiteral("@xPoint"));
-    pBreakEvens->setPointLabelsVisible(true);
+    const double dRangeX = analysis.High() - analysis.Low();
+    const double dRangeY = pAxisY->max() - pAxisY->min();
     for (const CSensitivityAnalysis::BreakEven &found : analysis.BreakEvens()) {
-        pBreakEvens->append(found.parameter, found.value);
-        breakEvens.append(found.parameter);
+        const double dAt = ZeroIfRounding(found.parameter, dRangeX);
+        const double dValue = ZeroIfRounding(found.value, dRangeY);
+        pBreakEvens->append(dAt, dValue);
+        breakEvens.append(dAt);
         breakEvenLines.append(tr("At %1: %2 chooses %3 below, %4 above; value %5")
-                                  .arg(Number(found.parameter), Name(index, found.decision),
+                                  .arg(Number(dAt), Name(index, found.decision),
                                        Name(index, found.below), Name(index, found.above),
-                                       Number(found.value)));
+                                       Number(dValue)));
     }
     add(pBreakEvens);
     const double dNow = analysis.Current();
@@ -195,20 +234,28 @@ void CVariableSensitivityPanel::Recompute()
         pNow->append(dNow, analysis.CurrentValue());
         add(pNow);
     }
-    double dMargin = dMax > dMin ? (dMax - dMin) / 20 : std::max(1.0, std::fabs(dMax) / 10);
-    if (!std::isfinite(dMin - dMargin) || !std::isfinite(dMax + dMargin))
-        dMargin = 0.0;
-    pAxisX->setRange(analysis.Low(), analysis.High());
-    pAxisY->setRange(dMin - dMargin, dMax + dMargin);
-    pAxisY->applyNiceNumbers();
     ShowChart(pChart);
 
     breakEvenText->setPlainText(breakEvenLines.join(QLatin1Char('\n')));
     breakEvenText->setVisible(!breakEvenLines.isEmpty());
-    ShowNote(breakEvens.isEmpty() ? tr("No decision changes its choice between %1 and %2.")
-                                        .arg(Number(analysis.Low()), Number(analysis.High()))
-             : breakEvens.size() == 1 ? tr("One break-even point:")
-                                      : tr("%1 break-even points:").arg(breakEvens.size()));
+    QString strNote = breakEvens.isEmpty()
+                          ? tr("No decision changes its choice between %1 and %2.")
+                                .arg(Number(analysis.Low()), Number(analysis.High()))
+                      : breakEvens.size() == 1 ? tr("One break-even point:")
+                                               : tr("%1 break-even points:").arg(breakEvens.size());
+    if (!analysis.Inconsistent().empty()) {
+        QStringList stretches;
+        for (const auto &[dFrom, dTo] : analysis.Inconsistent())
+            // Their ends lie half-way between samples: four digits say it.
+            stretches << tr("%1 to %2")
+                             .arg(QString::number(ZeroIfRounding(dFrom, dRangeX), 'g', 4),
+                                  QString::number(ZeroIfRounding(dTo, dRangeX), 'g', 4));
+        strNote.prepend(
+            tr("Shaded, from about %1: %2 The value there counts the probabilities "
+               "as they stand. ")
+                .arg(stretches.join(QStringLiteral(", ")), analysis.InconsistencyText()));
+    }
+    ShowNote(strNote);
 }
 
 QStringList CVariableSensitivityPanel::Findings() const

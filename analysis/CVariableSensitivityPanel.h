@@ -2,6 +2,7 @@
 
 #include "CAnalysisPanel.h"
 
+#include <QPointF>
 #include <QVector>
 
 #include <string>
@@ -25,6 +26,8 @@ public:
     void SetVariable(const std::string &strVariable);
     const std::string &Variable() const { return variable; }
     QVector<double> BreakEvens() const { return breakEvens; }
+    // The shaded stretches (from, to) where probabilities do not add up.
+    QVector<QPointF> InconsistentStretches() const { return inconsistentStretches; }
     QString TableText() const override { return tableText; }
 
 protected:
@@ -44,6 +47,7 @@ private:
     QString highRead;
     QString tableText;
     QVector<double> breakEvens;
+    QVector<QPointF> inconsistentStretches;
     QStringList breakEvenLines;
     QLineEdit *lowEdit = nullptr;
     QLineEdit *highEdit = nullptr;

@@ -11,6 +11,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMap>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -79,6 +80,13 @@ CVariablesPanel::CVariablesPanel(CProjectDocument *pDocument, QWidget *parent)
     connect(pDelete, &QPushButton::clicked, this, &CVariablesPanel::DeleteVariable);
     connect(table, &QTableWidget::itemChanged, this, &CVariablesPanel::OnItemChanged);
     connect(pDocument, &CProjectDocument::sig_variablesChanged, this, &CVariablesPanel::Refresh);
+    // Options that use a variable come and go with pastes, deletes and undo.
+    refreshTimer.setSingleShot(true);
+    refreshTimer.setInterval(0);
+    connect(&refreshTimer, &QTimer::timeout, this, &CVariablesPanel::Refresh);
+    const auto later = [this] { refreshTimer.start(); };
+    connect(pDocument, &CProjectDocument::sig_structureChanged, this, later);
+    connect(pDocument, &CProjectDocument::sig_treeReplaced, this, later);
     Refresh();
 }
 
@@ -102,7 +110,16 @@ void CVariablesPanel::Refresh()
     for (int n = 0; n < variables.Count(); ++n) {
         const CVariables::Variable &variable = variables.At(n);
         const auto found = uses.find(variable.name);
-        const int nUses = found == uses.end() ? 0 : found->second;
+        const int nOptions = found == uses.end() ? 0 : found->second;
+        const QStringList byVariables = VariableUsers(variables, n);
+        // Both kinds of user keep a variable from being deleted.
+        QString strUses = nOptions == 1 ? tr("1 option") : tr("%1 options").arg(nOptions);
+        if (nOptions == 0 && byVariables.isEmpty())
+            strUses = QStringLiteral("0");
+        else if (byVariables.size() == 1)
+            strUses += tr(", 1 variable");
+        else if (!byVariables.isEmpty())
+            strUses += tr(", %1 variables").arg(byVariables.size());
         // A formula shows as typed, with its value in the tool tip.
         const QString cells[ColumnCount] = {
             Shown(variable.name),
@@ -110,7 +127,7 @@ void CVariablesPanel::Refresh()
             variable.hasLow ? NumberToText(variable.low) : QString(),
             variable.hasHigh ? NumberToText(variable.high) : QString(),
             Shown(variable.comment),
-            QString::number(nUses)};
+            strUses};
         for (int c = 0; c < ColumnCount; ++c) {
             if (editing.isValid() && editing.row() == n && editing.column() == c)
                 continue;
@@ -123,6 +140,11 @@ void CVariablesPanel::Refresh()
             }
             if (pItem->text() != cells[c])
                 pItem->setText(cells[c]);
+            if (c == ColumnUses)
+                pItem->setToolTip(byVariables.isEmpty()
+                                      ? QString()
+                                      : tr("Used by the variables %1")
+                                            .arg(byVariables.join(QStringLiteral(", "))));
             if (c == ColumnValue)
                 pItem->setToolTip(variable.formula.empty()
                                       ? QString()
@@ -242,6 +264,12 @@ bool CVariablesPanel::Commit(int nRow, int nColumn, const QString &strText)
         bHas = !strText.trimmed().isEmpty();
         if (bHas && !ReadNumber(strText, &dBound))
             return Refuse(tr("\"%1\" is not a number.").arg(strText));
+        // The analyses move the variable from Low up to High.
+        if (variable.hasLow && variable.hasHigh && variable.low > variable.high)
+            return Refuse(
+                tr("Low (%1) must not lie above High (%2): the analyses move %3 "
+                   "from Low up to High.")
+                    .arg(NumberToText(variable.low), NumberToText(variable.high), strName));
         break;
     }
     case ColumnComment:
@@ -258,6 +286,18 @@ bool CVariablesPanel::Commit(int nRow, int nColumn, const QString &strText)
             return Refuse(CTreeFormulas::Describe(found));
     emit sig_changeRequested(tr("Edit Variable %1").arg(strName), variables, {});
     return true;
+}
+
+QStringList CVariablesPanel::VariableUsers(const CVariables &variables, int n)
+{
+    QStringList users;
+    const std::string &strName = variables.At(n).name;
+    for (int i = 0; i < variables.Count(); ++i) {
+        const std::vector<std::string> names = CFormula::NamesIn(variables.At(i).formula);
+        if (i != n && std::find(names.begin(), names.end(), strName) != names.end())
+            users << Shown(variables.At(i).name);
+    }
+    return users;
 }
 
 void CVariablesPanel::AddVariable()
@@ -285,14 +325,23 @@ void CVariablesPanel::DeleteVariable()
     if (nRow >= variables.Count())
         return;
     const std::string strName = variables.At(nRow).name;
-    QStringList users;
-    for (const CNode *pNode : CTreeFormulas::Users(document->GetRoot(), strName))
-        users << tr("option \"%1\"").arg(Shown(pNode->name));
-    for (int n = 0; n < variables.Count(); ++n) {
-        const std::vector<std::string> names = CFormula::NamesIn(variables.At(n).formula);
-        if (n != nRow && std::find(names.begin(), names.end(), strName) != names.end())
-            users << tr("variable %1").arg(Shown(variables.At(n).name));
+    // Options of one name (copies of a pasted subtree) are named once, with
+    // their number.
+    QStringList names;
+    QMap<QString, int> counts;
+    for (const CNode *pNode : CTreeFormulas::Users(document->GetRoot(), strName)) {
+        const QString strOption = Shown(pNode->name);
+        if (!counts.contains(strOption))
+            names << strOption;
+        ++counts[strOption];
     }
+    QStringList users;
+    for (const QString &strOption : names)
+        users << (counts.value(strOption) == 1
+                      ? tr("option \"%1\"").arg(strOption)
+                      : tr("%1 options \"%2\"").arg(counts.value(strOption)).arg(strOption));
+    for (const QString &strVariable : VariableUsers(variables, nRow))
+        users << tr("variable %1").arg(strVariable);
     if (!users.isEmpty())
         return void(Refuse(
             tr("%1 is still used by %2.").arg(Shown(strName), users.join(QStringLiteral(", ")))));

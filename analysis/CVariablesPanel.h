@@ -5,6 +5,7 @@
 #include <vector>
 
 #include <QPointer>
+#include <QTimer>
 #include <QWidget>
 
 #include <string>
@@ -15,7 +16,8 @@ class QTableWidget;
 class QTableWidgetItem;
 
 // The project's variables as a table beside its editor: name, value or
-// formula, low, high, comment and how many nodes use each. Every change is
+// formula, low, high, comment and how many options and other variables use
+// each, counted again after every change of the tree. Every change is
 // checked first (a name that is taken, a formula that cannot be computed, a
 // variable still in use) and refused with the reason, or made as one undo
 // step through the window; the tree follows at once.
@@ -69,6 +71,8 @@ private:
     // Checks and makes the change of one cell; false with a reason shown.
     bool Commit(int nRow, int nColumn, const QString &strText);
     bool Refuse(const QString &strReason);
+    // The other variables whose formulas use variable n, by name.
+    static QStringList VariableUsers(const CVariables &variables, int n);
     // Reads a typed value or formula into *pVariable; empty, or why not.
     QString ReadValue(const QString &strText, CVariables::Variable *pVariable) const;
     // Back to the variables from before a value was tried while typing.
@@ -79,6 +83,9 @@ private:
     CLiveEditDelegate *delegate = nullptr;
     QLabel *problem = nullptr;
     bool filling = false;
+    // A paste or a delete changes the tree many times over; the table
+    // counts its users once after.
+    QTimer refreshTimer;
     // The variables from before the value being typed was tried.
     bool trying = false;
     CVariables beforeTrying;

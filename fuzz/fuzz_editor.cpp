@@ -3,15 +3,24 @@
 // path without a fault; every node of a shown tree that no fold hides gets
 // its item, and no hidden one does, also after a few edits the input's last
 // bytes choose (folds, variables, formulas typed, the number format, undo);
-// and what the window then saves must read back to the same tree and
-// variables.
+// every analysis panel must compute on it, and again after an edit, without
+// a fault; and what the window then saves must read back to the same tree
+// and variables.
 #include "CDecisionTreeWindow.h"
 #include "CNode.h"
 #include "CNodeGrapicsItem.h"
 #include "CProjectDocument.h"
 #include "CProjectFile.h"
 #include "CProjectSettings.h"
+#include "CRiskProfilePanel.h"
+#include "CSensitivityPanel.h"
+#include "CSpiderPanel.h"
+#include "CTornadoPanel.h"
 #include "CTreeScene.h"
+#include "CTwoWayPanel.h"
+#include "CValueOfInformationPanel.h"
+#include "CVariableSensitivityPanel.h"
+#include "CVariablesPanel.h"
 #include "FuzzTrees.h"
 
 #include <QApplication>
@@ -20,6 +29,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -74,6 +84,41 @@ void Edit(CDecisionTreeWindow &window, const std::vector<CNode *> &shown, uint8_
     }
 }
 
+// Opens every panel on the project, lets each compute, makes an edit that
+// each must follow, and closes them again.
+void OpenEveryPanel(CProjectDocument &document)
+{
+    const CNode *pOption = nullptr;
+    std::vector<const CNode *> pending{document.GetRoot()};
+    while (!pOption && !pending.empty() && pending.back()) {
+        const CNode *pNode = pending.back();
+        pending.pop_back();
+        if (pNode->type == NodeType::Option)
+            pOption = pNode;
+        pending.insert(pending.end(), pNode->children.begin(), pNode->children.end());
+    }
+    std::vector<std::unique_ptr<QWidget>> panels;
+    panels.emplace_back(new CSensitivityPanel(&document, pOption));
+    if (!document.GetVariables().IsEmpty())
+        panels.emplace_back(
+            new CVariableSensitivityPanel(&document, document.GetVariables().At(0).name));
+    panels.emplace_back(new CTornadoPanel(&document));
+    panels.emplace_back(new CSpiderPanel(&document));
+    panels.emplace_back(new CTwoWayPanel(&document));
+    panels.emplace_back(new CRiskProfilePanel(&document));
+    panels.emplace_back(new CValueOfInformationPanel(&document));
+    panels.emplace_back(new CVariablesPanel(&document));
+    QCoreApplication::processEvents();
+    // Put back exactly, so that what is saved below is still what was read.
+    if (pOption) {
+        const double dPayoff = pOption->payoff;
+        document.SetValues(const_cast<CNode *>(pOption), pOption->probability, dPayoff + 1);
+        QCoreApplication::processEvents();
+        document.SetValues(const_cast<CNode *>(pOption), pOption->probability, dPayoff);
+        QCoreApplication::processEvents();
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *pData, size_t nSize)
@@ -115,6 +160,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *pData, size_t nSize)
             Edit(window, shownNodes(), pData[i], pData[i + 1]);
         shownNodes();
     }
+    OpenEveryPanel(window.GetDocument());
 
     // Saved with its settings and opened again as the window opens files:
     // formulas computed, then the tree rolled back by the project's rule. A

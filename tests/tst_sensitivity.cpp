@@ -602,7 +602,8 @@ void TestSensitivity::variablesPanel()
         pTable->item(nRow, nColumn)->setText(QString::fromUtf8(pText));
         return pPanel->Problem();
     };
-    QCOMPARE(pTable->item(0, CVariablesPanel::ColumnUses)->text(), QStringLiteral("3"));
+    QCOMPARE(pTable->item(0, CVariablesPanel::ColumnUses)->text(),
+             QStringLiteral("3 options, 1 variable"));
     // A value typed is tried on the tree and the canvas at once; Escape takes
     // it back, Enter makes it one step.
     QUndoStack *pStack = pWindow->GetUndoStack();

@@ -2,16 +2,11 @@
 
 #include "CNode.h"
 #include "CTreeIndex.h"
-
-#include <QLocale>
-
-#include <cmath>
+#include "TextNumber.h"
 
 QString CAnalysisTable::Number(double dValue)
 {
-    if (std::isnan(dValue))
-        return QString();
-    return QString::number(dValue, 'g', QLocale::FloatingPointShortest);
+    return PlainNumber(dValue);
 }
 
 QString CAnalysisTable::NodeName(const CTreeIndex &index, int n)

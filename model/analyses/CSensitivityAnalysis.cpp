@@ -376,6 +376,10 @@ int CSensitivityAnalysis::ChosenAt(int nDecision, double dParameter) const
 
 std::vector<CSensitivityAnalysis::Region> CSensitivityAnalysis::Regions(int nDecision) const
 {
+    // An option with no Decision above it (below a Situation at the top)
+    // has one stretch that no choice colours.
+    if (nDecision < 0)
+        return {{low, high, -1}};
     auto found = followed.find(nDecision);
     if (found == followed.end())
         return {{low, high, OptionAt(nDecision, evaluation.Chosen(nDecision))}};

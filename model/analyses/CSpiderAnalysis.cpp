@@ -7,6 +7,7 @@
 #include "CTreeIndex.h"
 #include "CVariableProbe.h"
 #include "NumberPrecision.h"
+#include "TextNumber.h"
 
 #include <algorithm>
 #include <cmath>
@@ -113,14 +114,14 @@ QStringList CSpiderAnalysis::TableHeader() const
     return header;
 }
 
-std::vector<QStringList> CSpiderAnalysis::TableRows(const CTreeIndex &index) const
+std::vector<QStringList> CSpiderAnalysis::TableRows(const CTreeIndex &index, bool bFull) const
 {
     std::vector<QStringList> table;
     for (const Line &line : lines) {
         QStringList row{
             CTornado::Describe(index, line.input.option, line.input.kind, line.input.variable)};
         for (const auto &point : line.points)
-            row << NumberAtPrecision(point.second, 10);
+            row << (bFull ? PlainNumber(point.second) : NumberAtPrecision(point.second, 10));
         table.push_back(row);
     }
     return table;

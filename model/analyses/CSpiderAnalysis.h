@@ -53,7 +53,9 @@ public:
     // The lines laid out for reading: a header of the changes, one row per
     // input.
     QStringList TableHeader() const;
-    std::vector<QStringList> TableRows(const CTreeIndex &index) const;
+    // With bFull every digit that reads back the same value, as spreadsheets
+    // need; otherwise ten significant digits, as a report shows them.
+    std::vector<QStringList> TableRows(const CTreeIndex &index, bool bFull = false) const;
 
 private:
     bool VariableLine(const CDecisionTree &tree, Line *pLine);

@@ -6,6 +6,7 @@
 #include "CTreeIndex.h"
 #include "CVariableProbe.h"
 #include "NumberPrecision.h"
+#include "TextNumber.h"
 
 #include <algorithm>
 #include <tuple>
@@ -66,6 +67,22 @@ QString CTornado::Describe(const CTreeIndex &index, int nOption,
         .arg(kind == CSensitivityAnalysis::Parameter::Payoff ? tr("payoff") : tr("probability"),
              QString::fromStdString(index.Node(nOption)->name))
         .arg(CTreeIndex::IdOf(nOption));
+}
+
+QStringList CTornado::TableHeader()
+{
+    return {tr("Input"),        tr("Low"),           tr("High"),
+            tr("Value at low"), tr("Value at high"), tr("Swing")};
+}
+
+std::vector<QStringList> CTornado::TableRows(const CTreeIndex &index) const
+{
+    std::vector<QStringList> rows;
+    for (const Bar &bar : bars)
+        rows.push_back({Describe(index, bar.option, bar.kind, bar.variable), PlainNumber(bar.low),
+                        PlainNumber(bar.high), PlainNumber(bar.valueLow),
+                        PlainNumber(bar.valueHigh), PlainNumber(bar.Swing())});
+    return rows;
 }
 
 double CTornado::Noise() const

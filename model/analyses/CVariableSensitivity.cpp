@@ -29,6 +29,7 @@ bool CVariableSensitivity::Probe(CVariableProbe &probe, double dParameter, Sampl
     const CTreeEvaluation &evaluation = probe.Evaluation();
     pSample->parameter = dParameter;
     pSample->value = evaluation.RootValue();
+    pSample->problem = evaluation.DistributionProblem();
     pSample->choices.clear();
     for (int nDecision : decisions) {
         const int nPosition = evaluation.Chosen(nDecision);
@@ -47,6 +48,8 @@ bool CVariableSensitivity::Run(const std::string &strVariable, double dLow, doub
     switching.clear();
     steps.clear();
     corners.clear();
+    inconsistent.clear();
+    inconsistency.clear();
     decisions.clear();
     variable = strVariable;
     low = dLow;
@@ -104,6 +107,20 @@ bool CVariableSensitivity::Run(const std::string &strVariable, double dLow, doub
             }
     }
     corners.emplace_back(grid.back().parameter, grid.back().value);
+    for (int i = 0; i <= nIntervals; ++i) {
+        const Sample &sample = grid[size_t(i)];
+        if (sample.problem.isEmpty())
+            continue;
+        const double dFrom = i == 0 ? dLow : (grid[size_t(i) - 1].parameter + sample.parameter) / 2;
+        const double dTo =
+            i == nIntervals ? dHigh : (sample.parameter + grid[size_t(i) + 1].parameter) / 2;
+        if (inconsistency.isEmpty())
+            inconsistency = sample.problem;
+        if (i > 0 && !grid[size_t(i) - 1].problem.isEmpty())
+            inconsistent.back().second = dTo;
+        else
+            inconsistent.emplace_back(dFrom, dTo);
+    }
     std::stable_sort(breakEvens.begin(), breakEvens.end(),
                      [](const auto &a, const auto &b) { return a.parameter < b.parameter; });
     for (const CSensitivityAnalysis::BreakEven &found : breakEvens)

@@ -60,6 +60,13 @@ public:
     CAnalysisTable Table(const CTreeIndex &index) const;
     // The grid samples and the break-evens in order, to draw the curve by.
     const std::vector<std::pair<double, double>> &Corners() const { return corners; }
+    // Stretches of the range, from..to, where the tree's probabilities do
+    // not form distributions (a formula takes one out of 0..1, or its
+    // Situation no longer adds up): its values there count the probabilities
+    // as they stand. Each ends half-way to the nearest sample that does.
+    const std::vector<std::pair<double, double>> &Inconsistent() const { return inconsistent; }
+    // What is wrong at the first sample of the first such stretch.
+    QString InconsistencyText() const { return inconsistency; }
 
 private:
     struct Sample
@@ -68,6 +75,8 @@ private:
         double value = 0.0;
         // The option each Decision chooses, by the order of decisions.
         std::vector<int> choices;
+        // Empty while the probabilities form distributions.
+        QString problem;
     };
     bool Probe(CVariableProbe &probe, double dParameter, Sample *pSample);
     bool FindBreakEven(CVariableProbe &probe, size_t nDecision, Sample a, Sample b);
@@ -86,4 +95,6 @@ private:
     std::vector<int> switching;
     std::vector<CSensitivityAnalysis::Step> steps;
     std::vector<std::pair<double, double>> corners;
+    std::vector<std::pair<double, double>> inconsistent;
+    QString inconsistency;
 };

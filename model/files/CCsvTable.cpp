@@ -1,10 +1,6 @@
 #include "CCsvTable.h"
 
-#include "NumberPrecision.h"
-
-#include <QLocale>
-
-#include <cmath>
+#include "TextNumber.h"
 
 namespace {
 
@@ -30,9 +26,7 @@ QString Line(const QStringList &cells)
 
 QString CCsvTable::Number(double dValue)
 {
-    if (std::isnan(dValue))
-        return QString();
-    return NumberAtPrecision(dValue, QLocale::FloatingPointShortest);
+    return PlainNumber(dValue);
 }
 
 QByteArray CCsvTable::Write(const QStringList &header, const std::vector<QStringList> &rows)

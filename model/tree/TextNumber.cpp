@@ -1,5 +1,9 @@
 #include "TextNumber.h"
 
+#include "NumberPrecision.h"
+
+#include <QLocale>
+
 #include <algorithm>
 #include <cmath>
 
@@ -55,4 +59,11 @@ QString NumberToText(double dValue, const NumberFormat &format)
         });
     return (bNegative ? QStringLiteral("-") : QString()) + format.prefix + strDigits +
            format.suffix;
+}
+
+QString PlainNumber(double dValue)
+{
+    if (std::isnan(dValue))
+        return QString();
+    return NumberAtPrecision(dValue, QLocale::FloatingPointShortest);
 }

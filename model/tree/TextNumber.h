@@ -31,3 +31,8 @@ struct NumberFormat
 // reads as 1164570: every digit before the point stays, and no exponent
 // appears below 1e15. Probabilities are not shown this way.
 QString NumberToText(double dValue, const NumberFormat &format = NumberFormat());
+
+// A number for other programs: the shortest text that reads back as the same
+// double, with a "." whatever the locale, no grouping and no currency; empty
+// for a number that is not there (NaN).
+QString PlainNumber(double dValue);
