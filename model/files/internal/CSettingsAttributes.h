@@ -1,6 +1,6 @@
 #pragma once
 
-class CProjectSettings;
+struct CProjectSettings;
 class QString;
 class QXmlStreamAttributes;
 class QXmlStreamWriter;
