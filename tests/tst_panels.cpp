@@ -168,7 +168,7 @@ Table Information(const CTreeEvaluation &evaluation)
         table.push_back(
             {uncertainty.name.isEmpty()
                  ? QStringLiteral("(no name) #%1").arg(CTreeIndex::IdOf(uncertainty.situations[0]))
-                 : uncertainty.name,
+                 : uncertainty.name + CValueOfInformation::ReadingNote(uncertainty),
              ids.join(QStringLiteral(", ")), uncertainty.valueWithInformation, uncertainty.evpi});
     }
     if (information.HasAll())
