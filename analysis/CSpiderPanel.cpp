@@ -85,7 +85,7 @@ void CSpiderPanel::Recompute()
         // swings the strongest.
         static const QRgb palette[MaxLines] = {0x1f77b4, 0xff7f0e, 0x2ca02c, 0xd62728, 0x9467bd,
                                                0x8c564b, 0xe377c2, 0x7f7f7f, 0xbcbd22, 0x17becf};
-        QPen pen(QColor(palette[lineCount]));
+        QPen pen{QColor(palette[lineCount])};
         pen.setWidth(2);
         // Inputs with the same line (a payoff and its probability) stay apart.
         if (lineCount % 2)
