@@ -169,6 +169,27 @@ QByteArray CPeerJsonWriter::Write(const CDecisionTree &tree, const QString &strT
         return QByteArray();
     }
 
+    // A Decision, Situation or Root stored with a probability of its own
+    // weighs every path below it; the file has no place for that factor, and
+    // dropping it would change the chances the ends show.
+    const auto weighs = [](const CNode *pNode) {
+        return pNode->type != NodeType::Option && !pNode->children.empty() &&
+               !(pNode->probability == 1.0);
+    };
+    const CNode *pWeighing = weighs(pRoot) ? pRoot : nullptr;
+    for (auto it = order.begin(); !pWeighing && it != order.end(); ++it)
+        if (weighs(it->first))
+            pWeighing = it->first;
+    if (pWeighing) {
+        if (pError)
+            *pError =
+                tr("\"%1\" holds a probability of its own (%2) that weighs every path "
+                   "through it; a SilverDecisions file has no place for it.")
+                    .arg(Text(pWeighing->name))
+                    .arg(NumberAtPrecision(pWeighing->probability, QLocale::FloatingPointShortest));
+        return QByteArray();
+    }
+
     // Reading places a tree only when every node has its location, so a
     // tree placed in part is written as not placed at all.
     const bool bPlaced = std::all_of(order.begin(), order.end(), [](const auto &item) {
