@@ -2,6 +2,7 @@
 #include "CProjectDocument.h"
 
 #include "CNode.h"
+#include "CProjectFileWriter.h"
 #include "CTreeFormulas.h"
 #include "SubtreeWalk.h"
 
@@ -22,6 +23,32 @@ bool SameNames(const CVariables &a, const CVariables &b)
     return true;
 }
 
+// Text as a project file keeps it: no control characters, whole UTF-8. What
+// the file could not hold never enters, so that a project saved and read
+// back holds the very formulas, and the very refusals, it held before.
+std::string Keepable(const std::string &strText)
+{
+    const bool bPlain = std::all_of(strText.begin(), strText.end(), [](char c) {
+        return static_cast<unsigned char>(c) >= 0x20 && static_cast<unsigned char>(c) < 0x80;
+    });
+    if (bPlain)
+        return strText;
+    return CProjectFileWriter::XmlSafe(QString::fromStdString(strText)).toStdString();
+}
+
+CVariables Keepable(const CVariables &variables)
+{
+    CVariables kept = variables;
+    for (int n = 0; n < kept.Count(); ++n) {
+        CVariables::Variable variable = kept.At(n);
+        variable.name = Keepable(variable.name);
+        variable.formula = Keepable(variable.formula);
+        variable.comment = Keepable(variable.comment);
+        kept.Set(n, variable);
+    }
+    return kept;
+}
+
 } // namespace
 
 void CProjectDocument::SetVariables(const CVariables &variables)
@@ -29,9 +56,10 @@ void CProjectDocument::SetVariables(const CVariables &variables)
     SetVariablesAndFormulas(variables, {});
 }
 
-void CProjectDocument::SetVariablesAndFormulas(const CVariables &variables,
+void CProjectDocument::SetVariablesAndFormulas(const CVariables &typed,
                                                const std::vector<NodeFormulas> &formulas)
 {
+    const CVariables variables = Keepable(typed);
     CChange change(*this);
     // Values typed change no formula, name or shape: what they reach is
     // known from who reads which variable, and nothing else is computed.
@@ -43,8 +71,8 @@ void CProjectDocument::SetVariablesAndFormulas(const CVariables &variables,
     tree.Variables() = variables;
     for (const NodeFormulas &entry : formulas)
         if (entry.node) {
-            entry.node->payoffFormula = entry.payoff;
-            entry.node->probabilityFormula = entry.probability;
+            entry.node->payoffFormula = Keepable(entry.payoff);
+            entry.node->probabilityFormula = Keepable(entry.probability);
         }
     if (!formulas.empty())
         ++formulasRevision;
@@ -57,8 +85,8 @@ void CProjectDocument::SetVariablesAndFormulas(const CVariables &variables,
 void CProjectDocument::SetFormulas(CNode *pNode, const std::string &strPayoff,
                                    const std::string &strProbability)
 {
-    if (!pNode ||
-        (pNode->payoffFormula == strPayoff && pNode->probabilityFormula == strProbability))
+    if (!pNode || (pNode->payoffFormula == Keepable(strPayoff) &&
+                   pNode->probabilityFormula == Keepable(strProbability)))
         return;
     SetVariablesAndFormulas(tree.Variables(), {{pNode, strPayoff, strProbability}});
 }
