@@ -169,12 +169,14 @@ QByteArray CPeerJsonWriter::Write(const CDecisionTree &tree, const QString &strT
         return QByteArray();
     }
 
-    // A Decision, Situation or Root stored with a probability of its own
-    // weighs every path below it; the file has no place for that factor, and
-    // dropping it would change the chances the ends show.
+    // A probability stored on a Decision, Situation or Root, or on a
+    // Decision's option, weighs every path below it; the file keeps only the
+    // probabilities of a chance node's options, and dropping the others would
+    // change the chances the ends show.
     const auto weighs = [](const CNode *pNode) {
-        return pNode->type != NodeType::Option && !pNode->children.empty() &&
-               !(pNode->probability == 1.0);
+        const bool bCarried = pNode->type == NodeType::Option && pNode->parent &&
+                              pNode->parent->type == NodeType::Situation;
+        return !bCarried && !pNode->children.empty() && !(pNode->probability == 1.0);
     };
     const CNode *pWeighing = weighs(pRoot) ? pRoot : nullptr;
     for (auto it = order.begin(); !pWeighing && it != order.end(); ++it)
