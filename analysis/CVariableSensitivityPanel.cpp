@@ -188,11 +188,14 @@ void CVariableSensitivityPanel::Recompute()
     // Where the probabilities stop adding up, the line counts them as they
     // stand, as the canvas flags them: shaded, and said under the chart.
     for (const auto &[dFrom, dTo] : analysis.Inconsistent()) {
-        auto *pUpper = new QLineSeries;
-        auto *pLower = new QLineSeries;
+        // An area series does not own its edges: they are its children.
+        auto *pShade = new QAreaSeries;
+        auto *pUpper = new QLineSeries(pShade);
+        auto *pLower = new QLineSeries(pShade);
         *pUpper << QPointF(dFrom, pAxisY->max()) << QPointF(dTo, pAxisY->max());
         *pLower << QPointF(dFrom, pAxisY->min()) << QPointF(dTo, pAxisY->min());
-        auto *pShade = new QAreaSeries(pUpper, pLower);
+        pShade->setUpperSeries(pUpper);
+        pShade->setLowerSeries(pLower);
         pShade->setName(tr("Probabilities do not add up"));
         pShade->setColor(QColor(200, 0, 0, 40));
         pShade->setBorderColor(Qt::transparent);

@@ -169,6 +169,33 @@ QByteArray CPeerJsonWriter::Write(const CDecisionTree &tree, const QString &strT
         return QByteArray();
     }
 
+    // The file joins nodes by options only: a Decision or Situation holds
+    // options (or, without any, the lone end the editor keeps), an option
+    // leads to one node, and an end leads nowhere. Any other shape a crafted
+    // project may hold would come back as another tree.
+    const auto misplaced = [](const CNode *pNode) -> const CNode * {
+        const bool bOwner = pNode->type == NodeType::Decision || pNode->type == NodeType::Situation;
+        const bool bLoneEnd = bOwner && pNode->children.size() == 1 &&
+                              pNode->children.front()->type == NodeType::Terminal;
+        for (const CNode *pChild : pNode->children) {
+            if (!pChild)
+                continue;
+            const bool bOption = pChild->type == NodeType::Option;
+            if (pNode->type == NodeType::Terminal || (bOwner && !bOption && !bLoneEnd) ||
+                (pNode->type == NodeType::Option && (bOption || pNode->children.size() > 1)))
+                return pChild;
+        }
+        return nullptr;
+    };
+    for (const auto &item : order)
+        if (const CNode *pChild = misplaced(item.first)) {
+            if (pError)
+                *pError = tr("\"%1\" stands below \"%2\" in a way a SilverDecisions file cannot "
+                             "hold: there, options join nodes, and each leads to one node.")
+                              .arg(Text(pChild->name), Text(item.first->name));
+            return QByteArray();
+        }
+
     // A probability stored on a Decision, Situation or Root, or on a
     // Decision's option, weighs every path below it; the file keeps only the
     // probabilities of a chance node's options, and dropping the others would
