@@ -129,6 +129,32 @@ QJsonObject NodeObject(const CNode *pNode, bool bPlaced)
     return node;
 }
 
+// The first formula Ramify cannot compute, in words, or nothing. Such a
+// formula keeps its last value in a project file, but a SilverDecisions file
+// keeps the formula alone, so the value would not come back. Draws the file
+// makes itself (random) are that tool's to compute and pass.
+QString BrokenFormula(const CDecisionTree &tree)
+{
+    CNode *pCopy = tree.GetRoot()->Clone();
+    CVariables variables = tree.Variables();
+    const auto same = [](const std::string &strName) { return strName; };
+    QString strBroken;
+    for (const CVariables::Problem &problem : CTreeFormulas::Apply(pCopy, variables)) {
+        const int nVariable = variables.Find(problem.variable);
+        const std::string strText = problem.node
+                                        ? (problem.probability ? problem.node->probabilityFormula
+                                                               : problem.node->payoffFormula)
+                                    : nVariable >= 0 ? variables.At(nVariable).formula
+                                                     : std::string();
+        if (!CPeerExpression::ToFormula(CPeerExpression::FromFormula(strText), same).random) {
+            strBroken = CTreeFormulas::Describe(problem);
+            break;
+        }
+    }
+    CNode::FreeSubtree(pCopy);
+    return strBroken;
+}
+
 } // namespace
 
 QByteArray CPeerJsonWriter::Write(const CDecisionTree &tree, const QString &strTitle,
@@ -195,6 +221,17 @@ QByteArray CPeerJsonWriter::Write(const CDecisionTree &tree, const QString &strT
                               .arg(Text(pChild->name), Text(item.first->name));
             return QByteArray();
         }
+
+    if (tree.UsesFormulas()) {
+        const QString strBroken = BrokenFormula(tree);
+        if (!strBroken.isEmpty()) {
+            if (pError)
+                *pError = tr("%1 A SilverDecisions file keeps the formula without the value it "
+                             "last had, so mend the formula before exporting.")
+                              .arg(strBroken);
+            return QByteArray();
+        }
+    }
 
     // A probability stored on a Decision, Situation or Root, or on a
     // Decision's option, weighs every path below it; the file keeps only the
