@@ -233,6 +233,17 @@ QByteArray CPeerJsonWriter::Write(const CDecisionTree &tree, const QString &strT
         }
     }
 
+    // The Root's own payoff counts on every path, and the file has no place
+    // for it either.
+    if (!(pRoot->payoff == 0.0)) {
+        if (pError)
+            *pError = tr("\"%1\" holds a payoff of its own (%2) that counts on every path; a "
+                         "SilverDecisions file has no place for it.")
+                          .arg(Text(pRoot->name))
+                          .arg(NumberAtPrecision(pRoot->payoff, QLocale::FloatingPointShortest));
+        return QByteArray();
+    }
+
     // A probability stored on a Decision, Situation or Root, or on a
     // Decision's option, weighs every path below it; the file keeps only the
     // probabilities of a chance node's options, and dropping the others would
