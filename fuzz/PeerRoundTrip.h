@@ -28,7 +28,9 @@ inline bool Read(const QByteArray &bytes, CProjectDocument *pDocument)
 // folds and every value the rollback gives; positions, comments and the
 // way a formula is spelled may change on the way. The Root takes the
 // project's name there, and the end the editor keeps below a Decision or
-// Situation without options has none.
+// Situation without options has none. Only an option's mark of the chosen
+// path is the rollback's; the mark a project file stores on other nodes has
+// no place there, and every node but an option reads back marked.
 inline QString DifferenceInPeerTerms(const CNode *pFirst, const CNode *pSecond, bool bSolved)
 {
     std::vector<std::pair<const CNode *, const CNode *>> pending{{pFirst, pSecond}};
@@ -47,7 +49,7 @@ inline QString DifferenceInPeerTerms(const CNode *pFirst, const CNode *pSecond, 
         if (pA->type != pB->type || (!bNameless && pA->name != pB->name) ||
             (bValued && !SameNumber(pA->payoff, pB->payoff)) ||
             (bWeighed && !SameNumber(pA->probability, pB->probability)) ||
-            pA->active != pB->active || pA->folded != pB->folded ||
+            (bInput && pA->active != pB->active) || pA->folded != pB->folded ||
             pA->children.size() != pB->children.size())
             return QStringLiteral("\"%1\" (%2, p %3, v %4) became \"%5\" (%6, p %7, v %8)")
                 .arg(QString::fromStdString(pA->name))

@@ -122,10 +122,16 @@ QJsonObject NodeObject(const CNode *pNode, bool bPlaced)
         {QStringLiteral("childEdges"), QJsonArray()}};
     if (pNode->folded)
         node.insert(QStringLiteral("folded"), true);
+    // Written as far as reading reaches, so that the file read back writes
+    // the same place again.
+    const auto coordinate = [](int32_t nAt) {
+        return std::clamp(double(nAt / CPeerJsonFormat::Scale), -CPeerJsonFormat::MaxCoordinate,
+                          CPeerJsonFormat::MaxCoordinate);
+    };
     if (bPlaced)
         node.insert(QStringLiteral("location"),
-                    QJsonObject{{QStringLiteral("x"), pNode->x / CPeerJsonFormat::Scale},
-                                {QStringLiteral("y"), pNode->y / CPeerJsonFormat::Scale}});
+                    QJsonObject{{QStringLiteral("x"), coordinate(pNode->x)},
+                                {QStringLiteral("y"), coordinate(pNode->y)}});
     return node;
 }
 

@@ -5,6 +5,9 @@ namespace CPeerJsonFormat {
 // That tool draws nodes only, about half as far apart as this program draws
 // a node and its options; its coordinates times this are ours.
 constexpr int Scale = 2;
+// The farthest a coordinate of the file reaches, well inside int32 once
+// scaled, so that the places worked out between nodes cannot overflow.
+constexpr double MaxCoordinate = 1e8;
 // How far left of the top node the Root stands, in the file's units.
 constexpr int RootDistance = 150;
 // Qt reads JSON nested at most 1024 deep, and each level of the tree takes

@@ -27,9 +27,7 @@ int32_t Coordinate(const QJsonValue &value)
 {
     if (!value.isDouble() || !std::isfinite(value.toDouble()))
         return CNode::NoPosition;
-    // Clamped well inside int32, so that the places worked out between
-    // nodes cannot overflow either.
-    const double dLimit = 1e8;
+    const double dLimit = CPeerJsonFormat::MaxCoordinate;
     return static_cast<int32_t>(
         std::round(std::clamp(value.toDouble(), -dLimit, dLimit) * CPeerJsonFormat::Scale));
 }
