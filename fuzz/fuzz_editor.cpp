@@ -1,6 +1,6 @@
 // Feeds arbitrary bytes to the editor window as a project file. The window
 // must show what it can, lay it out, roll it back and highlight the chosen
-// path without a fault; every node of a shown tree that no fold hides gets
+// path without a fault; every node of a shown tree that no fold hides shows
 // its item, and no hidden one does, also after a few edits the input's last
 // bytes choose (folds, variables, formulas typed, the number format, undo);
 // every analysis panel must compute on it, and again after an edit, without
@@ -141,7 +141,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *pData, size_t nSize)
             CNode *pNode = pending.back();
             pending.pop_back();
             const bool bItem = bShown && !CTreeScene::IsHidden(pNode);
-            if ((window.GetItem(pNode) != nullptr) != bItem)
+            // A fold made in the window hides the items below it, and keeps
+            // them for unfolding; a fold read from the file never made them.
+            const CNodeGrapicsItem *pItem = window.GetItem(pNode);
+            if (bItem ? !pItem || !pItem->isVisible() : pItem && pItem->isVisible())
                 std::abort();
             if (bItem)
                 shown.push_back(pNode);
