@@ -18,6 +18,7 @@
 #include <QScrollArea>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <QValueAxis>
 
 #include <cmath>
 
@@ -169,6 +170,17 @@ QString CAnalysisPanel::Amount(double dValue, int nPlainDigits) const
 double CAnalysisPanel::ZeroIfRounding(double dValue, double dRange)
 {
     return std::fabs(dValue) < 1e-12 * std::fabs(dRange) ? 0.0 : dValue;
+}
+
+void CAnalysisPanel::SetLineRanges(QtCharts::QValueAxis *pAxisX, QtCharts::QValueAxis *pAxisY,
+                                   double dLow, double dHigh, double dMin, double dMax)
+{
+    double dMargin = dMax > dMin ? (dMax - dMin) / 20 : std::max(1.0, std::fabs(dMax) / 10);
+    if (!std::isfinite(dMin - dMargin) || !std::isfinite(dMax + dMargin))
+        dMargin = 0.0;
+    pAxisX->setRange(dLow, dHigh);
+    pAxisY->setRange(dMin - dMargin, dMax + dMargin);
+    pAxisY->applyNiceNumbers();
 }
 
 QString CAnalysisPanel::AxisFormat() const

@@ -17,6 +17,7 @@ class QVBoxLayout;
 namespace QtCharts {
 class QChart;
 class QChartView;
+class QValueAxis;
 } // namespace QtCharts
 
 // A view beside a project's editor that analyses the project's tree and
@@ -72,6 +73,10 @@ protected:
     // 0 for a number that is 0 up to rounding: smaller than 1e-12 of the
     // range it lies in, as a break-even found at 2.2e-15 on a range of 1.
     static double ZeroIfRounding(double dValue, double dRange);
+    // The axes of a line of values over Low..High, the values between dMin
+    // and dMax, with a margin; a flat line still gets a range of its own.
+    static void SetLineRanges(QtCharts::QValueAxis *pAxisX, QtCharts::QValueAxis *pAxisY,
+                              double dLow, double dHigh, double dMin, double dMax);
     // The label format of a value axis in the project's number format.
     QString AxisFormat() const;
     // Places a control in the row above the chart.

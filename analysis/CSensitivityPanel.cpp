@@ -283,13 +283,7 @@ void CSensitivityPanel::Draw(const CSensitivityAnalysis &analysis, const CTreeIn
         add(pNow);
     }
 
-    // A flat line would leave the axis no range of its own.
-    double dMargin = dMax > dMin ? (dMax - dMin) / 20 : std::max(1.0, std::fabs(dMax) / 10);
-    if (!std::isfinite(dMin - dMargin) || !std::isfinite(dMax + dMargin))
-        dMargin = 0.0;
-    pAxisX->setRange(analysis.Low(), analysis.High());
-    pAxisY->setRange(dMin - dMargin, dMax + dMargin);
-    pAxisY->applyNiceNumbers();
+    SetLineRanges(pAxisX, pAxisY, analysis.Low(), analysis.High(), dMin, dMax);
     ShowChart(pChart);
 }
 

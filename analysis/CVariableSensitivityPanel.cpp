@@ -178,12 +178,7 @@ void CVariableSensitivityPanel::Recompute()
     pen.setWidth(3);
     pLine->setPen(pen);
     add(pLine);
-    double dMargin = dMax > dMin ? (dMax - dMin) / 20 : std::max(1.0, std::fabs(dMax) / 10);
-    if (!std::isfinite(dMin - dMargin) || !std::isfinite(dMax + dMargin))
-        dMargin = 0.0;
-    pAxisX->setRange(analysis.Low(), analysis.High());
-    pAxisY->setRange(dMin - dMargin, dMax + dMargin);
-    pAxisY->applyNiceNumbers();
+    SetLineRanges(pAxisX, pAxisY, analysis.Low(), analysis.High(), dMin, dMax);
 
     // Where the probabilities stop adding up, the line counts them as they
     // stand, as the canvas flags them: shaded, and said under the chart.
