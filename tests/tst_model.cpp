@@ -236,6 +236,8 @@ void TestModel::numberFormat_data()
     } rows[] = {
         {"default: every digit before the point", 1164567, false, asNeeded, "", "", "1164567"},
         {"default: six digits after", 12345.678, false, asNeeded, "", "", "12345.7"},
+        {"default: rounds into a seventh digit", 999999.7, false, asNeeded, "", "", "999999.7"},
+        {"default: from 1e15 on, an exponent", 2e15, false, asNeeded, "", "", "2e+15"},
         {"currency", 1234567, true, 2, "$", "", "$1,234,567.00"},
         {"sign before the currency", -1234.5, true, 2, "$", "", "-$1,234.50"},
         {"rounds to no sign", -0.001, false, 2, "$", "", "$0.00"},
