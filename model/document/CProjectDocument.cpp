@@ -34,13 +34,9 @@ std::vector<CNode *> GiveEveryPathAnEnd(CNode *pRoot)
 {
     std::vector<CNode *> bare;
     WalkSubtree(pRoot, [&bare](CNode *pNode) {
-        const CNode *pParent = pNode->parent;
-        const bool bAmongOptions =
-            pNode->type == NodeType::Terminal && pParent && pParent->children.size() > 1 &&
-            (pParent->type == NodeType::Decision || pParent->type == NodeType::Situation);
-        if (bAmongOptions)
+        if (pNode->IsOptionInPlace())
             pNode->type = NodeType::Option;
-        if (pParent && pNode->type != NodeType::Terminal && pNode->children.empty())
+        if (pNode->parent && pNode->type != NodeType::Terminal && pNode->children.empty())
             bare.push_back(pNode);
     });
     std::vector<CNode *> ends;

@@ -49,10 +49,11 @@ QString NotAnOption()
 // the payoff's first, then the probability's. Elsewhere (a crafted file may
 // put a formula on any node) the rollback writes the numbers: a formula
 // computed there would show until the next rollback, and a file read back
-// would show the rollback's instead.
+// would show the rollback's instead. An end among options is read as the
+// option it stands for, and shown as one.
 void ComputeNode(CNode *pNode, CVariables &variables, std::vector<CVariables::Problem> &problems)
 {
-    if (pNode->type != NodeType::Option) {
+    if (!pNode->IsOptionInPlace()) {
         if (!pNode->payoffFormula.empty())
             problems.push_back({std::string(), pNode, false, NotAnOption()});
         if (!pNode->probabilityFormula.empty())
@@ -87,7 +88,7 @@ void ShareRest(CNode *pSituation)
     double dOthers = 0.0;
     int nRests = 0;
     const auto rest = [](const CNode *pOption) {
-        return pOption && pOption->type == NodeType::Option &&
+        return pOption && pOption->IsOptionInPlace() &&
                CTreeFormulas::IsRest(pOption->probabilityFormula);
     };
     for (const CNode *pOption : pSituation->children)
