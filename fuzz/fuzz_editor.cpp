@@ -44,11 +44,6 @@ extern "C" int LLVMFuzzerInitialize(int *pArgc, char ***pArgv)
 
 namespace {
 
-// Held back until its finding is mended: a variable added to a project whose
-// formulas fail reads back to other values (fuzz/README.md, "Open findings").
-// The formulas typed below name that variable, so they wait with it.
-constexpr bool VariableEdits = false;
-
 // One edit as the menus, the variables panel and typing make it, on a node shown.
 void Edit(CDecisionTreeWindow &window, const std::vector<CNode *> &shown, uint8_t nOp, uint8_t nArg)
 {
@@ -63,8 +58,6 @@ void Edit(CDecisionTreeWindow &window, const std::vector<CNode *> &shown, uint8_
         }
         break;
     case 1: {
-        if (!VariableEdits)
-            break;
         CVariables variables = window.GetDocument().GetVariables();
         const std::string strName = "fz" + std::to_string(variables.Count());
         if (variables.NameProblem(strName).isEmpty()) {
@@ -74,9 +67,8 @@ void Edit(CDecisionTreeWindow &window, const std::vector<CNode *> &shown, uint8_
         break;
     }
     case 2:
-        // Only while "fz0" exists: a formula of a variable that is gone
-        // reads back to another value (fuzz/README.md, "Open findings").
-        if (pNode->type == NodeType::Option && window.GetDocument().GetVariables().Find("fz0") >= 0)
+        // Names "fz0", which an undo may take away again, or which never was.
+        if (pNode->type == NodeType::Option)
             emit window.GetItem(pNode)->sig_formulaTyped(
                 nArg & 1, nArg & 1 ? QStringLiteral("fz0 / 300") : QStringLiteral("fz0 * 2 + 1"));
         break;

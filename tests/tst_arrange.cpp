@@ -3,7 +3,6 @@
 #include "CTreeArranger.h"
 #include "CTreeScene.h"
 #include "GuiTest.h"
-#include "TextNumber.h"
 
 #include <QDir>
 #include <QRandomGenerator>
@@ -129,8 +128,6 @@ private slots:
     void deepChainNeedsNoRecursion();
     void noArrowRunsThroughANode_data();
     void noArrowRunsThroughANode();
-    void numbersKeepTheirIntegerDigits_data();
-    void numbersKeepTheirIntegerDigits();
 };
 
 void TestArrange::rulesHoldOnRandomTrees_data()
@@ -249,23 +246,6 @@ void TestArrange::noArrowRunsThroughANode()
     QCoreApplication::processEvents();
     const QString strFault = ArrowFault(window);
     QVERIFY2(strFault.isEmpty(), qPrintable(strFault));
-}
-
-void TestArrange::numbersKeepTheirIntegerDigits_data()
-{
-    QTest::addColumn<double>("value");
-    QTest::addColumn<QString>("text");
-    QTest::newRow("seven digits") << 1164567.0 << "1164567";
-    QTest::newRow("rounds into a seventh digit") << 999999.7 << "999999.7";
-    QTest::newRow("from 1e15 on, an exponent") << 2e15 << "2e+15";
-}
-
-// Six significant digits showed 1164567 as "1.16457e+06", which reads as 1164570.
-void TestArrange::numbersKeepTheirIntegerDigits()
-{
-    QFETCH(double, value);
-    QFETCH(QString, text);
-    QCOMPARE(NumberToText(value), text);
 }
 
 RAMIFY_GUI_TEST_MAIN(TestArrange)

@@ -5,12 +5,35 @@
 #include "CTypedNumber.h"
 #include "ContextAction.h"
 #include "ExampleTrees.h"
+#include "FormulaChecks.h"
+#include "NumberChecks.h"
 #include "SubtreeWalk.h"
 #include "TestTrees.h"
 #include "TextNumber.h"
 
+#include <QDir>
+
 #include <cmath>
 #include <limits>
+
+namespace {
+
+// What the document shows after an edit is what computing every formula and
+// rolling back the whole tree shows.
+void ShowsWhatComputingAllShows(const CProjectDocument &document)
+{
+    CVariables all = document.GetVariables();
+    CNode *pAll = document.GetRoot()->Clone();
+    const std::vector<CVariables::Problem> problems = CTreeFormulas::Apply(pAll, all);
+    CDecisionSolver solver;
+    solver.SetRule(document.GetSettings().rule);
+    solver.Solve(pAll);
+    CompareTrees(pAll, document.GetRoot());
+    QCOMPARE(CTreeFormulas::Message(document.FormulaProblems()), CTreeFormulas::Message(problems));
+    CNode::FreeSubtree(pAll);
+}
+
+} // namespace
 
 // The tree, its editing rules and the rollback, without any graphics.
 class TestModel : public QObject
@@ -34,7 +57,11 @@ private slots:
     void deepChainStaysOffTheStack();
     void subtreeWalk_data();
     void subtreeWalk();
+    void valuesTypedInTurnShowWhatComputingAllShows();
+    void typedValuesShowWhatComputingAllShows_data();
     void typedValuesShowWhatComputingAllShows();
+    void typedSeedsOfTheFuzzers_data();
+    void typedSeedsOfTheFuzzers();
 };
 
 void TestModel::probabilityConsistency_data()
@@ -209,6 +236,8 @@ void TestModel::numberFormat_data()
     } rows[] = {
         {"default: every digit before the point", 1164567, false, asNeeded, "", "", "1164567"},
         {"default: six digits after", 12345.678, false, asNeeded, "", "", "12345.7"},
+        {"default: rounds into a seventh digit", 999999.7, false, asNeeded, "", "", "999999.7"},
+        {"default: from 1e15 on, an exponent", 2e15, false, asNeeded, "", "", "2e+15"},
         {"currency", 1234567, true, 2, "$", "", "$1,234,567.00"},
         {"sign before the currency", -1234.5, true, 2, "$", "", "-$1,234.50"},
         {"rounds to no sign", -0.001, false, 2, "$", "", "$0.00"},
@@ -383,11 +412,12 @@ void TestModel::subtreeWalk()
     CNode::FreeSubtree(pRoot);
 }
 
-void TestModel::typedValuesShowWhatComputingAllShows()
+void TestModel::valuesTypedInTurnShowWhatComputingAllShows()
 {
     // A value typed computes again only the formulas it reaches, through
     // variables defined by others. Each step types one value over the ones
-    // before; a number of a formula edited directly waits for the next; the
+    // before; the first takes the shares past 1 and the "#" beside them to 0;
+    // a number of a formula edited directly waits for the next; the
     // posteriors divide 0 by 0 and are mended again.
     ExampleTrees::Example seismic = ExampleTrees::OilSeismic();
     CProjectDocument document;
@@ -397,8 +427,9 @@ void TestModel::typedValuesShowWhatComputingAllShows()
     QCOMPARE(pOil->probabilityFormula, std::string("pOil"));
     // Name, value, whether oil's number is edited first, problems then.
     const std::vector<std::tuple<const char *, double, bool, int>> steps = {
-        {"pOil", 0.6, false, 0},    {"revOil", 3000, false, 0}, {"pPosIfDry", 0, false, 0},
-        {"pPosIfOil", 0, false, 1}, {"cDrill", 300, true, 1},   {"pPosIfOil", 0.8, false, 0}};
+        {"pOil", 1.5, false, 0},     {"pOil", 0.6, false, 0},    {"revOil", 3000, false, 0},
+        {"pPosIfDry", 0, false, 0},  {"pPosIfOil", 0, false, 1}, {"cDrill", 300, true, 1},
+        {"pPosIfOil", 0.8, false, 0}};
     for (const auto &[pName, dValue, bEditOil, nProblems] : steps) {
         if (bEditOil)
             document.SetValues(pOil, 0.9, std::nan(""));
@@ -406,17 +437,70 @@ void TestModel::typedValuesShowWhatComputingAllShows()
         typed.SetValue(typed.Find(pName), dValue);
         document.SetVariables(typed);
 
-        CVariables all = document.GetVariables();
-        CNode *pAll = document.GetRoot()->Clone();
-        const std::vector<CVariables::Problem> problems = CTreeFormulas::Apply(pAll, all);
-        CDecisionSolver().Solve(pAll);
-        CompareTrees(pAll, document.GetRoot());
-        QCOMPARE(CTreeFormulas::Message(document.FormulaProblems()),
-                 CTreeFormulas::Message(problems));
+        ShowsWhatComputingAllShows(document);
         QCOMPARE(document.FormulaProblems().size(), size_t(nProblems));
-        QCOMPARE(document.IsConsistent(), CDecisionTree().IsProbabilityConsistent(pAll));
-        CNode::FreeSubtree(pAll);
+        QCOMPARE(document.IsConsistent(), document.GetTree().IsProbabilityConsistent());
     }
+}
+
+void TestModel::typedValuesShowWhatComputingAllShows_data()
+{
+    QTest::addColumn<QString>("path");
+    for (const char *pDir : {RAMIFY_EXAMPLES_DIR, RAMIFY_SEEDS_DIR}) {
+        const QDir folder(QString::fromUtf8(pDir));
+        for (const QString &strFile : folder.entryList({"*.json", "*.rmproj"}, QDir::Files))
+            QTest::newRow(qPrintable(strFile)) << folder.filePath(strFile);
+    }
+}
+
+void TestModel::typedValuesShowWhatComputingAllShows()
+{
+    // Every variable of every project the suite and the fuzzers keep, typed
+    // one above what it was, one after another; then one added, which
+    // computes every formula again.
+    QFETCH(QString, path);
+    CProjectDocument document;
+    // What a file read in part shows is edited as well.
+    if (!document.Read(path).opened)
+        return;
+    for (int n = 0; n < document.GetVariables().Count(); ++n) {
+        CVariables typed = document.GetVariables();
+        typed.SetValue(n, typed.At(n).value + 1);
+        document.SetVariables(typed);
+        ShowsWhatComputingAllShows(document);
+        QVERIFY(!QTest::currentTestFailed());
+    }
+    CVariables added = document.GetVariables();
+    added.Add({"added_in_the_test", 1.0, "", false, 0, false, 0, ""});
+    document.SetVariables(added);
+    ShowsWhatComputingAllShows(document);
+}
+
+void TestModel::typedSeedsOfTheFuzzers_data()
+{
+    QTest::addColumn<bool>("formula");
+    QTest::addColumn<QByteArray>("bytes");
+    for (const bool bFormula : {true, false}) {
+        const QDir folder(
+            QStringLiteral(RAMIFY_SEEDS_DIR) +
+            (bFormula ? QStringLiteral("/fuzz_formula") : QStringLiteral("/fuzz_number")));
+        for (const QString &strFile : folder.entryList(QDir::Files)) {
+            QFile file(folder.filePath(strFile));
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QTest::newRow(qPrintable(folder.dirName() + QLatin1Char('/') + strFile))
+                << bFormula << file.readAll();
+        }
+    }
+}
+
+void TestModel::typedSeedsOfTheFuzzers()
+{
+    // What the formula and number fuzzers hold, on every input they keep.
+    QFETCH(bool, formula);
+    QFETCH(QByteArray, bytes);
+    const QString strFault =
+        formula ? FormulaChecks::Fault(bytes.left(512).toStdString()) : NumberChecks::Fault(bytes);
+    QVERIFY2(strFault.isEmpty(), qPrintable(strFault));
 }
 
 QTEST_APPLESS_MAIN(TestModel)

@@ -147,6 +147,9 @@ void TestPeerJson::constructs_data()
     QTest::newRow("characters XML cannot carry")
         << QByteArray("a = 1") << QByteArray("\"pow(\\u0000\\u0000 2, 3)\"") << QByteArray()
         << QByteArray() << 9.0 << "" << false;
+    QTest::newRow("draw across characters XML cannot carry")
+        << QByteArray("a = 1\\nr = ran\\u0001dom()") << QByteArray("\"r\"") << QByteArray()
+        << QByteArray() << 1.25 << "" << false;
     QTest::newRow("dollar in a name") << QByteArray("a = 1; $a = 1") << QByteArray("\"$a + 1\"")
                                       << QByteArray() << QByteArray() << 3.0 << "" << false;
     QTest::newRow("unknown rule") << QByteArray("a = 1") << QByteArray("2") << QByteArray()

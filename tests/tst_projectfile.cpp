@@ -26,7 +26,6 @@ private slots:
     void fewestDigitsThatReadBack();
     void formulasDecideOnReading_data();
     void formulasDecideOnReading();
-    void typedTextTheFileCannotHold();
     void hostileFiles_data();
     void hostileFiles();
     void everyPathGetsAnEnd();
@@ -244,31 +243,6 @@ void TestProjectFile::formulasDecideOnReading()
     const int nFormula = extra4.indexOf("PayoffFormula");
     QVERIFY(again.contains("Version=\"2\"") &&
             (nFormula < 0 || again.contains(extra4.mid(nFormula))));
-}
-
-void TestProjectFile::typedTextTheFileCannotHold()
-{
-    // A NUL pasted into a formula: the file drops it, so the document must
-    // never hold it, or the project read back computes another formula.
-    const std::string strTyped("a ^ 100\0\0"
-                               "0",
-                               10);
-    CProjectDocument document;
-    document.ReplaceTree(MakeChain(2));
-    CVariables variables;
-    variables.Add({"a", 2.0, "", false, 0, false, 0, ""});
-    variables.Add({"c", 0.0, strTyped, false, 0, false, 0, ""});
-    document.SetVariables(variables);
-    QBuffer file;
-    file.open(QIODevice::WriteOnly);
-    QVERIFY(document.Write(file, nullptr));
-    file.close();
-    CProjectDocument copy;
-    QVERIFY(copy.Read(file).Succeeded());
-    const CVariables &held = document.GetVariables();
-    QCOMPARE(held.At(1).formula, std::string("a ^ 1000"));
-    QCOMPARE(copy.GetVariables().At(1).formula, held.At(1).formula);
-    QCOMPARE(copy.GetVariables().At(1).value, held.At(1).value);
 }
 
 void TestProjectFile::hostileFiles_data()

@@ -34,13 +34,9 @@ std::vector<CNode *> GiveEveryPathAnEnd(CNode *pRoot)
 {
     std::vector<CNode *> bare;
     WalkSubtree(pRoot, [&bare](CNode *pNode) {
-        const CNode *pParent = pNode->parent;
-        const bool bAmongOptions =
-            pNode->type == NodeType::Terminal && pParent && pParent->children.size() > 1 &&
-            (pParent->type == NodeType::Decision || pParent->type == NodeType::Situation);
-        if (bAmongOptions)
+        if (pNode->IsOptionInPlace())
             pNode->type = NodeType::Option;
-        if (pParent && pNode->type != NodeType::Terminal && pNode->children.empty())
+        if (pNode->parent && pNode->type != NodeType::Terminal && pNode->children.empty())
             bare.push_back(pNode);
     });
     std::vector<CNode *> ends;
@@ -350,10 +346,12 @@ void CProjectDocument::ProbabilityEdited(CNode *pNode)
         formulaNodesEdited.push_back(pNode);
     CNode *pOwner = IsBranch(pNode) ? pNode : pNode->parent;
     Recheck(pOwner);
-    // While the shares do not add up nothing below them is solved; once
-    // they do, every option's path shows the old shares, so all are solved.
-    if (pOwner->type != NodeType::Situation || pOwner->ChildProbabilitiesAddUp())
-        toSolve.push_back(pOwner);
+    // What is shown is what rolling back the whole tree shows, whether or
+    // not the shares add up: the paths below the option take its new share
+    // at once (a "#" beside a share typed changes with it). Once they add up
+    // the whole Situation is solved, as it always was.
+    const bool bAddsUp = pOwner->type != NodeType::Situation || pOwner->ChildProbabilitiesAddUp();
+    toSolve.push_back(bAddsUp ? pOwner : pNode);
     pending = true;
 }
 

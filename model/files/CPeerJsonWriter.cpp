@@ -138,7 +138,9 @@ QJsonObject NodeObject(const CNode *pNode, bool bPlaced)
 // The first formula Ramify cannot compute, in words, or nothing. Such a
 // formula keeps its last value in a project file, but a SilverDecisions file
 // keeps the formula alone, so the value would not come back. Draws the file
-// makes itself (random) are that tool's to compute and pass.
+// makes itself (random) are that tool's to compute and pass, as long as they
+// hold what a draw not yet made reads back as: 0, or the 1 an option's
+// probability starts from. One holding another value would lose it.
 QString BrokenFormula(const CDecisionTree &tree)
 {
     CNode *pCopy = tree.GetRoot()->Clone();
@@ -152,7 +154,13 @@ QString BrokenFormula(const CDecisionTree &tree)
                                                                : problem.node->payoffFormula)
                                     : nVariable >= 0 ? variables.At(nVariable).formula
                                                      : std::string();
-        if (!CPeerExpression::ToFormula(CPeerExpression::FromFormula(strText), same).random) {
+        const double dHeld =
+            problem.node ? (problem.probability ? problem.node->probability : problem.node->payoff)
+            : nVariable >= 0 ? variables.At(nVariable).value
+                             : 0.0;
+        const double dUnmade = problem.node && problem.probability ? 1.0 : 0.0;
+        if (!CPeerExpression::ToFormula(CPeerExpression::FromFormula(strText), same).random ||
+            !(dHeld == dUnmade)) {
             strBroken = CTreeFormulas::Describe(problem);
             break;
         }

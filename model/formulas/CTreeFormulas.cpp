@@ -39,10 +39,27 @@ QString RestAsPayoff()
     return CTreeFormulas::tr("\"#\" stands for the rest of a probability, not a payoff.");
 }
 
+QString NotAnOption()
+{
+    return CTreeFormulas::tr("Only an option's payoff and probability are computed from a "
+                             "formula; this one is kept as it was written.");
+}
+
 // Computes pNode's own formulas, adding what keeps them from it to problems:
-// the payoff's first, then the probability's.
+// the payoff's first, then the probability's. Elsewhere (a crafted file may
+// put a formula on any node) the rollback writes the numbers: a formula
+// computed there would show until the next rollback, and a file read back
+// would show the rollback's instead. An end among options is read as the
+// option it stands for, and shown as one.
 void ComputeNode(CNode *pNode, CVariables &variables, std::vector<CVariables::Problem> &problems)
 {
+    if (!pNode->IsOptionInPlace()) {
+        if (!pNode->payoffFormula.empty())
+            problems.push_back({std::string(), pNode, false, NotAnOption()});
+        if (!pNode->probabilityFormula.empty())
+            problems.push_back({std::string(), pNode, true, NotAnOption()});
+        return;
+    }
     const auto compute = [&](const std::string &strFormula, double *pValue, bool bProbability) {
         QString strError;
         if (!variables.Compiled(strFormula).Evaluate(pValue, &strError))
@@ -70,8 +87,12 @@ void ShareRest(CNode *pSituation)
         return;
     double dOthers = 0.0;
     int nRests = 0;
+    const auto rest = [](const CNode *pOption) {
+        return pOption && pOption->IsOptionInPlace() &&
+               CTreeFormulas::IsRest(pOption->probabilityFormula);
+    };
     for (const CNode *pOption : pSituation->children)
-        if (pOption && CTreeFormulas::IsRest(pOption->probabilityFormula))
+        if (rest(pOption))
             ++nRests;
         else if (pOption)
             dOthers += pOption->probability;
@@ -79,7 +100,7 @@ void ShareRest(CNode *pSituation)
         return;
     const double dShare = std::max(0.0, 1.0 - dOthers) / nRests;
     for (CNode *pOption : pSituation->children)
-        if (pOption && CTreeFormulas::IsRest(pOption->probabilityFormula))
+        if (rest(pOption))
             pOption->probability = dShare;
 }
 

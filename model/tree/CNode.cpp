@@ -80,6 +80,13 @@ void CNode::ClearPositions()
     });
 }
 
+bool CNode::IsOptionInPlace() const
+{
+    return type == NodeType::Option ||
+           (type == NodeType::Terminal && parent && parent->children.size() > 1 &&
+            (parent->type == NodeType::Decision || parent->type == NodeType::Situation));
+}
+
 bool CNode::HasOnlyTerminalChild() const
 {
     return children.size() == 1 && children.front() && children.front()->type == NodeType::Terminal;

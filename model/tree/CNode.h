@@ -46,6 +46,9 @@ public:
     void ClearPositions();
     bool HasChildren() const { return !children.empty(); }
     bool HasOnlyTerminalChild() const;
+    // An option, or an end standing among the options of a Decision or
+    // Situation, which a crafted file may hold and which stands for one.
+    bool IsOptionInPlace() const;
     // The sum of the children's probabilities, and whether it is 1 as closely
     // as the editor asks before it solves below a Situation.
     double ChildProbabilitySum() const;

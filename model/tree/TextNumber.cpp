@@ -18,8 +18,15 @@ QString PlainText(double dValue)
     for (nDigits = std::clamp(nDigits, 6, 15);; ++nDigits) {
         const QString strText = QString::number(dValue, 'g', nDigits);
         // Rounding can carry into one more digit (999999.7 at six digits).
-        if (nDigits >= 15 || !strText.contains(QLatin1Char('e')) || dSize < 1)
-            return strText;
+        if (nDigits < 15 && strText.contains(QLatin1Char('e')) && dSize >= 1)
+            continue;
+        // Near the largest double, fifteen digits round up past it and the
+        // text would read back as no number at all: such a value is written
+        // whole, which reads back as itself.
+        bool bRead = false;
+        if (!std::isfinite(strText.toDouble(&bRead)) || !bRead)
+            return NumberAtPrecision(dValue, QLocale::FloatingPointShortest);
+        return strText;
     }
 }
 

@@ -27,22 +27,17 @@ std::string Safe(const std::string &strText)
 }
 
 // A project file carries only the characters XML can. Its own reader leaves
-// out the rest, and so does this one, before any formula is computed: a tree
-// read from another tool's file then saves and reads back as it was shown.
-void MakeTextsSafe(CNode *pRoot, CVariables &variables)
+// out the rest, and so does this one: a tree read from another tool's file
+// then saves and reads back as it was shown. Formulas and code are made safe
+// as they are taken from the file (InputText, Define), since what they are
+// (a number, a draw, a formula) is told from the text Ramify keeps; the
+// names and comments of nodes here.
+void MakeTextsSafe(CNode *pRoot)
 {
     WalkSubtree(pRoot, [](CNode *pNode) {
         pNode->name = Safe(pNode->name);
         pNode->payoffComment = Safe(pNode->payoffComment);
-        pNode->payoffFormula = Safe(pNode->payoffFormula);
-        pNode->probabilityFormula = Safe(pNode->probabilityFormula);
     });
-    for (int n = 0; n < variables.Count(); ++n) {
-        CVariables::Variable variable = variables.At(n);
-        variable.formula = Safe(variable.formula);
-        variable.comment = Safe(variable.comment);
-        variables.Set(n, variable);
-    }
 }
 
 } // namespace
@@ -161,7 +156,7 @@ bool CPeerJsonReader::ReadFile(const QJsonObject &file, int nTree)
         Note(tr("Ramify has no function %1; the formulas that use it cannot be computed.")
                  .arg(unknownFunctions.join(QLatin1String(", "))));
 
-    MakeTextsSafe(tree.GetRoot(), variables);
+    MakeTextsSafe(tree.GetRoot());
     result.projectName = CProjectFileWriter::XmlSafe(result.projectName);
     tree.Variables() = variables;
     result.positioned = positioned;
@@ -221,7 +216,7 @@ CPeerJsonReader::Define(const QString &strCode, const QJsonObject &stored,
 {
     std::vector<std::string> bad;
     const std::vector<CPeerExpression::Statement> statements =
-        CPeerExpression::Statements(strCode.toStdString(), &bad);
+        CPeerExpression::Statements(CProjectFileWriter::XmlSafe(strCode).toStdString(), &bad);
     for (const std::string &strBad : bad)
         badCode << QString::fromStdString(strBad);
     if (statements.empty())
@@ -292,7 +287,8 @@ bool CPeerJsonReader::InputText(const QJsonValue &value, std::string *pText)
         return std::isfinite(value.toDouble());
     }
     if (value.isString()) {
-        const std::string strText = value.toString().trimmed().toStdString();
+        const std::string strText =
+            CProjectFileWriter::XmlSafe(value.toString()).trimmed().toStdString();
         *pText =
             strText == CTreeFormulas::Rest ? strText : CPeerExpression::WithoutComment(strText);
         return !pText->empty();
