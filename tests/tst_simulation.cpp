@@ -174,6 +174,42 @@ private slots:
                  qPrintable(strProblem));
     }
 
+    // Each distribution's quantiles over an even grid of uniforms average to
+    // its mean, in the parameters the peer's files mean.
+    void means_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<double>("mean");
+        for (const auto &[pText, dMean] : {std::pair{"Normal(3, 2)", 3.0},
+                                           {"LogNormal(0, 0.5)", std::exp(0.125)},
+                                           {"Uniform(2, 4)", 3.0},
+                                           {"Triangular(0, 3, 1)", 4.0 / 3},
+                                           {"Trapezoidal(0, 6, 1, 2)", 51.0 / 21},
+                                           {"Beta(2, 6)", 0.25},
+                                           {"Gamma(3, 2)", 6.0},
+                                           {"Exponential(5)", 5.0},
+                                           {"Weibull(2, 1)", 0.886227},
+                                           {"Bernoulli(0.3)", 0.3},
+                                           {"Binomial(10, 0.3)", 3.0},
+                                           {"Poisson(4)", 4.0},
+                                           {"Discrete(5, 0.8, 1, 0.2)", 4.2}})
+            QTest::newRow(pText) << pText << dMean;
+    }
+    void means()
+    {
+        QFETCH(QString, text);
+        QFETCH(double, mean);
+        CDistribution distribution;
+        QString strError;
+        QVERIFY2(distribution.Read(text.toStdString(), &strError), qPrintable(strError));
+        const int nCount = 20000;
+        double dSum = 0.0;
+        for (int i = 0; i < nCount; ++i)
+            dSum += distribution.Draw((i + 0.5) / nCount);
+        QVERIFY2(std::fabs(dSum / nCount - mean) < 0.01 * std::max(1.0, mean),
+                 qPrintable(QString::number(dSum / nCount)));
+    }
+
     // A draw outside Low..High is drawn again, so the truncated Normal keeps
     // its shape inside: half of Normal(0, 1) on 0..∞ has mean √(2/π).
     void truncatedDrawsStayInside()

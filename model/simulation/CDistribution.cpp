@@ -59,9 +59,10 @@ double Step(double dX, double dAt, bool bBelow)
     return bBelow ? (dX > dAt ? 1.0 : 0.0) : (dX >= dAt ? 1.0 : 0.0);
 }
 
+// Trapezoidal(a, b, c, d) as the peer writes it: from a to b, flat from c to d.
 double TrapezoidCdf(const std::vector<double> &p, double dX)
 {
-    const double a = p[0], b = p[1], c = p[2], d = p[3];
+    const double a = p[0], b = p[2], c = p[3], d = p[1];
     const double h = 2.0 / (d + c - a - b);
     if (dX <= a)
         return 0.0;
@@ -76,7 +77,7 @@ double TrapezoidCdf(const std::vector<double> &p, double dX)
 
 double TrapezoidQuantile(const std::vector<double> &p, double dP)
 {
-    const double a = p[0], b = p[1], c = p[2], d = p[3];
+    const double a = p[0], b = p[2], c = p[3], d = p[1];
     const double h = 2.0 / (d + c - a - b);
     const double dRise = h * (b - a) / 2.0;
     const double dTop = dRise + h * (c - b);
@@ -169,9 +170,9 @@ QString CDistribution::Check() const
                    ? QString()
                    : tr("its mode must lie within its lower and upper end, in that order.");
     case Trapezoidal:
-        return p[0] <= p[1] && p[1] <= p[2] && p[2] <= p[3]
+        return p[0] <= p[2] && p[2] <= p[3] && p[3] <= p[1]
                    ? QString()
-                   : tr("its four points must not decrease.");
+                   : tr("its flat top c..d must lie within its ends a..b.");
     case Beta:
     case Gamma:
     case Weibull:
@@ -255,7 +256,7 @@ double CDistribution::Cdf(double dX) const
         return cdf(boost::math::triangular_distribution<double, Policy>(p[0], p[2], p[1]),
                    std::min(p[1], std::max(p[0], dX)));
     case Trapezoidal:
-        return p[0] == p[3] ? Step(dX, p[0], false) : TrapezoidCdf(p, dX);
+        return p[0] == p[1] ? Step(dX, p[0], false) : TrapezoidCdf(p, dX);
     case Beta:
         return cdf(boost::math::beta_distribution<double, Policy>(p[0], p[1]),
                    std::min(1.0, std::max(0.0, dX)));
@@ -313,7 +314,7 @@ double CDistribution::CdfBelow(double dX) const
             return Step(dX, kind == Normal ? parameters[0] : std::exp(parameters[0]), true);
         if ((kind == Uniform || kind == Triangular) && parameters[0] == parameters[1])
             return Step(dX, parameters[0], true);
-        if (kind == Trapezoidal && parameters[0] == parameters[3])
+        if (kind == Trapezoidal && parameters[0] == parameters[1])
             return Step(dX, parameters[0], true);
         return Cdf(dX);
     default:
@@ -341,7 +342,7 @@ double CDistribution::Quantile(double dP) const
                                            p[0], p[2], p[1]),
                                        dP);
     case Trapezoidal:
-        return p[0] == p[3] ? p[0] : TrapezoidQuantile(p, dP);
+        return p[0] == p[1] ? p[0] : TrapezoidQuantile(p, dP);
     case Beta:
         return quantile(boost::math::beta_distribution<double, Policy>(p[0], p[1]), dP);
     case Gamma:
