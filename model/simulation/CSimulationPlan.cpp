@@ -244,10 +244,14 @@ void CSimulationPlan::FindStrategies(const CTreeIndex &index)
 {
     if (firstDecision < 0)
         return;
+    // Each option of the first Decision with the base case's choices below
+    // is one of the complete strategies, when those are listed at all.
+    AddCompleteStrategies(index);
+    if (!strategies.empty())
+        return;
     const int nFirst = firstChild[size_t(firstDecision)];
     for (int c = 0; c < childCount[size_t(firstDecision)]; ++c)
         strategies.push_back({QString::fromStdString(index.Node(nFirst + c)->name), 0, c, {}});
-    AddCompleteStrategies(index);
 }
 
 void CSimulationPlan::AddCompleteStrategies(const CTreeIndex &index)

@@ -45,7 +45,8 @@ public:
     {
         QString name;
         // 0: an option of the first Decision, the other choices as in the
-        // base case; 1: a choice at every Decision.
+        // base case, where the tree has one Decision or too many complete
+        // strategies to list; 1: a choice at every Decision.
         int family = 0;
         // The option of the first Decision (family 0), or the choice of
         // every Decision by node (family 1, -1 elsewhere).
