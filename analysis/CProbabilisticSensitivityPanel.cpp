@@ -39,7 +39,7 @@ CProbabilisticSensitivityPanel::CProbabilisticSensitivityPanel(CProjectDocument 
                           const QString &strLabel) {
         auto *pEdit = new QLineEdit(strText, pSettings);
         pEdit->setObjectName(QLatin1String(pName));
-        pEdit->setMaximumWidth(110);
+        pEdit->setFixedWidth(fontMetrics().horizontalAdvance(QStringLiteral("10000000000")));
         pGrid->addWidget(new QLabel(strLabel, pSettings), nRow, nColumn);
         pGrid->addWidget(pEdit, nRow, nColumn + 1);
         return pEdit;
@@ -54,6 +54,8 @@ CProbabilisticSensitivityPanel::CProbabilisticSensitivityPanel(CProjectDocument 
     chartBox = new QComboBox(pSettings);
     chartBox->setObjectName(QStringLiteral("comboBoxChart"));
     chartBox->addItems({tr("Histogram"), tr("Cumulative"), tr("Running mean")});
+    // With several strategies the cumulative curves read best.
+    chartBox->setCurrentIndex(CPsaChart::Cumulative);
     pGrid->addWidget(new QLabel(tr("Chart:"), pSettings), 1, 2);
     pGrid->addWidget(chartBox, 1, 3);
     runButton = new QPushButton(tr("Run"), pSettings);

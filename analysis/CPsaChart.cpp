@@ -89,8 +89,7 @@ QChart *CPsaChart::Make(const CProbabilisticSensitivity &psa, Kind kind,
         pX->setTitleText(tr("Value"));
         pY->setRange(0.0, kind == Cumulative ? 1.0 : std::max(dTop * 1.1, 0.01));
         pY->setLabelFormat(QStringLiteral("%g"));
-        pY->setTitleText(kind == Cumulative ? tr("Share of iterations at most this value")
-                                            : tr("Share of iterations"));
+        pY->setTitleText(kind == Cumulative ? tr("Share at or below") : tr("Share of iterations"));
     }
     pX->applyNiceNumbers();
     pY->applyNiceNumbers();
