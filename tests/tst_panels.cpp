@@ -594,6 +594,18 @@ void TestPanels::variablesPanelTellsTheTruth()
     QVERIFY2(pPanel->Problem().contains("must not lie above High"), qPrintable(pPanel->Problem()));
     QCOMPARE(variables.At(nOil).low, 0.3);
     QCOMPARE(pTable->item(nOil, CVariablesPanel::ColumnLow)->text(), QStringLiteral("0.3"));
+    // So is a distribution, invalid or with no weight within Low..High; a
+    // valid one is one step to undo.
+    for (const auto &[pText, pReason] :
+         {std::pair{"Beta(0, 2)", "Variable \"pOil\": both"}, {"Uniform(0.8, 0.9)", "Low..High"}}) {
+        pTable->item(nOil, CVariablesPanel::ColumnDistribution)->setText(pText);
+        QVERIFY2(pPanel->Problem().contains(pReason), qPrintable(pPanel->Problem()));
+        QCOMPARE(variables.At(nOil).distribution, std::string("Beta(5, 5)"));
+    }
+    pTable->item(nOil, CVariablesPanel::ColumnDistribution)->setText("Uniform(0.4, 0.6)");
+    QCOMPARE(variables.At(nOil).distribution, std::string("Uniform(0.4, 0.6)"));
+    pWindow->GetUndoStack()->undo();
+    QCOMPARE(variables.At(nOil).distribution, std::string("Beta(5, 5)"));
 
     // The sensitivity runs over Low..High, or half the value each way.
     for (const auto &[pName, pLow, pHigh] :
