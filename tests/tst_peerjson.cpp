@@ -292,7 +292,8 @@ void TestPeerJson::distributionsRoundTrip()
                                             variables.At(v).distribution + " " +
                                             variables.At(v).comment);
         QCOMPARE(shown, QStringList({"a  ", "r Normal(0.25, 0.05) ", "u Uniform(0.1, 0.4) "}));
-        QCOMPARE(variables.At(1).value, 0.25);
+        // A draw the file stored is a number, not a formula left to fail.
+        QVERIFY(variables.At(1).formula.empty() && variables.At(1).value == 0.25);
         QString strError;
         bytes = CPeerJsonWriter::Write(document.GetTree(), "T", CProjectSettings(), &strError);
         QVERIFY2(bytes.contains("r = Normal(0.25, 0.05)"), bytes.constData());
