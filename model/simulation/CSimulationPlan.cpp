@@ -273,8 +273,10 @@ void CSimulationPlan::AddCompleteStrategies(const CTreeIndex &index)
         }
         counts[i] = std::min<long long>(nCount, MaxCompleteStrategies + 1);
     }
-    // With one Decision the complete strategies are its options again.
-    if (nDecisions < 2 || counts[0] > MaxCompleteStrategies)
+    // With one Decision the complete strategies are its options again. Each
+    // is a rollback of its own in every iteration: on a large tree with
+    // many of them the first Decision's options stand for them.
+    if (nDecisions < 2 || counts[0] > MaxCompleteStrategies || counts[0] * nSize > MaxStrategyNodes)
         return;
     for (long long nStrategy = 0; nStrategy < counts[0]; ++nStrategy) {
         Strategy strategy{QString(), 1, 0, std::vector<int>(size_t(nSize), -1)};

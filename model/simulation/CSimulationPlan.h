@@ -56,6 +56,9 @@ public:
     // Beyond this many complete strategies only the first Decision's
     // options are compared.
     static constexpr int MaxCompleteStrategies = 1000;
+    // Nor where their rollbacks would visit more nodes than this per
+    // iteration (1,000 strategies of a 2,000-node tree).
+    static constexpr long long MaxStrategyNodes = 2000000;
 
     // Empty when the project can be simulated; otherwise why not, naming
     // the variable or node at fault.
