@@ -63,9 +63,9 @@ of threads (--threads T), --lhs draws by Latin hypercube sampling. Compared
 are the complete strategies (a choice at every decision reached), named by
 their choices, where there are at most 1,000 (fewer on a large tree); else
 the options of the first decision, the other choices as in the base case.
-Each comes with its mean, sd, median, percentiles, extremes, share below --threshold T
-(default 0) and share of iterations in which it is the best; and the
-expected value of perfect information. An iteration in which a formula
+Each comes with its mean, sd, median, percentiles, extremes, share below
+--threshold T (default 0) and share of iterations in which it is the best;
+and the expected value of perfect information. An iteration in which a formula
 cannot be computed or probabilities do not add up counts as failed, with the
 first reason given. --csv prints one row per iteration.
 
