@@ -51,12 +51,21 @@ QChart *CPsaChart::Make(const CProbabilisticSensitivity &psa, Kind kind,
 {
     auto *pChart = new QChart;
     const int nShown = std::min(psa.StrategyCount(), int(MaxShown));
+    // A strategy of one value is a single bar of 1, which would flatten the
+    // others: the axis follows those that vary, and it stands above them.
+    double dTallestVaried = 0.0;
     for (int s = 0; s < nShown; ++s) {
         if (std::isnan(psa.StrategySummary(s).mean))
             continue;
-        kind == Histogram    ? AddHistogram(psa, s, pChart)
-        : kind == Cumulative ? AddCumulative(psa, s, pChart)
-                             : AddRunningMean(psa, s, pChart);
+        if (kind == Histogram) {
+            const double dTallest = AddHistogram(psa, s, pChart);
+            if (psa.StrategySummary(s).sd > 0)
+                dTallestVaried = std::max(dTallestVaried, dTallest);
+        } else if (kind == Cumulative) {
+            AddCumulative(psa, s, pChart);
+        } else {
+            AddRunningMean(psa, s, pChart);
+        }
     }
     auto *pX = new QValueAxis;
     auto *pY = new QValueAxis;
@@ -87,6 +96,8 @@ QChart *CPsaChart::Make(const CProbabilisticSensitivity &psa, Kind kind,
         pX->setRange(dLow, dHigh);
         pX->setLabelFormat(strAxisFormat);
         pX->setTitleText(tr("Value"));
+        if (dTallestVaried > 0)
+            dTop = dTallestVaried;
         pY->setRange(0.0, kind == Cumulative ? 1.0 : std::max(dTop * 1.1, 0.01));
         pY->setLabelFormat(QStringLiteral("%g"));
         pY->setTitleText(kind == Cumulative ? tr("Share at or below") : tr("Share of iterations"));
@@ -102,7 +113,7 @@ QChart *CPsaChart::Make(const CProbabilisticSensitivity &psa, Kind kind,
     return pChart;
 }
 
-void CPsaChart::AddHistogram(const CProbabilisticSensitivity &psa, int s, QChart *pChart)
+double CPsaChart::AddHistogram(const CProbabilisticSensitivity &psa, int s, QChart *pChart)
 {
     const auto [dLow, dHigh] = Range(psa, std::min(psa.StrategyCount(), int(MaxShown)));
     const std::vector<double> sample = Sample(psa, s);
@@ -121,6 +132,7 @@ void CPsaChart::AddHistogram(const CProbabilisticSensitivity &psa, int s, QChart
     }
     pSeries->append(dHigh, 0.0);
     pChart->addSeries(pSeries);
+    return *std::max_element(shares.begin(), shares.end());
 }
 
 void CPsaChart::AddCumulative(const CProbabilisticSensitivity &psa, int s, QChart *pChart)

@@ -39,7 +39,9 @@ public:
                                   const QString &strAxisFormat, QVector<Line> *pLines);
 
 private:
-    static void AddHistogram(const CProbabilisticSensitivity &psa, int s, QtCharts::QChart *pChart);
+    // Returns the largest share of a bar.
+    static double AddHistogram(const CProbabilisticSensitivity &psa, int s,
+                               QtCharts::QChart *pChart);
     static void AddCumulative(const CProbabilisticSensitivity &psa, int s,
                               QtCharts::QChart *pChart);
     static void AddRunningMean(const CProbabilisticSensitivity &psa, int s,
