@@ -1,5 +1,6 @@
 #include "CVariablesPanel.h"
 
+#include "CDistribution.h"
 #include "CFormula.h"
 #include "CLiveEditDelegate.h"
 #include "CNode.h"
@@ -42,8 +43,8 @@ CVariablesPanel::CVariablesPanel(CProjectDocument *pDocument, QWidget *parent)
     auto *pLayout = new QVBoxLayout(this);
     table = new QTableWidget(0, ColumnCount, this);
     table->setObjectName(QStringLiteral("tableVariables"));
-    table->setHorizontalHeaderLabels(
-        {tr("Name"), tr("Value or formula"), tr("Low"), tr("High"), tr("Comment"), tr("Used by")});
+    table->setHorizontalHeaderLabels({tr("Name"), tr("Value or formula"), tr("Low"), tr("High"),
+                                      tr("Comment"), tr("Distribution"), tr("Used by")});
     // Names and formulas are read whole, after every edit too; the comment
     // takes what is left.
     table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
@@ -127,6 +128,7 @@ void CVariablesPanel::Refresh()
             variable.hasLow ? NumberToText(variable.low) : QString(),
             variable.hasHigh ? NumberToText(variable.high) : QString(),
             Shown(variable.comment),
+            Shown(variable.distribution),
             strUses};
         for (int c = 0; c < ColumnCount; ++c) {
             if (editing.isValid() && editing.row() == n && editing.column() == c)
@@ -275,9 +277,22 @@ bool CVariablesPanel::Commit(int nRow, int nColumn, const QString &strText)
     case ColumnComment:
         variable.comment = strText.toStdString();
         break;
+    case ColumnDistribution:
+        variable.distribution = strText.trimmed().toStdString();
+        break;
     default:
         return false;
     }
+    // A distribution is drawn within Low..High, so a bound moved can refuse it too.
+    const bool bDrawn =
+        nColumn == ColumnDistribution || nColumn == ColumnLow || nColumn == ColumnHigh;
+    const QString strDrawn = bDrawn && !variable.distribution.empty()
+                                 ? CDistribution::Problem(variable.name, variable.distribution,
+                                                          variable.hasLow && variable.hasHigh,
+                                                          variable.low, variable.high)
+                                 : QString();
+    if (!strDrawn.isEmpty())
+        return Refuse(strDrawn);
     variables.Set(nRow, variable);
     // A formula is tried on a copy: one that cannot be computed is refused
     // and the project keeps what it had.

@@ -16,7 +16,7 @@ class QTableWidget;
 class QTableWidgetItem;
 
 // The project's variables as a table beside its editor: name, value or
-// formula, low, high, comment and how many options and other variables use
+// formula, low, high, comment, distribution and how many options and other variables use
 // each, counted again after every change of the tree. Every change is
 // checked first (a name that is taken, a formula that cannot be computed, a
 // variable still in use) and refused with the reason, or made as one undo
@@ -33,6 +33,7 @@ public:
         ColumnLow,
         ColumnHigh,
         ColumnComment,
+        ColumnDistribution,
         ColumnUses,
         ColumnCount
     };

@@ -3,6 +3,7 @@
 
 #include "CDecisionTreeWindow.h"
 #include "CNode.h"
+#include "CProbabilisticSensitivityPanel.h"
 #include "CRiskProfilePanel.h"
 #include "CSensitivityPanel.h"
 #include "CSpiderPanel.h"
@@ -118,6 +119,11 @@ void CRamify::on_actionValueOfInformation_triggered()
 void CRamify::on_actionRiskProfile_triggered()
 {
     ShowPanel<CRiskProfilePanel>(tr("Risk Profile: %1"));
+}
+
+void CRamify::on_actionProbabilisticSensitivity_triggered()
+{
+    ShowPanel<CProbabilisticSensitivityPanel>(tr("Probabilistic Sensitivity: %1"));
 }
 
 void CRamify::on_actionVariables_triggered()

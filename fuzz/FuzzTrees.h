@@ -52,8 +52,9 @@ inline bool SameVariables(const CVariables &first, const CVariables &second)
         const CVariables::Variable &a = first.At(n);
         const CVariables::Variable &b = second.At(n);
         if (a.name != b.name || !SameNumber(a.value, b.value) || a.formula != b.formula ||
-            a.comment != b.comment || a.hasLow != b.hasLow || a.hasHigh != b.hasHigh ||
-            (a.hasLow && !SameNumber(a.low, b.low)) || (a.hasHigh && !SameNumber(a.high, b.high)))
+            a.comment != b.comment || a.distribution != b.distribution || a.hasLow != b.hasLow ||
+            a.hasHigh != b.hasHigh || (a.hasLow && !SameNumber(a.low, b.low)) ||
+            (a.hasHigh && !SameNumber(a.high, b.high)))
             return false;
     }
     return true;

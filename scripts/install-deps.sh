@@ -9,6 +9,7 @@ packages=(
     qtbase5-dev qtbase5-dev-tools qtbase5-private-dev qt5-qmake libqt5svg5-dev
     libqt5charts5-dev
     libmuparser-dev pkg-config
+    libboost-dev
     clang libclang-rt-dev
     xvfb xauth xdotool x11-utils imagemagick librsvg2-bin poppler-utils
     fonts-dejavu-core

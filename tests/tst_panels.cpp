@@ -5,6 +5,7 @@
 #include "CCsvTable.h"
 #include "CDecisionTree.h"
 #include "CNode.h"
+#include "CProbabilisticSensitivityPanel.h"
 #include "CProjectFile.h"
 #include "CRamify.h"
 #include "CRiskProfile.h"
@@ -155,6 +156,22 @@ Table RiskProfile(const CTreeEvaluation &evaluation)
     return table;
 }
 
+// The panel's first run: the defaults it shows, on as many threads as
+// there are; the library must give the same bits on any number.
+Table Psa(const CDecisionTree &tree, const CDecisionRule &rule)
+{
+    CProbabilisticSensitivity psa;
+    Table table;
+    if (!psa.Prepare(tree, rule).isEmpty() || !psa.Run({1000, 1, false, 0.0, 1, false}))
+        return table;
+    for (const QStringList &cells : psa.Table().rows) {
+        table.push_back({cells.front()});
+        for (int c = 1; c < cells.size(); ++c)
+            table.back().push_back(cells.at(c).isEmpty() ? qQNaN() : cells.at(c).toDouble());
+    }
+    return table;
+}
+
 Table Information(const CTreeEvaluation &evaluation)
 {
     CValueOfInformation information(evaluation);
@@ -278,6 +295,11 @@ QString TablesFault(CRamify &main, CDecisionTreeWindow &window, const CNode *pOp
                     RiskProfile(evaluation))
            << Fault("value of information", Find<CValueOfInformationPanel>(main)->TableText(),
                     Information(evaluation));
+    // After an edit it shows the run before, marked as such, until run again.
+    const auto *pPsa = Find<CProbabilisticSensitivityPanel>(main);
+    if (!pPsa->IsStale())
+        faults << Fault("probabilistic sensitivity", pPsa->TableText(),
+                        Psa(tree, window.GetDocument().GetSettings().rule));
 
     const auto *pSensitivity = Find<CSensitivityPanel>(main);
     const bool bPayoff = pSensitivity->findChild<QComboBox *>()->currentIndex() == 0;
@@ -367,6 +389,7 @@ private slots:
     void variablesPanelTellsTheTruth();
     void variableSensitivityTellsWhatItPlots();
     void manyUncertaintiesAndLongNames();
+    void psaGoesStaleAndCancels();
 };
 
 namespace {
@@ -456,8 +479,9 @@ void TestPanels::everyPanel()
             pOption = pNode;
     QVERIFY(pOption);
     pWindow->OnItemContextMenu(pWindow->GetItem(pOption), ContextAction::ActionSensitivity);
-    for (const char *pAction : {"actionTornado", "actionTwoWay", "actionValueOfInformation",
-                                "actionRiskProfile", "actionVariables"}) {
+    for (const char *pAction :
+         {"actionTornado", "actionTwoWay", "actionValueOfInformation", "actionRiskProfile",
+          "actionProbabilisticSensitivity", "actionVariables"}) {
         QApplication::setActiveWindow(&main);
         main.findChild<QAction *>(pAction)->trigger();
     }
@@ -469,10 +493,11 @@ void TestPanels::everyPanel()
     }
     std::vector<std::unique_ptr<QSignalSpy>> spies;
     const QList<CAnalysisPanel *> panels = main.findChildren<CAnalysisPanel *>();
-    QCOMPARE(panels.size(), pWindow->GetTree().Variables().IsEmpty() ? 6 : 7);
+    QCOMPARE(panels.size(), pWindow->GetTree().Variables().IsEmpty() ? 7 : 8);
     for (CAnalysisPanel *pPanel : panels)
         spies.push_back(std::make_unique<QSignalSpy>(pPanel, &CAnalysisPanel::sig_refreshed));
     QVERIFY(AllRefreshed(spies));
+    QTRY_VERIFY_WITH_TIMEOUT(!Find<CProbabilisticSensitivityPanel>(main)->IsRunning(), 60000);
     QString strFault = TablesFault(main, *pWindow, pOption);
     QVERIFY2(strFault.isEmpty(), qPrintable(strFault));
     // ramify-solve lists the same swings, variables named by name.
@@ -569,6 +594,18 @@ void TestPanels::variablesPanelTellsTheTruth()
     QVERIFY2(pPanel->Problem().contains("must not lie above High"), qPrintable(pPanel->Problem()));
     QCOMPARE(variables.At(nOil).low, 0.3);
     QCOMPARE(pTable->item(nOil, CVariablesPanel::ColumnLow)->text(), QStringLiteral("0.3"));
+    // So is a distribution, invalid or with no weight within Low..High; a
+    // valid one is one step to undo.
+    for (const auto &[pText, pReason] :
+         {std::pair{"Beta(0, 2)", "Variable \"pOil\": both"}, {"Uniform(0.8, 0.9)", "Low..High"}}) {
+        pTable->item(nOil, CVariablesPanel::ColumnDistribution)->setText(pText);
+        QVERIFY2(pPanel->Problem().contains(pReason), qPrintable(pPanel->Problem()));
+        QCOMPARE(variables.At(nOil).distribution, std::string("Beta(5, 5)"));
+    }
+    pTable->item(nOil, CVariablesPanel::ColumnDistribution)->setText("Uniform(0.4, 0.6)");
+    QCOMPARE(variables.At(nOil).distribution, std::string("Uniform(0.4, 0.6)"));
+    pWindow->GetUndoStack()->undo();
+    QCOMPARE(variables.At(nOil).distribution, std::string("Beta(5, 5)"));
 
     // The sensitivity runs over Low..High, or half the value each way.
     for (const auto &[pName, pLow, pHigh] :
@@ -635,6 +672,35 @@ void TestPanels::variableSensitivityTellsWhatItPlots()
     QVERIFY2(strListed.endsWith("; value 0"), qPrintable(strListed));
     // Below 0 the dry hole's chance is negative.
     QCOMPARE(pPanel->InconsistentStretches().front().x(), -0.5);
+}
+
+// An edit while results are shown marks them stale until the next run; a
+// run cancelled leaves the results before it as they were.
+void TestPanels::psaGoesStaleAndCancels()
+{
+    CRamify main;
+    CDecisionTreeWindow *pWindow =
+        Open(main, QStringLiteral(RAMIFY_EXAMPLES_DIR "/OilSeismic.rmproj"));
+    QVERIFY(pWindow);
+    main.findChild<QAction *>("actionProbabilisticSensitivity")->trigger();
+    auto *pPanel = Find<CProbabilisticSensitivityPanel>(main);
+    QTRY_VERIFY_WITH_TIMEOUT(pPanel->Results(), 30000);
+    const CProbabilisticSensitivity *pFirst = pPanel->Results();
+    QVERIFY(!pPanel->IsStale() && pFirst->Failed() == 0);
+    pWindow->GetDocument().SetValues(Named(pWindow, "sell"), qQNaN(), 800);
+    QTRY_VERIFY(pPanel->IsStale());
+    QVERIFY(Note(pPanel).contains("Run again"));
+    pPanel->findChild<QLineEdit *>("lineEditIterations")->setText("10000000");
+    pPanel->Run();
+    QVERIFY(pPanel->IsRunning());
+    pPanel->Cancel();
+    QVERIFY(!pPanel->IsRunning() && pPanel->IsStale());
+    QCOMPARE(pPanel->Results(), pFirst);
+    pPanel->findChild<QLineEdit *>("lineEditIterations")->setText("2000");
+    pPanel->Run();
+    QTRY_VERIFY_WITH_TIMEOUT(pPanel->Results() != pFirst, 30000);
+    QCOMPARE(pPanel->Results()->StrategySummary(0).mean, 800.0);
+    QVERIFY(!pPanel->IsStale());
 }
 
 void TestPanels::manyUncertaintiesAndLongNames()

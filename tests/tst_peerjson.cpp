@@ -25,6 +25,7 @@ private slots:
     void roundTrip_data();
     void roundTrip();
     void tooDeepToExport();
+    void distributionsRoundTrip();
     void csvCells();
 
 private:
@@ -274,6 +275,32 @@ void TestPeerJson::roundTrip()
     QFETCH(QByteArray, bytes);
     const QString strFault = PeerRoundTrip::Fault(bytes);
     QVERIFY2(strFault.isEmpty(), qPrintable(strFault));
+}
+
+// The tool's draws stay distributions, their stored draw the base value,
+// and go back as the same calls; random(a, b) comes back as Uniform.
+void TestPeerJson::distributionsRoundTrip()
+{
+    QByteArray bytes = OneOption("a = 1\\nr = Normal(0.25, 0.05)\\nu = random(0.1, 0.4)", "\"r\"");
+    QStringList shown;
+    for (int nPass = 0; nPass < 2; ++nPass) {
+        QBuffer buffer;
+        buffer.setData(bytes);
+        CProjectDocument document;
+        QVERIFY(document.Read(buffer).Succeeded());
+        const CVariables &variables = document.GetVariables();
+        shown.clear();
+        for (int v = 0; v < variables.Count(); ++v)
+            shown << QString::fromStdString(variables.At(v).name + " " +
+                                            variables.At(v).distribution + " " +
+                                            variables.At(v).comment);
+        QCOMPARE(shown, QStringList({"a  ", "r Normal(0.25, 0.05) ", "u Uniform(0.1, 0.4) "}));
+        // A draw the file stored is a number, not a formula left to fail.
+        QVERIFY(variables.At(1).formula.empty() && variables.At(1).value == 0.25);
+        QString strError;
+        bytes = CPeerJsonWriter::Write(document.GetTree(), "T", CProjectSettings(), &strError);
+        QVERIFY2(bytes.contains("r = Normal(0.25, 0.05)"), bytes.constData());
+    }
 }
 
 void TestPeerJson::tooDeepToExport()

@@ -119,8 +119,8 @@ void TestProjectFile::roundTripOfEveryField()
         ex.root->name = ex.s->name = ex.s1->name = ex.s1->payoffComment = ex.s1->payoffFormula =
             ex.s2->probabilityFormula = strText.toStdString();
         ex.tree.Variables().Clear();
-        ex.tree.Variables().Add(
-            {"v", number, strText.toStdString(), true, -number, false, 0.0, strText.toStdString()});
+        ex.tree.Variables().Add({"v", number, strText.toStdString(), true, -number, false, 0.0,
+                                 strText.toStdString(), strText.toStdString()});
     };
     setTexts(text);
     ex.s1->payoff = number;
@@ -149,8 +149,9 @@ void TestProjectFile::roundTripOfEveryField()
     CompareTrees(ex.root, copy.GetRoot());
     QCOMPARE(copy.Variables().Count(), 1);
     const CVariables::Variable &read = copy.Variables().At(0);
-    QCOMPARE(read.formula + "|" + read.comment,
-             ex.tree.Variables().At(0).formula + "|" + ex.tree.Variables().At(0).comment);
+    const CVariables::Variable &written = ex.tree.Variables().At(0);
+    QCOMPARE(read.formula + "|" + read.comment + "|" + read.distribution,
+             written.formula + "|" + written.comment + "|" + written.distribution);
     QCOMPARE(QVector<double>({read.value, read.low, double(read.hasLow), double(read.hasHigh)}),
              QVector<double>({number, -number, 1.0, 0.0}));
     QBuffer again;

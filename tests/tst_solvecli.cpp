@@ -1,3 +1,5 @@
+#include "CCsvTable.h"
+#include "CProbabilisticSensitivity.h"
 #include "CProjectDocument.h"
 #include "TestTrees.h"
 
@@ -18,6 +20,7 @@ private slots:
     void writeSavesTheSolvedTree();
     void numbersAgreeWithTheLibrary_data();
     void numbersAgreeWithTheLibrary();
+    void psaAgreesWithTheLibrary();
 
 private:
     QTemporaryDir dir;
@@ -265,6 +268,18 @@ void TestSolveCli::runs_data()
                                          << "";
     QTest::newRow("flip of nothing") << QStringList{"--flip", "Gas", strIn} << flippable << 1 << ""
                                      << "no node named \"Gas\"";
+    const QByteArray gamble = Project(
+        "<Variable Name=\"x\" Value=\"100\" Distribution=\"Normal(100, 20)\"/>" + NodeXml(1, 0, 0) +
+        NodeXml(2, 1, 1) + NodeXml(3, 2, 3, "Name=\"Gamble\" PayoffFormula=\"x\"") +
+        NodeXml(4, 2, 3, "Name=\"Fixed\" Payoff=\"90\"") + NodeXml(5, 3, 4) + NodeXml(6, 4, 4));
+    QTest::newRow("psa") << QStringList{"--psa", "500", "--lhs", "--json", strIn} << gamble << 0
+                         << "\"firstFailure\": null"
+                         << "";
+    QTest::newRow("psa options alone") << QStringList{"--threads", "2", strIn} << gamble << 2 << ""
+                                       << "--threads belongs to --psa";
+    QTest::newRow("psa of no distribution")
+        << QStringList{"--psa", "10", Example("OilWildcatter.rmproj")} << QByteArray() << 1 << ""
+        << "No variable has a distribution";
     QTest::newRow("help") << QStringList{"--help"} << QByteArray() << 0 << "Exit status"
                           << "";
 }
@@ -379,6 +394,26 @@ void TestSolveCli::numbersAgreeWithTheLibrary()
                  qPrintable(strLine + QStringLiteral(" where the library gives ") +
                             QString::number(dExpected, 'g', 17)));
     }
+}
+
+// Every draw and every strategy's value of every iteration, on one thread,
+// as the library gives them on three for the same seed, bit for bit.
+void TestSolveCli::psaAgreesWithTheLibrary()
+{
+    CDecisionTree tree;
+    QVERIFY(CProjectFile::Read(Example("OilVariables.rmproj"), tree).Succeeded());
+    CVariables::Variable variable = tree.Variables().At(0);
+    variable.distribution = "Normal(700000, 150000)";
+    tree.Variables().Set(0, variable);
+    const QString strFile = dir.filePath(QStringLiteral("psa.rmproj"));
+    QVERIFY(CProjectFile::Write(strFile, tree, QStringLiteral("PSA")));
+    const Run run = Solve({"--csv", "--psa", "300", "--seed", "4", "--threads", "1", strFile});
+    QCOMPARE(run.exitCode, 0);
+    CProbabilisticSensitivity psa;
+    QCOMPARE(psa.Prepare(tree, CDecisionRule()), QString());
+    QVERIFY(psa.Run({300, 4, false, 0.0, 3, true}));
+    const CAnalysisTable table = psa.IterationTable();
+    QCOMPARE(run.out.toUtf8(), CCsvTable::Write(table.header, table.rows));
 }
 
 QTEST_GUILESS_MAIN(TestSolveCli)

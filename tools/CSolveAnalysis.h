@@ -48,6 +48,11 @@ public:
         int steps = CSensitivityAnalysis::DefaultSteps;
         bool evpi = false;
         bool profile = false;
+        // Of --psa; null where not given.
+        QString seed;
+        QString threshold;
+        QString threads;
+        bool lhs = false;
     };
 
     // The tree as it is solved for this run, and how the output names it.
@@ -75,6 +80,7 @@ public:
     static std::unique_ptr<CSolveAnalysis> Tornado();
     static std::unique_ptr<CSolveAnalysis> TwoWay();
     static std::unique_ptr<CSolveAnalysis> Spider();
+    static std::unique_ptr<CSolveAnalysis> Psa();
     static std::unique_ptr<CSolveAnalysis> Report();
 
     virtual ~CSolveAnalysis() = default;

@@ -4,6 +4,8 @@
 
 #include <QTextStream>
 
+#include <tuple>
+
 namespace {
 
 const char *const HelpDetails = R"(
@@ -53,6 +55,19 @@ With --spider PERCENT every input of the tornado changes from -PERCENT to
 +PERCENT of its value in N equal steps (--steps N, default 20), and the
 tree's value is given at each; inputs that do not move it are left out, the
 widest swing first.
+
+With --psa N it draws every variable that has a distribution N times (at
+most 10,000,000), computes the formulas the draws reach and rolls the tree
+back each time; --seed S gives the same numbers for the same S on any number
+of threads (--threads T), --lhs draws by Latin hypercube sampling. Compared
+are the complete strategies (a choice at every decision reached), named by
+their choices, where there are at most 1,000 (fewer on a large tree); else
+the options of the first decision, the other choices as in the base case.
+Each comes with its mean, sd, median, percentiles, extremes, share below
+--threshold T (default 0) and share of iterations in which it is the best;
+and the expected value of perfect information. An iteration in which a formula
+cannot be computed or probabilities do not add up counts as failed, with the
+first reason given. --csv prints one row per iteration.
 
 --set NAME=VALUE (repeatable) gives a variable a value before the tree is
 solved, in place of its formula if it has one; --write keeps that value.
@@ -118,7 +133,12 @@ CSolveCommandLine::CSolveCommandLine()
                     "Change every input of the tornado from -<percent> to +<percent> of its value "
                     "in --steps steps.",
                     "percent"),
-             true, false, &CSolveAnalysis::Spider}}
+             true, false, &CSolveAnalysis::Spider},
+            {Option("psa",
+                    "Probabilistic sensitivity analysis: <n> iterations drawing every variable "
+                    "that has a distribution.",
+                    "n"),
+             false, false, &CSolveAnalysis::Psa}}
 {
     parser.setApplicationDescription(
         QStringLiteral("Evaluates a Ramify project file by rolling its decision tree back."));
@@ -165,6 +185,14 @@ CSolveCommandLine::CSolveCommandLine()
                            QStringLiteral("n")));
     for (size_t i = 1; i < table.size(); ++i)
         parser.addOption(table[i].option);
+    for (const auto &[pName, pDescription, pValue] :
+         {std::tuple{"seed", "The seed of --psa (default 1): the same seed, the same numbers.",
+                     "s"},
+          {"threshold", "--psa gives the share of iterations below <t> (default 0).", "t"},
+          {"threads", "Run --psa on <n> threads (default: as many as the machine has).", "n"}})
+        parser.addOption(Option(pName, pDescription, pValue));
+    parser.addOption(QCommandLineOption(QStringLiteral("lhs"),
+                                        QStringLiteral("Draw --psa by Latin hypercube sampling.")));
     parser.addOption(QCommandLineOption(
         QStringLiteral("set"),
         QStringLiteral("Give the variable <name> the value <number> before solving (repeatable)."),
@@ -204,7 +232,8 @@ CSolveAnalysis::Outcome CSolveCommandLine::Parse(const QStringList &arguments)
     file = files.front();
     if (nChosen > 1)
         return Usage(
-            QStringLiteral("Give only one of --sensitivity, --tornado, --two-way and --spider."));
+            QStringLiteral("Give only one of --sensitivity, --tornado, --two-way, --spider and "
+                           "--psa."));
     CSolveAnalysis::Outcome checked = Check(pChosen, strSecond);
     if (checked.status != CSolveAnalysis::Success)
         return checked;
@@ -241,7 +270,7 @@ CSolveAnalysis::Outcome CSolveCommandLine::Check(const Entry *pChosen, const QSt
     if (bCsv && (bJson || (!pChosen && request.evpi == request.profile)))
         return Usage(QStringLiteral(
             "--csv prints one table: give it one of --sensitivity, --tornado, --two-way, "
-            "--spider, --evpi and --risk-profile, and no --json."));
+            "--spider, --psa, --evpi and --risk-profile, and no --json."));
     form = bCsv    ? CSolveAnalysis::Form::Csv
            : bJson ? CSolveAnalysis::Form::Json
                    : CSolveAnalysis::Form::Text;
@@ -266,6 +295,14 @@ CSolveAnalysis::Outcome CSolveCommandLine::Check(const Entry *pChosen, const QSt
             bStepped ? strError
                      : QStringLiteral("--steps belongs to --sensitivity, --two-way or --spider."));
     analysis = pChosen ? pChosen->make() : CSolveAnalysis::Report();
+    const bool bPsa = pChosen && pChosen->make == &CSolveAnalysis::Psa;
+    for (const char *pName : {"seed", "threshold", "threads", "lhs"})
+        if (parser.isSet(QLatin1String(pName)) && !bPsa)
+            return Usage(QStringLiteral("--%1 belongs to --psa.").arg(QLatin1String(pName)));
+    request.seed = value("seed");
+    request.threshold = value("threshold");
+    request.threads = value("threads");
+    request.lhs = parser.isSet(QStringLiteral("lhs"));
     request.value = pChosen ? parser.value(pChosen->option) : QString();
     request.second = strSecond;
     if (!analysis->Parse(request, &strError))

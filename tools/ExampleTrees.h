@@ -272,12 +272,18 @@ inline Example OilSeismic()
                     {"test", "install", "sell low"},
                     std::make_unique<CDecisionTree>()};
     CVariables &variables = example.tree->Variables();
-    variables.Add({"pOil", 0.5, "", true, 0.3, true, 0.7, "chance of oil before any test"});
-    variables.Add({"pPosIfOil", 0.9, "", false, 0.0, false, 0.0, "test positive over oil"});
-    variables.Add({"pPosIfDry", 0.3, "", false, 0.0, false, 0.0, "test positive over a dry hole"});
+    // Each estimate also has a distribution, for the probabilistic
+    // sensitivity analysis: Betas with these means, a Normal revenue.
+    variables.Add(
+        {"pOil", 0.5, "", true, 0.3, true, 0.7, "chance of oil before any test", "Beta(5, 5)"});
+    variables.Add(
+        {"pPosIfOil", 0.9, "", false, 0.0, false, 0.0, "test positive over oil", "Beta(18, 2)"});
+    variables.Add({"pPosIfDry", 0.3, "", false, 0.0, false, 0.0, "test positive over a dry hole",
+                   "Beta(3, 7)"});
     variables.Add({"pPositive", 0.0, "pOil * pPosIfOil + (1 - pOil) * pPosIfDry", false, 0.0, false,
                    0.0, ""});
-    variables.Add({"revOil", 2500.0, "", true, 1500.0, true, 3500.0, "revenue of oil"});
+    variables.Add(
+        {"revOil", 2500.0, "", true, 1500.0, true, 3500.0, "revenue of oil", "Normal(2500, 500)"});
     variables.Add({"cDrill", 250.0, "", false, 0.0, false, 0.0, ""});
     variables.Add({"cTest", 100.0, "", false, 0.0, false, 0.0, ""});
     CNode *pRoot = CNode::CreateRoot(nullptr, "Oil wildcatter with a seismic test");

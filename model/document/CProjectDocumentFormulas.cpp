@@ -44,6 +44,7 @@ CVariables Keepable(const CVariables &variables)
         variable.name = Keepable(variable.name);
         variable.formula = Keepable(variable.formula);
         variable.comment = Keepable(variable.comment);
+        variable.distribution = Keepable(variable.distribution);
         kept.Set(n, variable);
     }
     return kept;

@@ -65,8 +65,14 @@ void WriteVariables(const CVariables &variables, QJsonObject *pData, QJsonObject
         const std::string strExpression = variable.formula.empty()
                                               ? std::string()
                                               : CPeerExpression::FromFormula(variable.formula);
+        // A distribution the tool draws from goes back as its call, the
+        // draw of the base case stored beside it.
+        std::string strDistribution;
+        const bool bDrawn = variable.formula.empty() &&
+                            CPeerExpression::Distribution(variable.distribution, &strDistribution);
         QString strLine = Text(variable.name) + QStringLiteral(" = ") +
-                          (variable.formula.empty()
+                          (bDrawn ? Text(variable.distribution)
+                           : variable.formula.empty()
                                ? NumberAtPrecision(variable.value, QLocale::FloatingPointShortest)
                                : Text(strExpression));
         // A comment of several lines would end the statement early.

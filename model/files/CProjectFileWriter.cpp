@@ -69,6 +69,8 @@ void WriteVariable(QXmlStreamWriter &writer, const CVariables::Variable &variabl
                               CProjectFileWriter::FormatNumber(variable.high));
     if (!variable.comment.empty())
         writer.writeAttribute(QStringLiteral("Comment"), XmlSafe(variable.comment));
+    if (!variable.distribution.empty())
+        writer.writeAttribute(QStringLiteral("Distribution"), XmlSafe(variable.distribution));
 }
 
 } // namespace

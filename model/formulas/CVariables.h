@@ -32,6 +32,10 @@ public:
         bool hasHigh = false;
         double high = 0.0;
         std::string comment;
+        // How the value is uncertain, as typed ("Normal(0.3, 0.05)"); empty
+        // for a value taken as certain. Only the probabilistic sensitivity
+        // analysis draws from it; every other analysis uses value.
+        std::string distribution{};
 
         // The range the analyses move it over: Low..High where both are
         // set, else dShare of its value down and up.

@@ -64,9 +64,13 @@ bool Translated(const std::string &strName, Call *pCall)
 bool IsRandom(const std::string &strName)
 {
     static const char *const draws[] = {
-        "random",      "randomInt", "uniform",   "normal", "logNormal", "triangular",
-        "exponential", "poisson",   "binomial",  "beta",   "gamma",     "weibull",
-        "pickRandom",  "bernoulli", "lognormal", "pert",   "geometric", "hypergeometric"};
+        "random", "randomInt", "uniform", "normal", "logNormal", "triangular", "exponential",
+        "poisson", "binomial", "beta", "gamma", "weibull", "pickRandom", "bernoulli", "lognormal",
+        "pert", "geometric", "hypergeometric",
+        // The tool's own distribution functions, as its files spell them.
+        "Uniform", "Normal", "LogNormal", "Exponential", "Gamma", "Weibull", "Triangular",
+        "Trapezoidal", "Pareto", "Loglogistic", "Erlang", "Bernoulli", "Binomial", "Geometric",
+        "Poisson"};
     return std::any_of(std::begin(draws), std::end(draws),
                        [&strName](const char *pDraw) { return strName == pDraw; });
 }
@@ -116,7 +120,7 @@ void Bounds(const std::string &strText, CPeerExpression::Formula *pFormula)
 {
     static const QRegularExpression unit(QStringLiteral(R"(^\s*random\s*\(\s*\)\s*$)"));
     static const QRegularExpression range(QStringLiteral(
-        R"(^\s*(?:random|randomInt|uniform)\s*\(\s*([-+]?[0-9.eE+-]+)\s*,\s*([-+]?[0-9.eE+-]+)\s*\)\s*$)"));
+        R"(^\s*(?:random|randomInt|uniform|Uniform)\s*\(\s*([-+]?[0-9.eE+-]+)\s*,\s*([-+]?[0-9.eE+-]+)\s*\)\s*$)"));
     const QString strExpression = QString::fromStdString(strText);
     if (unit.match(strExpression).hasMatch()) {
         pFormula->hasBounds = true;
@@ -137,6 +141,38 @@ void Bounds(const std::string &strText, CPeerExpression::Formula *pFormula)
 }
 
 } // namespace
+
+bool CPeerExpression::Distribution(const std::string &strText, std::string *pDistribution)
+{
+    // Those the analysis draws from as the tool does; Pareto, Loglogistic,
+    // Erlang and Geometric stay draws frozen at their stored value.
+    static const QRegularExpression call(QStringLiteral(
+        R"(^\s*(random|Uniform|Normal|LogNormal|Exponential|Gamma|Weibull|Triangular|)"
+        R"(Trapezoidal|Bernoulli|Binomial|Poisson)\s*\(([-+0-9.eE,\s]*)\)\s*$)"));
+    const QRegularExpressionMatch match = call.match(QString::fromStdString(strText));
+    if (!match.hasMatch())
+        return false;
+    const QStringList parameters = match.captured(2).split(QLatin1Char(','), Qt::SkipEmptyParts);
+    for (const QString &strParameter : parameters) {
+        bool bNumber = false;
+        if (!std::isfinite(strParameter.trimmed().toDouble(&bNumber)) || !bNumber)
+            return false;
+    }
+    if (match.captured(1) != QLatin1String("random")) {
+        if (parameters.isEmpty())
+            return false;
+        *pDistribution = Trimmed(strText);
+        return true;
+    }
+    if (!parameters.isEmpty() && parameters.size() != 2)
+        return false;
+    *pDistribution = parameters.isEmpty()
+                         ? std::string("Uniform(0, 1)")
+                         : QStringLiteral("Uniform(%1, %2)")
+                               .arg(parameters[0].trimmed(), parameters[1].trimmed())
+                               .toStdString();
+    return true;
+}
 
 std::string CPeerExpression::WithoutComment(const std::string &strText)
 {

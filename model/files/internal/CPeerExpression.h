@@ -34,6 +34,11 @@ public:
     // Whether the (comment-free) text is a plain number, and which.
     static bool IsNumber(const std::string &strText, double *pValue);
     static Formula ToFormula(const std::string &strText, const Rename &rename);
+    // Whether the (comment-free) text is a single draw of a distribution both
+    // programs know, with plain numbers for parameters; *pDistribution gets
+    // it as a variable's distribution: the call as written, random() and
+    // random(a, b) as Uniform.
+    static bool Distribution(const std::string &strText, std::string *pDistribution);
     static std::string FromFormula(const std::string &strFormula);
 
     struct Statement

@@ -234,6 +234,7 @@ CPeerJsonReader::Define(const QString &strCode, const QJsonObject &stored,
         CVariables::Variable variable;
         variable.name = strName;
         variable.comment = statement.comment;
+        CPeerExpression::Distribution(statement.expression, &variable.distribution);
         const CPeerExpression::Formula formula =
             CPeerExpression::ToFormula(statement.expression, [&own](const std::string &strUsed) {
                 const auto it = own->find(strUsed);
@@ -247,7 +248,8 @@ CPeerJsonReader::Define(const QString &strCode, const QJsonObject &stored,
         if (formula.random && value.isDouble() && std::isfinite(value.toDouble())) {
             // The draw the file's stored results were made with.
             variable.value = value.toDouble();
-            if (variable.comment.empty())
+            // A distribution kept says itself how the value was drawn.
+            if (variable.comment.empty() && variable.distribution.empty())
                 variable.comment = tr("drawn by %1 in the file")
                                        .arg(QString::fromStdString(statement.expression))
                                        .toStdString();

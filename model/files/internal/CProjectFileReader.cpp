@@ -184,6 +184,7 @@ void CProjectFileReader::ReadVariable(const QXmlStreamAttributes &attributes)
     variable.name = ReadText(attributes, QLatin1String("Name")).toStdString();
     variable.formula = ReadText(attributes, QLatin1String("Formula")).toStdString();
     variable.comment = ReadText(attributes, QLatin1String("Comment")).toStdString();
+    variable.distribution = ReadText(attributes, QLatin1String("Distribution")).toStdString();
     // A formula gives the value anew; a plain value must be a number.
     const QString strValue = attributes.value(QLatin1String("Value")).toString();
     if (!ReadNumber(attributes, QLatin1String("Value"), &variable.value) &&

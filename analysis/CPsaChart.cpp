@@ -1,0 +1,171 @@
+#include "CPsaChart.h"
+
+#include "CProbabilisticSensitivity.h"
+
+#include <QChart>
+#include <QLineSeries>
+#include <QPen>
+#include <QValueAxis>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+using namespace QtCharts;
+
+namespace {
+
+constexpr int Bins = 40;
+// Points of a cumulative line or a running mean; enough for the eye.
+constexpr int Points = 400;
+
+std::vector<double> Sample(const CProbabilisticSensitivity &psa, int s)
+{
+    std::vector<double> sample;
+    for (int64_t i = 0; i < psa.GetSettings().iterations; ++i)
+        if (psa.Succeeded(i))
+            sample.push_back(psa.Value(i, s));
+    return sample;
+}
+
+// The range of values over the strategies shown, never empty.
+std::pair<double, double> Range(const CProbabilisticSensitivity &psa, int nShown)
+{
+    double dLow = psa.StrategySummary(0).min;
+    double dHigh = psa.StrategySummary(0).max;
+    for (int s = 1; s < nShown; ++s) {
+        dLow = std::min(dLow, psa.StrategySummary(s).min);
+        dHigh = std::max(dHigh, psa.StrategySummary(s).max);
+    }
+    if (!(dHigh > dLow)) {
+        dLow -= 1.0;
+        dHigh += 1.0;
+    }
+    return {dLow, dHigh};
+}
+
+} // namespace
+
+QChart *CPsaChart::Make(const CProbabilisticSensitivity &psa, Kind kind,
+                        const QString &strAxisFormat, QVector<Line> *pLines)
+{
+    auto *pChart = new QChart;
+    const int nShown = std::min(psa.StrategyCount(), int(MaxShown));
+    // A strategy of one value is a single bar of 1, which would flatten the
+    // others: the axis follows those that vary, and it stands above them.
+    double dTallestVaried = 0.0;
+    for (int s = 0; s < nShown; ++s) {
+        if (std::isnan(psa.StrategySummary(s).mean))
+            continue;
+        if (kind == Histogram) {
+            const double dTallest = AddHistogram(psa, s, pChart);
+            if (psa.StrategySummary(s).sd > 0)
+                dTallestVaried = std::max(dTallestVaried, dTallest);
+        } else if (kind == Cumulative) {
+            AddCumulative(psa, s, pChart);
+        } else {
+            AddRunningMean(psa, s, pChart);
+        }
+    }
+    auto *pX = new QValueAxis;
+    auto *pY = new QValueAxis;
+    pChart->addAxis(pX, Qt::AlignBottom);
+    pChart->addAxis(pY, Qt::AlignLeft);
+    double dTop = 0.0;
+    double dBottom = 0.0;
+    bool bFirst = true;
+    for (QAbstractSeries *pSeries : pChart->series()) {
+        pSeries->attachAxis(pX);
+        pSeries->attachAxis(pY);
+        for (const QPointF &point : static_cast<QLineSeries *>(pSeries)->points()) {
+            dTop = bFirst ? point.y() : std::max(dTop, point.y());
+            dBottom = bFirst ? point.y() : std::min(dBottom, point.y());
+            bFirst = false;
+        }
+    }
+    if (kind == RunningMean) {
+        pX->setRange(0, double(psa.GetSettings().iterations));
+        pX->setLabelFormat(QStringLiteral("%.0f"));
+        pX->setTitleText(tr("Iterations"));
+        pY->setRange(dBottom - (dTop - dBottom) * 0.05 - 1e-9,
+                     dTop + (dTop - dBottom) * 0.05 + 1e-9);
+        pY->setLabelFormat(strAxisFormat);
+        pY->setTitleText(tr("Mean so far, with its 95 % band"));
+    } else {
+        const auto [dLow, dHigh] = Range(psa, nShown);
+        pX->setRange(dLow, dHigh);
+        pX->setLabelFormat(strAxisFormat);
+        pX->setTitleText(tr("Value"));
+        if (dTallestVaried > 0)
+            dTop = dTallestVaried;
+        pY->setRange(0.0, kind == Cumulative ? 1.0 : std::max(dTop * 1.1, 0.01));
+        pY->setLabelFormat(QStringLiteral("%g"));
+        pY->setTitleText(kind == Cumulative ? tr("Share at or below") : tr("Share of iterations"));
+    }
+    pX->applyNiceNumbers();
+    pY->applyNiceNumbers();
+    pChart->legend()->hide();
+    for (QAbstractSeries *pSeries : pChart->series()) {
+        const QPen pen = static_cast<QLineSeries *>(pSeries)->pen();
+        if (!pSeries->name().isEmpty())
+            pLines->append({pSeries->name(), pen.color(), pen.style() != Qt::SolidLine});
+    }
+    return pChart;
+}
+
+double CPsaChart::AddHistogram(const CProbabilisticSensitivity &psa, int s, QChart *pChart)
+{
+    const auto [dLow, dHigh] = Range(psa, std::min(psa.StrategyCount(), int(MaxShown)));
+    const std::vector<double> sample = Sample(psa, s);
+    std::vector<double> shares(Bins, 0.0);
+    const double dWidth = (dHigh - dLow) / Bins;
+    for (double dValue : sample)
+        shares[size_t(std::clamp(int((dValue - dLow) / dWidth), 0, Bins - 1))] +=
+            1.0 / double(sample.size());
+    // The outline of the bars, as a step line.
+    auto *pSeries = new QLineSeries;
+    pSeries->setName(psa.StrategyName(s));
+    pSeries->append(dLow, 0.0);
+    for (int b = 0; b < Bins; ++b) {
+        pSeries->append(dLow + b * dWidth, shares[size_t(b)]);
+        pSeries->append(dLow + (b + 1) * dWidth, shares[size_t(b)]);
+    }
+    pSeries->append(dHigh, 0.0);
+    pChart->addSeries(pSeries);
+    return *std::max_element(shares.begin(), shares.end());
+}
+
+void CPsaChart::AddCumulative(const CProbabilisticSensitivity &psa, int s, QChart *pChart)
+{
+    std::vector<double> sample = Sample(psa, s);
+    std::sort(sample.begin(), sample.end());
+    auto *pSeries = new QLineSeries;
+    pSeries->setName(psa.StrategyName(s));
+    const size_t nStep = std::max<size_t>(1, sample.size() / Points);
+    for (size_t k = 0; k < sample.size(); k += nStep)
+        pSeries->append(sample[k], double(k + 1) / double(sample.size()));
+    pSeries->append(sample.back(), 1.0);
+    pChart->addSeries(pSeries);
+}
+
+void CPsaChart::AddRunningMean(const CProbabilisticSensitivity &psa, int s, QChart *pChart)
+{
+    auto *pMean = new QLineSeries;
+    pMean->setName(psa.StrategyName(s));
+    auto *pUpper = new QLineSeries;
+    auto *pLower = new QLineSeries;
+    for (const CProbabilisticSensitivity::RunningPoint &point : psa.RunningMean(s, Points)) {
+        pMean->append(double(point.count), point.mean);
+        pUpper->append(double(point.count), point.mean + point.halfWidth);
+        pLower->append(double(point.count), point.mean - point.halfWidth);
+    }
+    pChart->addSeries(pMean);
+    // The band in the colour of its mean, dashed.
+    for (QLineSeries *pBand : {pUpper, pLower}) {
+        QPen pen = pMean->pen();
+        pen.setStyle(Qt::DashLine);
+        pen.setWidthF(1.0);
+        pBand->setPen(pen);
+        pChart->addSeries(pBand);
+    }
+}

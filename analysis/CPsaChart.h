@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QColor>
+#include <QCoreApplication>
+#include <QString>
+#include <QVector>
+
+class CProbabilisticSensitivity;
+namespace QtCharts {
+class QChart;
+}
+
+// The charts of a probabilistic sensitivity run, one line per strategy
+// shown: how often each value came up, the share of iterations at or below
+// each value, or the mean after each count of iterations with its 95 % band,
+// so that one sees whether the run was long enough.
+class CPsaChart
+{
+    Q_DECLARE_TR_FUNCTIONS(CPsaChart)
+
+public:
+    enum Kind
+    {
+        Histogram,
+        Cumulative,
+        RunningMean,
+    };
+    // Strategies beyond this many are left out of the chart, not the table.
+    static constexpr int MaxShown = 8;
+
+    struct Line
+    {
+        QString name;
+        QColor colour;
+        bool dashed;
+    };
+    // A new chart of strategies 0..MaxShown-1; pLines gets its legend.
+    static QtCharts::QChart *Make(const CProbabilisticSensitivity &psa, Kind kind,
+                                  const QString &strAxisFormat, QVector<Line> *pLines);
+
+private:
+    // Returns the largest share of a bar.
+    static double AddHistogram(const CProbabilisticSensitivity &psa, int s,
+                               QtCharts::QChart *pChart);
+    static void AddCumulative(const CProbabilisticSensitivity &psa, int s,
+                              QtCharts::QChart *pChart);
+    static void AddRunningMean(const CProbabilisticSensitivity &psa, int s,
+                               QtCharts::QChart *pChart);
+};
