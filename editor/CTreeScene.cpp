@@ -72,10 +72,10 @@ void CTreeScene::ShowNumberFormat()
 CNodeGrapicsItem *CTreeScene::GetItem(const CNode *pNode) const
 {
     CNodeGrapicsItem *pItem = ItemOf(pNode);
-    // Numbers written out of sight show before anyone looks at their item:
-    // its texts, their sizes and the tree's extent are always the node's.
+    // Texts written out of sight take their sizes before anyone looks at
+    // their item: their sizes and the tree's extent are always the node's.
     if (pItem && unshown.remove(pNode))
-        ShowNumbers(pItem);
+        Resize(pItem);
     return pItem;
 }
 
@@ -87,7 +87,7 @@ CNodeGrapicsItem *CTreeScene::ItemOf(const CNode *pNode) const
 const QHash<CNode *, CNodeGrapicsItem *> &CTreeScene::Items() const
 {
     for (const CNode *pNode : std::as_const(unshown))
-        ShowNumbers(ItemOf(pNode));
+        Resize(ItemOf(pNode));
     unshown.clear();
     return items;
 }

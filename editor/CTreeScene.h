@@ -60,8 +60,8 @@ public:
     void ShowValues(const std::vector<CNode *> &nodes);
     // Options whose payoff or probability a formula has just changed.
     void ShowInputs(const std::vector<CNode *> &options);
-    // Shows the numbers still waiting to come into sight: all of them, or
-    // those shown within nMilliseconds, leaving the rest for later.
+    // Resizes the texts whose numbers were written out of sight: all of
+    // them, or those resized within nMilliseconds, leaving the rest for later.
     void ShowUnshown(qint64 nMilliseconds = -1);
     void ShowWarnings(const std::vector<CNode *> &situations);
     // The nodes' formulas, and what the document found wrong with them.
@@ -116,6 +116,10 @@ private:
     CNodeGrapicsItem *CreateItem(CNode *pNode);
     void ShowNumbers(const std::vector<CNode *> &nodes);
     void ShowNumbers(CNodeGrapicsItem *pItem) const;
+    // The node's numbers into the item's texts, their sizes left waiting.
+    void SetNumbers(CNodeGrapicsItem *pItem) const;
+    // Gives the item's texts the sizes of the numbers they show.
+    void Resize(CNodeGrapicsItem *pItem) const;
     // The item as it is, numbers waiting or not: for the scene's own passes
     // that write numbers and arrows.
     CNodeGrapicsItem *ItemOf(const CNode *pNode) const;
@@ -151,7 +155,7 @@ private:
     quint64 formulasShownAt = 0;
     // The document's number format, which every item shows its values in.
     NumberFormat numberFormat;
-    // Nodes whose numbers were written out of sight and are not shown yet.
+    // Nodes whose numbers were written out of sight, their texts not resized yet.
     // Only looked up, never followed: a node freed meanwhile finds no item.
     // GetItem and Items show them first, so mutable.
     mutable QSet<const CNode *> unshown;

@@ -33,10 +33,11 @@ void CTreeScene::ShowInputs(const std::vector<CNode *> &options)
 void CTreeScene::ShowNumbers(const std::vector<CNode *> &nodes)
 {
     // A value typed may write thousands of nodes, most of them out of sight,
-    // and each text shown costs its layout and a place in the scene's index.
-    // What is in sight shows at once; the rest shows a few milliseconds'
-    // worth at a time as the event loop turns, or the moment it is drawn,
-    // whichever comes first.
+    // and each text resized costs a place in the scene's index and a
+    // repaint. Every text takes its new string at once, so that whoever
+    // reads it finds the number current; what is in sight is resized at
+    // once, the rest a few milliseconds' worth at a time as the event loop
+    // turns, or the moment it is drawn, whichever comes first.
     const QRectF rctSight = nodes.size() > ShownAtOnce ? InSight() : QRectF();
     if (rctSight.isNull()) {
         for (CNode *pNode : nodes)
@@ -44,24 +45,44 @@ void CTreeScene::ShowNumbers(const std::vector<CNode *> &nodes)
         return;
     }
     const QSet<const CNode *> seen = NodesIn(rctSight);
-    for (CNode *pNode : nodes)
-        if (seen.contains(pNode))
-            ShowNumbers(ItemOf(pNode));
-        else
-            unshown.insert(pNode);
+    for (CNode *pNode : nodes) {
+        CNodeGrapicsItem *pItem = ItemOf(pNode);
+        if (!pItem || seen.contains(pNode)) {
+            ShowNumbers(pItem);
+            continue;
+        }
+        SetNumbers(pItem);
+        unshown.insert(pNode);
+    }
     if (!unshown.isEmpty() && !unshownTimer.isActive())
         unshownTimer.start();
 }
 
 void CTreeScene::ShowNumbers(CNodeGrapicsItem *pItem) const
 {
+    SetNumbers(pItem);
+    Resize(pItem);
+}
+
+void CTreeScene::SetNumbers(CNodeGrapicsItem *pItem) const
+{
     const CNode *pNode = pItem ? pItem->GetNode() : nullptr;
     if (!pNode)
         return;
+    // Sized after both numbers are set, so that arrows move once, and
+    // heard: they leave past the texts.
+    pItem->DeferValueGeometry();
     const bool bWasBlocked = pItem->blockSignals(true);
     pItem->SetProbability(pNode->probability);
     pItem->SetPayoff(pNode->payoff);
     pItem->blockSignals(bWasBlocked);
+}
+
+void CTreeScene::Resize(CNodeGrapicsItem *pItem) const
+{
+    if (!pItem)
+        return;
+    pItem->CatchUpValueGeometry();
     if (CFoldBadge *pBadge = CFoldBadge::Of(pItem))
         pBadge->Place();
 }
@@ -74,7 +95,7 @@ void CTreeScene::ShowUnshown(qint64 nMilliseconds)
     for (auto it = unshown.begin(); it != unshown.end();) {
         if (nMilliseconds >= 0 && ++nShown % 64 == 0 && timer.elapsed() >= nMilliseconds)
             break;
-        ShowNumbers(ItemOf(*it));
+        Resize(ItemOf(*it));
         it = unshown.erase(it);
     }
     if (!unshown.isEmpty())
@@ -116,7 +137,7 @@ void CTreeScene::drawBackground(QPainter *pPainter, const QRectF &rctArea)
     if (!unshown.isEmpty())
         for (const CNode *pNode : NodesIn(rctArea))
             if (unshown.remove(pNode))
-                ShowNumbers(ItemOf(pNode));
+                Resize(ItemOf(pNode));
     QGraphicsScene::drawBackground(pPainter, rctArea);
 }
 

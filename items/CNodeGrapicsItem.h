@@ -38,6 +38,11 @@ public:
 
     void SetProbability(double dProbability);
     void SetPayoff(double dPayoff);
+    // Values set from now on change their texts' strings at once and their
+    // sizes, and the arrows leaving past them, only at CatchUpValueGeometry:
+    // for nodes out of sight when thousands of values change.
+    void DeferValueGeometry();
+    void CatchUpValueGeometry();
     // How payoffs and values are shown; the format outlives the item (null:
     // the plain display). The text shown is worded again.
     void SetNumberFormat(const NumberFormat *pFormat);
@@ -141,6 +146,7 @@ private:
     // The payoff text holds what was typed, not shownPayoffText.
     bool payoffTyped = false;
     const NumberFormat *numberFormat = nullptr;
+    bool valueGeometryWaits = false;
     // Why the last typed number in refusedText was refused; its tool tip until
     // the next edit of this node is taken.
     QString refusal;

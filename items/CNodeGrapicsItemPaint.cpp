@@ -4,8 +4,30 @@
 
 #include "CProbabilityGraphicsTextItem.h"
 
+#include <QGuiApplication>
 #include <QPainter>
 #include <QPolygonF>
+
+namespace {
+
+// Measured once for each wording and font: every value resized asks for it,
+// and measuring words shapes them anew.
+QSizeF WarningSize()
+{
+    static QString strMeasured;
+    static QFont measuredFont;
+    static QSizeF size;
+    const QString strWarning = CNodeGrapicsItem::tr("Error Value!");
+    const QFont font = QGuiApplication::font();
+    if (size.isEmpty() || strWarning != strMeasured || !(font == measuredFont)) {
+        strMeasured = strWarning;
+        measuredFont = font;
+        size = CQEditableGraphicsTextItem::TextSize(strWarning);
+    }
+    return size;
+}
+
+} // namespace
 
 bool CNodeGrapicsItem::HasAnchors() const
 {
@@ -46,7 +68,7 @@ QRectF CNodeGrapicsItem::OutlineRect() const
     if (probabilityItem && probabilityItem->isVisible()) {
         // Its room counts whether it was ever made or not: the arrangement
         // must not depend on what was shown before.
-        QRectF warning(QPointF(0, 0), TextSize(tr("Error Value!")));
+        QRectF warning(QPointF(0, 0), WarningSize());
         warning.moveTopLeft(QPointF(0, -warning.height()));
         rect |= mapRectFromItem(probabilityItem, warning);
     }

@@ -63,14 +63,47 @@ void CNodeGrapicsItem::SetNumberFormat(const NumberFormat *pFormat)
     PlaceValueTexts();
 }
 
+void CNodeGrapicsItem::DeferValueGeometry()
+{
+    valueGeometryWaits = true;
+    for (CQEditableGraphicsTextItem *pText :
+         {static_cast<CQEditableGraphicsTextItem *>(probabilityItem), payoffItem})
+        if (pText)
+            pText->DeferGeometry();
+}
+
+void CNodeGrapicsItem::CatchUpValueGeometry()
+{
+    if (!valueGeometryWaits)
+        return;
+    valueGeometryWaits = false;
+    const std::initializer_list<CQEditableGraphicsTextItem *> texts = {probabilityItem, payoffItem};
+    if (std::none_of(texts.begin(), texts.end(), [](const CQEditableGraphicsTextItem *pText) {
+            return pText && pText->SizeWaits();
+        })) {
+        for (CQEditableGraphicsTextItem *pText : texts)
+            if (pText)
+                pText->CatchUpGeometry();
+        return;
+    }
+    const qreal dExit = ExitAnchor().x();
+    for (CQEditableGraphicsTextItem *pText : texts)
+        if (pText)
+            pText->CatchUpGeometry();
+    if (ExitAnchor().x() != dExit)
+        emit sig_exitMoved();
+}
+
 void CNodeGrapicsItem::SetPayoffText(const QString &strText)
 {
-    // Only a value under the node stands in the way of the arrows leaving it.
-    const bool bUnder =
-        node && (node->type == NodeType::Decision || node->type == NodeType::Situation);
-    const qreal dExit = bUnder ? ExitAnchor().x() : 0;
+    if (valueGeometryWaits) {
+        payoffItem->setPlainText(strText);
+        return;
+    }
+    // The arrows leave past the texts, beside the node or under it.
+    const qreal dExit = ExitAnchor().x();
     payoffItem->setPlainText(strText);
-    if (bUnder && ExitAnchor().x() != dExit)
+    if (ExitAnchor().x() != dExit)
         emit sig_exitMoved();
 }
 

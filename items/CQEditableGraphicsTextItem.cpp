@@ -105,14 +105,25 @@ void CQEditableGraphicsTextItem::setPlainText(const QString &text)
         QGraphicsTextItem::setPlainText(text);
         return;
     }
-    const QSizeF size = TextSize(text);
+    drawnText = text;
+    sizeStale = true;
+    if (!geometryWaits)
+        CatchUpGeometry();
+    emit sig_contentsChanged();
+}
+
+void CQEditableGraphicsTextItem::CatchUpGeometry()
+{
+    geometryWaits = false;
+    if (!sizeStale)
+        return;
+    sizeStale = false;
+    const QSizeF size = TextSize(drawnText);
     if (size != drawnSize) {
         prepareGeometryChange();
         drawnSize = size;
     }
-    drawnText = text;
     update();
-    emit sig_contentsChanged();
 }
 
 QColor CQEditableGraphicsTextItem::defaultTextColor() const
@@ -144,6 +155,7 @@ void CQEditableGraphicsTextItem::MakeDocument()
         return;
     prepareGeometryChange();
     drawn = false;
+    geometryWaits = sizeStale = false;
     QGraphicsTextItem::setPlainText(drawnText);
     if (drawnColour.isValid())
         QGraphicsTextItem::setDefaultTextColor(drawnColour);

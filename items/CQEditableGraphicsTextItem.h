@@ -49,6 +49,14 @@ public:
     // The size a text item gives a one-line text.
     static QSizeF TextSize(const QString &text);
 
+    // While the geometry waits, a text set changes only the string: what
+    // toPlainText answers is current at once, while its size, its place in
+    // the scene's index and its repaint wait for CatchUpGeometry. Texts out
+    // of sight then cost no more than their strings when thousands change.
+    void DeferGeometry() { geometryWaits = true; }
+    void CatchUpGeometry();
+    bool SizeWaits() const { return sizeStale; }
+
     QRectF boundingRect() const override;
     QPainterPath shape() const override;
     void paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget) override;
@@ -95,4 +103,7 @@ private:
     QString drawnText;
     QColor drawnColour;
     QSizeF drawnSize;
+    bool geometryWaits = false;
+    // drawnSize is not yet that of drawnText.
+    bool sizeStale = false;
 };

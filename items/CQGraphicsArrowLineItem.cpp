@@ -51,8 +51,8 @@ void CQGraphicsArrowLineItem::SetActive(bool bActive)
 {
     active = bActive;
     SetColour(active ? Qt::red : Qt::black);
-    prepareGeometryChange();
-    update();
+    // Only an arrow on the path stops short of its node for the head.
+    UpdateGeometry();
 }
 
 void CQGraphicsArrowLineItem::UpdateGeometry()

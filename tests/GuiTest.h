@@ -176,13 +176,21 @@ inline QString SceneFault(CDecisionTreeWindow &window)
     return QString();
 }
 
-// Why an item shows something other than its node holds.
+// Why an item shows something other than its node holds. The items are
+// found as any reader of the scene finds them, not through the window, which
+// might bring them up to date first.
 inline QString ValueFault(CDecisionTreeWindow &window)
 {
+    QHash<const CNode *, const CNodeGrapicsItem *> items;
+    for (const QGraphicsItem *pItem : window.scene()->items())
+        if (const auto *pNodeItem = dynamic_cast<const CNodeGrapicsItem *>(pItem))
+            items.insert(pNodeItem->GetNode(), pNodeItem);
     for (const CNode *pNode : Attached(window.GetTree().GetRoot())) {
-        const CNodeGrapicsItem *pItem = window.GetItem(pNode);
         if (CTreeScene::IsHidden(pNode))
             continue;
+        const CNodeGrapicsItem *pItem = items.value(pNode);
+        if (!pItem)
+            return Describe(pNode) + QStringLiteral(" has no item");
         if (pItem->toPlainText() != QString::fromStdString(pNode->name))
             return Describe(pNode) + QStringLiteral(" shows the name ") + pItem->toPlainText();
         if (const CQEditableGraphicsTextItem *pPayoff = PayoffText(pItem)) {

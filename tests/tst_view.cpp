@@ -159,23 +159,26 @@ void TestView::viewStaysPut()
     }
 }
 
-// A value that writes many nodes shows at once only what is in sight. Texts
-// out of sight that stay stale when drawn in a picture, or once the event
-// loop has turned.
+// A value that writes many nodes resizes at once only the texts in sight.
+// Texts out of sight that show an old number to whoever walks the scene the
+// moment a re-evaluation or an edit near the Root returns, or that are drawn
+// stale in a picture.
 void TestView::valuesOutOfSightShowWhenDrawn()
 {
-    // Numbers written out of sight may wait to be shown, but never where
-    // anyone looks: at an item, or at a drawing of the tree.
+    // Texts written out of sight may wait for their sizes, never for their
+    // numbers: the scene's items and a drawing of the tree show them.
     const auto picture = [](double dX, bool bChangeAfterShowing, bool bLookAtItems) {
         CDecisionTreeWindow window(nullptr, QString());
         window.resize(200, 150);
-        CNode *pDecision = CNode::CreateDecision(CNode::CreateRoot(nullptr, "Many"), "D");
+        CNode *pNear = CNode::CreateOption(
+            CNode::CreateDecision(CNode::CreateRoot(nullptr, "Many"), "Near"), "Root's");
+        CNode *pDecision = CNode::CreateDecision(pNear, "D");
         for (int i = 0; i < 100; ++i) {
             CNode *pOption = CNode::CreateOption(pDecision, "O");
             CNode::CreateTerminal(pOption, "");
             pOption->payoffFormula = "x * " + std::to_string(i);
         }
-        window.GetDocument().ReplaceTree(pDecision->parent);
+        window.GetDocument().ReplaceTree(pNear->parent->parent);
         window.show();
         CVariables variables;
         variables.Add({"x", bChangeAfterShowing ? 1.0 : dX, "", false, 0.0, false, 0.0, ""});
@@ -186,8 +189,14 @@ void TestView::valuesOutOfSightShowWhenDrawn()
                 return std::make_pair(QImage(), QStringLiteral("not shown"));
             variables.SetValue(0, dX);
             window.GetDocument().SetVariables(variables);
-            if (bLookAtItems)
-                return std::make_pair(QImage(), ValueFault(window));
+            if (bLookAtItems) {
+                QString strFault = ValueFault(window);
+                // Every value below it changes: a path's payoffs add up.
+                PayoffText(window.GetItem(pNear))->setPlainText(QStringLiteral("1000"));
+                if (strFault.isEmpty())
+                    strFault = ValueFault(window);
+                return std::make_pair(QImage(), strFault);
+            }
         }
         QImage image(window.scene()->itemsBoundingRect().size().toSize(), QImage::Format_RGB32);
         image.fill(Qt::white);
