@@ -76,6 +76,11 @@ QString CSolveAnalysis::ValueNow(double dValue)
     return QStringLiteral("Value now: %1\n").arg(NumberAtPrecision(dValue, 6));
 }
 
+QString CSolveAnalysis::Header(const Subject &subject, double dValueNow)
+{
+    return Header(subject) + ValueNow(dValueNow);
+}
+
 QString CSolveAnalysis::Header(const Subject &subject)
 {
     return QStringLiteral("Project:   %1\nFile:      %2\n")

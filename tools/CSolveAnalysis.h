@@ -96,6 +96,8 @@ public:
 
     // How every output words its heading, nodes and numbers.
     static QString Header(const Subject &subject);
+    // The heading followed by the tree's value as the project stands.
+    static QString Header(const Subject &subject, double dValueNow);
     // The line with the tree's value as the project stands.
     static QString ValueNow(double dValue);
     static QByteArray Document(QJsonObject object, const Subject &subject);

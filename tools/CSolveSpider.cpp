@@ -21,8 +21,7 @@ QString Parameter(const CTreeIndex &index, const CTornado::Bar &input)
 
 QByteArray Text(const CSpiderAnalysis &spider, const Subject &subject)
 {
-    QString strOut =
-        CSolveAnalysis::Header(subject) + CSolveAnalysis::ValueNow(spider.CurrentValue());
+    QString strOut = CSolveAnalysis::Header(subject, spider.CurrentValue());
     strOut += QStringLiteral("Spider:    the value of the tree as each input changes from -%1 % "
                              "to +%1 % of its value\n\n")
                   .arg(NumberAtPrecision(spider.Percent(), 6));

@@ -17,8 +17,7 @@ using Subject = CSolveAnalysis::Subject;
 
 QByteArray Text(const CTornado &tornado, const Subject &subject)
 {
-    QString strOut =
-        CSolveAnalysis::Header(subject) + CSolveAnalysis::ValueNow(tornado.CurrentValue());
+    QString strOut = CSolveAnalysis::Header(subject, tornado.CurrentValue());
     strOut += QStringLiteral("Tornado:   every payoff and Situation probability moved down and up "
                              "by %1 %\n")
                   .arg(NumberAtPrecision(tornado.Percent(), 6));
