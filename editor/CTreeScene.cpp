@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <unordered_set>
 #include <vector>
 
 namespace {
@@ -368,10 +369,13 @@ void CTreeScene::ShowPositions(const std::vector<CNode *> &nodes)
             if (CQGraphicsArrowLineItem *pArrow = pItem->GetArrow())
                 pArrow->UpdateGeometry();
     };
+    // Once each: a child that moved with its parent has its arrow redrawn as
+    // a moved node.
+    const std::unordered_set<const CNode *> movedNodes(moved.begin(), moved.end());
     for (CNode *pNode : moved) {
         redraw(pNode);
         for (const CNode *pChild : pNode->children)
-            if (pChild)
+            if (pChild && !movedNodes.count(pChild))
                 redraw(pChild);
     }
 }
