@@ -354,8 +354,9 @@ void CTreeScene::ShowPositions(const std::vector<CNode *> &nodes)
     for (CNode *pNode : nodes) {
         CNodeGrapicsItem *pItem = ItemOf(pNode);
         // A drag stores where its item already stands, to the coordinate; a
-        // Root never placed stays where the view put it.
-        if (!pItem || !pNode->HasPosition() ||
+        // Root never placed stays where the view put it. An item hidden by a
+        // fold is placed from its node when it shows again.
+        if (!pItem || !pItem->isVisible() || !pNode->HasPosition() ||
             (ToCoordinate(pItem->x()) == pNode->x && ToCoordinate(pItem->y()) == pNode->y))
             continue;
         const bool bWasBlocked = pItem->blockSignals(true);
