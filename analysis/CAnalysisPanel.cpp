@@ -4,6 +4,7 @@
 #include "CCsvTable.h"
 #include "CNode.h"
 #include "CSafeFile.h"
+#include "TextNumber.h"
 
 #include <QApplication>
 #include <QChartView>
@@ -12,6 +13,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
@@ -19,6 +21,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <QValueAxis>
+#include <QXYSeries>
 
 #include <cmath>
 
@@ -260,7 +263,7 @@ QString CAnalysisPanel::TableText(const QTableWidget *pTable)
 QTableWidgetItem *CAnalysisPanel::NumberItem(const QString &strShown, double dValue)
 {
     auto *pItem = new QTableWidgetItem(strShown);
-    pItem->setData(PlainRole, CCsvTable::Number(dValue));
+    pItem->setData(PlainRole, PlainNumber(dValue));
     pItem->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
     return pItem;
 }
@@ -274,9 +277,52 @@ void CAnalysisPanel::OnCopyTable()
         QApplication::clipboard()->setText(strText);
 }
 
+QtCharts::QChart *CAnalysisPanel::NewXYChart(const QString &strX, const QString &strY,
+                                             QtCharts::QValueAxis **ppX, QtCharts::QValueAxis **ppY)
+{
+    auto *pChart = new QtCharts::QChart;
+    *ppX = new QtCharts::QValueAxis;
+    (*ppX)->setTitleText(strX);
+    *ppY = new QtCharts::QValueAxis;
+    (*ppY)->setTitleText(strY);
+    pChart->addAxis(*ppX, Qt::AlignBottom);
+    pChart->addAxis(*ppY, Qt::AlignLeft);
+    pChart->legend()->setAlignment(Qt::AlignBottom);
+    return pChart;
+}
+
+void CAnalysisPanel::AddXYSeries(QtCharts::QChart *pChart, QtCharts::QXYSeries *pSeries)
+{
+    pChart->addSeries(pSeries);
+    for (QtCharts::QAbstractAxis *pAxis : pChart->axes())
+        pSeries->attachAxis(pAxis);
+}
+
+QTableWidget *CAnalysisPanel::AddTable(const QString &strObjectName, const QStringList &headings,
+                                       int nMaxHeight)
+{
+    shownTable = new QTableWidget(0, headings.size(), this);
+    shownTable->setObjectName(strObjectName);
+    shownTable->setHorizontalHeaderLabels(headings);
+    shownTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    shownTable->verticalHeader()->hide();
+    shownTable->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    shownTable->setMaximumHeight(nMaxHeight);
+    AddBelow(shownTable);
+    return shownTable;
+}
+
+QString CAnalysisPanel::TableText() const
+{
+    if (!analysisTable.header.isEmpty())
+        return analysisTable.TabSeparated();
+    return shownTable ? TableText(shownTable) : QString();
+}
+
 bool CAnalysisPanel::SaveTable(const QString &strPath, QString *pError) const
 {
-    const QByteArray csv = CCsvTable::FromTabSeparated(TableText());
+    const QByteArray csv = CCsvTable::FromTabSeparated(
+        analysisTable.header.isEmpty() ? TableText() : analysisTable.TabSeparated(false));
     if (csv.isEmpty()) {
         *pError = tr("This panel has no table to save.");
         return false;

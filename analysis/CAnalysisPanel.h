@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CAnalysisTable.h"
 #include "CProjectDocument.h"
 
 #include <QColor>
@@ -7,6 +8,8 @@
 #include <QTimer>
 #include <QVector>
 #include <QWidget>
+
+#include <utility>
 
 class QHBoxLayout;
 class QLabel;
@@ -18,6 +21,7 @@ namespace QtCharts {
 class QChart;
 class QChartView;
 class QValueAxis;
+class QXYSeries;
 } // namespace QtCharts
 
 // A view beside a project's editor that analyses the project's tree and
@@ -40,11 +44,13 @@ public:
     // PNG, or SVG when the path ends in ".svg"; with the heading above the
     // chart and the findings below it.
     bool SaveChart(const QString &strPath, QString *pError) const;
-    // What the panel shows as a table, tab-separated rows for a spreadsheet;
-    // empty for a panel without one.
-    virtual QString TableText() const { return QString(); }
-    // The table as CSV; false, with a reason for the user, when there is
-    // none or it could not be written.
+    // What the panel shows as a table, tab-separated rows for a spreadsheet,
+    // headed as the window heads it; empty for a panel without one: the
+    // analysis's own table, or the one the panel shows.
+    virtual QString TableText() const;
+    // The table as CSV, an analysis's own headed by the names ramify-solve
+    // prints; false, with a reason for the user, when there is none or it
+    // could not be written.
     bool SaveTable(const QString &strPath, QString *pError) const;
     // The names the legend under the chart shows, in full, in its order.
     QStringList LegendNames() const { return legendNames; }
@@ -77,8 +83,21 @@ protected:
     // and dMax, with a margin; a flat line still gets a range of its own.
     static void SetLineRanges(QtCharts::QValueAxis *pAxisX, QtCharts::QValueAxis *pAxisY,
                               double dLow, double dHigh, double dMin, double dMax);
+    // A chart over two value axes, strX along the bottom and strY up the
+    // left, its legend below; *ppX and *ppY are given the axes.
+    static QtCharts::QChart *NewXYChart(const QString &strX, const QString &strY,
+                                        QtCharts::QValueAxis **ppX, QtCharts::QValueAxis **ppY);
+    // Adds pSeries to pChart, over both of its axes.
+    static void AddXYSeries(QtCharts::QChart *pChart, QtCharts::QXYSeries *pSeries);
     // The label format of a value axis in the project's number format.
     QString AxisFormat() const;
+    // The analysis's own table, which Copy Table and Save Table give; an
+    // empty one for none.
+    void SetTable(CAnalysisTable table) { analysisTable = std::move(table); }
+    // A table under the chart, read-only, with these column headings, no
+    // higher than nMaxHeight; Copy Table gives it as shown.
+    QTableWidget *AddTable(const QString &strObjectName, const QStringList &headings,
+                           int nMaxHeight);
     // Places a control in the row above the chart.
     void AddControl(QWidget *pControl);
     // Places a widget under the chart and its note.
@@ -109,6 +128,8 @@ private slots:
 
 private:
     QPointer<CProjectDocument> document;
+    CAnalysisTable analysisTable;
+    QTableWidget *shownTable = nullptr;
     QTimer refreshTimer;
     QLabel *heading = nullptr;
     QHBoxLayout *controls = nullptr;

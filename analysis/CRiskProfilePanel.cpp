@@ -4,10 +4,10 @@
 #include "CRiskProfile.h"
 #include "CTreeEvaluation.h"
 #include "CTreeIndex.h"
+#include "NumberPrecision.h"
 
 #include <QChart>
 #include <QComboBox>
-#include <QHeaderView>
 #include <QLineSeries>
 #include <QTableWidget>
 #include <QValueAxis>
@@ -15,15 +15,6 @@
 #include <algorithm>
 
 using namespace QtCharts;
-
-namespace {
-
-QString Number(double dValue)
-{
-    return QString::number(dValue, 'g', 8);
-}
-
-} // namespace
 
 CRiskProfilePanel::CRiskProfilePanel(CProjectDocument *pDocument, QWidget *parent)
     : CAnalysisPanel(pDocument, parent)
@@ -34,21 +25,10 @@ CRiskProfilePanel::CRiskProfilePanel(CProjectDocument *pDocument, QWidget *paren
     AddControl(chartBox);
     connect(chartBox, qOverload<int>(&QComboBox::currentIndexChanged), this,
             &CRiskProfilePanel::Refresh);
-    table = new QTableWidget(0, 7, this);
-    table->setObjectName(QStringLiteral("tableWidgetProfiles"));
-    table->setHorizontalHeaderLabels({tr("Option"), tr("Chosen"), tr("Mean"),
-                                      tr("Standard deviation"), tr("Minimum"), tr("Maximum"),
-                                      tr("Probability of a loss")});
-    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    table->verticalHeader()->hide();
-    table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    table->setMaximumHeight(150);
-    AddBelow(table);
-}
-
-QString CRiskProfilePanel::TableText() const
-{
-    return CAnalysisPanel::TableText(table);
+    table = AddTable(QStringLiteral("tableWidgetProfiles"),
+                     {tr("Option"), tr("Chosen"), tr("Mean"), tr("Standard deviation"),
+                      tr("Minimum"), tr("Maximum"), tr("Probability of a loss")},
+                     150);
 }
 
 void CRiskProfilePanel::ShowCumulative(bool bCumulative)
@@ -114,8 +94,9 @@ void CRiskProfilePanel::Recompute()
                                   option.maximum};
         for (int c = 0; c < 4; ++c)
             table->setItem(int(p), 2 + c, NumberItem(Amount(figures[c], 8), figures[c]));
-        table->setItem(int(p), 6,
-                       NumberItem(Number(option.probabilityOfLoss), option.probabilityOfLoss));
+        table->setItem(
+            int(p), 6,
+            NumberItem(NumberAtPrecision(option.probabilityOfLoss, 8), option.probabilityOfLoss));
     }
     auto *pValues = new QValueAxis;
     pValues->setRange(dLowest - dMargin, dHighest + dMargin);

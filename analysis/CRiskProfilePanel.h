@@ -15,7 +15,6 @@ class CRiskProfilePanel : public CAnalysisPanel
 public:
     explicit CRiskProfilePanel(CProjectDocument *pDocument, QWidget *parent = nullptr);
 
-    QString TableText() const override;
     // Shows the cumulative chart instead of the probabilities, or back.
     void ShowCumulative(bool bCumulative);
 

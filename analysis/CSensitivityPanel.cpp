@@ -8,6 +8,7 @@
 #include "CTreeEvaluation.h"
 #include "CTreeIndex.h"
 #include "CTypedNumber.h"
+#include "NumberPrecision.h"
 
 #include <QChart>
 #include <QComboBox>
@@ -28,11 +29,6 @@ using namespace QtCharts;
 
 namespace {
 
-QString Number(double dValue)
-{
-    return QString::number(dValue, 'g', 10);
-}
-
 // Quoted in sentences; the legend has too little room for quotes.
 QString Name(const CTreeIndex &index, int n, bool bQuoted = true)
 {
@@ -48,37 +44,14 @@ QString Name(const CTreeIndex &index, int n, bool bQuoted = true)
 
 CSensitivityPanel::CSensitivityPanel(CProjectDocument *pDocument, const CNode *pOption,
                                      QWidget *parent)
-    : CAnalysisPanel(pDocument, parent), option(pOption)
+    : CRangePanel(pDocument, parent), option(pOption)
 {
     parameterBox = new QComboBox(this);
     parameterBox->setObjectName(QStringLiteral("comboBoxParameter"));
     parameterBox->addItem(tr("Payoff"));
     parameterBox->addItem(tr("Probability"));
-    lowEdit = new QLineEdit(this);
-    lowEdit->setObjectName(QStringLiteral("lineEditLow"));
-    highEdit = new QLineEdit(this);
-    highEdit->setObjectName(QStringLiteral("lineEditHigh"));
-    // Room for the longest number a range end is shown as, sign and exponent
-    // included: a narrower field scrolled the minus sign out of sight.
-    const int nWidth =
-        lowEdit->fontMetrics().horizontalAdvance(QStringLiteral("-8.888888888e-888")) + 16;
-    for (QLineEdit *pEdit : {lowEdit, highEdit}) {
-        pEdit->setMinimumWidth(nWidth);
-        connect(pEdit, &QLineEdit::editingFinished, this, &CSensitivityPanel::OnRangeEdited);
-    }
     AddControl(parameterBox);
-    AddControl(new QLabel(tr("from"), this));
-    AddControl(lowEdit);
-    AddControl(new QLabel(tr("to"), this));
-    AddControl(highEdit);
-    // Wrapped, not scrolled sideways: every number can be read in full.
-    breakEvenText = new QPlainTextEdit(this);
-    breakEvenText->setObjectName(QStringLiteral("plainTextEditBreakEvens"));
-    breakEvenText->setReadOnly(true);
-    breakEvenText->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    breakEvenText->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    breakEvenText->setMaximumHeight(110);
-    AddBelow(breakEvenText);
+    AddRangeControls();
     connect(parameterBox, qOverload<int>(&QComboBox::currentIndexChanged), this,
             &CSensitivityPanel::OnParameterChosen);
 }
@@ -97,27 +70,10 @@ void CSensitivityPanel::OnParameterChosen()
     Refresh();
 }
 
-CTypedNumber CSensitivityPanel::ReadRange(const QLineEdit *pEdit) const
+CTypedNumber::Kind CSensitivityPanel::RangeKind() const
 {
-    return CTypedNumber::Read(pEdit->text(), parameterBox->currentIndex() == 0
-                                                 ? CTypedNumber::Kind::Amount
-                                                 : CTypedNumber::Kind::Probability);
-}
-
-void CSensitivityPanel::OnRangeEdited()
-{
-    if (auto *pEdit = qobject_cast<QLineEdit *>(sender())) {
-        const CTypedNumber typed = ReadRange(pEdit);
-        pEdit->setToolTip(typed.Refusal());
-        if (!typed.IsNumber()) {
-            // The chart stays as drawn, over the range the field held before.
-            pEdit->setText(pEdit == lowEdit ? lowRead : highRead);
-            ShowNote(typed.Refusal(), false);
-            return;
-        }
-    }
-    rangeFromUser = true;
-    Refresh();
+    return parameterBox->currentIndex() == 0 ? CTypedNumber::Kind::Amount
+                                             : CTypedNumber::Kind::Probability;
 }
 
 void CSensitivityPanel::SetDefaultRange(const CTreeIndex &index, int nOption)
@@ -139,19 +95,12 @@ void CSensitivityPanel::SetDefaultRange(const CTreeIndex &index, int nOption)
         dLow = dPayoff - dSpan;
         dHigh = dPayoff + dSpan;
     }
-    lowEdit->setText(Number(dLow));
-    highEdit->setText(Number(dHigh));
-    // A text longer than the field shows its start, where the sign is.
-    lowEdit->setCursorPosition(0);
-    highEdit->setCursorPosition(0);
+    ShowDefaultRange(dLow, dHigh);
 }
 
 void CSensitivityPanel::Recompute()
 {
-    breakEvens.clear();
-    breakEvenLines.clear();
-    breakEvenText->clear();
-    breakEvenText->hide();
+    ClearBreakEvens();
     const QString strProject = Document()->GetProjectName();
     const CTreeIndex index(Document()->GetTree().GetRoot());
     const int nOption = index.IndexOf(option);
@@ -177,27 +126,21 @@ void CSensitivityPanel::Recompute()
                    : tr("%1: the value of the tree as the probability of option %2 moves")
                          .arg(strProject, Name(index, nOption)));
 
-    const CTypedNumber low = ReadRange(lowEdit);
-    const CTypedNumber high = ReadRange(highEdit);
-    if (!low.IsNumber() || !high.IsNumber()) {
-        ShowNote(low.IsNumber() ? high.Refusal() : low.Refusal(), true);
+    double dLow = 0.0;
+    double dHigh = 0.0;
+    if (!ReadRange(&dLow, &dHigh))
         return;
-    }
-    lowRead = lowEdit->text();
-    highRead = highEdit->text();
-    const double dLow = low.ValueOr(0.0);
-    const double dHigh = high.ValueOr(0.0);
     const CTreeEvaluation evaluation(index, Document()->GetSettings().rule);
     CSensitivityAnalysis analysis(evaluation);
     const auto parameter = parameterBox->currentIndex() == 0
                                ? CSensitivityAnalysis::Parameter::Payoff
                                : CSensitivityAnalysis::Parameter::Probability;
-    tableText.clear();
+    SetTable({});
     if (!analysis.Run(nOption, parameter, dLow, dHigh)) {
         ShowNote(analysis.Error(), true);
         return;
     }
-    tableText = analysis.Table(index).TabSeparated();
+    SetTable(analysis.Table(index));
     for (const auto &corner : analysis.Corners())
         if (!std::isfinite(corner.second)) {
             // A file may hold values that are not numbers; no chart can show them.
@@ -210,22 +153,14 @@ void CSensitivityPanel::Recompute()
 
 void CSensitivityPanel::Draw(const CSensitivityAnalysis &analysis, const CTreeIndex &index)
 {
-    auto *pChart = new QChart;
-    auto *pAxisX = new QValueAxis;
-    pAxisX->setTitleText(
-        tr("%1 of %2").arg(parameterBox->currentText(), Name(index, analysis.Option())));
-    auto *pAxisY = new QValueAxis;
-    pAxisY->setTitleText(tr("Value of the tree"));
+    QValueAxis *pAxisX = nullptr;
+    QValueAxis *pAxisY = nullptr;
+    QChart *pChart =
+        NewXYChart(tr("%1 of %2").arg(parameterBox->currentText(), Name(index, analysis.Option())),
+                   tr("Value of the tree"), &pAxisX, &pAxisY);
     pAxisY->setLabelFormat(AxisFormat());
-    pChart->addAxis(pAxisX, Qt::AlignBottom);
-    pChart->addAxis(pAxisY, Qt::AlignLeft);
-    pChart->legend()->setAlignment(Qt::AlignBottom);
     pChart->legend()->setShowToolTips(true);
-    auto add = [&](QXYSeries *pSeries) {
-        pChart->addSeries(pSeries);
-        pSeries->attachAxis(pAxisX);
-        pSeries->attachAxis(pAxisY);
-    };
+    const auto add = [pChart](QXYSeries *pSeries) { AddXYSeries(pChart, pSeries); };
 
     // One stretch of the line per choice of the Decision above; a choice that
     // comes back keeps its colour and its one entry in the legend.
@@ -272,16 +207,8 @@ void CSensitivityPanel::Draw(const CSensitivityAnalysis &analysis, const CTreeIn
     for (const CSensitivityAnalysis::BreakEven &found : analysis.BreakEvens())
         pBreakEvens->append(found.parameter, found.value);
     add(pBreakEvens);
-    const double dNow = analysis.Current();
-    if (dNow >= analysis.Low() && dNow <= analysis.High()) {
-        auto *pNow = new QScatterSeries;
-        pNow->setName(tr("Now: %1").arg(Number(dNow)));
-        pNow->setMarkerShape(QScatterSeries::MarkerShapeRectangle);
-        pNow->setMarkerSize(11);
-        pNow->setColor(Qt::gray);
-        pNow->append(dNow, analysis.ValueAt(dNow));
-        add(pNow);
-    }
+    AddNowMarker(pChart, analysis.Current(), analysis.ValueAt(analysis.Current()), analysis.Low(),
+                 analysis.High());
 
     SetLineRanges(pAxisX, pAxisY, analysis.Low(), analysis.High(), dMin, dMax);
     ShowChart(pChart);
@@ -292,25 +219,20 @@ void CSensitivityPanel::List(const CSensitivityAnalysis &analysis, const CTreeIn
     for (const CSensitivityAnalysis::BreakEven &found : analysis.BreakEvens()) {
         breakEvens.append(found.parameter);
         breakEvenLines.append(tr("At %1: %2 chooses %3 below, %4 above; value %5")
-                                  .arg(Number(found.parameter), Name(index, found.decision),
-                                       Name(index, found.below), Name(index, found.above),
-                                       Amount(found.value, 10)));
+                                  .arg(NumberAtPrecision(found.parameter, 10),
+                                       Name(index, found.decision), Name(index, found.below),
+                                       Name(index, found.above), Amount(found.value, 10)));
     }
     QString strNote = analysis.BreakEvens().empty()
                           ? tr("No decision changes its choice between %1 and %2.")
-                                .arg(Number(analysis.Low()), Number(analysis.High()))
+                                .arg(NumberAtPrecision(analysis.Low(), 10),
+                                     NumberAtPrecision(analysis.High(), 10))
                       : analysis.BreakEvens().size() == 1
                           ? tr("One break-even point:")
                           : tr("%1 break-even points:").arg(analysis.BreakEvens().size());
     if (!Document()->GetTree().IsProbabilityConsistent())
         strNote += QLatin1Char(' ') + tr("(Some situations' probabilities do not add up to 1; "
                                          "they count as they stand.)");
-    breakEvenText->setPlainText(breakEvenLines.join(QLatin1Char('\n')));
-    breakEvenText->setVisible(!breakEvenLines.isEmpty());
+    ShowBreakEvens();
     ShowNote(strNote);
-}
-
-QStringList CSensitivityPanel::Findings() const
-{
-    return CAnalysisPanel::Findings() + breakEvenLines;
 }

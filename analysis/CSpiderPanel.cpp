@@ -6,8 +6,6 @@
 #include "CTreeIndex.h"
 
 #include <QChart>
-#include <QDoubleSpinBox>
-#include <QLabel>
 #include <QLineSeries>
 #include <QValueAxis>
 
@@ -17,25 +15,15 @@
 using namespace QtCharts;
 
 CSpiderPanel::CSpiderPanel(CProjectDocument *pDocument, QWidget *parent)
-    : CAnalysisPanel(pDocument, parent)
+    : CSwingPanel(pDocument, tr("Change every input by up to"), parent)
 {
-    percentBox = new QDoubleSpinBox(this);
-    percentBox->setObjectName(QStringLiteral("doubleSpinBoxPercent"));
-    percentBox->setRange(0.1, 1000);
-    percentBox->setDecimals(1);
-    percentBox->setSuffix(QStringLiteral(" %"));
-    percentBox->setValue(10);
-    AddControl(new QLabel(tr("Change every input by up to"), this));
-    AddControl(percentBox);
-    connect(percentBox, qOverload<double>(&QDoubleSpinBox::valueChanged), this,
-            &CSpiderPanel::Refresh);
 }
 
 void CSpiderPanel::Recompute()
 {
     lineCount = 0;
-    tableText.clear();
-    const double dPercent = percentBox->value();
+    SetTable({});
+    const double dPercent = Percent();
     SetHeading(tr("%1: the value of the tree as each input changes by up to %2 %")
                    .arg(Document()->GetProjectName(), QLocale().toString(dPercent)));
     const CTreeIndex index(Document()->GetTree().GetRoot());
@@ -45,10 +33,7 @@ void CSpiderPanel::Recompute()
         ShowNote(spider.Error(), true);
         return;
     }
-    QStringList lines{spider.TableHeader().join(QLatin1Char('\t'))};
-    for (const QStringList &row : spider.TableRows(index, true))
-        lines << row.join(QLatin1Char('\t'));
-    tableText = lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
+    SetTable(spider.Table(index));
 
     auto *pChart = new QChart;
     auto *pAxisX = new QValueAxis;

@@ -1,13 +1,11 @@
 #pragma once
 
-#include "CAnalysisPanel.h"
-
-class QDoubleSpinBox;
+#include "CSwingPanel.h"
 
 // The spider chart of a project: the tree's value as each input of the
 // tornado changes by a share of its value, one line per input, the inputs
 // that swing it most drawn.
-class CSpiderPanel : public CAnalysisPanel
+class CSpiderPanel : public CSwingPanel
 {
     Q_OBJECT
 
@@ -15,8 +13,6 @@ public:
     explicit CSpiderPanel(CProjectDocument *pDocument, QWidget *parent = nullptr);
 
     int LineCount() const { return lineCount; }
-    // Every input that moves the value, the widest swing first.
-    QString TableText() const override { return tableText; }
 
     // More lines than this tangle into an unreadable chart; the note tells
     // how many more there are.
@@ -27,7 +23,5 @@ protected:
     void Recompute() override;
 
 private:
-    QDoubleSpinBox *percentBox = nullptr;
     int lineCount = 0;
-    QString tableText;
 };

@@ -10,9 +10,7 @@
 #include <QBarSet>
 #include <QCategoryAxis>
 #include <QChart>
-#include <QDoubleSpinBox>
 #include <QHorizontalBarSeries>
-#include <QLabel>
 
 #include <algorithm>
 #include <cmath>
@@ -49,32 +47,22 @@ QCategoryAxis *ValueAxis(double dBase, double dFrom, double dTo,
 } // namespace
 
 CTornadoPanel::CTornadoPanel(CProjectDocument *pDocument, QWidget *parent)
-    : CAnalysisPanel(pDocument, parent)
+    : CSwingPanel(pDocument, tr("Move every payoff and probability by"), parent)
 {
-    percentBox = new QDoubleSpinBox(this);
-    percentBox->setObjectName(QStringLiteral("doubleSpinBoxPercent"));
-    percentBox->setRange(0.1, 1000);
-    percentBox->setDecimals(1);
-    percentBox->setSuffix(QStringLiteral(" %"));
-    percentBox->setValue(10);
-    AddControl(new QLabel(tr("Move every payoff and probability by"), this));
-    AddControl(percentBox);
-    connect(percentBox, qOverload<double>(&QDoubleSpinBox::valueChanged), this,
-            &CTornadoPanel::Refresh);
 }
 
 void CTornadoPanel::Recompute()
 {
     barCount = 0;
-    tableText.clear();
+    SetTable({});
     SetHeading(tr("%1: how far the value of the tree swings as each payoff and probability "
                   "moves by %2 %")
-                   .arg(Document()->GetProjectName(), QLocale().toString(percentBox->value())));
+                   .arg(Document()->GetProjectName(), QLocale().toString(Percent())));
     const CTreeIndex index(Document()->GetTree().GetRoot());
     const CTreeEvaluation evaluation(index, Document()->GetSettings().rule);
     CTornado tornado(evaluation);
     // The variables are inputs too; formulas follow them.
-    if (!tornado.Run(percentBox->value(), &Document()->GetTree())) {
+    if (!tornado.Run(Percent(), &Document()->GetTree())) {
         ShowNote(tornado.Error(), true);
         return;
     }
@@ -84,11 +72,7 @@ void CTornadoPanel::Recompute()
         return;
     }
     const auto &bars = tornado.Bars();
-    // Plain numbers: the table goes to spreadsheets, whatever the chart shows.
-    QStringList lines{CTornado::TableHeader().join(QLatin1Char('\t'))};
-    for (const QStringList &row : tornado.TableRows(index))
-        lines << row.join(QLatin1Char('\t'));
-    tableText = lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
+    SetTable(tornado.Table(index));
     // Values too large for a number (a payoff near the largest one there is,
     // moved up) have no place on an axis.
     std::vector<const CTornado::Bar *> shown;

@@ -1,13 +1,11 @@
 #pragma once
 
-#include "CAnalysisPanel.h"
-
-class QDoubleSpinBox;
+#include "CSwingPanel.h"
 
 // The tornado diagram of a project: every payoff and Situation probability
 // moved down and up by a share of its value, the widest swings of the tree's
 // value on top.
-class CTornadoPanel : public CAnalysisPanel
+class CTornadoPanel : public CSwingPanel
 {
     Q_OBJECT
 
@@ -16,8 +14,6 @@ public:
 
     // How many inputs the chart shows.
     int BarCount() const { return barCount; }
-    // Every input that swings the value, the widest first.
-    QString TableText() const override { return tableText; }
 
     // More bars than this do not fit a readable chart; the note tells how
     // many more there are.
@@ -27,7 +23,5 @@ protected:
     void Recompute() override;
 
 private:
-    QDoubleSpinBox *percentBox = nullptr;
     int barCount = 0;
-    QString tableText;
 };

@@ -9,6 +9,7 @@
 #include "CTreeIndex.h"
 #include "CTwoWayAnalysis.h"
 #include "CTypedNumber.h"
+#include "NumberPrecision.h"
 
 #include <QChart>
 #include <QComboBox>
@@ -27,11 +28,6 @@ using namespace QtCharts;
 using Parameter = CSensitivityAnalysis::Parameter;
 
 namespace {
-
-QString Number(double dValue)
-{
-    return QString::number(dValue, 'g', 10);
-}
 
 QString Name(const CTreeIndex &index, int n)
 {
@@ -154,8 +150,8 @@ void CTwoWayPanel::SetDefaultRange(Axis *pAxis, const Choice &choice)
         dLow = choice.current - dSpan;
         dHigh = choice.current + dSpan;
     }
-    pAxis->low->setText(Number(dLow));
-    pAxis->high->setText(Number(dHigh));
+    pAxis->low->setText(NumberAtPrecision(dLow, 10));
+    pAxis->high->setText(NumberAtPrecision(dHigh, 10));
     pAxis->low->setCursorPosition(0);
     pAxis->high->setCursorPosition(0);
 }
@@ -187,7 +183,7 @@ bool CTwoWayPanel::ReadAxis(Axis *pAxis, const CTreeIndex &index, double *pLow, 
 
 void CTwoWayPanel::Recompute()
 {
-    tableText.clear();
+    SetTable({});
     findings.clear();
     pointCount = 0;
     map = nullptr;
@@ -220,7 +216,7 @@ void CTwoWayPanel::Recompute()
             ShowNote(tr("The value of the tree is not a number somewhere on the grid."), true);
             return;
         }
-    tableText = analysis.Table(index).TabSeparated();
+    SetTable(analysis.Table(index));
     pointCount = int(analysis.Grid().size());
     Draw(analysis, index);
 }
@@ -230,21 +226,13 @@ void CTwoWayPanel::Draw(const CTwoWayAnalysis &analysis, const CTreeIndex &index
     const CTwoWayAnalysis::Input &x = analysis.X();
     const CTwoWayAnalysis::Input &y = analysis.Y();
     const int nDecision = analysis.Decision();
-    auto *pChart = new QChart;
-    auto *pAxisX = new QValueAxis;
-    pAxisX->setTitleText(CTwoWayAnalysis::Describe(index, x));
+    QValueAxis *pAxisX = nullptr;
+    QValueAxis *pAxisY = nullptr;
+    QChart *pChart = NewXYChart(CTwoWayAnalysis::Describe(index, x),
+                                CTwoWayAnalysis::Describe(index, y), &pAxisX, &pAxisY);
     pAxisX->setRange(x.low, x.high);
-    auto *pAxisY = new QValueAxis;
-    pAxisY->setTitleText(CTwoWayAnalysis::Describe(index, y));
     pAxisY->setRange(y.low, y.high);
-    pChart->addAxis(pAxisX, Qt::AlignBottom);
-    pChart->addAxis(pAxisY, Qt::AlignLeft);
-    pChart->legend()->setAlignment(Qt::AlignBottom);
-    const auto add = [&](QXYSeries *pSeries) {
-        pChart->addSeries(pSeries);
-        pSeries->attachAxis(pAxisX);
-        pSeries->attachAxis(pAxisY);
-    };
+    const auto add = [pChart](QXYSeries *pSeries) { AddXYSeries(pChart, pSeries); };
     // Spans the plot: the map is drawn in its coordinates.
     auto *pFrame = new QLineSeries;
     pFrame->append(x.low, y.low);
@@ -320,8 +308,9 @@ void CTwoWayPanel::Draw(const CTwoWayAnalysis &analysis, const CTreeIndex &index
             band.points.emplace_back(point.x, point.consistent);
             band.texts.push_back(
                 tr("%1 = %2\n%3 = %4\nValue of the tree: %5\n%6")
-                    .arg(CTwoWayAnalysis::Describe(index, x), Number(point.x),
-                         CTwoWayAnalysis::Describe(index, y), Number(point.y), Number(point.value))
+                    .arg(CTwoWayAnalysis::Describe(index, x), NumberAtPrecision(point.x, 10),
+                         CTwoWayAnalysis::Describe(index, y), NumberAtPrecision(point.y, 10),
+                         NumberAtPrecision(point.value, 10))
                     .arg(!point.consistent ? tr("The probabilities do not add up to 1 here.")
                          : nDecision < 0
                              ? QString()
@@ -331,7 +320,9 @@ void CTwoWayPanel::Draw(const CTwoWayAnalysis &analysis, const CTreeIndex &index
     }
 
     auto *pNow = new QScatterSeries;
-    pNow->setName(tr("Now: %1, %2").arg(Number(analysis.CurrentX()), Number(analysis.CurrentY())));
+    pNow->setName(tr("Now: %1, %2")
+                      .arg(NumberAtPrecision(analysis.CurrentX(), 10),
+                           NumberAtPrecision(analysis.CurrentY(), 10)));
     pNow->setMarkerShape(QScatterSeries::MarkerShapeRectangle);
     pNow->setMarkerSize(12);
     pNow->setColor(Qt::black);
@@ -351,8 +342,10 @@ void CTwoWayPanel::Draw(const CTwoWayAnalysis &analysis, const CTreeIndex &index
             if (found.decision == nDecision) {
                 ++nBreakEvens;
                 findings << tr("At %1 = %2, %3 = %4: \"%5\" chooses \"%6\" below, \"%7\" above")
-                                .arg(CTwoWayAnalysis::Describe(index, y), Number(row.y),
-                                     CTwoWayAnalysis::Describe(index, x), Number(found.parameter),
+                                .arg(CTwoWayAnalysis::Describe(index, y),
+                                     NumberAtPrecision(row.y, 10),
+                                     CTwoWayAnalysis::Describe(index, x),
+                                     NumberAtPrecision(found.parameter, 10),
                                      Name(index, found.decision), Name(index, found.below),
                                      Name(index, found.above));
             }

@@ -25,8 +25,6 @@ class CTwoWayPanel : public CAnalysisPanel
 public:
     explicit CTwoWayPanel(CProjectDocument *pDocument, QWidget *parent = nullptr);
 
-    // Every point of the grid: the two inputs, the value, the choice.
-    QString TableText() const override { return tableText; }
     // The map's hover text at a point of the chart's plot area.
     QString TextAt(const QPointF &position) const;
     // Where the map draws the first Decision's changes of choice, row by row
@@ -77,7 +75,6 @@ private:
     Axis axisX;
     Axis axisY;
     CStrategyMapItem *map = nullptr;
-    QString tableText;
     QStringList findings;
     int pointCount = 0;
 };

@@ -8,7 +8,6 @@
 #include <QBarCategoryAxis>
 #include <QBarSet>
 #include <QChart>
-#include <QHeaderView>
 #include <QHorizontalBarSeries>
 #include <QTableWidget>
 #include <QValueAxis>
@@ -17,35 +16,12 @@
 
 using namespace QtCharts;
 
-namespace {
-
-QString Ids(const std::vector<int> &situations)
-{
-    QStringList ids;
-    for (int n : situations)
-        ids << QStringLiteral("#%1").arg(CTreeIndex::IdOf(n));
-    return ids.join(QStringLiteral(", "));
-}
-
-} // namespace
-
 CValueOfInformationPanel::CValueOfInformationPanel(CProjectDocument *pDocument, QWidget *parent)
     : CAnalysisPanel(pDocument, parent)
 {
-    table = new QTableWidget(0, 4, this);
-    table->setObjectName(QStringLiteral("tableWidgetInformation"));
-    table->setHorizontalHeaderLabels(
-        {tr("Uncertainty"), tr("Situations"), tr("Value with information"), tr("EVPI")});
-    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    table->verticalHeader()->hide();
-    table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    table->setMaximumHeight(180);
-    AddBelow(table);
-}
-
-QString CValueOfInformationPanel::TableText() const
-{
-    return CAnalysisPanel::TableText(table);
+    table = AddTable(
+        QStringLiteral("tableWidgetInformation"),
+        {tr("Uncertainty"), tr("Situations"), tr("Value with information"), tr("EVPI")}, 180);
 }
 
 void CValueOfInformationPanel::Recompute()
@@ -73,8 +49,8 @@ void CValueOfInformationPanel::Recompute()
         rows.push_back({uncertainty.name.isEmpty()
                             ? tr("(no name) #%1").arg(CTreeIndex::IdOf(uncertainty.situations[0]))
                             : uncertainty.name + CValueOfInformation::ReadingNote(uncertainty),
-                        Ids(uncertainty.situations), uncertainty.valueWithInformation,
-                        uncertainty.evpi});
+                        CAnalysisTable::Ids(uncertainty.situations).join(QStringLiteral(", ")),
+                        uncertainty.valueWithInformation, uncertainty.evpi});
     if (information.HasAll())
         rows.push_back({tr("Everything"), QString(), information.AllValueWithInformation(),
                         information.AllEvpi()});

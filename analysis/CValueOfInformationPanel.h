@@ -14,7 +14,6 @@ class CValueOfInformationPanel : public CAnalysisPanel
 public:
     explicit CValueOfInformationPanel(CProjectDocument *pDocument, QWidget *parent = nullptr);
 
-    QString TableText() const override;
     // How many bars the chart shows.
     int BarCount() const { return barCount; }
 

@@ -5,6 +5,7 @@
 #include "CTreeIndex.h"
 #include "CTypedNumber.h"
 #include "CVariableSensitivity.h"
+#include "NumberPrecision.h"
 
 #include <QAreaSeries>
 #include <QChart>
@@ -26,11 +27,6 @@ namespace {
 // The share of its value a variable without Low and High moves each way.
 constexpr double kShare = 0.5;
 
-QString Number(double dValue)
-{
-    return QString::number(dValue, 'g', 10);
-}
-
 QString Name(const CTreeIndex &index, int n)
 {
     if (n < 0)
@@ -40,38 +36,14 @@ QString Name(const CTreeIndex &index, int n)
                              : QStringLiteral("\"%1\"").arg(strName);
 }
 
-CTypedNumber ReadRange(const QLineEdit *pEdit)
-{
-    return CTypedNumber::Read(pEdit->text(), CTypedNumber::Kind::Amount);
-}
-
 } // namespace
 
 CVariableSensitivityPanel::CVariableSensitivityPanel(CProjectDocument *pDocument,
                                                      const std::string &strVariable,
                                                      QWidget *parent)
-    : CAnalysisPanel(pDocument, parent), variable(strVariable)
+    : CRangePanel(pDocument, parent), variable(strVariable)
 {
-    lowEdit = new QLineEdit(this);
-    lowEdit->setObjectName(QStringLiteral("lineEditLow"));
-    highEdit = new QLineEdit(this);
-    highEdit->setObjectName(QStringLiteral("lineEditHigh"));
-    const int nWidth =
-        lowEdit->fontMetrics().horizontalAdvance(QStringLiteral("-8.888888888e-888")) + 16;
-    for (QLineEdit *pEdit : {lowEdit, highEdit}) {
-        pEdit->setMinimumWidth(nWidth);
-        connect(pEdit, &QLineEdit::editingFinished, this,
-                &CVariableSensitivityPanel::OnRangeEdited);
-    }
-    AddControl(new QLabel(tr("from"), this));
-    AddControl(lowEdit);
-    AddControl(new QLabel(tr("to"), this));
-    AddControl(highEdit);
-    breakEvenText = new QPlainTextEdit(this);
-    breakEvenText->setObjectName(QStringLiteral("plainTextEditBreakEvens"));
-    breakEvenText->setReadOnly(true);
-    breakEvenText->setMaximumHeight(110);
-    AddBelow(breakEvenText);
+    AddRangeControls();
     // Variables change without any value changing (a rename, a new range).
     if (pDocument)
         connect(pDocument, &CProjectDocument::sig_variablesChanged, this, &CAnalysisPanel::Refresh);
@@ -81,21 +53,6 @@ void CVariableSensitivityPanel::SetVariable(const std::string &strVariable)
 {
     variable = strVariable;
     rangeFromUser = false;
-    Refresh();
-}
-
-void CVariableSensitivityPanel::OnRangeEdited()
-{
-    if (auto *pEdit = qobject_cast<QLineEdit *>(sender())) {
-        const CTypedNumber typed = ReadRange(pEdit);
-        pEdit->setToolTip(typed.Refusal());
-        if (!typed.IsNumber()) {
-            pEdit->setText(pEdit == lowEdit ? lowRead : highRead);
-            ShowNote(typed.Refusal(), false);
-            return;
-        }
-    }
-    rangeFromUser = true;
     Refresh();
 }
 
@@ -112,20 +69,14 @@ void CVariableSensitivityPanel::SetDefaultRange(int nVariable)
         dLow = shown.value - 1;
         dHigh = shown.value + 1;
     }
-    lowEdit->setText(Number(dLow));
-    highEdit->setText(Number(dHigh));
-    lowEdit->setCursorPosition(0);
-    highEdit->setCursorPosition(0);
+    ShowDefaultRange(dLow, dHigh);
 }
 
 void CVariableSensitivityPanel::Recompute()
 {
-    breakEvens.clear();
-    breakEvenLines.clear();
+    ClearBreakEvens();
     inconsistentStretches.clear();
-    breakEvenText->clear();
-    breakEvenText->hide();
-    tableText.clear();
+    SetTable({});
     const QString strName = QString::fromStdString(variable);
     SetHeading(tr("%1: the value of the tree as the variable %2 moves")
                    .arg(Document()->GetProjectName(), strName));
@@ -136,35 +87,22 @@ void CVariableSensitivityPanel::Recompute()
     }
     if (!rangeFromUser)
         SetDefaultRange(nVariable);
-    const CTypedNumber low = ReadRange(lowEdit);
-    const CTypedNumber high = ReadRange(highEdit);
-    if (!low.IsNumber() || !high.IsNumber()) {
-        ShowNote(low.IsNumber() ? high.Refusal() : low.Refusal(), true);
+    double dLow = 0.0;
+    double dHigh = 0.0;
+    if (!ReadRange(&dLow, &dHigh))
         return;
-    }
-    lowRead = lowEdit->text();
-    highRead = highEdit->text();
     CVariableSensitivity analysis(Document()->GetTree(), Document()->GetSettings().rule);
-    if (!analysis.Run(variable, low.ValueOr(0.0), high.ValueOr(0.0))) {
+    if (!analysis.Run(variable, dLow, dHigh)) {
         ShowNote(analysis.Error(), true);
         return;
     }
     const CTreeIndex index(Document()->GetRoot());
-    tableText = analysis.Table(index).TabSeparated();
+    SetTable(analysis.Table(index));
 
-    auto *pChart = new QChart;
-    auto *pAxisX = new QValueAxis;
-    pAxisX->setTitleText(strName);
-    auto *pAxisY = new QValueAxis;
-    pAxisY->setTitleText(tr("Value of the tree"));
-    pChart->addAxis(pAxisX, Qt::AlignBottom);
-    pChart->addAxis(pAxisY, Qt::AlignLeft);
-    pChart->legend()->setAlignment(Qt::AlignBottom);
-    const auto add = [&](QXYSeries *pSeries) {
-        pChart->addSeries(pSeries);
-        pSeries->attachAxis(pAxisX);
-        pSeries->attachAxis(pAxisY);
-    };
+    QValueAxis *pAxisX = nullptr;
+    QValueAxis *pAxisY = nullptr;
+    QChart *pChart = NewXYChart(strName, tr("Value of the tree"), &pAxisX, &pAxisY);
+    const auto add = [pChart](QXYSeries *pSeries) { AddXYSeries(pChart, pSeries); };
     auto *pLine = new QLineSeries;
     pLine->setName(tr("Value of the tree"));
     double dMin = analysis.CurrentValue();
@@ -217,28 +155,19 @@ void CVariableSensitivityPanel::Recompute()
         pBreakEvens->append(dAt, dValue);
         breakEvens.append(dAt);
         breakEvenLines.append(tr("At %1: %2 chooses %3 below, %4 above; value %5")
-                                  .arg(Number(dAt), Name(index, found.decision),
+                                  .arg(NumberAtPrecision(dAt, 10), Name(index, found.decision),
                                        Name(index, found.below), Name(index, found.above),
-                                       Number(dValue)));
+                                       NumberAtPrecision(dValue, 10)));
     }
     add(pBreakEvens);
-    const double dNow = analysis.Current();
-    if (dNow >= analysis.Low() && dNow <= analysis.High()) {
-        auto *pNow = new QScatterSeries;
-        pNow->setName(tr("Now: %1").arg(Number(dNow)));
-        pNow->setMarkerShape(QScatterSeries::MarkerShapeRectangle);
-        pNow->setMarkerSize(11);
-        pNow->setColor(Qt::gray);
-        pNow->append(dNow, analysis.CurrentValue());
-        add(pNow);
-    }
+    AddNowMarker(pChart, analysis.Current(), analysis.CurrentValue(), analysis.Low(),
+                 analysis.High());
     ShowChart(pChart);
 
-    breakEvenText->setPlainText(breakEvenLines.join(QLatin1Char('\n')));
-    breakEvenText->setVisible(!breakEvenLines.isEmpty());
-    QString strNote = breakEvens.isEmpty()
-                          ? tr("No decision changes its choice between %1 and %2.")
-                                .arg(Number(analysis.Low()), Number(analysis.High()))
+    ShowBreakEvens();
+    QString strNote = breakEvens.isEmpty() ? tr("No decision changes its choice between %1 and %2.")
+                                                 .arg(NumberAtPrecision(analysis.Low(), 10),
+                                                      NumberAtPrecision(analysis.High(), 10))
                       : breakEvens.size() == 1 ? tr("One break-even point:")
                                                : tr("%1 break-even points:").arg(breakEvens.size());
     if (!analysis.Inconsistent().empty()) {
@@ -254,9 +183,4 @@ void CVariableSensitivityPanel::Recompute()
                 .arg(stretches.join(QStringLiteral(", ")), analysis.InconsistencyText()));
     }
     ShowNote(strNote);
-}
-
-QStringList CVariableSensitivityPanel::Findings() const
-{
-    return CAnalysisPanel::Findings() + breakEvenLines;
 }

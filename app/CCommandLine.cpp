@@ -108,7 +108,7 @@ int CCommandLine::RunExport() const
         scene.ShowTree(QPointF(0, 0), true);
         // Another tool's file may come without positions.
         if (arrange || !result.positioned)
-            scene.ApplyPositions(scene.ArrangedPositions());
+            document.SetPositions(scene.ArrangedPositions());
         strError = result.ProblemsMessage(document.GetRoot(), !scene.Items().empty());
     }
     const bool bDone = strError.isEmpty() &&

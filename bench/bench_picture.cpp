@@ -31,14 +31,14 @@ int main(int argc, char *argv[])
     CTreeScene scene(document, nullptr);
     document.Read(strProject);
     scene.ShowTree(QPointF(0, 0), true);
-    const std::vector<NodePosition> placed = scene.CurrentPositions();
+    const std::vector<NodePlacement> placed = CTreeArranger::Placed(document.GetRoot());
     BenchMeasure::Measure("Arrange Tree on the drawing, 10k", 5, [&] {
-        scene.ApplyPositions(scene.ArrangedPositions());
+        document.SetPositions(scene.ArrangedPositions());
         const double dWidth = CTreePicture::Rect(scene).width();
-        scene.ApplyPositions(placed);
+        document.SetPositions(placed);
         return dWidth;
     });
-    scene.ApplyPositions(scene.ArrangedPositions());
+    document.SetPositions(scene.ArrangedPositions());
     const QRectF rect = CTreePicture::Rect(scene);
     std::printf("arranged tree: %.0f x %.0f\n", rect.width(), rect.height());
     for (const char *pName : {"tree.svg", "tree.png", "tree.pdf"}) {

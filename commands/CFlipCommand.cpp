@@ -1,23 +1,21 @@
 #include "CFlipCommand.h"
 
-#include "CDecisionTreeWindow.h"
 #include "CNode.h"
+#include "CProjectDocument.h"
 
 #include <QCoreApplication>
 
 #include <utility>
 
-CFlipCommand::CFlipCommand(CDecisionTreeWindow *pWindow, CNode *pSituation, CFlip::Result result)
-    : window(pWindow), parent(pSituation->parent), original(CDetachedSubtree::InTree({pSituation})),
-      flipped({result.flipped}), before(pWindow->GetDocument().GetVariables()),
-      after(std::move(result.variables))
+CFlipCommand::CFlipCommand(CProjectDocument &doc, CNode *pSituation, CFlip::Result result)
+    : document(doc), parent(pSituation->parent), original(CDetachedSubtree::InTree({pSituation})),
+      flipped({result.flipped}), before(doc.GetVariables()), after(std::move(result.variables))
 {
     setText(QCoreApplication::translate("CFlipCommand", "Flip Uncertainties"));
 }
 
 void CFlipCommand::redo()
 {
-    CProjectDocument &document = window->GetDocument();
     CProjectDocument::CChange change(document);
     original.Detach(document);
     flipped.AttachTo(document, parent);
@@ -26,7 +24,6 @@ void CFlipCommand::redo()
 
 void CFlipCommand::undo()
 {
-    CProjectDocument &document = window->GetDocument();
     CProjectDocument::CChange change(document);
     flipped.Detach(document);
     original.AttachTo(document, parent);

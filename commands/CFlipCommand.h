@@ -6,8 +6,8 @@
 
 #include <QUndoCommand>
 
-class CDecisionTreeWindow;
 class CNode;
+class CProjectDocument;
 
 // Flips a Situation with the Situations after it. It holds both subtrees,
 // the one that stood there and the flipped one, and the variables before and
@@ -17,13 +17,13 @@ class CFlipCommand : public QUndoCommand
 {
 public:
     // result is what CFlip::Build made of pSituation.
-    CFlipCommand(CDecisionTreeWindow *pWindow, CNode *pSituation, CFlip::Result result);
+    CFlipCommand(CProjectDocument &document, CNode *pSituation, CFlip::Result result);
 
     void undo() override;
     void redo() override;
 
 private:
-    CDecisionTreeWindow *window;
+    CProjectDocument &document;
     CNode *parent;
     CDetachedSubtree original;
     CDetachedSubtree flipped;

@@ -1,11 +1,11 @@
 #include "CSettingsCommand.h"
 
-#include "CDecisionTreeWindow.h"
+#include "CProjectDocument.h"
 
 #include <QCoreApplication>
 
-CSettingsCommand::CSettingsCommand(CDecisionTreeWindow *pWindow, const CProjectSettings &settings)
-    : window(pWindow), oldSettings(pWindow->GetDocument().GetSettings()), newSettings(settings)
+CSettingsCommand::CSettingsCommand(CProjectDocument &doc, const CProjectSettings &settings)
+    : document(doc), oldSettings(doc.GetSettings()), newSettings(settings)
 {
     setText(QCoreApplication::translate("CSettingsCommand", "Change Project Settings"));
 }
@@ -22,5 +22,5 @@ void CSettingsCommand::redo()
 
 void CSettingsCommand::Apply(const CProjectSettings &settings)
 {
-    window->GetDocument().SetSettings(settings);
+    document.SetSettings(settings);
 }

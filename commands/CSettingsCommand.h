@@ -4,14 +4,14 @@
 
 #include <QUndoCommand>
 
-class CDecisionTreeWindow;
+class CProjectDocument;
 
 // A change of the project's settings, such as its decision rule: the
 // document re-evaluates the whole tree each way.
 class CSettingsCommand : public QUndoCommand
 {
 public:
-    CSettingsCommand(CDecisionTreeWindow *pWindow, const CProjectSettings &newSettings);
+    CSettingsCommand(CProjectDocument &document, const CProjectSettings &newSettings);
 
     void undo() override;
     void redo() override;
@@ -19,7 +19,7 @@ public:
 private:
     void Apply(const CProjectSettings &settings);
 
-    CDecisionTreeWindow *window;
+    CProjectDocument &document;
     CProjectSettings oldSettings;
     CProjectSettings newSettings;
 };

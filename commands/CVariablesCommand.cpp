@@ -1,13 +1,11 @@
 #include "CVariablesCommand.h"
 
-#include "CDecisionTreeWindow.h"
 #include "CNode.h"
 
-CVariablesCommand::CVariablesCommand(CDecisionTreeWindow *pWindow, const QString &strText,
+CVariablesCommand::CVariablesCommand(CProjectDocument &doc, const QString &strText,
                                      const CVariables &variablesAfter,
                                      const std::vector<CProjectDocument::NodeFormulas> &formulas)
-    : window(pWindow), before(pWindow->GetDocument().GetVariables()), after(variablesAfter),
-      formulasAfter(formulas)
+    : document(doc), before(doc.GetVariables()), after(variablesAfter), formulasAfter(formulas)
 {
     setText(strText);
     for (const CProjectDocument::NodeFormulas &entry : formulas)
@@ -17,12 +15,10 @@ CVariablesCommand::CVariablesCommand(CDecisionTreeWindow *pWindow, const QString
 
 void CVariablesCommand::undo()
 {
-    window->GetDocument().SetVariablesAndFormulas(before, formulasBefore);
-    window->setWindowModified(true);
+    document.SetVariablesAndFormulas(before, formulasBefore);
 }
 
 void CVariablesCommand::redo()
 {
-    window->GetDocument().SetVariablesAndFormulas(after, formulasAfter);
-    window->setWindowModified(true);
+    document.SetVariablesAndFormulas(after, formulasAfter);
 }

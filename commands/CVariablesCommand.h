@@ -6,8 +6,6 @@
 
 #include <vector>
 
-class CDecisionTreeWindow;
-
 // One change of the project's variables (added, removed, renamed with the
 // formulas that use them, a value, formula, bound or comment edited). It
 // keeps the variables and the node formulas it touches before and after;
@@ -15,7 +13,7 @@ class CDecisionTreeWindow;
 class CVariablesCommand : public QUndoCommand
 {
 public:
-    CVariablesCommand(CDecisionTreeWindow *pWindow, const QString &strText,
+    CVariablesCommand(CProjectDocument &document, const QString &strText,
                       const CVariables &variablesAfter,
                       const std::vector<CProjectDocument::NodeFormulas> &formulasAfter);
 
@@ -23,7 +21,7 @@ public:
     void redo() override;
 
 private:
-    CDecisionTreeWindow *window;
+    CProjectDocument &document;
     CVariables before;
     CVariables after;
     std::vector<CProjectDocument::NodeFormulas> formulasBefore;

@@ -219,7 +219,7 @@ CRecoveryKeeper *CDecisionTreeWindow::KeepRecoveryCopies(CRecoveryStore &store,
 void CDecisionTreeWindow::ChangeSettings(const CProjectSettings &settings)
 {
     if (settings != document.GetSettings())
-        undoStack.push(new CSettingsCommand(this, settings));
+        undoStack.push(new CSettingsCommand(document, settings));
 }
 
 bool CDecisionTreeWindow::SaveProject()
@@ -345,7 +345,7 @@ void CDecisionTreeWindow::ChangeVariables(
     const QString &strText, const CVariables &variables,
     const std::vector<CProjectDocument::NodeFormulas> &formulas)
 {
-    undoStack.push(new CVariablesCommand(this, strText, variables, formulas));
+    undoStack.push(new CVariablesCommand(document, strText, variables, formulas));
 }
 
 void CDecisionTreeWindow::closeEvent(QCloseEvent *event)

@@ -179,8 +179,8 @@ private:
     bool ArrangeInPlace();
     // Where Arrange Tree puts the nodes, and (before) where they are; false
     // when every node stands there already.
-    bool ArrangementMoves(std::vector<NodePosition> &before,
-                          std::vector<NodePosition> &after) const;
+    bool ArrangementMoves(std::vector<NodePlacement> &before,
+                          std::vector<NodePlacement> &after) const;
     void OnHistoryStep();
     // The modified mark: a step away from the saved state of the history, or
     // a change outside it since the last save.

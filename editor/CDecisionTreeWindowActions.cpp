@@ -176,7 +176,7 @@ void CDecisionTreeWindow::FlipNode(CNodeGrapicsItem *pItem)
     placement.NoteActedNode(pNode->parent);
     // The new shape is laid out at once, and undone with the flip.
     undoStack.beginMacro(tr("Flip Uncertainties"));
-    undoStack.push(new CFlipCommand(this, pNode, std::move(result)));
+    undoStack.push(new CFlipCommand(document, pNode, std::move(result)));
     ArrangeTree();
     undoStack.endMacro();
     if (!notes.isEmpty())

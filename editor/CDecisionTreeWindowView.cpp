@@ -16,17 +16,17 @@
 
 namespace {
 
-bool SamePlace(const NodePosition &a, const NodePosition &b)
+bool SamePlace(const NodePlacement &a, const NodePlacement &b)
 {
-    return a.pos == b.pos && a.x == b.x && a.y == b.y;
+    return a.x == b.x && a.y == b.y;
 }
 
 } // namespace
 
-bool CDecisionTreeWindow::ArrangementMoves(std::vector<NodePosition> &before,
-                                           std::vector<NodePosition> &after) const
+bool CDecisionTreeWindow::ArrangementMoves(std::vector<NodePlacement> &before,
+                                           std::vector<NodePlacement> &after) const
 {
-    before = treeScene->CurrentPositions();
+    before = CTreeArranger::Placed(document.GetRoot());
     after = treeScene->ArrangedPositions();
     return after.size() == before.size() &&
            !std::equal(before.begin(), before.end(), after.begin(), SamePlace);
@@ -35,19 +35,19 @@ bool CDecisionTreeWindow::ArrangementMoves(std::vector<NodePosition> &before,
 void CDecisionTreeWindow::ArrangeTree()
 {
     FinishEditing();
-    std::vector<NodePosition> before, after;
+    std::vector<NodePlacement> before, after;
     if (!ArrangementMoves(before, after))
         return;
     placement.NoteActedNode(document.GetRoot());
-    undoStack.push(new CArrangeCommand(this, std::move(before), std::move(after)));
+    undoStack.push(new CArrangeCommand(document, document.GetRoot(), before, after));
 }
 
 bool CDecisionTreeWindow::ArrangeInPlace()
 {
-    std::vector<NodePosition> before, after;
+    std::vector<NodePlacement> before, after;
     if (!ArrangementMoves(before, after))
         return false;
-    treeScene->ApplyPositions(after);
+    document.SetPositions(after);
     return true;
 }
 

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <unordered_set>
 #include <vector>
 
 namespace {
@@ -43,6 +44,7 @@ void CTreeScene::ConnectDocument()
     connect(&document, &CProjectDocument::sig_variablesChanged, this, &CTreeScene::ShowFormulas);
     // Formulas write numbers the texts have not shown yet.
     connect(&document, &CProjectDocument::sig_inputsChanged, this, &CTreeScene::ShowInputs);
+    connect(&document, &CProjectDocument::sig_positionsChanged, this, &CTreeScene::ShowPositions);
 }
 
 int32_t CTreeScene::ToCoordinate(double dValue)
@@ -324,77 +326,57 @@ NodeExtent CTreeScene::ExtentOf(const CNode *pNode) const
     return {pItem->OutlineRect(), pItem->RightAnchor()};
 }
 
-std::vector<NodePosition> CTreeScene::ArrangedPositions() const
+std::vector<NodePlacement> CTreeScene::ArrangedPositions() const
 {
     CNode *pRoot = document.GetRoot();
     const CNodeGrapicsItem *pRootItem = GetItem(pRoot);
     if (!pRootItem)
         return {};
-    const std::vector<NodePlacement> placements = CTreeArranger::Arrange(
-        pRoot, pRootItem->pos(), [this](const CNode *pNode) { return ExtentOf(pNode); });
-    std::vector<NodePosition> positions;
-    positions.reserve(placements.size());
-    for (const NodePlacement &placement : placements)
-        positions.push_back({QPointF(placement.x, placement.y), placement.x, placement.y});
-    return positions;
+    return CTreeArranger::Arrange(pRoot, pRootItem->pos(),
+                                  [this](const CNode *pNode) { return ExtentOf(pNode); });
 }
 
 std::vector<NodePosition> CTreeScene::CurrentPositions() const
 {
     std::vector<NodePosition> positions;
-    // Breadth first and without null children, as the arrangement counts.
-    std::vector<const CNode *> queue;
-    if (GetItem(document.GetRoot()))
-        queue.push_back(document.GetRoot());
-    for (size_t i = 0; i < queue.size(); ++i) {
-        const CNode *pNode = queue[i];
-        const CNodeGrapicsItem *pItem = GetItem(pNode);
-        positions.push_back({pItem ? pItem->pos() : QPointF(), pNode->x, pNode->y});
-        // What a fold hides is not arranged, so not counted either.
-        for (const CNode *pChild : pNode->children)
-            if (pChild && !pNode->folded)
-                queue.push_back(pChild);
+    if (!GetItem(document.GetRoot()))
+        return positions;
+    for (const NodePlacement &placed : CTreeArranger::Placed(document.GetRoot())) {
+        const CNodeGrapicsItem *pItem = GetItem(placed.node);
+        positions.push_back({pItem ? pItem->pos() : QPointF(), placed.x, placed.y});
     }
     return positions;
 }
 
-void CTreeScene::ApplyPositions(const std::vector<NodePosition> &positions)
+void CTreeScene::ShowPositions(const std::vector<CNode *> &nodes)
 {
-    struct Entry
-    {
-        CNode *node;
-        size_t parent;
-        bool moved;
-    };
-    std::vector<Entry> queue;
-    if (GetItem(document.GetRoot()))
-        queue.push_back({document.GetRoot(), 0, false});
-    for (size_t i = 0; i < queue.size(); ++i)
-        for (CNode *pChild : queue[i].node->children)
-            if (pChild && !queue[i].node->folded)
-                queue.push_back({pChild, i, false});
-    // Not the tree these positions were taken from: leave it alone.
-    if (queue.size() != positions.size())
-        return;
-    std::vector<CProjectDocument::NodePlace> places;
-    places.reserve(queue.size());
-    for (size_t i = 0; i < queue.size(); ++i) {
-        CNodeGrapicsItem *pItem = GetItem(queue[i].node);
-        if (!pItem)
+    std::vector<CNode *> moved;
+    for (CNode *pNode : nodes) {
+        CNodeGrapicsItem *pItem = ItemOf(pNode);
+        // A drag stores where its item already stands, to the coordinate; a
+        // Root never placed stays where the view put it. An item hidden by a
+        // fold is placed from its node when it shows again.
+        if (!pItem || !pItem->isVisible() || !pNode->HasPosition() ||
+            (ToCoordinate(pItem->x()) == pNode->x && ToCoordinate(pItem->y()) == pNode->y))
             continue;
-        if (pItem->pos() != positions[i].pos) {
-            const bool bWasBlocked = pItem->blockSignals(true);
-            pItem->setPos(positions[i].pos);
-            pItem->blockSignals(bWasBlocked);
-            queue[i].moved = true;
-        }
-        places.push_back({queue[i].node, positions[i].x, positions[i].y});
+        const bool bWasBlocked = pItem->blockSignals(true);
+        pItem->setPos(pNode->x, pNode->y);
+        pItem->blockSignals(bWasBlocked);
+        moved.push_back(pNode);
     }
-    document.SetPositions(places);
     // Signals were blocked, so each arrow that meets a moved item is redrawn here.
-    for (size_t i = 1; i < queue.size(); ++i)
-        if (queue[i].moved || queue[queue[i].parent].moved)
-            if (CNodeGrapicsItem *pItem = GetItem(queue[i].node))
-                if (CQGraphicsArrowLineItem *pArrow = pItem->GetArrow())
-                    pArrow->UpdateGeometry();
+    auto redraw = [this](const CNode *pNode) {
+        if (CNodeGrapicsItem *pItem = ItemOf(pNode))
+            if (CQGraphicsArrowLineItem *pArrow = pItem->GetArrow())
+                pArrow->UpdateGeometry();
+    };
+    // Once each: a child that moved with its parent has its arrow redrawn as
+    // a moved node.
+    const std::unordered_set<const CNode *> movedNodes(moved.begin(), moved.end());
+    for (CNode *pNode : moved) {
+        redraw(pNode);
+        for (const CNode *pChild : pNode->children)
+            if (pChild && !movedNodes.count(pChild))
+                redraw(pChild);
+    }
 }

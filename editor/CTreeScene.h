@@ -68,11 +68,13 @@ public:
     void ShowFormulas();
 
     NodeExtent ExtentOf(const CNode *pNode) const;
-    // Positions of the shown nodes, breadth first from the Root, as an
-    // arrangement's undo step keeps them; and where Arrange Tree puts them.
+    // Where the shown nodes' items stand and their nodes are stored,
+    // breadth first from the Root; and where Arrange Tree puts them, for the
+    // document to store.
     std::vector<NodePosition> CurrentPositions() const;
-    std::vector<NodePosition> ArrangedPositions() const;
-    void ApplyPositions(const std::vector<NodePosition> &positions);
+    std::vector<NodePlacement> ArrangedPositions() const;
+    // Moves the items of nodes whose stored positions the document changed.
+    void ShowPositions(const std::vector<CNode *> &nodes);
 
     // Words every payoff and value anew in the document's number format.
     void ShowNumberFormat();

@@ -22,19 +22,8 @@ bool CTreeScene::IsHidden(const CNode *pNode)
 int CTreeScene::CountBelow(const CNode *pNode)
 {
     int nCount = 0;
-    std::vector<const CNode *> pending;
-    if (pNode)
-        pending.push_back(pNode);
-    while (!pending.empty()) {
-        const CNode *pCurrent = pending.back();
-        pending.pop_back();
-        for (const CNode *pChild : pCurrent->children)
-            if (pChild) {
-                ++nCount;
-                pending.push_back(pChild);
-            }
-    }
-    return nCount;
+    WalkSubtree(pNode, [&nCount](const CNode *) { ++nCount; });
+    return pNode ? nCount - 1 : 0;
 }
 
 void CTreeScene::AddBadge(CNodeGrapicsItem *pItem)
@@ -95,13 +84,12 @@ void CTreeScene::SetSubtreeShown(CNode *pNode, bool bShown, bool bMoved)
 {
     // Showing stops at folds inside, which keep what they hide hidden; hiding
     // goes all the way down, past folds that hid their part already.
-    std::vector<CNode *> pending(pNode->children.begin(), pNode->children.end());
-    while (!pending.empty()) {
-        CNode *pCurrent = pending.back();
-        pending.pop_back();
+    WalkSubtree(pNode, [&](CNode *pCurrent) {
+        if (pCurrent == pNode)
+            return true;
         CNodeGrapicsItem *pItem = GetItem(pCurrent);
-        if (!pCurrent || !pItem)
-            continue;
+        if (!pItem)
+            return false;
         pItem->setVisible(bShown);
         if (CQGraphicsArrowLineItem *pArrow = pItem->GetArrow()) {
             pArrow->setVisible(bShown);
@@ -109,9 +97,8 @@ void CTreeScene::SetSubtreeShown(CNode *pNode, bool bShown, bool bMoved)
             if (bMoved)
                 pArrow->UpdateGeometry();
         }
-        if (!bShown || !pCurrent->folded)
-            pending.insert(pending.end(), pCurrent->children.begin(), pCurrent->children.end());
-    }
+        return !bShown || !pCurrent->folded;
+    });
 }
 
 void CTreeScene::MoveHiddenAlong(CNode *pNode, QPointF by)
@@ -119,18 +106,13 @@ void CTreeScene::MoveHiddenAlong(CNode *pNode, QPointF by)
     // Not moved: the stored places are kept exactly.
     if (by.isNull())
         return;
-    std::vector<CNode *> pending(pNode->children.begin(), pNode->children.end());
-    while (!pending.empty()) {
-        CNode *pCurrent = pending.back();
-        pending.pop_back();
-        if (!pCurrent)
-            continue;
-        if (pCurrent->HasPosition()) {
-            pCurrent->x = ToCoordinate(double(pCurrent->x) + by.x());
-            pCurrent->y = ToCoordinate(double(pCurrent->y) + by.y());
-        }
-        pending.insert(pending.end(), pCurrent->children.begin(), pCurrent->children.end());
-    }
+    std::vector<CProjectDocument::NodePlace> places;
+    WalkSubtree(pNode, [&](CNode *pCurrent) {
+        if (pCurrent != pNode && pCurrent->HasPosition())
+            places.push_back({pCurrent, ToCoordinate(double(pCurrent->x) + by.x()),
+                              ToCoordinate(double(pCurrent->y) + by.y())});
+    });
+    document.SetPositions(places);
 }
 
 std::vector<CNode *> CTreeScene::FoldedNodes(CNode *pRoot)

@@ -92,7 +92,7 @@ QString TableFault(const QString &strPanel, const Table &expected)
             if (std::isnan(dExpected) ? !strCell.isEmpty() : !bNumber || dCell != dExpected)
                 return QStringLiteral("row %1: \"%2\" where the library has %3")
                     .arg(r)
-                    .arg(strCell, CCsvTable::Number(dExpected));
+                    .arg(strCell, PlainNumber(dExpected));
         }
     }
     return QString();
@@ -120,9 +120,15 @@ Table Tornado(const CDecisionTree &tree, const CTreeEvaluation &evaluation)
     Table table;
     if (!tornado.Run(10, &tree) || !std::isfinite(tornado.CurrentValue()))
         return table;
-    for (const CTornado::Bar &bar : tornado.Bars())
-        table.push_back({CTornado::Describe(evaluation.Index(), bar.option, bar.kind, bar.variable),
-                         bar.low, bar.high, bar.valueLow, bar.valueHigh, bar.Swing()});
+    for (const CTornado::Bar &bar : tornado.Bars()) {
+        const bool bVariable = bar.option < 0;
+        table.push_back({bVariable ? QString::fromStdString(bar.variable)
+                                   : CAnalysisTable::NodeLabel(evaluation.Index(), bar.option),
+                         QString(bVariable                       ? "variable"
+                                 : bar.kind == Parameter::Payoff ? "payoff"
+                                                                 : "probability"),
+                         bar.current, bar.low, bar.high, bar.valueLow, bar.valueHigh, bar.Swing()});
+    }
     return table;
 }
 
@@ -132,13 +138,11 @@ Table Spider(const CDecisionTree &tree, const CTreeEvaluation &evaluation)
     Table table;
     if (!spider.Run(10, CSpiderPanel::Steps, &tree))
         return table;
-    for (const CSpiderAnalysis::Line &line : spider.Lines()) {
-        std::vector<Cell> cells{CTornado::Describe(evaluation.Index(), line.input.option,
-                                                   line.input.kind, line.input.variable)};
-        for (const auto &point : line.points)
-            cells.push_back(point.second);
-        table.push_back(cells);
-    }
+    for (const CSpiderAnalysis::Line &line : spider.Lines())
+        for (const auto &[dChange, dValue] : line.points)
+            table.push_back({CTornado::ShortName(evaluation.Index(), line.input.option,
+                                                 line.input.kind, line.input.variable),
+                             dChange, dValue});
     return table;
 }
 
@@ -211,7 +215,7 @@ bool TwoWayInputs(const QString &strHeader, const CDecisionTree &tree, const CTr
     for (const CTwoWayAnalysis::Input &input : inputs)
         for (int k = 0; k < 2; ++k)
             if (names.value(k) ==
-                CTornado::ShortName(index, input.option, input.kind, input.variable)) {
+                CTornado::Describe(index, input.option, input.kind, input.variable)) {
                 (k == 0 ? *pX : *pY) = input;
                 ++nFound;
             }
@@ -512,9 +516,9 @@ void TestPanels::everyPanel()
     for (int i = 0; i < rows.size(); ++i) {
         const QJsonObject input = inputs[i].toObject();
         const QStringList cells = rows[i].split('\t');
-        QCOMPARE(cells[3].toDouble(), input["valueLow"].toDouble());
-        QCOMPARE(cells[4].toDouble(), input["valueHigh"].toDouble());
-        QVERIFY(input.contains("variable") == cells[0].startsWith("variable ") &&
+        QCOMPARE(cells[5].toDouble(), input["valueLow"].toDouble());
+        QCOMPARE(cells[6].toDouble(), input["valueHigh"].toDouble());
+        QVERIFY(input.contains("variable") == (cells[1] == "variable") &&
                 cells[0].endsWith(input.contains("variable") ? input["variable"].toString()
                                                              : QStringLiteral("(#%1)").arg(
                                                                    input["option"]["id"].toInt())));
@@ -739,4 +743,5 @@ void TestPanels::manyUncertaintiesAndLongNames()
 }
 
 RAMIFY_GUI_TEST_MAIN(TestPanels)
+#include "TextNumber.h"
 #include "tst_panels.moc"

@@ -24,6 +24,7 @@
 #include "TextNumber.h"
 
 #include <QChartView>
+#include <QFile>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QLineSeries>
@@ -508,9 +509,19 @@ void TestSensitivity::panelsFollowTheirProject()
     QVERIFY(pTwoWay);
     QTRY_VERIFY(pTwoWay->PointCount() > 0);
     pTwoWay->ChooseInputs(2, 0);
-    // Its table is the one ramify-solve prints as CSV, inputs named as its command line takes them.
-    QTRY_VERIFY(
-        pTwoWay->TableText().startsWith("test:payoff\tsell:payoff\tvalue\tchosen\tconsistent\n"));
+    // Copied, its table is headed as the window names things; saved, it is
+    // the one ramify-solve prints as CSV, inputs named as its command line
+    // takes them.
+    QTRY_VERIFY(pTwoWay->TableText().startsWith("payoff of \"test\"") &&
+                pTwoWay->TableText().contains("\tpayoff of \"sell\"") &&
+                pTwoWay->TableText().contains("\tValue of the tree\tChosen\t"));
+    QTemporaryDir dir;
+    const QString strCsv = dir.filePath("twoway.csv");
+    QString strError;
+    QVERIFY(pTwoWay->SaveTable(strCsv, &strError));
+    QFile csv(strCsv);
+    QVERIFY(csv.open(QIODevice::ReadOnly));
+    QVERIFY(csv.readLine().startsWith("test:payoff,sell:payoff,value,chosen,consistent"));
     for (auto [pName, pText] : {std::pair{"lineEditLowX", "-300"},
                                 {"lineEditHighX", "0"},
                                 {"lineEditLowY", "500"},
@@ -546,8 +557,6 @@ void TestSensitivity::panelsFollowTheirProject()
     QTRY_COMPARE(axisText(1234567.0), NumberToText(1234567.0, settings.numbers));
     pWindow->GetDocument().SetSettings(CProjectSettings());
     // A saved chart says what it shows and what was found.
-    QTemporaryDir dir;
-    QString strError;
     QVERIFY(pPanel->SaveChart(dir.filePath("chart.svg"), &strError));
     QFile svg(dir.filePath("chart.svg"));
     const QString strSvg = svg.open(QIODevice::ReadOnly) ? QString::fromUtf8(svg.readAll()) : "";

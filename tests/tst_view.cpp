@@ -120,6 +120,10 @@ void TestView::arrangedTreeHasNoOverlaps()
     const std::vector<NodePosition> after = window.TreeScene()->CurrentPositions();
     QVERIFY(std::equal(before.begin(), before.end(), after.begin(), after.end(),
                        [](auto a, auto b) { return a.pos == b.pos && a.x == b.x && a.y == b.y; }));
+    // Whoever stores a place through the document, the drawing follows it.
+    CNode *pRoot = window.GetDocument().GetRoot();
+    window.GetDocument().SetPositions({{pRoot, 300, 200}});
+    QCOMPARE(window.TreeScene()->GetItem(pRoot)->pos(), QPointF(300, 200));
 }
 
 void TestView::textsEditAtEveryZoom_data()

@@ -1,5 +1,6 @@
 #include "CAnalysisRequest.h"
 
+#include "CAnalysisTable.h"
 #include "CNode.h"
 #include "CTreeIndex.h"
 
@@ -135,11 +136,8 @@ int CAnalysisRequest::FindOption(const CTreeIndex &index, QString *pError) const
         *pError = tr("The tree has no option named \"%1\".").arg(node);
         return -1;
     }
-    QStringList ids;
-    for (int n : found)
-        ids << QStringLiteral("#%1").arg(CTreeIndex::IdOf(n));
     *pError = tr("Several options are named \"%1\": %2. Name one by its ID.")
-                  .arg(node, ids.join(QStringLiteral(", ")));
+                  .arg(node, CAnalysisTable::Ids(found).join(QStringLiteral(", ")));
     return -1;
 }
 

@@ -5,6 +5,7 @@
 #include "CTreeEvaluation.h"
 #include "CTreeIndex.h"
 #include "CValueOfInformation.h"
+#include "NumberPrecision.h"
 
 #include <QJsonArray>
 #include <QStringList>
@@ -13,19 +14,6 @@
 #include <vector>
 
 namespace {
-
-QString Number(double dValue)
-{
-    return QString::number(dValue, 'g', 10);
-}
-
-QString Ids(const std::vector<int> &nodes)
-{
-    QStringList ids;
-    for (int n : nodes)
-        ids << QStringLiteral("#%1").arg(CTreeIndex::IdOf(n));
-    return ids.join(QStringLiteral(", "));
-}
 
 // Rows of cells, each column as wide as its widest cell: names to the
 // left, numbers to the right.
@@ -129,25 +117,28 @@ QString CRiskReport::Text(const CTreeEvaluation &evaluation,
     if (rule.HasRiskTolerance()) {
         const double dExpected = evaluation.ExpectedValues().front();
         strOut +=
-            Table({{QStringLiteral("Risk tolerance"), Number(rule.RiskTolerance())},
-                   {QStringLiteral("Certainty equivalent"), Number(evaluation.RootValue())},
-                   {QStringLiteral("Expected value"), Number(dExpected)},
-                   {QStringLiteral("Risk premium"), Number(dExpected - evaluation.RootValue())}});
+            Table({{QStringLiteral("Risk tolerance"), NumberAtPrecision(rule.RiskTolerance(), 10)},
+                   {QStringLiteral("Certainty equivalent"),
+                    NumberAtPrecision(evaluation.RootValue(), 10)},
+                   {QStringLiteral("Expected value"), NumberAtPrecision(dExpected, 10)},
+                   {QStringLiteral("Risk premium"),
+                    NumberAtPrecision(dExpected - evaluation.RootValue(), 10)}});
     }
     if (pInformation) {
         strOut += QStringLiteral("\nValue of perfect information (value now %1):\n")
-                      .arg(Number(pInformation->Value()));
+                      .arg(NumberAtPrecision(pInformation->Value(), 10));
         std::vector<QStringList> rows{{QStringLiteral("Uncertainty"), QStringLiteral("Situations"),
                                        QStringLiteral("value with information"),
                                        QStringLiteral("EVPI")}};
         for (const CValueOfInformation::Uncertainty &uncertainty : pInformation->Uncertainties())
             rows.push_back({Name(uncertainty.name) + CValueOfInformation::ReadingNote(uncertainty),
-                            Ids(uncertainty.situations), Number(uncertainty.valueWithInformation),
-                            Number(uncertainty.evpi)});
+                            CAnalysisTable::Ids(uncertainty.situations).join(QStringLiteral(", ")),
+                            NumberAtPrecision(uncertainty.valueWithInformation, 10),
+                            NumberAtPrecision(uncertainty.evpi, 10)});
         if (pInformation->HasAll())
             rows.push_back({QStringLiteral("everything"), QString(),
-                            Number(pInformation->AllValueWithInformation()),
-                            Number(pInformation->AllEvpi())});
+                            NumberAtPrecision(pInformation->AllValueWithInformation(), 10),
+                            NumberAtPrecision(pInformation->AllEvpi(), 10)});
         strOut += Table(rows);
     }
     if (pProfile) {
@@ -161,9 +152,11 @@ QString CRiskReport::Text(const CTreeEvaluation &evaluation,
                                 .arg(Name(profile.name))
                                 .arg(CTreeIndex::IdOf(profile.option)),
                             profile.chosen ? QStringLiteral("yes") : QStringLiteral("no"),
-                            Number(profile.mean), Number(profile.standardDeviation),
-                            Number(profile.minimum), Number(profile.maximum),
-                            Number(profile.probabilityOfLoss)});
+                            NumberAtPrecision(profile.mean, 10),
+                            NumberAtPrecision(profile.standardDeviation, 10),
+                            NumberAtPrecision(profile.minimum, 10),
+                            NumberAtPrecision(profile.maximum, 10),
+                            NumberAtPrecision(profile.probabilityOfLoss, 10)});
         strOut += Table(rows);
         for (const CRiskProfile::Profile &profile : pProfile->Profiles()) {
             strOut += QStringLiteral("\nOutcomes of %1:\n").arg(Name(profile.name));
@@ -173,8 +166,9 @@ QString CRiskReport::Text(const CTreeEvaluation &evaluation,
             double dCumulative = 0.0;
             for (const CRiskProfile::Outcome &outcome : profile.outcomes) {
                 dCumulative += outcome.probability;
-                outcomes.push_back(
-                    {Number(outcome.value), Number(outcome.probability), Number(dCumulative)});
+                outcomes.push_back({NumberAtPrecision(outcome.value, 10),
+                                    NumberAtPrecision(outcome.probability, 10),
+                                    NumberAtPrecision(dCumulative, 10)});
             }
             strOut += Table(outcomes, false);
         }

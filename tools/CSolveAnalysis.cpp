@@ -5,6 +5,7 @@
 #include "CNode.h"
 #include "CSolveReportText.h"
 #include "CTreeIndex.h"
+#include "NumberPrecision.h"
 
 #include <QJsonDocument>
 #include <QTextStream>
@@ -70,6 +71,16 @@ bool CSolveAnalysis::Evaluate(const Subject &subject, Outcome *pFault)
     return true;
 }
 
+QString CSolveAnalysis::ValueNow(double dValue)
+{
+    return QStringLiteral("Value now: %1\n").arg(NumberAtPrecision(dValue, 6));
+}
+
+QString CSolveAnalysis::Header(const Subject &subject, double dValueNow)
+{
+    return Header(subject) + ValueNow(dValueNow);
+}
+
 QString CSolveAnalysis::Header(const Subject &subject)
 {
     return QStringLiteral("Project:   %1\nFile:      %2\n")
@@ -97,14 +108,9 @@ QString CSolveAnalysis::ParameterName(CSensitivityAnalysis::Parameter parameter)
                                                                 : QStringLiteral("probability");
 }
 
-QString CSolveAnalysis::Number(double dValue)
-{
-    return QString::number(dValue, 'g', 6);
-}
-
 QString CSolveAnalysis::Exact(double dValue)
 {
-    return QString::number(dValue, 'g', 12);
+    return NumberAtPrecision(dValue, 12);
 }
 
 QString CSolveAnalysis::Label(const CTreeIndex &index, int n)

@@ -102,6 +102,10 @@ public:
 
     // How every output words its heading, nodes and numbers.
     static QString Header(const Subject &subject);
+    // The heading followed by the tree's value as the project stands.
+    static QString Header(const Subject &subject, double dValueNow);
+    // The line with the tree's value as the project stands.
+    static QString ValueNow(double dValue);
     static QByteArray Document(QJsonObject object, const Subject &subject);
     // The document of an analysis that moves every input by a share of its
     // value, its findings under key.
@@ -117,7 +121,6 @@ public:
     }
     static QJsonValue NodeRef(const CTreeIndex &index, int n);
     static QString ParameterName(CSensitivityAnalysis::Parameter parameter);
-    static QString Number(double dValue);
     // Break-evens are exact; they get the digits to show it.
     static QString Exact(double dValue);
     static QString Label(const CTreeIndex &index, int n);

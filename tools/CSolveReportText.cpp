@@ -12,11 +12,6 @@
 
 namespace {
 
-QString Number(double dValue)
-{
-    return NumberToText(dValue);
-}
-
 QString Printable(const QString &strText)
 {
     return CSolveReportText::Printable(strText);
@@ -76,9 +71,9 @@ void AppendVariables(const CVariables &variables, QString &strOut)
     strOut += QStringLiteral("Variables:\n");
     for (int n = 0; n < variables.Count(); ++n) {
         const CVariables::Variable &variable = variables.At(n);
-        strOut +=
-            QStringLiteral("  %1 = %2")
-                .arg(Printable(QString::fromStdString(variable.name)), Number(variable.value));
+        strOut += QStringLiteral("  %1 = %2")
+                      .arg(Printable(QString::fromStdString(variable.name)),
+                           NumberToText(variable.value));
         if (!variable.formula.empty())
             strOut +=
                 QStringLiteral("  (%1)").arg(Printable(QString::fromStdString(variable.formula)));
@@ -112,7 +107,7 @@ void AppendSummary(const CSolveReport &report, const NumberFormat &format, QStri
         strOut += QStringLiteral("  none\n");
     for (const CSolveReport::Imbalance &imbalance : report.imbalances)
         strOut += QStringLiteral("  %1 adds up to %2\n")
-                      .arg(Quoted(imbalance.situation->node->name), Number(imbalance.sum));
+                      .arg(Quoted(imbalance.situation->node->name), NumberToText(imbalance.sum));
     if (!report.IsConsistent())
         strOut += QStringLiteral("  (the editor highlights no path while this is so)\n");
 }
@@ -151,10 +146,11 @@ QString CSolveReportText::Render(const CSolveReport &report, const NumberFormat 
         const CNode &node = *row.node;
         // Only the Root and the options carry payoffs that the user entered.
         const bool bOwnPayoff = node.type == NodeType::Root || node.type == NodeType::Option;
-        QString strLine = Columns(
-            names.at(i), nNameWidth, QLatin1String(CSolveReport::KindName(node.type)),
-            Number(node.probability), bOwnPayoff ? NumberToText(node.payoff, format) : QString(),
-            NumberToText(row.value, format));
+        QString strLine =
+            Columns(names.at(i), nNameWidth, QLatin1String(CSolveReport::KindName(node.type)),
+                    NumberToText(node.probability),
+                    bOwnPayoff ? NumberToText(node.payoff, format) : QString(),
+                    NumberToText(row.value, format));
         if (row.chosenPath)
             strLine += QStringLiteral("  *");
         strOut += strLine + QLatin1Char('\n');

@@ -3,6 +3,7 @@
 #include "CSolveAnalysis.h"
 #include "CTreeIndex.h"
 #include "CVariableSensitivity.h"
+#include "NumberPrecision.h"
 
 #include <QJsonArray>
 #include <QStringList>
@@ -30,13 +31,12 @@ QByteArray RenderText(const Analysis &analysis, const Subject &subject, const QS
     const CTreeIndex &index = subject.index;
     QString strOut = CSolveAnalysis::Header(subject);
     strOut += QStringLiteral("Parameter: %1, now %2\n")
-                  .arg(strSubject, CSolveAnalysis::Number(analysis.Current()));
-    strOut +=
-        QStringLiteral("Range:     %1 to %2 in %3 steps\n")
-            .arg(CSolveAnalysis::Number(analysis.Low()), CSolveAnalysis::Number(analysis.High()))
-            .arg(analysis.Steps().size() - 1);
-    strOut += QStringLiteral("Value now: %1\n\nBreak-even points:\n")
-                  .arg(CSolveAnalysis::Number(analysis.CurrentValue()));
+                  .arg(strSubject, NumberAtPrecision(analysis.Current(), 6));
+    strOut += QStringLiteral("Range:     %1 to %2 in %3 steps\n")
+                  .arg(NumberAtPrecision(analysis.Low(), 6), NumberAtPrecision(analysis.High(), 6))
+                  .arg(analysis.Steps().size() - 1);
+    strOut += CSolveAnalysis::ValueNow(analysis.CurrentValue()) +
+              QStringLiteral("\nBreak-even points:\n");
     if (analysis.BreakEvens().empty())
         strOut += QStringLiteral("  none: no decision changes its choice over the range\n");
     for (const CSensitivityAnalysis::BreakEven &found : analysis.BreakEvens())
@@ -63,8 +63,8 @@ QByteArray RenderText(const Analysis &analysis, const Subject &subject, const QS
     }
     strOut += QStringLiteral("\nSteps:\n") + Line(header);
     for (const CSensitivityAnalysis::Step &step : analysis.Steps()) {
-        QStringList line{CSolveAnalysis::Number(step.parameter).rightJustified(13),
-                         CSolveAnalysis::Number(step.value).rightJustified(13)};
+        QStringList line{NumberAtPrecision(step.parameter, 6).rightJustified(13),
+                         NumberAtPrecision(step.value, 6).rightJustified(13)};
         for (size_t k = 0; k < step.choices.size(); ++k)
             line << CSolveAnalysis::Label(index, step.choices[k]).leftJustified(widths[k]);
         strOut += Line(line);

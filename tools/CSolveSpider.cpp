@@ -2,6 +2,7 @@
 #include "CSolveAnalysis.h"
 #include "CSolveReportText.h"
 #include "CSpiderAnalysis.h"
+#include "NumberPrecision.h"
 
 #include <QJsonArray>
 #include <QStringList>
@@ -20,11 +21,10 @@ QString Parameter(const CTreeIndex &index, const CTornado::Bar &input)
 
 QByteArray Text(const CSpiderAnalysis &spider, const Subject &subject)
 {
-    QString strOut = CSolveAnalysis::Header(subject);
-    strOut += QStringLiteral("Value now: %1\n").arg(CSolveAnalysis::Number(spider.CurrentValue()));
+    QString strOut = CSolveAnalysis::Header(subject, spider.CurrentValue());
     strOut += QStringLiteral("Spider:    the value of the tree as each input changes from -%1 % "
                              "to +%1 % of its value\n\n")
-                  .arg(CSolveAnalysis::Number(spider.Percent()));
+                  .arg(NumberAtPrecision(spider.Percent(), 6));
     QStringList header = spider.TableHeader();
     std::vector<QStringList> rows = spider.TableRows(subject.index);
     int nWidth = int(header.front().size());

@@ -4,6 +4,7 @@
 #include "CSolveReportText.h"
 #include "CTornado.h"
 #include "CTreeIndex.h"
+#include "NumberPrecision.h"
 
 #include <QJsonArray>
 #include <QStringList>
@@ -16,11 +17,10 @@ using Subject = CSolveAnalysis::Subject;
 
 QByteArray Text(const CTornado &tornado, const Subject &subject)
 {
-    QString strOut = CSolveAnalysis::Header(subject);
-    strOut += QStringLiteral("Value now: %1\n").arg(CSolveAnalysis::Number(tornado.CurrentValue()));
+    QString strOut = CSolveAnalysis::Header(subject, tornado.CurrentValue());
     strOut += QStringLiteral("Tornado:   every payoff and Situation probability moved down and up "
                              "by %1 %\n")
-                  .arg(CSolveAnalysis::Number(tornado.Percent()));
+                  .arg(NumberAtPrecision(tornado.Percent(), 6));
     // Only printed for projects with variables, so older outputs stay as they were.
     if (tornado.HasVariables())
         strOut += QStringLiteral("           that is not a formula, and every variable over its "
@@ -50,11 +50,10 @@ QByteArray Text(const CTornado &tornado, const Subject &subject)
                  QStringLiteral("value at high"), QStringLiteral("swing")});
     for (size_t i = 0; i < tornado.Bars().size(); ++i) {
         const CTornado::Bar &bar = tornado.Bars()[i];
-        strOut +=
-            columns(labels.at(int(i)),
-                    {CSolveAnalysis::Number(bar.low), CSolveAnalysis::Number(bar.high),
-                     CSolveAnalysis::Number(bar.valueLow), CSolveAnalysis::Number(bar.valueHigh),
-                     CSolveAnalysis::Number(bar.Swing())});
+        strOut += columns(labels.at(int(i)),
+                          {NumberAtPrecision(bar.low, 6), NumberAtPrecision(bar.high, 6),
+                           NumberAtPrecision(bar.valueLow, 6), NumberAtPrecision(bar.valueHigh, 6),
+                           NumberAtPrecision(bar.Swing(), 6)});
     }
     const int nLeftOut = tornado.InputCount() - int(tornado.Bars().size());
     strOut += QStringLiteral("\n%1 of %2 inputs do not move the value and are left out.\n")

@@ -5,6 +5,7 @@
 #include "CTornado.h"
 #include "CTreeIndex.h"
 #include "CTwoWayAnalysis.h"
+#include "NumberPrecision.h"
 
 #include <QJsonArray>
 #include <QStringList>
@@ -41,13 +42,12 @@ QByteArray Text(const CTwoWayAnalysis &analysis, const Subject &subject)
         return QStringLiteral("%1:         %2, %3 to %4 in %5 steps (now %6)\n")
             .arg(QLatin1String(pName),
                  CSolveReportText::Printable(CTwoWayAnalysis::Describe(index, input)),
-                 CSolveAnalysis::Number(input.low), CSolveAnalysis::Number(input.high))
+                 NumberAtPrecision(input.low, 6), NumberAtPrecision(input.high, 6))
             .arg(nSteps)
-            .arg(CSolveAnalysis::Number(dNow));
+            .arg(NumberAtPrecision(dNow, 6));
     };
     strOut += axis("x", x, analysis.CurrentX()) + axis("y", y, analysis.CurrentY());
-    strOut +=
-        QStringLiteral("Value now: %1\n\n").arg(CSolveAnalysis::Number(analysis.CurrentValue()));
+    strOut += CSolveAnalysis::ValueNow(analysis.CurrentValue()) + QLatin1Char('\n');
     if (analysis.Decision() < 0)
         strOut += QStringLiteral("The tree has no decision; the map shows where it is "
                                  "consistent.\n");
@@ -69,10 +69,10 @@ QByteArray Text(const CTwoWayAnalysis &analysis, const Subject &subject)
     const int nNowRow = Nearest(analysis.CurrentY(), y.low, y.high, nSteps);
     int nWidth = 0;
     for (const CTwoWayAnalysis::Row &row : analysis.Rows())
-        nWidth = std::max(nWidth, int(CSolveAnalysis::Number(row.y).size()));
+        nWidth = std::max(nWidth, int(NumberAtPrecision(row.y, 6).size()));
     for (int j = nSteps; j >= 0; --j) {
         QString strLine =
-            QStringLiteral("  %1  ").arg(CSolveAnalysis::Number(analysis.At(0, j).y), nWidth);
+            QStringLiteral("  %1  ").arg(NumberAtPrecision(analysis.At(0, j).y, 6), nWidth);
         for (int i = 0; i <= nSteps; ++i) {
             const CTwoWayAnalysis::Point &point = analysis.At(i, j);
             const QChar cell = !point.consistent ? QLatin1Char('/') : letter(point.chosen);
@@ -80,8 +80,8 @@ QByteArray Text(const CTwoWayAnalysis &analysis, const Subject &subject)
         }
         strOut += strLine + QLatin1Char('\n');
     }
-    const QString strLow = CSolveAnalysis::Number(x.low);
-    const QString strHigh = CSolveAnalysis::Number(x.high);
+    const QString strLow = NumberAtPrecision(x.low, 6);
+    const QString strHigh = NumberAtPrecision(x.high, 6);
     const int nSpan = std::max(nSteps + 1, int(strLow.size() + 1 + strHigh.size()));
     strOut += QString(nWidth + 4, QLatin1Char(' ')) + strLow +
               strHigh.rightJustified(nSpan - int(strLow.size())) + QStringLiteral("\n\n");
@@ -100,12 +100,11 @@ QByteArray Text(const CTwoWayAnalysis &analysis, const Subject &subject)
     for (const CTwoWayAnalysis::Row &row : analysis.Rows())
         for (const CSensitivityAnalysis::BreakEven &found : row.breakEvens) {
             bAny = true;
-            strOut +=
-                QStringLiteral("  y %1, x %2: %3 chooses %4 below, %5 above\n")
-                    .arg(CSolveAnalysis::Number(row.y), CSolveAnalysis::Exact(found.parameter),
-                         CSolveAnalysis::Label(index, found.decision),
-                         CSolveAnalysis::Label(index, found.below),
-                         CSolveAnalysis::Label(index, found.above));
+            strOut += QStringLiteral("  y %1, x %2: %3 chooses %4 below, %5 above\n")
+                          .arg(NumberAtPrecision(row.y, 6), CSolveAnalysis::Exact(found.parameter),
+                               CSolveAnalysis::Label(index, found.decision),
+                               CSolveAnalysis::Label(index, found.below),
+                               CSolveAnalysis::Label(index, found.above));
         }
     if (!bAny)
         strOut += QStringLiteral("  none: no decision changes its choice along any row\n");

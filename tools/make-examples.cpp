@@ -9,6 +9,7 @@
 #include "CProjectDocument.h"
 #include "CTreeArranger.h"
 #include "ExampleTrees.h"
+#include "SubtreeWalk.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -33,17 +34,11 @@ bool Arrange(CProjectDocument &document)
     // their own as there.
     QGraphicsScene scene;
     std::unordered_map<const CNode *, CNodeGrapicsItem *> items;
-    std::vector<CNode *> pending{pRoot};
-    while (!pending.empty()) {
-        CNode *pNode = pending.back();
-        pending.pop_back();
+    WalkSubtree(pRoot, [&](CNode *pNode) {
         auto *pItem = new CNodeGrapicsItem(pNode, nullptr, true);
         scene.addItem(pItem);
         items[pNode] = pItem;
-        for (CNode *pChild : pNode->children)
-            if (pChild)
-                pending.push_back(pChild);
-    }
+    });
     const QPointF root = pRoot->HasPosition() ? QPointF(pRoot->x, pRoot->y) : UnplacedRoot;
     const std::vector<NodePlacement> placements =
         CTreeArranger::Arrange(pRoot, root, [&](const CNode *pNode) {

@@ -3,6 +3,7 @@
 #include "CNode.h"
 #include "CTreeEvaluation.h"
 #include "CTreeIndex.h"
+#include "TextNumber.h"
 
 #include <algorithm>
 #include <cmath>
@@ -161,6 +162,7 @@ CAnalysisTable CRiskProfile::Table() const
     CAnalysisTable table{{QStringLiteral("option"), QStringLiteral("id"), QStringLiteral("chosen"),
                           QStringLiteral("value"), QStringLiteral("probability"),
                           QStringLiteral("cumulative")},
+                         {},
                          {}};
     for (const Profile &option : profiles) {
         double dCumulative = 0.0;
@@ -168,9 +170,8 @@ CAnalysisTable CRiskProfile::Table() const
             dCumulative += outcome.probability;
             table.rows.push_back({option.name, QString::number(CTreeIndex::IdOf(option.option)),
                                   option.chosen ? QStringLiteral("1") : QStringLiteral("0"),
-                                  CAnalysisTable::Number(outcome.value),
-                                  CAnalysisTable::Number(outcome.probability),
-                                  CAnalysisTable::Number(dCumulative)});
+                                  PlainNumber(outcome.value), PlainNumber(outcome.probability),
+                                  PlainNumber(dCumulative)});
         }
     }
     return table;

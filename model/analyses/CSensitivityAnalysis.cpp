@@ -3,6 +3,7 @@
 #include "CNode.h"
 #include "CTreeEvaluation.h"
 #include "CTreeIndex.h"
+#include "TextNumber.h"
 
 #include <algorithm>
 #include <cmath>
@@ -421,20 +422,24 @@ QString CSensitivityAnalysis::ProbabilityProblem(const CDecisionRule &rule)
 
 CAnalysisTable CSensitivityAnalysis::Table(const CTreeIndex &index) const
 {
-    return StepTable(
-        index, kind == Parameter::Payoff ? QStringLiteral("payoff") : QStringLiteral("probability"),
-        switching, steps);
+    const bool bPayoff = kind == Parameter::Payoff;
+    return StepTable(index, bPayoff ? QStringLiteral("payoff") : QStringLiteral("probability"),
+                     bPayoff ? tr("Payoff") : tr("Probability"), switching, steps);
 }
 
 CAnalysisTable CSensitivityAnalysis::StepTable(const CTreeIndex &index, const QString &strParameter,
+                                               const QString &strShownParameter,
                                                const std::vector<int> &switching,
                                                const std::vector<Step> &steps)
 {
-    CAnalysisTable table{{strParameter, QStringLiteral("value")}, {}};
+    CAnalysisTable table{{strParameter, QStringLiteral("value")}, {}, {}};
     for (int nDecision : switching)
         table.header << CAnalysisTable::NodeLabel(index, nDecision);
+    table.shownHeader = table.header;
+    table.shownHeader[0] = strShownParameter;
+    table.shownHeader[1] = tr("Value of the tree");
     for (const Step &step : steps) {
-        QStringList row{CAnalysisTable::Number(step.parameter), CAnalysisTable::Number(step.value)};
+        QStringList row{PlainNumber(step.parameter), PlainNumber(step.value)};
         for (int nOption : step.choices)
             row << CAnalysisTable::NodeName(index, nOption);
         table.rows.push_back(row);

@@ -106,8 +106,9 @@ public:
     // switching decisions chooses.
     CAnalysisTable Table(const CTreeIndex &index) const;
     // The table of steps of either one-way analysis, the parameter named
-    // strParameter.
+    // strParameter (strShownParameter in a window).
     static CAnalysisTable StepTable(const CTreeIndex &index, const QString &strParameter,
+                                    const QString &strShownParameter,
                                     const std::vector<int> &switching,
                                     const std::vector<Step> &steps);
     double ValueAt(double dParameter) const;

@@ -114,14 +114,14 @@ QStringList CSpiderAnalysis::TableHeader() const
     return header;
 }
 
-std::vector<QStringList> CSpiderAnalysis::TableRows(const CTreeIndex &index, bool bFull) const
+std::vector<QStringList> CSpiderAnalysis::TableRows(const CTreeIndex &index) const
 {
     std::vector<QStringList> table;
     for (const Line &line : lines) {
         QStringList row{
             CTornado::Describe(index, line.input.option, line.input.kind, line.input.variable)};
         for (const auto &point : line.points)
-            row << (bFull ? PlainNumber(point.second) : NumberAtPrecision(point.second, 10));
+            row << NumberAtPrecision(point.second, 10);
         table.push_back(row);
     }
     return table;
@@ -130,13 +130,13 @@ std::vector<QStringList> CSpiderAnalysis::TableRows(const CTreeIndex &index, boo
 CAnalysisTable CSpiderAnalysis::Table(const CTreeIndex &index) const
 {
     CAnalysisTable table{
-        {QStringLiteral("parameter"), QStringLiteral("change"), QStringLiteral("value")}, {}};
+        {QStringLiteral("parameter"), QStringLiteral("change"), QStringLiteral("value")}, {}, {}};
     for (const Line &line : lines) {
         const QString strInput =
             CTornado::ShortName(index, line.input.option, line.input.kind, line.input.variable);
         for (const auto &[dChange, dValue] : line.points)
-            table.rows.push_back(
-                {strInput, CAnalysisTable::Number(dChange), CAnalysisTable::Number(dValue)});
+            table.rows.push_back({strInput, PlainNumber(dChange), PlainNumber(dValue)});
     }
+    table.shownHeader = QStringList{tr("Input"), tr("Change (%)"), tr("Value of the tree")};
     return table;
 }

@@ -51,11 +51,9 @@ public:
     // A row per input and change, widest swing first.
     CAnalysisTable Table(const CTreeIndex &index) const;
     // The lines laid out for reading: a header of the changes, one row per
-    // input.
+    // input, ten significant digits, as a report shows them.
     QStringList TableHeader() const;
-    // With bFull every digit that reads back the same value, as spreadsheets
-    // need; otherwise ten significant digits, as a report shows them.
-    std::vector<QStringList> TableRows(const CTreeIndex &index, bool bFull = false) const;
+    std::vector<QStringList> TableRows(const CTreeIndex &index) const;
 
 private:
     bool VariableLine(const CDecisionTree &tree, Line *pLine);

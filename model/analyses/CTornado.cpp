@@ -69,22 +69,6 @@ QString CTornado::Describe(const CTreeIndex &index, int nOption,
         .arg(CTreeIndex::IdOf(nOption));
 }
 
-QStringList CTornado::TableHeader()
-{
-    return {tr("Input"),        tr("Low"),           tr("High"),
-            tr("Value at low"), tr("Value at high"), tr("Swing")};
-}
-
-std::vector<QStringList> CTornado::TableRows(const CTreeIndex &index) const
-{
-    std::vector<QStringList> rows;
-    for (const Bar &bar : bars)
-        rows.push_back({Describe(index, bar.option, bar.kind, bar.variable), PlainNumber(bar.low),
-                        PlainNumber(bar.high), PlainNumber(bar.valueLow),
-                        PlainNumber(bar.valueHigh), PlainNumber(bar.Swing())});
-    return rows;
-}
-
 double CTornado::Noise() const
 {
     const CTreeIndex &index = evaluation.Index();
@@ -253,6 +237,7 @@ CAnalysisTable CTornado::Table(const CTreeIndex &index) const
                           QStringLiteral("current"), QStringLiteral("low"), QStringLiteral("high"),
                           QStringLiteral("value at low"), QStringLiteral("value at high"),
                           QStringLiteral("swing")},
+                         {},
                          {}};
     for (const Bar &bar : bars) {
         const bool bVariable = bar.option < 0;
@@ -262,9 +247,11 @@ CAnalysisTable CTornado::Table(const CTreeIndex &index) const
              bVariable                                             ? QStringLiteral("variable")
              : bar.kind == CSensitivityAnalysis::Parameter::Payoff ? QStringLiteral("payoff")
                                                                    : QStringLiteral("probability"),
-             CAnalysisTable::Number(bar.current), CAnalysisTable::Number(bar.low),
-             CAnalysisTable::Number(bar.high), CAnalysisTable::Number(bar.valueLow),
-             CAnalysisTable::Number(bar.valueHigh), CAnalysisTable::Number(bar.Swing())});
+             PlainNumber(bar.current), PlainNumber(bar.low), PlainNumber(bar.high),
+             PlainNumber(bar.valueLow), PlainNumber(bar.valueHigh), PlainNumber(bar.Swing())});
     }
+    table.shownHeader =
+        QStringList{tr("Input"), tr("Kind"),         tr("Now"),           tr("Low"),
+                    tr("High"),  tr("Value at low"), tr("Value at high"), tr("Swing")};
     return table;
 }

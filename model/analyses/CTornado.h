@@ -79,10 +79,6 @@ public:
                              CSensitivityAnalysis::Parameter kind, const std::string &strVariable);
     // A row per input that swings the value, the widest first.
     CAnalysisTable Table(const CTreeIndex &index) const;
-    // The bars as a table, plain numbers in full precision: a header, then
-    // one row per bar, widest first.
-    static QStringList TableHeader();
-    std::vector<QStringList> TableRows(const CTreeIndex &index) const;
     // Changes of the Root's value up to this count as none: the rounding of
     // siblings that make up for a moved probability.
     double Noise() const;

@@ -10,6 +10,7 @@
 #include "CVariableProbe.h"
 #include "CVariableSensitivity.h"
 #include "NumberPrecision.h"
+#include "TextNumber.h"
 
 #include <algorithm>
 #include <cmath>
@@ -289,13 +290,16 @@ CAnalysisTable CTwoWayAnalysis::Table(const CTreeIndex &index) const
     };
     CAnalysisTable table{{name(inputX), name(inputY), QStringLiteral("value"),
                           QStringLiteral("chosen"), QStringLiteral("consistent")},
+                         {},
                          {}};
     table.rows.reserve(grid.size());
     for (const Point &point : grid)
         table.rows.push_back(
-            {CAnalysisTable::Number(point.x), CAnalysisTable::Number(point.y),
-             CAnalysisTable::Number(point.value),
+            {PlainNumber(point.x), PlainNumber(point.y), PlainNumber(point.value),
              point.consistent ? CAnalysisTable::NodeName(index, point.chosen) : QString(),
              point.consistent ? QStringLiteral("true") : QStringLiteral("false")});
+    table.shownHeader =
+        QStringList{Describe(index, inputX), Describe(index, inputY), tr("Value of the tree"),
+                    tr("Chosen"), tr("Probabilities add up")};
     return table;
 }

@@ -3,6 +3,7 @@
 #include "CNode.h"
 #include "CTreeEvaluation.h"
 #include "CTreeIndex.h"
+#include "TextNumber.h"
 
 #include <algorithm>
 #include <cmath>
@@ -379,18 +380,15 @@ CAnalysisTable CValueOfInformation::Table() const
 {
     CAnalysisTable table{{QStringLiteral("uncertainty"), QStringLiteral("situations"),
                           QStringLiteral("value with information"), QStringLiteral("evpi")},
+                         {},
                          {}};
     for (const Uncertainty &uncertainty : uncertainties) {
-        QStringList ids;
-        for (int n : uncertainty.situations)
-            ids << QStringLiteral("#%1").arg(CTreeIndex::IdOf(n));
-        table.rows.push_back({uncertainty.name, ids.join(QLatin1Char(' ')),
-                              CAnalysisTable::Number(uncertainty.valueWithInformation),
-                              CAnalysisTable::Number(uncertainty.evpi)});
+        table.rows.push_back(
+            {uncertainty.name, CAnalysisTable::Ids(uncertainty.situations).join(QLatin1Char(' ')),
+             PlainNumber(uncertainty.valueWithInformation), PlainNumber(uncertainty.evpi)});
     }
     if (HasAll())
         table.rows.push_back({QStringLiteral("everything"), QString(),
-                              CAnalysisTable::Number(AllValueWithInformation()),
-                              CAnalysisTable::Number(AllEvpi())});
+                              PlainNumber(AllValueWithInformation()), PlainNumber(AllEvpi())});
     return table;
 }

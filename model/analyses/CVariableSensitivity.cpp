@@ -208,6 +208,6 @@ bool CVariableSensitivity::FindBreakEven(CVariableProbe &probe, size_t nDecision
 
 CAnalysisTable CVariableSensitivity::Table(const CTreeIndex &index) const
 {
-    return CSensitivityAnalysis::StepTable(index, QString::fromStdString(Variable()), switching,
-                                           steps);
+    const QString strName = QString::fromStdString(Variable());
+    return CSensitivityAnalysis::StepTable(index, strName, strName, switching, steps);
 }

@@ -314,21 +314,21 @@ void CProjectDocument::SetPosition(CNode *pNode, int32_t nX, int32_t nY)
         return;
     pNode->x = nX;
     pNode->y = nY;
-    emit sig_positionsChanged();
+    emit sig_positionsChanged({pNode});
 }
 
 void CProjectDocument::SetPositions(const std::vector<NodePlace> &places)
 {
-    bool bMoved = false;
+    std::vector<CNode *> moved;
     for (const NodePlace &place : places) {
         if (!place.node || (place.node->x == place.x && place.node->y == place.y))
             continue;
         place.node->x = place.x;
         place.node->y = place.y;
-        bMoved = true;
+        moved.push_back(place.node);
     }
-    if (bMoved)
-        emit sig_positionsChanged();
+    if (!moved.empty())
+        emit sig_positionsChanged(moved);
 }
 
 void CProjectDocument::TextsEdited(CNode *pNode)

@@ -156,8 +156,9 @@ signals:
     void sig_valuesChanged(const std::vector<CNode *> &nodes);
     // The name or comment of pNode changed; these change no value.
     void sig_nodeChanged(CNode *pNode);
-    // Stored positions changed (by a drag or an arrangement).
-    void sig_positionsChanged();
+    // The stored positions of these nodes changed (by a drag or an
+    // arrangement): drawings place their items there.
+    void sig_positionsChanged(const std::vector<CNode *> &nodes);
     // pNode was folded or unfolded.
     void sig_foldChanged(CNode *pNode);
     void sig_settingsChanged();

@@ -24,11 +24,6 @@ QString Line(const QStringList &cells)
 
 } // namespace
 
-QString CCsvTable::Number(double dValue)
-{
-    return PlainNumber(dValue);
-}
-
 QByteArray CCsvTable::Write(const QStringList &header, const std::vector<QStringList> &rows)
 {
     QString strOut = Line(header);

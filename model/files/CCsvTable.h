@@ -12,9 +12,6 @@
 class CCsvTable
 {
 public:
-    // The shortest text that reads back as the same double, with a "."
-    // whatever the locale; empty for a number that is not there (NaN).
-    static QString Number(double dValue);
     static QByteArray Write(const QStringList &header, const std::vector<QStringList> &rows);
     // A tab-separated table (a header line, then rows) as CSV.
     static QByteArray FromTabSeparated(const QString &strTable);

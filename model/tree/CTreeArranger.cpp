@@ -57,6 +57,19 @@ std::vector<NodePlacement> CTreeArranger::Arrange(CNode *pRoot, QPointF pntRoot,
     return placements;
 }
 
+std::vector<NodePlacement> CTreeArranger::Placed(CNode *pRoot)
+{
+    std::vector<NodePlacement> placed;
+    if (pRoot)
+        placed.push_back({pRoot, pRoot->x, pRoot->y});
+    for (size_t i = 0; i < placed.size(); ++i)
+        if (!placed[i].node->folded)
+            for (CNode *pChild : placed[i].node->children)
+                if (pChild)
+                    placed.push_back({pChild, pChild->x, pChild->y});
+    return placed;
+}
+
 CTreeArranger::CTreeArranger(CNode *pRoot, const ExtentOf &extentOf)
 {
     nodes.push_back(pRoot);

@@ -61,6 +61,10 @@ public:
     // which keeps the position pntRoot. Children that are null are skipped.
     static std::vector<NodePlacement> Arrange(CNode *pRoot, QPointF pntRoot,
                                               const ExtentOf &extentOf);
+    // Where pRoot and what shows below it (nothing below a fold) stand now,
+    // in the order Arrange places them: an arrangement taken back is put
+    // back node for node.
+    static std::vector<NodePlacement> Placed(CNode *pRoot);
 
 private:
     explicit CTreeArranger(CNode *pRoot, const ExtentOf &extentOf);
