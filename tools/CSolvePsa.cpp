@@ -2,6 +2,7 @@
 #include "CProbabilisticSensitivity.h"
 #include "CSolveAnalysis.h"
 #include "CSolveReportText.h"
+#include "NumberPrecision.h"
 
 #include <QJsonArray>
 #include <QJsonObject>
@@ -89,7 +90,7 @@ QByteArray Text(const CProbabilisticSensitivity &psa, const Subject &subject)
                            ? QString()
                            : QStringLiteral(", the first: ") +
                                  CSolveReportText::Printable(psa.FirstFailure()));
-    strOut += QStringLiteral("EVPI:      %1\n\n").arg(CSolveAnalysis::Number(psa.Evpi()));
+    strOut += QStringLiteral("EVPI:      %1\n\n").arg(NumberAtPrecision(psa.Evpi(), 6));
     const CAnalysisTable table = psa.Table();
     int nWidth = 8;
     for (const QStringList &row : table.rows)
@@ -100,7 +101,7 @@ QByteArray Text(const CProbabilisticSensitivity &psa, const Subject &subject)
             bool bNumber = false;
             const double dValue = cells.at(c).toDouble(&bNumber);
             strLine += QLatin1Char(' ') +
-                       (bHeader || !bNumber ? cells.at(c) : CSolveAnalysis::Number(dValue))
+                       (bHeader || !bNumber ? cells.at(c) : NumberAtPrecision(dValue, 6))
                            .rightJustified(11);
         }
         return strLine + QLatin1Char('\n');

@@ -1,4 +1,5 @@
 #include "CProbabilisticSensitivity.h"
+#include "TextNumber.h"
 
 #include <cmath>
 
@@ -22,7 +23,7 @@ CAnalysisTable CProbabilisticSensitivity::Table() const
         for (double dValue :
              {summary.mean, summary.sd, summary.median, summary.p5, summary.p25, summary.p75,
               summary.p95, summary.min, summary.max, summary.belowThreshold, summary.best})
-            cells << CAnalysisTable::Number(dValue);
+            cells << PlainNumber(dValue);
         table.rows.push_back(cells);
     };
     for (int s = 0; s < StrategyCount(); ++s)
@@ -45,9 +46,9 @@ CAnalysisTable CProbabilisticSensitivity::IterationTable() const
     for (int64_t i = 0; i < settings.iterations; ++i) {
         QStringList cells{QString::number(i + 1)};
         for (int u = 0; u < UncertainCount(); ++u)
-            cells << CAnalysisTable::Number(Drawn(i, u));
+            cells << PlainNumber(Drawn(i, u));
         for (int s = 0; s < StrategyCount(); ++s)
-            cells << CAnalysisTable::Number(Value(i, s));
+            cells << PlainNumber(Value(i, s));
         table.rows.push_back(cells);
     }
     return table;
