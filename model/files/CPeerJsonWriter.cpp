@@ -288,9 +288,18 @@ QByteArray CPeerJsonWriter::Write(const CDecisionTree &tree, const QString &strT
     }
 
     // Reading places a tree only when every node has its location, so a
-    // tree placed in part is written as not placed at all.
-    const bool bPlaced = std::all_of(order.begin(), order.end(), [](const auto &item) {
-        return item.first->type == NodeType::Option || item.first->HasPosition();
+    // tree placed in part is written as not placed at all. The lone end of a
+    // Decision or Situation without options is not in the file (reading makes
+    // it again, unplaced), so its place does not count.
+    const auto loneEnd = [](const CNode *pNode) {
+        const CNode *pParent = pNode->parent;
+        return pNode->type == NodeType::Terminal && pParent &&
+               (pParent->type == NodeType::Decision || pParent->type == NodeType::Situation) &&
+               pParent->children.size() == 1;
+    };
+    const bool bPlaced = std::all_of(order.begin(), order.end(), [&](const auto &item) {
+        return item.first->type == NodeType::Option || loneEnd(item.first) ||
+               item.first->HasPosition();
     });
     std::unordered_map<const CNode *, QJsonObject> done;
     for (auto it = order.rbegin(); it != order.rend(); ++it) {
