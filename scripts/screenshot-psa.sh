@@ -16,12 +16,7 @@ xdo windowsize --sync "$main" 1280 800
 project="$work/$(basename "$example")"
 cp "$example" "$project"
 
-x11_click_file_entry 2
-wait_for 30 window_shown '^Open File$' || fail "the file dialog did not show"
-xdo windowfocus --sync "$(visible_windows '^Open File$' | head -n 1)"
-xdo type --delay 5 "$project"
-xdo key Return
-wait_for 30 window_shown "^Ramify - \\[.*$(basename "$example")\\]\$" || fail "the project did not open"
+x11_open_file "$project" "^Ramify - \\[.*$(basename "$example")\\]\$" || fail "the project did not open"
 tree_drawn() { [ "$(count_colour "$main" '#ff0000')" -ge 400 ]; }
 wait_for 30 tree_drawn || fail "the tree was not drawn"
 xdo windowfocus --sync "$main"

@@ -13,12 +13,7 @@ store="$XDG_DATA_HOME/ramify/recovery"
 copies() { find "$store" -name '*.rmproj' 2>/dev/null; }
 copy_nodes() { [ "$(cat $(copies) /dev/null | grep -c '<Node ')" -eq "$1" ]; }
 
-x11_click_file_entry 2
-wait_for 30 window_shown '^Open File$' || fail "the file dialog did not show"
-xdo windowfocus --sync "$(visible_windows '^Open File$' | head -n 1)"
-xdo type --delay 5 "$project"
-xdo key Return
-wait_for 30 window_shown 'plan\.rmproj\]$' || fail "the project did not open"
+x11_open_file "$project" 'plan\.rmproj\]$' || fail "the project did not open"
 
 # Twice "Add Option" on the Decision (the one green box): two options with a
 # Terminal each, so the 10 nodes of the example become 18.

@@ -187,6 +187,28 @@ x11_click_file_entry() {
     xdo key Return
 }
 
+# File > Open... with the path typed into the dialog, until a window titled
+# to match $2 shows. Under load the dialog may take its focus after the first
+# keys are typed, which then open nothing, so the path is typed again (over
+# whatever the field holds) up to three times. Returns the last wait's status.
+x11_open_file() {
+    local attempt
+    for attempt in 1 2 3; do
+        if ! window_shown '^Open File$'; then
+            # A message about the mistyped path, if any, goes first.
+            [ "$attempt" -eq 1 ] || xdo key Return
+            x11_click_file_entry 2
+            wait_for 30 window_shown '^Open File$' || continue
+        fi
+        xdo windowfocus --sync "$(visible_windows '^Open File$' | head -n 1)"
+        xdo key ctrl+a
+        xdo type --delay 5 "$1"
+        xdo key Return
+        wait_for 20 window_shown "$2" && return 0
+    done
+    return 1
+}
+
 # File > Exit from the keyboard: Alt selects the menu bar, Down opens the
 # File menu, Up wraps round to its last entry. Returns the exit status.
 x11_exit() {
