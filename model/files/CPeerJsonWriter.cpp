@@ -253,6 +253,22 @@ QByteArray CPeerJsonWriter::Write(const CDecisionTree &tree, const QString &strT
         }
     }
 
+    // A JSON number is finite: an infinite or undefined payoff or chance (a
+    // project file may hold one that overflowed) would come back as another.
+    for (const auto &item : order) {
+        const CNode *pNode = item.first;
+        if (!std::isfinite(pNode->payoff) || !std::isfinite(pNode->probability)) {
+            if (pError)
+                *pError = tr("\"%1\" holds a number too large to be written (%2); a "
+                             "SilverDecisions file holds only finite numbers.")
+                              .arg(Text(pNode->name))
+                              .arg(NumberAtPrecision(
+                                  std::isfinite(pNode->payoff) ? pNode->probability : pNode->payoff,
+                                  QLocale::FloatingPointShortest));
+            return QByteArray();
+        }
+    }
+
     // The Root's own payoff counts on every path, and the file has no place
     // for it either.
     if (!(pRoot->payoff == 0.0)) {
