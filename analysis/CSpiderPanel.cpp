@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 
 using namespace QtCharts;
 
@@ -35,7 +36,9 @@ void CSpiderPanel::Recompute()
     }
     SetTable(spider.Table(index));
 
-    auto *pChart = new QChart;
+    // Owned here until shown: a tree whose value is not a number shows a note instead.
+    auto chart = std::make_unique<QChart>();
+    QChart *pChart = chart.get();
     auto *pAxisX = new QValueAxis;
     pAxisX->setTitleText(tr("Change of the input (%)"));
     pAxisX->setRange(-dPercent, dPercent);
@@ -88,7 +91,7 @@ void CSpiderPanel::Recompute()
         dMargin = 0.0;
     pAxisY->setRange(dMin - dMargin, dMax + dMargin);
     pAxisY->applyNiceNumbers();
-    ShowChart(pChart);
+    ShowChart(chart.release());
     ShowLegend(legendEntries);
 
     QString strNote = tr("%1 of %2 inputs move the value of the tree.")
