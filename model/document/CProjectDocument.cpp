@@ -146,7 +146,6 @@ void CProjectDocument::ShowRead(const CProjectFile::ReadResult &result, CNode *p
     // inputs, and a file whose values differ says so.
     // The ends given to paths that had none stored nothing to compare, and
     // another tool's file stores no values of this rollback to be stale.
-    RecheckAll();
     storedValuesStale = SolveAll(ends) && !result.foreign;
     emit sig_treeReplaced();
     if (bSettingsChanged)
@@ -167,7 +166,6 @@ bool CProjectDocument::Write(QIODevice &device, QString *pStrError) const
 void CProjectDocument::ReplaceTree(CNode *pRoot)
 {
     TakeTree(pRoot);
-    RecheckAll();
     SolveAll();
     storedValuesStale = false;
     emit sig_treeReplaced();
@@ -177,8 +175,10 @@ void CProjectDocument::ReplaceTree(CNode *pRoot)
 bool CProjectDocument::SolveAll(const std::vector<CNode *> &added)
 {
     CNode *pRoot = tree.GetRoot();
-    if (!pRoot)
+    if (!pRoot) {
+        flagged.clear();
         return false;
+    }
     const std::unordered_set<const CNode *> notStored(added.begin(), added.end());
     std::vector<std::pair<CNode *, Rolled>> stored;
     WalkSubtree(pRoot, [&](CNode *pNode) {
@@ -186,6 +186,9 @@ bool CProjectDocument::SolveAll(const std::vector<CNode *> &added)
             stored.push_back({pNode, {pNode->probability, pNode->payoff, pNode->active}});
     });
     solver.Solve(pRoot, [](CNode *) {});
+    // After the solve, which gives the lone end of a Situation without
+    // options its chance.
+    RecheckAll();
     // Values that do not add up are shown but never trusted, and a file
     // saved in that state keeps whatever the last edit left: it is not
     // called out of date for that.
@@ -416,22 +419,6 @@ void CProjectDocument::Evaluate()
     std::swap(recheck, toRecheck);
     std::swap(starts, toSolve);
 
-    std::vector<CNode *> changedWarnings;
-    std::sort(recheck.begin(), recheck.end());
-    recheck.erase(std::unique(recheck.begin(), recheck.end()), recheck.end());
-    for (CNode *pNode : recheck) {
-        if (!InTree(pNode))
-            continue;
-        const bool bOff = !pNode->ChildProbabilitiesAddUp();
-        if (bOff == HasProbabilityWarning(pNode))
-            continue;
-        if (bOff)
-            flagged.insert(pNode);
-        else
-            flagged.erase(pNode);
-        changedWarnings.push_back(pNode);
-    }
-
     // A solve covers its start's subtree and the path above: a start at or
     // below another adds nothing. A value typed may ask for thousands of
     // starts; each looks only at the path above it.
@@ -462,6 +449,28 @@ void CProjectDocument::Evaluate()
             if (seen.insert(*it).second)
                 once.push_back(*it);
         written.assign(once.rbegin(), once.rend());
+    }
+
+    // Judged after the solve: the lone end of a Situation without options
+    // takes its chance from the path above, which the solve has just written.
+    for (const CNode *pWritten : written)
+        if (pWritten->type == NodeType::Terminal && pWritten->parent &&
+            pWritten->parent->type == NodeType::Situation)
+            recheck.push_back(pWritten->parent);
+    std::vector<CNode *> changedWarnings;
+    std::sort(recheck.begin(), recheck.end());
+    recheck.erase(std::unique(recheck.begin(), recheck.end()), recheck.end());
+    for (CNode *pNode : recheck) {
+        if (!InTree(pNode))
+            continue;
+        const bool bOff = !pNode->ChildProbabilitiesAddUp();
+        if (bOff == HasProbabilityWarning(pNode))
+            continue;
+        if (bOff)
+            flagged.insert(pNode);
+        else
+            flagged.erase(pNode);
+        changedWarnings.push_back(pNode);
     }
 
     if (!changedWarnings.empty())

@@ -25,6 +25,25 @@ bool IsNamePart(char c)
     return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
 }
 
+// The library reads a lone "=" as setting the variable on its left, which
+// would let one formula change a value every other formula reads, and give
+// another number each time it is computed. Comparisons ("==", "<=", ">=",
+// "!=") are read first, as the library's own reader takes the longest
+// operator.
+bool SetsAVariable(const std::string &strText)
+{
+    for (size_t i = 0; i < strText.size(); ++i) {
+        const char c = strText[i];
+        const bool bComparison = (c == '<' || c == '>' || c == '!' || c == '=') &&
+                                 i + 1 < strText.size() && strText[i + 1] == '=';
+        if (bComparison)
+            ++i;
+        else if (c == '=')
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 CFormula::CFormula(const std::string &strText, const Finder &fnFind)
@@ -32,6 +51,12 @@ CFormula::CFormula(const std::string &strText, const Finder &fnFind)
 {
     if (text.find_first_not_of(" \t\r\n") == std::string::npos) {
         error = tr("The formula is empty.");
+        return;
+    }
+    if (SetsAVariable(text)) {
+        error = tr("\"%1\" cannot be read: a formula cannot set a variable (to compare, "
+                   "write ==).")
+                    .arg(QString::fromStdString(text));
         return;
     }
     try {
