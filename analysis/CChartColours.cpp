@@ -20,6 +20,11 @@ const std::array<QColor, 10> Palette = {QColor(0x1f, 0x77, 0xb4), QColor(0xff, 0
 
 CChartColours::CChartColours(QObject *pProject) : QObject(pProject) {}
 
+QColor CChartColours::InTurn(int n)
+{
+    return Palette[size_t(n) % Palette.size()];
+}
+
 CChartColours *CChartColours::Of(QObject *pProject)
 {
     auto *pColours = pProject->findChild<CChartColours *>(QString(), Qt::FindDirectChildrenOnly);

@@ -21,6 +21,9 @@ public:
     static CChartColours *Of(QObject *pProject);
 
     QColor ColourOf(const CTreeIndex &index, int nOption);
+    // The palette's n-th colour, for lines that stand for no one option (a
+    // strategy); the charts theme's own has only five.
+    static QColor InTurn(int n);
 
 private:
     explicit CChartColours(QObject *pProject);

@@ -1,5 +1,7 @@
 #include "CPsaChart.h"
 
+#include "CChartColours.h"
+
 #include "CProbabilisticSensitivity.h"
 
 #include <QChart>
@@ -14,6 +16,15 @@
 using namespace QtCharts;
 
 namespace {
+
+// Each strategy in a colour of its own, the same in every view of the chart.
+QLineSeries *NewLine(const CProbabilisticSensitivity &psa, int s)
+{
+    auto *pSeries = new QLineSeries;
+    pSeries->setName(psa.StrategyName(s));
+    pSeries->setPen(QPen(CChartColours::InTurn(s), 2.0));
+    return pSeries;
+}
 
 constexpr int Bins = 40;
 // Points of a cumulative line or a running mean; enough for the eye.
@@ -123,8 +134,7 @@ double CPsaChart::AddHistogram(const CProbabilisticSensitivity &psa, int s, QCha
         shares[size_t(std::clamp(int((dValue - dLow) / dWidth), 0, Bins - 1))] +=
             1.0 / double(sample.size());
     // The outline of the bars, as a step line.
-    auto *pSeries = new QLineSeries;
-    pSeries->setName(psa.StrategyName(s));
+    QLineSeries *pSeries = NewLine(psa, s);
     pSeries->append(dLow, 0.0);
     for (int b = 0; b < Bins; ++b) {
         pSeries->append(dLow + b * dWidth, shares[size_t(b)]);
@@ -139,8 +149,7 @@ void CPsaChart::AddCumulative(const CProbabilisticSensitivity &psa, int s, QChar
 {
     std::vector<double> sample = Sample(psa, s);
     std::sort(sample.begin(), sample.end());
-    auto *pSeries = new QLineSeries;
-    pSeries->setName(psa.StrategyName(s));
+    QLineSeries *pSeries = NewLine(psa, s);
     const size_t nStep = std::max<size_t>(1, sample.size() / Points);
     for (size_t k = 0; k < sample.size(); k += nStep)
         pSeries->append(sample[k], double(k + 1) / double(sample.size()));
@@ -150,8 +159,7 @@ void CPsaChart::AddCumulative(const CProbabilisticSensitivity &psa, int s, QChar
 
 void CPsaChart::AddRunningMean(const CProbabilisticSensitivity &psa, int s, QChart *pChart)
 {
-    auto *pMean = new QLineSeries;
-    pMean->setName(psa.StrategyName(s));
+    QLineSeries *pMean = NewLine(psa, s);
     auto *pUpper = new QLineSeries;
     auto *pLower = new QLineSeries;
     for (const CProbabilisticSensitivity::RunningPoint &point : psa.RunningMean(s, Points)) {

@@ -6,6 +6,7 @@
 #include "CDecisionTree.h"
 #include "CNode.h"
 #include "CProbabilisticSensitivityPanel.h"
+#include "CPsaChart.h"
 #include "CProjectFile.h"
 #include "CRamify.h"
 #include "CRiskProfile.h"
@@ -30,6 +31,7 @@
 #include "ExampleTrees.h"
 #include "GuiTest.h"
 
+#include <QChart>
 #include <QChartView>
 #include <QClipboard>
 #include <QComboBox>
@@ -43,6 +45,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QScatterSeries>
+#include <QSet>
 #include <QSignalSpy>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -691,6 +694,18 @@ void TestPanels::psaGoesStaleAndCancels()
     QTRY_VERIFY_WITH_TIMEOUT(pPanel->Results(), 30000);
     const CProbabilisticSensitivity *pFirst = pPanel->Results();
     QVERIFY(!pPanel->IsStale() && pFirst->Failed() == 0);
+    // Every strategy in a colour of its own; the charts' theme has but five.
+    for (const CPsaChart::Kind kind : {CPsaChart::Histogram, CPsaChart::RunningMean}) {
+        QVector<CPsaChart::Line> lines;
+        const std::unique_ptr<QtCharts::QChart> pChart(
+            CPsaChart::Make(*pFirst, kind, QStringLiteral("%g"), &lines));
+        QSet<QRgb> colours;
+        for (const CPsaChart::Line &line : lines)
+            if (!line.dashed)
+                colours.insert(line.colour.rgb());
+        QCOMPARE(colours.size(), pFirst->StrategyCount());
+        QVERIFY(colours.size() > 5);
+    }
     pWindow->GetDocument().SetValues(Named(pWindow, "sell"), qQNaN(), 800);
     QTRY_VERIFY(pPanel->IsStale());
     QVERIFY(Note(pPanel).contains("Run again"));
