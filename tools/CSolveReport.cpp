@@ -38,20 +38,8 @@ CSolveReport::CSolveReport(const CDecisionTree &tree, const QString &strProjectN
 
 const char *CSolveReport::KindName(int nType)
 {
-    switch (nType) {
-    case NodeType::Root:
-        return "Root";
-    case NodeType::Decision:
-        return "Decision";
-    case NodeType::Situation:
-        return "Situation";
-    case NodeType::Option:
-        return "Option";
-    case NodeType::Terminal:
-        return "Terminal";
-    default:
-        return "Unknown";
-    }
+    const char *pName = NodeType::Name(nType);
+    return pName ? pName : "Unknown";
 }
 
 void CSolveReport::NumberNodes(const CNode *pRoot)

@@ -12,10 +12,7 @@
 
 namespace {
 
-bool IsOwner(int nType)
-{
-    return nType == NodeType::Decision || nType == NodeType::Situation;
-}
+using NodeType::IsOwner;
 
 bool Mentions(const std::string &strText, const CVariables &variables,
               const std::vector<char> &reached)

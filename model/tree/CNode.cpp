@@ -7,6 +7,24 @@
 #include <algorithm>
 #include <utility>
 
+const char *NodeType::Name(int nType)
+{
+    switch (nType) {
+    case Root:
+        return QT_TRANSLATE_NOOP("NodeType", "Root");
+    case Decision:
+        return QT_TRANSLATE_NOOP("NodeType", "Decision");
+    case Situation:
+        return QT_TRANSLATE_NOOP("NodeType", "Situation");
+    case Option:
+        return QT_TRANSLATE_NOOP("NodeType", "Option");
+    case Terminal:
+        return QT_TRANSLATE_NOOP("NodeType", "Terminal");
+    default:
+        return nullptr;
+    }
+}
+
 CNode::CNode(CNode *pParent, const std::string &strName) : name(strName), parent(pParent)
 {
     if (parent)
@@ -29,9 +47,9 @@ CNode *CNode::Clone() const
             CNode *pChildCopy = new CNode(*pChild);
             pChildCopy->parent = pCopy;
             pCopy->children[i] = pChildCopy;
-            pending.emplace_back(pChild, pChildCopy);
+            push({pChild, pChildCopy});
         }
-    }
+    });
     return pTop;
 }
 
