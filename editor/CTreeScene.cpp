@@ -286,10 +286,9 @@ void CTreeScene::UpdateBestPath(CNode *pNode, bool bFlag)
         return;
     if (pNode == document.GetRoot())
         highlighted = bFlag;
-    std::vector<std::pair<CNode *, bool>> pending{{pNode, bFlag}};
-    while (!pending.empty()) {
-        auto [pCurrent, bOnPath] = pending.back();
-        pending.pop_back();
+    using OnPath = std::pair<CNode *, bool>;
+    WalkDepthFirst(OnPath{pNode, bFlag}, [this](const OnPath &item, const auto &push) {
+        const auto [pCurrent, bOnPath] = item;
         for (CNode *pChild : pCurrent->children) {
             if (!pChild)
                 continue;
@@ -300,9 +299,9 @@ void CTreeScene::UpdateBestPath(CNode *pNode, bool bFlag)
                 if (CQGraphicsArrowLineItem *pArrow = pItem->GetArrow())
                     if (pArrow->IsActive() != bActive)
                         pArrow->SetActive(bActive);
-            pending.emplace_back(pChild, bActive);
+            push({pChild, bActive});
         }
-    }
+    });
 }
 
 void CTreeScene::ShowProbabilityWarning(CNode *pNode, bool bOn)
