@@ -4,6 +4,7 @@
 #include "CCsvTable.h"
 #include "CNode.h"
 #include "CSafeFile.h"
+#include "NumberPrecision.h"
 #include "TextNumber.h"
 
 #include <QApplication>
@@ -92,6 +93,11 @@ CAnalysisPanel::CAnalysisPanel(CProjectDocument *pDocument, QWidget *parent)
     Refresh();
 }
 
+CAnalysisPanel::Evaluated::Evaluated(const CProjectDocument &document)
+    : index(document.GetTree().GetRoot()), evaluation(index, document.GetSettings().rule)
+{
+}
+
 void CAnalysisPanel::Refresh()
 {
     refreshTimer.start();
@@ -99,6 +105,7 @@ void CAnalysisPanel::Refresh()
 
 void CAnalysisPanel::OnRefreshDue()
 {
+    shownCount = 0;
     if (!document) {
         ShowNote(tr("The project has been closed."), true);
         return;
@@ -166,7 +173,7 @@ QString CAnalysisPanel::Amount(double dValue, int nPlainDigits) const
 {
     // The plain display keeps the digits each panel needs to tell values apart.
     if (!document || document->GetSettings().numbers.IsDefault())
-        return QString::number(dValue, 'g', nPlainDigits);
+        return NumberAtPrecision(dValue, nPlainDigits);
     return NumberToText(dValue, document->GetSettings().numbers);
 }
 
@@ -340,13 +347,21 @@ void CAnalysisPanel::OnSaveTable()
         QMessageBox::information(this, tr("Save Table"), tr("This panel has no table to save."));
         return;
     }
+    SaveCsvAs(tr("Save Table"), [this](const QString &strPath, QString *pError) {
+        return SaveTable(strPath, pError);
+    });
+}
+
+void CAnalysisPanel::SaveCsvAs(const QString &strTitle,
+                               const std::function<bool(const QString &, QString *)> &fnSave)
+{
     QString strPath =
-        QFileDialog::getSaveFileName(this, tr("Save Table"), QString(), tr("CSV table (*.csv)"));
+        QFileDialog::getSaveFileName(this, strTitle, QString(), tr("CSV table (*.csv)"));
     if (strPath.isEmpty())
         return;
     if (QFileInfo(strPath).suffix().isEmpty())
         strPath += QStringLiteral(".csv");
     QString strError;
-    if (!SaveTable(strPath, &strError))
-        QMessageBox::warning(this, tr("Save Table"), strError);
+    if (!fnSave(strPath, &strError))
+        QMessageBox::warning(this, strTitle, strError);
 }

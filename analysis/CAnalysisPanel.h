@@ -2,12 +2,16 @@
 
 #include "CAnalysisTable.h"
 #include "CProjectDocument.h"
+#include "CTreeEvaluation.h"
+#include "CTreeIndex.h"
 
 #include <QColor>
 #include <QPointer>
 #include <QTimer>
 #include <QVector>
 #include <QWidget>
+
+#include <functional>
 
 #include <utility>
 
@@ -54,6 +58,9 @@ public:
     bool SaveTable(const QString &strPath, QString *pError) const;
     // The names the legend under the chart shows, in full, in its order.
     QStringList LegendNames() const { return legendNames; }
+    // How many bars, lines or points the chart shows: of many, only the
+    // widest fit, and the table keeps them all.
+    int ShownCount() const { return shownCount; }
     // Tab-separated text of a table widget, its header first; a number cell
     // gives its plain number, not the text shown in the project's format.
     static QString TableText(const QTableWidget *pTable);
@@ -71,6 +78,17 @@ public slots:
     void Refresh();
 
 protected:
+    // The project's tree indexed and rolled back by its rule, as the
+    // analyses take it; valid while the tree keeps its shape.
+    struct Evaluated
+    {
+        explicit Evaluated(const CProjectDocument &document);
+        Evaluated(const Evaluated &) = delete;
+        Evaluated &operator=(const Evaluated &) = delete;
+        const CTreeIndex index;
+        const CTreeEvaluation evaluation;
+    };
+
     // Computes and shows the analysis; called only while the project exists.
     virtual void Recompute() = 0;
     // A payoff or value in the project's number format; with the plain one,
@@ -91,6 +109,12 @@ protected:
     static void AddXYSeries(QtCharts::QChart *pChart, QtCharts::QXYSeries *pSeries);
     // The label format of a value axis in the project's number format.
     QString AxisFormat() const;
+    void SetShownCount(int nCount) { shownCount = nCount; }
+    // Asks under strTitle where to save a CSV file (".csv" added where the
+    // name has no suffix) and saves it there with fnSave, which gives a
+    // reason for the user when it fails.
+    void SaveCsvAs(const QString &strTitle,
+                   const std::function<bool(const QString &, QString *)> &fnSave);
     // The analysis's own table, which Copy Table and Save Table give; an
     // empty one for none.
     void SetTable(CAnalysisTable table) { analysisTable = std::move(table); }
@@ -137,6 +161,7 @@ private:
     QScrollArea *legendArea = nullptr;
     QLabel *legend = nullptr;
     QStringList legendNames;
+    int shownCount = 0;
     QLabel *note = nullptr;
     QVBoxLayout *below = nullptr;
 };

@@ -3,17 +3,15 @@
 #include "CCsvTable.h"
 #include "CPsaChart.h"
 #include "CSafeFile.h"
+#include "NumberPrecision.h"
 
 #include <QChart>
 #include <QComboBox>
 #include <QDir>
-#include <QFileDialog>
-#include <QFileInfo>
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTableWidget>
@@ -233,12 +231,11 @@ void CProbabilisticSensitivityPanel::ShowResults()
             const double dValue = cells.at(c).isEmpty() ? qQNaN() : cells.at(c).toDouble();
             // Shares are plain; values go in the project's format.
             const bool bShare = c >= cells.size() - 2;
-            table->setItem(
-                r, c,
-                cells.at(c).isEmpty()
-                    ? new QTableWidgetItem
-                    : NumberItem(bShare ? QString::number(dValue, 'g', 4) : Amount(dValue, 6),
-                                 dValue));
+            table->setItem(r, c,
+                           cells.at(c).isEmpty() ? new QTableWidgetItem
+                                                 : NumberItem(bShare ? NumberAtPrecision(dValue, 4)
+                                                                     : Amount(dValue, 6),
+                                                              dValue));
         }
     }
     ShowChartKind();
@@ -293,13 +290,7 @@ bool CProbabilisticSensitivityPanel::SaveIterations(const QString &strPath, QStr
 
 void CProbabilisticSensitivityPanel::OnSaveIterations()
 {
-    QString strPath = QFileDialog::getSaveFileName(this, tr("Save Iterations"), QString(),
-                                                   tr("CSV table (*.csv)"));
-    if (strPath.isEmpty())
-        return;
-    if (QFileInfo(strPath).suffix().isEmpty())
-        strPath += QStringLiteral(".csv");
-    QString strError;
-    if (!SaveIterations(strPath, &strError))
-        QMessageBox::warning(this, tr("Save Iterations"), strError);
+    SaveCsvAs(tr("Save Iterations"), [this](const QString &strPath, QString *pError) {
+        return SaveIterations(strPath, pError);
+    });
 }

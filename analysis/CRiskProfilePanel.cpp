@@ -2,8 +2,6 @@
 
 #include "CProjectDocument.h"
 #include "CRiskProfile.h"
-#include "CTreeEvaluation.h"
-#include "CTreeIndex.h"
 #include "NumberPrecision.h"
 
 #include <QChart>
@@ -41,9 +39,8 @@ void CRiskProfilePanel::Recompute()
     table->setRowCount(0);
     SetHeading(tr("%1: how likely each total payoff is, option by option")
                    .arg(Document()->GetProjectName()));
-    const CTreeIndex index(Document()->GetTree().GetRoot());
-    const CTreeEvaluation evaluation(index, Document()->GetSettings().rule);
-    CRiskProfile profile(evaluation);
+    const Evaluated tree(*Document());
+    CRiskProfile profile(tree.evaluation);
     if (!profile.Run()) {
         ShowNote(profile.Error(), true);
         return;

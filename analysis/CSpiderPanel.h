@@ -12,8 +12,6 @@ class CSpiderPanel : public CSwingPanel
 public:
     explicit CSpiderPanel(CProjectDocument *pDocument, QWidget *parent = nullptr);
 
-    int LineCount() const { return lineCount; }
-
     // More lines than this tangle into an unreadable chart; the note tells
     // how many more there are.
     static constexpr int MaxLines = 10;
@@ -21,7 +19,4 @@ public:
 
 protected:
     void Recompute() override;
-
-private:
-    int lineCount = 0;
 };

@@ -3,8 +3,6 @@
 #include "CNode.h"
 #include "CProjectDocument.h"
 #include "CTornado.h"
-#include "CTreeEvaluation.h"
-#include "CTreeIndex.h"
 
 #include <QBarCategoryAxis>
 #include <QBarSet>
@@ -20,6 +18,10 @@
 using namespace QtCharts;
 
 namespace {
+
+// More bars than this do not fit a readable chart; the note tells how many
+// more there are.
+constexpr int MaxBars = 20;
 
 // The value axis counts from today's value, where the bars start; its labels
 // show the tree's value itself.
@@ -53,14 +55,12 @@ CTornadoPanel::CTornadoPanel(CProjectDocument *pDocument, QWidget *parent)
 
 void CTornadoPanel::Recompute()
 {
-    barCount = 0;
     SetTable({});
     SetHeading(tr("%1: how far the value of the tree swings as each payoff and probability "
                   "moves by %2 %")
                    .arg(Document()->GetProjectName(), QLocale().toString(Percent())));
-    const CTreeIndex index(Document()->GetTree().GetRoot());
-    const CTreeEvaluation evaluation(index, Document()->GetSettings().rule);
-    CTornado tornado(evaluation);
+    const Evaluated tree(*Document());
+    CTornado tornado(tree.evaluation);
     // The variables are inputs too; formulas follow them.
     if (!tornado.Run(Percent(), &Document()->GetTree())) {
         ShowNote(tornado.Error(), true);
@@ -72,7 +72,7 @@ void CTornadoPanel::Recompute()
         return;
     }
     const auto &bars = tornado.Bars();
-    SetTable(tornado.Table(index));
+    SetTable(tornado.Table(tree.index));
     // Values too large for a number (a payoff near the largest one there is,
     // moved up) have no place on an axis.
     std::vector<const CTornado::Bar *> shown;
@@ -80,7 +80,8 @@ void CTornadoPanel::Recompute()
         if (std::isfinite(bar.valueLow - dBase) && std::isfinite(bar.valueHigh - dBase) &&
             int(shown.size()) < MaxBars)
             shown.push_back(&bar);
-    barCount = int(shown.size());
+    const int nShown = int(shown.size());
+    SetShownCount(nShown);
 
     // Bars are drawn from the bottom up: the widest swing goes in last.
     auto *pLow = new QBarSet(tr("Input at its low end"));
@@ -88,10 +89,10 @@ void CTornadoPanel::Recompute()
     QStringList labels;
     double dFrom = 0.0;
     double dTo = 0.0;
-    for (int i = barCount - 1; i >= 0; --i) {
+    for (int i = nShown - 1; i >= 0; --i) {
         const CTornado::Bar &bar = *shown[size_t(i)];
         // A variable's bar has no option: the tornado names each input alike.
-        labels << CTornado::Describe(index, bar.option, bar.kind, bar.variable);
+        labels << CTornado::Describe(tree.index, bar.option, bar.kind, bar.variable);
         *pLow << bar.valueLow - dBase;
         *pHigh << bar.valueHigh - dBase;
         dFrom = std::min({dFrom, bar.valueLow - dBase, bar.valueHigh - dBase});
@@ -119,8 +120,8 @@ void CTornadoPanel::Recompute()
     QString strNote = tr("%1 of %2 inputs move the value of the tree.")
                           .arg(bars.size())
                           .arg(tornado.InputCount());
-    if (int(bars.size()) > barCount)
+    if (int(bars.size()) > nShown)
         // Either more swings than fit, or some beyond what numbers can hold.
-        strNote += QLatin1Char(' ') + tr("The %1 widest swings are shown.").arg(barCount);
+        strNote += QLatin1Char(' ') + tr("The %1 widest swings are shown.").arg(nShown);
     ShowNote(strNote);
 }

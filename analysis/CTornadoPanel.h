@@ -12,16 +12,6 @@ class CTornadoPanel : public CSwingPanel
 public:
     explicit CTornadoPanel(CProjectDocument *pDocument, QWidget *parent = nullptr);
 
-    // How many inputs the chart shows.
-    int BarCount() const { return barCount; }
-
-    // More bars than this do not fit a readable chart; the note tells how
-    // many more there are.
-    static constexpr int MaxBars = 20;
-
 protected:
     void Recompute() override;
-
-private:
-    int barCount = 0;
 };

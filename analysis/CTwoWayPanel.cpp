@@ -185,7 +185,6 @@ void CTwoWayPanel::Recompute()
 {
     SetTable({});
     findings.clear();
-    pointCount = 0;
     map = nullptr;
     const QString strProject = Document()->GetProjectName();
     SetHeading(tr("%1: what the first decision chooses as two inputs move").arg(strProject));
@@ -217,7 +216,7 @@ void CTwoWayPanel::Recompute()
             return;
         }
     SetTable(analysis.Table(index));
-    pointCount = int(analysis.Grid().size());
+    SetShownCount(int(analysis.Grid().size()));
     Draw(analysis, index);
 }
 

@@ -32,7 +32,6 @@ public:
     std::vector<std::pair<double, std::vector<double>>> MapChanges() const;
     // Chooses the inputs of the two axes by their places in the lists.
     void ChooseInputs(int nX, int nY);
-    int PointCount() const { return pointCount; }
 
 protected:
     void Recompute() override;
@@ -76,5 +75,4 @@ private:
     Axis axisY;
     CStrategyMapItem *map = nullptr;
     QStringList findings;
-    int pointCount = 0;
 };

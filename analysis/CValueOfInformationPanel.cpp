@@ -1,8 +1,6 @@
 #include "CValueOfInformationPanel.h"
 
 #include "CProjectDocument.h"
-#include "CTreeEvaluation.h"
-#include "CTreeIndex.h"
 #include "CValueOfInformation.h"
 
 #include <QBarCategoryAxis>
@@ -27,12 +25,10 @@ CValueOfInformationPanel::CValueOfInformationPanel(CProjectDocument *pDocument, 
 void CValueOfInformationPanel::Recompute()
 {
     table->setRowCount(0);
-    barCount = 0;
     SetHeading(tr("%1: what knowing each uncertainty before deciding is worth")
                    .arg(Document()->GetProjectName()));
-    const CTreeIndex index(Document()->GetTree().GetRoot());
-    const CTreeEvaluation evaluation(index, Document()->GetSettings().rule);
-    CValueOfInformation information(evaluation);
+    const Evaluated tree(*Document());
+    CValueOfInformation information(tree.evaluation);
     if (!information.Run()) {
         ShowNote(information.Error(), true);
         return;
@@ -74,7 +70,7 @@ void CValueOfInformationPanel::Recompute()
     for (size_t r = 0; r < rows.size(); ++r)
         if (r >= nUncertainties || int(r) < MaxBars)
             drawn.push_back(r);
-    barCount = int(drawn.size());
+    SetShownCount(int(drawn.size()));
     // Bars are drawn from the bottom up: the widest goes in last.
     for (size_t k = drawn.size(); k-- > 0;) {
         const Row &row = rows[drawn[k]];

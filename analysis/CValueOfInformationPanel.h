@@ -14,9 +14,6 @@ class CValueOfInformationPanel : public CAnalysisPanel
 public:
     explicit CValueOfInformationPanel(CProjectDocument *pDocument, QWidget *parent = nullptr);
 
-    // How many bars the chart shows.
-    int BarCount() const { return barCount; }
-
     // More uncertainties than this do not fit a readable chart; the note
     // tells how many more the table lists.
     static constexpr int MaxBars = 12;
@@ -26,5 +23,4 @@ protected:
 
 private:
     QTableWidget *table = nullptr;
-    int barCount = 0;
 };

@@ -175,8 +175,8 @@ void CVariableSensitivityPanel::Recompute()
         for (const auto &[dFrom, dTo] : analysis.Inconsistent())
             // Their ends lie half-way between samples: four digits say it.
             stretches << tr("%1 to %2")
-                             .arg(QString::number(ZeroIfRounding(dFrom, dRangeX), 'g', 4),
-                                  QString::number(ZeroIfRounding(dTo, dRangeX), 'g', 4));
+                             .arg(NumberAtPrecision(ZeroIfRounding(dFrom, dRangeX), 4),
+                                  NumberAtPrecision(ZeroIfRounding(dTo, dRangeX), 4));
         strNote.prepend(
             tr("Shaded, from about %1: %2 The value there counts the probabilities "
                "as they stand. ")

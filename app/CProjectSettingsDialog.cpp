@@ -1,5 +1,7 @@
 #include "CProjectSettingsDialog.h"
 
+#include "NumberPrecision.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -25,7 +27,7 @@ CProjectSettingsDialog::CProjectSettingsDialog(const CProjectSettings &current, 
     toleranceEdit->setObjectName(QStringLiteral("lineEditRiskTolerance"));
     toleranceEdit->setPlaceholderText(tr("empty: risk-neutral"));
     if (rule.HasRiskTolerance())
-        toleranceEdit->setText(QString::number(rule.RiskTolerance(), 'g', 17));
+        toleranceEdit->setText(NumberAtPrecision(rule.RiskTolerance(), 17));
     problem = new QLabel(this);
     problem->setObjectName(QStringLiteral("labelProblem"));
     problem->setWordWrap(true);

@@ -250,21 +250,21 @@ void CTreeScene::RemoveSubtreeItems(CNode *pNode)
 {
     if (!ItemOf(pNode))
         return;
-    // Post-order: a node's item goes after the items of its whole subtree.
-    std::vector<std::pair<CNode *, bool>> pending{{pNode, false}};
-    while (!pending.empty()) {
-        auto [pCurrent, bExpanded] = pending.back();
-        if (!bExpanded) {
-            pending.back().second = true;
+    // Post-order: a node's item goes after the items of its whole subtree,
+    // so each node comes once to push its subtree and once more, done, after it.
+    using Visit = std::pair<CNode *, bool>;
+    WalkDepthFirst(Visit{pNode, false}, [this](const Visit &item, const auto &push) {
+        const auto [pCurrent, bDone] = item;
+        if (!bDone) {
+            push({pCurrent, true});
             for (auto it = pCurrent->children.rbegin(); it != pCurrent->children.rend(); ++it)
                 if (*it)
-                    pending.emplace_back(*it, false);
-            continue;
+                    push({*it, false});
+            return;
         }
-        pending.pop_back();
         CNodeGrapicsItem *pItem = ItemOf(pCurrent);
         if (!pItem)
-            continue;
+            return;
         // An item that is being edited must not turn its focus loss into an
         // undo step while a command is busy restructuring the tree.
         pItem->blockSignals(true);
@@ -277,7 +277,7 @@ void CTreeScene::RemoveSubtreeItems(CNode *pNode)
         pItem->deleteLater();
         items.remove(pCurrent);
         unshown.remove(pCurrent);
-    }
+    });
 }
 
 void CTreeScene::UpdateBestPath(CNode *pNode, bool bFlag)
@@ -286,10 +286,9 @@ void CTreeScene::UpdateBestPath(CNode *pNode, bool bFlag)
         return;
     if (pNode == document.GetRoot())
         highlighted = bFlag;
-    std::vector<std::pair<CNode *, bool>> pending{{pNode, bFlag}};
-    while (!pending.empty()) {
-        auto [pCurrent, bOnPath] = pending.back();
-        pending.pop_back();
+    using OnPath = std::pair<CNode *, bool>;
+    WalkDepthFirst(OnPath{pNode, bFlag}, [this](const OnPath &item, const auto &push) {
+        const auto [pCurrent, bOnPath] = item;
         for (CNode *pChild : pCurrent->children) {
             if (!pChild)
                 continue;
@@ -300,9 +299,9 @@ void CTreeScene::UpdateBestPath(CNode *pNode, bool bFlag)
                 if (CQGraphicsArrowLineItem *pArrow = pItem->GetArrow())
                     if (pArrow->IsActive() != bActive)
                         pArrow->SetActive(bActive);
-            pending.emplace_back(pChild, bActive);
+            push({pChild, bActive});
         }
-    }
+    });
 }
 
 void CTreeScene::ShowProbabilityWarning(CNode *pNode, bool bOn)

@@ -4,16 +4,12 @@
 #include "CNode.h"
 #include "CTreeEvaluation.h"
 #include "CTreeIndex.h"
+#include "NumberPrecision.h"
 #include "TextNumber.h"
 
 #include <QStringList>
 
 namespace {
-
-QString Number(double dValue, const NumberFormat *pFormat)
-{
-    return pFormat ? NumberToText(dValue, *pFormat) : NumberToText(dValue);
-}
 
 // What a node stands for: an option and the Root are worth what they lead to;
 // every other node holds its rolled-back value itself.
@@ -52,15 +48,16 @@ QString CNodeSummary::Describe(const CNode *pNode, const NumberFormat *pFormat)
         strKind = tr("Node");
         break;
     }
+    const NumberFormat format = pFormat ? *pFormat : NumberFormat();
     QStringList numbers;
     const bool bChance =
         pNode->type == NodeType::Terminal || (pNode->type == NodeType::Option && pNode->parent &&
                                               pNode->parent->type != NodeType::Decision);
     if (bChance)
-        numbers << tr("probability %1%").arg(QString::number(pNode->probability * 100, 'g', 4));
+        numbers << tr("probability %1%").arg(NumberAtPrecision(pNode->probability * 100, 4));
     if (pNode->type == NodeType::Option)
-        numbers << tr("payoff %1").arg(Number(pNode->payoff, pFormat));
-    numbers << tr("value %1").arg(Number(ValueOf(pNode), pFormat));
+        numbers << tr("payoff %1").arg(NumberToText(pNode->payoff, format));
+    numbers << tr("value %1").arg(NumberToText(ValueOf(pNode), format));
     if (pNode->name.empty())
         return tr("%1: %2").arg(strKind, numbers.join(QStringLiteral(", ")));
     return tr("%1 \"%2\": %3")
@@ -79,7 +76,7 @@ QString CNodeSummary::ProbabilityProblem(const CNode *pSituation)
     // it takes to show the difference.
     QString strSum;
     for (int nDigits = 4; nDigits <= 17; ++nDigits) {
-        strSum = QString::number(dSum * 100, 'g', nDigits);
+        strSum = NumberAtPrecision(dSum * 100, nDigits);
         if (strSum != QLatin1String("100"))
             break;
     }

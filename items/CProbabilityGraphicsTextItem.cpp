@@ -1,5 +1,7 @@
 #include "CProbabilityGraphicsTextItem.h"
 
+#include "NumberPrecision.h"
+
 #include <QLocale>
 #include <QtMath>
 
@@ -7,11 +9,6 @@ namespace {
 
 // Edits closer than this to the committed value are not worth an undo step.
 constexpr double kUnchangedTolerance = 0.00001;
-
-QString FractionText(double dProbability)
-{
-    return QString::number(dProbability, 'g', 6);
-}
 
 } // namespace
 
@@ -29,7 +26,7 @@ CProbabilityGraphicsTextItem::CProbabilityGraphicsTextItem(QGraphicsItem *parent
 bool CProbabilityGraphicsTextItem::SetProbability(double dProbability)
 {
     probability = dProbability;
-    const QString strText = QString::number(probability * 100, 'g', 4) + QStringLiteral("%");
+    const QString strText = NumberAtPrecision(probability * 100, 4) + QStringLiteral("%");
     // Laying out the same text again is what makes refreshing a large tree
     // slow; what the text shows is known without reading it back.
     if (strText == shownText)
@@ -63,7 +60,7 @@ void CProbabilityGraphicsTextItem::focusInEvent(QFocusEvent *event)
     MakeDocument();
     QGraphicsTextItem::focusInEvent(event);
     // A formula is edited as written.
-    shownEditText = EditText().isEmpty() ? FractionText(probability) : EditText();
+    shownEditText = EditText().isEmpty() ? NumberAtPrecision(probability, 6) : EditText();
     shownText = shownEditText;
     setPlainText(shownEditText);
 }
@@ -91,6 +88,6 @@ void CProbabilityGraphicsTextItem::focusOutEvent(QFocusEvent *event)
     // The value before the edit travels as text; it is written with as many
     // digits as it takes to read back exactly.
     if (qAbs(dTyped - probability) > kUnchangedTolerance)
-        emit sig_focusOut(QString::number(probability, 'g', QLocale::FloatingPointShortest));
+        emit sig_focusOut(NumberAtPrecision(probability, QLocale::FloatingPointShortest));
     SetProbability(dTyped);
 }

@@ -745,7 +745,7 @@ void TestPanels::manyUncertaintiesAndLongNames()
     auto *pInformation = Find<CValueOfInformationPanel>(main);
     QTRY_VERIFY(pInformation->TableText().count('\n') > 1);
     // The chart shows the largest, says how many are left out; the table has all.
-    QCOMPARE(pInformation->BarCount(), CValueOfInformationPanel::MaxBars + 1);
+    QCOMPARE(pInformation->ShownCount(), CValueOfInformationPanel::MaxBars + 1);
     QCOMPARE(pInformation->TableText().count('\n'), 1 + 30 + 1);
     QVERIFY(Note(pInformation)
                 .contains("the 12 largest of 30 uncertainties; the "

@@ -502,12 +502,12 @@ void TestSensitivity::panelsFollowTheirProject()
     QVERIFY(main.findChild<CTornadoPanel *>());
     // The spider waits in a tab beside the tornado.
     auto *pSpider = main.findChild<CSpiderPanel *>();
-    QTRY_COMPARE(pSpider ? pSpider->LineCount() : 0, CSpiderPanel::MaxLines);
+    QTRY_COMPARE(pSpider ? pSpider->ShownCount() : 0, CSpiderPanel::MaxLines);
     // The two-way map over the test's payoff and the sell payoff.
     trigger("actionTwoWay");
     auto *pTwoWay = main.findChild<CTwoWayPanel *>();
     QVERIFY(pTwoWay);
-    QTRY_VERIFY(pTwoWay->PointCount() > 0);
+    QTRY_VERIFY(pTwoWay->ShownCount() > 0);
     pTwoWay->ChooseInputs(2, 0);
     // Copied, its table is headed as the window names things; saved, it is
     // the one ramify-solve prints as CSV, inputs named as its command line

@@ -2,6 +2,7 @@
 
 #include "CDecisionTree.h"
 #include "CNode.h"
+#include "SubtreeWalk.h"
 
 #include <cmath>
 #include <unordered_map>
@@ -38,20 +39,8 @@ CSolveReport::CSolveReport(const CDecisionTree &tree, const QString &strProjectN
 
 const char *CSolveReport::KindName(int nType)
 {
-    switch (nType) {
-    case NodeType::Root:
-        return "Root";
-    case NodeType::Decision:
-        return "Decision";
-    case NodeType::Situation:
-        return "Situation";
-    case NodeType::Option:
-        return "Option";
-    case NodeType::Terminal:
-        return "Terminal";
-    default:
-        return "Unknown";
-    }
+    const char *pName = NodeType::Name(nType);
+    return pName ? pName : "Unknown";
 }
 
 void CSolveReport::NumberNodes(const CNode *pRoot)
@@ -96,14 +85,11 @@ void CSolveReport::OrderForDisplay()
         if (childCount[nParent]++ == 0)
             firstChild[nParent] = i;
     }
-    std::vector<size_t> pending{0};
-    while (!pending.empty()) {
-        const size_t i = pending.back();
-        pending.pop_back();
+    WalkDepthFirst(size_t(0), [&](size_t i, const auto &push) {
         displayOrder.push_back(i);
         for (size_t n = childCount[i]; n > 0; --n)
-            pending.push_back(firstChild[i] + n - 1);
-    }
+            push(firstChild[i] + n - 1);
+    });
 }
 
 void CSolveReport::CollectChoicesAndSums()

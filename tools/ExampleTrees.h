@@ -68,6 +68,17 @@ struct Example
     std::unique_ptr<CDecisionTree> tree;
 };
 
+// An example whose tree holds only its Root, named pRoot or, without one,
+// after the project.
+inline Example NewExample(const char *pFile, const char *pProject, double dValue,
+                          std::vector<const char *> chosen, const char *pRoot = nullptr)
+{
+    Example example{QString::fromUtf8(pFile), QString::fromUtf8(pProject), dValue,
+                    std::move(chosen), std::make_unique<CDecisionTree>()};
+    example.tree->SetRoot(CNode::CreateRoot(nullptr, pRoot ? pRoot : pProject));
+    return example;
+}
+
 // The worked example of the rollback: D chooses A (10) over the lottery S (9).
 inline Example Plan()
 {
@@ -83,13 +94,8 @@ inline Example Plan()
 // 270,000; its expected value of 20,000 beats not drilling.
 inline Example OilWildcatter()
 {
-    Example example{QStringLiteral("OilWildcatter.rmproj"),
-                    QStringLiteral("Oil Wildcatter"),
-                    20000.0,
-                    {"Drill"},
-                    std::make_unique<CDecisionTree>()};
-    CNode *pRoot = CNode::CreateRoot(nullptr, "Oil Wildcatter");
-    example.tree->SetRoot(pRoot);
+    Example example = NewExample("OilWildcatter.rmproj", "Oil Wildcatter", 20000.0, {"Drill"});
+    CNode *pRoot = example.tree->GetRoot();
     CNode *pDrill = CNode::CreateDecision(pRoot, "Drill?");
     CNode *pYes = AddOption(pDrill, "Drill", 1.0, -70000.0);
     pYes->payoffComment = "cost of drilling";
@@ -106,13 +112,9 @@ inline Example OilWildcatter()
 // in the sun (100), indoors in the rain (50), worth 0.4 * 100 + 0.6 * 50.
 inline Example Party()
 {
-    Example example{QStringLiteral("Party.rmproj"),
-                    QStringLiteral("Party with a perfect forecast"),
-                    70.0,
-                    {"Outdoors", "Indoors"},
-                    std::make_unique<CDecisionTree>()};
-    CNode *pRoot = CNode::CreateRoot(nullptr, "Party with a perfect forecast");
-    example.tree->SetRoot(pRoot);
+    Example example =
+        NewExample("Party.rmproj", "Party with a perfect forecast", 70.0, {"Outdoors", "Indoors"});
+    CNode *pRoot = example.tree->GetRoot();
     CNode *pWeather = CNode::CreateSituation(pRoot, "Forecast");
     struct Weather
     {
@@ -136,13 +138,9 @@ inline Example Party()
 // nationwide is worth 690,000 against 425,000 for the test market.
 inline Example Launch()
 {
-    Example example{QStringLiteral("Launch.rmproj"),
-                    QStringLiteral("Product launch"),
-                    690000.0,
-                    {"Nationwide", "Build", "Withdraw", "Launch", "Sell the idea"},
-                    std::make_unique<CDecisionTree>()};
-    CNode *pRoot = CNode::CreateRoot(nullptr, "Product launch");
-    example.tree->SetRoot(pRoot);
+    Example example = NewExample("Launch.rmproj", "Product launch", 690000.0,
+                                 {"Nationwide", "Build", "Withdraw", "Launch", "Sell the idea"});
+    CNode *pRoot = example.tree->GetRoot();
     CNode *pHow = CNode::CreateDecision(pRoot, "How to launch?");
     CNode *pNationwide = AddOption(pHow, "Nationwide", 1.0, -500000.0);
     pNationwide->payoffComment = "tooling and advertising";
@@ -173,6 +171,81 @@ inline Example Launch()
     return example;
 }
 
+// A probability or payoff of an example: a number, or a formula over the
+// project's variables (the number then stays 0 until formulas are applied).
+struct Input
+{
+    Input(double dValue) : value(dValue) {}
+    Input(const char *pFormula) : formula(pFormula) {}
+    double value = 0.0;
+    const char *formula = nullptr;
+};
+
+// "#", the rest of the probability, where share is a formula; 1 - share
+// where it is a number.
+inline Input Rest(const Input &share)
+{
+    return share.formula ? Input("#") : Input(1.0 - share.value);
+}
+
+// AddOption with each number or its formula.
+inline CNode *AddOption(CNode *pOwner, const std::string &strName, const Input &probability,
+                        const Input &payoff)
+{
+    CNode *pOption = AddOption(pOwner, strName, probability.value, payoff.value);
+    if (probability.formula)
+        pOption->probabilityFormula = probability.formula;
+    if (payoff.formula)
+        pOption->payoffFormula = payoff.formula;
+    return pOption;
+}
+
+// The oil wildcatter with a test first, under pRoot: sell the rights for
+// 750, drill now, or test and then install or sell the rights for 1,000
+// after a positive test and 500 after a negative one. OilWithTest gives its
+// numbers, OilSeismic the formulas that compute the same ones.
+struct OilTestInputs
+{
+    const char *nowName;  // the chance of oil when drilling now
+    Input drill, revenue; // the cost of drilling, what oil earns
+    Input test, positive; // the cost of the test, how often it is positive
+    Input oil;            // the chance of oil before any test
+    Input afterPositive;  // and after each result
+    Input afterNegative;
+};
+
+inline void AddOilTest(CNode *pRoot, const OilTestInputs &inputs)
+{
+    CNode *pChoice = CNode::CreateDecision(pRoot, "Drill?");
+    AddOption(pChoice, "sell", 1.0, 750.0);
+    const auto drill = [&inputs](CNode *pOwner, const char *pName, const char *pOilName,
+                                 const Input &oil) {
+        CNode *pOil = ReplaceTerminal(AddOption(pOwner, pName, 1.0, inputs.drill),
+                                      &CNode::CreateSituation, pOilName);
+        AddOption(pOil, "oil", oil, inputs.revenue);
+        AddOption(pOil, "dry", Rest(oil), 0.0);
+    };
+    drill(pChoice, "drill now", inputs.nowName, inputs.oil);
+    CNode *pTest = ReplaceTerminal(AddOption(pChoice, "test", 1.0, inputs.test),
+                                   &CNode::CreateSituation, "Test result");
+    struct Result
+    {
+        const char *name;
+        Input share, oil;
+        const char *sell;
+        double price;
+    };
+    for (const Result &result :
+         {Result{"positive", inputs.positive, inputs.afterPositive, "sell high", 1000.0},
+          Result{"negative", Rest(inputs.positive), inputs.afterNegative, "sell low", 500.0}}) {
+        CNode *pAfter = ReplaceTerminal(AddOption(pTest, result.name, result.share, 0.0),
+                                        &CNode::CreateDecision,
+                                        std::string("After a ") + result.name + " test");
+        drill(pAfter, "install", "Oil?", result.oil);
+        AddOption(pAfter, result.sell, 1.0, result.price);
+    }
+}
+
 // The oil wildcatter with a test first: the rights sell for 750; drilling now
 // costs 250 and finds oil worth 2,500 in one well of two; a test costs 100.
 // A positive test (0.6) raises the chance of oil to 0.75, a negative one
@@ -182,39 +255,10 @@ inline Example Launch()
 // now (1,000) and selling (750).
 inline Example OilWithTest()
 {
-    Example example{QStringLiteral("OilWithTest.rmproj"),
-                    QStringLiteral("Oil wildcatter with a test"),
-                    1075.0,
-                    {"test", "install", "sell low"},
-                    std::make_unique<CDecisionTree>()};
-    CNode *pRoot = CNode::CreateRoot(nullptr, "Oil wildcatter with a test");
-    example.tree->SetRoot(pRoot);
-    CNode *pChoice = CNode::CreateDecision(pRoot, "Drill?");
-    AddOption(pChoice, "sell", 1.0, 750.0);
-    CNode *pNow = ReplaceTerminal(AddOption(pChoice, "drill now", 1.0, -250.0),
-                                  &CNode::CreateSituation, "Oil now?");
-    CNode *pTest = ReplaceTerminal(AddOption(pChoice, "test", 1.0, -100.0), &CNode::CreateSituation,
-                                   "Test result");
-    AddOption(pNow, "oil", 0.5, 2500.0);
-    AddOption(pNow, "dry", 0.5, 0.0);
-    struct Result
-    {
-        const char *name;
-        double probability, oil;
-        const char *sell;
-        double price;
-    };
-    for (const Result &result : {Result{"positive", 0.6, 0.75, "sell high", 1000},
-                                 Result{"negative", 0.4, 0.125, "sell low", 500}}) {
-        CNode *pAfter = ReplaceTerminal(AddOption(pTest, result.name, result.probability, 0.0),
-                                        &CNode::CreateDecision,
-                                        std::string("After a ") + result.name + " test");
-        CNode *pInstall = ReplaceTerminal(AddOption(pAfter, "install", 1.0, -250.0),
-                                          &CNode::CreateSituation, "Oil?");
-        AddOption(pAfter, result.sell, 1.0, result.price);
-        AddOption(pInstall, "oil", result.oil, 2500.0);
-        AddOption(pInstall, "dry", 1.0 - result.oil, 0.0);
-    }
+    Example example = NewExample("OilWithTest.rmproj", "Oil wildcatter with a test", 1075.0,
+                                 {"test", "install", "sell low"});
+    AddOilTest(example.tree->GetRoot(),
+               {"Oil now?", -250.0, 2500.0, -100.0, 0.6, 0.5, 0.75, 0.125});
     return example;
 }
 
@@ -227,11 +271,8 @@ inline Example OilWithTest()
 // revenue of 420,000.
 inline Example OilVariables()
 {
-    Example example{QStringLiteral("OilVariables.rmproj"),
-                    QStringLiteral("Oil wildcatter with shared inputs"),
-                    140000.0,
-                    {"Drill"},
-                    std::make_unique<CDecisionTree>()};
+    Example example =
+        NewExample("OilVariables.rmproj", "Oil wildcatter with shared inputs", 140000.0, {"Drill"});
     CVariables &variables = example.tree->Variables();
     CVariables::Variable revWet{"revWet", 700000.0, "",       true,
                                 300000.0, true,     800000.0, "revenue of a wet well"};
@@ -240,8 +281,7 @@ inline Example OilVariables()
     for (const auto &[pName, dCost] :
          {std::pair{"cLow", 150000.0}, {"cFair", 300000.0}, {"cHigh", 500000.0}})
         variables.Add({pName, dCost, "", false, 0.0, false, 0.0, ""});
-    CNode *pRoot = CNode::CreateRoot(nullptr, "Oil wildcatter with shared inputs");
-    example.tree->SetRoot(pRoot);
+    CNode *pRoot = example.tree->GetRoot();
     CNode *pDrill = CNode::CreateDecision(pRoot, "Drill?");
     CNode *pCost =
         ReplaceTerminal(AddOption(pDrill, "Drill", 1.0, 0.0), &CNode::CreateSituation, "Cost");
@@ -266,11 +306,9 @@ inline Example OilVariables()
 // the same tree as OilWithTest, worth the same 1,075.
 inline Example OilSeismic()
 {
-    Example example{QStringLiteral("OilSeismic.rmproj"),
-                    QStringLiteral("Oil wildcatter with a seismic test and shared inputs"),
-                    1075.0,
-                    {"test", "install", "sell low"},
-                    std::make_unique<CDecisionTree>()};
+    Example example =
+        NewExample("OilSeismic.rmproj", "Oil wildcatter with a seismic test and shared inputs",
+                   1075.0, {"test", "install", "sell low"}, "Oil wildcatter with a seismic test");
     CVariables &variables = example.tree->Variables();
     // Each estimate also has a distribution, for the probabilistic
     // sensitivity analysis: Betas with these means, a Normal revenue.
@@ -286,33 +324,9 @@ inline Example OilSeismic()
         {"revOil", 2500.0, "", true, 1500.0, true, 3500.0, "revenue of oil", "Normal(2500, 500)"});
     variables.Add({"cDrill", 250.0, "", false, 0.0, false, 0.0, ""});
     variables.Add({"cTest", 100.0, "", false, 0.0, false, 0.0, ""});
-    CNode *pRoot = CNode::CreateRoot(nullptr, "Oil wildcatter with a seismic test");
-    example.tree->SetRoot(pRoot);
-    CNode *pChoice = CNode::CreateDecision(pRoot, "Drill?");
-    AddOption(pChoice, "sell", 1.0, 750.0);
-    const auto drill = [](CNode *pOwner, const char *pName, const std::string &strOil) {
-        CNode *pDrill = AddOption(pOwner, pName, 1.0, 0.0);
-        pDrill->payoffFormula = "-cDrill";
-        CNode *pOil = ReplaceTerminal(pDrill, &CNode::CreateSituation, "Oil?");
-        CNode *pStrike = AddOption(pOil, "oil", 0.0, 0.0);
-        pStrike->probabilityFormula = strOil;
-        pStrike->payoffFormula = "revOil";
-        AddOption(pOil, "dry", 0.0, 0.0)->probabilityFormula = "#";
-    };
-    drill(pChoice, "drill now", "pOil");
-    CNode *pTestOption = AddOption(pChoice, "test", 1.0, 0.0);
-    pTestOption->payoffFormula = "-cTest";
-    CNode *pTest = ReplaceTerminal(pTestOption, &CNode::CreateSituation, "Test result");
-    for (const auto &[pResult, pShare, pPosterior, pSell, dPrice] :
-         {std::tuple{"positive", "pPositive", "pOil * pPosIfOil / pPositive", "sell high", 1000.0},
-          {"negative", "#", "pOil * (1 - pPosIfOil) / (1 - pPositive)", "sell low", 500.0}}) {
-        CNode *pOption = AddOption(pTest, pResult, 0.0, 0.0);
-        pOption->probabilityFormula = pShare;
-        CNode *pAfter = ReplaceTerminal(pOption, &CNode::CreateDecision,
-                                        std::string("After a ") + pResult + " test");
-        drill(pAfter, "install", pPosterior);
-        AddOption(pAfter, pSell, 1.0, dPrice);
-    }
+    AddOilTest(example.tree->GetRoot(),
+               {"Oil?", "-cDrill", "revOil", "-cTest", "pPositive", "pOil",
+                "pOil * pPosIfOil / pPositive", "pOil * (1 - pPosIfOil) / (1 - pPositive)"});
     return example;
 }
 

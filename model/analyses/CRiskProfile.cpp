@@ -3,6 +3,7 @@
 #include "CNode.h"
 #include "CTreeEvaluation.h"
 #include "CTreeIndex.h"
+#include "SubtreeWalk.h"
 #include "TextNumber.h"
 
 #include <algorithm>
@@ -58,25 +59,25 @@ CRiskProfile::Profile CRiskProfile::ProfileFrom(int nStart) const
     Profile profile;
     profile.option = nStart;
     profile.name = QString::fromStdString(index.Node(nStart)->name);
-    std::vector<std::pair<int, double>> pending{{nStart, 1.0}};
-    while (!pending.empty()) {
-        const auto [n, dProbability] = pending.back();
-        pending.pop_back();
+    // Each node goes with the probability of reaching it from nStart.
+    using Reach = std::pair<int, double>;
+    WalkDepthFirst(Reach{nStart, 1.0}, [&](const Reach &item, const auto &push) {
+        const auto [n, dProbability] = item;
         const int nFirst = index.FirstChild(n);
         if (!evaluation.HasOptions(n)) {
             if (index.ChildCount(n) == 1)
-                pending.emplace_back(nFirst, dProbability);
+                push({nFirst, dProbability});
             else
                 profile.outcomes.push_back({evaluation.Value(n), dProbability});
         } else if (index.Type(n) == NodeType::Decision) {
             if (evaluation.Chosen(n) >= 0)
-                pending.emplace_back(nFirst + evaluation.Chosen(n), dProbability);
+                push({nFirst + evaluation.Chosen(n), dProbability});
         } else {
             for (int c = nFirst; c < nFirst + index.ChildCount(n); ++c)
                 if (index.Node(c)->probability > 0.0)
-                    pending.emplace_back(c, dProbability * index.Node(c)->probability);
+                    push({c, dProbability * index.Node(c)->probability});
         }
-    }
+    });
     std::vector<Outcome> &outcomes = profile.outcomes;
     MergeEqualValues(&outcomes);
     if (outcomes.empty())

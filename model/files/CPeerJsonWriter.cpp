@@ -7,6 +7,7 @@
 #include "CPeerJsonFormat.h"
 #include "CTreeFormulas.h"
 #include "NumberPrecision.h"
+#include "SubtreeWalk.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -195,18 +196,16 @@ QByteArray CPeerJsonWriter::Write(const CDecisionTree &tree, const QString &strT
     }
     // Nodes before the options below them, so that walking the list backwards
     // finishes every child before its parent; no recursion over the depth.
-    std::vector<std::pair<const CNode *, int>> order;
-    std::vector<std::pair<const CNode *, int>> pending{{pRoot->children.front(), 1}};
+    using Depth = std::pair<const CNode *, int>;
+    std::vector<Depth> order;
     int nDeepest = 0;
-    while (!pending.empty()) {
-        const auto item = pending.back();
-        pending.pop_back();
+    WalkDepthFirst(Depth{pRoot->children.front(), 1}, [&](const Depth &item, const auto &push) {
         order.push_back(item);
         nDeepest = std::max(nDeepest, item.second);
         for (const CNode *pChild : item.first->children)
             if (pChild)
-                pending.push_back({pChild, item.second + (pChild->type == NodeType::Option)});
-    }
+                push({pChild, item.second + (pChild->type == NodeType::Option)});
+    });
     if (nDeepest > CPeerJsonFormat::MaxDepth) {
         if (pError)
             *pError = tr("The tree is %1 levels deep; a SilverDecisions file can hold %2.")

@@ -1,6 +1,7 @@
 #include "CDecisionSolver.h"
 
 #include "CNode.h"
+#include "SubtreeWalk.h"
 
 #include <algorithm>
 #include <cmath>
@@ -23,18 +24,17 @@ double OptionOutcome(const CNode *pOption)
 // recursive walk reaches them, without tying the depth to the stack.
 template <typename Visit> void VisitLeaves(CNode *pStart, Visit visit)
 {
-    std::vector<std::pair<CNode *, int>> pending{{pStart, 0}};
-    while (!pending.empty()) {
-        auto [pNode, nDepth] = pending.back();
-        pending.pop_back();
+    using Depth = std::pair<CNode *, int>;
+    WalkDepthFirst(Depth{pStart, 0}, [&visit](const Depth &item, const auto &push) {
+        const auto [pNode, nDepth] = item;
         if (!pNode->HasChildren()) {
             visit(pNode, nDepth);
-            continue;
+            return;
         }
         for (auto it = pNode->children.rbegin(); it != pNode->children.rend(); ++it)
             if (*it)
-                pending.emplace_back(*it, nDepth + 1);
-    }
+                push({*it, nDepth + 1});
+    });
 }
 
 } // namespace

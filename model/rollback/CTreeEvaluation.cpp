@@ -11,12 +11,9 @@
 
 namespace {
 
-constexpr double Unlimited = std::numeric_limits<double>::infinity();
+using NodeType::IsOwner;
 
-bool IsOwner(int nType)
-{
-    return nType == NodeType::Decision || nType == NodeType::Situation;
-}
+constexpr double Unlimited = std::numeric_limits<double>::infinity();
 
 // An option whose value is NaN or minus infinity stays so under any finite
 // move, and the rollback never chooses it.

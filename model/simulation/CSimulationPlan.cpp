@@ -5,6 +5,7 @@
 #include "CNode.h"
 #include "CTreeFormulas.h"
 #include "CTreeIndex.h"
+#include "SubtreeWalk.h"
 
 #include <algorithm>
 #include <deque>
@@ -12,10 +13,7 @@
 
 namespace {
 
-bool IsOwner(int nType)
-{
-    return nType == NodeType::Decision || nType == NodeType::Situation;
-}
+using NodeType::IsOwner;
 
 bool Mentions(const std::string &strText, const CVariables &variables,
               const std::vector<char> &reached)
@@ -280,30 +278,30 @@ void CSimulationPlan::AddCompleteStrategies(const CTreeIndex &index)
         return;
     for (long long nStrategy = 0; nStrategy < counts[0]; ++nStrategy) {
         Strategy strategy{QString(), 1, 0, std::vector<int>(size_t(nSize), -1)};
-        std::vector<std::pair<int, long long>> stack{{0, nStrategy}};
-        while (!stack.empty()) {
-            auto [n, k] = stack.back();
-            stack.pop_back();
+        // Each node goes with the number of its subtree's strategy to take.
+        using Numbered = std::pair<int, long long>;
+        WalkDepthFirst(Numbered{0, nStrategy}, [&](const Numbered &item, const auto &push) {
+            auto [n, k] = item;
             const size_t i = size_t(n);
             if (!hasOptions[i]) {
                 if (childCount[i] == 1)
-                    stack.emplace_back(firstChild[i], k);
-                continue;
+                    push({firstChild[i], k});
+                return;
             }
             for (int c = firstChild[i]; c < firstChild[i] + childCount[i]; ++c) {
                 const long long nHere = counts[size_t(c)];
                 if (type[i] == NodeType::Situation) {
-                    stack.emplace_back(c, k % nHere);
+                    push({c, k % nHere});
                     k /= nHere;
                 } else if (k < nHere) {
                     strategy.choices[i] = c - firstChild[i];
-                    stack.emplace_back(c, k);
+                    push({c, k});
                     break;
                 } else {
                     k -= nHere;
                 }
             }
-        }
+        });
         QStringList path;
         for (int n = 0; n < nSize; ++n)
             if (strategy.choices[size_t(n)] >= 0)

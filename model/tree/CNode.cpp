@@ -7,6 +7,24 @@
 #include <algorithm>
 #include <utility>
 
+const char *NodeType::Name(int nType)
+{
+    switch (nType) {
+    case Root:
+        return QT_TRANSLATE_NOOP("NodeType", "Root");
+    case Decision:
+        return QT_TRANSLATE_NOOP("NodeType", "Decision");
+    case Situation:
+        return QT_TRANSLATE_NOOP("NodeType", "Situation");
+    case Option:
+        return QT_TRANSLATE_NOOP("NodeType", "Option");
+    case Terminal:
+        return QT_TRANSLATE_NOOP("NodeType", "Terminal");
+    default:
+        return nullptr;
+    }
+}
+
 CNode::CNode(CNode *pParent, const std::string &strName) : name(strName), parent(pParent)
 {
     if (parent)
@@ -15,13 +33,12 @@ CNode::CNode(CNode *pParent, const std::string &strName) : name(strName), parent
 
 CNode *CNode::Clone() const
 {
-    // Work list of (source, copy) pairs whose children still point into the
-    // source tree; an explicit stack keeps deep trees off the call stack.
+    // Each source goes with its copy, whose children still point into the
+    // source tree until its own visit copies them.
+    using Pair = std::pair<const CNode *, CNode *>;
     CNode *pTop = new CNode(*this);
-    std::vector<std::pair<const CNode *, CNode *>> pending{{this, pTop}};
-    while (!pending.empty()) {
-        auto [pSource, pCopy] = pending.back();
-        pending.pop_back();
+    WalkDepthFirst(Pair{this, pTop}, [](const Pair &item, const auto &push) {
+        const auto [pSource, pCopy] = item;
         for (size_t i = 0; i < pCopy->children.size(); ++i) {
             const CNode *pChild = pSource->children[i];
             if (!pChild)
@@ -29,9 +46,9 @@ CNode *CNode::Clone() const
             CNode *pChildCopy = new CNode(*pChild);
             pChildCopy->parent = pCopy;
             pCopy->children[i] = pChildCopy;
-            pending.emplace_back(pChild, pChildCopy);
+            push({pChild, pChildCopy});
         }
-    }
+    });
     return pTop;
 }
 

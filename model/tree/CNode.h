@@ -16,7 +16,17 @@ enum Code : int32_t
     Option = 3,
     Terminal = 4,
 };
+
+// A Decision or a Situation: a node that holds options.
+inline bool IsOwner(int nType)
+{
+    return nType == Decision || nType == Situation;
 }
+
+// "Decision": a kind as reports and messages name it (translated in the
+// context "NodeType"); null for a code that is no kind.
+const char *Name(int nType);
+} // namespace NodeType
 
 // One node of a decision tree: a plain heap record. A node never owns its
 // children; a subtree is released with FreeSubtree.

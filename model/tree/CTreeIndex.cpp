@@ -4,28 +4,7 @@
 
 namespace {
 
-const char *KindName(int nType)
-{
-    switch (nType) {
-    case NodeType::Root:
-        return QT_TRANSLATE_NOOP("CTreeIndex", "Root");
-    case NodeType::Decision:
-        return QT_TRANSLATE_NOOP("CTreeIndex", "Decision");
-    case NodeType::Situation:
-        return QT_TRANSLATE_NOOP("CTreeIndex", "Situation");
-    case NodeType::Option:
-        return QT_TRANSLATE_NOOP("CTreeIndex", "Option");
-    case NodeType::Terminal:
-        return QT_TRANSLATE_NOOP("CTreeIndex", "Terminal");
-    default:
-        return QT_TRANSLATE_NOOP("CTreeIndex", "Node");
-    }
-}
-
-bool IsOwner(int nType)
-{
-    return nType == NodeType::Decision || nType == NodeType::Situation;
-}
+using NodeType::IsOwner;
 
 // What may hang below the Root or an option.
 bool IsOutcome(int nType)
@@ -81,8 +60,10 @@ std::vector<int> CTreeIndex::OptionsNamed(const std::string &strName) const
 
 QString CTreeIndex::Describe(int n) const
 {
+    const char *pKind = NodeType::Name(Type(n));
     return tr("%1 \"%2\" (#%3)")
-        .arg(tr(KindName(Type(n))), QString::fromStdString(Node(n)->name))
+        .arg(pKind ? QCoreApplication::translate("NodeType", pKind) : tr("Node"),
+             QString::fromStdString(Node(n)->name))
         .arg(IdOf(n));
 }
 

@@ -50,11 +50,9 @@ bool CPeerJsonReader::ReadTree(const QJsonObject &top,
         CNode *parent;
         std::shared_ptr<const Scope> scope;
     };
-    std::vector<Pending> pending{{top, root.get(), fileScope}};
     qint64 nNodes = 1;
-    while (!pending.empty()) {
-        const Pending item = std::move(pending.back());
-        pending.pop_back();
+    const bool bRead = WalkDepthFirst(Pending{top, root.get(), fileScope}, [&](const Pending &item,
+                                                                               const auto &push) {
         const QString strType = item.node.value(QLatin1String("type")).toString();
         const QString strName = item.node.value(QLatin1String("name")).toString();
         const std::string strNodeName = strName.toStdString();
@@ -95,9 +93,12 @@ bool CPeerJsonReader::ReadTree(const QJsonObject &top,
                 pNode, edge.value(QLatin1String("name")).toString().toStdString());
             ++nNodes;
             ReadEdge(edge, pOption, pNode->type == NodeType::Situation, *scope);
-            pending.push_back({child.toObject(), pOption, scope});
+            push({child.toObject(), pOption, scope});
         }
-    }
+        return true;
+    });
+    if (!bRead)
+        return false;
     if (positioned)
         PlaceBetween(root.get());
     result.nodesInFile = result.nodesInTree = nNodes;
