@@ -116,16 +116,15 @@ QRectF CTreeScene::InSight() const
 
 QSet<const CNode *> CTreeScene::NodesIn(const QRectF &rctArea) const
 {
-    // A node's texts stand beside it: any of its items in the area counts.
+    // The scene keeps no index to ask: each shown node item is looked at,
+    // with the texts that stand beside it, and no arrow or text on its own.
     QSet<const CNode *> nodes;
-    // Unsorted: the order of stacking is of no use here, and costs.
-    for (QGraphicsItem *pItem :
-         QGraphicsScene::items(rctArea, Qt::IntersectsItemBoundingRect, Qt::SortOrder(-1))) {
-        for (; pItem; pItem = pItem->parentItem())
-            if (const auto *pNodeItem = dynamic_cast<const CNodeGrapicsItem *>(pItem)) {
-                nodes.insert(pNodeItem->GetNode());
-                break;
-            }
+    for (auto it = items.constBegin(); it != items.constEnd(); ++it) {
+        const CNodeGrapicsItem *pItem = it.value();
+        if (pItem->isVisible() &&
+            rctArea.intersects(pItem->sceneBoundingRect() |
+                               pItem->mapRectToScene(pItem->childrenBoundingRect())))
+            nodes.insert(it.key());
     }
     return nodes;
 }
