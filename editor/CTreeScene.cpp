@@ -19,16 +19,14 @@ namespace {
 // vertical distance between the centres of neighbouring children.
 constexpr double ChildDistance = 100.0;
 constexpr double SiblingStep = 100.0;
+// Trees larger than this are drawn without an index of the scene.
+constexpr int IndexedNodes = 30000;
 
 } // namespace
 
 CTreeScene::CTreeScene(CProjectDocument &projectDocument, QObject *parent)
     : QGraphicsScene(parent), document(projectDocument)
 {
-    // The index is rebuilt from every item whenever the tree grows past its
-    // depth: on a 100,000-node tree that took half of opening and drawing it.
-    // Without one, a paint looks at each top-level item's cached bounds.
-    setItemIndexMethod(NoIndex);
     // Numbers out of sight show a few milliseconds' worth at a time, so that
     // what is painted and typed meanwhile does not wait for all of them.
     unshownTimer.setSingleShot(true);
@@ -105,6 +103,12 @@ void CTreeScene::ShowTree(QPointF pntUnplaced, bool bStoreRootPlace)
     CNode *pRoot = document.GetRoot();
     if (!pRoot || pRoot->children.size() != 1)
         return;
+    // The scene's index is built over every item at the first paint: on a
+    // 100,000-node tree that was half of opening it, and 580 MiB. Without
+    // one a paint looks at each top-level item's cached bounds, which costs
+    // edits more than the index does on a tree of thousands of nodes.
+    if (items.isEmpty())
+        setItemIndexMethod(CountBelow(pRoot) > IndexedNodes ? NoIndex : BspTreeIndex);
     CNodeGrapicsItem *pItem = CreateItem(pRoot);
     if (pRoot->HasPosition()) {
         pItem->SetNodePos(pRoot->x, pRoot->y, true);
