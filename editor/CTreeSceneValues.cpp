@@ -114,19 +114,36 @@ QRectF CTreeScene::InSight() const
     return rctSight;
 }
 
+namespace {
+
+// How far a node's texts stand from its item, at most, for all but numbers
+// of unusual length.
+constexpr qreal TextReach = 300.0;
+
+} // namespace
+
 QSet<const CNode *> CTreeScene::NodesIn(const QRectF &rctArea) const
 {
     // A node's texts stand beside it: any of its items in the area counts.
+    // Where the scene keeps no index to ask, each shown node item is looked at, its
+    // own place only, in the area widened by how far its texts reach. A node
+    // counted in sight too many is resized at once instead of a moment later.
     QSet<const CNode *> nodes;
-    // Unsorted: the order of stacking is of no use here, and costs.
-    for (QGraphicsItem *pItem :
-         QGraphicsScene::items(rctArea, Qt::IntersectsItemBoundingRect, Qt::SortOrder(-1))) {
-        for (; pItem; pItem = pItem->parentItem())
-            if (const auto *pNodeItem = dynamic_cast<const CNodeGrapicsItem *>(pItem)) {
-                nodes.insert(pNodeItem->GetNode());
-                break;
-            }
+    if (itemIndexMethod() == BspTreeIndex) {
+        // Unsorted: the order of stacking is of no use here, and costs.
+        for (QGraphicsItem *pItem :
+             QGraphicsScene::items(rctArea, Qt::IntersectsItemBoundingRect, Qt::SortOrder(-1)))
+            for (; pItem; pItem = pItem->parentItem())
+                if (const auto *pNodeItem = dynamic_cast<const CNodeGrapicsItem *>(pItem)) {
+                    nodes.insert(pNodeItem->GetNode());
+                    break;
+                }
+        return nodes;
     }
+    const QRectF rctReach = rctArea.adjusted(-TextReach, -TextReach, TextReach, TextReach);
+    for (auto it = items.constBegin(); it != items.constEnd(); ++it)
+        if (it.value()->isVisible() && rctReach.intersects(it.value()->sceneBoundingRect()))
+            nodes.insert(it.key());
     return nodes;
 }
 

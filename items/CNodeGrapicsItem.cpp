@@ -5,6 +5,7 @@
 #include "CQGraphicsArrowLineItem.h"
 #include "TextNumber.h"
 
+#include <algorithm>
 #include <utility>
 
 const QMap<int, NodeStyle> CNodeGrapicsItem::nodeStyles = {
@@ -127,6 +128,32 @@ CQGraphicsArrowLineItem *CNodeGrapicsItem::GetArrow() const
 void CNodeGrapicsItem::SetArrow(CQGraphicsArrowLineItem *pArrow)
 {
     arrow = pArrow;
+}
+
+void CNodeGrapicsItem::AddOutgoing(CQGraphicsArrowLineItem *pArrow)
+{
+    outgoing.push_back(pArrow);
+}
+
+void CNodeGrapicsItem::RemoveOutgoing(CQGraphicsArrowLineItem *pArrow)
+{
+    outgoing.erase(std::remove(outgoing.begin(), outgoing.end(), pArrow), outgoing.end());
+}
+
+void CNodeGrapicsItem::PositionChanging(QPointF pntNewPos)
+{
+    if (arrow)
+        arrow->UpdateGeometry(this, pntNewPos);
+    for (CQGraphicsArrowLineItem *pArrow : outgoing)
+        pArrow->UpdateGeometry(this, pntNewPos);
+}
+
+void CNodeGrapicsItem::RedrawArrows(bool bIncoming)
+{
+    if (bIncoming && arrow)
+        arrow->UpdateGeometry();
+    for (CQGraphicsArrowLineItem *pArrow : outgoing)
+        pArrow->UpdateGeometry();
 }
 
 void CNodeGrapicsItem::SetNodePos(int nX, int nY, bool bBlockSignals)

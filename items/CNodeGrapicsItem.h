@@ -10,6 +10,7 @@
 #include <QPointer>
 
 #include <memory>
+#include <vector>
 
 class CNode;
 struct NumberFormat;
@@ -35,6 +36,11 @@ public:
     QMenu *GetMenu();
     CQGraphicsArrowLineItem *GetArrow() const;
     void SetArrow(CQGraphicsArrowLineItem *pArrow);
+    // The arrows that leave this item, which it redraws itself where it moves,
+    // is renamed or its arrows' exit moves: connections of their own cost
+    // every arrow five, a large part of opening a large tree.
+    void AddOutgoing(CQGraphicsArrowLineItem *pArrow);
+    void RemoveOutgoing(CQGraphicsArrowLineItem *pArrow);
 
     void SetProbability(double dProbability);
     void SetPayoff(double dPayoff);
@@ -107,8 +113,13 @@ public slots:
 
 protected:
     void contextMenuEvent(QGraphicsSceneContextMenuEvent *event) override;
+    void PositionChanging(QPointF pntNewPos) override;
 
 private:
+    // Redraws the arrows in and out of this item (bIncoming) or out of it only.
+    void RedrawArrows(bool bIncoming);
+    // Sends sig_exitMoved, and redraws the arrows that leave.
+    void ExitMoved();
     void CreateValueTexts();
     void PlaceValueTexts();
     // Shows strText as the payoff, and tells the arrows when they must leave elsewhere.
@@ -135,6 +146,8 @@ private:
     CQEditableGraphicsTextItem *errorItem = nullptr;
     // Guarded: the window may delete the arrow before this item.
     QPointer<CQGraphicsArrowLineItem> arrow;
+    // Each removes itself as it goes.
+    std::vector<CQGraphicsArrowLineItem *> outgoing;
     // Made when it is first wanted: on a large tree most menus are never
     // opened, and a menu with its eight actions takes several kilobytes.
     std::unique_ptr<QMenu> menu;

@@ -91,7 +91,14 @@ void CNodeGrapicsItem::CatchUpValueGeometry()
         if (pText)
             pText->CatchUpGeometry();
     if (ExitAnchor().x() != dExit)
-        emit sig_exitMoved();
+        ExitMoved();
+}
+
+void CNodeGrapicsItem::ExitMoved()
+{
+    emit sig_exitMoved();
+    if (!signalsBlocked())
+        RedrawArrows(false);
 }
 
 void CNodeGrapicsItem::SetPayoffText(const QString &strText)
@@ -104,7 +111,7 @@ void CNodeGrapicsItem::SetPayoffText(const QString &strText)
     const qreal dExit = ExitAnchor().x();
     payoffItem->setPlainText(strText);
     if (ExitAnchor().x() != dExit)
-        emit sig_exitMoved();
+        ExitMoved();
 }
 
 void CNodeGrapicsItem::UpdatePayoffEditText()
@@ -150,6 +157,8 @@ void CNodeGrapicsItem::OnContentChanged()
         PlaceValueTexts();
         node->name = toPlainText().toStdString();
         emit sig_nameChanged();
+        if (!signalsBlocked())
+            RedrawArrows(true);
     } else if (probabilityItem && pText == probabilityItem) {
         // Half a number typed so far ("-", "1e") leaves the node at the last
         // value that read; focus-out refuses what still does not.

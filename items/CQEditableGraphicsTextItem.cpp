@@ -287,8 +287,11 @@ void CQEditableGraphicsTextItem::mouseDoubleClickEvent(QGraphicsSceneMouseEvent 
 
 QVariant CQEditableGraphicsTextItem::itemChange(GraphicsItemChange change, const QVariant &value)
 {
-    if (change == ItemPositionChange && scene())
+    if (change == ItemPositionChange && scene()) {
         emit sig_positionChanged(value.toPointF());
+        if (!signalsBlocked())
+            PositionChanging(value.toPointF());
+    }
     return QGraphicsTextItem::itemChange(change, value);
 }
 

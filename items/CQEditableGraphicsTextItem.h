@@ -82,6 +82,9 @@ protected:
     void hoverMoveEvent(QGraphicsSceneHoverEvent *event) override;
     void hoverLeaveEvent(QGraphicsSceneHoverEvent *event) override;
     QVariant itemChange(GraphicsItemChange change, const QVariant &value) override;
+    // Called just after sig_positionChanged is sent (not while signals are
+    // blocked), with the same position.
+    virtual void PositionChanging(QPointF) {}
 
     // Leaves editing; shared with the probability item, which commits its own way.
     void EndTextInteraction(QFocusEvent *event);

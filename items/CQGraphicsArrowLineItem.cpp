@@ -20,22 +20,19 @@ CQGraphicsArrowLineItem::CQGraphicsArrowLineItem(CNodeGrapicsItem *pFrom, CNodeG
 {
     if (!pFrom || !pTo)
         return;
-    // A move is announced before it takes effect: the arrow takes the moving
-    // item at the place it is about to reach, so it meets the item where it
-    // comes to rest without hearing of the move twice.
-    connect(pFrom, &CQEditableGraphicsTextItem::sig_positionChanged, this,
-            [this](QPointF pntNewPos) { UpdateGeometry(fromItem, pntNewPos); });
-    connect(pFrom, &CNodeGrapicsItem::sig_nameChanged, this,
-            &CQGraphicsArrowLineItem::OnItemPosChanged);
-    connect(pFrom, &CNodeGrapicsItem::sig_exitMoved, this,
-            &CQGraphicsArrowLineItem::OnItemPosChanged);
-    connect(pTo, &CQEditableGraphicsTextItem::sig_positionChanged, this,
-            [this](QPointF pntNewPos) { UpdateGeometry(toItem, pntNewPos); });
-    connect(pTo, &CNodeGrapicsItem::sig_nameChanged, this,
-            &CQGraphicsArrowLineItem::OnItemPosChanged);
+    // A move is announced before it takes effect: the items redraw their
+    // arrows with the moving item at the place it is about to reach, so an
+    // arrow meets it where it comes to rest without hearing of the move twice.
+    pFrom->AddOutgoing(this);
     pTo->SetArrow(this);
     SetColour(Qt::black);
     UpdateGeometry();
+}
+
+CQGraphicsArrowLineItem::~CQGraphicsArrowLineItem()
+{
+    if (fromItem)
+        fromItem->RemoveOutgoing(this);
 }
 
 void CQGraphicsArrowLineItem::SetColour(const QColor &colour)

@@ -18,6 +18,7 @@ class CQGraphicsArrowLineItem : public QObject, public QAbstractGraphicsShapeIte
 public:
     CQGraphicsArrowLineItem(CNodeGrapicsItem *pFrom, CNodeGrapicsItem *pTo,
                             QGraphicsItem *parent = nullptr);
+    ~CQGraphicsArrowLineItem() override;
 
     void SetActive(bool bActive);
     bool IsActive() const { return active; }

@@ -1,8 +1,10 @@
 #include "CCsvTable.h"
 #include "CProbabilisticSensitivity.h"
 #include "CProjectDocument.h"
+#include "SubtreeWalk.h"
 #include "TestTrees.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -18,6 +20,7 @@ private slots:
     void runs_data();
     void runs();
     void writeSavesTheSolvedTree();
+    void jsonIsQtsOwnWording();
     void numbersAgreeWithTheLibrary_data();
     void numbersAgreeWithTheLibrary();
     void psaAgreesWithTheLibrary();
@@ -327,6 +330,48 @@ void TestSolveCli::writeSavesTheSolvedTree()
     QCOMPARE(solved.GetRoot()->children[0]->payoff, 9999.0);
     const Run json = Solve({QStringLiteral("--json"), strOut});
     QCOMPARE(QJsonDocument::fromJson(json.out.toUtf8()).object().value("value").toDouble(), 9999.0);
+}
+
+void TestSolveCli::jsonIsQtsOwnWording()
+{
+    // The nodes are worded without Qt's JSON classes; what they print must be
+    // what Qt prints for the document it reads back, to the byte. Names and
+    // numbers that Qt words in its own way stand beside plain ones.
+    CNode *pRoot = CNode::CreateRoot(nullptr, "Root");
+    CNode *pDecision = CNode::CreateDecision(pRoot, "Choice");
+    for (int i = 0; i < 6; ++i) {
+        CNode *pSituation = CNode::CreateSituation(CNode::CreateOption(pDecision, "Go"), "Chance");
+        for (int j = 0; j < 2; ++j) {
+            CNode *pOption = CNode::CreateOption(pSituation, "Way");
+            pOption->probability = 0.5;
+            CNode::CreateTerminal(pOption, "End");
+        }
+    }
+    CDecisionTree tree;
+    tree.SetRoot(pRoot);
+    const std::vector<std::string> names = {
+        "plain", "say \"yes\"", "back\\slash", "tab\there", "\xc3\xa9t\xc3\xa9 \xe2\x82\xac",
+        "",      "#/ <&>"};
+    const std::vector<double> payoffs = {
+        0.1,        -0.0,   1e-7,    123456789.125,     1e20, 9007199254740994.0, -5,
+        1e15 + 0.5, 2.5e-4, 1.0 / 3, 4503599627370497.5};
+    size_t nAt = 0;
+    WalkSubtree(pRoot, [&](CNode *pNode) {
+        pNode->name = names[nAt % names.size()];
+        pNode->payoffComment = nAt % 3 ? std::string() : names[nAt / 3 % names.size()];
+        if (pNode->type == NodeType::Terminal || pNode->type == NodeType::Option)
+            pNode->payoff = payoffs[nAt % payoffs.size()];
+        ++nAt;
+    });
+    const QString strIn = dir.filePath(QStringLiteral("worded.rmproj"));
+    QVERIFY(CProjectFile::Write(strIn, tree, QStringLiteral("Worded \"JSON\"")));
+    QProcess process;
+    process.start(QStringLiteral(RAMIFY_SOLVE_PATH), {QStringLiteral("--json"), strIn});
+    QVERIFY(process.waitForFinished(120000));
+    const QByteArray out = process.readAllStandardOutput();
+    const QJsonDocument read = QJsonDocument::fromJson(out);
+    QCOMPARE(read.object().value("nodes").toArray().size(), int(nAt));
+    QCOMPARE(out, read.toJson(QJsonDocument::Indented));
 }
 
 void TestSolveCli::numbersAgreeWithTheLibrary_data()

@@ -19,8 +19,15 @@ CSolveAnalysis::Outcome CSolveAnalysis::Deliver(const Subject &subject, Form for
         return outcome;
     QByteArray out;
     outcome = Run(subject, form, &out);
-    if (outcome.status == Success || outcome.printed)
-        std::fwrite(out.constData(), 1, size_t(out.size()), stdout);
+    const auto print = [](const QByteArray &piece) {
+        std::fwrite(piece.constData(), 1, size_t(piece.size()), stdout);
+    };
+    if (outcome.status == Success || outcome.printed) {
+        print(out);
+        if (rest)
+            rest(print);
+    }
+    rest = nullptr;
     return outcome;
 }
 

@@ -10,6 +10,7 @@
 #include <QJsonObject>
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -133,6 +134,10 @@ protected:
     // Runs on subject and writes the result in form into *pOut; what it
     // writes is printed where the outcome is a success or says so.
     virtual Outcome Run(const Subject &subject, Form form, QByteArray *pOut) = 0;
+    // What Run leaves to be printed after *pOut, under the same rule, piece by
+    // piece as it hands them to its argument: output too large to hold whole
+    // (the nodes of a million-node tree print some 330 MB).
+    std::function<void(const std::function<void(const QByteArray &)> &)> rest;
 
     // An analysis that evaluates the tree finds evaluation made when it runs,
     // and never runs on a tree of a shape that cannot be analysed.

@@ -5,7 +5,7 @@
 #include "SubtreeWalk.h"
 
 #include <cmath>
-#include <unordered_map>
+#include <vector>
 
 namespace {
 
@@ -94,18 +94,25 @@ void CSolveReport::OrderForDisplay()
 
 void CSolveReport::CollectChoicesAndSums()
 {
-    std::unordered_map<const CNode *, const Row *> rowOf;
-    for (const Row &row : rows)
-        rowOf[row.node] = &row;
+    // A row's children follow in rows as one block, in their order: a
+    // child's row is found by counting, not looked up per node.
+    std::vector<size_t> firstChild(rows.size(), 0);
+    for (size_t i = rows.size(); i-- > 1;)
+        firstChild[rows[i].parentId - 1] = i;
     for (const Row &row : rows) {
         if (row.node->type == NodeType::Decision) {
             Choice choice;
             choice.decision = &row;
-            for (const CNode *pOption : row.node->children)
-                if (pOption && pOption->type == NodeType::Option && pOption->active) {
-                    choice.option = rowOf.at(pOption);
+            size_t nChild = firstChild[size_t(&row - rows.data())];
+            for (const CNode *pOption : row.node->children) {
+                if (!pOption)
+                    continue;
+                if (pOption->type == NodeType::Option && pOption->active) {
+                    choice.option = &rows[nChild];
                     break;
                 }
+                ++nChild;
+            }
             choices.push_back(choice);
         } else if (row.node->type == NodeType::Situation) {
             // The same test as the tree's consistency check.

@@ -1,6 +1,7 @@
 #include "CSolveReportJson.h"
 
 #include "CNode.h"
+#include "CSolveNodeJson.h"
 #include "CSolveReport.h"
 #include "CVariables.h"
 
@@ -62,6 +63,13 @@ QJsonArray VariablesArray(const CVariables &variables)
 
 QByteArray CSolveReportJson::Render(const CSolveReport &report, const QJsonObject &extra)
 {
+    QByteArray out;
+    Write(report, extra, [&out](const QByteArray &piece) { out += piece; });
+    return out;
+}
+
+void CSolveReportJson::Write(const CSolveReport &report, const QJsonObject &extra, const Sink &sink)
+{
     QJsonArray decisions;
     for (const CSolveReport::Choice &choice : report.choices) {
         QJsonObject decision{{QStringLiteral("id"), double(choice.decision->id)},
@@ -81,10 +89,9 @@ QByteArray CSolveReportJson::Render(const CSolveReport &report, const QJsonObjec
                         {QStringLiteral("name"), Text(imbalance.situation->node->name)},
                         {QStringLiteral("probabilitySum"), imbalance.sum}});
 
-    QJsonArray nodes;
-    for (const CSolveReport::Row &row : report.rows)
-        nodes.append(NodeObject(row));
-
+    // Qt words everything but the nodes; they take the place of a marker
+    // that no value can be, since a string never spans lines.
+    const QString strMarker = QStringLiteral("nodes go here");
     QJsonObject document{{QStringLiteral("file"), report.filePath},
                          {QStringLiteral("project"), report.projectName},
                          {QStringLiteral("value"), report.RootValue()},
@@ -92,8 +99,24 @@ QByteArray CSolveReportJson::Render(const CSolveReport &report, const QJsonObjec
                          {QStringLiteral("decisions"), decisions},
                          {QStringLiteral("inconsistentSituations"), imbalances},
                          {QStringLiteral("variables"), VariablesArray(*report.variables)},
-                         {QStringLiteral("nodes"), nodes}};
+                         {QStringLiteral("nodes"), QJsonArray{strMarker}}};
     for (auto it = extra.begin(); it != extra.end(); ++it)
         document.insert(it.key(), it.value());
-    return QJsonDocument(document).toJson(QJsonDocument::Indented);
+    const QByteArray whole = QJsonDocument(document).toJson(QJsonDocument::Indented);
+    const QByteArray head = "\n    \"nodes\": [\n";
+    const QByteArray placeholder = head + "        \"" + strMarker.toUtf8() + "\"\n";
+    const int nAt = whole.indexOf(placeholder);
+    sink(whole.left(nAt + head.size()));
+
+    QByteArray piece;
+    for (size_t i = 0; i < report.rows.size(); ++i) {
+        CSolveNodeJson::Append(report.rows[i], NodeObject, &piece);
+        piece += i + 1 < report.rows.size() ? ",\n" : "\n";
+        if (piece.size() > 1 << 16) {
+            sink(piece);
+            piece.clear();
+        }
+    }
+    sink(piece);
+    sink(whole.mid(nAt + placeholder.size()));
 }

@@ -10,6 +10,8 @@
 
 #include <QStringList>
 
+#include <memory>
+
 namespace {
 
 // The report of the rolled-back tree, what ramify-solve prints when no
@@ -36,11 +38,17 @@ public:
 protected:
     Outcome Run(const Subject &subject, Form form, QByteArray *pOut) override
     {
-        const CSolveReport report(subject.tree, subject.project, subject.file);
+        auto shared =
+            std::make_shared<const CSolveReport>(subject.tree, subject.project, subject.file);
+        const CSolveReport &report = *shared;
         // The text is worded in the project's number format, JSON and CSV plainly.
         if (subject.rule.IsDefault() && !evpi && !riskProfile) {
-            *pOut = form == Form::Json ? CSolveReportJson::Render(report)
-                                       : CSolveReportText::Render(report, subject.numbers).toUtf8();
+            if (form == Form::Json)
+                rest = [shared](const CSolveReportJson::Sink &sink) {
+                    CSolveReportJson::Write(*shared, QJsonObject(), sink);
+                };
+            else
+                *pOut = CSolveReportText::Render(report, subject.numbers).toUtf8();
             return {};
         }
         Outcome fault;
