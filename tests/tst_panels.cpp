@@ -4,6 +4,8 @@
 // variables panel and the sensitivity of a variable tell.
 #include "CCsvTable.h"
 #include "CDecisionTree.h"
+#include "CLeagueTable.h"
+#include "CLeagueTablePanel.h"
 #include "CNode.h"
 #include "CProbabilisticSensitivityPanel.h"
 #include "CProjectFile.h"
@@ -290,6 +292,22 @@ QString Fault(const char *pPanel, const QString &strText, const Table &expected)
 QString TablesFault(CRamify &main, CDecisionTreeWindow &window, const CNode *pOption)
 {
     const CDecisionTree &tree = window.GetTree();
+    const CCriteria &criteria = window.GetDocument().GetSettings().criteria;
+    CLeagueTable league(criteria);
+    const bool bLeague = league.Run(tree).isEmpty();
+    if (Find<CLeagueTablePanel>(main)->TableText() !=
+        (bLeague ? league.Table().TabSeparated() : QString()))
+        return QStringLiteral("The league table shows another table.");
+    // A project of two criteria is the league table's; the others refuse it.
+    if (criteria.two) {
+        for (const CAnalysisPanel *pPanel : main.findChildren<CAnalysisPanel *>())
+            if (!qobject_cast<const CLeagueTablePanel *>(pPanel) &&
+                !qobject_cast<const CProbabilisticSensitivityPanel *>(pPanel) &&
+                !pPanel->TableText().isEmpty())
+                return QStringLiteral("%1 answers for one of two criteria.")
+                    .arg(pPanel->metaObject()->className());
+        return QString();
+    }
     const CTreeIndex index(tree.GetRoot());
     const CTreeEvaluation evaluation(index, window.GetDocument().GetSettings().rule);
     QStringList faults;
@@ -485,7 +503,7 @@ void TestPanels::everyPanel()
     pWindow->OnItemContextMenu(pWindow->GetItem(pOption), ContextAction::ActionSensitivity);
     for (const char *pAction :
          {"actionTornado", "actionTwoWay", "actionValueOfInformation", "actionRiskProfile",
-          "actionProbabilisticSensitivity", "actionVariables"}) {
+          "actionProbabilisticSensitivity", "actionLeagueTable", "actionVariables"}) {
         QApplication::setActiveWindow(&main);
         main.findChild<QAction *>(pAction)->trigger();
     }
@@ -497,7 +515,7 @@ void TestPanels::everyPanel()
     }
     std::vector<std::unique_ptr<QSignalSpy>> spies;
     const QList<CAnalysisPanel *> panels = main.findChildren<CAnalysisPanel *>();
-    QCOMPARE(panels.size(), pWindow->GetTree().Variables().IsEmpty() ? 7 : 8);
+    QCOMPARE(panels.size(), pWindow->GetTree().Variables().IsEmpty() ? 8 : 9);
     for (CAnalysisPanel *pPanel : panels)
         spies.push_back(std::make_unique<QSignalSpy>(pPanel, &CAnalysisPanel::sig_refreshed));
     QVERIFY(AllRefreshed(spies));

@@ -15,7 +15,7 @@ QString Text(const std::string &strText)
     return QString::fromStdString(strText);
 }
 
-QJsonObject NodeObject(const CSolveReport::Row &row)
+QJsonObject NodeObject(const CSolveReport::Row &row, bool bTwoCriteria)
 {
     const CNode &node = *row.node;
     QJsonObject object{
@@ -34,6 +34,18 @@ QJsonObject NodeObject(const CSolveReport::Row &row)
         object.insert(QStringLiteral("payoffFormula"), Text(node.payoffFormula));
     if (!node.probabilityFormula.empty())
         object.insert(QStringLiteral("probabilityFormula"), Text(node.probabilityFormula));
+    if (!bTwoCriteria)
+        return object;
+    // An option's criteria are those of where it leads, as its value is.
+    const bool bLeads = node.type == NodeType::Option || node.type == NodeType::Root;
+    const CNode *pValued =
+        bLeads && !node.children.empty() && node.children.front() ? node.children.front() : &node;
+    object.insert(QStringLiteral("criteria"), QJsonArray{pValued->expected1, pValued->expected2});
+    if (node.type == NodeType::Option) {
+        object.insert(QStringLiteral("payoff2"), node.payoff2);
+        if (!node.payoff2Formula.empty())
+            object.insert(QStringLiteral("payoff2Formula"), Text(node.payoff2Formula));
+    }
     return object;
 }
 
@@ -83,7 +95,7 @@ QByteArray CSolveReportJson::Render(const CSolveReport &report, const QJsonObjec
 
     QJsonArray nodes;
     for (const CSolveReport::Row &row : report.rows)
-        nodes.append(NodeObject(row));
+        nodes.append(NodeObject(row, report.twoCriteria));
 
     QJsonObject document{{QStringLiteral("file"), report.filePath},
                          {QStringLiteral("project"), report.projectName},

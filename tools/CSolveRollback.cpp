@@ -33,12 +33,21 @@ public:
             .arg(rule.Name());
     }
 
+    QString CriteriaProblem(const CCriteria &criteria) const override
+    {
+        if (!criteria.two || (!evpi && !riskProfile))
+            return QString();
+        return QStringLiteral("--evpi and --risk-profile work on one criterion; the project "
+                              "weighs two.");
+    }
+
 protected:
     Outcome Run(const Subject &subject, Form form, QByteArray *pOut) override
     {
-        const CSolveReport report(subject.tree, subject.project, subject.file);
+        CSolveReport report(subject.tree, subject.project, subject.file);
+        report.twoCriteria = subject.criteria.two;
         // The text is worded in the project's number format, JSON and CSV plainly.
-        if (subject.rule.IsDefault() && !evpi && !riskProfile) {
+        if ((subject.rule.IsDefault() || subject.criteria.two) && !evpi && !riskProfile) {
             *pOut = form == Form::Json ? CSolveReportJson::Render(report)
                                        : CSolveReportText::Render(report, subject.numbers).toUtf8();
             return {};
