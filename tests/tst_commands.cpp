@@ -1,6 +1,7 @@
 #include "CDeleteItemCommand.h"
 #include "CPasteCommand.h"
 #include "CPayoff2Command.h"
+#include "CTreeFormulas.h"
 #include "ContextAction.h"
 #include "GuiTest.h"
 #include "TestTrees.h"
@@ -256,4 +257,15 @@ void TestCommands::secondPayoffsTravelWithTheirOptions()
     w.window.ChangeVariables(QStringLiteral("Variable"), variables, {});
     same("variable");
     QVERIFY(SecondPayoffs(w.Root()).join(QLatin1Char('\n')).contains(QStringLiteral(" 5 k")));
+
+    // A rename reaches the second payoff's formula, and its undo takes it back.
+    const auto lines = [&w] { return SecondPayoffs(w.Root()).join(QLatin1Char('\n')) + '\n'; };
+    CVariables renamed = document.GetVariables();
+    const auto formulas = CTreeFormulas::Rename(w.Root(), renamed, 0, "kRenamed");
+    w.window.ChangeVariables(QStringLiteral("Rename"), renamed, formulas);
+    same("renamed");
+    QVERIFY(lines().contains(QStringLiteral(" 5 kRenamed\n")));
+    w.Stack()->undo();
+    same("rename undone");
+    QVERIFY(lines().contains(QStringLiteral(" 5 k\n")));
 }
