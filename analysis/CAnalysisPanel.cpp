@@ -110,6 +110,17 @@ void CAnalysisPanel::OnRefreshDue()
         ShowNote(tr("The project has been closed."), true);
         return;
     }
+    const CCriteria &criteria = document->GetSettings().criteria;
+    if (criteria.two && !WeighsTwoCriteria()) {
+        // Its answers would be for criterion 1 under choices made by both.
+        SetTable(CAnalysisTable());
+        ShowNote(tr("This analysis works on one criterion; the project weighs two (%1 and %2). "
+                    "The League Table compares its strategies.")
+                     .arg(criteria.names[0], criteria.names[1]),
+                 true);
+        emit sig_refreshed();
+        return;
+    }
     Recompute();
     emit sig_refreshed();
 }

@@ -91,6 +91,9 @@ protected:
 
     // Computes and shows the analysis; called only while the project exists.
     virtual void Recompute() = 0;
+    // Whether the analysis answers for a project of two criteria; others
+    // show why they do not.
+    virtual bool WeighsTwoCriteria() const { return false; }
     // A payoff or value in the project's number format; with the plain one,
     // nPlainDigits significant digits.
     QString Amount(double dValue, int nPlainDigits) const;

@@ -1,5 +1,6 @@
 #include "CProjectSettingsDialog.h"
 
+#include "CCriteriaBox.h"
 #include "NumberPrecision.h"
 
 #include <QCheckBox>
@@ -45,6 +46,8 @@ CProjectSettingsDialog::CProjectSettingsDialog(const CProjectSettings &current, 
     auto *pLayout = new QVBoxLayout(this);
     pLayout->addLayout(pForm);
     pLayout->addWidget(pExplain);
+    criteriaBox = new CCriteriaBox(settings.criteria, this);
+    pLayout->addWidget(criteriaBox);
     AddNumbersSection(pLayout);
     pLayout->addWidget(problem);
     pLayout->addWidget(pButtons);
@@ -77,6 +80,11 @@ void CProjectSettingsDialog::accept()
             toleranceEdit->setFocus();
             return;
         }
+    }
+    QString strProblem;
+    if (!criteriaBox->Chosen(&settings.criteria, &strProblem)) {
+        problem->setText(strProblem);
+        return;
     }
     settings.rule = chosen;
     settings.numbers = ChosenFormat();

@@ -4,6 +4,7 @@
 
 #include <QDialog>
 
+class CCriteriaBox;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -42,4 +43,5 @@ private:
     QLabel *sample = nullptr;
     QLineEdit *toleranceEdit = nullptr;
     QLabel *problem = nullptr;
+    CCriteriaBox *criteriaBox = nullptr;
 };

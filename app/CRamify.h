@@ -73,6 +73,7 @@ private slots:
     void on_actionVariables_triggered();
     void on_actionValueOfInformation_triggered();
     void on_actionRiskProfile_triggered();
+    void on_actionLeagueTable_triggered();
     void on_actionProbabilisticSensitivity_triggered();
     void on_actionHelp_triggered();
     void on_actionAbout_triggered();

@@ -2,6 +2,7 @@
 #include "CRamify.h"
 
 #include "CDecisionTreeWindow.h"
+#include "CLeagueTablePanel.h"
 #include "CNode.h"
 #include "CProbabilisticSensitivityPanel.h"
 #include "CRiskProfilePanel.h"
@@ -114,6 +115,11 @@ void CRamify::on_actionTwoWay_triggered()
 void CRamify::on_actionValueOfInformation_triggered()
 {
     ShowPanel<CValueOfInformationPanel>(tr("Value of Information: %1"));
+}
+
+void CRamify::on_actionLeagueTable_triggered()
+{
+    ShowPanel<CLeagueTablePanel>(tr("League Table: %1"));
 }
 
 void CRamify::on_actionRiskProfile_triggered()

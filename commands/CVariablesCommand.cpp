@@ -9,8 +9,9 @@ CVariablesCommand::CVariablesCommand(CProjectDocument &doc, const QString &strTe
 {
     setText(strText);
     for (const CProjectDocument::NodeFormulas &entry : formulas)
-        formulasBefore.push_back(
-            {entry.node, entry.node->payoffFormula, entry.node->probabilityFormula});
+        formulasBefore.push_back({entry.node, entry.node->payoffFormula,
+                                  entry.node->probabilityFormula, true,
+                                  entry.node->payoff2Formula});
 }
 
 void CVariablesCommand::undo()

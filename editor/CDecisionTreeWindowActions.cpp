@@ -13,12 +13,51 @@
 #include "CNode.h"
 #include "CNodeGrapicsItem.h"
 #include "CPasteCommand.h"
+#include "CPayoff2Command.h"
+#include "CTreeFormulas.h"
 #include "ContextAction.h"
 
 #include <QAction>
 #include <QInputDialog>
 #include <QMenu>
 #include <QMessageBox>
+
+namespace {
+
+// Asks for an option's second payoff, a number or a formula, and refuses
+// what the first payoff would refuse, saying why.
+void EditSecondPayoff(QWidget *pParent, CProjectDocument &document, QUndoStack &stack,
+                      CNode *pOption)
+{
+    const CCriteria &criteria = document.GetSettings().criteria;
+    if (!pOption || pOption->type != NodeType::Option)
+        return;
+    if (!criteria.two) {
+        QMessageBox::information(pParent, QObject::tr("Second Payoff"),
+                                 QObject::tr("The project has one criterion. Name a second in "
+                                             "Project Settings (Two criteria) first."));
+        return;
+    }
+    const QString strNow = pOption->payoff2Formula.empty()
+                               ? QString::number(pOption->payoff2, 'g', 17)
+                               : QString::fromStdString(pOption->payoff2Formula);
+    bool bOk = false;
+    const QString strText = QInputDialog::getText(
+        pParent, QObject::tr("Second Payoff"),
+        QObject::tr("%1 of \"%2\":").arg(criteria.names[1], QString::fromStdString(pOption->name)),
+        QLineEdit::Normal, strNow, &bOk);
+    if (!bOk || strText == strNow)
+        return;
+    const CTreeFormulas::Typed typed =
+        CTreeFormulas::Read(strText, CTypedNumber::Kind::Amount, pOption, document.GetVariables());
+    if (!typed.refusal.isEmpty()) {
+        QMessageBox::warning(pParent, QObject::tr("Second Payoff"), typed.refusal);
+        return;
+    }
+    stack.push(new CPayoff2Command(document, pOption, typed.value, typed.formula));
+}
+
+} // namespace
 
 void CDecisionTreeWindow::OnItemMenuToShow(CNodeGrapicsItem *pSender)
 {
@@ -62,6 +101,9 @@ void CDecisionTreeWindow::OnItemContextMenu(CNodeGrapicsItem *pItem, int nAction
         break;
     case ContextAction::ActionChangePayoffComment:
         EditPayoffComment(pItem);
+        break;
+    case ContextAction::ActionSecondPayoff:
+        EditSecondPayoff(this, document, undoStack, pItem->GetNode());
         break;
     case ContextAction::ActionSensitivity:
         if (CEditRules::Allows(nAction, pItem->GetNode(), clipboard))

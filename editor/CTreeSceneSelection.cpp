@@ -43,7 +43,8 @@ void CTreeScene::helpEvent(QGraphicsSceneHelpEvent *event)
         QString strTip = pItem ? pItem->ToolTipFor(pPart) : QString();
         if (!strTip.isEmpty())
             strTip += CNodeSummary::RiskNote(pItem->GetNode(), document.GetSettings().rule,
-                                             document.GetSettings().numbers);
+                                             document.GetSettings().numbers) +
+                      CNodeSummary::CriteriaNote(pItem->GetNode(), document.GetSettings().criteria);
         if (strTip.isEmpty())
             continue;
         // Shown until the mouse leaves the part that it is about.

@@ -7,6 +7,7 @@
 // a fault; and what the window then saves must read back to the same tree
 // and variables.
 #include "CDecisionTreeWindow.h"
+#include "CLeagueTablePanel.h"
 #include "CNode.h"
 #include "CNodeGrapicsItem.h"
 #include "CProjectDocument.h"
@@ -108,6 +109,7 @@ void OpenEveryPanel(CProjectDocument &document)
     panels.emplace_back(new CTwoWayPanel(&document));
     panels.emplace_back(new CRiskProfilePanel(&document));
     panels.emplace_back(new CValueOfInformationPanel(&document));
+    panels.emplace_back(new CLeagueTablePanel(&document));
     panels.emplace_back(new CVariablesPanel(&document));
     QCoreApplication::processEvents();
     // Put back exactly, so that what is saved below is still what was read.

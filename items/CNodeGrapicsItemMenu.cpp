@@ -31,6 +31,7 @@ void CNodeGrapicsItem::FillMenu()
         {ActionPaste, QT_TR_NOOP("Paste")},
         {ActionDelete, QT_TR_NOOP("Delete")},
         {ActionChangePayoffComment, QT_TR_NOOP("Change Payoff Comment")},
+        {ActionSecondPayoff, QT_TR_NOOP("Second Payoff...")},
         {ActionSensitivity, QT_TR_NOOP("Sensitivity...")},
         {ActionFlip, QT_TR_NOOP("Flip Uncertainties")},
         {ActionFold, QT_TR_NOOP("Fold")},
@@ -42,7 +43,7 @@ void CNodeGrapicsItem::FillMenu()
         connect(pAction, &QAction::triggered, this, &CNodeGrapicsItem::OnContextMenu);
         // Building, clipboard and comment, the entries that look at or turn
         // around the uncertainties, then what shows.
-        if (entry.nCode == ActionAddOption || entry.nCode == ActionChangePayoffComment ||
+        if (entry.nCode == ActionAddOption || entry.nCode == ActionSecondPayoff ||
             entry.nCode == ActionFlip)
             menu->addSeparator();
     }

@@ -1,5 +1,6 @@
 #include "CNodeSummary.h"
 
+#include "CCriteria.h"
 #include "CDecisionRule.h"
 #include "CNode.h"
 #include "CTreeEvaluation.h"
@@ -105,4 +106,21 @@ QString CNodeSummary::RiskNote(const CNode *pNode, const CDecisionRule &rule,
     return tr("\nCertainty equivalent %1, expected value %2, risk premium %3")
         .arg(NumberToText(evaluation.Value(n), numbers), NumberToText(dExpected, numbers),
              NumberToText(dExpected - evaluation.Value(n), numbers));
+}
+
+QString CNodeSummary::CriteriaNote(const CNode *pNode, const CCriteria &criteria)
+{
+    if (!criteria.two || !pNode)
+        return QString();
+    QString strNote;
+    const CNode *pValued = pNode;
+    if ((pNode->type == NodeType::Option || pNode->type == NodeType::Root) &&
+        !pNode->children.empty() && pNode->children.front())
+        pValued = pNode->children.front();
+    if (pNode->type == NodeType::Option)
+        strNote +=
+            tr("\n%1 payoff: %2").arg(criteria.names[1], NumberAtPrecision(pNode->payoff2, 10));
+    return strNote + tr("\nExpected %1: %2, %3: %4")
+                         .arg(criteria.names[0], NumberAtPrecision(pValued->expected1, 10),
+                              criteria.names[1], NumberAtPrecision(pValued->expected2, 10));
 }

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QString>
 
+class CCriteria;
 class CDecisionRule;
 class CNode;
 struct NumberFormat;
@@ -27,4 +28,8 @@ public:
     // equivalent, expected value and risk premium; empty otherwise.
     static QString RiskNote(const CNode *pNode, const CDecisionRule &rule,
                             const NumberFormat &numbers);
+    // A line for a node's tool tip in a project of two criteria: an
+    // option's second payoff and each node's two expected criteria; empty
+    // otherwise.
+    static QString CriteriaNote(const CNode *pNode, const CCriteria &criteria);
 };

@@ -3,8 +3,9 @@
 # File > Open Project on an X server of its own, fits the whole tree into the
 # window (View > Fit Tree) and saves the main window. With psa last, it
 # first opens Analysis > Probabilistic Sensitivity... and waits for its run
-# (scripts/screenshot-psa.sh, the guide's picture).
-#   scripts/screenshot.sh [PROGRAM [EXAMPLE [OUTPUT [psa]]]]
+# (scripts/screenshot-psa.sh, the guide's picture); with league, Analysis >
+# League Table... (scripts/screenshot-league.sh).
+#   scripts/screenshot.sh [PROGRAM [EXAMPLE [OUTPUT [psa|league]]]]
 # defaults: build/app/ramify, examples/Launch.rmproj, doc/screenshot.png
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -25,11 +26,12 @@ tree_drawn() { [ "$(count_colour "$main" '#ff0000')" -ge 400 ]; }
 wait_for 30 tree_drawn || fail "the tree was not drawn"
 xdo windowfocus --sync "$main"
 xdo key ctrl+0
-if [ "${4:-}" = psa ]; then
-    # The Analysis menu is the fourth; its last entry opens the panel.
+if [ "${4:-}" = psa ] || [ "${4:-}" = league ]; then
+    # The Analysis menu is the fourth; its last entry is the league table,
+    # the one before it the probabilistic sensitivity.
     xdo key alt Down Right Right Right
     wait_for 30 menu_open || fail "the Analysis menu did not open"
-    xdo key Up Return
+    if [ "${4:-}" = psa ]; then xdo key Up Up Return; else xdo key Up Return; fi
     sleep 4
 else
     sleep 1

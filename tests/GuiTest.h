@@ -227,7 +227,8 @@ inline QString ValueFault(CDecisionTreeWindow &window)
 // tree: whatever was solved from where, the result must be the same. Says
 // through pChecked whether the tree added up, so that a caller can count
 // what was compared.
-inline QString RollbackFault(CDecisionTree &tree, bool *pChecked = nullptr)
+inline QString RollbackFault(CDecisionTree &tree, bool *pChecked = nullptr,
+                             const CCriteria &criteria = CCriteria())
 {
     if (pChecked)
         *pChecked = false;
@@ -243,12 +244,16 @@ inline QString RollbackFault(CDecisionTree &tree, bool *pChecked = nullptr)
     CNode *pCopy = tree.GetRoot()->Clone();
     // The walk that evaluates upper nodes once per leaf below them, against
     // the one the window uses, which evaluates each node once.
-    CDecisionSolver().Solve(pCopy);
+    CDecisionSolver solver;
+    solver.SetCriteria(criteria);
+    solver.Solve(pCopy);
     const std::vector<CNode *> solved = Attached(pCopy);
     const std::vector<CNode *> nodes = Attached(tree.GetRoot());
     QString strFault;
     for (size_t i = 0; i < nodes.size() && strFault.isEmpty(); ++i)
-        if (solved[i]->payoff != nodes[i]->payoff || solved[i]->active != nodes[i]->active)
+        if (solved[i]->payoff != nodes[i]->payoff || solved[i]->active != nodes[i]->active ||
+            (criteria.two && (solved[i]->expected1 != nodes[i]->expected1 ||
+                              solved[i]->expected2 != nodes[i]->expected2)))
             strFault = Describe(nodes[i]) + QStringLiteral(" holds %1, a rollback gives %2")
                                                 .arg(nodes[i]->payoff)
                                                 .arg(solved[i]->payoff);
@@ -262,7 +267,8 @@ inline QString WindowFault(CDecisionTreeWindow &window, bool *pRolledBack = null
     if (strFault.isEmpty())
         strFault = SceneFault(window);
     if (strFault.isEmpty())
-        strFault = RollbackFault(window.GetTree(), pRolledBack);
+        strFault = RollbackFault(window.GetTree(), pRolledBack,
+                                 window.GetDocument().GetSettings().criteria);
     return strFault.isEmpty() ? ValueFault(window) : strFault;
 }
 

@@ -71,6 +71,8 @@ inline void CompareTrees(const CNode *pExpected, const CNode *pActual)
         QCOMPARE(pA->payoffComment, pE->payoffComment);
         QCOMPARE(pA->payoffFormula, pE->payoffFormula);
         QCOMPARE(pA->probabilityFormula, pE->probabilityFormula);
+        QCOMPARE(pA->payoff2, pE->payoff2);
+        QCOMPARE(pA->payoff2Formula, pE->payoff2Formula);
         QCOMPARE(QPoint(pA->x, pA->y), QPoint(pE->x, pE->y));
         QCOMPARE(pA->active, pE->active);
         QCOMPARE(pA->folded, pE->folded);

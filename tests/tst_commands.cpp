@@ -1,9 +1,12 @@
 #include "CDeleteItemCommand.h"
 #include "CPasteCommand.h"
+#include "CPayoff2Command.h"
+#include "CTreeFormulas.h"
 #include "ContextAction.h"
 #include "GuiTest.h"
 #include "TestTrees.h"
 
+#include <QBuffer>
 #include <QSignalSpy>
 
 using namespace GuiTest;
@@ -22,6 +25,7 @@ private slots:
     void closingTheWindowFreesHeldNodes();
     void eachStepEvaluatesOnce();
     void flipIsOneStepThatUndoes();
+    void secondPayoffsTravelWithTheirOptions();
 };
 
 void TestCommands::pastedOptionOfADecisionIsCertain()
@@ -164,3 +168,104 @@ void TestCommands::flipIsOneStepThatUndoes()
 }
 
 #include "tst_commands.moc"
+
+namespace {
+
+// Every option's second payoff and its formula, in file order.
+QStringList SecondPayoffs(const CNode *pRoot)
+{
+    QStringList lines;
+    for (const CNode *pNode : Attached(const_cast<CNode *>(pRoot)))
+        if (pNode->type == NodeType::Option)
+            lines << QStringLiteral("%1 %2 %3")
+                         .arg(QString::fromStdString(pNode->name))
+                         .arg(pNode->payoff2, 0, 'g', 17)
+                         .arg(QString::fromStdString(pNode->payoff2Formula));
+    return lines;
+}
+
+// The second payoffs of the project as its saved file reads back.
+QStringList SecondPayoffsSaved(const CProjectDocument &document)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::ReadWrite);
+    QString strError;
+    if (!document.Write(buffer, &strError))
+        return {strError};
+    buffer.seek(0);
+    CProjectDocument read;
+    read.Read(buffer);
+    return SecondPayoffs(read.GetRoot());
+}
+
+} // namespace
+
+void TestCommands::secondPayoffsTravelWithTheirOptions()
+{
+    // A second payoff lives on its option: cut and paste, delete and undo,
+    // a flip and a variable's new value must leave every option with the
+    // second payoff it had (or, for the flip, the sums it stands for), and
+    // the window must show what its saved file reads back as.
+    TestWindow w;
+    CProjectDocument &document = w.window.GetDocument();
+    CProjectSettings settings = document.GetSettings();
+    settings.criteria.two = true;
+    settings.criteria.weight = 100;
+    w.window.ChangeSettings(settings);
+    CVariables variables;
+    variables.Add({"k", 3, "", false, 0, false, 0, ""});
+    w.window.ChangeVariables(QStringLiteral("Variable"), variables, {});
+    CNode *pOil =
+        w.AddBranch(w.Root(), NodeType::Situation, "Oil", {Row("Dry", 0.5, 0), Row("Wet", 0.5, 9)});
+    for (CNode *pState : std::vector<CNode *>(pOil->children))
+        w.AddBranch(pState, NodeType::Situation, "Test",
+                    {Row("pos", pState->name == "Dry" ? 0.2 : 0.6, 1),
+                     Row("neg", pState->name == "Dry" ? 0.8 : 0.4, 1)});
+    int nOption = 0;
+    for (CNode *pNode : Attached(w.Root()))
+        if (pNode->type == NodeType::Option)
+            w.Stack()->push(++nOption == 3 ? new CPayoff2Command(document, pNode, 3, "k")
+                                           : new CPayoff2Command(document, pNode, nOption, ""));
+    const auto same = [&](const char *pStep) {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCOMPARE(WindowFault(w.window), QString());
+        QVERIFY2(SecondPayoffs(w.Root()) == SecondPayoffsSaved(document), pStep);
+    };
+    const QStringList start = SecondPayoffs(w.Root());
+    same("typed");
+
+    CNode *pWet = pOil->children[1];
+    w.window.OnItemContextMenu(w.Item(pWet), ContextAction::ActionCut);
+    same("cut");
+    w.window.OnItemContextMenu(w.Item(pOil), ContextAction::ActionPaste);
+    same("pasted");
+    QCOMPARE(SecondPayoffs(w.Root()), start);
+
+    w.window.OnItemContextMenu(w.Item(pOil->children[0]), ContextAction::ActionDelete);
+    w.Stack()->undo();
+    same("deleted and undone");
+    QCOMPARE(SecondPayoffs(w.Root()), start);
+
+    const double dSecondBefore = pOil->expected2;
+    w.window.OnItemContextMenu(w.Item(pOil), ContextAction::ActionFlip);
+    same("flipped");
+    QVERIFY(qFuzzyCompare(w.Root()->children.front()->expected2, dSecondBefore));
+    w.Stack()->undo();
+    same("flip undone");
+
+    variables.Set(0, {"k", 5, "", false, 0, false, 0, ""});
+    w.window.ChangeVariables(QStringLiteral("Variable"), variables, {});
+    same("variable");
+    QVERIFY(SecondPayoffs(w.Root()).join(QLatin1Char('\n')).contains(QStringLiteral(" 5 k")));
+
+    // A rename reaches the second payoff's formula, and its undo takes it back.
+    const auto lines = [&w] { return SecondPayoffs(w.Root()).join(QLatin1Char('\n')) + '\n'; };
+    CVariables renamed = document.GetVariables();
+    const auto formulas = CTreeFormulas::Rename(w.Root(), renamed, 0, "kRenamed");
+    w.window.ChangeVariables(QStringLiteral("Rename"), renamed, formulas);
+    same("renamed");
+    QVERIFY(lines().contains(QStringLiteral(" 5 kRenamed\n")));
+    w.Stack()->undo();
+    same("rename undone");
+    QVERIFY(lines().contains(QStringLiteral(" 5 k\n")));
+}

@@ -27,6 +27,7 @@ void ShowsWhatComputingAllShows(const CProjectDocument &document)
     const std::vector<CVariables::Problem> problems = CTreeFormulas::Apply(pAll, all);
     CDecisionSolver solver;
     solver.SetRule(document.GetSettings().rule);
+    solver.SetCriteria(document.GetSettings().criteria);
     solver.Solve(pAll);
     CompareTrees(pAll, document.GetRoot());
     QCOMPARE(CTreeFormulas::Message(document.FormulaProblems()), CTreeFormulas::Message(problems));

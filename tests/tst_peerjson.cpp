@@ -140,8 +140,12 @@ void TestPeerJson::constructs_data()
     QTest::newRow("node code overrides")
         << QByteArray("a = 1") << QByteArray("\"a\"") << QByteArray("a = a + 9") << QByteArray()
         << 11.0 << "" << false;
+    // Both read: the value is the combined one at the weight 1, 3 - 7.
     QTest::newRow("two criteria") << QByteArray("a = 1") << QByteArray("[2, 7]") << QByteArray()
-                                  << QByteArray("max-min") << 3.0 << "two payoff criteria" << false;
+                                  << QByteArray("max-min") << -4.0 << "" << false;
+    QTest::newRow("two criteria under a rule of one")
+        << QByteArray("a = 1") << QByteArray("[2, 7]") << QByteArray() << QByteArray() << 3.0
+        << "two payoff criteria" << false;
     QTest::newRow("pair of one criterion") << QByteArray("a = 1") << QByteArray("[\"2\", \"0\"]")
                                            << QByteArray() << QByteArray() << 3.0 << "" << false;
     // Left out as a project file leaves them out, so what is shown saves as it is.

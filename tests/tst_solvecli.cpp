@@ -101,6 +101,26 @@ void TestSolveCli::runs_data()
         << QStringList{"--csv", "--risk-profile", Example("OilWildcatter.rmproj")} << QByteArray()
         << 0 << "option,id,chosen,value,probability,cumulative\nDrill,3,1,-70000,0.5,0.5\n"
         << "";
+    // A project of two criteria: the league table, and no analysis of one.
+    const QString strScreening = Example("Screening.rmproj");
+    QTest::newRow("league table")
+        << QStringList{"--csv", "--league-table", strScreening} << QByteArray() << 0
+        << "strategy,c1,c2,dominatedBy,extendedDominatedBy,tiedWith,incrementalC1,"
+           "incrementalC2,icer,weightFrom,weightTo,best\nNo screening,19.88,600,,,,,,,0,"
+        << "";
+    QTest::newRow("league table json")
+        << QStringList{"--json", "--league-table", strScreening} << QByteArray() << 0
+        << "\"dominatedBy\": [\n                    \"Every 3 years\""
+        << "";
+    QTest::newRow("league table of one criterion")
+        << QStringList{"--league-table", Example("OilWildcatter.rmproj")} << QByteArray() << 2 << ""
+        << "--league-table compares two criteria";
+    QTest::newRow("one criterion's analysis of two")
+        << QStringList{"--tornado", "10", strScreening} << QByteArray() << 2 << ""
+        << "works on one criterion";
+    QTest::newRow("criteria per node")
+        << QStringList{"--json", strScreening} << QByteArray() << 0 << "\"criteria\": ["
+        << "";
     QTest::newRow("csv of no table") << QStringList{"--csv", strMarket} << QByteArray() << 2 << ""
                                      << "--csv";
     QTest::newRow("broken off") << QStringList{strIn}

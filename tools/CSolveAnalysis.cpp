@@ -12,6 +12,15 @@
 
 #include <cstdio>
 
+QString CSolveAnalysis::CriteriaProblem(const CCriteria &criteria) const
+{
+    if (!criteria.two)
+        return QString();
+    return QStringLiteral("This analysis works on one criterion; the project weighs two (%1 and "
+                          "%2). Use --league-table, or the report.")
+        .arg(criteria.names[0], criteria.names[1]);
+}
+
 CSolveAnalysis::Outcome CSolveAnalysis::Deliver(const Subject &subject, Form form)
 {
     Outcome outcome;

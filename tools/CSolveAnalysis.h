@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CAnalysisTable.h"
+#include "CCriteria.h"
 #include "CSensitivityAnalysis.h"
 #include "CTreeEvaluation.h"
 #include "TextNumber.h"
@@ -65,6 +66,7 @@ public:
         QString project;
         QString file;
         NumberFormat numbers;
+        CCriteria criteria;
     };
 
     struct Outcome
@@ -82,6 +84,7 @@ public:
     static std::unique_ptr<CSolveAnalysis> TwoWay();
     static std::unique_ptr<CSolveAnalysis> Spider();
     static std::unique_ptr<CSolveAnalysis> Psa();
+    static std::unique_ptr<CSolveAnalysis> LeagueTable();
     static std::unique_ptr<CSolveAnalysis> Report();
 
     virtual ~CSolveAnalysis() = default;
@@ -90,6 +93,10 @@ public:
     virtual bool Parse(const Request &request, QString *pError) = 0;
     // Why the analysis cannot go with the rule of this run; empty when it can.
     virtual QString RuleProblem(const CDecisionRule &) const { return QString(); }
+    // Why the analysis cannot go with the project's criteria; empty when it
+    // can. The analyses of one value refuse a project of two, rather than
+    // answer for its first criterion under choices made by both.
+    virtual QString CriteriaProblem(const CCriteria &criteria) const;
     // Variables the options name, which the file must have.
     virtual std::vector<std::string> Variables() const { return {}; }
 

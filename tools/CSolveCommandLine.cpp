@@ -138,7 +138,11 @@ CSolveCommandLine::CSolveCommandLine()
                     "Probabilistic sensitivity analysis: <n> iterations drawing every variable "
                     "that has a distribution.",
                     "n"),
-             false, false, &CSolveAnalysis::Psa}}
+             false, false, &CSolveAnalysis::Psa},
+            {QCommandLineOption(QStringLiteral("league-table"),
+                                QStringLiteral("The league table of a project of two criteria: "
+                                               "every strategy, dominance and the ICERs.")),
+             false, false, &CSolveAnalysis::LeagueTable}}
 {
     parser.setApplicationDescription(
         QStringLiteral("Evaluates a Ramify project file by rolling its decision tree back."));
@@ -232,8 +236,8 @@ CSolveAnalysis::Outcome CSolveCommandLine::Parse(const QStringList &arguments)
     file = files.front();
     if (nChosen > 1)
         return Usage(
-            QStringLiteral("Give only one of --sensitivity, --tornado, --two-way, --spider and "
-                           "--psa."));
+            QStringLiteral("Give only one of --sensitivity, --tornado, --two-way, --spider, "
+                           "--psa and --league-table."));
     CSolveAnalysis::Outcome checked = Check(pChosen, strSecond);
     if (checked.status != CSolveAnalysis::Success)
         return checked;
@@ -270,7 +274,7 @@ CSolveAnalysis::Outcome CSolveCommandLine::Check(const Entry *pChosen, const QSt
     if (bCsv && (bJson || (!pChosen && request.evpi == request.profile)))
         return Usage(QStringLiteral(
             "--csv prints one table: give it one of --sensitivity, --tornado, --two-way, "
-            "--spider, --psa, --evpi and --risk-profile, and no --json."));
+            "--spider, --psa, --league-table, --evpi and --risk-profile, and no --json."));
     form = bCsv    ? CSolveAnalysis::Form::Csv
            : bJson ? CSolveAnalysis::Form::Json
                    : CSolveAnalysis::Form::Text;

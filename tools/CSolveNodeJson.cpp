@@ -78,16 +78,20 @@ void CSolveNodeJson::AppendNumber(double dValue, QByteArray *pOut)
     }
 }
 
+void CSolveNodeJson::AppendAsQtWordsIt(const QJsonObject &object, QByteArray *pOut)
+{
+    const QByteArray alone = QJsonDocument(object).toJson(QJsonDocument::Indented);
+    for (const QByteArray &line : alone.left(alone.size() - 1).split('\n'))
+        *pOut += "        " + line + '\n';
+    pOut->chop(1);
+}
+
 void CSolveNodeJson::Append(const CSolveReport::Row &row, Object pObject, QByteArray *pOut)
 {
     const CNode &node = *row.node;
     if (!IsPlain(node.name) || !IsPlain(node.payoffComment) || !IsPlain(node.payoffFormula) ||
         !IsPlain(node.probabilityFormula)) {
-        // Qt's own wording of the node alone, indented into the list.
-        const QByteArray alone = QJsonDocument(pObject(row)).toJson(QJsonDocument::Indented);
-        for (const QByteArray &line : alone.left(alone.size() - 1).split('\n'))
-            *pOut += "        " + line + '\n';
-        pOut->chop(1);
+        AppendAsQtWordsIt(pObject(row), pOut);
         return;
     }
     // The keys in Qt's order, which is sorted.

@@ -18,6 +18,8 @@ public:
     // Appends the node of row at the list's indentation; pObject gives the
     // node as Qt builds it, for a node that is not plain.
     static void Append(const CSolveReport::Row &row, Object pObject, QByteArray *pOut);
+    // A node built as a QJsonObject, worded by Qt and indented into the list.
+    static void AppendAsQtWordsIt(const QJsonObject &object, QByteArray *pOut);
     // A number as QJsonDocument writes it.
     static void AppendNumber(double dValue, QByteArray *pOut);
 };

@@ -49,6 +49,8 @@ public:
     QString filePath;
     // The project's variables, with the values the nodes were computed from.
     const CVariables *variables = nullptr;
+    // The nodes carry two expected criteria beside the combined value.
+    bool twoCriteria = false;
     // Rows in file order (breadth-first); displayOrder holds indexes into it
     // in depth-first order, the order of an indented listing.
     std::vector<Row> rows;

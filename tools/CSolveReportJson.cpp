@@ -16,7 +16,7 @@ QString Text(const std::string &strText)
     return QString::fromStdString(strText);
 }
 
-QJsonObject NodeObject(const CSolveReport::Row &row)
+QJsonObject NodeObject(const CSolveReport::Row &row, bool bTwoCriteria)
 {
     const CNode &node = *row.node;
     QJsonObject object{
@@ -35,7 +35,24 @@ QJsonObject NodeObject(const CSolveReport::Row &row)
         object.insert(QStringLiteral("payoffFormula"), Text(node.payoffFormula));
     if (!node.probabilityFormula.empty())
         object.insert(QStringLiteral("probabilityFormula"), Text(node.probabilityFormula));
+    if (!bTwoCriteria)
+        return object;
+    // An option's criteria are those of where it leads, as its value is.
+    const bool bLeads = node.type == NodeType::Option || node.type == NodeType::Root;
+    const CNode *pValued =
+        bLeads && !node.children.empty() && node.children.front() ? node.children.front() : &node;
+    object.insert(QStringLiteral("criteria"), QJsonArray{pValued->expected1, pValued->expected2});
+    if (node.type == NodeType::Option) {
+        object.insert(QStringLiteral("payoff2"), node.payoff2);
+        if (!node.payoff2Formula.empty())
+            object.insert(QStringLiteral("payoff2Formula"), Text(node.payoff2Formula));
+    }
     return object;
+}
+
+QJsonObject OneCriterionObject(const CSolveReport::Row &row)
+{
+    return NodeObject(row, false);
 }
 
 // Parts a variable does not have are left out, not written as null.
@@ -110,7 +127,11 @@ void CSolveReportJson::Write(const CSolveReport &report, const QJsonObject &extr
 
     QByteArray piece;
     for (size_t i = 0; i < report.rows.size(); ++i) {
-        CSolveNodeJson::Append(report.rows[i], NodeObject, &piece);
+        // Two criteria add members the quick wording does not know.
+        if (report.twoCriteria)
+            CSolveNodeJson::AppendAsQtWordsIt(NodeObject(report.rows[i], true), &piece);
+        else
+            CSolveNodeJson::Append(report.rows[i], OneCriterionObject, &piece);
         piece += i + 1 < report.rows.size() ? ",\n" : "\n";
         if (piece.size() > 1 << 16) {
             sink(piece);

@@ -35,14 +35,23 @@ public:
             .arg(rule.Name());
     }
 
+    QString CriteriaProblem(const CCriteria &criteria) const override
+    {
+        if (!criteria.two || (!evpi && !riskProfile))
+            return QString();
+        return QStringLiteral("--evpi and --risk-profile work on one criterion; the project "
+                              "weighs two.");
+    }
+
 protected:
     Outcome Run(const Subject &subject, Form form, QByteArray *pOut) override
     {
-        auto shared =
-            std::make_shared<const CSolveReport>(subject.tree, subject.project, subject.file);
+        auto made = std::make_shared<CSolveReport>(subject.tree, subject.project, subject.file);
+        made->twoCriteria = subject.criteria.two;
+        const std::shared_ptr<const CSolveReport> shared = std::move(made);
         const CSolveReport &report = *shared;
         // The text is worded in the project's number format, JSON and CSV plainly.
-        if (subject.rule.IsDefault() && !evpi && !riskProfile) {
+        if ((subject.rule.IsDefault() || subject.criteria.two) && !evpi && !riskProfile) {
             if (form == Form::Json)
                 rest = [shared](const CSolveReportJson::Sink &sink) {
                     CSolveReportJson::Write(*shared, QJsonObject(), sink);

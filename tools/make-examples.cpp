@@ -1,5 +1,5 @@
 // Writes the example projects into the folder given as the only argument,
-// arranged as Arrange Tree lays them out:
+// and arranges those kept there as files, as Arrange Tree lays them out:
 //   make-examples examples
 // The arrangement measures the texts as the editor's node items draw them,
 // so this tool needs the items and a (offscreen) widget platform; the fonts
@@ -75,6 +75,18 @@ int main(int argc, char *argv[])
                 document.Write(folder.filePath(example.fileName), &strError);
         if (!bDone) {
             std::fprintf(stderr, "%s: %s\n", qPrintable(example.fileName), qPrintable(strError));
+            return 1;
+        }
+    }
+    // Examples with settings of their own are kept as files and arranged
+    // where they are.
+    for (const char *pName : {"Screening.rmproj"}) {
+        CProjectDocument document;
+        QString strError = QStringLiteral("cannot be read");
+        const QString strPath = folder.filePath(QLatin1String(pName));
+        if (!document.Read(strPath).Succeeded() || !Arrange(document) ||
+            !document.Write(strPath, &strError)) {
+            std::fprintf(stderr, "%s: %s\n", pName, qPrintable(strError));
             return 1;
         }
     }

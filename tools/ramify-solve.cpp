@@ -47,6 +47,8 @@ Outcome Read(CProjectDocument &document, const CSolveCommandLine &line,
     if (!line.Rule(pResult->settings.rule, pRule, &strError))
         return CSolveAnalysis::Usage(strError);
     strError = line.analysis->RuleProblem(*pRule);
+    if (strError.isEmpty())
+        strError = line.analysis->CriteriaProblem(pResult->settings.criteria);
     if (!strError.isEmpty())
         return CSolveAnalysis::Usage(strError);
     CProjectSettings settings = pResult->settings;
@@ -130,8 +132,9 @@ int main(int argc, char *argv[])
     if (outcome.status == CSolveAnalysis::Success && !line.ToStandardOutput()) {
         const CDecisionTree &tree = document.GetTree();
         const CTreeIndex index(tree.GetRoot());
-        outcome = line.analysis->Deliver(
-            {tree, rule, index, result.projectName, line.file, result.settings.numbers}, line.form);
+        outcome = line.analysis->Deliver({tree, rule, index, result.projectName, line.file,
+                                          result.settings.numbers, result.settings.criteria},
+                                         line.form);
     }
     if (outcome.status == CSolveAnalysis::Success && !strDropped.isEmpty())
         outcome =

@@ -144,12 +144,18 @@ CFlip::Result CFlip::Build(const CNode *pS, const CVariables &variables)
             }
         }
 
-        // The payoff of a result stays on it where every state gave it alike.
+        // The payoffs of a result stay on it where every state gave them
+        // alike; both criteria go together, so that each keeps its sum.
         bool bCommon = true;
         const CFlipTerm first = CFlipTerm::Payoff(below(0, j));
+        const CFlipTerm first2 = CFlipTerm::Payoff2(below(0, j));
         for (size_t i = 1; i < nStates && bCommon; ++i) {
             const CFlipTerm other = CFlipTerm::Payoff(below(i, j));
-            bCommon = other.formula == first.formula && other.value == first.value;
+            const CFlipTerm other2 = CFlipTerm::Payoff2(below(i, j));
+            bCommon = other.formula == first.formula && other.value == first.value &&
+                      other2.formula == first2.formula &&
+                      (other2.value == first2.value ||
+                       (std::isnan(other2.value) && std::isnan(first2.value)));
         }
         CNode *pResult = CNode::CreateOption(pFlipped, below(0, j)->name);
         pResult->probability = total.value;
@@ -157,6 +163,8 @@ CFlip::Result CFlip::Build(const CNode *pS, const CVariables &variables)
         if (bCommon) {
             pResult->payoff = first.value;
             pResult->payoffFormula = first.formula;
+            pResult->payoff2 = first2.value;
+            pResult->payoff2Formula = first2.formula;
             pResult->payoffComment = below(0, j)->payoffComment;
         }
 
@@ -181,6 +189,11 @@ CFlip::Result CFlip::Build(const CNode *pS, const CVariables &variables)
                                                                CFlipTerm::Payoff(below(i, j))});
             pOption->payoff = payoff.value;
             pOption->payoffFormula = payoff.formula;
+            const CFlipTerm payoff2 = bCommon ? CFlipTerm::Payoff2(states[i])
+                                              : CFlipTerm::Sum({CFlipTerm::Payoff2(states[i]),
+                                                                CFlipTerm::Payoff2(below(i, j))});
+            pOption->payoff2 = payoff2.value;
+            pOption->payoff2Formula = payoff2.formula;
             pOption->payoffComment = states[i]->payoffComment;
             const CNode *pRest =
                 below(i, j)->children.empty() ? nullptr : below(i, j)->children.front();

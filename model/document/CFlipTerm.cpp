@@ -90,6 +90,13 @@ CFlipTerm CFlipTerm::Payoff(const CNode *pOption)
     return CFlipTerm(pOption->payoff, pOption->payoffFormula);
 }
 
+CFlipTerm CFlipTerm::Payoff2(const CNode *pOption)
+{
+    if (pOption->payoff2Formula.empty())
+        return CFlipTerm(pOption->payoff2);
+    return CFlipTerm(pOption->payoff2, pOption->payoff2Formula);
+}
+
 CFlipTerm CFlipTerm::Product(const CFlipTerm &a, const CFlipTerm &b)
 {
     const double dValue = a.value * b.value;

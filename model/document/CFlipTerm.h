@@ -22,6 +22,8 @@ public:
     // rest of its Situation, and is a plain number where its siblings are.
     static CFlipTerm Probability(const CNode *pOption);
     static CFlipTerm Payoff(const CNode *pOption);
+    // The second payoff, in a project of two criteria.
+    static CFlipTerm Payoff2(const CNode *pOption);
 
     static CFlipTerm Product(const CFlipTerm &a, const CFlipTerm &b);
     // Terms that are a plain 0 are left out.

@@ -55,9 +55,11 @@ void CProjectDocument::SetSettings(const CProjectSettings &newSettings)
 {
     if (newSettings == settings)
         return;
-    const bool bRuleChanged = newSettings.rule != settings.rule;
+    const bool bRuleChanged =
+        newSettings.rule != settings.rule || newSettings.criteria != settings.criteria;
     settings = newSettings;
     solver.SetRule(settings.rule);
+    solver.SetCriteria(settings.criteria);
     emit sig_settingsChanged();
     if (!bRuleChanged || !tree.GetRoot())
         return;
@@ -133,6 +135,7 @@ void CProjectDocument::ShowRead(const CProjectFile::ReadResult &result, CNode *p
     const bool bSettingsChanged = result.settings != settings;
     settings = result.settings;
     solver.SetRule(settings.rule);
+    solver.SetCriteria(settings.criteria);
     // The reader has computed the formulas; what it could not is kept here
     // for the views to flag.
     formulaProblems = result.formulaProblems;
@@ -363,7 +366,7 @@ void CProjectDocument::PayoffEdited(CNode *pNode)
     if (!pNode)
         return;
     CChange change(*this);
-    if (!pNode->payoffFormula.empty())
+    if (!pNode->payoffFormula.empty() || !pNode->payoff2Formula.empty())
         formulaNodesEdited.push_back(pNode);
     toSolve.push_back(pNode);
     pending = true;

@@ -127,6 +127,10 @@ public:
     void SetVariablesAndFormulas(const CVariables &variables,
                                  const std::vector<NodeFormulas> &formulas);
     void SetFormulas(CNode *pNode, const std::string &strPayoff, const std::string &strProbability);
+    // An option's second payoff in a project of two criteria: a number, or
+    // a formula (non-empty strFormula) whose value dValue is until it is
+    // computed again.
+    void SetPayoff2(CNode *pNode, double dValue, const std::string &strFormula);
     // What kept formulas from being computed at the last change.
     const std::vector<CVariables::Problem> &FormulaProblems() const { return formulaProblems; }
     // Changes whenever a node's formula or the shape of the tree may have
@@ -196,6 +200,7 @@ private:
         CNode *node;
         double probability;
         double payoff;
+        double payoff2;
     };
     void InputsRecomputed(const std::vector<Inputs> &before);
 

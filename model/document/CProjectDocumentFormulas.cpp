@@ -7,6 +7,7 @@
 #include "SubtreeWalk.h"
 
 #include <algorithm>
+#include <cmath>
 #include <unordered_set>
 #include <utility>
 #include <vector>
@@ -50,6 +51,11 @@ CVariables Keepable(const CVariables &variables)
     return kept;
 }
 
+bool SameNumber(double a, double b)
+{
+    return a == b || (std::isnan(a) && std::isnan(b));
+}
+
 } // namespace
 
 void CProjectDocument::SetVariables(const CVariables &variables)
@@ -74,6 +80,8 @@ void CProjectDocument::SetVariablesAndFormulas(const CVariables &typed,
         if (entry.node) {
             entry.node->payoffFormula = Keepable(entry.payoff);
             entry.node->probabilityFormula = Keepable(entry.probability);
+            if (entry.withPayoff2)
+                entry.node->payoff2Formula = Keepable(entry.payoff2);
         }
     if (!formulas.empty())
         ++formulasRevision;
@@ -89,7 +97,28 @@ void CProjectDocument::SetFormulas(CNode *pNode, const std::string &strPayoff,
     if (!pNode || (pNode->payoffFormula == Keepable(strPayoff) &&
                    pNode->probabilityFormula == Keepable(strProbability)))
         return;
-    SetVariablesAndFormulas(tree.Variables(), {{pNode, strPayoff, strProbability}});
+    SetVariablesAndFormulas(tree.Variables(),
+                            {{pNode, strPayoff, strProbability, false, std::string()}});
+}
+
+void CProjectDocument::SetPayoff2(CNode *pNode, double dValue, const std::string &strFormula)
+{
+    if (!pNode)
+        return;
+    const std::string strKept = Keepable(strFormula);
+    if (strKept != pNode->payoff2Formula) {
+        CChange change(*this);
+        pNode->payoff2Formula = strKept;
+        pNode->payoff2 = dValue;
+        ++formulasRevision;
+        PayoffEdited(pNode);
+        RecomputeFormulas();
+        return;
+    }
+    if (SameNumber(pNode->payoff2, dValue))
+        return;
+    pNode->payoff2 = dValue;
+    PayoffEdited(pNode);
 }
 
 const std::unordered_map<std::string, int> &CProjectDocument::UseCounts() const
@@ -110,7 +139,7 @@ void CProjectDocument::RecomputeFormulas()
     std::vector<Inputs> before;
     WalkSubtree(tree.GetRoot(), [&before](CNode *pNode) {
         if (pNode->type == NodeType::Option)
-            before.push_back({pNode, pNode->probability, pNode->payoff});
+            before.push_back({pNode, pNode->probability, pNode->payoff, pNode->payoff2});
     });
     formulaProblems = tree.ApplyFormulas();
     // Names may have come or gone, binding formulas to other variables.
@@ -135,12 +164,13 @@ void CProjectDocument::RecomputeReached(const std::vector<double> &before)
     std::vector<Inputs> inputs;
     const std::unordered_set<const CNode *> computed(reached.begin(), reached.end());
     for (CNode *pNode : reached)
-        inputs.push_back({pNode, pNode->probability, pNode->payoff});
+        inputs.push_back({pNode, pNode->probability, pNode->payoff, pNode->payoff2});
     for (CNode *pSituation : formulaUsers.RestSituations())
         for (CNode *pOption : pSituation->children)
             if (pOption && CTreeFormulas::IsRest(pOption->probabilityFormula) &&
                 !computed.count(pOption))
-                inputs.push_back({pOption, pOption->probability, pOption->payoff});
+                inputs.push_back(
+                    {pOption, pOption->probability, pOption->payoff, pOption->payoff2});
     formulaProblems = CTreeFormulas::ApplyTo(reached, variables, formulaUsers,
                                              std::move(variableProblems), formulaProblems);
     InputsRecomputed(inputs);
@@ -152,7 +182,8 @@ void CProjectDocument::InputsRecomputed(const std::vector<Inputs> &before)
     for (const Inputs &entry : before) {
         CNode *pOption = entry.node;
         const bool bProbability = pOption->probability != entry.probability;
-        const bool bPayoff = pOption->payoff != entry.payoff;
+        const bool bPayoff =
+            pOption->payoff != entry.payoff || !SameNumber(pOption->payoff2, entry.payoff2);
         if (bProbability)
             ProbabilityEdited(pOption);
         if (bPayoff)

@@ -176,6 +176,21 @@ QString BrokenFormula(const CDecisionTree &tree)
     return strBroken;
 }
 
+// The weights of a two-criteria file. JSON has no infinity; the peer's
+// own pages write the text "Infinity" for a weight without bound.
+QJsonValue WeightValue(double dWeight)
+{
+    return std::isinf(dWeight) ? QJsonValue(QStringLiteral("Infinity")) : QJsonValue(dWeight);
+}
+
+void WriteCriteria(const CCriteria &criteria, QJsonObject *pData)
+{
+    pData->insert(QStringLiteral("payoffNames"), QJsonArray{criteria.names[0], criteria.names[1]});
+    pData->insert(QStringLiteral("defaultCriterion1Weight"), WeightValue(criteria.weight));
+    pData->insert(QStringLiteral("weightLowerBound"), WeightValue(criteria.weightLower));
+    pData->insert(QStringLiteral("weightUpperBound"), WeightValue(criteria.weightUpper));
+}
+
 } // namespace
 
 QByteArray CPeerJsonWriter::Write(const CDecisionTree &tree, const QString &strTitle,
@@ -256,6 +271,16 @@ QByteArray CPeerJsonWriter::Write(const CDecisionTree &tree, const QString &strT
     // project file may hold one that overflowed) would come back as another.
     for (const auto &item : order) {
         const CNode *pNode = item.first;
+        const bool bSecond = settings.criteria.two && pNode->type == NodeType::Option;
+        if (bSecond && !std::isfinite(pNode->payoff2)) {
+            if (pError)
+                *pError =
+                    tr("\"%1\" holds a second payoff too large to be written (%2); a "
+                       "SilverDecisions file holds only finite numbers.")
+                        .arg(Text(pNode->name))
+                        .arg(NumberAtPrecision(pNode->payoff2, QLocale::FloatingPointShortest));
+            return QByteArray();
+        }
         if (!std::isfinite(pNode->payoff) || !std::isfinite(pNode->probability)) {
             if (pError)
                 *pError = tr("\"%1\" holds a number too large to be written (%2); a "
@@ -337,9 +362,13 @@ QByteArray CPeerJsonWriter::Write(const CDecisionTree &tree, const QString &strT
             done[pNode] = node;
             continue;
         }
-        QJsonObject edge{
-            {QStringLiteral("name"), Text(pNode->name)},
-            {QStringLiteral("payoff"), Input(pNode->payoffFormula, pNode->payoff, false)}};
+        const QJsonValue payoff = Input(pNode->payoffFormula, pNode->payoff, false);
+        QJsonObject edge{{QStringLiteral("name"), Text(pNode->name)},
+                         {QStringLiteral("payoff"),
+                          settings.criteria.two
+                              ? QJsonValue(QJsonArray{
+                                    payoff, Input(pNode->payoff2Formula, pNode->payoff2, false)})
+                              : payoff}};
         if (pNode->parent && pNode->parent->type == NodeType::Situation)
             edge.insert(QStringLiteral("probability"),
                         Input(pNode->probabilityFormula, pNode->probability, true));
@@ -359,10 +388,13 @@ QByteArray CPeerJsonWriter::Write(const CDecisionTree &tree, const QString &strT
                      {QStringLiteral("texts"), QJsonArray()}};
     QJsonObject file{{QStringLiteral("SilverDecisions"), QLatin1String(CPeerJsonFormat::Version)},
                      {QStringLiteral("lng"), QStringLiteral("en")},
-                     {QStringLiteral("rule"), settings.rule.Name()},
+                     {QStringLiteral("rule"),
+                      settings.criteria.two ? settings.criteria.PeerRule() : settings.rule.Name()},
                      {QStringLiteral("title"), Title(strTitle)},
                      {QStringLiteral("description"), QString()}};
     WriteVariables(tree.Variables(), &data, &file);
+    if (settings.criteria.two)
+        WriteCriteria(settings.criteria, &data);
     file.insert(QStringLiteral("data"), data);
     return QJsonDocument(file).toJson(QJsonDocument::Indented);
 }

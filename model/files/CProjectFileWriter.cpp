@@ -26,7 +26,8 @@ QString FormatCoordinate(int32_t nValue)
     return nValue == CNode::NoPosition ? QString() : QString::number(nValue);
 }
 
-void WriteNode(QXmlStreamWriter &writer, const CNode &node, quint32 nId, quint32 nParentId)
+void WriteNode(QXmlStreamWriter &writer, const CNode &node, quint32 nId, quint32 nParentId,
+               bool bTwoCriteria)
 {
     writer.writeEmptyElement(QStringLiteral("Node"));
     writer.writeAttribute(QStringLiteral("ID"), QString::number(nId));
@@ -48,6 +49,14 @@ void WriteNode(QXmlStreamWriter &writer, const CNode &node, quint32 nId, quint32
     if (!node.probabilityFormula.empty())
         writer.writeAttribute(QStringLiteral("ProbabilityFormula"),
                               XmlSafe(node.probabilityFormula));
+    // Only a project of two criteria has second payoffs: the files of all
+    // others stay as they were.
+    if (bTwoCriteria && node.type == NodeType::Option) {
+        writer.writeAttribute(QStringLiteral("Payoff2"),
+                              CProjectFileWriter::FormatNumber(node.payoff2));
+        if (!node.payoff2Formula.empty())
+            writer.writeAttribute(QStringLiteral("Payoff2Formula"), XmlSafe(node.payoff2Formula));
+    }
     // Left out when not folded, so that files of unfolded trees stay as they were.
     if (node.folded)
         writer.writeAttribute(QStringLiteral("Folded"), QStringLiteral("1"));
@@ -98,7 +107,7 @@ bool CProjectFileWriter::Write(QIODevice &device, const CNode *pRoot, const QStr
     while (!queue.empty() && !writer.hasError()) {
         const auto [pNode, nParentId] = queue.front();
         queue.pop_front();
-        WriteNode(writer, *pNode, nId, nParentId);
+        WriteNode(writer, *pNode, nId, nParentId, settings.criteria.two);
         for (const CNode *pChild : pNode->children)
             if (pChild)
                 queue.emplace_back(pChild, nId);

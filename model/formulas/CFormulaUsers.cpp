@@ -31,13 +31,15 @@ void CFormulaUsers::Build(CNode *pRoot, CVariables &variables)
             });
         if (bRest && pNode->type == NodeType::Situation)
             rests.push_back(pNode);
-        if (pNode->payoffFormula.empty() && pNode->probabilityFormula.empty())
+        if (pNode->payoffFormula.empty() && pNode->probabilityFormula.empty() &&
+            pNode->payoff2Formula.empty())
             return;
         const int nOrder = int(withFormulas.size());
         withFormulas.push_back(pNode);
         order.emplace(pNode, nOrder);
         read(pNode->payoffFormula, nOrder);
         read(pNode->probabilityFormula, nOrder);
+        read(pNode->payoff2Formula, nOrder);
     });
 }
 

@@ -58,6 +58,8 @@ void ComputeNode(CNode *pNode, CVariables &variables, std::vector<CVariables::Pr
             problems.push_back({std::string(), pNode, false, NotAnOption()});
         if (!pNode->probabilityFormula.empty())
             problems.push_back({std::string(), pNode, true, NotAnOption()});
+        if (!pNode->payoff2Formula.empty())
+            problems.push_back({std::string(), pNode, false, NotAnOption(), true});
         return;
     }
     const auto compute = [&](const std::string &strFormula, double *pValue, bool bProbability) {
@@ -70,6 +72,12 @@ void ComputeNode(CNode *pNode, CVariables &variables, std::vector<CVariables::Pr
             problems.push_back({std::string(), pNode, false, RestAsPayoff()});
         else
             compute(pNode->payoffFormula, &pNode->payoff, false);
+    }
+    if (!pNode->payoff2Formula.empty()) {
+        QString strError = RestAsPayoff();
+        if (CTreeFormulas::IsRest(pNode->payoff2Formula) ||
+            !variables.Compiled(pNode->payoff2Formula).Evaluate(&pNode->payoff2, &strError))
+            problems.push_back({std::string(), pNode, false, strError, true});
     }
     if (pNode->probabilityFormula.empty())
         return;
@@ -179,7 +187,8 @@ bool CTreeFormulas::UsesFormulas(const CNode *pRoot)
 {
     bool bUses = false;
     WalkSubtree(pRoot, [&bUses](const CNode *pNode) {
-        bUses = bUses || !pNode->payoffFormula.empty() || !pNode->probabilityFormula.empty();
+        bUses = bUses || !pNode->payoffFormula.empty() || !pNode->probabilityFormula.empty() ||
+                !pNode->payoff2Formula.empty();
     });
     return bUses;
 }
@@ -188,10 +197,13 @@ std::unordered_map<std::string, int> CTreeFormulas::UseCounts(const CNode *pRoot
 {
     std::unordered_map<std::string, int> counts;
     WalkSubtree(pRoot, [&counts](const CNode *pNode) {
-        if (pNode->payoffFormula.empty() && pNode->probabilityFormula.empty())
+        if (pNode->payoffFormula.empty() && pNode->probabilityFormula.empty() &&
+            pNode->payoff2Formula.empty())
             return;
         std::vector<std::string> names = CFormula::NamesIn(pNode->payoffFormula);
         for (std::string &strName : CFormula::NamesIn(pNode->probabilityFormula))
+            names.push_back(std::move(strName));
+        for (std::string &strName : CFormula::NamesIn(pNode->payoff2Formula))
             names.push_back(std::move(strName));
         std::sort(names.begin(), names.end());
         names.erase(std::unique(names.begin(), names.end()), names.end());
@@ -211,7 +223,8 @@ std::vector<const CNode *> CTreeFormulas::Users(const CNode *pRoot, const std::s
     };
     std::vector<const CNode *> result;
     WalkSubtree(pRoot, [&](const CNode *pNode) {
-        if (uses(pNode->payoffFormula) || uses(pNode->probabilityFormula))
+        if (uses(pNode->payoffFormula) || uses(pNode->probabilityFormula) ||
+            uses(pNode->payoff2Formula))
             result.push_back(pNode);
     });
     return result;
@@ -231,9 +244,11 @@ std::vector<CTreeFormulas::NodeFormulas> CTreeFormulas::Rename(CNode *pRoot, CVa
     std::vector<NodeFormulas> renamed;
     WalkSubtree(pRoot, [&](CNode *pNode) {
         NodeFormulas formulas{pNode, CFormula::Rename(pNode->payoffFormula, strOld, strNew),
-                              CFormula::Rename(pNode->probabilityFormula, strOld, strNew)};
+                              CFormula::Rename(pNode->probabilityFormula, strOld, strNew), true,
+                              CFormula::Rename(pNode->payoff2Formula, strOld, strNew)};
         if (formulas.payoff != pNode->payoffFormula ||
-            formulas.probability != pNode->probabilityFormula)
+            formulas.probability != pNode->probabilityFormula ||
+            formulas.payoff2 != pNode->payoff2Formula)
             renamed.push_back(formulas);
     });
     return renamed;
@@ -245,6 +260,8 @@ QString CTreeFormulas::Describe(const CVariables::Problem &problem)
         return tr("Variable \"%1\": %2")
             .arg(QString::fromStdString(problem.variable), problem.text);
     const QString strName = QString::fromStdString(problem.node->name);
+    if (problem.second)
+        return tr("Second payoff of \"%1\": %2").arg(strName, problem.text);
     return problem.probability ? tr("Probability of \"%1\": %2").arg(strName, problem.text)
                                : tr("Payoff of \"%1\": %2").arg(strName, problem.text);
 }

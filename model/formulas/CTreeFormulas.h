@@ -68,6 +68,9 @@ public:
         CNode *node;
         std::string payoff;
         std::string probability;
+        // The second payoff's formula is changed only where this is set.
+        bool withPayoff2 = false;
+        std::string payoff2;
     };
     // Renames variable n and every use of it in the variables' formulas;
     // returns the formulas of the nodes that use it, renamed, and leaves

@@ -55,6 +55,8 @@ public:
         const CNode *node = nullptr;
         bool probability = false;
         QString text;
+        // The second payoff's formula, in a project of two criteria.
+        bool second = false;
     };
 
     CVariables();

@@ -2,5 +2,5 @@
 
 bool CProjectSettings::operator==(const CProjectSettings &other) const
 {
-    return rule == other.rule && numbers == other.numbers;
+    return rule == other.rule && criteria == other.criteria && numbers == other.numbers;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CCriteria.h"
 #include "CDecisionRule.h"
 #include "TextNumber.h"
 
@@ -15,6 +16,9 @@ struct CProjectSettings
 
     // How the tree is rolled back.
     CDecisionRule rule;
+    // One criterion, or two weighed together; with two the rollback
+    // maximises their combined value and leaves the rule aside.
+    CCriteria criteria;
     // How payoffs and values are shown.
     NumberFormat numbers;
 };

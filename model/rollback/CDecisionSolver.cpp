@@ -20,6 +20,12 @@ double OptionOutcome(const CNode *pOption)
     return pOption->children.front()->payoff;
 }
 
+// The node an option leads to, or null for a crafted option without one.
+const CNode *Outcome(const CNode *pOption)
+{
+    return pOption->children.empty() ? nullptr : pOption->children.front();
+}
+
 // Leaves in depth-first order, children in order: the order in which a
 // recursive walk reaches them, without tying the depth to the stack.
 template <typename Visit> void VisitLeaves(CNode *pStart, Visit visit)
@@ -76,7 +82,8 @@ void CDecisionSolver::Solve(CNode *pStart, const std::function<void(CNode *)> &f
             fnWritten(pNode);
 }
 
-CNode *CDecisionSolver::EvaluatePath(CNode *pLeaf, const std::function<void(CNode *)> &fnWritten)
+CNode *CDecisionSolver::EvaluatePath(CNode *pLeaf,
+                                     const std::function<void(CNode *)> &fnWritten) const
 {
     EvaluateLeaf(pLeaf);
     fnWritten(pLeaf);
@@ -90,6 +97,8 @@ CNode *CDecisionSolver::EvaluatePath(CNode *pLeaf, const std::function<void(CNod
     if (pOwner && pOwner->children.size() == 1 &&
         (pOwner->type == NodeType::Decision || pOwner->type == NodeType::Situation)) {
         pOwner->payoff = pLeaf->payoff;
+        pOwner->expected1 = pLeaf->expected1;
+        pOwner->expected2 = pLeaf->expected2;
         fnWritten(pOwner);
         return pOwner;
     }
@@ -103,7 +112,11 @@ CNode *CDecisionSolver::NextUp(const CNode *pNode)
 
 bool CDecisionSolver::Evaluate(CNode *pNode) const
 {
-    if (pNode->type == NodeType::Situation)
+    if (pNode->type == NodeType::Situation && criteria.two)
+        EvaluateSituationOfTwo(pNode);
+    else if (pNode->type == NodeType::Decision && criteria.two)
+        EvaluateDecisionOfTwo(pNode);
+    else if (pNode->type == NodeType::Situation)
         EvaluateSituation(pNode);
     else if (pNode->type == NodeType::Decision)
         EvaluateDecision(pNode);
@@ -112,18 +125,27 @@ bool CDecisionSolver::Evaluate(CNode *pNode) const
     return true;
 }
 
-void CDecisionSolver::EvaluateLeaf(CNode *pLeaf)
+void CDecisionSolver::EvaluateLeaf(CNode *pLeaf) const
 {
     double dProduct = 1.0;
     double dSum = 0.0;
+    double dSum2 = 0.0;
     for (const CNode *pAncestor = pLeaf->parent; pAncestor; pAncestor = pAncestor->parent) {
         dProduct *= pAncestor->probability;
         // A Decision's or Situation's payoff is a computed value, not a payoff.
-        if (pAncestor->type != NodeType::Decision && pAncestor->type != NodeType::Situation)
+        if (pAncestor->type != NodeType::Decision && pAncestor->type != NodeType::Situation) {
             dSum += pAncestor->payoff;
+            dSum2 += pAncestor->payoff2;
+        }
     }
     pLeaf->probability = dProduct;
-    pLeaf->payoff = dSum;
+    if (!criteria.two) {
+        pLeaf->payoff = dSum;
+        return;
+    }
+    pLeaf->expected1 = dSum;
+    pLeaf->expected2 = dSum2;
+    pLeaf->payoff = criteria.Combine(dSum, dSum2);
 }
 
 void CDecisionSolver::EvaluateSituation(CNode *pSituation) const
@@ -168,4 +190,57 @@ void CDecisionSolver::EvaluateDecision(CNode *pDecision) const
             pBest = pOption;
         }
     }
+}
+
+void CDecisionSolver::EvaluateSituationOfTwo(CNode *pSituation) const
+{
+    double dValue = 0.0;
+    double dFirst = 0.0;
+    double dSecond = 0.0;
+    for (CNode *pOption : pSituation->children) {
+        if (!pOption)
+            continue;
+        pOption->active = CDecisionRule::Counts(pOption->probability);
+        if (const CNode *pOutcome = Outcome(pOption)) {
+            dValue += pOption->probability * pOutcome->payoff;
+            dFirst += pOption->probability * pOutcome->expected1;
+            dSecond += pOption->probability * pOutcome->expected2;
+        }
+    }
+    pSituation->payoff = dValue;
+    pSituation->expected1 = dFirst;
+    pSituation->expected2 = dSecond;
+}
+
+void CDecisionSolver::EvaluateDecisionOfTwo(CNode *pDecision) const
+{
+    CNode *pBest = nullptr;
+    const CNode *pBestOutcome = nullptr;
+    for (CNode *pOption : pDecision->children) {
+        if (!pOption)
+            continue;
+        pOption->active = false;
+        const CNode *pOutcome = Outcome(pOption);
+        if (!pOutcome)
+            continue;
+        // Under a finite weight the combined values decide, as they add up
+        // along the tree; NaN never wins.
+        const bool bBetter =
+            !pBestOutcome ||
+            (criteria.WeightIsInfinite()
+                 ? criteria.Better(pOutcome->expected1, pOutcome->expected2,
+                                   pBestOutcome->expected1, pBestOutcome->expected2)
+                 : pBestOutcome->payoff < pOutcome->payoff);
+        if (bBetter && !std::isnan(pOutcome->payoff)) {
+            pBest = pOption;
+            pBestOutcome = pOutcome;
+        }
+    }
+    if (pBest)
+        pBest->active = true;
+    // Nothing to choose is no value, as under one criterion.
+    const double dNone = std::numeric_limits<double>::quiet_NaN();
+    pDecision->payoff = pBestOutcome ? pBestOutcome->payoff : -CCriteria::Infinite;
+    pDecision->expected1 = pBestOutcome ? pBestOutcome->expected1 : dNone;
+    pDecision->expected2 = pBestOutcome ? pBestOutcome->expected2 : dNone;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CCriteria.h"
 #include "CDecisionRule.h"
 
 #include <functional>
@@ -18,6 +19,10 @@ public:
 
     const CDecisionRule &Rule() const { return rule; }
     void SetRule(const CDecisionRule &decisionRule) { rule = decisionRule; }
+    // With two criteria every node also gets its two expected criteria, and
+    // Decisions choose by the combined value, maximised, whatever the rule.
+    const CCriteria &Criteria() const { return criteria; }
+    void SetCriteria(const CCriteria &projectCriteria) { criteria = projectCriteria; }
 
     // Re-evaluates every leaf below pStart and every Decision and Situation on
     // the way from those leaves to the top of the tree. Returns the nodes in the
@@ -33,15 +38,18 @@ public:
 private:
     // Evaluates a leaf; returns the node from which the walk upwards starts:
     // the leaf, or a Decision or Situation left with nothing but it.
-    static CNode *EvaluatePath(CNode *pLeaf, const std::function<void(CNode *)> &fnWritten);
-    static void EvaluateLeaf(CNode *pLeaf);
+    CNode *EvaluatePath(CNode *pLeaf, const std::function<void(CNode *)> &fnWritten) const;
+    void EvaluateLeaf(CNode *pLeaf) const;
     // Decisions and Situations sit two levels apart, with an Option between.
     static CNode *NextUp(const CNode *pNode);
     bool Evaluate(CNode *pNode) const;
     void EvaluateSituation(CNode *pSituation) const;
     void EvaluateDecision(CNode *pDecision) const;
+    void EvaluateSituationOfTwo(CNode *pSituation) const;
+    void EvaluateDecisionOfTwo(CNode *pDecision) const;
 
     CDecisionRule rule;
+    CCriteria criteria;
     // Scratch space of the Situations under other rules, kept between them
     // so that a rollback allocates nothing per node.
     mutable std::vector<double> probabilities;

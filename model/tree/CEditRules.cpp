@@ -36,7 +36,7 @@ const QMap<int, QList<int>> &CEditRules::MenuRules()
          {ActionAddOption, ActionCopy, ActionCut, ActionPaste, ActionDelete, ActionFlip}},
         {NodeType::Option,
          {ActionAddDecision, ActionAddSituation, ActionCopy, ActionCut, ActionPaste, ActionDelete,
-          ActionChangePayoffComment, ActionSensitivity}},
+          ActionChangePayoffComment, ActionSecondPayoff, ActionSensitivity}},
         {NodeType::Terminal, {}},
     };
     return rules;

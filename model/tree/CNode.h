@@ -90,6 +90,16 @@ public:
     // Situation.
     std::string payoffFormula;
     std::string probabilityFormula;
+    // In a project with two criteria, an option's payoff is its first
+    // criterion and payoff2 its second (a number, or the last value of
+    // payoff2Formula); a Decision's, Situation's or end's payoff is then the
+    // combined value and expected1, expected2 its two expected criteria.
+    // They travel with the node, so that every copy, paste, undo and flip
+    // carries them as it carries the first payoff.
+    double payoff2 = 0.0;
+    std::string payoff2Formula;
+    double expected1 = 0.0;
+    double expected2 = 0.0;
     int32_t x = NoPosition;
     int32_t y = NoPosition;
     bool active = false;

@@ -22,5 +22,7 @@ enum Code : int
     ActionUnfold = 10,
     // Turns a Situation around with the Situations after it (Bayes' rule).
     ActionFlip = 11,
+    // An option's payoff of the second criterion, in a project of two.
+    ActionSecondPayoff = 12,
 };
 }

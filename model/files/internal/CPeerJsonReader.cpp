@@ -139,11 +139,13 @@ bool CPeerJsonReader::ReadFile(const QJsonObject &file, int nTree)
     if (!ReadTree(treeList.at(nTree).toObject(), fileScope))
         return false;
     ReadRanges(file);
+    if (result.settings.criteria.two)
+        ReadCriteria(data);
 
     const int nTexts = data.value(QLatin1String("texts")).toArray().size();
     if (nTexts > 0)
         Note(tr("Free texts of the file are not shown: %1.").arg(nTexts));
-    if (twoCriteria)
+    if (twoCriteria && !result.settings.criteria.two)
         Note(tr("The file weighs two payoff criteria; only the first is read, rolled back by "
                 "expected values."));
     if (missingProbabilities > 0)
@@ -171,7 +173,13 @@ void CPeerJsonReader::ReadRule(const QJsonObject &file)
 {
     const QString strRule = file.value(QLatin1String("rule")).toString();
     CDecisionRule::Kind kind = CDecisionRule::ExpectedValueMaximization;
-    if (!strRule.isEmpty() && !CDecisionRule::FromName(strRule, &kind)) {
+    bool bMax1 = true;
+    bool bMax2 = false;
+    if (CCriteria::FromPeerRule(strRule, &bMax1, &bMax2)) {
+        result.settings.criteria.two = true;
+        result.settings.criteria.maximise[0] = bMax1;
+        result.settings.criteria.maximise[1] = bMax2;
+    } else if (!strRule.isEmpty() && !CDecisionRule::FromName(strRule, &kind)) {
         // Rules over two criteria say first what is done with the first.
         const bool bMin = strRule.startsWith(QLatin1String("min"));
         kind = bMin ? CDecisionRule::ExpectedValueMinimization
@@ -271,6 +279,43 @@ CPeerJsonReader::Define(const QString &strCode, const QJsonObject &stored,
     return own;
 }
 
+void CPeerJsonReader::ReadCriteria(const QJsonObject &data)
+{
+    CCriteria &criteria = result.settings.criteria;
+    const QJsonArray names = data.value(QLatin1String("payoffNames")).toArray();
+    for (int n = 0; n < 2 && n < names.size(); ++n)
+        if (!names.at(n).toString().trimmed().isEmpty())
+            criteria.names[n] = CProjectFileWriter::XmlSafe(names.at(n).toString());
+    const auto weight = [&](const char *pKey, double *pWeight) {
+        const QJsonValue value = data.value(QLatin1String(pKey));
+        const QString strText = value.toString().trimmed();
+        if (value.isDouble())
+            *pWeight = value.toDouble();
+        else if (strText == QLatin1String("Infinity") || strText == QLatin1String("inf"))
+            *pWeight = CCriteria::Infinite;
+        else if (!value.isUndefined() && !value.isNull())
+            Note(tr("The weight %1 is not a number; %2 is used.")
+                     .arg(QLatin1String(pKey), QString::number(*pWeight)));
+    };
+    weight("defaultCriterion1Weight", &criteria.weight);
+    weight("weightLowerBound", &criteria.weightLower);
+    weight("weightUpperBound", &criteria.weightUpper);
+    const QString strProblem = criteria.Problem();
+    if (!strProblem.isEmpty()) {
+        const CCriteria defaults;
+        Note(tr("%1 The weight %2 and its range from %3 to %4 are used.")
+                 .arg(strProblem, QString::number(defaults.weight),
+                      QString::number(defaults.weightLower), QStringLiteral("infinity")));
+        criteria.weight = defaults.weight;
+        criteria.weightLower = defaults.weightLower;
+        criteria.weightUpper = defaults.weightUpper;
+        if (!criteria.Problem().isEmpty()) {
+            criteria.names[0] = defaults.names[0];
+            criteria.names[1] = defaults.names[1];
+        }
+    }
+}
+
 bool CPeerJsonReader::InputText(const QJsonValue &value, std::string *pText)
 {
     if (value.isArray()) {
@@ -318,12 +363,21 @@ void CPeerJsonReader::ReadEdge(const QJsonObject &edge, CNode *pOption, bool bCh
 {
     std::string strText;
     double dNumber = 0.0;
-    if (InputText(edge.value(QLatin1String("payoff")), &strText)) {
+    const QJsonValue payoff = edge.value(QLatin1String("payoff"));
+    if (InputText(payoff, &strText)) {
         const std::string strFormula = Translated(strText, scope);
         if (CPeerExpression::IsNumber(strFormula, &dNumber))
             pOption->payoff = dNumber;
         else
             pOption->payoffFormula = strFormula;
+    }
+    if (result.settings.criteria.two && payoff.isArray() &&
+        InputText(payoff.toArray().at(1), &strText)) {
+        const std::string strFormula = Translated(strText, scope);
+        if (CPeerExpression::IsNumber(strFormula, &dNumber))
+            pOption->payoff2 = dNumber;
+        else
+            pOption->payoff2Formula = strFormula;
     }
     if (!bChance)
         return;

@@ -52,6 +52,8 @@ private:
                                         const std::shared_ptr<const Scope> &scope);
     void ReadEdge(const QJsonObject &edge, CNode *pOption, bool bChance, const Scope &scope);
     // The text of an input written as a number or an expression, or false.
+    // data.payoffNames and the weights of a file of two criteria.
+    void ReadCriteria(const QJsonObject &data);
     bool InputText(const QJsonValue &value, std::string *pText);
     std::string Translated(const std::string &strText, const Scope &scope);
     void ReadRule(const QJsonObject &file);

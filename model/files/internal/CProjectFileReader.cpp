@@ -117,7 +117,9 @@ void CProjectFileReader::Read(QIODevice &device, CProjectFile::ReadResult &resul
                 CSettingsAttributes::Read(reader.attributes(), &result.settings);
                 QString strError;
                 if (!CSettingsAttributes::ReadRule(reader.attributes(), &result.settings,
-                                                   &strError))
+                                                   &strError) ||
+                    !CSettingsAttributes::ReadCriteria(reader.attributes(), &result.settings,
+                                                       &strError))
                     reader.raiseError(strError);
             } else if (name == QLatin1String("Node")) {
                 ReadNode(reader.attributes());
@@ -169,6 +171,8 @@ void CProjectFileReader::ReadNode(const QXmlStreamAttributes &attributes)
     pNode->payoffFormula = ReadText(attributes, QLatin1String("PayoffFormula")).toStdString();
     pNode->probabilityFormula =
         ReadText(attributes, QLatin1String("ProbabilityFormula")).toStdString();
+    pNode->payoff2 = attributes.value(QLatin1String("Payoff2")).toDouble();
+    pNode->payoff2Formula = ReadText(attributes, QLatin1String("Payoff2Formula")).toStdString();
     // Only what has options below it can hide them.
     pNode->folded = (nType == NodeType::Decision || nType == NodeType::Situation) &&
                     attributes.value(QLatin1String("Folded")) == QLatin1String("1");

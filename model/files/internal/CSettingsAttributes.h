@@ -20,4 +20,8 @@ public:
     // choices, and saving would drop the one the file asked for.
     static bool ReadRule(const QXmlStreamAttributes &attributes, CProjectSettings *pSettings,
                          QString *pError);
+    // "Criteria" and what goes with it; false, with the reason, for a weight
+    // or a range that cannot be used.
+    static bool ReadCriteria(const QXmlStreamAttributes &attributes, CProjectSettings *pSettings,
+                             QString *pError);
 };
