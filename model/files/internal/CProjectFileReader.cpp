@@ -171,8 +171,13 @@ void CProjectFileReader::ReadNode(const QXmlStreamAttributes &attributes)
     pNode->payoffFormula = ReadText(attributes, QLatin1String("PayoffFormula")).toStdString();
     pNode->probabilityFormula =
         ReadText(attributes, QLatin1String("ProbabilityFormula")).toStdString();
-    pNode->payoff2 = attributes.value(QLatin1String("Payoff2")).toDouble();
-    pNode->payoff2Formula = ReadText(attributes, QLatin1String("Payoff2Formula")).toStdString();
+    // Only an option has a second payoff of its own, as only an option's is
+    // written: one read on the Root would count on every path and be lost
+    // at the next save.
+    if (nType == NodeType::Option) {
+        pNode->payoff2 = attributes.value(QLatin1String("Payoff2")).toDouble();
+        pNode->payoff2Formula = ReadText(attributes, QLatin1String("Payoff2Formula")).toStdString();
+    }
     // Only what has options below it can hide them.
     pNode->folded = (nType == NodeType::Decision || nType == NodeType::Situation) &&
                     attributes.value(QLatin1String("Folded")) == QLatin1String("1");
