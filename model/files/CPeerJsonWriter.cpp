@@ -109,8 +109,10 @@ QString Title(const QString &strTitle)
 
 QJsonValue Input(const std::string &strFormula, double dValue, bool bAsText)
 {
-    if (strFormula == CTreeFormulas::Rest)
-        return Text(strFormula);
+    // The rest however spaced ("# " from an attribute that held a line
+    // break), as reading gives it back.
+    if (CTreeFormulas::IsRest(strFormula))
+        return Text(CTreeFormulas::Rest);
     if (!strFormula.empty())
         return Text(CPeerExpression::FromFormula(strFormula));
     return bAsText ? QJsonValue(NumberAtPrecision(dValue, QLocale::FloatingPointShortest))
