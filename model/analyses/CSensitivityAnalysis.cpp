@@ -129,7 +129,7 @@ bool CSensitivityAnalysis::Run(int nOption, Parameter parameter, double dLow, do
     int nMoved = 0;
     CPiecewiseLinear moved;
     if (kind == Parameter::Payoff) {
-        nMoved = index.FirstChild(option);
+        nMoved = index.LeadsTo(option);
         moved = ShiftedBelow(nMoved, dLowShift, dHighShift);
     } else {
         nMoved = index.Parent(option);
@@ -179,7 +179,7 @@ CPiecewiseLinear CSensitivityAnalysis::ShiftedBelow(int nNode, double dLowShift,
         CPiecewiseLinear f(dLowShift, dHighShift, 0.0, 0.0);
         Candidates candidates;
         for (int o = index.FirstChild(m); o < index.FirstChild(m) + index.ChildCount(m); ++o) {
-            const int c = index.FirstChild(o);
+            const int c = index.LeadsTo(o);
             auto it = done.find(c);
             CPiecewiseLinear outcome = it == done.end() ? line(c) : std::move(it->second);
             if (it != done.end())

@@ -114,7 +114,7 @@ double CTornado::RootValueWith(const Bar &input, double dParameter)
 {
     const CTreeIndex &index = evaluation.Index();
     if (input.kind == CSensitivityAnalysis::Parameter::Payoff) {
-        const int nBelow = index.FirstChild(input.option);
+        const int nBelow = index.LeadsTo(input.option);
         return RootAfter(nBelow, ShiftedValue(nBelow, dParameter - input.current));
     }
     const int nSituation = index.Parent(input.option);
@@ -178,7 +178,7 @@ double CTornado::ShiftedValue(int n, double dShift)
         outcomes.resize(size_t(nCount));
         probabilities.resize(size_t(nCount));
         for (int j = 0; j < nCount; ++j) {
-            const int c = index.FirstChild(nFirst + j);
+            const int c = index.LeadsTo(nFirst + j);
             auto it = done.find(c);
             outcomes[size_t(j)] = it == done.end() ? shifted(c) : it->second;
             probabilities[size_t(j)] = index.Node(nFirst + j)->probability;

@@ -67,7 +67,7 @@ void CTreeEvaluation::MayChange(int n, double dReach, std::vector<int> *pOrder) 
     for (size_t k = 0; k < pOrder->size(); ++k) {
         const int m = (*pOrder)[k];
         for (int o = index.FirstChild(m); o < index.FirstChild(m) + index.ChildCount(m); ++o) {
-            const int c = index.FirstChild(o);
+            const int c = index.LeadsTo(o);
             if (HasOptions(c) && !(dReach < ShiftRadius(c)))
                 pOrder->push_back(c);
         }

@@ -31,6 +31,8 @@ public:
     int Parent(int n) const { return entries[size_t(n)].parent; }
     int FirstChild(int n) const { return entries[size_t(n)].firstChild; }
     int ChildCount(int n) const { return entries[size_t(n)].childCount; }
+    // Where option n leads; an end standing among options leads to itself.
+    int LeadsTo(int n) const { return ChildCount(n) > 0 ? FirstChild(n) : n; }
     // The position of n among its parent's children.
     int ChildPosition(int n) const { return n - FirstChild(Parent(n)); }
 
