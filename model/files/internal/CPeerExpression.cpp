@@ -284,8 +284,14 @@ std::string CPeerExpression::FromFormula(const std::string &strFormula)
                                       : strName;
             i = nEnd;
         } else if (strFormula.compare(i, 2, "&&") == 0 || strFormula.compare(i, 2, "||") == 0) {
-            out += c == '&' ? " and " : " or ";
+            // Spaced as words must be, but no space is added beside one that
+            // is there: what reads back as "||" must write the same text again.
+            if (!out.empty() && !std::isspace(static_cast<unsigned char>(out.back())))
+                out += ' ';
+            out += c == '&' ? "and" : "or";
             i += 2;
+            if (i < strFormula.size() && !std::isspace(static_cast<unsigned char>(strFormula[i])))
+                out += ' ';
         } else {
             out += c;
             ++i;
