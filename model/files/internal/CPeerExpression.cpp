@@ -218,7 +218,9 @@ CPeerExpression::Formula CPeerExpression::ToFormula(const std::string &strText,
             while (nAfter < strSource.size() && strSource[nAfter] == ' ')
                 ++nAfter;
             i = nEnd;
-            if (nAfter < strSource.size() && strSource[nAfter] == '(') {
+            // "and" and "or" are operators, never calls, whatever follows them.
+            const bool bOperator = strName == "and" || strName == "or";
+            if (!bOperator && nAfter < strSource.size() && strSource[nAfter] == '(') {
                 Call call{strName + "(", ",", ")", 0, "", false};
                 if (IsRandom(strName))
                     result.random = true;
