@@ -211,6 +211,20 @@ QByteArray CPeerJsonWriter::Write(const CDecisionTree &tree, const QString &strT
                           .arg(Text(pRoot->children.front()->name));
         return QByteArray();
     }
+    // The file's code names each variable; one whose name is none (a project
+    // file keeps such a name as written, and says what is wrong with it), a
+    // function's or another's would be dropped or renamed on reading.
+    const CVariables &variables = tree.Variables();
+    for (int n = 0; n < variables.Count(); ++n) {
+        const QString strProblem = variables.NameProblem(variables.At(n).name, n);
+        if (!strProblem.isEmpty()) {
+            if (pError)
+                *pError = tr("The variable \"%1\" cannot be written to a SilverDecisions file: "
+                             "%2 Rename it first.")
+                              .arg(Text(variables.At(n).name), strProblem);
+            return QByteArray();
+        }
+    }
     // Nodes before the options below them, so that walking the list backwards
     // finishes every child before its parent; no recursion over the depth.
     using Depth = std::pair<const CNode *, int>;
