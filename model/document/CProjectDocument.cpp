@@ -60,18 +60,14 @@ void CProjectDocument::SetSettings(const CProjectSettings &newSettings)
     settings = newSettings;
     solver.SetRule(settings.rule);
     solver.SetCriteria(settings.criteria);
-    if (!bRuleChanged || !tree.GetRoot()) {
-        emit sig_settingsChanged();
+    emit sig_settingsChanged();
+    if (!bRuleChanged || !tree.GetRoot())
         return;
-    }
-    // Another rule may change every value and choice in the tree. They are
-    // announced before the settings, so that whoever arranges the tree for
-    // new settings measures what it shows under them.
+    // Another rule may change every value and choice in the tree.
     SolveAll();
     std::vector<CNode *> all;
     WalkSubtree(tree.GetRoot(), [&all](CNode *pNode) { all.push_back(pNode); });
     emit sig_valuesChanged(all);
-    emit sig_settingsChanged();
     emit sig_evaluated();
 }
 
