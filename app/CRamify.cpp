@@ -105,6 +105,7 @@ CRamify::CRamify(QWidget *parent) : QMainWindow(parent), ui(std::make_unique<Ui:
         QSettings()
             .value(ArrangeAutomaticallyKey(), ui->actionArrangeAutomatically->isChecked())
             .toBool());
+    ui->actionShowCombined->setChecked(QSettings().value(ShowCombinedKey(), false).toBool());
 }
 
 CRamify::~CRamify()
@@ -138,6 +139,7 @@ void CRamify::ShowTreeWindow(CDecisionTreeWindow *pWindow, const QString &strTit
         pWindow->KeepRecoveryCopies(*recoveryStore,
                                     strCopyId.isEmpty() ? recoveryStore->NewCopyId() : strCopyId);
     pWindow->SetArrangeAutomatically(ui->actionArrangeAutomatically->isChecked());
+    pWindow->SetShowCombined(ui->actionShowCombined->isChecked());
     connect(pWindow, &CDecisionTreeWindow::sig_zoomChanged, this, &CRamify::ShowZoom);
     QMdiSubWindow *pSubWindow = ui->mdiArea->addSubWindow(pWindow);
     pWindow->setWindowTitle(strTitle + QStringLiteral("[*]"));

@@ -83,6 +83,7 @@ private slots:
     void on_actionCopyPicture_triggered();
     void on_actionArrangeTree_triggered();
     void on_actionArrangeAutomatically_toggled(bool bOn);
+    void on_actionShowCombined_toggled(bool bOn);
     void on_actionZoomIn_triggered();
     void on_actionZoomOut_triggered();
     void on_actionActualSize_triggered();
@@ -125,6 +126,7 @@ private:
     void ShowEditState();
     void ActOnSelection(int nAction);
     static QString ArrangeAutomaticallyKey() { return QStringLiteral("ArrangeAutomatically"); }
+    static QString ShowCombinedKey() { return QStringLiteral("ShowCombinedValue"); }
     // The number format last chosen in Project Settings, which a new project takes.
     static NumberFormat RememberedNumberFormat();
     static void RememberNumberFormat(const NumberFormat &format);

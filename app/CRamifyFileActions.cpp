@@ -73,6 +73,7 @@ void CRamify::OpenProject(const QString &strPath)
         auto *pWindow = new CDecisionTreeWindow(this, QString());
         // Arranged as it opens when the user asked for that.
         pWindow->SetArrangeAutomatically(ui->actionArrangeAutomatically->isChecked());
+        pWindow->SetShowCombined(ui->actionShowCombined->isChecked());
         // A file that could not be read completely has been reported by the
         // window; what it could read is still shown. One that is refused as
         // a whole shows nothing.

@@ -86,6 +86,16 @@ void CRamify::on_actionArrangeAutomatically_toggled(bool bOn)
             pWindow->SetArrangeAutomatically(bOn);
 }
 
+void CRamify::on_actionShowCombined_toggled(bool bOn)
+{
+    // A way of looking, as Arrange Automatically is a way of working: the
+    // same for every project, kept for the next run, never in a file.
+    QSettings().setValue(ShowCombinedKey(), bOn);
+    for (QMdiSubWindow *pSubWindow : ui->mdiArea->subWindowList())
+        if (auto *pWindow = qobject_cast<CDecisionTreeWindow *>(pSubWindow->widget()))
+            pWindow->SetShowCombined(bOn);
+}
+
 void CRamify::on_actionZoomIn_triggered()
 {
     if (CDecisionTreeWindow *pWindow = GetActiveTreeWindow())

@@ -116,6 +116,12 @@ void CDecisionTreeWindow::ConnectItem(CNodeGrapicsItem *pItem)
             [this, pItem](bool bProbability, const QString &strText) {
                 OnFormulaTyped(pItem, bProbability, strText);
             });
+    connect(pItem, &CNodeGrapicsItem::sig_payoff2Typed, this,
+            [this, pItem](const QString &strText) {
+                const QString strRefusal = TypeSecondPayoff(pItem->GetNode(), strText);
+                if (!strRefusal.isEmpty())
+                    pItem->RefuseTypedPayoff2(strRefusal);
+            });
     connect(pItem, &CNodeGrapicsItem::sig_numberRefused, this,
             [this, pItem](const QString &strWhy) {
                 const QPoint pntAt =
@@ -339,6 +345,16 @@ void CDecisionTreeWindow::OnFormulaTyped(CNodeGrapicsItem *pItem, bool bProbabil
     document.SetFormulas(pNode, strPayoff, strProbability);
     undoStack.push(new CValueChangedCommand(pItem, dOldProbability, dOldPayoff, strOldPayoff,
                                             strOldProbability, this));
+}
+
+void CDecisionTreeWindow::SetShowCombined(bool bOn)
+{
+    if (bOn == treeScene->ShowsCombined())
+        return;
+    treeScene->ShowCombined(bOn);
+    // One line under each node instead of two, or two instead of one.
+    if (arrangeAutomatically && document.GetSettings().criteria.two)
+        ArrangeInPlace();
 }
 
 void CDecisionTreeWindow::ChangeVariables(

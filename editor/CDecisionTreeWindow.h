@@ -107,6 +107,13 @@ public:
     void FlipNode(CNodeGrapicsItem *pItem);
     void DeleteNode(CNodeGrapicsItem *pItem);
     void EditPayoffComment(CNodeGrapicsItem *pItem);
+    // An option's second payoff as typed, a number or a formula, as one undo
+    // step; the reason when the text is refused (nothing is changed then).
+    QString TypeSecondPayoff(CNode *pOption, const QString &strText);
+
+    // In a project of two criteria, the combined value under each node
+    // instead of its two expected criteria.
+    void SetShowCombined(bool bOn);
 
     // Folding: not a step of the history, but kept in the file, so each marks
     // the project modified. A fold hides everything below pNode.
@@ -170,6 +177,7 @@ private:
     // A payoff or probability typed as a formula: set as one undo step, or
     // refused with the reason when it cannot be computed.
     void OnFormulaTyped(CNodeGrapicsItem *pItem, bool bProbability, const QString &strText);
+    void EditSecondPayoff(CNode *pOption);
     void ConnectItem(CNodeGrapicsItem *pItem);
     void ConnectDocument();
     void ShowReadProject();

@@ -22,43 +22,6 @@
 #include <QMenu>
 #include <QMessageBox>
 
-namespace {
-
-// Asks for an option's second payoff, a number or a formula, and refuses
-// what the first payoff would refuse, saying why.
-void EditSecondPayoff(QWidget *pParent, CProjectDocument &document, QUndoStack &stack,
-                      CNode *pOption)
-{
-    const CCriteria &criteria = document.GetSettings().criteria;
-    if (!pOption || pOption->type != NodeType::Option)
-        return;
-    if (!criteria.two) {
-        QMessageBox::information(pParent, QObject::tr("Second Payoff"),
-                                 QObject::tr("The project has one criterion. Name a second in "
-                                             "Project Settings (Two criteria) first."));
-        return;
-    }
-    const QString strNow = pOption->payoff2Formula.empty()
-                               ? QString::number(pOption->payoff2, 'g', 17)
-                               : QString::fromStdString(pOption->payoff2Formula);
-    bool bOk = false;
-    const QString strText = QInputDialog::getText(
-        pParent, QObject::tr("Second Payoff"),
-        QObject::tr("%1 of \"%2\":").arg(criteria.names[1], QString::fromStdString(pOption->name)),
-        QLineEdit::Normal, strNow, &bOk);
-    if (!bOk || strText == strNow)
-        return;
-    const CTreeFormulas::Typed typed =
-        CTreeFormulas::Read(strText, CTypedNumber::Kind::Amount, pOption, document.GetVariables());
-    if (!typed.refusal.isEmpty()) {
-        QMessageBox::warning(pParent, QObject::tr("Second Payoff"), typed.refusal);
-        return;
-    }
-    stack.push(new CPayoff2Command(document, pOption, typed.value, typed.formula));
-}
-
-} // namespace
-
 void CDecisionTreeWindow::OnItemMenuToShow(CNodeGrapicsItem *pSender)
 {
     // The item has enabled what the node's place admits; only the clipboard
@@ -103,7 +66,7 @@ void CDecisionTreeWindow::OnItemContextMenu(CNodeGrapicsItem *pItem, int nAction
         EditPayoffComment(pItem);
         break;
     case ContextAction::ActionSecondPayoff:
-        EditSecondPayoff(this, document, undoStack, pItem->GetNode());
+        EditSecondPayoff(pItem->GetNode());
         break;
     case ContextAction::ActionSensitivity:
         if (CEditRules::Allows(nAction, pItem->GetNode(), clipboard))
@@ -200,6 +163,49 @@ void CDecisionTreeWindow::EditPayoffComment(CNodeGrapicsItem *pItem)
     // worded from the node when it is wanted.
     if (bOk && strComment.toStdString() != pNode->payoffComment)
         undoStack.push(new CCommentCommand(document, pNode, strComment));
+}
+
+void CDecisionTreeWindow::EditSecondPayoff(CNode *pOption)
+{
+    const CCriteria &criteria = document.GetSettings().criteria;
+    if (!pOption || pOption->type != NodeType::Option)
+        return;
+    if (!criteria.two) {
+        QMessageBox::information(this, tr("Second Payoff"),
+                                 tr("The project has one criterion. Name a second in "
+                                    "Project Settings (Two criteria) first."));
+        return;
+    }
+    const QString strNow = pOption->payoff2Formula.empty()
+                               ? QString::number(pOption->payoff2, 'g', 17)
+                               : QString::fromStdString(pOption->payoff2Formula);
+    bool bOk = false;
+    const QString strText = QInputDialog::getText(
+        this, tr("Second Payoff"),
+        tr("%1 of \"%2\":").arg(criteria.names[1], QString::fromStdString(pOption->name)),
+        QLineEdit::Normal, strNow, &bOk);
+    if (!bOk || strText == strNow)
+        return;
+    const QString strRefusal = TypeSecondPayoff(pOption, strText);
+    if (!strRefusal.isEmpty())
+        QMessageBox::warning(this, tr("Second Payoff"), strRefusal);
+}
+
+QString CDecisionTreeWindow::TypeSecondPayoff(CNode *pOption, const QString &strText)
+{
+    if (!pOption || pOption->type != NodeType::Option || !document.GetSettings().criteria.two)
+        return QString();
+    // Read as the first payoff is, on the canvas and in the dialog alike.
+    const CTreeFormulas::Typed typed =
+        CTreeFormulas::Read(strText, CTypedNumber::Kind::Amount, pOption, document.GetVariables());
+    if (!typed.refusal.isEmpty())
+        return typed.refusal;
+    if (typed.formula == pOption->payoff2Formula &&
+        (!typed.formula.empty() || typed.value == pOption->payoff2))
+        return QString();
+    placement.NoteActedNode(pOption);
+    undoStack.push(new CPayoff2Command(document, pOption, typed.value, typed.formula));
+    return QString();
 }
 
 void CDecisionTreeWindow::FlipNode(CNodeGrapicsItem *pItem)

@@ -40,6 +40,7 @@ void CTreeScene::ConnectDocument()
     connect(&document, &CProjectDocument::sig_subtreeRemoving, this,
             &CTreeScene::RemoveSubtreeItems);
     connect(&document, &CProjectDocument::sig_settingsChanged, this, &CTreeScene::ShowNumberFormat);
+    connect(&document, &CProjectDocument::sig_settingsChanged, this, &CTreeScene::ShowCriteria);
     connect(&document, &CProjectDocument::sig_foldChanged, this, &CTreeScene::ShowFold);
     connect(&document, &CProjectDocument::sig_warningsChanged, this, &CTreeScene::ShowWarnings);
     connect(&document, &CProjectDocument::sig_valuesChanged, this, &CTreeScene::ShowValues);
@@ -103,6 +104,7 @@ void CTreeScene::ShowTree(QPointF pntUnplaced, bool bStoreRootPlace)
     CNode *pRoot = document.GetRoot();
     if (!pRoot || pRoot->children.size() != 1)
         return;
+    ShowCriteria();
     // The scene's index is built over every item at the first paint: on a
     // 100,000-node tree that was half of opening it, and 580 MiB. Without
     // one a paint looks at each top-level item's cached bounds, which costs
@@ -134,38 +136,41 @@ void CTreeScene::ShowTree(QPointF pntUnplaced, bool bStoreRootPlace)
 
 void CTreeScene::ShowFormulas()
 {
-    QHash<const CNode *, QPair<QString, QString>> problems;
+    QHash<const CNode *, Problems> problems;
     for (const CVariables::Problem &problem : document.FormulaProblems())
-        if (problem.node)
-            (problem.probability ? problems[problem.node].second : problems[problem.node].first) =
-                problem.text;
+        if (problem.node) {
+            Problems &shown = problems[problem.node];
+            (problem.second        ? shown.payoff2
+             : problem.probability ? shown.probability
+                                   : shown.payoff) = problem.text;
+        }
     // Values alone changed since the last pass: formulas and items are as
     // shown, and only nodes whose problems came, went or changed are shown again.
     if (formulasShownAt == document.FormulasRevision()) {
         for (auto it = shownProblems.constBegin(); it != shownProblems.constEnd(); ++it)
             if (!problems.contains(it.key()))
-                problems.insert(it.key(), QPair<QString, QString>());
+                problems.insert(it.key(), Problems());
         for (auto it = problems.constBegin(); it != problems.constEnd(); ++it) {
             CNodeGrapicsItem *pItem = ItemOf(it.key());
             if (pItem && shownProblems.value(it.key()) != it.value())
-                pItem->ShowFormulas(it.value().first, it.value().second);
+                pItem->ShowFormulas(it.value().payoff, it.value().probability, it.value().payoff2);
         }
         for (auto it = problems.begin(); it != problems.end();)
-            it = it.value() == QPair<QString, QString>() ? problems.erase(it) : std::next(it);
+            it = it.value() == Problems() ? problems.erase(it) : std::next(it);
         shownProblems = problems;
         return;
     }
     // A walk over nodes, not items: a large tree has many items, few formulas.
     QSet<const CNode *> shown;
     WalkSubtree(document.GetRoot(), [&](CNode *pNode) {
-        const bool bFormula = !pNode->payoffFormula.empty() || !pNode->probabilityFormula.empty();
+        const bool bFormula = !pNode->payoffFormula.empty() || !pNode->probabilityFormula.empty() ||
+                              !pNode->payoff2Formula.empty();
         const auto found = problems.constFind(pNode);
         if (!bFormula && found == problems.constEnd() && !withFormulas.contains(pNode))
             return;
         if (CNodeGrapicsItem *pItem = ItemOf(pNode)) {
-            const QPair<QString, QString> texts =
-                found == problems.constEnd() ? QPair<QString, QString>() : *found;
-            pItem->ShowFormulas(texts.first, texts.second);
+            const Problems texts = found == problems.constEnd() ? Problems() : *found;
+            pItem->ShowFormulas(texts.payoff, texts.probability, texts.payoff2);
         }
         if (bFormula || found != problems.constEnd())
             shown.insert(pNode);
@@ -183,6 +188,10 @@ CNodeGrapicsItem *CTreeScene::CreateItem(CNode *pNode)
     formulasShownAt = 0;
     if (!numberFormat.IsDefault())
         pItem->SetNumberFormat(&numberFormat);
+    if (twoCriteria) {
+        pItem->ShowSecondPayoff(ShowsSecond(pNode));
+        ShowNumbers(pItem);
+    }
     emit sig_itemCreated(pItem);
     return pItem;
 }

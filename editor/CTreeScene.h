@@ -78,6 +78,12 @@ public:
 
     // Words every payoff and value anew in the document's number format.
     void ShowNumberFormat();
+    // In a project of two criteria every node shows two numbers: an option
+    // its two payoffs, the others their two expected criteria, or, when
+    // bOn, the combined value the rollback chooses by. Follows the
+    // document's criteria on its own.
+    void ShowCombined(bool bOn);
+    bool ShowsCombined() const { return combined; }
 
     // Folding: the items below pNode hide (pNode->folded) or show again beside
     // it, wherever it stands now; a badge on it counts what it hides. What a
@@ -116,6 +122,11 @@ private:
     // What the document announces that shows on the canvas alone.
     void ConnectDocument();
     CNodeGrapicsItem *CreateItem(CNode *pNode);
+    // Adds or removes the second numbers when the criteria or the choice
+    // to show their combined value changed.
+    void ShowCriteria();
+    void ShowSecondNumbers();
+    bool ShowsSecond(const CNode *pNode) const;
     void ShowNumbers(const std::vector<CNode *> &nodes);
     void ShowNumbers(CNodeGrapicsItem *pItem) const;
     // The node's numbers into the item's texts, their sizes left waiting.
@@ -153,10 +164,25 @@ private:
     // The problems of formulas on show, by node (payoff's, probability's),
     // and the document's formulas revision they were shown at; 0 once an
     // item has been made since, which shows nothing yet.
-    QHash<const CNode *, QPair<QString, QString>> shownProblems;
+    struct Problems
+    {
+        QString payoff;
+        QString probability;
+        QString payoff2;
+        bool operator==(const Problems &other) const
+        {
+            return payoff == other.payoff && probability == other.probability &&
+                   payoff2 == other.payoff2;
+        }
+        bool operator!=(const Problems &other) const { return !(*this == other); }
+    };
+    QHash<const CNode *, Problems> shownProblems;
     quint64 formulasShownAt = 0;
     // The document's number format, which every item shows its values in.
     NumberFormat numberFormat;
+    // What the items show: two criteria, and their combined value instead.
+    bool twoCriteria = false;
+    bool combined = false;
     // Nodes whose numbers were written out of sight, their texts not resized yet.
     // Only looked up, never followed: a node freed meanwhile finds no item.
     // GetItem and Items show them first, so mutable.

@@ -74,8 +74,52 @@ void CTreeScene::SetNumbers(CNodeGrapicsItem *pItem) const
     pItem->DeferValueGeometry();
     const bool bWasBlocked = pItem->blockSignals(true);
     pItem->SetProbability(pNode->probability);
-    pItem->SetPayoff(pNode->payoff);
+    if (!twoCriteria) {
+        pItem->SetPayoff(pNode->payoff);
+    } else if (pNode->type == NodeType::Option) {
+        pItem->SetPayoff(pNode->payoff);
+        pItem->SetPayoff2(pNode->payoff2);
+    } else if (combined) {
+        // A Decision's, Situation's or end's payoff is then the combined value.
+        pItem->SetPayoff(pNode->payoff);
+    } else {
+        pItem->SetPayoff(pNode->expected1);
+        pItem->SetPayoff2(pNode->expected2);
+    }
     pItem->blockSignals(bWasBlocked);
+}
+
+void CTreeScene::ShowCriteria()
+{
+    const bool bTwo = document.GetSettings().criteria.two;
+    if (bTwo == twoCriteria)
+        return;
+    twoCriteria = bTwo;
+    ShowSecondNumbers();
+}
+
+void CTreeScene::ShowCombined(bool bOn)
+{
+    if (bOn == combined)
+        return;
+    combined = bOn;
+    if (twoCriteria)
+        ShowSecondNumbers();
+}
+
+bool CTreeScene::ShowsSecond(const CNode *pNode) const
+{
+    return twoCriteria && (pNode->type == NodeType::Option || !combined);
+}
+
+void CTreeScene::ShowSecondNumbers()
+{
+    // Rare and whole-tree: every item at once, in sight or not.
+    for (auto it = items.constBegin(); it != items.constEnd(); ++it) {
+        it.value()->ShowSecondPayoff(ShowsSecond(it.key()));
+        ShowNumbers(it.value());
+        unshown.remove(it.key());
+    }
 }
 
 void CTreeScene::Resize(CNodeGrapicsItem *pItem) const

@@ -1,6 +1,7 @@
 #include "CNodeGrapicsItem.h"
 
 #include "CNode.h"
+#include "CPayoff2GraphicsTextItem.h"
 #include "CProbabilityGraphicsTextItem.h"
 #include "CQGraphicsArrowLineItem.h"
 #include "TextNumber.h"
@@ -49,6 +50,8 @@ CNodeGrapicsItem::~CNodeGrapicsItem()
         probabilityItem->disconnect(this);
     if (payoffItem)
         payoffItem->disconnect(this);
+    if (CPayoff2GraphicsTextItem *pPayoff2 = Payoff2Item())
+        pPayoff2->disconnect(this);
     disconnect(this, nullptr, this, nullptr);
 }
 
@@ -94,6 +97,9 @@ void CNodeGrapicsItem::PlaceValueTexts()
         const bool bUnder =
             node && (node->type == NodeType::Decision || node->type == NodeType::Situation);
         payoffItem->setPos(bUnder ? QPointF(0, r.height()) : QPointF(r.width(), r.height() / 2));
+        // The next line of the same text, as it would stand in one document.
+        if (CPayoff2GraphicsTextItem *pPayoff2 = Payoff2Item())
+            pPayoff2->setPos(0, payoffItem->boundingRect().height() - 2 * Margin());
     }
 }
 
@@ -183,11 +189,16 @@ void CNodeGrapicsItem::SetProbabilityError(bool bOn)
 }
 
 void CNodeGrapicsItem::ShowFormulas(const QString &strPayoffProblem,
-                                    const QString &strProbabilityProblem)
+                                    const QString &strProbabilityProblem,
+                                    const QString &strPayoff2Problem)
 {
     if (!node || !IsListening())
         return;
     UpdatePayoffEditText();
+    if (CPayoff2GraphicsTextItem *pPayoff2 = Payoff2Item()) {
+        ShowPayoff2(pPayoff2, pPayoff2->Value());
+        pPayoff2->ShowProblem(strPayoff2Problem);
+    }
     if (probabilityItem &&
         probabilityItem->EditText() != QLatin1String(node->probabilityFormula.c_str()))
         probabilityItem->SetEditText(QString::fromStdString(node->probabilityFormula));
@@ -233,4 +244,9 @@ bool CNodeGrapicsItem::IsListening() const
 {
     // A Terminal's texts are not connected: they show, but never write back.
     return node && node->type != NodeType::Terminal;
+}
+
+bool CNodeGrapicsItem::PayoffIsInput() const
+{
+    return IsListening() && payoffItem && payoffItem->IsEditable();
 }

@@ -15,6 +15,7 @@
 class CNode;
 struct NumberFormat;
 class CTypedNumber;
+class CPayoff2GraphicsTextItem;
 class CProbabilityGraphicsTextItem;
 class CQGraphicsArrowLineItem;
 
@@ -44,6 +45,13 @@ public:
 
     void SetProbability(double dProbability);
     void SetPayoff(double dPayoff);
+    // In a project of two criteria a node shows a second number under its
+    // payoff or value (bOn): an option's second payoff, typed as the first
+    // is, or a node's second expected criterion. Off, the node has none.
+    void ShowSecondPayoff(bool bOn);
+    bool ShowsSecondPayoff() const { return Payoff2Item() != nullptr; }
+    // The second number shown; nothing when none is.
+    void SetPayoff2(double dValue);
     // Values set from now on change their texts' strings at once and their
     // sizes, and the arrows leaving past them, only at CatchUpValueGeometry:
     // for nodes out of sight when thousands of values change.
@@ -57,15 +65,18 @@ public:
     // Takes the node's formulas, shown while their texts are edited, and
     // what keeps each from being computed (empty for nothing): such a text
     // is flagged in red, with the reason in its tool tip.
-    void ShowFormulas(const QString &strPayoffProblem, const QString &strProbabilityProblem);
+    void ShowFormulas(const QString &strPayoffProblem, const QString &strProbabilityProblem,
+                      const QString &strPayoff2Problem = QString());
     // Says why a text typed for the payoff or probability was refused.
     void RefuseTyped(bool bProbability, const QString &strWhy);
+    // The same for the second payoff.
+    void RefuseTypedPayoff2(const QString &strWhy);
     void EmitValueSignals();
     void PrepareGeometryChange();
 
     // Ends the edit of pCurrent, one of this node's texts, and edits the next
     // (bForward) or previous editable one, round in a circle: name,
-    // probability, payoff. False when pCurrent is none of them.
+    // probability, payoff, second payoff. False when pCurrent is none of them.
     bool EditNextText(const QGraphicsItem *pCurrent, bool bForward);
 
     // The tool tip over pPart, this item or one of its texts, worded from the
@@ -102,6 +113,10 @@ signals:
     // formula (or refused) by whoever knows the variables. The text shows
     // the value from before again, and the node holds it.
     void sig_formulaTyped(bool bProbability, const QString &strText);
+    // A second payoff typed: a number or a formula, to be read (or refused)
+    // by whoever knows the variables. The text shows the value from before
+    // until the node takes the new one.
+    void sig_payoff2Typed(const QString &strText);
     // The value shown under a Decision or Situation changed its width, and
     // with it where the arrows leave (ExitAnchor).
     void sig_exitMoved();
@@ -121,6 +136,10 @@ private:
     // Sends sig_exitMoved, and redraws the arrows that leave.
     void ExitMoved();
     void CreateValueTexts();
+    // Found below the payoff's text rather than kept: a project of one
+    // criterion has none, and its nodes must not pay for it.
+    CPayoff2GraphicsTextItem *Payoff2Item() const;
+    void ShowPayoff2(CPayoff2GraphicsTextItem *pText, double dValue);
     void PlaceValueTexts();
     // Shows strText as the payoff, and tells the arrows when they must leave elsewhere.
     void SetPayoffText(const QString &strText);
@@ -133,6 +152,10 @@ private:
     void Refuse(const QGraphicsItem *pText, const QString &strWhy);
     // Whether edits of the value texts are written into the node.
     bool IsListening() const;
+    // Whether the payoff text is the node's own payoff, typed and written
+    // into it; a Decision's or Situation's shows a value the rollback
+    // writes, which may be a criterion other than the payoff.
+    bool PayoffIsInput() const;
     void ShowTextColours();
     void AskForFormula(bool bProbability, const QString &strText);
     // What an edit of the payoff starts from: its formula, else the plain

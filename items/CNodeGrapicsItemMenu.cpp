@@ -4,6 +4,7 @@
 #include "CEditRules.h"
 #include "CNode.h"
 #include "CNodeSummary.h"
+#include "CPayoff2GraphicsTextItem.h"
 #include "CProbabilityGraphicsTextItem.h"
 #include "ContextAction.h"
 
@@ -89,6 +90,9 @@ QString CNodeGrapicsItem::ToolTipFor(const QGraphicsItem *pPart) const
         return payoffProblem;
     if (!probabilityProblem.isEmpty() && pPart == probabilityItem)
         return probabilityProblem;
+    const CPayoff2GraphicsTextItem *pPayoff2 = Payoff2Item();
+    if (pPayoff2 && pPart == pPayoff2 && !pPayoff2->Problem().isEmpty())
+        return pPayoff2->Problem();
     QString strTip = CNodeSummary::Describe(node, numberFormat);
     if (!node->payoffComment.empty())
         strTip += QLatin1Char('\n') + QString::fromStdString(node->payoffComment);
@@ -96,6 +100,9 @@ QString CNodeGrapicsItem::ToolTipFor(const QGraphicsItem *pPart) const
     if (!node->payoffFormula.empty())
         strTip +=
             QLatin1Char('\n') + tr("Payoff = %1").arg(QString::fromStdString(node->payoffFormula));
+    if (pPayoff2 && pPayoff2->IsEditable() && !node->payoff2Formula.empty())
+        strTip += QLatin1Char('\n') +
+                  tr("Second payoff = %1").arg(QString::fromStdString(node->payoff2Formula));
     if (!node->probabilityFormula.empty())
         strTip += QLatin1Char('\n') +
                   tr("Probability = %1").arg(QString::fromStdString(node->probabilityFormula));

@@ -2,6 +2,7 @@
 // take.
 #include "CNodeGrapicsItem.h"
 
+#include "CPayoff2GraphicsTextItem.h"
 #include "CProbabilityGraphicsTextItem.h"
 
 #include <QGuiApplication>
@@ -62,7 +63,8 @@ QRectF CNodeGrapicsItem::OutlineRect() const
 {
     QRectF rect = boundingRect();
     for (const QGraphicsItem *pText : {static_cast<const QGraphicsItem *>(probabilityItem),
-                                       static_cast<const QGraphicsItem *>(payoffItem)})
+                                       static_cast<const QGraphicsItem *>(payoffItem),
+                                       static_cast<const QGraphicsItem *>(Payoff2Item())})
         if (pText && pText->isVisible())
             rect |= mapRectFromItem(pText, pText->boundingRect());
     if (probabilityItem && probabilityItem->isVisible()) {

@@ -3,6 +3,7 @@
 #include "CNodeGrapicsItem.h"
 
 #include "CNode.h"
+#include "CPayoff2GraphicsTextItem.h"
 #include "CProbabilityGraphicsTextItem.h"
 #include "CTypedNumber.h"
 #include "TextNumber.h"
@@ -39,7 +40,7 @@ void CNodeGrapicsItem::SetPayoff(double dPayoff)
             return;
         }
     }
-    if (IsListening()) {
+    if (PayoffIsInput()) {
         node->payoff = dPayoff;
         emit sig_payoffChanged();
     }
@@ -48,6 +49,8 @@ void CNodeGrapicsItem::SetPayoff(double dPayoff)
 void CNodeGrapicsItem::SetNumberFormat(const NumberFormat *pFormat)
 {
     numberFormat = pFormat;
+    if (CPayoff2GraphicsTextItem *pPayoff2 = Payoff2Item())
+        ShowPayoff2(pPayoff2, pPayoff2->Value());
     if (!payoffItem || payoffTyped)
         return;
     // Only the wording changes: the node keeps its exact value.
@@ -67,7 +70,8 @@ void CNodeGrapicsItem::DeferValueGeometry()
 {
     valueGeometryWaits = true;
     for (CQEditableGraphicsTextItem *pText :
-         {static_cast<CQEditableGraphicsTextItem *>(probabilityItem), payoffItem})
+         {static_cast<CQEditableGraphicsTextItem *>(probabilityItem), payoffItem,
+          static_cast<CQEditableGraphicsTextItem *>(Payoff2Item())})
         if (pText)
             pText->DeferGeometry();
 }
@@ -77,7 +81,8 @@ void CNodeGrapicsItem::CatchUpValueGeometry()
     if (!valueGeometryWaits)
         return;
     valueGeometryWaits = false;
-    const std::initializer_list<CQEditableGraphicsTextItem *> texts = {probabilityItem, payoffItem};
+    const std::initializer_list<CQEditableGraphicsTextItem *> texts = {probabilityItem, payoffItem,
+                                                                       Payoff2Item()};
     if (std::none_of(texts.begin(), texts.end(), [](const CQEditableGraphicsTextItem *pText) {
             return pText && pText->SizeWaits();
         })) {
@@ -133,7 +138,8 @@ bool CNodeGrapicsItem::EditNextText(const QGraphicsItem *pCurrent, bool bForward
     std::vector<CQEditableGraphicsTextItem *> texts;
     for (CQEditableGraphicsTextItem *pText :
          {static_cast<CQEditableGraphicsTextItem *>(this),
-          static_cast<CQEditableGraphicsTextItem *>(probabilityItem), payoffItem})
+          static_cast<CQEditableGraphicsTextItem *>(probabilityItem), payoffItem,
+          static_cast<CQEditableGraphicsTextItem *>(Payoff2Item())})
         if (pText && pText->IsEditable())
             texts.push_back(pText);
     const auto at = std::find(texts.begin(), texts.end(), pCurrent);
@@ -166,7 +172,7 @@ void CNodeGrapicsItem::OnContentChanged()
             return;
         node->probability = probabilityItem->GetProbability();
         emit sig_probabilityChanged();
-    } else if (payoffItem && pText == payoffItem) {
+    } else if (payoffItem && pText == payoffItem && PayoffIsInput()) {
         const QString strText = payoffItem->toPlainText();
         payoffTyped = strText != shownPayoffText;
         const CTypedNumber typed = PayoffFromText(strText);

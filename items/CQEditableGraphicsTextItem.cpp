@@ -91,6 +91,11 @@ QSizeF CQEditableGraphicsTextItem::TextSize(const QString &text)
     return QSizeF(TextWidth(font, metrics, text) + 2 * kMargin, metrics.height() + 2 * kMargin);
 }
 
+qreal CQEditableGraphicsTextItem::Margin()
+{
+    return kMargin;
+}
+
 QString CQEditableGraphicsTextItem::toPlainText() const
 {
     return drawn ? drawnText : QGraphicsTextItem::toPlainText();

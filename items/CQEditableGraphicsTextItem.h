@@ -48,6 +48,8 @@ public:
 
     // The size a text item gives a one-line text.
     static QSizeF TextSize(const QString &text);
+    // The room a text item keeps around its text, on every side.
+    static qreal Margin();
 
     // While the geometry waits, a text set changes only the string: what
     // toPlainText answers is current at once, while its size, its place in

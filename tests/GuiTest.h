@@ -11,6 +11,7 @@
 #include "CDecisionTreeWindow.h"
 #include "CNode.h"
 #include "CNodeGrapicsItem.h"
+#include "CPayoff2GraphicsTextItem.h"
 #include "CProbabilityGraphicsTextItem.h"
 #include "CQGraphicsArrowLineItem.h"
 #include "OptionRow.h"
@@ -74,6 +75,16 @@ inline CQEditableGraphicsTextItem *PayoffText(const CNodeGrapicsItem *pItem)
             if (auto *pText = qobject_cast<CQEditableGraphicsTextItem *>(pObject))
                 return pText;
     }
+    return nullptr;
+}
+
+// The second number under a payoff or value, in a project of two criteria.
+inline CPayoff2GraphicsTextItem *Payoff2Text(const CNodeGrapicsItem *pItem)
+{
+    const CQEditableGraphicsTextItem *pPayoff = PayoffText(pItem);
+    for (QGraphicsItem *pChild : pPayoff ? pPayoff->childItems() : QList<QGraphicsItem *>())
+        if (auto *pText = qobject_cast<CPayoff2GraphicsTextItem *>(pChild->toGraphicsObject()))
+            return pText;
     return nullptr;
 }
 
@@ -185,6 +196,8 @@ inline QString ValueFault(CDecisionTreeWindow &window)
     for (const QGraphicsItem *pItem : window.scene()->items())
         if (const auto *pNodeItem = dynamic_cast<const CNodeGrapicsItem *>(pItem))
             items.insert(pNodeItem->GetNode(), pNodeItem);
+    const CProjectSettings &settings = window.GetDocument().GetSettings();
+    const bool bCombined = window.TreeScene()->ShowsCombined();
     for (const CNode *pNode : Attached(window.GetTree().GetRoot())) {
         if (CTreeScene::IsHidden(pNode))
             continue;
@@ -193,13 +206,26 @@ inline QString ValueFault(CDecisionTreeWindow &window)
             return Describe(pNode) + QStringLiteral(" has no item");
         if (pItem->toPlainText() != QString::fromStdString(pNode->name))
             return Describe(pNode) + QStringLiteral(" shows the name ") + pItem->toPlainText();
+        // Of two criteria, an option shows its two payoffs; any other node
+        // its two expected criteria, or the combined value alone.
+        const bool bOption = pNode->type == NodeType::Option;
+        const bool bExpected = settings.criteria.two && !bOption && !bCombined;
+        const double dFirst = bExpected ? pNode->expected1 : pNode->payoff;
         if (const CQEditableGraphicsTextItem *pPayoff = PayoffText(pItem)) {
             // An option's payoff may still show the digits that were typed.
             const QString strShown = pPayoff->toPlainText();
-            if (strShown !=
-                    NumberToText(pNode->payoff, window.GetDocument().GetSettings().numbers) &&
-                !(pNode->type == NodeType::Option && strShown.toDouble() == pNode->payoff))
+            if (strShown != NumberToText(dFirst, settings.numbers) &&
+                !(bOption && strShown.toDouble() == pNode->payoff))
                 return Describe(pNode) + QStringLiteral(" shows the payoff ") + strShown;
+            const CPayoff2GraphicsTextItem *pSecond = Payoff2Text(pItem);
+            if ((pSecond != nullptr) != (bExpected || (settings.criteria.two && bOption)))
+                return Describe(pNode) +
+                       (pSecond ? QStringLiteral(" shows") : QStringLiteral(" lacks")) +
+                       QStringLiteral(" a second number");
+            const double dSecond = bOption ? pNode->payoff2 : pNode->expected2;
+            if (pSecond && pSecond->toPlainText() != NumberToText(dSecond, settings.numbers))
+                return Describe(pNode) + QStringLiteral(" shows the second number ") +
+                       pSecond->toPlainText();
         }
         if (const CProbabilityGraphicsTextItem *pProbability = ProbabilityText(pItem))
             if (pProbability->GetProbability() != pNode->probability)

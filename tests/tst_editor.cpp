@@ -7,6 +7,7 @@
 
 #include <QHeaderView>
 #include <QInputDialog>
+#include <QPainter>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTextDocument>
@@ -44,6 +45,7 @@ private slots:
     void closeQuestion();
     void modifiedMarkFollowsTheSavedState();
     void foldsAndNumberFormatChangeOnlyTheLook();
+    void secondNumbersFollowTheCriteria();
 
 private:
     QTemporaryDir dir;
@@ -56,12 +58,16 @@ enum Field
     Name,
     Probability,
     Payoff,
+    // The second payoff of a project of two criteria.
+    Payoff2,
 };
 
 CQEditableGraphicsTextItem *Text(CNodeGrapicsItem *pItem, int nField)
 {
     if (nField == Probability)
         return ProbabilityText(pItem);
+    if (nField == Payoff2)
+        return Payoff2Text(pItem);
     return nField == Payoff ? PayoffText(pItem) : pItem;
 }
 
@@ -70,7 +76,20 @@ QString Value(const CNode *pNode, int nField)
 {
     if (nField == Name)
         return QString::fromStdString(pNode->name);
-    return QString::number(nField == Probability ? pNode->probability : pNode->payoff, 'g', 17);
+    const double dValue = nField == Probability ? pNode->probability
+                          : nField == Payoff2   ? pNode->payoff2
+                                                : pNode->payoff;
+    return QString::number(dValue, 'g', 17);
+}
+
+// Two criteria for the project, outside its history: the second payoff's
+// texts show.
+void TwoCriteria(CProjectDocument &document)
+{
+    CProjectSettings settings = document.GetSettings();
+    settings.criteria.two = true;
+    settings.criteria.weight = 2;
+    document.SetSettings(settings);
 }
 
 } // namespace
@@ -124,6 +143,26 @@ void TestEditor::editCycle_data()
     QTest::newRow("formula edited as written, left unchanged")
         << 0 << int(Payoff) << dKeep << QString() << "10" << 0 << "x + 3"
         << "x + 3";
+    // The second payoff is typed as the first, from 10 as A's first is.
+    QTest::newRow("second payoff grouped") << 0 << int(Payoff2) << 10.0 << "-1,500"
+                                           << "-1500" << 1 << n << n;
+    QTest::newRow("second payoff letters refused") << 0 << int(Payoff2) << 10.0 << "12abc"
+                                                   << "10" << 0 << n << n;
+    QTest::newRow("second payoff beyond six digits kept")
+        << 1 << int(Payoff2) << 1234567.891 << QString() << QString::number(1234567.891, 'g', 17)
+        << 0 << n << n;
+    QTest::newRow("second payoff formula") << 1 << int(Payoff2) << 10.0 << "x * 2"
+                                           << "14" << 1 << n << "x * 2";
+    QTest::newRow("second payoff formula of an unknown name refused")
+        << 0 << int(Payoff2) << 10.0 << "y + 1"
+        << "10" << 0 << n << n;
+    QTest::newRow("second payoff rest refused") << 0 << int(Payoff2) << 10.0 << "#"
+                                                << "10" << 0 << n << n;
+    QTest::newRow("second number over a formula") << 1 << int(Payoff2) << dKeep << "4"
+                                                  << "4" << 1 << "x + 3" << n;
+    QTest::newRow("second formula edited as written, left unchanged")
+        << 0 << int(Payoff2) << dKeep << QString() << "10" << 0 << "x + 3"
+        << "x + 3";
 }
 
 void TestEditor::editCycle()
@@ -152,13 +191,18 @@ void TestEditor::editCycle()
     variables.Add(x);
     document.SetVariables(variables);
     const auto formulaOf = [&] {
-        return QString::fromStdString(field == Payoff ? pNode->payoffFormula
-                                                      : pNode->probabilityFormula);
+        return QString::fromStdString(field == Payoff    ? pNode->payoffFormula
+                                      : field == Payoff2 ? pNode->payoff2Formula
+                                                         : pNode->probabilityFormula);
     };
-    if (!formulaBefore.isEmpty())
+    if (field == Payoff2) {
+        TwoCriteria(document);
+        document.SetPayoff2(pNode, std::isnan(start) ? 0.0 : start, formulaBefore.toStdString());
+    } else if (!formulaBefore.isEmpty()) {
         document.SetFormulas(pNode, field == Payoff ? formulaBefore.toStdString() : "",
                              field == Payoff ? "" : formulaBefore.toStdString());
-    if (!std::isnan(start)) {
+    }
+    if (!std::isnan(start) && field != Payoff2) {
         const auto set = [&](CNode *pSet, double dValue) {
             w.window.ApplyNodeValues(pSet, QString::fromStdString(pSet->name),
                                      field == Probability ? dValue : pSet->probability,
@@ -190,7 +234,8 @@ void TestEditor::editCycle()
     QCOMPARE(formulaOf(), formula);
     QCOMPARE(w.Stack()->count(), steps);
     QCOMPARE(WindowFault(w.window), QString());
-    QCOMPARE(plan.d->payoff, std::max(plan.a->payoff, plan.s->payoff));
+    if (field != Payoff2)
+        QCOMPARE(plan.d->payoff, std::max(plan.a->payoff, plan.s->payoff));
     QVERIFY2(!seen.contains("0"), qPrintable(seen.join(' ')));
     const bool bRefused = steps == 0 && !typed.isNull() && field != Name;
     QCOMPARE(said.count(), int(bRefused));
@@ -214,6 +259,9 @@ void TestEditor::editCycle()
     // Without its variable the formula is flagged, and says why.
     document.SetVariables(CVariables());
     QCOMPARE(pText->defaultTextColor(), QColor(Qt::red));
+    // The first payoff's text is not flagged for a formula of the second.
+    if (field == Payoff2)
+        QCOMPARE(PayoffText(w.Item(pNode))->defaultTextColor(), QColor(Qt::black));
     QVERIFY2(w.Item(pNode)->ToolTipFor(pText).contains("\"x\" is not a variable"),
              qPrintable(w.Item(pNode)->ToolTipFor(pText)));
     document.SetVariables(variables);
@@ -258,6 +306,8 @@ void TestEditor::escapeRestoresTheExactValue_data()
     QTest::newRow("probability a third") << 1 << 1 << int(Probability);
     QTest::newRow("payoff beyond six digits") << 1 << 2 << int(Payoff);
     QTest::newRow("back round to a Decision's payoff") << 0 << -1 << int(Payoff);
+    QTest::newRow("second payoff beyond six digits") << 1 << 3 << int(Payoff2);
+    QTest::newRow("back round to a second payoff") << 0 << -1 << int(Payoff2);
 }
 
 void TestEditor::escapeRestoresTheExactValue()
@@ -273,7 +323,12 @@ void TestEditor::escapeRestoresTheExactValue()
     w.window.ApplyNodeValues(plan.s1, "S1", 1.0 / 3, 1234567.891);
     w.window.ApplyNodeValues(plan.s2, "S2", 2.0 / 3, -5);
     CNode *pNode = option ? plan.s1 : plan.a;
+    if (field == Payoff2) {
+        TwoCriteria(w.window.GetDocument());
+        w.window.GetDocument().SetPayoff2(pNode, 1234567.891, "");
+    }
     const QStringList before = Lines(w.Root());
+    const QString strBefore = Value(pNode, field);
     w.Item(pNode)->setSelected(true);
     QTest::keyClick(w.window.viewport(), Qt::Key_F2);
     for (int i = 0; i < std::abs(tabs); ++i)
@@ -284,6 +339,7 @@ void TestEditor::escapeRestoresTheExactValue()
     QTest::keyClick(w.window.viewport(), Qt::Key_Escape);
     QVERIFY(!pText->hasFocus());
     QCOMPARE(Lines(w.Root()), before);
+    QCOMPARE(Value(pNode, field), strBefore);
     QCOMPARE(w.Stack()->count(), 0);
     QCOMPARE(WindowFault(w.window), QString());
 }
@@ -783,6 +839,67 @@ void TestEditor::foldsAndNumberFormatChangeOnlyTheLook()
     QCOMPARE(PayoffText(w.Item(plan.s))->toPlainText(), NumberToText(plan.s->payoff));
     QVERIFY2(w.window.SelectionSummary().contains(PayoffText(w.Item(plan.s))->toPlainText()),
              qPrintable(w.window.SelectionSummary()));
+}
+
+void TestEditor::secondNumbersFollowTheCriteria()
+{
+    // Two criteria put a second number under every payoff and value; an end
+    // shows its path's sums of both payoffs, or the combined value when
+    // asked. Taking the criteria back leaves the drawing as it was, to the
+    // pixel.
+    TestWindow w;
+    const PlanNodes plan = GrowPlan(w);
+    QVERIFY(w.Show());
+    QGraphicsScene &scene = *w.window.scene();
+    const QRectF rctDrawn = scene.itemsBoundingRect();
+    const auto picture = [&] {
+        QImage image(rctDrawn.size().toSize(), QImage::Format_ARGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        scene.render(&painter, QRectF(), rctDrawn);
+        return image;
+    };
+    const QImage one = picture();
+    const int nItems = scene.items().size();
+    CProjectSettings settings = w.window.GetDocument().GetSettings();
+    settings.criteria.two = true;
+    settings.criteria.weight = 2;
+    w.window.ChangeSettings(settings);
+    for (auto [pOption, pText] :
+         {std::pair(plan.a, "100"), {plan.b, "7"}, {plan.s1, "40"}, {plan.s2, "-6"}})
+        QCOMPARE(w.window.TypeSecondPayoff(pOption, pText), QString());
+    const auto sums = [&](bool bCombined) {
+        w.window.SetShowCombined(bCombined);
+        QCOMPARE(WindowFault(w.window), QString());
+        // Summed here along each path, not by the rollback.
+        for (const CNode *pEnd : Attached(w.Root())) {
+            if (pEnd->type != NodeType::Terminal)
+                continue;
+            double dFirst = 0, dSecond = 0;
+            for (const CNode *pUp = pEnd->parent; pUp; pUp = pUp->parent) {
+                dFirst += pUp->payoff * (pUp->type == NodeType::Option || !pUp->parent);
+                dSecond += pUp->payoff2 * (pUp->type == NodeType::Option);
+            }
+            CNodeGrapicsItem *pItem = w.Item(pEnd);
+            QCOMPARE(PayoffText(pItem)->toPlainText(),
+                     NumberToText(bCombined ? 2 * dFirst - dSecond : dFirst));
+            QCOMPARE(Payoff2Text(pItem) ? Payoff2Text(pItem)->toPlainText() : QString(),
+                     bCombined ? QString() : NumberToText(dSecond));
+        }
+    };
+    sums(false);
+    sums(true);
+    sums(false);
+    // The extra line has room once arranged.
+    w.window.ArrangeTree();
+    QCOMPARE(OverlapFault(w.window), QString());
+    while (w.Stack()->canUndo())
+        w.Stack()->undo();
+    QCOMPARE(WindowFault(w.window), QString());
+    QCOMPARE(scene.items().size(), nItems);
+    QCOMPARE(picture(), one);
+    w.Stack()->redo();
+    QCOMPARE(WindowFault(w.window), QString());
 }
 
 RAMIFY_GUI_TEST_MAIN(TestEditor)

@@ -169,7 +169,8 @@ signals:
     void sig_modifiedChanged(bool bModified);
     // A batch of changes has been evaluated and announced.
     void sig_evaluated();
-    // Options whose payoff or probability a formula has just changed.
+    // Options whose payoff or probability a formula has just changed, or
+    // whose second payoff was set.
     void sig_inputsChanged(const std::vector<CNode *> &options);
     // The variables, a node's formulas or what is wrong with them changed.
     void sig_variablesChanged();

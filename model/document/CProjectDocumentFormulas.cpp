@@ -106,19 +106,23 @@ void CProjectDocument::SetPayoff2(CNode *pNode, double dValue, const std::string
     if (!pNode)
         return;
     const std::string strKept = Keepable(strFormula);
+    // No text of the node's shows the second payoff by itself: its option
+    // is announced with the values it changes.
+    CChange change(*this);
     if (strKept != pNode->payoff2Formula) {
-        CChange change(*this);
         pNode->payoff2Formula = strKept;
         pNode->payoff2 = dValue;
         ++formulasRevision;
         PayoffEdited(pNode);
         RecomputeFormulas();
+        emit sig_inputsChanged({pNode});
         return;
     }
     if (SameNumber(pNode->payoff2, dValue))
         return;
     pNode->payoff2 = dValue;
     PayoffEdited(pNode);
+    emit sig_inputsChanged({pNode});
 }
 
 const std::unordered_map<std::string, int> &CProjectDocument::UseCounts() const
