@@ -158,7 +158,8 @@ void CProbabilisticSensitivityPanel::Run()
     auto job = std::make_shared<Job>();
     QString strProblem;
     if (!ReadSettings(&job->settings, &strProblem) ||
-        !(strProblem = job->psa.Prepare(Document()->GetTree(), Document()->GetSettings().rule))
+        !(strProblem =
+              job->psa.Prepare(Document()->GetTree(), Document()->GetSettings().AnalysisRule()))
              .isEmpty()) {
         shown.reset();
         table->setRowCount(0);

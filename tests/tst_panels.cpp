@@ -126,12 +126,16 @@ Table Tornado(const CDecisionTree &tree, const CTreeEvaluation &evaluation)
     if (!tornado.Run(10, &tree) || !std::isfinite(tornado.CurrentValue()))
         return table;
     for (const CTornado::Bar &bar : tornado.Bars()) {
-        const bool bVariable = bar.option < 0;
+        const bool bVariable = CTornado::IsVariable(bar);
+        const bool bWeight = bar.kind == Parameter::Weight;
         table.push_back({bVariable ? QString::fromStdString(bar.variable)
+                         : bWeight ? QStringLiteral("w")
                                    : CAnalysisTable::NodeLabel(evaluation.Index(), bar.option),
-                         QString(bVariable                       ? "variable"
-                                 : bar.kind == Parameter::Payoff ? "payoff"
-                                                                 : "probability"),
+                         QString(bVariable                             ? "variable"
+                                 : bWeight                             ? "weight"
+                                 : bar.kind == Parameter::Payoff       ? "payoff"
+                                 : bar.kind == Parameter::SecondPayoff ? "payoff2"
+                                                                       : "probability"),
                          bar.current, bar.low, bar.high, bar.valueLow, bar.valueHigh, bar.Swing()});
     }
     return table;
@@ -211,8 +215,10 @@ bool TwoWayInputs(const QString &strHeader, const CDecisionTree &tree, const CTr
     for (int n = 0; n < index.Size(); ++n)
         if (index.Type(n) == NodeType::Option) {
             inputs.push_back({n, "", Parameter::Payoff, 0, 0});
+            inputs.push_back({n, "", Parameter::SecondPayoff, 0, 0});
             inputs.push_back({n, "", Parameter::Probability, 0, 0});
         }
+    inputs.push_back({-1, "", Parameter::Weight, 0, 0});
     for (int n = 0; n < tree.Variables().Count(); ++n)
         inputs.push_back({-1, tree.Variables().At(n).name, Parameter::Payoff, 0, 0});
     const QStringList names = strHeader.section(QLatin1Char('\n'), 0, 0).split(QLatin1Char('\t'));
@@ -305,17 +311,23 @@ QString TablesFault(CRamify &main, CDecisionTreeWindow &window, const CNode *pOp
     const auto *pLeague = Find<CLeagueTablePanel>(main);
     if (bLeague ? pLeague->TableText() != league.Table().TabSeparated() : rows(pLeague) > 0)
         return QStringLiteral("The league table shows another table.");
-    // A project of two criteria is the league table's; the others refuse it.
-    if (criteria.two) {
+    // The others follow the combined value of two criteria, unless the
+    // weight is infinite; then they refuse.
+    if (!criteria.AnalysisProblem().isEmpty()) {
         for (const CAnalysisPanel *pPanel : main.findChildren<CAnalysisPanel *>())
             if (!qobject_cast<const CLeagueTablePanel *>(pPanel) &&
                 !qobject_cast<const CProbabilisticSensitivityPanel *>(pPanel) && rows(pPanel) > 0)
-                return QStringLiteral("%1 answers for one of two criteria.")
+                return QStringLiteral("%1 answers at an infinite weight.")
                     .arg(pPanel->metaObject()->className());
         return QString();
     }
+    if (criteria.two &&
+        (rows(Find<CTornadoPanel>(main)) == 0 || rows(Find<CSensitivityPanel>(main)) == 0))
+        return QStringLiteral("The tornado or the one-way analysis shows nothing for two "
+                              "criteria.");
+    const CDecisionRule rule = window.GetDocument().GetSettings().AnalysisRule();
     const CTreeIndex index(tree.GetRoot());
-    const CTreeEvaluation evaluation(index, window.GetDocument().GetSettings().rule);
+    const CTreeEvaluation evaluation(index, rule);
     QStringList faults;
     faults << Fault("tornado", Find<CTornadoPanel>(main)->TableText(), Tornado(tree, evaluation))
            << Fault("spider", Find<CSpiderPanel>(main)->TableText(), Spider(tree, evaluation))
@@ -326,8 +338,7 @@ QString TablesFault(CRamify &main, CDecisionTreeWindow &window, const CNode *pOp
     // After an edit it shows the run before, marked as such, until run again.
     const auto *pPsa = Find<CProbabilisticSensitivityPanel>(main);
     if (!pPsa->IsStale())
-        faults << Fault("probabilistic sensitivity", pPsa->TableText(),
-                        Psa(tree, window.GetDocument().GetSettings().rule));
+        faults << Fault("probabilistic sensitivity", pPsa->TableText(), Psa(tree, rule));
 
     const auto *pSensitivity = Find<CSensitivityPanel>(main);
     const bool bPayoff = pSensitivity->findChild<QComboBox *>()->currentIndex() == 0;
@@ -342,7 +353,7 @@ QString TablesFault(CRamify &main, CDecisionTreeWindow &window, const CNode *pOp
                         : Table());
 
     if (const auto *pVariable = Find<CVariableSensitivityPanel>(main)) {
-        CVariableSensitivity moved(tree, window.GetDocument().GetSettings().rule);
+        CVariableSensitivity moved(tree, rule);
         faults << Fault("variable sensitivity", pVariable->TableText(),
                         moved.Run(pVariable->Variable(),
                                   Field(pVariable, "lineEditLow", CTypedNumber::Kind::Amount),
@@ -364,7 +375,7 @@ QString TablesFault(CRamify &main, CDecisionTreeWindow &window, const CNode *pOp
         };
         read(&x, "lineEditLowX", "lineEditHighX");
         read(&y, "lineEditLowY", "lineEditHighY");
-        CTwoWayAnalysis twoWay(tree, window.GetDocument().GetSettings().rule);
+        CTwoWayAnalysis twoWay(tree, rule);
         Table grid;
         if (twoWay.Run(x, y))
             for (const CTwoWayAnalysis::Point &point : twoWay.Grid())
@@ -534,7 +545,7 @@ void TestPanels::everyPanel()
     QVERIFY(solve.waitForFinished());
     const QJsonArray inputs =
         QJsonDocument::fromJson(solve.readAllStandardOutput())["inputs"].toArray();
-    // Neither lists any for a project of two criteria, which both refuse.
+    // Both follow the combined value of a project of two criteria.
     QStringList rows = Find<CTornadoPanel>(main)->TableText().split('\n', Qt::SkipEmptyParts);
     if (!rows.isEmpty())
         rows.removeFirst();
@@ -544,6 +555,10 @@ void TestPanels::everyPanel()
         const QStringList cells = rows[i].split('\t');
         QCOMPARE(cells[5].toDouble(), input["valueLow"].toDouble());
         QCOMPARE(cells[6].toDouble(), input["valueHigh"].toDouble());
+        if (cells[1] == "weight") {
+            QCOMPARE(input["kind"].toString(), QStringLiteral("weight"));
+            continue;
+        }
         QVERIFY(input.contains("variable") == (cells[1] == "variable") &&
                 cells[0].endsWith(input.contains("variable") ? input["variable"].toString()
                                                              : QStringLiteral("(#%1)").arg(

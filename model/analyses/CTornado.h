@@ -42,6 +42,11 @@ public:
 
         double Swing() const { return std::fabs(valueHigh - valueLow); }
     };
+    // A variable's bar, rather than an option's or the weight's.
+    static bool IsVariable(const Bar &bar)
+    {
+        return bar.option < 0 && bar.kind != CSensitivityAnalysis::Parameter::Weight;
+    }
 
     explicit CTornado(const CTreeEvaluation &evaluation);
 

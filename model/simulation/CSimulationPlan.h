@@ -40,6 +40,8 @@ public:
         std::string text;
         // "Payoff of "Wet": ", before the reason it cannot be computed.
         QString where;
+        // An option's second payoff, in a project of two criteria.
+        bool second = false;
     };
     struct Strategy
     {
@@ -66,8 +68,9 @@ public:
 
     int Size() const { return int(type.size()); }
     const CDecisionRule &Rule() const { return rule; }
-    // The payoffs summed from the Root down to each node.
-    void PathSums(const double *pPayoffs, double *pPathSums) const;
+    // The payoffs summed from the Root down to each node; with two criteria,
+    // the combined values of the two payoffs, by the rule.
+    void PathSums(const double *pPayoffs, const double *pPayoffs2, double *pPathSums) const;
     // Fills values (one per node) by the rollback's own arithmetic. Each
     // Decision with forced[n] >= 0 takes that option; the others choose,
     // writing their choice into chosen when given.
@@ -84,6 +87,8 @@ public:
     std::vector<int> childCount;
     std::vector<char> hasOptions;
     std::vector<double> payoffs;
+    // The second payoffs, in a project of two criteria; empty otherwise.
+    std::vector<double> payoffs2;
     std::vector<double> probabilities;
     std::vector<int> baseChoices;
     int firstDecision = -1;

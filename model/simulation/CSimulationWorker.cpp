@@ -13,9 +13,10 @@
 
 CSimulationWorker::CSimulationWorker(const CSimulationPlan &simulationPlan)
     : plan(simulationPlan), variables(simulationPlan.variableValues),
-      payoffs(simulationPlan.payoffs), probabilities(simulationPlan.probabilities),
-      pathSums(size_t(simulationPlan.Size())), values(size_t(simulationPlan.Size())),
-      fixedValues(size_t(simulationPlan.Size())), groupSums(simulationPlan.groups.size())
+      payoffs(simulationPlan.payoffs), payoffs2(simulationPlan.payoffs2),
+      probabilities(simulationPlan.probabilities), pathSums(size_t(simulationPlan.Size())),
+      values(size_t(simulationPlan.Size())), fixedValues(size_t(simulationPlan.Size())),
+      groupSums(simulationPlan.groups.size())
 {
     std::unordered_map<std::string, int> byName;
     for (size_t v = 0; v < plan.variableNames.size(); ++v)
@@ -36,7 +37,7 @@ bool CSimulationWorker::Iterate(const double *pUniforms, double *pDraws, double 
 {
     if (!Draw(pUniforms, pDraws, pReason) || !Compute(pReason) || !Check(pReason))
         return false;
-    plan.PathSums(payoffs.data(), pathSums.data());
+    plan.PathSums(payoffs.data(), payoffs2.data(), pathSums.data());
     plan.Rollback(probabilities.data(), pathSums.data(), values.data(), nullptr, nullptr);
     *pRoot = values[0];
     bool bFirstDone = false;
@@ -107,6 +108,8 @@ bool CSimulationWorker::Compute(QString *pReason)
             variables[size_t(formula.variable)] = dValue;
         else if (formula.probability)
             probabilities[size_t(formula.node)] = dValue;
+        else if (formula.second)
+            payoffs2[size_t(formula.node)] = dValue;
         else
             payoffs[size_t(formula.node)] = dValue;
     }

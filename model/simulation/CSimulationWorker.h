@@ -34,6 +34,7 @@ private:
     const CSimulationPlan &plan;
     std::vector<double> variables;
     std::vector<double> payoffs;
+    std::vector<double> payoffs2;
     std::vector<double> probabilities;
     std::vector<double> pathSums;
     std::vector<double> values;
