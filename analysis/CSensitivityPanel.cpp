@@ -59,6 +59,8 @@ CSensitivityPanel::CSensitivityPanel(CProjectDocument *pDocument, const CNode *p
 {
     parameterBox = new QComboBox(this);
     parameterBox->setObjectName(QStringLiteral("comboBoxParameter"));
+    // The criteria's names make some items long.
+    parameterBox->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     parameterBox->addItem(tr("Payoff"));
     parameterBox->addItem(tr("Probability"));
     AddControl(parameterBox);

@@ -3,12 +3,14 @@
 #include "CLeagueTable.h"
 #include "CNode.h"
 #include "CPeerJsonWriter.h"
+#include "CProbabilisticSensitivity.h"
 #include "CProjectDocument.h"
 #include "CProjectFile.h"
 #include "CSensitivityAnalysis.h"
 #include "CTornado.h"
 #include "CTreeEvaluation.h"
 #include "CTreeIndex.h"
+#include "CTwoWayAnalysis.h"
 #include "CVariableSensitivity.h"
 #include "SubtreeWalk.h"
 
@@ -39,6 +41,7 @@ private slots:
     void weightBreakEvensOfRandomTrees();
     void payoffAnalysesFollowTheCombinedValue();
     void secondPayoffFormulaMovesWithItsVariable();
+    void simulationDrawsSecondPayoffs();
 };
 
 namespace {
@@ -507,6 +510,21 @@ void TestCriteria::payoffAnalysesFollowTheCombinedValue()
         QVERIFY(std::fabs(bar.valueHigh - withParameter(bar.option, bar.kind, bar.high)) <= 1e-6);
     }
     QVERIFY(nSecond > 0 && nWeight == 1);
+
+    // The two-way map of Annual's cost and the weight, point by point.
+    CTwoWayAnalysis twoWay(tree, settings.AnalysisRule());
+    QVERIFY2(twoWay.Run({nAnnual, "", Parameter::SecondPayoff, 5000, 15000},
+                        {-1, "", Parameter::Weight, 8000, 20000}, 4),
+             qPrintable(twoWay.Error()));
+    for (const CTwoWayAnalysis::Point &point : twoWay.Grid()) {
+        CDecisionTree copy;
+        copy.SetRoot(tree.GetRoot()->Clone());
+        const CTreeIndex copyIndex(copy.GetRoot());
+        const_cast<CNode *>(copyIndex.Node(nAnnual))->payoff2 = point.x;
+        CCriteria at = criteria;
+        at.weight = point.y;
+        QVERIFY(std::fabs(point.value - RolledBack(copy.GetRoot(), at)) <= 1e-6);
+    }
 }
 
 void TestCriteria::secondPayoffFormulaMovesWithItsVariable()
@@ -528,6 +546,40 @@ void TestCriteria::secondPayoffFormulaMovesWithItsVariable()
     QCOMPARE(int(analysis.BreakEvens().size()), 1);
     QVERIFY(std::fabs(analysis.BreakEvens().front().parameter - 11500) <= 1e-6);
     QCOMPARE(analysis.CurrentValue(), 500.0);
+}
+
+void TestCriteria::simulationDrawsSecondPayoffs()
+{
+    // Annual's cost is drawn: each iteration's value and each strategy's is
+    // the combined value of the tree with c at its draw.
+    CDecisionTree tree;
+    tree.SetRoot(ScreeningTree());
+    CVariables::Variable cost;
+    cost.name = "c";
+    cost.value = 12000;
+    cost.distribution = "Uniform(8000, 16000)";
+    tree.Variables().Add(cost);
+    const CTreeIndex index(tree.GetRoot());
+    const_cast<CNode *>(index.Node(index.OptionsNamed("Annual").front()))->payoff2Formula = "c";
+    const CCriteria criteria = EffectAndCost(12000);
+    CProjectSettings settings;
+    settings.criteria = criteria;
+    CProbabilisticSensitivity psa;
+    QCOMPARE(psa.Prepare(tree, settings.AnalysisRule()), QString());
+    CProbabilisticSensitivity::Settings run;
+    run.iterations = 40;
+    run.keepDraws = true;
+    run.threads = 1;
+    QVERIFY(psa.Run(run));
+    QCOMPARE(psa.Failed(), 0);
+    QCOMPARE(psa.StrategyCount(), 3);
+    for (int64_t i = 0; i < run.iterations; ++i) {
+        const double dCost = psa.Drawn(i, 0);
+        // None 0, Annual 12,000 - c, Biennial 500.
+        QVERIFY(std::fabs(psa.Value(i, 1) - (12000 - dCost)) <= 1e-6);
+        QCOMPARE(psa.Value(i, 2), 500.0);
+        QVERIFY(std::fabs(psa.Root(i) - std::max(500.0, 12000 - dCost)) <= 1e-6);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestCriteria)
