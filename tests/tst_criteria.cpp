@@ -579,6 +579,30 @@ void TestCriteria::simulationDrawsSecondPayoffs()
         QVERIFY(std::fabs(psa.Value(i, 1) - (12000 - dCost)) <= 1e-6);
         QCOMPARE(psa.Value(i, 2), 500.0);
         QVERIFY(std::fabs(psa.Root(i) - std::max(500.0, 12000 - dCost)) <= 1e-6);
+        QCOMPARE(psa.Criterion(i, 1, 1), dCost);
+    }
+    // Each strategy's expected criteria: None (0, 0), Annual (1, c),
+    // Biennial (0.75, 8,500); at each w the best by w × effect - cost.
+    QCOMPARE(psa.MeanCriterion(1, 0), 1.0);
+    QCOMPARE(psa.MeanCriterion(2, 0), 0.75);
+    QCOMPARE(psa.MeanCriterion(2, 1), 8500.0);
+    for (double dWeight : {0.0, 9000.0, 11000.0, 14000.0, 30000.0}) {
+        std::vector<double> wins(3, 0.0);
+        std::vector<double> sums(3, 0.0);
+        double dBestSum = 0.0;
+        for (int64_t i = 0; i < run.iterations; ++i) {
+            const double values[] = {0.0, dWeight - psa.Drawn(i, 0), 0.75 * dWeight - 8500};
+            const int nBest = int(std::max_element(values, values + 3) - values);
+            wins[size_t(nBest)] += 1.0 / double(run.iterations);
+            for (int s = 0; s < 3; ++s)
+                sums[size_t(s)] += values[s] / double(run.iterations);
+            dBestSum += values[nBest] / double(run.iterations);
+        }
+        const std::vector<double> shares = psa.Acceptability(dWeight);
+        for (int s = 0; s < 3; ++s)
+            QVERIFY(std::fabs(shares[size_t(s)] - wins[size_t(s)]) <= 1e-9);
+        QVERIFY(std::fabs(psa.EvpiAt(dWeight) -
+                          (dBestSum - *std::max_element(sums.begin(), sums.end()))) <= 1e-6);
     }
 }
 

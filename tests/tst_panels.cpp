@@ -429,6 +429,7 @@ private slots:
     void variableSensitivityTellsWhatItPlots();
     void manyUncertaintiesAndLongNames();
     void psaGoesStaleAndCancels();
+    void psaOfTwoCriteria();
 };
 
 namespace {
@@ -719,6 +720,47 @@ void TestPanels::variableSensitivityTellsWhatItPlots()
     QVERIFY2(strListed.endsWith("; value 0"), qPrintable(strListed));
     // Below 0 the dry hole's chance is negative.
     QCOMPARE(pPanel->InconsistentStretches().front().x(), -0.5);
+}
+
+// A run of two criteria adds the acceptability curve and the plane: a line
+// of shares for each strategy, every iteration's point of each.
+void TestPanels::psaOfTwoCriteria()
+{
+    QFile example(QStringLiteral(RAMIFY_EXAMPLES_DIR "/Screening.rmproj"));
+    QVERIFY(example.open(QIODevice::ReadOnly));
+    QByteArray bytes = example.readAll();
+    const int nLine = bytes.indexOf('\n', bytes.indexOf("<RMFYProject"));
+    bytes.insert(nLine, "\n<Variable Name=\"yearly\" Value=\"900\" "
+                        "Distribution=\"Normal(900, 300)\"/>");
+    bytes.replace("Payoff2=\"900\"", "Payoff2=\"900\" Payoff2Formula=\"yearly\"");
+    QTemporaryDir dir;
+    QFile file(dir.filePath(QStringLiteral("screening.rmproj")));
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+    file.close();
+    CRamify main;
+    QVERIFY(Open(main, file.fileName()));
+    main.findChild<QAction *>("actionProbabilisticSensitivity")->trigger();
+    auto *pPanel = Find<CProbabilisticSensitivityPanel>(main);
+    QTRY_VERIFY_WITH_TIMEOUT(pPanel->Results(), 30000);
+    const CProbabilisticSensitivity &psa = *pPanel->Results();
+    QVERIFY(psa.TwoCriteria() && psa.Failed() == 0 && psa.StrategyCount() == 4);
+    auto *pBox = pPanel->findChild<QComboBox *>("comboBoxChart");
+    QCOMPARE(pBox->count(), 5);
+    for (const int nKind : {int(CPsaChart::Acceptability), int(CPsaChart::Plane)}) {
+        pBox->setCurrentIndex(nKind);
+        const QList<QtCharts::QAbstractSeries *> series = pPanel->ChartView()->chart()->series();
+        QCOMPARE(series.size(), psa.StrategyCount());
+        double dSum = 0.0;
+        for (QtCharts::QAbstractSeries *pSeries : series) {
+            const QList<QPointF> points = static_cast<QtCharts::QXYSeries *>(pSeries)->points();
+            QVERIFY(!points.isEmpty());
+            dSum += nKind == CPsaChart::Acceptability ? points.back().y() : 0.0;
+        }
+        // At the top of the range of w each iteration has one best strategy.
+        if (nKind == CPsaChart::Acceptability)
+            QVERIFY(std::fabs(dSum - 1.0) <= 1e-9);
+    }
+    QVERIFY(pPanel->TableText().contains("Mean Effect"));
 }
 
 // An edit while results are shown marks them stale until the next run; a

@@ -129,6 +129,15 @@ void TestSolveCli::runs_data()
     QTest::newRow("analysis at an infinite weight")
         << QStringList{"--tornado", "10", strIn} << infinite << 2 << ""
         << "At an infinite weight";
+    QByteArray drawn = infinite;
+    drawn.replace("Weight=\"inf\"", "Weight=\"50000\"")
+        .replace("Payoff2=\"900\"", "Payoff2=\"900\" Payoff2Formula=\"yearly\"")
+        .insert(drawn.indexOf('\n', drawn.indexOf("<RMFYProject")),
+                "\n<Variable Name=\"yearly\" Value=\"900\" Distribution=\"Normal(900, 300)\"/>");
+    QTest::newRow("psa of two criteria")
+        << QStringList{"--json", "--psa", "200", strIn} << drawn << 0
+        << "\"acceptability\": [\n            {\n                \"best\": ["
+        << "";
     QTest::newRow("report at an infinite weight") << QStringList{strIn} << infinite << 0 << "Value:"
                                                   << "";
     QTest::newRow("criteria per node")

@@ -198,6 +198,15 @@ void CSimulationPlan::PathSums(const double *pPayoffs, const double *pPayoffs2,
     }
 }
 
+void CSimulationPlan::CriterionSums(const double *pPayoffs, double *pPathSums) const
+{
+    const int nSize = Size();
+    for (int n = 0; n < nSize; ++n) {
+        const double dAbove = n == 0 ? 0.0 : pPathSums[parent[size_t(n)]];
+        pPathSums[n] = IsOwner(type[size_t(n)]) ? dAbove : dAbove + pPayoffs[n];
+    }
+}
+
 void CSimulationPlan::Rollback(const double *pProbabilities, const double *pPathSums,
                                double *pValues, const int *pForced, int *pChosen) const
 {
@@ -255,11 +264,21 @@ void CSimulationPlan::FindStrategies(const CTreeIndex &index)
     // Each option of the first Decision with the base case's choices below
     // is one of the complete strategies, when those are listed at all.
     AddCompleteStrategies(index);
-    if (!strategies.empty())
+    if (strategies.empty()) {
+        const int nFirst = firstChild[size_t(firstDecision)];
+        for (int c = 0; c < childCount[size_t(firstDecision)]; ++c)
+            strategies.push_back({QString::fromStdString(index.Node(nFirst + c)->name), 0, c, {}});
+    }
+    if (!TwoCriteria())
         return;
-    const int nFirst = firstChild[size_t(firstDecision)];
-    for (int c = 0; c < childCount[size_t(firstDecision)]; ++c)
-        strategies.push_back({QString::fromStdString(index.Node(nFirst + c)->name), 0, c, {}});
+    // The first Decision's options keep the base case's choices below, as
+    // WithFirstOption takes them.
+    for (const Strategy &strategy : strategies) {
+        std::vector<int> choices = strategy.family == 1 ? strategy.choices : baseChoices;
+        if (strategy.family == 0)
+            choices[size_t(firstDecision)] = strategy.option;
+        strategyChoices.push_back(std::move(choices));
+    }
 }
 
 void CSimulationPlan::AddCompleteStrategies(const CTreeIndex &index)

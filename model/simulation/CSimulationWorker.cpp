@@ -33,7 +33,7 @@ CSimulationWorker::CSimulationWorker(const CSimulationPlan &simulationPlan)
 CSimulationWorker::~CSimulationWorker() = default;
 
 bool CSimulationWorker::Iterate(const double *pUniforms, double *pDraws, double *pRoot,
-                                double *pStrategies, QString *pReason)
+                                double *pStrategies, double *pCriteria, QString *pReason)
 {
     if (!Draw(pUniforms, pDraws, pReason) || !Compute(pReason) || !Check(pReason))
         return false;
@@ -65,7 +65,23 @@ bool CSimulationWorker::Iterate(const double *pUniforms, double *pDraws, double 
                            .arg(plan.strategies[s].name);
             return false;
         }
+    if (pCriteria)
+        Criteria(pCriteria);
     return true;
+}
+
+void CSimulationWorker::Criteria(double *pCriteria)
+{
+    // Each criterion alone, rolled back under each strategy's choices: the
+    // expectations add up as the combined value's do.
+    for (int k = 0; k < 2; ++k) {
+        plan.CriterionSums(k == 0 ? payoffs.data() : payoffs2.data(), pathSums.data());
+        for (size_t s = 0; s < plan.strategies.size(); ++s) {
+            plan.Rollback(probabilities.data(), pathSums.data(), fixedValues.data(),
+                          plan.strategyChoices[s].data(), nullptr);
+            pCriteria[2 * s + size_t(k)] = fixedValues[0];
+        }
+    }
 }
 
 bool CSimulationWorker::Draw(const double *pUniforms, double *pDraws, QString *pReason)
