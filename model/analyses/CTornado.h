@@ -54,7 +54,8 @@ public:
     // share that is negative or not a number. Given the evaluated tree, its
     // variables are inputs too, moved over Low..High where both are set and
     // by the share otherwise; payoffs and probabilities given by formulas
-    // are then not inputs of their own, as they follow the variables.
+    // are then not inputs of their own, as they follow the variables. With
+    // two criteria every second payoff and the weight w are inputs too.
     bool Run(double dPercent, const CDecisionTree *pTree = nullptr);
     QString Error() const { return error; }
     double Percent() const { return percent; }
