@@ -94,7 +94,7 @@ CAnalysisPanel::CAnalysisPanel(CProjectDocument *pDocument, QWidget *parent)
 }
 
 CAnalysisPanel::Evaluated::Evaluated(const CProjectDocument &document)
-    : index(document.GetTree().GetRoot()), evaluation(index, document.GetSettings().rule)
+    : index(document.GetTree().GetRoot()), evaluation(index, document.GetSettings().AnalysisRule())
 {
 }
 
@@ -111,13 +111,10 @@ void CAnalysisPanel::OnRefreshDue()
         return;
     }
     const CCriteria &criteria = document->GetSettings().criteria;
-    if (criteria.two && !WeighsTwoCriteria()) {
-        // Its answers would be for criterion 1 under choices made by both.
+    const QString strCriteria = WeighsTwoCriteria() ? QString() : criteria.AnalysisProblem();
+    if (!strCriteria.isEmpty()) {
         SetTable(CAnalysisTable());
-        ShowNote(tr("This analysis works on one criterion; the project weighs two (%1 and %2). "
-                    "The League Table compares its strategies.")
-                     .arg(criteria.names[0], criteria.names[1]),
-                 true);
+        ShowNote(strCriteria, true);
         emit sig_refreshed();
         return;
     }
@@ -177,7 +174,13 @@ void CAnalysisPanel::ShowNote(const QString &strText, bool bProblem)
 
 void CAnalysisPanel::SetHeading(const QString &strText)
 {
-    heading->setText(strText);
+    // The analyses of one value follow the combined value of two criteria;
+    // each says which.
+    const CCriteria *pCriteria = document ? &document->GetSettings().criteria : nullptr;
+    if (pCriteria && pCriteria->two && !WeighsTwoCriteria())
+        heading->setText(tr("%1 (values: %2)").arg(strText, pCriteria->ValueName()));
+    else
+        heading->setText(strText);
 }
 
 QString CAnalysisPanel::Amount(double dValue, int nPlainDigits) const

@@ -51,6 +51,7 @@ CProbabilisticSensitivityPanel::CProbabilisticSensitivityPanel(CProjectDocument 
     pGrid->addWidget(samplingBox, 0, 4);
     chartBox = new QComboBox(pSettings);
     chartBox->setObjectName(QStringLiteral("comboBoxChart"));
+    chartBox->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     chartBox->addItems({tr("Histogram"), tr("Cumulative"), tr("Running mean")});
     // With several strategies the cumulative curves read best.
     chartBox->setCurrentIndex(CPsaChart::Cumulative);
@@ -158,7 +159,8 @@ void CProbabilisticSensitivityPanel::Run()
     auto job = std::make_shared<Job>();
     QString strProblem;
     if (!ReadSettings(&job->settings, &strProblem) ||
-        !(strProblem = job->psa.Prepare(Document()->GetTree(), Document()->GetSettings().rule))
+        !(strProblem =
+              job->psa.Prepare(Document()->GetTree(), Document()->GetSettings().AnalysisRule()))
              .isEmpty()) {
         shown.reset();
         table->setRowCount(0);
@@ -259,6 +261,19 @@ void CProbabilisticSensitivityPanel::ShowChartKind()
 {
     if (!shown || shown->psa.Failed() == shown->psa.GetSettings().iterations)
         return;
+    // Two criteria add their charts; a run of one takes them away.
+    const bool bTwo = shown->psa.TwoCriteria();
+    {
+        const QSignalBlocker blocker(chartBox);
+        if (bTwo && chartBox->count() == CPsaChart::Acceptability)
+            chartBox->addItems({tr("Acceptability by w"), tr("Plane of the criteria")});
+        if (!bTwo && chartBox->count() > CPsaChart::Acceptability) {
+            if (chartBox->currentIndex() >= CPsaChart::Acceptability)
+                chartBox->setCurrentIndex(CPsaChart::Cumulative);
+            while (chartBox->count() > CPsaChart::Acceptability)
+                chartBox->removeItem(chartBox->count() - 1);
+        }
+    }
     QVector<CPsaChart::Line> lines;
     ShowChart(CPsaChart::Make(shown->psa, CPsaChart::Kind(chartBox->currentIndex()), AxisFormat(),
                               &lines));

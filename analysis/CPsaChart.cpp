@@ -7,6 +7,7 @@
 #include <QChart>
 #include <QLineSeries>
 #include <QPen>
+#include <QScatterSeries>
 #include <QValueAxis>
 
 #include <algorithm>
@@ -65,7 +66,12 @@ QChart *CPsaChart::Make(const CProbabilisticSensitivity &psa, Kind kind,
     // A strategy of one value is a single bar of 1, which would flatten the
     // others: the axis follows those that vary, and it stands above them.
     double dTallestVaried = 0.0;
-    for (int s = 0; s < nShown; ++s) {
+    // A run of one criterion has neither of these.
+    if (!psa.TwoCriteria() && (kind == Acceptability || kind == Plane))
+        kind = Cumulative;
+    if (kind == Acceptability)
+        AddAcceptability(psa, nShown, pChart);
+    for (int s = 0; s < nShown && kind != Acceptability; ++s) {
         if (std::isnan(psa.StrategySummary(s).mean))
             continue;
         if (kind == Histogram) {
@@ -74,6 +80,8 @@ QChart *CPsaChart::Make(const CProbabilisticSensitivity &psa, Kind kind,
                 dTallestVaried = std::max(dTallestVaried, dTallest);
         } else if (kind == Cumulative) {
             AddCumulative(psa, s, pChart);
+        } else if (kind == Plane) {
+            AddPlane(psa, s, pChart);
         } else {
             AddRunningMean(psa, s, pChart);
         }
@@ -85,16 +93,38 @@ QChart *CPsaChart::Make(const CProbabilisticSensitivity &psa, Kind kind,
     double dTop = 0.0;
     double dBottom = 0.0;
     bool bFirst = true;
+    double dLeft = 0.0;
+    double dRight = 0.0;
     for (QAbstractSeries *pSeries : pChart->series()) {
         pSeries->attachAxis(pX);
         pSeries->attachAxis(pY);
-        for (const QPointF &point : static_cast<QLineSeries *>(pSeries)->points()) {
+        for (const QPointF &point : static_cast<QXYSeries *>(pSeries)->points()) {
             dTop = bFirst ? point.y() : std::max(dTop, point.y());
             dBottom = bFirst ? point.y() : std::min(dBottom, point.y());
+            dLeft = bFirst ? point.x() : std::min(dLeft, point.x());
+            dRight = bFirst ? point.x() : std::max(dRight, point.x());
             bFirst = false;
         }
     }
-    if (kind == RunningMean) {
+    const CCriteria &criteria = psa.Criteria();
+    if (kind == Acceptability) {
+        pX->setRange(dLeft, std::max(dRight, dLeft + 1e-9));
+        pX->setLabelFormat(QStringLiteral("%g"));
+        pX->setTitleText(tr("Weight w"));
+        pY->setRange(0.0, 1.0);
+        pY->setLabelFormat(QStringLiteral("%g"));
+        pY->setTitleText(tr("Share of iterations in which it is the best"));
+    } else if (kind == Plane) {
+        const auto margin = [](double dLow, double dHigh) {
+            return std::max((dHigh - dLow) * 0.05, 1e-9 * (1.0 + std::fabs(dHigh)));
+        };
+        pX->setRange(dLeft - margin(dLeft, dRight), dRight + margin(dLeft, dRight));
+        pY->setRange(dBottom - margin(dBottom, dTop), dTop + margin(dBottom, dTop));
+        pX->setLabelFormat(QStringLiteral("%g"));
+        pY->setLabelFormat(QStringLiteral("%g"));
+        pX->setTitleText(criteria.names[0]);
+        pY->setTitleText(criteria.names[1]);
+    } else if (kind == RunningMean) {
         pX->setRange(0, double(psa.GetSettings().iterations));
         pX->setLabelFormat(QStringLiteral("%.0f"));
         pX->setTitleText(tr("Iterations"));
@@ -117,11 +147,43 @@ QChart *CPsaChart::Make(const CProbabilisticSensitivity &psa, Kind kind,
     pY->applyNiceNumbers();
     pChart->legend()->hide();
     for (QAbstractSeries *pSeries : pChart->series()) {
-        const QPen pen = static_cast<QLineSeries *>(pSeries)->pen();
+        const auto *pXY = static_cast<QXYSeries *>(pSeries);
+        const QPen pen = pXY->pen();
+        const QColor colour = kind == Plane ? pXY->color() : pen.color();
         if (!pSeries->name().isEmpty())
-            pLines->append({pSeries->name(), pen.color(), pen.style() != Qt::SolidLine});
+            pLines->append(
+                {pSeries->name(), colour, kind != Plane && pen.style() != Qt::SolidLine});
     }
     return pChart;
+}
+
+void CPsaChart::AddAcceptability(const CProbabilisticSensitivity &psa, int nShown, QChart *pChart)
+{
+    std::vector<QLineSeries *> lines;
+    for (int s = 0; s < nShown; ++s)
+        lines.push_back(NewLine(psa, s));
+    for (double dWeight : psa.Weights(Bins)) {
+        const std::vector<double> shares = psa.Acceptability(dWeight);
+        for (int s = 0; s < nShown; ++s)
+            lines[size_t(s)]->append(dWeight, shares[size_t(s)]);
+    }
+    for (QLineSeries *pLine : lines)
+        pChart->addSeries(pLine);
+}
+
+void CPsaChart::AddPlane(const CProbabilisticSensitivity &psa, int s, QChart *pChart)
+{
+    auto *pPoints = new QScatterSeries;
+    pPoints->setName(psa.StrategyName(s));
+    pPoints->setColor(CChartColours::InTurn(s));
+    pPoints->setBorderColor(CChartColours::InTurn(s));
+    pPoints->setMarkerSize(4.0);
+    const int64_t nCount = psa.GetSettings().iterations;
+    const int64_t nStep = std::max<int64_t>(1, nCount / Points);
+    for (int64_t i = 0; i < nCount; i += nStep)
+        if (psa.Succeeded(i))
+            pPoints->append(psa.Criterion(i, s, 0), psa.Criterion(i, s, 1));
+    pChart->addSeries(pPoints);
 }
 
 double CPsaChart::AddHistogram(const CProbabilisticSensitivity &psa, int s, QChart *pChart)

@@ -24,6 +24,10 @@ public:
         Histogram,
         Cumulative,
         RunningMean,
+        // Of two criteria: the acceptability curve over the range of w, and
+        // the iterations on the plane of the two criteria.
+        Acceptability,
+        Plane,
     };
     // Strategies beyond this many are left out of the chart, not the table.
     static constexpr int MaxShown = 8;
@@ -46,4 +50,7 @@ private:
                               QtCharts::QChart *pChart);
     static void AddRunningMean(const CProbabilisticSensitivity &psa, int s,
                                QtCharts::QChart *pChart);
+    static void AddAcceptability(const CProbabilisticSensitivity &psa, int nShown,
+                                 QtCharts::QChart *pChart);
+    static void AddPlane(const CProbabilisticSensitivity &psa, int s, QtCharts::QChart *pChart);
 };

@@ -40,6 +40,17 @@ QString Name(const CTreeIndex &index, int n, bool bQuoted = true)
     return bQuoted ? QStringLiteral("\"%1\"").arg(strName) : strName;
 }
 
+using Parameter = CSensitivityAnalysis::Parameter;
+
+// The box lists the payoff and the probability, and in a project of two
+// criteria the second payoff and the weight too, in this order.
+Parameter ParameterAt(int nItem)
+{
+    static const Parameter parameters[] = {Parameter::Payoff, Parameter::Probability,
+                                           Parameter::SecondPayoff, Parameter::Weight};
+    return nItem >= 0 && nItem < 4 ? parameters[nItem] : Parameter::Payoff;
+}
+
 } // namespace
 
 CSensitivityPanel::CSensitivityPanel(CProjectDocument *pDocument, const CNode *pOption,
@@ -48,6 +59,8 @@ CSensitivityPanel::CSensitivityPanel(CProjectDocument *pDocument, const CNode *p
 {
     parameterBox = new QComboBox(this);
     parameterBox->setObjectName(QStringLiteral("comboBoxParameter"));
+    // The criteria's names make some items long.
+    parameterBox->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     parameterBox->addItem(tr("Payoff"));
     parameterBox->addItem(tr("Probability"));
     AddControl(parameterBox);
@@ -72,24 +85,58 @@ void CSensitivityPanel::OnParameterChosen()
 
 CTypedNumber::Kind CSensitivityPanel::RangeKind() const
 {
-    return parameterBox->currentIndex() == 0 ? CTypedNumber::Kind::Amount
-                                             : CTypedNumber::Kind::Probability;
+    return ParameterAt(parameterBox->currentIndex()) == Parameter::Probability
+               ? CTypedNumber::Kind::Probability
+               : CTypedNumber::Kind::Amount;
+}
+
+void CSensitivityPanel::ListParameters()
+{
+    const CCriteria &criteria = Document()->GetSettings().criteria;
+    const int nWanted = criteria.two ? 4 : 2;
+    const QSignalBlocker blocker(parameterBox);
+    if (criteria.two) {
+        parameterBox->setItemText(0, tr("Payoff (%1)").arg(criteria.names[0]));
+        if (parameterBox->count() < nWanted) {
+            parameterBox->addItem(QString());
+            parameterBox->addItem(tr("Weight w"));
+        }
+        parameterBox->setItemText(2, tr("Second payoff (%1)").arg(criteria.names[1]));
+    } else {
+        parameterBox->setItemText(0, tr("Payoff"));
+    }
+    while (parameterBox->count() > nWanted) {
+        if (parameterBox->currentIndex() >= nWanted) {
+            parameterBox->setCurrentIndex(0);
+            rangeFromUser = false;
+        }
+        parameterBox->removeItem(parameterBox->count() - 1);
+    }
 }
 
 void CSensitivityPanel::SetDefaultRange(const CTreeIndex &index, int nOption)
 {
     double dLow = 0.0;
     double dHigh = 1.0;
-    if (parameterBox->currentIndex() == 0) {
+    const Parameter parameter = ParameterAt(parameterBox->currentIndex());
+    if (parameter == Parameter::Weight) {
+        // From 0 to twice the weight, or to 1 from a weight of 0.
+        const double dWeight = Document()->GetSettings().criteria.weight;
+        dHigh = dWeight > 0 && std::isfinite(dWeight) ? 2 * dWeight : 1.0;
+    } else if (parameter != Parameter::Probability) {
         // Half the payoff each way. A payoff of 0 has no half; then half of
         // the largest payoff in the tree sets the scale, or 1 for a tree of
         // zeros.
-        const double dPayoff = index.Node(nOption)->payoff;
+        const bool bSecond = parameter == Parameter::SecondPayoff;
+        const auto payoff = [&index, bSecond](int n) {
+            return bSecond ? index.Node(n)->payoff2 : index.Node(n)->payoff;
+        };
+        const double dPayoff = payoff(nOption);
         double dSpan = std::fabs(dPayoff) / 2;
         if (dSpan == 0)
             for (int n = 0; n < index.Size(); ++n)
-                if (index.Type(n) == NodeType::Option && std::isfinite(index.Node(n)->payoff))
-                    dSpan = std::max(dSpan, std::fabs(index.Node(n)->payoff) / 2);
+                if (index.Type(n) == NodeType::Option && std::isfinite(payoff(n)))
+                    dSpan = std::max(dSpan, std::fabs(payoff(n)) / 2);
         if (!(dSpan > 0) || !std::isfinite(dSpan))
             dSpan = 1.0;
         dLow = dPayoff - dSpan;
@@ -101,6 +148,7 @@ void CSensitivityPanel::SetDefaultRange(const CTreeIndex &index, int nOption)
 void CSensitivityPanel::Recompute()
 {
     ClearBreakEvens();
+    ListParameters();
     const QString strProject = Document()->GetProjectName();
     const CTreeIndex index(Document()->GetTree().GetRoot());
     const int nOption = index.IndexOf(option);
@@ -120,21 +168,19 @@ void CSensitivityPanel::Recompute()
     }
     if (!rangeFromUser)
         SetDefaultRange(index, nOption);
-    SetHeading(parameterBox->currentIndex() == 0
-                   ? tr("%1: the value of the tree as the payoff of option %2 moves")
-                         .arg(strProject, Name(index, nOption))
-                   : tr("%1: the value of the tree as the probability of option %2 moves")
-                         .arg(strProject, Name(index, nOption)));
+    const Parameter parameter = ParameterAt(parameterBox->currentIndex());
+    SetHeading(parameter == Parameter::Weight
+                   ? tr("%1: the value of the tree as the weight w moves").arg(strProject)
+                   : tr("%1: the value of the tree as the %2 of option %3 moves")
+                         .arg(strProject, CSensitivityAnalysis::KindName(parameter),
+                              Name(index, nOption)));
 
     double dLow = 0.0;
     double dHigh = 0.0;
     if (!ReadRange(&dLow, &dHigh))
         return;
-    const CTreeEvaluation evaluation(index, Document()->GetSettings().rule);
+    const CTreeEvaluation evaluation(index, Document()->GetSettings().AnalysisRule());
     CSensitivityAnalysis analysis(evaluation);
-    const auto parameter = parameterBox->currentIndex() == 0
-                               ? CSensitivityAnalysis::Parameter::Payoff
-                               : CSensitivityAnalysis::Parameter::Probability;
     SetTable({});
     if (!analysis.Run(nOption, parameter, dLow, dHigh)) {
         ShowNote(analysis.Error(), true);
@@ -155,9 +201,11 @@ void CSensitivityPanel::Draw(const CSensitivityAnalysis &analysis, const CTreeIn
 {
     QValueAxis *pAxisX = nullptr;
     QValueAxis *pAxisY = nullptr;
-    QChart *pChart =
-        NewXYChart(tr("%1 of %2").arg(parameterBox->currentText(), Name(index, analysis.Option())),
-                   tr("Value of the tree"), &pAxisX, &pAxisY);
+    const QString strX =
+        analysis.Kind() == Parameter::Weight
+            ? parameterBox->currentText()
+            : tr("%1 of %2").arg(parameterBox->currentText(), Name(index, analysis.Option()));
+    QChart *pChart = NewXYChart(strX, tr("Value of the tree"), &pAxisX, &pAxisY);
     pAxisY->setLabelFormat(AxisFormat());
     pChart->legend()->setShowToolTips(true);
     const auto add = [pChart](QXYSeries *pSeries) { AddXYSeries(pChart, pSeries); };

@@ -9,7 +9,8 @@ class CSensitivityAnalysis;
 class CTreeIndex;
 class QComboBox;
 
-// The one-way analysis of an option's payoff or probability: the tree's value
+// The one-way analysis of an option's payoff or probability (or second
+// payoff, or of the weight w, in a project of two criteria): the tree's value
 // over a range drawn as a line, coloured by what the Decision above the option
 // chooses, with the break-even points marked and listed and today's value
 // marked.
@@ -31,6 +32,8 @@ private slots:
     void OnParameterChosen();
 
 private:
+    // The parameters the project's criteria offer.
+    void ListParameters();
     void SetDefaultRange(const CTreeIndex &index, int nOption);
     void Draw(const CSensitivityAnalysis &analysis, const CTreeIndex &index);
     void List(const CSensitivityAnalysis &analysis, const CTreeIndex &index);

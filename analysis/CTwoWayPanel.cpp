@@ -106,7 +106,7 @@ void CTwoWayPanel::OnRangeEdited()
 void CTwoWayPanel::FillChoices(const CTreeIndex &index)
 {
     // The tornado's inputs, so both analyses offer the same.
-    const CTreeEvaluation evaluation(index, Document()->GetSettings().rule);
+    const CTreeEvaluation evaluation(index, Document()->GetSettings().AnalysisRule());
     std::vector<Choice> fresh;
     for (const CTornado::Bar &input : CTornado(evaluation).Inputs(&Document()->GetTree())) {
         Choice choice;
@@ -143,7 +143,7 @@ void CTwoWayPanel::SetDefaultRange(Axis *pAxis, const Choice &choice)
     // a value of 0, which has no half.
     double dLow = 0.0;
     double dHigh = 1.0;
-    if (choice.option == nullptr || choice.kind == Parameter::Payoff) {
+    if (choice.option == nullptr || choice.kind != Parameter::Probability) {
         double dSpan = std::fabs(choice.current) / 2;
         if (!(dSpan > 0) || !std::isfinite(dSpan))
             dSpan = 1.0;
@@ -205,7 +205,7 @@ void CTwoWayPanel::Recompute()
     if (!ReadAxis(&axisX, index, &x.low, &x.high, &x.option, &x.variable, &x.kind) ||
         !ReadAxis(&axisY, index, &y.low, &y.high, &y.option, &y.variable, &y.kind))
         return;
-    CTwoWayAnalysis analysis(Document()->GetTree(), Document()->GetSettings().rule);
+    CTwoWayAnalysis analysis(Document()->GetTree(), Document()->GetSettings().AnalysisRule());
     if (!analysis.Run(x, y)) {
         ShowNote(analysis.Error(), true);
         return;

@@ -91,7 +91,7 @@ void CVariableSensitivityPanel::Recompute()
     double dHigh = 0.0;
     if (!ReadRange(&dLow, &dHigh))
         return;
-    CVariableSensitivity analysis(Document()->GetTree(), Document()->GetSettings().rule);
+    CVariableSensitivity analysis(Document()->GetTree(), Document()->GetSettings().AnalysisRule());
     if (!analysis.Run(variable, dLow, dHigh)) {
         ShowNote(analysis.Error(), true);
         return;

@@ -6,8 +6,14 @@
 // of information, at least 0 and no more than knowing everything, each the
 // value with an outcome made certain; every two-way grid point the value of
 // a copy with both inputs set; and a one-way break-even a change of choice.
+// Or it gives the options second payoffs and weighs two criteria: the
+// league table's best strategy at each weight has the combined value the
+// rollback gives there, the one-way analysis of the weight follows it and
+// bends only at the frontier's ICERs, and one of a second payoff follows
+// the rollback of a changed copy.
 #include "CDecisionSolver.h"
 #include "CDecisionTree.h"
+#include "CLeagueTable.h"
 #include "CRiskProfile.h"
 #include "CSensitivityAnalysis.h"
 #include "CTreeEvaluation.h"
@@ -58,6 +64,91 @@ int ChosenWith(CNode *pRoot, const CTreeIndex &index, int nOption, double dPayof
     return nChosen;
 }
 
+// The combined value of a tree by the solver, at the weight of criteria.
+double CombinedValue(const CNode *pRoot, const CCriteria &criteria)
+{
+    CNode *pCopy = pRoot->Clone();
+    CDecisionSolver solver;
+    solver.SetCriteria(criteria);
+    solver.Solve(pCopy, [](CNode *) {});
+    const double dValue = pCopy->children.front()->payoff;
+    CNode::FreeSubtree(pCopy);
+    return dValue;
+}
+
+void TwoCriteria(CDecisionTree &tree, const std::function<int(int)> &pick)
+{
+    CNode *pRoot = tree.GetRoot();
+    CCriteria criteria;
+    criteria.two = true;
+    criteria.maximise[0] = pick(4) != 0;
+    criteria.maximise[1] = pick(4) == 0;
+    criteria.weight = pick(50);
+    for (CNode *pNode : TreeOracle::Nodes(pRoot))
+        if (pNode->type == NodeType::Option)
+            pNode->payoff2 = 10 * (pick(21) - 10);
+    CDecisionRule rule;
+    rule.SetCriteria(criteria);
+    const CTreeIndex index(pRoot);
+    const CTreeEvaluation evaluation(index, rule);
+    const double dValue = CombinedValue(pRoot, criteria);
+    Expect("a combined rollback", evaluation.RootValue(), dValue);
+
+    CLeagueTable league(criteria);
+    const bool bLeague = league.Run(tree).isEmpty() && !league.FirstDecisionOnly();
+    const double dHigh = 60;
+    CSensitivityAnalysis weight(evaluation);
+    if (!weight.Run(-1, CSensitivityAnalysis::Parameter::Weight, 0, dHigh, 6))
+        Fail("the one-way analysis of the weight refused", 0, 0);
+    for (double dWeight : {0.0, 0.5, 7.0, 13.25, 31.0, dHigh}) {
+        CCriteria at = criteria;
+        at.weight = dWeight;
+        const double dAt = CombinedValue(pRoot, at);
+        Expect("the value at a weight", weight.ValueAt(dWeight), dAt);
+        if (!bLeague)
+            continue;
+        double dBest = -CCriteria::Infinite;
+        for (const CLeagueTable::Row &row : league.Rows())
+            dBest = std::max(dBest, at.Combine(row.strategy.c1, row.strategy.c2));
+        Expect("the best strategy's value at a weight", dBest, dAt);
+    }
+    // Where the Root's value bends, the best strategy changes: a frontier ICER.
+    const auto corners = weight.Corners();
+    for (size_t c = 1; bLeague && c + 1 < corners.size(); ++c) {
+        const double dLeft =
+            (corners[c].second - corners[c - 1].second) / (corners[c].first - corners[c - 1].first);
+        const double dRight =
+            (corners[c + 1].second - corners[c].second) / (corners[c + 1].first - corners[c].first);
+        if (std::fabs(dLeft - dRight) <= 1e-9 * (1 + std::fabs(dLeft)))
+            continue;
+        bool bIcer = false;
+        for (const CLeagueTable::Row &row : league.Rows())
+            bIcer = bIcer || (row.frontier && std::fabs(row.icer - corners[c].first) <=
+                                                  1e-9 * (1 + corners[c].first));
+        if (!bIcer)
+            Fail("a bend of the value over w that is no frontier ICER", corners[c].first, 0);
+    }
+
+    std::vector<int> options;
+    for (int n = 0; n < index.Size(); ++n)
+        if (index.Type(n) == NodeType::Option)
+            options.push_back(n);
+    const int nOption = options[size_t(pick(int(options.size())))];
+    CSensitivityAnalysis second(evaluation);
+    if (!second.Run(nOption, CSensitivityAnalysis::Parameter::SecondPayoff, -200, 200, 4))
+        Fail("the one-way analysis of a second payoff refused", 0, 0);
+    const std::vector<CNode *> nodes = TreeOracle::Nodes(pRoot);
+    const size_t moved =
+        size_t(std::find(nodes.begin(), nodes.end(), index.Node(nOption)) - nodes.begin());
+    for (const CSensitivityAnalysis::Step &step : second.Steps()) {
+        CNode *pCopy = pRoot->Clone();
+        TreeOracle::Nodes(pCopy)[moved]->payoff2 = step.parameter;
+        const double dExpected = CombinedValue(pCopy, criteria);
+        CNode::FreeSubtree(pCopy);
+        Expect("a step of a second payoff", step.value, dExpected);
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *pData, size_t nSize)
@@ -66,12 +157,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *pData, size_t nSize)
         return 0;
     size_t nAt = 0;
     const auto pick = [&](int n) { return nAt < nSize ? int(pData[nAt++] % uint8_t(n)) : 0; };
-    const int nKind = pick(7);
+    const int nKind = pick(8);
     CDecisionRule rule(CDecisionRule::Kind(std::min(nKind, 5)));
     if (nKind == 6)
         rule.SetRiskTolerance(1 + pick(20));
     CDecisionTree tree;
     tree.SetRoot(TreeOracle::RandomTree(pick, 12));
+    if (nKind == 7) {
+        TwoCriteria(tree, pick);
+        return 0;
+    }
     CNode *pRoot = tree.GetRoot();
     CDecisionSolver solver;
     solver.SetRule(rule);

@@ -126,12 +126,16 @@ Table Tornado(const CDecisionTree &tree, const CTreeEvaluation &evaluation)
     if (!tornado.Run(10, &tree) || !std::isfinite(tornado.CurrentValue()))
         return table;
     for (const CTornado::Bar &bar : tornado.Bars()) {
-        const bool bVariable = bar.option < 0;
+        const bool bVariable = CTornado::IsVariable(bar);
+        const bool bWeight = bar.kind == Parameter::Weight;
         table.push_back({bVariable ? QString::fromStdString(bar.variable)
+                         : bWeight ? QStringLiteral("w")
                                    : CAnalysisTable::NodeLabel(evaluation.Index(), bar.option),
-                         QString(bVariable                       ? "variable"
-                                 : bar.kind == Parameter::Payoff ? "payoff"
-                                                                 : "probability"),
+                         QString(bVariable                             ? "variable"
+                                 : bWeight                             ? "weight"
+                                 : bar.kind == Parameter::Payoff       ? "payoff"
+                                 : bar.kind == Parameter::SecondPayoff ? "payoff2"
+                                                                       : "probability"),
                          bar.current, bar.low, bar.high, bar.valueLow, bar.valueHigh, bar.Swing()});
     }
     return table;
@@ -211,8 +215,10 @@ bool TwoWayInputs(const QString &strHeader, const CDecisionTree &tree, const CTr
     for (int n = 0; n < index.Size(); ++n)
         if (index.Type(n) == NodeType::Option) {
             inputs.push_back({n, "", Parameter::Payoff, 0, 0});
+            inputs.push_back({n, "", Parameter::SecondPayoff, 0, 0});
             inputs.push_back({n, "", Parameter::Probability, 0, 0});
         }
+    inputs.push_back({-1, "", Parameter::Weight, 0, 0});
     for (int n = 0; n < tree.Variables().Count(); ++n)
         inputs.push_back({-1, tree.Variables().At(n).name, Parameter::Payoff, 0, 0});
     const QStringList names = strHeader.section(QLatin1Char('\n'), 0, 0).split(QLatin1Char('\t'));
@@ -305,17 +311,23 @@ QString TablesFault(CRamify &main, CDecisionTreeWindow &window, const CNode *pOp
     const auto *pLeague = Find<CLeagueTablePanel>(main);
     if (bLeague ? pLeague->TableText() != league.Table().TabSeparated() : rows(pLeague) > 0)
         return QStringLiteral("The league table shows another table.");
-    // A project of two criteria is the league table's; the others refuse it.
-    if (criteria.two) {
+    // The others follow the combined value of two criteria, unless the
+    // weight is infinite; then they refuse.
+    if (!criteria.AnalysisProblem().isEmpty()) {
         for (const CAnalysisPanel *pPanel : main.findChildren<CAnalysisPanel *>())
             if (!qobject_cast<const CLeagueTablePanel *>(pPanel) &&
                 !qobject_cast<const CProbabilisticSensitivityPanel *>(pPanel) && rows(pPanel) > 0)
-                return QStringLiteral("%1 answers for one of two criteria.")
+                return QStringLiteral("%1 answers at an infinite weight.")
                     .arg(pPanel->metaObject()->className());
         return QString();
     }
+    if (criteria.two &&
+        (rows(Find<CTornadoPanel>(main)) == 0 || rows(Find<CSensitivityPanel>(main)) == 0))
+        return QStringLiteral("The tornado or the one-way analysis shows nothing for two "
+                              "criteria.");
+    const CDecisionRule rule = window.GetDocument().GetSettings().AnalysisRule();
     const CTreeIndex index(tree.GetRoot());
-    const CTreeEvaluation evaluation(index, window.GetDocument().GetSettings().rule);
+    const CTreeEvaluation evaluation(index, rule);
     QStringList faults;
     faults << Fault("tornado", Find<CTornadoPanel>(main)->TableText(), Tornado(tree, evaluation))
            << Fault("spider", Find<CSpiderPanel>(main)->TableText(), Spider(tree, evaluation))
@@ -326,8 +338,7 @@ QString TablesFault(CRamify &main, CDecisionTreeWindow &window, const CNode *pOp
     // After an edit it shows the run before, marked as such, until run again.
     const auto *pPsa = Find<CProbabilisticSensitivityPanel>(main);
     if (!pPsa->IsStale())
-        faults << Fault("probabilistic sensitivity", pPsa->TableText(),
-                        Psa(tree, window.GetDocument().GetSettings().rule));
+        faults << Fault("probabilistic sensitivity", pPsa->TableText(), Psa(tree, rule));
 
     const auto *pSensitivity = Find<CSensitivityPanel>(main);
     const bool bPayoff = pSensitivity->findChild<QComboBox *>()->currentIndex() == 0;
@@ -342,7 +353,7 @@ QString TablesFault(CRamify &main, CDecisionTreeWindow &window, const CNode *pOp
                         : Table());
 
     if (const auto *pVariable = Find<CVariableSensitivityPanel>(main)) {
-        CVariableSensitivity moved(tree, window.GetDocument().GetSettings().rule);
+        CVariableSensitivity moved(tree, rule);
         faults << Fault("variable sensitivity", pVariable->TableText(),
                         moved.Run(pVariable->Variable(),
                                   Field(pVariable, "lineEditLow", CTypedNumber::Kind::Amount),
@@ -364,7 +375,7 @@ QString TablesFault(CRamify &main, CDecisionTreeWindow &window, const CNode *pOp
         };
         read(&x, "lineEditLowX", "lineEditHighX");
         read(&y, "lineEditLowY", "lineEditHighY");
-        CTwoWayAnalysis twoWay(tree, window.GetDocument().GetSettings().rule);
+        CTwoWayAnalysis twoWay(tree, rule);
         Table grid;
         if (twoWay.Run(x, y))
             for (const CTwoWayAnalysis::Point &point : twoWay.Grid())
@@ -418,6 +429,7 @@ private slots:
     void variableSensitivityTellsWhatItPlots();
     void manyUncertaintiesAndLongNames();
     void psaGoesStaleAndCancels();
+    void psaOfTwoCriteria();
 };
 
 namespace {
@@ -534,7 +546,7 @@ void TestPanels::everyPanel()
     QVERIFY(solve.waitForFinished());
     const QJsonArray inputs =
         QJsonDocument::fromJson(solve.readAllStandardOutput())["inputs"].toArray();
-    // Neither lists any for a project of two criteria, which both refuse.
+    // Both follow the combined value of a project of two criteria.
     QStringList rows = Find<CTornadoPanel>(main)->TableText().split('\n', Qt::SkipEmptyParts);
     if (!rows.isEmpty())
         rows.removeFirst();
@@ -544,6 +556,10 @@ void TestPanels::everyPanel()
         const QStringList cells = rows[i].split('\t');
         QCOMPARE(cells[5].toDouble(), input["valueLow"].toDouble());
         QCOMPARE(cells[6].toDouble(), input["valueHigh"].toDouble());
+        if (cells[1] == "weight") {
+            QCOMPARE(input["kind"].toString(), QStringLiteral("weight"));
+            continue;
+        }
         QVERIFY(input.contains("variable") == (cells[1] == "variable") &&
                 cells[0].endsWith(input.contains("variable") ? input["variable"].toString()
                                                              : QStringLiteral("(#%1)").arg(
@@ -704,6 +720,47 @@ void TestPanels::variableSensitivityTellsWhatItPlots()
     QVERIFY2(strListed.endsWith("; value 0"), qPrintable(strListed));
     // Below 0 the dry hole's chance is negative.
     QCOMPARE(pPanel->InconsistentStretches().front().x(), -0.5);
+}
+
+// A run of two criteria adds the acceptability curve and the plane: a line
+// of shares for each strategy, every iteration's point of each.
+void TestPanels::psaOfTwoCriteria()
+{
+    QFile example(QStringLiteral(RAMIFY_EXAMPLES_DIR "/Screening.rmproj"));
+    QVERIFY(example.open(QIODevice::ReadOnly));
+    QByteArray bytes = example.readAll();
+    const int nLine = bytes.indexOf('\n', bytes.indexOf("<RMFYProject"));
+    bytes.insert(nLine, "\n<Variable Name=\"yearly\" Value=\"900\" "
+                        "Distribution=\"Normal(900, 300)\"/>");
+    bytes.replace("Payoff2=\"900\"", "Payoff2=\"900\" Payoff2Formula=\"yearly\"");
+    QTemporaryDir dir;
+    QFile file(dir.filePath(QStringLiteral("screening.rmproj")));
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+    file.close();
+    CRamify main;
+    QVERIFY(Open(main, file.fileName()));
+    main.findChild<QAction *>("actionProbabilisticSensitivity")->trigger();
+    auto *pPanel = Find<CProbabilisticSensitivityPanel>(main);
+    QTRY_VERIFY_WITH_TIMEOUT(pPanel->Results(), 30000);
+    const CProbabilisticSensitivity &psa = *pPanel->Results();
+    QVERIFY(psa.TwoCriteria() && psa.Failed() == 0 && psa.StrategyCount() == 4);
+    auto *pBox = pPanel->findChild<QComboBox *>("comboBoxChart");
+    QCOMPARE(pBox->count(), 5);
+    for (const int nKind : {int(CPsaChart::Acceptability), int(CPsaChart::Plane)}) {
+        pBox->setCurrentIndex(nKind);
+        const QList<QtCharts::QAbstractSeries *> series = pPanel->ChartView()->chart()->series();
+        QCOMPARE(series.size(), psa.StrategyCount());
+        double dSum = 0.0;
+        for (QtCharts::QAbstractSeries *pSeries : series) {
+            const QList<QPointF> points = static_cast<QtCharts::QXYSeries *>(pSeries)->points();
+            QVERIFY(!points.isEmpty());
+            dSum += nKind == CPsaChart::Acceptability ? points.back().y() : 0.0;
+        }
+        // At the top of the range of w each iteration has one best strategy.
+        if (nKind == CPsaChart::Acceptability)
+            QVERIFY(std::fabs(dSum - 1.0) <= 1e-9);
+    }
+    QVERIFY(pPanel->TableText().contains("Mean Effect"));
 }
 
 // An edit while results are shown marks them stale until the next run; a

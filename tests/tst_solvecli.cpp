@@ -115,9 +115,31 @@ void TestSolveCli::runs_data()
     QTest::newRow("league table of one criterion")
         << QStringList{"--league-table", Example("OilWildcatter.rmproj")} << QByteArray() << 2 << ""
         << "--league-table compares two criteria";
-    QTest::newRow("one criterion's analysis of two")
-        << QStringList{"--tornado", "10", strScreening} << QByteArray() << 2 << ""
-        << "works on one criterion";
+    // The analyses of one value follow the combined value, and say so.
+    QTest::newRow("tornado of two criteria")
+        << QStringList{"--tornado", "10", strScreening} << QByteArray() << 0
+        << QStringLiteral("Values:    Effect × w − Cost at w = 50000\n") << "";
+    QTest::newRow("weight sensitivity")
+        << QStringList{"--csv", "--sensitivity", ":weight=0..100000", "--steps", "2", strScreening}
+        << QByteArray() << 0 << "weight,value,Programme (#2)\n0,-600,No screening\n"
+        << "";
+    QFile screening(strScreening);
+    QVERIFY(screening.open(QIODevice::ReadOnly));
+    const QByteArray infinite = screening.readAll().replace("Weight=\"50000\"", "Weight=\"inf\"");
+    QTest::newRow("analysis at an infinite weight")
+        << QStringList{"--tornado", "10", strIn} << infinite << 2 << ""
+        << "At an infinite weight";
+    QByteArray drawn = infinite;
+    drawn.replace("Weight=\"inf\"", "Weight=\"50000\"")
+        .replace("Payoff2=\"900\"", "Payoff2=\"900\" Payoff2Formula=\"yearly\"")
+        .insert(drawn.indexOf('\n', drawn.indexOf("<RMFYProject")),
+                "\n<Variable Name=\"yearly\" Value=\"900\" Distribution=\"Normal(900, 300)\"/>");
+    QTest::newRow("psa of two criteria")
+        << QStringList{"--json", "--psa", "200", strIn} << drawn << 0
+        << "\"acceptability\": [\n            {\n                \"best\": ["
+        << "";
+    QTest::newRow("report at an infinite weight") << QStringList{strIn} << infinite << 0 << "Value:"
+                                                  << "";
     QTest::newRow("criteria per node")
         << QStringList{"--json", strScreening} << QByteArray() << 0 << "\"criteria\": ["
         << "";

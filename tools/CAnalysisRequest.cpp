@@ -35,8 +35,16 @@ bool CAnalysisRequest::ParseSensitivity(const QString &strText, QString *pError)
     // The name may itself hold ':' or '=': the last ":payoff=" or
     // ":probability=" ends it.
     static const QRegularExpression pattern(
-        QStringLiteral("^(.+):(payoff|probability)=(.+)\\.\\.(.+)$"),
+        QStringLiteral("^(.+):(payoff|payoff2|probability)=(.+)\\.\\.(.+)$"),
         QRegularExpression::DotMatchesEverythingOption);
+    // No node and no variable has an empty name: this is the weight of
+    // criterion 1 in a project of two criteria.
+    static const QRegularExpression weightPattern(QStringLiteral("^\\s*:weight=(.+)\\.\\.(.+)$"));
+    const QRegularExpressionMatch weight = weightPattern.match(strText);
+    if (weight.hasMatch()) {
+        parameter = CSensitivityAnalysis::Parameter::Weight;
+        return ReadRange(weight.captured(1), weight.captured(2), &low, &high, pError);
+    }
     static const QRegularExpression variablePattern(
         QStringLiteral("^\\s*([A-Za-z_][A-Za-z0-9_]*)\\s*=(.+)\\.\\.(.+)$"),
         QRegularExpression::DotMatchesEverythingOption);
@@ -45,7 +53,8 @@ bool CAnalysisRequest::ParseSensitivity(const QString &strText, QString *pError)
         match = variablePattern.match(strText);
         if (!match.hasMatch()) {
             *pError = tr("\"%1\" is not of the form NODE:payoff=LOW..HIGH, "
-                         "NODE:probability=LOW..HIGH or VARIABLE=LOW..HIGH.")
+                         "NODE:payoff2=LOW..HIGH, NODE:probability=LOW..HIGH, "
+                         ":weight=LOW..HIGH or VARIABLE=LOW..HIGH.")
                           .arg(strText);
             return false;
         }
@@ -53,8 +62,10 @@ bool CAnalysisRequest::ParseSensitivity(const QString &strText, QString *pError)
         return ReadRange(match.captured(2), match.captured(3), &low, &high, pError);
     }
     node = match.captured(1);
-    parameter = match.captured(2) == QLatin1String("payoff")
-                    ? CSensitivityAnalysis::Parameter::Payoff
+    const QString strKind = match.captured(2);
+    parameter = strKind == QLatin1String("payoff") ? CSensitivityAnalysis::Parameter::Payoff
+                : strKind == QLatin1String("payoff2")
+                    ? CSensitivityAnalysis::Parameter::SecondPayoff
                     : CSensitivityAnalysis::Parameter::Probability;
     return ReadRange(match.captured(3), match.captured(4), &low, &high, pError);
 }
@@ -148,6 +159,10 @@ bool CAnalysisRequest::ToInput(const CTreeIndex &index, CTwoWayAnalysis::Input *
     pInput->kind = parameter;
     pInput->low = low;
     pInput->high = high;
+    if (parameter == CSensitivityAnalysis::Parameter::Weight) {
+        pInput->option = -1;
+        return true;
+    }
     pInput->option = variable.empty() ? FindOption(index, pError) : -1;
     return !variable.empty() || pInput->option >= 0;
 }

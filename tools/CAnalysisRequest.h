@@ -14,6 +14,8 @@ class CTreeIndex;
 // "NODE:probability=LOW..HIGH" for a one-way analysis, a share in per cent
 // for a tornado. NODE names an option by its name when that is unique, or by
 // its number in the file as "#ID". "NAME=LOW..HIGH" moves the variable NAME.
+// In a project of two criteria "NODE:payoff2=LOW..HIGH" moves an option's
+// second payoff and ":weight=LOW..HIGH" the weight w of criterion 1.
 class CAnalysisRequest
 {
     Q_DECLARE_TR_FUNCTIONS(CAnalysisRequest)

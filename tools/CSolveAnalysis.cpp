@@ -14,11 +14,7 @@
 
 QString CSolveAnalysis::CriteriaProblem(const CCriteria &criteria) const
 {
-    if (!criteria.two)
-        return QString();
-    return QStringLiteral("This analysis works on one criterion; the project weighs two (%1 and "
-                          "%2). Use --league-table, or the report.")
-        .arg(criteria.names[0], criteria.names[1]);
+    return criteria.AnalysisProblem();
 }
 
 CSolveAnalysis::Outcome CSolveAnalysis::Deliver(const Subject &subject, Form form)
@@ -97,16 +93,23 @@ QString CSolveAnalysis::Header(const Subject &subject, double dValueNow)
     return Header(subject) + ValueNow(dValueNow);
 }
 
-QString CSolveAnalysis::Header(const Subject &subject)
+QString CSolveAnalysis::Header(const Subject &subject, bool bCombined)
 {
-    return QStringLiteral("Project:   %1\nFile:      %2\n")
-        .arg(CSolveReportText::Printable(subject.project), subject.file);
+    QString strHeader = QStringLiteral("Project:   %1\nFile:      %2\n")
+                            .arg(CSolveReportText::Printable(subject.project), subject.file);
+    // Two criteria are analysed by their combined value; the reader needs
+    // to know which.
+    if (subject.criteria.two && bCombined)
+        strHeader += QStringLiteral("Values:    %1\n").arg(subject.criteria.ValueName());
+    return strHeader;
 }
 
-QByteArray CSolveAnalysis::Document(QJsonObject object, const Subject &subject)
+QByteArray CSolveAnalysis::Document(QJsonObject object, const Subject &subject, bool bCombined)
 {
     object.insert(QStringLiteral("file"), subject.file);
     object.insert(QStringLiteral("project"), subject.project);
+    if (subject.criteria.two && bCombined)
+        object.insert(QStringLiteral("values"), subject.criteria.ValueName());
     return QJsonDocument(object).toJson(QJsonDocument::Indented);
 }
 
@@ -120,8 +123,7 @@ QJsonValue CSolveAnalysis::NodeRef(const CTreeIndex &index, int n)
 
 QString CSolveAnalysis::ParameterName(CSensitivityAnalysis::Parameter parameter)
 {
-    return parameter == CSensitivityAnalysis::Parameter::Payoff ? QStringLiteral("payoff")
-                                                                : QStringLiteral("probability");
+    return CSensitivityAnalysis::KindWord(parameter);
 }
 
 QString CSolveAnalysis::Exact(double dValue)

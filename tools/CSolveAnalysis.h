@@ -94,8 +94,7 @@ public:
     // Why the analysis cannot go with the rule of this run; empty when it can.
     virtual QString RuleProblem(const CDecisionRule &) const { return QString(); }
     // Why the analysis cannot go with the project's criteria; empty when it
-    // can. The analyses of one value refuse a project of two, rather than
-    // answer for its first criterion under choices made by both.
+    // can. The analyses of one value follow the combined value of two.
     virtual QString CriteriaProblem(const CCriteria &criteria) const;
     // Variables the options name, which the file must have.
     virtual std::vector<std::string> Variables() const { return {}; }
@@ -108,13 +107,15 @@ public:
     // Writes the message of outcome to standard error and gives its exit status.
     static int Exit(const Outcome &outcome);
 
-    // How every output words its heading, nodes and numbers.
-    static QString Header(const Subject &subject);
+    // How every output words its heading, nodes and numbers. For two
+    // criteria the heading names the combined value the analyses of one
+    // value follow, unless bCombined is false.
+    static QString Header(const Subject &subject, bool bCombined = true);
     // The heading followed by the tree's value as the project stands.
     static QString Header(const Subject &subject, double dValueNow);
     // The line with the tree's value as the project stands.
     static QString ValueNow(double dValue);
-    static QByteArray Document(QJsonObject object, const Subject &subject);
+    static QByteArray Document(QJsonObject object, const Subject &subject, bool bCombined = true);
     // The document of an analysis that moves every input by a share of its
     // value, its findings under key.
     template <typename Analysis>

@@ -24,6 +24,11 @@ its change from the other options of its situation, in proportion to theirs.
 With --sensitivity NAME=LOW..HIGH, NAME is a variable of the project: every
 formula that uses it is recomputed while it runs from LOW to HIGH.
 
+A project of two criteria is analysed by their combined value at its weight
+w. There NODE:payoff2=LOW..HIGH moves an option's second payoff, and
+:weight=LOW..HIGH moves w itself: its break-evens are the ICERs of the
+league table's frontier.
+
 With --rule RULE the tree is rolled back by another decision rule than the
 project's: expected-value-maximization, expected-value-minimization,
 maxi-min, maxi-max, mini-min or mini-max. --risk-tolerance R (a number

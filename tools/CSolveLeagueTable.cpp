@@ -53,12 +53,12 @@ QByteArray Json(const CLeagueTable &table, const Subject &subject)
         {QStringLiteral("weight"), Number(criteria.weight)},
         {QStringLiteral("firstDecisionOnly"), table.FirstDecisionOnly()},
         {QStringLiteral("rows"), rows}};
-    return CSolveAnalysis::Document({{QStringLiteral("leagueTable"), result}}, subject);
+    return CSolveAnalysis::Document({{QStringLiteral("leagueTable"), result}}, subject, false);
 }
 
 QByteArray Text(const CLeagueTable &table, const Subject &subject)
 {
-    QString strOut = CSolveAnalysis::Header(subject);
+    QString strOut = CSolveAnalysis::Header(subject, false);
     const CAnalysisTable shown = table.Table();
     int nWidth = 8;
     for (const QStringList &row : shown.rows)

@@ -17,6 +17,8 @@ using Summary = CProbabilisticSensitivity::Summary;
 // Seeds beyond this would not survive JSON's numbers.
 constexpr quint64 MaxSeed = (quint64(1) << 53) - 1;
 constexpr int MaxThreads = 256;
+// Steps of w the acceptability curve of two criteria is printed at.
+constexpr int AcceptabilitySteps = 20;
 
 bool ParseWhole(const QString &strText, quint64 nMin, quint64 nMax, const QString &strWhat,
                 quint64 *pValue, QString *pError)
@@ -60,18 +62,34 @@ QByteArray Json(const CProbabilisticSensitivity &psa, const Subject &subject)
     for (int s = 0; s < psa.StrategyCount(); ++s) {
         QJsonObject strategy = Json(psa.StrategySummary(s), true);
         strategy.insert(QStringLiteral("name"), psa.StrategyName(s));
+        if (psa.TwoCriteria())
+            strategy.insert(QStringLiteral("meanCriteria"),
+                            QJsonArray{psa.MeanCriterion(s, 0), psa.MeanCriterion(s, 1)});
         strategies.append(strategy);
     }
     const CProbabilisticSensitivity::Settings &settings = psa.GetSettings();
-    const QJsonObject result{{QStringLiteral("iterations"), double(settings.iterations)},
-                             {QStringLiteral("seed"), double(settings.seed)},
-                             {QStringLiteral("failed"), double(psa.Failed())},
-                             {QStringLiteral("firstFailure"), psa.FirstFailure().isEmpty()
-                                                                  ? QJsonValue()
-                                                                  : QJsonValue(psa.FirstFailure())},
-                             {QStringLiteral("evpi"), psa.Evpi()},
-                             {QStringLiteral("root"), Json(psa.RootSummary(), false)},
-                             {QStringLiteral("strategies"), strategies}};
+    QJsonObject result{{QStringLiteral("iterations"), double(settings.iterations)},
+                       {QStringLiteral("seed"), double(settings.seed)},
+                       {QStringLiteral("failed"), double(psa.Failed())},
+                       {QStringLiteral("firstFailure"), psa.FirstFailure().isEmpty()
+                                                            ? QJsonValue()
+                                                            : QJsonValue(psa.FirstFailure())},
+                       {QStringLiteral("evpi"), psa.Evpi()},
+                       {QStringLiteral("root"), Json(psa.RootSummary(), false)},
+                       {QStringLiteral("strategies"), strategies}};
+    // Two criteria: the acceptability curve and the EVPI over the range of w.
+    if (psa.TwoCriteria()) {
+        QJsonArray curve;
+        for (double dWeight : psa.Weights(AcceptabilitySteps)) {
+            QJsonArray shares;
+            for (double dShare : psa.Acceptability(dWeight))
+                shares.append(dShare);
+            curve.append(QJsonObject{{QStringLiteral("w"), dWeight},
+                                     {QStringLiteral("best"), shares},
+                                     {QStringLiteral("evpi"), psa.EvpiAt(dWeight)}});
+        }
+        result.insert(QStringLiteral("acceptability"), curve);
+    }
     return CSolveAnalysis::Document({{QStringLiteral("psa"), result}}, subject);
 }
 
@@ -109,6 +127,16 @@ QByteArray Text(const CProbabilisticSensitivity &psa, const Subject &subject)
     strOut += line(table.header, true);
     for (const QStringList &row : table.rows)
         strOut += line(row, false);
+    if (psa.TwoCriteria()) {
+        CAnalysisTable curve = psa.AcceptabilityTable(AcceptabilitySteps);
+        for (QStringList &row : curve.rows)
+            row.front() = NumberAtPrecision(row.front().toDouble(), 6);
+        strOut += QStringLiteral("\nShare of iterations in which each strategy is the best, and "
+                                 "the EVPI, by w:\n");
+        strOut += line(curve.header, true);
+        for (const QStringList &row : curve.rows)
+            strOut += line(row, false);
+    }
     return strOut.toUtf8();
 }
 

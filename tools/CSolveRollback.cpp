@@ -37,10 +37,7 @@ public:
 
     QString CriteriaProblem(const CCriteria &criteria) const override
     {
-        if (!criteria.two || (!evpi && !riskProfile))
-            return QString();
-        return QStringLiteral("--evpi and --risk-profile work on one criterion; the project "
-                              "weighs two.");
+        return evpi || riskProfile ? criteria.AnalysisProblem() : QString();
     }
 
 protected:

@@ -155,6 +155,15 @@ protected:
                       {{QStringLiteral("variable"), strName}});
             return {};
         }
+        if (request.parameter == CSensitivityAnalysis::Parameter::Weight) {
+            CSensitivityAnalysis analysis(*evaluation);
+            if (!analysis.Run(-1, request.parameter, request.low, request.high, steps))
+                return Fault(subject, analysis.TreeAtFault(), analysis.Error());
+            *pOut = Write(analysis, subject, form, QStringLiteral("w"),
+                          QStringLiteral("the weight w of %1").arg(subject.criteria.names[0]),
+                          {{QStringLiteral("kind"), ParameterName(request.parameter)}});
+            return {};
+        }
         QString strError;
         const int nOption = request.FindOption(subject.index, &strError);
         if (nOption < 0)

@@ -29,12 +29,13 @@ QByteArray Text(const CTornado &tornado, const Subject &subject)
     QStringList labels;
     int nWidth = 5;
     for (const CTornado::Bar &bar : tornado.Bars()) {
-        labels << (bar.option < 0
+        labels << (CTornado::IsVariable(bar)
                        ? QStringLiteral("variable %1")
                              .arg(CSolveReportText::Printable(QString::fromStdString(bar.variable)))
-                       : QStringLiteral("%1 of %2")
-                             .arg(CSolveAnalysis::ParameterName(bar.kind),
-                                  CSolveAnalysis::Label(subject.index, bar.option)));
+                   : bar.option < 0 ? QStringLiteral("weight w")
+                                    : QStringLiteral("%1 of %2")
+                                          .arg(CSolveAnalysis::ParameterName(bar.kind),
+                                               CSolveAnalysis::Label(subject.index, bar.option)));
         nWidth =
             std::max(nWidth, std::min(int(labels.last().size()), CSolveAnalysis::MaxLabelWidth));
     }
@@ -72,8 +73,10 @@ QByteArray Json(const CTornado &tornado, const Subject &subject)
                           {QStringLiteral("valueLow"), bar.valueLow},
                           {QStringLiteral("valueHigh"), bar.valueHigh},
                           {QStringLiteral("swing"), bar.Swing()}};
-        if (bar.option < 0) {
+        if (CTornado::IsVariable(bar)) {
             input.insert(QStringLiteral("variable"), QString::fromStdString(bar.variable));
+        } else if (bar.option < 0) {
+            input.insert(QStringLiteral("kind"), CSolveAnalysis::ParameterName(bar.kind));
         } else {
             input.insert(QStringLiteral("option"),
                          CSolveAnalysis::NodeRef(subject.index, bar.option));

@@ -132,7 +132,11 @@ int main(int argc, char *argv[])
     if (outcome.status == CSolveAnalysis::Success && !line.ToStandardOutput()) {
         const CDecisionTree &tree = document.GetTree();
         const CTreeIndex index(tree.GetRoot());
-        outcome = line.analysis->Deliver({tree, rule, index, result.projectName, line.file,
+        // A project of two criteria is analysed by its combined value.
+        CProjectSettings settings = result.settings;
+        settings.rule = rule;
+        const CDecisionRule analysisRule = settings.AnalysisRule();
+        outcome = line.analysis->Deliver({tree, analysisRule, index, result.projectName, line.file,
                                           result.settings.numbers, result.settings.criteria},
                                          line.form);
     }

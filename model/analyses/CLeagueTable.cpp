@@ -2,6 +2,7 @@
 
 #include "CDecisionTree.h"
 #include "CNode.h"
+#include "CStrategies.h"
 #include "CTreeIndex.h"
 #include "TextNumber.h"
 
@@ -15,12 +16,6 @@
 namespace {
 
 constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
-
-bool IsChoice(const CTreeIndex &index, int n)
-{
-    return index.Type(n) == NodeType::Decision && index.ChildCount(n) > 0 &&
-           index.Type(index.FirstChild(n)) == NodeType::Option;
-}
 
 // The two expected criteria of a tree under given choices: choices[n] is
 // the child position Decision n takes, or -1 for the rollback's own choice
@@ -93,60 +88,6 @@ private:
     std::vector<double> second;
 };
 
-// How many complete strategies each subtree holds, at most one more than
-// the most listed.
-std::vector<long long> CountStrategies(const CTreeIndex &index, long long nCap)
-{
-    std::vector<long long> counts(size_t(index.Size()), 1);
-    for (int n = index.Size() - 1; n >= 0; --n) {
-        const int nFirst = index.FirstChild(n);
-        const bool bChoice = IsChoice(index, n);
-        long long nCount = bChoice ? 0 : 1;
-        for (int c = nFirst; c < nFirst + index.ChildCount(n); ++c)
-            nCount = bChoice ? nCount + counts[size_t(c)] : nCount * counts[size_t(c)];
-        counts[size_t(n)] = std::min(nCount, nCap);
-    }
-    return counts;
-}
-
-// Strategy k of the subtrees' counts: the choice at every Decision it reaches.
-std::vector<int> Choices(const CTreeIndex &index, const std::vector<long long> &counts,
-                         long long nStrategy)
-{
-    std::vector<int> choices(size_t(index.Size()), -1);
-    std::vector<std::pair<int, long long>> stack{{0, nStrategy}};
-    while (!stack.empty()) {
-        auto [n, k] = stack.back();
-        stack.pop_back();
-        const int nFirst = index.FirstChild(n);
-        const bool bChoice = IsChoice(index, n);
-        for (int c = nFirst; c < nFirst + index.ChildCount(n); ++c) {
-            const long long nHere = counts[size_t(c)];
-            if (!bChoice) {
-                stack.emplace_back(c, k % nHere);
-                k /= nHere;
-            } else if (k < nHere) {
-                choices[size_t(n)] = c - nFirst;
-                stack.emplace_back(c, k);
-                break;
-            } else {
-                k -= nHere;
-            }
-        }
-    }
-    return choices;
-}
-
-QString PathName(const CTreeIndex &index, const std::vector<int> &choices)
-{
-    QStringList path;
-    for (int n = 0; n < index.Size(); ++n)
-        if (choices[size_t(n)] >= 0)
-            path << QString::fromStdString(
-                index.Node(index.FirstChild(n) + choices[size_t(n)])->name);
-    return path.join(QStringLiteral(" / "));
-}
-
 QString Number(double dValue)
 {
     return std::isnan(dValue) ? QString() : PlainNumber(dValue);
@@ -167,18 +108,18 @@ QString CLeagueTable::Run(const CDecisionTree &tree)
         return strShape;
     int nFirstDecision = -1;
     for (int n = 0; n < index.Size() && nFirstDecision < 0; ++n)
-        if (IsChoice(index, n))
+        if (CStrategies::IsChoice(index, n))
             nFirstDecision = n;
     if (nFirstDecision < 0)
         return tr("The tree has no Decision, so it has no strategies to compare.");
-    const std::vector<long long> counts = CountStrategies(index, MaxStrategies + 1);
+    const CStrategies complete(index, MaxStrategies + 1);
     CStrategyValues values(index, criteria);
     std::vector<Strategy> strategies;
-    firstOnly = counts.front() > MaxStrategies;
+    firstOnly = complete.Count() > MaxStrategies;
     if (!firstOnly) {
-        for (long long k = 0; k < counts.front(); ++k) {
-            const std::vector<int> choices = Choices(index, counts, k);
-            Strategy strategy{PathName(index, choices), 0.0, 0.0};
+        for (long long k = 0; k < complete.Count(); ++k) {
+            const std::vector<int> choices = complete.Choices(k);
+            Strategy strategy{complete.Name(choices), 0.0, 0.0};
             values.Evaluate(choices, &strategy.c1, &strategy.c2);
             strategies.push_back(strategy);
         }

@@ -62,7 +62,12 @@ bool CSensitivityAnalysis::Check(int nOption, Parameter parameter, double dLow, 
         return false;
     }
     const bool bProbability = parameter == Parameter::Probability;
+    const bool bSecond = parameter == Parameter::SecondPayoff;
     const CDecisionRule &rule = evaluation.Rule();
+    if (bSecond && !rule.Criteria().two) {
+        error = tr("Only a project of two criteria has second payoffs.");
+        return false;
+    }
     // Certainty equivalents bend with every payoff, so no exact break-even
     // can be told by following lines.
     if (rule.HasRiskTolerance()) {
@@ -81,11 +86,14 @@ bool CSensitivityAnalysis::Check(int nOption, Parameter parameter, double dLow, 
         return false;
     }
     const CNode *pOption = index.Node(nOption);
-    current = bProbability ? pOption->probability : pOption->payoff;
+    current = bProbability ? pOption->probability : bSecond ? pOption->payoff2 : pOption->payoff;
     if (!std::isfinite(current)) {
         treeAtFault = true;
         error = tr("The %1 of %2 is not a number.")
-                    .arg(bProbability ? tr("probability") : tr("payoff"), index.Describe(nOption));
+                    .arg(bProbability ? tr("probability")
+                         : bSecond    ? tr("second payoff")
+                                      : tr("payoff"),
+                         index.Describe(nOption));
         return false;
     }
     if (!std::isfinite(dLow) || !std::isfinite(dHigh) || !(dLow < dHigh)) {
@@ -108,6 +116,30 @@ bool CSensitivityAnalysis::Check(int nOption, Parameter parameter, double dLow, 
     return true;
 }
 
+bool CSensitivityAnalysis::CheckWeight(double dLow, double dHigh, int nSteps)
+{
+    const CTreeIndex &index = evaluation.Index();
+    error = index.ShapeProblem();
+    treeAtFault = !error.isEmpty();
+    if (treeAtFault)
+        return false;
+    const CCriteria &criteria = evaluation.Rule().Criteria();
+    if (!criteria.two) {
+        error = tr("Only a project of two criteria weighs them with w.");
+        return false;
+    }
+    if (!std::isfinite(dLow) || !std::isfinite(dHigh) || !(dLow < dHigh) || dLow < 0.0) {
+        error = tr("The weight's range must run from a number at or above 0 to a higher one.");
+        return false;
+    }
+    if (nSteps < 1 || nSteps > MaxSteps) {
+        error = tr("The number of steps must lie between 1 and %1.").arg(MaxSteps);
+        return false;
+    }
+    current = criteria.weight;
+    return true;
+}
+
 bool CSensitivityAnalysis::Run(int nOption, Parameter parameter, double dLow, double dHigh,
                                int nSteps)
 {
@@ -120,17 +152,26 @@ bool CSensitivityAnalysis::Run(int nOption, Parameter parameter, double dLow, do
     kind = parameter;
     low = dLow;
     high = dHigh;
+    if (parameter == Parameter::Weight) {
+        if (!CheckWeight(dLow, dHigh, nSteps))
+            return false;
+        origin = 0.0;
+        root = OverWeight();
+        CollectResults(nSteps);
+        return true;
+    }
     if (!Check(nOption, parameter, dLow, dHigh, nSteps))
         return false;
 
     const CTreeIndex &index = evaluation.Index();
+    origin = current;
     const double dLowShift = low - current;
     const double dHighShift = high - current;
     int nMoved = 0;
     CPiecewiseLinear moved;
-    if (kind == Parameter::Payoff) {
+    if (kind != Parameter::Probability) {
         nMoved = index.LeadsTo(option);
-        moved = ShiftedBelow(nMoved, dLowShift, dHighShift);
+        moved = ShiftedBelow(nMoved, dLowShift, dHighShift, PayoffRate(evaluation.Rule(), kind));
     } else {
         nMoved = index.Parent(option);
         moved = ProbabilityLine(nMoved, dLowShift, dHighShift);
@@ -158,12 +199,14 @@ bool CSensitivityAnalysis::Run(int nOption, Parameter parameter, double dLow, do
     return true;
 }
 
-CPiecewiseLinear CSensitivityAnalysis::ShiftedBelow(int nNode, double dLowShift, double dHighShift)
+CPiecewiseLinear CSensitivityAnalysis::ShiftedBelow(int nNode, double dLowShift, double dHighShift,
+                                                    double dRate)
 {
     const CTreeIndex &index = evaluation.Index();
-    const double dReach = std::max(std::fabs(dLowShift), std::fabs(dHighShift));
+    const double dReach = std::max(std::fabs(dLowShift), std::fabs(dHighShift)) * std::fabs(dRate);
     auto line = [&](int n) {
-        return CPiecewiseLinear(dLowShift, dHighShift, evaluation.Value(n), evaluation.Weight(n));
+        return CPiecewiseLinear(dLowShift, dHighShift, evaluation.Value(n),
+                                evaluation.Weight(n) * dRate);
     };
     if (dReach < evaluation.ShiftRadius(nNode))
         return line(nNode);
@@ -299,6 +342,58 @@ CPiecewiseLinear CSensitivityAnalysis::Extreme(int nSituation, const Candidates 
     return extreme;
 }
 
+CPiecewiseLinear CSensitivityAnalysis::OverWeight()
+{
+    // Each path's two criteria summed from the Root down; at its end the
+    // combined value s1 × w × c1 + s2 × c2 is a line in w.
+    const CTreeIndex &index = evaluation.Index();
+    const CCriteria &criteria = evaluation.Rule().Criteria();
+    const int nSize = index.Size();
+    std::vector<double> sums1(size_t(nSize), 0.0);
+    std::vector<double> sums2(size_t(nSize), 0.0);
+    for (int n = 0; n < nSize; ++n) {
+        const size_t i = size_t(n);
+        const size_t up = size_t(n == 0 ? 0 : index.Parent(n));
+        const bool bOwner = NodeType::IsOwner(index.Type(n));
+        const CNode *pNode = index.Node(n);
+        sums1[i] = (n == 0 ? 0.0 : sums1[up]) + (bOwner ? 0.0 : pNode->payoff);
+        sums2[i] = (n == 0 ? 0.0 : sums2[up]) + (bOwner ? 0.0 : pNode->payoff2);
+    }
+    // Children come after their parent: backwards, each is done before it.
+    std::vector<CPiecewiseLinear> done(static_cast<size_t>(nSize));
+    for (int n = nSize - 1; n >= 0; --n) {
+        const size_t i = size_t(n);
+        const int nFirst = index.FirstChild(n);
+        const int nCount = index.ChildCount(n);
+        if (!evaluation.HasOptions(n)) {
+            if (nCount == 1) {
+                done[i] = std::move(done[size_t(nFirst)]);
+            } else {
+                const size_t path = size_t(n == 0 ? 0 : index.Parent(n));
+                const double dFirst = n == 0 ? 0.0 : sums1[path];
+                const double dSecond = n == 0 ? 0.0 : sums2[path];
+                done[i] = CPiecewiseLinear(low, high, criteria.Sign(1) * dSecond,
+                                           criteria.Sign(0) * dFirst);
+            }
+            continue;
+        }
+        if (index.Type(n) == NodeType::Situation) {
+            CPiecewiseLinear f(low, high, 0.0, 0.0);
+            for (int c = nFirst; c < nFirst + nCount; ++c)
+                f = f.PlusWeighted(done[size_t(c)], index.Node(c)->probability);
+            done[i] = std::move(f);
+        } else {
+            Candidates candidates;
+            for (int c = nFirst; c < nFirst + nCount; ++c)
+                candidates.emplace_back(c - nFirst, std::move(done[size_t(c)]));
+            done[i] = Decide(n, std::move(candidates));
+        }
+        for (int c = nFirst; c < nFirst + nCount; ++c)
+            done[size_t(c)] = CPiecewiseLinear();
+    }
+    return std::move(done.front());
+}
+
 int CSensitivityAnalysis::OptionAt(int nDecision, int nPosition) const
 {
     return nPosition < 0 ? -1 : evaluation.Index().FirstChild(nDecision) + nPosition;
@@ -310,7 +405,7 @@ void CSensitivityAnalysis::CollectResults(int nSteps)
         const auto &starts = kept.starts;
         for (size_t k = 1; k < starts.size(); ++k) {
             const double dShift = starts[k].first;
-            breakEvens.push_back({current + dShift, root.At(dShift), nDecision,
+            breakEvens.push_back({origin + dShift, root.At(dShift), nDecision,
                                   OptionAt(nDecision, starts[k - 1].second),
                                   OptionAt(nDecision, starts[k].second)});
         }
@@ -339,7 +434,7 @@ double CSensitivityAnalysis::CurrentValue() const
 
 double CSensitivityAnalysis::ValueAt(double dParameter) const
 {
-    return root.Pieces().empty() ? evaluation.RootValue() : root.At(dParameter - current);
+    return root.Pieces().empty() ? evaluation.RootValue() : root.At(dParameter - origin);
 }
 
 std::vector<std::pair<double, double>> CSensitivityAnalysis::Corners() const
@@ -348,8 +443,8 @@ std::vector<std::pair<double, double>> CSensitivityAnalysis::Corners() const
     if (root.Pieces().empty())
         return corners;
     for (const CPiecewiseLinear::Piece &piece : root.Pieces())
-        corners.emplace_back(corners.empty() ? low : current + piece.start, piece.At(piece.start));
-    corners.emplace_back(high, root.At(high - current));
+        corners.emplace_back(corners.empty() ? low : origin + piece.start, piece.At(piece.start));
+    corners.emplace_back(high, root.At(high - origin));
     return corners;
 }
 
@@ -361,7 +456,7 @@ int CSensitivityAnalysis::ChosenAt(int nDecision, double dParameter) const
     // The rollback's own rule at this very point, so that a tie right at a
     // change (or at an end of the range) keeps the earlier option as the
     // editor does.
-    const double dShift = dParameter - current;
+    const double dShift = dParameter - origin;
     const CDecisionRule &rule = evaluation.Rule();
     double dBest = rule.Unbeaten();
     int nBest = -1;
@@ -387,17 +482,23 @@ std::vector<CSensitivityAnalysis::Region> CSensitivityAnalysis::Regions(int nDec
     std::vector<Region> regions;
     const auto &kept = found->second.starts;
     for (size_t k = 0; k < kept.size(); ++k)
-        regions.push_back({k == 0 ? low : current + kept[k].first,
-                           k + 1 < kept.size() ? current + kept[k + 1].first : high,
+        regions.push_back({k == 0 ? low : origin + kept[k].first,
+                           k + 1 < kept.size() ? origin + kept[k + 1].first : high,
                            OptionAt(nDecision, kept[k].second)});
     return regions;
 }
 
 int CSensitivityAnalysis::DecisionAbove() const
 {
+    const CTreeIndex &index = evaluation.Index();
+    if (kind == Parameter::Weight) {
+        for (int n = 0; n < index.Size(); ++n)
+            if (index.Type(n) == NodeType::Decision && evaluation.HasOptions(n))
+                return n;
+        return -1;
+    }
     if (option < 0)
         return -1;
-    const CTreeIndex &index = evaluation.Index();
     for (int n = index.Parent(option); n > 0; n = index.Parent(n))
         if (index.Type(n) == NodeType::Decision)
             return n;
@@ -420,11 +521,48 @@ QString CSensitivityAnalysis::ProbabilityProblem(const CDecisionRule &rule)
         .arg(rule.Name());
 }
 
+double CSensitivityAnalysis::PayoffRate(const CDecisionRule &rule, Parameter parameter)
+{
+    // The combined value is linear in the payoffs: a unit of one moves it
+    // by what that unit alone is worth.
+    return parameter == Parameter::SecondPayoff ? rule.Payoff(0.0, 1.0) : rule.Payoff(1.0, 0.0);
+}
+
+QString CSensitivityAnalysis::KindWord(Parameter parameter)
+{
+    switch (parameter) {
+    case Parameter::Payoff:
+        return QStringLiteral("payoff");
+    case Parameter::SecondPayoff:
+        return QStringLiteral("payoff2");
+    case Parameter::Weight:
+        return QStringLiteral("weight");
+    case Parameter::Probability:
+        break;
+    }
+    return QStringLiteral("probability");
+}
+
+QString CSensitivityAnalysis::KindName(Parameter parameter)
+{
+    switch (parameter) {
+    case Parameter::Payoff:
+        return tr("payoff");
+    case Parameter::SecondPayoff:
+        return tr("second payoff");
+    case Parameter::Weight:
+        return tr("weight w");
+    case Parameter::Probability:
+        break;
+    }
+    return tr("probability");
+}
+
 CAnalysisTable CSensitivityAnalysis::Table(const CTreeIndex &index) const
 {
-    const bool bPayoff = kind == Parameter::Payoff;
-    return StepTable(index, bPayoff ? QStringLiteral("payoff") : QStringLiteral("probability"),
-                     bPayoff ? tr("Payoff") : tr("Probability"), switching, steps);
+    QString strShown = KindName(kind);
+    strShown[0] = strShown[0].toUpper();
+    return StepTable(index, KindWord(kind), strShown, switching, steps);
 }
 
 CAnalysisTable CSensitivityAnalysis::StepTable(const CTreeIndex &index, const QString &strParameter,

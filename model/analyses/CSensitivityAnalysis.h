@@ -42,16 +42,30 @@ class CSensitivityAnalysis
     Q_DECLARE_TR_FUNCTIONS(CSensitivityAnalysis)
 
 public:
+    // In a project of two criteria an option has two payoffs, and the weight
+    // w of criterion 1 is an input of its own: the value of every node is
+    // piecewise linear in w too, each path's combined value a line in w, so
+    // its break-evens are exact as well (those of the Root's Decision are the
+    // ICERs of the league table's frontier).
     enum class Parameter
     {
         Payoff,
         Probability,
+        SecondPayoff,
+        Weight,
     };
     static constexpr int DefaultSteps = 20;
     static constexpr int MaxSteps = 1000000;
     // Why nSteps cannot be the steps of an analysis over a range of at most
     // nMost steps; empty when it can.
     static QString StepsProblem(int nSteps, int nMost = MaxSteps);
+    // The parameter as files and tables name it ("payoff", "payoff2", ...),
+    // and as a sentence does ("second payoff").
+    static QString KindWord(Parameter parameter);
+    static QString KindName(Parameter parameter);
+    // How fast the combined value of each path below an option moves per
+    // unit of its payoff (or second payoff) under rule.
+    static double PayoffRate(const CDecisionRule &rule, Parameter parameter);
     // Why a probability has no line to follow under rule; empty when it has.
     static QString ProbabilityProblem(const CDecisionRule &rule);
 
@@ -82,8 +96,8 @@ public:
     explicit CSensitivityAnalysis(const CTreeEvaluation &evaluation);
 
     // Runs the analysis of nOption's parameter over [dLow, dHigh] in nSteps
-    // equal steps. False, with Error() telling why, when the option, the
-    // parameter or the range does not fit.
+    // equal steps (for the weight, nOption is not read). False, with Error()
+    // telling why, when the option, the parameter or the range does not fit.
     bool Run(int nOption, Parameter parameter, double dLow, double dHigh,
              int nSteps = DefaultSteps);
     QString Error() const { return error; }
@@ -119,7 +133,8 @@ public:
     int ChosenAt(int nDecision, double dParameter) const;
     // Where nDecision keeps one choice, from Low() to High().
     std::vector<Region> Regions(int nDecision) const;
-    // The nearest Decision above the moved option, or -1.
+    // The nearest Decision above the moved option, or -1; for the weight,
+    // the first Decision of the tree.
     int DecisionAbove() const;
 
     // The parameter at step nStep of nSteps from dLow to dHigh; the last
@@ -136,7 +151,11 @@ public:
 
 private:
     bool Check(int nOption, Parameter parameter, double dLow, double dHigh, int nSteps);
-    CPiecewiseLinear ShiftedBelow(int nNode, double dLowShift, double dHighShift);
+    bool CheckWeight(double dLow, double dHigh, int nSteps);
+    // dRate: how fast each path below moves per unit of the parameter.
+    CPiecewiseLinear ShiftedBelow(int nNode, double dLowShift, double dHighShift, double dRate);
+    // The Root's value as a function of the weight itself.
+    CPiecewiseLinear OverWeight();
     CPiecewiseLinear ProbabilityLine(int nSituation, double dLowShift, double dHighShift) const;
     CPiecewiseLinear CombineAbove(int nOwner, int nPosition, const CPiecewiseLinear &moved);
     using Candidates = std::vector<std::pair<int, CPiecewiseLinear>>;
@@ -156,7 +175,10 @@ private:
     double low = 0.0;
     double high = 0.0;
     double current = 0.0;
-    // Functions of the change of the parameter from Current().
+    // Where the functions' parameter is 0: Current(), or 0 for the weight,
+    // whose current value may be infinite.
+    double origin = 0.0;
+    // Functions of the change of the parameter from origin.
     CPiecewiseLinear root;
     struct Followed
     {

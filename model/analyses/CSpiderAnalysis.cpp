@@ -58,7 +58,7 @@ bool CSpiderAnalysis::Run(double dPercent, int nSteps, const CDecisionTree *pTre
         const double dMove = std::fabs(input.current) * dPercent / 100.0;
         line.input.low = input.current - dMove;
         line.input.high = input.current + dMove;
-        if (input.option < 0) {
+        if (CTornado::IsVariable(input)) {
             if (!VariableLine(*pTree, &line))
                 return false;
         } else {
@@ -67,12 +67,16 @@ bool CSpiderAnalysis::Run(double dPercent, int nSteps, const CDecisionTree *pTre
                 double dParameter = input.current + std::fabs(input.current) * dChange / 100.0;
                 if (input.kind == Parameter::Probability)
                     dParameter = std::clamp(dParameter, 0.0, 1.0);
+                if (input.kind == Parameter::Weight)
+                    dParameter = std::max(dParameter, 0.0);
                 line.points.emplace_back(dChange, tornado.RootValueWith(input, dParameter));
             }
             if (input.kind == Parameter::Probability) {
                 line.input.low = std::clamp(line.input.low, 0.0, 1.0);
                 line.input.high = std::clamp(line.input.high, 0.0, 1.0);
             }
+            if (input.kind == Parameter::Weight)
+                line.input.low = std::max(line.input.low, 0.0);
         }
         line.input.valueLow = line.points.front().second;
         line.input.valueHigh = line.points.back().second;

@@ -36,7 +36,7 @@ bool CTornado::Run(double dPercent, const CDecisionTree *pTree)
     const double dShare = dPercent / 100.0;
     noise = Noise();
     for (Bar bar : Inputs(pTree)) {
-        if (bar.option < 0) {
+        if (IsVariable(bar)) {
             if (!AddVariable(*pTree, bar, dShare))
                 return false;
             continue;
@@ -44,11 +44,13 @@ bool CTornado::Run(double dPercent, const CDecisionTree *pTree)
         const double dMove = std::fabs(bar.current) * dShare;
         bar.low = bar.current - dMove;
         bar.high = bar.current + dMove;
-        // A probability stays within 0 and 1.
+        // A probability stays within 0 and 1, a weight above 0.
         if (bar.kind == CSensitivityAnalysis::Parameter::Probability) {
             bar.low = std::clamp(bar.low, 0.0, 1.0);
             bar.high = std::clamp(bar.high, 0.0, 1.0);
         }
+        if (bar.kind == CSensitivityAnalysis::Parameter::Weight)
+            bar.low = std::max(bar.low, 0.0);
         bar.valueLow = RootValueWith(bar, bar.low);
         bar.valueHigh = RootValueWith(bar, bar.high);
         Keep(bar);
@@ -61,10 +63,12 @@ bool CTornado::Run(double dPercent, const CDecisionTree *pTree)
 QString CTornado::Describe(const CTreeIndex &index, int nOption,
                            CSensitivityAnalysis::Parameter kind, const std::string &strVariable)
 {
+    if (kind == CSensitivityAnalysis::Parameter::Weight)
+        return CSensitivityAnalysis::KindName(kind);
     if (nOption < 0)
         return tr("variable %1").arg(QString::fromStdString(strVariable));
     return tr("%1 of \"%2\" (#%3)")
-        .arg(kind == CSensitivityAnalysis::Parameter::Payoff ? tr("payoff") : tr("probability"),
+        .arg(CSensitivityAnalysis::KindName(kind),
              QString::fromStdString(index.Node(nOption)->name))
         .arg(CTreeIndex::IdOf(nOption));
 }
@@ -94,12 +98,25 @@ std::vector<CTornado::Bar> CTornado::Inputs(const CDecisionTree *pTree) const
             bar.current = pOption->payoff;
             inputs.push_back(bar);
         }
+        if (evaluation.Rule().Criteria().two && (!pTree || pOption->payoff2Formula.empty())) {
+            bar.kind = CSensitivityAnalysis::Parameter::SecondPayoff;
+            bar.current = pOption->payoff2;
+            inputs.push_back(bar);
+        }
         if (index.Type(index.Parent(n)) == NodeType::Situation &&
             (!pTree || pOption->probabilityFormula.empty())) {
             bar.kind = CSensitivityAnalysis::Parameter::Probability;
             bar.current = pOption->probability;
             inputs.push_back(bar);
         }
+    }
+    // The weight of two criteria moves the value of every path at once.
+    const CCriteria &criteria = evaluation.Rule().Criteria();
+    if (criteria.two && !criteria.WeightIsInfinite()) {
+        Bar bar;
+        bar.kind = CSensitivityAnalysis::Parameter::Weight;
+        bar.current = criteria.weight;
+        inputs.push_back(bar);
     }
     for (int n = 0; pTree && pTree->GetRoot() && n < pTree->Variables().Count(); ++n) {
         Bar bar;
@@ -113,9 +130,18 @@ std::vector<CTornado::Bar> CTornado::Inputs(const CDecisionTree *pTree) const
 double CTornado::RootValueWith(const Bar &input, double dParameter)
 {
     const CTreeIndex &index = evaluation.Index();
-    if (input.kind == CSensitivityAnalysis::Parameter::Payoff) {
+    if (input.kind == CSensitivityAnalysis::Parameter::Weight) {
+        // Every path moves at its own rate: the tree is rolled back anew.
+        CDecisionRule rule = evaluation.Rule();
+        CCriteria criteria = rule.Criteria();
+        criteria.weight = dParameter;
+        rule.SetCriteria(criteria);
+        return CTreeEvaluation(index, rule).RootValue();
+    }
+    if (input.kind != CSensitivityAnalysis::Parameter::Probability) {
         const int nBelow = index.LeadsTo(input.option);
-        return RootAfter(nBelow, ShiftedValue(nBelow, dParameter - input.current));
+        const double dRate = CSensitivityAnalysis::PayoffRate(evaluation.Rule(), input.kind);
+        return RootAfter(nBelow, ShiftedValue(nBelow, (dParameter - input.current) * dRate));
     }
     const int nSituation = index.Parent(input.option);
     const int nFirst = index.FirstChild(nSituation);
@@ -219,6 +245,8 @@ double CTornado::RootAfter(int n, double dValue)
 QString CTornado::ShortName(const CTreeIndex &index, int nOption,
                             CSensitivityAnalysis::Parameter kind, const std::string &strVariable)
 {
+    if (kind == CSensitivityAnalysis::Parameter::Weight)
+        return QStringLiteral(":weight");
     if (nOption < 0)
         return QString::fromStdString(strVariable);
     const std::string &strName = index.Node(nOption)->name;
@@ -226,9 +254,7 @@ QString CTornado::ShortName(const CTreeIndex &index, int nOption,
         !strName.empty() && strName[0] != '#' && index.OptionsNamed(strName).size() == 1
             ? QString::fromStdString(strName)
             : QStringLiteral("#%1").arg(CTreeIndex::IdOf(nOption));
-    return strNode + (kind == CSensitivityAnalysis::Parameter::Payoff
-                          ? QStringLiteral(":payoff")
-                          : QStringLiteral(":probability"));
+    return strNode + QLatin1Char(':') + CSensitivityAnalysis::KindWord(kind);
 }
 
 CAnalysisTable CTornado::Table(const CTreeIndex &index) const
@@ -240,13 +266,12 @@ CAnalysisTable CTornado::Table(const CTreeIndex &index) const
                          {},
                          {}};
     for (const Bar &bar : bars) {
-        const bool bVariable = bar.option < 0;
+        const bool bVariable = IsVariable(bar);
         table.rows.push_back(
-            {bVariable ? QString::fromStdString(bar.variable)
-                       : CAnalysisTable::NodeLabel(index, bar.option),
-             bVariable                                             ? QStringLiteral("variable")
-             : bar.kind == CSensitivityAnalysis::Parameter::Payoff ? QStringLiteral("payoff")
-                                                                   : QStringLiteral("probability"),
+            {bVariable        ? QString::fromStdString(bar.variable)
+             : bar.option < 0 ? QStringLiteral("w")
+                              : CAnalysisTable::NodeLabel(index, bar.option),
+             bVariable ? QStringLiteral("variable") : CSensitivityAnalysis::KindWord(bar.kind),
              PlainNumber(bar.current), PlainNumber(bar.low), PlainNumber(bar.high),
              PlainNumber(bar.valueLow), PlainNumber(bar.valueHigh), PlainNumber(bar.Swing())});
     }

@@ -42,6 +42,11 @@ public:
 
         double Swing() const { return std::fabs(valueHigh - valueLow); }
     };
+    // A variable's bar, rather than an option's or the weight's.
+    static bool IsVariable(const Bar &bar)
+    {
+        return bar.option < 0 && bar.kind != CSensitivityAnalysis::Parameter::Weight;
+    }
 
     explicit CTornado(const CTreeEvaluation &evaluation);
 
@@ -49,7 +54,8 @@ public:
     // share that is negative or not a number. Given the evaluated tree, its
     // variables are inputs too, moved over Low..High where both are set and
     // by the share otherwise; payoffs and probabilities given by formulas
-    // are then not inputs of their own, as they follow the variables.
+    // are then not inputs of their own, as they follow the variables. With
+    // two criteria every second payoff and the weight w are inputs too.
     bool Run(double dPercent, const CDecisionTree *pTree = nullptr);
     QString Error() const { return error; }
     double Percent() const { return percent; }

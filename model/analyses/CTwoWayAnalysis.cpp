@@ -53,7 +53,17 @@ CTwoWayAnalysis::CTwoWayAnalysis(const CDecisionTree &decisionTree,
 
 bool CTwoWayAnalysis::Check(const CTreeIndex &index, const Input &input)
 {
-    if (input.option < 0) {
+    const bool bTwo = rule.Criteria().two;
+    if ((input.kind == Parameter::Weight || input.kind == Parameter::SecondPayoff) && !bTwo) {
+        error = tr("Only a project of two criteria has a weight and second payoffs.");
+        return false;
+    }
+    if (input.kind == Parameter::Weight) {
+        if (input.low < 0.0) {
+            error = tr("The weight w cannot fall below 0.");
+            return false;
+        }
+    } else if (input.option < 0) {
         if (tree.Variables().Find(input.variable) < 0) {
             error = tr("The project has no variable named \"%1\".")
                         .arg(QString::fromStdString(input.variable));
@@ -121,10 +131,14 @@ bool CTwoWayAnalysis::Run(const Input &x, const Input &y, int nSteps)
     if (!error.isEmpty())
         return false;
     const auto current = [&](const Input &input) {
+        if (input.kind == Parameter::Weight)
+            return rule.Criteria().weight;
         if (input.option < 0)
             return tree.Variables().At(tree.Variables().Find(input.variable)).value;
         const CNode *pOption = index.Node(input.option);
-        return input.kind == Parameter::Payoff ? pOption->payoff : pOption->probability;
+        return input.kind == Parameter::Payoff         ? pOption->payoff
+               : input.kind == Parameter::SecondPayoff ? pOption->payoff2
+                                                       : pOption->probability;
     };
     currentX = current(x);
     currentY = current(y);
@@ -141,6 +155,7 @@ bool CTwoWayAnalysis::Run(const Input &x, const Input &y, int nSteps)
     const CTreeIndex workIndex(work.GetRoot());
     HoldFormulas(workIndex, x, &work);
     HoldFormulas(workIndex, y, &work);
+    rowRule = rule;
     baseProbabilities.clear();
     if (y.option >= 0 && y.kind == Parameter::Probability)
         baseProbabilities =
@@ -149,7 +164,7 @@ bool CTwoWayAnalysis::Run(const Input &x, const Input &y, int nSteps)
     for (int j = 0; j <= nSteps; ++j) {
         const double dY = CSensitivityAnalysis::StepAt(y.low, y.high, j, nSteps);
         if (!SetInput(workIndex, y, dY, &work) ||
-            !(x.option < 0 ? RunVariableRow(work, dY) : RunRow(workIndex, dY))) {
+            !(IsVariable(x) ? RunVariableRow(work, dY) : RunRow(workIndex, dY))) {
             grid.clear();
             rows.clear();
             return false;
@@ -161,13 +176,17 @@ bool CTwoWayAnalysis::Run(const Input &x, const Input &y, int nSteps)
 void CTwoWayAnalysis::HoldFormulas(const CTreeIndex &workIndex, const Input &input,
                                    CDecisionTree *pWork) const
 {
-    if (input.option < 0) {
+    if (input.kind == Parameter::Weight) {
+        // The weight is a number of the settings; no formula gives it.
+    } else if (input.option < 0) {
         const int n = pWork->Variables().Find(input.variable);
         CVariables::Variable variable = pWork->Variables().At(n);
         variable.formula.clear();
         pWork->Variables().Set(n, variable);
     } else if (input.kind == Parameter::Payoff) {
         Writable(workIndex, input.option)->payoffFormula.clear();
+    } else if (input.kind == Parameter::SecondPayoff) {
+        Writable(workIndex, input.option)->payoff2Formula.clear();
     } else {
         // Its siblings make up for it, so they are moved numbers too.
         const int nSituation = workIndex.Parent(input.option);
@@ -180,6 +199,12 @@ void CTwoWayAnalysis::HoldFormulas(const CTreeIndex &workIndex, const Input &inp
 bool CTwoWayAnalysis::SetInput(const CTreeIndex &workIndex, const Input &input, double dValue,
                                CDecisionTree *pWork)
 {
+    if (input.kind == Parameter::Weight) {
+        CCriteria criteria = rowRule.Criteria();
+        criteria.weight = dValue;
+        rowRule.SetCriteria(criteria);
+        return true;
+    }
     if (input.option < 0) {
         pWork->Variables().SetValue(pWork->Variables().Find(input.variable), dValue);
         const std::vector<CVariables::Problem> problems = pWork->ApplyFormulas();
@@ -194,6 +219,10 @@ bool CTwoWayAnalysis::SetInput(const CTreeIndex &workIndex, const Input &input, 
         Writable(workIndex, input.option)->payoff = dValue;
         return true;
     }
+    if (input.kind == Parameter::SecondPayoff) {
+        Writable(workIndex, input.option)->payoff2 = dValue;
+        return true;
+    }
     // Moved from the tree's own probabilities, not the last row's.
     const int nFirst = workIndex.FirstChild(workIndex.Parent(input.option));
     const std::vector<double> probabilities =
@@ -205,7 +234,7 @@ bool CTwoWayAnalysis::SetInput(const CTreeIndex &workIndex, const Input &input, 
 
 bool CTwoWayAnalysis::RunRow(const CTreeIndex &index, double dY)
 {
-    const CTreeEvaluation evaluation(index, rule);
+    const CTreeEvaluation evaluation(index, rowRule);
     CSensitivityAnalysis analysis(evaluation);
     if (!analysis.Run(inputX.option, inputX.kind, inputX.low, inputX.high, steps)) {
         error = analysis.Error();
@@ -237,7 +266,7 @@ bool CTwoWayAnalysis::RunRow(const CTreeIndex &index, double dY)
 
 bool CTwoWayAnalysis::RunVariableRow(const CDecisionTree &work, double dY)
 {
-    CVariableSensitivity analysis(work, rule);
+    CVariableSensitivity analysis(work, rowRule);
     if (!analysis.Run(inputX.variable, inputX.low, inputX.high, steps)) {
         error = analysis.Error();
         treeAtFault = analysis.TreeAtFault();
@@ -245,7 +274,7 @@ bool CTwoWayAnalysis::RunVariableRow(const CDecisionTree &work, double dY)
     }
     rows.push_back({dY, analysis.BreakEvens()});
     CVariableProbe probe(work.GetRoot(), work.Variables(), work.Variables().Find(inputX.variable),
-                         rule);
+                         rowRule);
     for (int i = 0; i <= steps; ++i) {
         Point point;
         point.x = CSensitivityAnalysis::StepAt(inputX.low, inputX.high, i, steps);

@@ -34,7 +34,8 @@ public:
 
     struct Input
     {
-        int option = -1;      // node of the tree's CTreeIndex; -1 for a variable
+        // Node of the tree's CTreeIndex; -1 for a variable or the weight.
+        int option = -1;
         std::string variable; // the variable moved, or empty
         CSensitivityAnalysis::Parameter kind = CSensitivityAnalysis::Parameter::Payoff;
         double low = 0.0;
@@ -43,7 +44,9 @@ public:
         bool operator==(const Input &other) const
         {
             return option == other.option && variable == other.variable &&
-                   (option < 0 || kind == other.kind);
+                   (option < 0 ? (kind == CSensitivityAnalysis::Parameter::Weight) ==
+                                     (other.kind == CSensitivityAnalysis::Parameter::Weight)
+                               : kind == other.kind);
         }
     };
     struct Point
@@ -96,6 +99,8 @@ public:
     CAnalysisTable Table(const CTreeIndex &index) const;
 
 private:
+    static constexpr auto Weight = CSensitivityAnalysis::Parameter::Weight;
+    static bool IsVariable(const Input &input) { return input.option < 0 && input.kind != Weight; }
     bool Check(const CTreeIndex &index, const Input &input);
     void HoldFormulas(const CTreeIndex &workIndex, const Input &input, CDecisionTree *pWork) const;
     bool SetInput(const CTreeIndex &workIndex, const Input &input, double dValue,
@@ -105,6 +110,9 @@ private:
 
     const CDecisionTree &tree;
     const CDecisionRule rule;
+    // The rule of the row being run: the project's, at the row's weight
+    // when the weight is y.
+    CDecisionRule rowRule;
     QString error;
     bool treeAtFault = false;
     Input inputX;

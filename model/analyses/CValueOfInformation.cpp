@@ -58,12 +58,8 @@ bool CValueOfInformation::Run()
         return false;
 
     pathSums.assign(size_t(index.Size()), 0.0);
-    for (int n = 1; n < index.Size(); ++n) {
-        const bool bOwner =
-            index.Type(n) == NodeType::Decision || index.Type(n) == NodeType::Situation;
-        pathSums[size_t(n)] =
-            pathSums[size_t(index.Parent(n))] + (bOwner ? 0.0 : index.Node(n)->payoff);
-    }
+    for (int n = 0; n < index.Size(); ++n)
+        pathSums[size_t(n)] = evaluation.PathSum(n);
     scratch.resize(size_t(index.Size()));
     for (int n = 0; n < index.Size(); ++n)
         scratch[size_t(n)] = evaluation.Value(n);

@@ -19,6 +19,11 @@ struct CProjectSettings
     // One criterion, or two weighed together; with two the rollback
     // maximises their combined value and leaves the rule aside.
     CCriteria criteria;
+    // The rule the analyses roll back by: the project's own, or for two
+    // criteria the maximised expectation of their combined value, as the
+    // rollback takes it.
+    CDecisionRule AnalysisRule() const;
+
     // How payoffs and values are shown.
     NumberFormat numbers;
 };

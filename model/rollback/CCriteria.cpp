@@ -1,5 +1,7 @@
 #include "CCriteria.h"
 
+#include "TextNumber.h"
+
 bool CCriteria::operator==(const CCriteria &other) const
 {
     if (two != other.two)
@@ -26,6 +28,28 @@ bool CCriteria::Better(double a1, double a2, double b1, double b2) const
     if (Sign(0) * a1 != Sign(0) * b1)
         return Sign(0) * b1 < Sign(0) * a1;
     return Sign(1) * b2 < Sign(1) * a2;
+}
+
+QString CCriteria::ValueName() const
+{
+    if (!two)
+        return QString();
+    const QString strFirst = maximise[0] ? names[0] : QStringLiteral("−%1").arg(names[0]);
+    if (WeightIsInfinite())
+        return tr("%1 (at an infinite weight)").arg(strFirst);
+    return tr("%1 × w %2 %3 at w = %4")
+        .arg(strFirst, maximise[1] ? QStringLiteral("+") : QStringLiteral("−"), names[1],
+             PlainNumber(weight));
+}
+
+QString CCriteria::AnalysisProblem() const
+{
+    if (!two || !WeightIsInfinite())
+        return QString();
+    return tr("At an infinite weight %1 comes first and %2 only breaks its ties, which no "
+              "single value shows; give the weight a number in Project Settings to analyse "
+              "the combined value.")
+        .arg(names[0], names[1]);
 }
 
 QString CCriteria::Problem() const

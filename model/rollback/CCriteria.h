@@ -47,6 +47,15 @@ public:
     // between options equal on criterion 1.
     bool Better(double a1, double a2, double b1, double b2) const;
 
+    // The combined value in words, as the analyses of one value name what
+    // they show: "Effect × w − Cost at w = 50000".
+    QString ValueName() const;
+
+    // Why the analyses of one value cannot follow these criteria; empty when
+    // they can. At an infinite weight criterion 2 breaks the ties of
+    // criterion 1, which no single value carries.
+    QString AnalysisProblem() const;
+
     // Empty when the settings can be used; else a sentence for the user:
     // a weight that is not a number at or above 0, bounds out of order, an
     // empty name.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "CCriteria.h"
+
 #include <QCoreApplication>
 #include <QString>
 #include <QStringList>
@@ -10,6 +12,10 @@
 // smallest or largest of those whose probability counts). Under the default
 // rule a risk tolerance may replace the Situations' averages by certainty
 // equivalents of an exponential utility.
+//
+// The analyses of a project of two criteria roll back its combined value:
+// the rule then carries the criteria, and each option adds the combined
+// value of its two payoffs to its paths (see CProjectSettings::AnalysisRule).
 class CDecisionRule
 {
     Q_DECLARE_TR_FUNCTIONS(CDecisionRule)
@@ -43,7 +49,8 @@ public:
     bool IsDefault() const { return kind == ExpectedValueMaximization && !HasRiskTolerance(); }
     bool operator==(const CDecisionRule &other) const
     {
-        return kind == other.kind && riskTolerance == other.riskTolerance;
+        return kind == other.kind && riskTolerance == other.riskTolerance &&
+               criteria == other.criteria;
     }
     bool operator!=(const CDecisionRule &other) const { return !(*this == other); }
 
@@ -80,7 +87,21 @@ public:
     // A Situation's value from its options' probabilities and outcomes.
     double Situation(int nCount, const double *pProbabilities, const double *pOutcomes) const;
 
+    // The criteria whose combined value the analyses follow; one criterion
+    // unless set.
+    const CCriteria &Criteria() const { return criteria; }
+    void SetCriteria(const CCriteria &projectCriteria) { criteria = projectCriteria; }
+    // What an option with these payoffs adds to each path below it: its
+    // payoff, or the combined value of its two payoffs. The combined value is
+    // linear in the payoffs, so path sums of it are the combined values of the
+    // paths' sums of each criterion.
+    double Payoff(double dPayoff, double dPayoff2) const
+    {
+        return criteria.two ? criteria.Combine(dPayoff, dPayoff2) : dPayoff;
+    }
+
 private:
     Kind kind = ExpectedValueMaximization;
+    CCriteria criteria;
     double riskTolerance = 0.0;
 };

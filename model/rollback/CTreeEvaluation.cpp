@@ -150,10 +150,12 @@ void CTreeEvaluation::EvaluateUpwards()
     const int nSize = index.Size();
     // Payoffs summed from the Root down; Decisions and Situations hold
     // computed values, not payoffs, and add nothing.
-    std::vector<double> pathSums(size_t(nSize), 0.0);
+    pathSums.assign(size_t(nSize), 0.0);
     for (int n = 0; n < nSize; ++n) {
         const double dAbove = n == 0 ? 0.0 : pathSums[size_t(index.Parent(n))];
-        pathSums[size_t(n)] = IsOwner(index.Type(n)) ? dAbove : dAbove + index.Node(n)->payoff;
+        const CNode *pNode = index.Node(n);
+        pathSums[size_t(n)] =
+            IsOwner(index.Type(n)) ? dAbove : dAbove + rule.Payoff(pNode->payoff, pNode->payoff2);
     }
 
     std::vector<double> outcomes;

@@ -31,6 +31,9 @@ public:
     // best or a Situation's expected value; for an option, what it leads to.
     double Value(int n) const { return values[size_t(n)]; }
     double RootValue() const { return values.empty() ? 0.0 : values.front(); }
+    // The payoffs from the Root down to n, n's own included: what a path
+    // ending at n adds up to, by the rule's reading of two payoffs.
+    double PathSum(int n) const { return pathSums[size_t(n)]; }
     // The child position of the option a Decision chooses, or -1.
     int Chosen(int n) const { return chosen[size_t(n)]; }
     // The sum of a Situation's option probabilities.
@@ -85,6 +88,7 @@ private:
 
     const CTreeIndex &index;
     const CDecisionRule rule;
+    std::vector<double> pathSums;
     std::vector<double> values;
     std::vector<int> chosen;
     std::vector<double> weights;

@@ -1,5 +1,6 @@
 #include "CProbabilisticSensitivity.h"
 
+#include "CSensitivityAnalysis.h"
 #include "CSimulationWorker.h"
 #include "CUniformStream.h"
 
@@ -60,6 +61,7 @@ bool CProbabilisticSensitivity::Run(const Settings &runSettings, Progress *pProg
     ok.assign(nCount, 0);
     roots.assign(nCount, NaN);
     values.assign(nCount * strategyCount(), NaN);
+    criteria.assign(TwoCriteria() ? nCount * strategyCount() * 2 : 0, NaN);
     draws.assign(settings.keepDraws ? nCount * plan.uncertain.size() : 0, NaN);
     const int64_t nBlocks = (settings.iterations + BlockSize - 1) / BlockSize;
     std::vector<QString> failures(static_cast<size_t>(nBlocks));
@@ -107,7 +109,9 @@ void CProbabilisticSensitivity::RunBlocks(std::atomic<int64_t> *pNext, Progress 
             const size_t at = size_t(i);
             double *pDraws = draws.empty() ? scratch.data() : &draws[at * nUncertain];
             double *pValues = &values[at * strategyCount()];
-            ok[at] = worker.Iterate(uniforms.data(), pDraws, &roots[at], pValues, &strReason);
+            double *pCriteria = criteria.empty() ? nullptr : &criteria[at * strategyCount() * 2];
+            ok[at] =
+                worker.Iterate(uniforms.data(), pDraws, &roots[at], pValues, pCriteria, &strReason);
             if (ok[at])
                 continue;
             roots[at] = NaN;
@@ -225,4 +229,85 @@ CProbabilisticSensitivity::RunningMean(int s, int nPoints) const
                 {nCount, dMean, 1.96 * std::sqrt(dSquares / double(nCount - 1) / double(nCount))});
     }
     return points;
+}
+
+double CProbabilisticSensitivity::MeanCriterion(int s, int k) const
+{
+    double dSum = 0.0;
+    int64_t nCount = 0;
+    for (size_t i = 0; i < ok.size(); ++i)
+        if (ok[i]) {
+            dSum += Criterion(int64_t(i), s, k);
+            ++nCount;
+        }
+    return nCount == 0 ? NaN : dSum / double(nCount);
+}
+
+std::vector<double> CProbabilisticSensitivity::Weights(int nSteps) const
+{
+    const CCriteria &projectCriteria = plan.Rule().Criteria();
+    const double dLow = projectCriteria.weightLower;
+    double dHigh = projectCriteria.weightUpper;
+    if (!std::isfinite(dHigh))
+        dHigh = std::isfinite(projectCriteria.weight) && projectCriteria.weight > dLow
+                    ? 2.0 * projectCriteria.weight
+                    : dLow + 1.0;
+    std::vector<double> weights;
+    for (int k = 0; k <= nSteps; ++k)
+        weights.push_back(CSensitivityAnalysis::StepAt(dLow, dHigh, k, nSteps));
+    return weights;
+}
+
+double CProbabilisticSensitivity::CombinedAt(double dWeight, size_t i, size_t s) const
+{
+    return plan.Rule().Criteria().CombineAt(dWeight, Criterion(int64_t(i), int(s), 0),
+                                            Criterion(int64_t(i), int(s), 1));
+}
+
+std::vector<double> CProbabilisticSensitivity::Acceptability(double dWeight) const
+{
+    const size_t nStrategies = strategyCount();
+    std::vector<double> shares(nStrategies, 0.0);
+    int64_t nCount = 0;
+    for (size_t i = 0; i < ok.size() && TwoCriteria(); ++i) {
+        if (!ok[i])
+            continue;
+        ++nCount;
+        double dBest = -CCriteria::Infinite;
+        int nTies = 0;
+        for (size_t s = 0; s < nStrategies; ++s) {
+            const double dValue = CombinedAt(dWeight, i, s);
+            nTies = dValue > dBest ? 1 : dValue == dBest ? nTies + 1 : nTies;
+            dBest = std::max(dBest, dValue);
+        }
+        for (size_t s = 0; s < nStrategies; ++s)
+            if (CombinedAt(dWeight, i, s) == dBest)
+                shares[s] += 1.0 / nTies;
+    }
+    for (double &dShare : shares)
+        dShare = nCount == 0 ? NaN : dShare / double(nCount);
+    return shares;
+}
+
+double CProbabilisticSensitivity::EvpiAt(double dWeight) const
+{
+    const size_t nStrategies = strategyCount();
+    std::vector<double> sums(nStrategies, 0.0);
+    double dBestSum = 0.0;
+    int64_t nCount = 0;
+    for (size_t i = 0; i < ok.size() && TwoCriteria(); ++i) {
+        if (!ok[i])
+            continue;
+        ++nCount;
+        double dBest = -CCriteria::Infinite;
+        for (size_t s = 0; s < nStrategies; ++s) {
+            const double dValue = CombinedAt(dWeight, i, s);
+            sums[s] += dValue;
+            dBest = std::max(dBest, dValue);
+        }
+        dBestSum += dBest;
+    }
+    if (nCount == 0)
+        return NaN;
+    return (dBestSum - *std::max_element(sums.begin(), sums.end())) / double(nCount);
 }

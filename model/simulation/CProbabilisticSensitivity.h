@@ -90,6 +90,28 @@ public:
     // iterations, in iteration order.
     std::vector<RunningPoint> RunningMean(int s, int nPoints) const;
 
+    // With two criteria, each iteration's criterion k (0 or 1) of strategy
+    // s, and its mean over the iterations that did not fail.
+    bool TwoCriteria() const { return plan.TwoCriteria(); }
+    const CCriteria &Criteria() const { return plan.Rule().Criteria(); }
+    double Criterion(int64_t i, int s, int k) const
+    {
+        return criteria[(size_t(i) * strategyCount() + size_t(s)) * 2 + size_t(k)];
+    }
+    double MeanCriterion(int s, int k) const;
+    // The weights the acceptability curve is drawn at: nSteps + 1 from the
+    // lower end of the project's range of w to its upper one (twice w, or
+    // 1, for an open upper end).
+    std::vector<double> Weights(int nSteps) const;
+    // The share of the iterations that did not fail in which strategy s has
+    // the best combined value at dWeight (a tie shares the iteration out).
+    std::vector<double> Acceptability(double dWeight) const;
+    // The mean of each iteration's best combined value at dWeight less the
+    // best mean: what knowing every uncertainty is worth at that weight.
+    double EvpiAt(double dWeight) const;
+    // A row per weight: w, each strategy's share and the EVPI there.
+    CAnalysisTable AcceptabilityTable(int nSteps) const;
+
     // One row per strategy, as the panel copies it and ramify-solve prints it.
     CAnalysisTable Table() const;
     // One row per iteration: each draw and each strategy's value.
@@ -100,6 +122,7 @@ private:
     void RunBlocks(std::atomic<int64_t> *pNext, Progress *pProgress,
                    std::vector<QString> *pFailures);
     void Summarise();
+    double CombinedAt(double dWeight, size_t i, size_t s) const;
     Summary Summarise(const std::vector<double> &sample) const;
 
     CSimulationPlan plan;
@@ -107,6 +130,8 @@ private:
     std::vector<char> ok;
     std::vector<double> roots;
     std::vector<double> values;
+    // Two per strategy and iteration, with two criteria; empty otherwise.
+    std::vector<double> criteria;
     std::vector<double> draws;
     int64_t failed = 0;
     QString firstFailure;

@@ -3,9 +3,9 @@
 #include "CDecisionTree.h"
 #include "CFormula.h"
 #include "CNode.h"
+#include "CStrategies.h"
 #include "CTreeFormulas.h"
 #include "CTreeIndex.h"
-#include "SubtreeWalk.h"
 
 #include <algorithm>
 #include <deque>
@@ -46,6 +46,8 @@ QString CSimulationPlan::Prepare(const CDecisionTree &tree, const CDecisionRule 
         hasOptions.push_back(IsOwner(index.Type(n)) && index.ChildCount(n) > 0 &&
                              index.Type(index.FirstChild(n)) == NodeType::Option);
         payoffs.push_back(index.Node(n)->payoff);
+        if (rule.Criteria().two)
+            payoffs2.push_back(index.Node(n)->payoff2);
         probabilities.push_back(index.Node(n)->probability);
         if (firstDecision < 0 && hasOptions.back() && type.back() == NodeType::Decision)
             firstDecision = n;
@@ -58,7 +60,7 @@ QString CSimulationPlan::Prepare(const CDecisionTree &tree, const CDecisionRule 
     std::vector<double> pathSums(static_cast<size_t>(nSize));
     std::vector<double> values(static_cast<size_t>(nSize));
     baseChoices.assign(size_t(nSize), -1);
-    PathSums(payoffs.data(), pathSums.data());
+    PathSums(payoffs.data(), payoffs2.data(), pathSums.data());
     Rollback(probabilities.data(), pathSums.data(), values.data(), nullptr, baseChoices.data());
     FindStrategies(index);
     return QString();
@@ -162,6 +164,11 @@ QString CSimulationPlan::OrderFormulas(const CDecisionTree &tree, const CTreeInd
         if (!pNode->payoffFormula.empty() && Mentions(pNode->payoffFormula, variables, reached))
             formulas.push_back({-1, n, false, pNode->payoffFormula,
                                 CTreeFormulas::Describe({{}, pNode, false, {}})});
+        if (rule.Criteria().two && !pNode->payoff2Formula.empty() &&
+            Mentions(pNode->payoff2Formula, variables, reached)) {
+            formulas.push_back({-1, n, false, pNode->payoff2Formula,
+                                CTreeFormulas::Describe({{}, pNode, false, {}, true}), true});
+        }
         if (CTreeFormulas::IsRest(pNode->probabilityFormula)) {
             isRest[size_t(n)] = 1;
         } else if (!pNode->probabilityFormula.empty() &&
@@ -179,7 +186,19 @@ QString CSimulationPlan::OrderFormulas(const CDecisionTree &tree, const CTreeInd
     return QString();
 }
 
-void CSimulationPlan::PathSums(const double *pPayoffs, double *pPathSums) const
+void CSimulationPlan::PathSums(const double *pPayoffs, const double *pPayoffs2,
+                               double *pPathSums) const
+{
+    const int nSize = Size();
+    const bool bTwo = rule.Criteria().two;
+    for (int n = 0; n < nSize; ++n) {
+        const double dAbove = n == 0 ? 0.0 : pPathSums[parent[size_t(n)]];
+        const double dPayoff = bTwo ? rule.Payoff(pPayoffs[n], pPayoffs2[n]) : pPayoffs[n];
+        pPathSums[n] = IsOwner(type[size_t(n)]) ? dAbove : dAbove + dPayoff;
+    }
+}
+
+void CSimulationPlan::CriterionSums(const double *pPayoffs, double *pPathSums) const
 {
     const int nSize = Size();
     for (int n = 0; n < nSize; ++n) {
@@ -245,69 +264,36 @@ void CSimulationPlan::FindStrategies(const CTreeIndex &index)
     // Each option of the first Decision with the base case's choices below
     // is one of the complete strategies, when those are listed at all.
     AddCompleteStrategies(index);
-    if (!strategies.empty())
+    if (strategies.empty()) {
+        const int nFirst = firstChild[size_t(firstDecision)];
+        for (int c = 0; c < childCount[size_t(firstDecision)]; ++c)
+            strategies.push_back({QString::fromStdString(index.Node(nFirst + c)->name), 0, c, {}});
+    }
+    if (!TwoCriteria())
         return;
-    const int nFirst = firstChild[size_t(firstDecision)];
-    for (int c = 0; c < childCount[size_t(firstDecision)]; ++c)
-        strategies.push_back({QString::fromStdString(index.Node(nFirst + c)->name), 0, c, {}});
+    // The first Decision's options keep the base case's choices below, as
+    // WithFirstOption takes them.
+    for (const Strategy &strategy : strategies) {
+        std::vector<int> choices = strategy.family == 1 ? strategy.choices : baseChoices;
+        if (strategy.family == 0)
+            choices[size_t(firstDecision)] = strategy.option;
+        strategyChoices.push_back(std::move(choices));
+    }
 }
 
 void CSimulationPlan::AddCompleteStrategies(const CTreeIndex &index)
 {
     const int nSize = Size();
-    // How many complete strategies each subtree has, held at one more than
-    // the most that are listed.
-    std::vector<long long> counts(size_t(nSize), 1);
-    int nDecisions = 0;
-    for (int n = nSize - 1; n >= 0; --n) {
-        const size_t i = size_t(n);
-        long long nCount = childCount[i] == 1 ? counts[size_t(firstChild[i])] : 1;
-        if (hasOptions[i]) {
-            nDecisions += type[i] == NodeType::Decision;
-            nCount = type[i] == NodeType::Decision ? 0 : 1;
-            for (int c = firstChild[i]; c < firstChild[i] + childCount[i]; ++c)
-                nCount = type[i] == NodeType::Decision ? nCount + counts[size_t(c)]
-                                                       : nCount * counts[size_t(c)];
-        }
-        counts[i] = std::min<long long>(nCount, MaxCompleteStrategies + 1);
-    }
+    const CStrategies complete(index, MaxCompleteStrategies + 1);
     // With one Decision the complete strategies are its options again. Each
     // is a rollback of its own in every iteration: on a large tree with
     // many of them the first Decision's options stand for them.
-    if (nDecisions < 2 || counts[0] > MaxCompleteStrategies || counts[0] * nSize > MaxStrategyNodes)
+    if (complete.Decisions() < 2 || complete.Count() > MaxCompleteStrategies ||
+        complete.Count() * nSize > MaxStrategyNodes)
         return;
-    for (long long nStrategy = 0; nStrategy < counts[0]; ++nStrategy) {
-        Strategy strategy{QString(), 1, 0, std::vector<int>(size_t(nSize), -1)};
-        // Each node goes with the number of its subtree's strategy to take.
-        using Numbered = std::pair<int, long long>;
-        WalkDepthFirst(Numbered{0, nStrategy}, [&](const Numbered &item, const auto &push) {
-            auto [n, k] = item;
-            const size_t i = size_t(n);
-            if (!hasOptions[i]) {
-                if (childCount[i] == 1)
-                    push({firstChild[i], k});
-                return;
-            }
-            for (int c = firstChild[i]; c < firstChild[i] + childCount[i]; ++c) {
-                const long long nHere = counts[size_t(c)];
-                if (type[i] == NodeType::Situation) {
-                    push({c, k % nHere});
-                    k /= nHere;
-                } else if (k < nHere) {
-                    strategy.choices[i] = c - firstChild[i];
-                    push({c, k});
-                    break;
-                } else {
-                    k -= nHere;
-                }
-            }
-        });
-        QStringList path;
-        for (int n = 0; n < nSize; ++n)
-            if (strategy.choices[size_t(n)] >= 0)
-                path << QString::fromStdString(
-                    index.Node(firstChild[size_t(n)] + strategy.choices[size_t(n)])->name);
-        strategy.name = path.join(QStringLiteral(" / "));
-        strategies.push_back(std::move(strategy));
+    for (long long nStrategy = 0; nStrategy < complete.Count(); ++nStrategy) {
+        std::vector<int> choices = complete.Choices(nStrategy);
+        QString strName = complete.Name(choices);
+        strategies.push_back({std::move(strName), 1, 0, std::move(choices)});
     }
 }

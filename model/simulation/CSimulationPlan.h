@@ -40,6 +40,8 @@ public:
         std::string text;
         // "Payoff of "Wet": ", before the reason it cannot be computed.
         QString where;
+        // An option's second payoff, in a project of two criteria.
+        bool second = false;
     };
     struct Strategy
     {
@@ -66,8 +68,12 @@ public:
 
     int Size() const { return int(type.size()); }
     const CDecisionRule &Rule() const { return rule; }
-    // The payoffs summed from the Root down to each node.
-    void PathSums(const double *pPayoffs, double *pPathSums) const;
+    // The payoffs summed from the Root down to each node; with two criteria,
+    // the combined values of the two payoffs, by the rule.
+    void PathSums(const double *pPayoffs, const double *pPayoffs2, double *pPathSums) const;
+    // The payoffs of one criterion summed from the Root down to each node.
+    void CriterionSums(const double *pPayoffs, double *pPathSums) const;
+    bool TwoCriteria() const { return rule.Criteria().two; }
     // Fills values (one per node) by the rollback's own arithmetic. Each
     // Decision with forced[n] >= 0 takes that option; the others choose,
     // writing their choice into chosen when given.
@@ -84,6 +90,8 @@ public:
     std::vector<int> childCount;
     std::vector<char> hasOptions;
     std::vector<double> payoffs;
+    // The second payoffs, in a project of two criteria; empty otherwise.
+    std::vector<double> payoffs2;
     std::vector<double> probabilities;
     std::vector<int> baseChoices;
     int firstDecision = -1;
@@ -99,6 +107,9 @@ public:
     std::vector<QString> situationNames;
     std::vector<char> isRest;
     std::vector<Strategy> strategies;
+    // With two criteria, the choice every Decision makes under each
+    // strategy, so that each criterion can be rolled back under it.
+    std::vector<std::vector<int>> strategyChoices;
 
 private:
     QString ReadUncertain(const CDecisionTree &tree);

@@ -13,9 +13,10 @@
 
 CSimulationWorker::CSimulationWorker(const CSimulationPlan &simulationPlan)
     : plan(simulationPlan), variables(simulationPlan.variableValues),
-      payoffs(simulationPlan.payoffs), probabilities(simulationPlan.probabilities),
-      pathSums(size_t(simulationPlan.Size())), values(size_t(simulationPlan.Size())),
-      fixedValues(size_t(simulationPlan.Size())), groupSums(simulationPlan.groups.size())
+      payoffs(simulationPlan.payoffs), payoffs2(simulationPlan.payoffs2),
+      probabilities(simulationPlan.probabilities), pathSums(size_t(simulationPlan.Size())),
+      values(size_t(simulationPlan.Size())), fixedValues(size_t(simulationPlan.Size())),
+      groupSums(simulationPlan.groups.size())
 {
     std::unordered_map<std::string, int> byName;
     for (size_t v = 0; v < plan.variableNames.size(); ++v)
@@ -32,11 +33,11 @@ CSimulationWorker::CSimulationWorker(const CSimulationPlan &simulationPlan)
 CSimulationWorker::~CSimulationWorker() = default;
 
 bool CSimulationWorker::Iterate(const double *pUniforms, double *pDraws, double *pRoot,
-                                double *pStrategies, QString *pReason)
+                                double *pStrategies, double *pCriteria, QString *pReason)
 {
     if (!Draw(pUniforms, pDraws, pReason) || !Compute(pReason) || !Check(pReason))
         return false;
-    plan.PathSums(payoffs.data(), pathSums.data());
+    plan.PathSums(payoffs.data(), payoffs2.data(), pathSums.data());
     plan.Rollback(probabilities.data(), pathSums.data(), values.data(), nullptr, nullptr);
     *pRoot = values[0];
     bool bFirstDone = false;
@@ -64,7 +65,23 @@ bool CSimulationWorker::Iterate(const double *pUniforms, double *pDraws, double 
                            .arg(plan.strategies[s].name);
             return false;
         }
+    if (pCriteria)
+        Criteria(pCriteria);
     return true;
+}
+
+void CSimulationWorker::Criteria(double *pCriteria)
+{
+    // Each criterion alone, rolled back under each strategy's choices: the
+    // expectations add up as the combined value's do.
+    for (int k = 0; k < 2; ++k) {
+        plan.CriterionSums(k == 0 ? payoffs.data() : payoffs2.data(), pathSums.data());
+        for (size_t s = 0; s < plan.strategies.size(); ++s) {
+            plan.Rollback(probabilities.data(), pathSums.data(), fixedValues.data(),
+                          plan.strategyChoices[s].data(), nullptr);
+            pCriteria[2 * s + size_t(k)] = fixedValues[0];
+        }
+    }
 }
 
 bool CSimulationWorker::Draw(const double *pUniforms, double *pDraws, QString *pReason)
@@ -107,6 +124,8 @@ bool CSimulationWorker::Compute(QString *pReason)
             variables[size_t(formula.variable)] = dValue;
         else if (formula.probability)
             probabilities[size_t(formula.node)] = dValue;
+        else if (formula.second)
+            payoffs2[size_t(formula.node)] = dValue;
         else
             payoffs[size_t(formula.node)] = dValue;
     }

@@ -21,19 +21,22 @@ public:
     ~CSimulationWorker();
 
     // One iteration from the uniforms, one per uncertain variable: writes
-    // the draws, the Root's value and each strategy's value. False, with
-    // the reason, when a draw keeps the tree from being rolled back.
+    // the draws, the Root's value and each strategy's value, and with two
+    // criteria each strategy's two criteria in turn into pCriteria. False,
+    // with the reason, when a draw keeps the tree from being rolled back.
     bool Iterate(const double *pUniforms, double *pDraws, double *pRoot, double *pStrategies,
-                 QString *pReason);
+                 double *pCriteria, QString *pReason);
 
 private:
     bool Draw(const double *pUniforms, double *pDraws, QString *pReason);
     bool Compute(QString *pReason);
     bool Check(QString *pReason);
+    void Criteria(double *pCriteria);
 
     const CSimulationPlan &plan;
     std::vector<double> variables;
     std::vector<double> payoffs;
+    std::vector<double> payoffs2;
     std::vector<double> probabilities;
     std::vector<double> pathSums;
     std::vector<double> values;
