@@ -2,8 +2,10 @@
 
 #include <QIODevice>
 
+#include <algorithm>
 #include <array>
 #include <cstring>
+#include <limits>
 
 namespace {
 
@@ -129,9 +131,18 @@ bool CPlainXmlScanner::Fill()
         return false;
     buffer.remove(0, int(next));
     next = 0;
+    // A tag that is not whole yet is scanned again from its start: reading
+    // as much again as is held keeps a huge one from being scanned over and
+    // over.
     const int nHeld = buffer.size();
-    buffer.resize(nHeld + int(Chunk));
-    const qint64 nRead = device.read(buffer.data() + nHeld, Chunk);
+    // A byte array holds under 2 GiB; Qt reads what is larger.
+    if (nHeld > std::numeric_limits<int>::max() / 2 - Chunk) {
+        plain = false;
+        return false;
+    }
+    const qint64 nWant = std::max<qint64>(Chunk, nHeld);
+    buffer.resize(nHeld + int(nWant));
+    const qint64 nRead = device.read(buffer.data() + nHeld, nWant);
     buffer.resize(nHeld + int(std::max<qint64>(nRead, 0)));
     if (nRead <= 0) {
         // A failing device is Qt's to report.
