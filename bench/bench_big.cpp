@@ -44,7 +44,7 @@ double ChildrenPeakMiB()
 
 void TimeOpens(const QString &strWindowBench, const QString &strPath, int nRuns)
 {
-    std::vector<double> times, peaks, closes;
+    std::vector<double> times, peaks, closes, cpuOpens, cpuCloses;
     for (int i = 0; i < nRuns; ++i) {
         QProcess child;
         child.start(strWindowBench, {QStringLiteral("--open"), strPath});
@@ -53,25 +53,41 @@ void TimeOpens(const QString &strWindowBench, const QString &strPath, int nRuns)
         times.push_back(fields.value(0).toDouble());
         peaks.push_back(fields.value(1).toDouble() / 1024);
         closes.push_back(fields.value(2).toDouble());
+        cpuOpens.push_back(fields.value(3).toDouble());
+        cpuCloses.push_back(fields.value(4).toDouble());
     }
     Report("open + draw, fresh process", times, "ms");
+    Report("  processor time of it", cpuOpens, "ms");
     Report("  peak resident memory", peaks, "MiB");
     Report("  closing the window", closes, "ms");
+    Report("  processor time of closing", cpuCloses, "ms");
+}
+
+// Processor time, user and system, of the children reaped so far.
+double ChildrenCpuMs()
+{
+    rusage usage{};
+    getrusage(RUSAGE_CHILDREN, &usage);
+    const auto ms = [](const timeval &time) { return time.tv_sec * 1e3 + time.tv_usec / 1e3; };
+    return ms(usage.ru_utime) + ms(usage.ru_stime);
 }
 
 void TimeSolve(const QString &strSolve, const QString &strPath, int nRuns)
 {
-    std::vector<double> times;
+    std::vector<double> times, cpus;
     for (int i = 0; i < nRuns; ++i) {
         QElapsedTimer timer;
         timer.start();
+        const double dCpuBefore = ChildrenCpuMs();
         QProcess child;
         child.setStandardOutputFile(QProcess::nullDevice());
         child.start(strSolve, {QStringLiteral("--json"), strPath});
         child.waitForFinished(-1);
         times.push_back(timer.nsecsElapsed() / 1e6);
+        cpus.push_back(ChildrenCpuMs() - dCpuBefore);
     }
     Report("ramify-solve --json, whole process", times, "ms");
+    Report("  processor time of it", cpus, "ms");
     // Every child so far: the solver is the largest of them.
     std::printf("  %-42s max %9.2f MiB\n", "peak resident memory of any run", ChildrenPeakMiB());
 }

@@ -21,6 +21,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <ctime>
 #include <fstream>
 #include <functional>
 #include <string>
@@ -31,6 +32,14 @@ namespace {
 double Ms(const QElapsedTimer &timer)
 {
     return timer.nsecsElapsed() / 1e6;
+}
+
+// Processor time of this process, user and system: the machine may be shared.
+double CpuMs()
+{
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return now.tv_sec * 1e3 + now.tv_nsec / 1e6;
 }
 
 long PeakResidentKiB()
@@ -95,13 +104,17 @@ int OpenOnce(const QString &strPath)
 {
     QElapsedTimer timer;
     timer.start();
+    const double dCpuStart = CpuMs();
     CDecisionTreeWindow *pWindow = OpenAndPaint(strPath);
     const double dOpen = Ms(timer);
+    const double dCpuOpen = CpuMs() - dCpuStart;
     const long nPeak = PeakResidentKiB();
     timer.restart();
+    const double dCpuClosing = CpuMs();
     delete pWindow;
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    std::printf("%.3f %ld %.3f\n", dOpen, nPeak, Ms(timer));
+    const double dClose = Ms(timer);
+    std::printf("%.3f %ld %.3f %.3f %.3f\n", dOpen, nPeak, dClose, dCpuOpen, CpuMs() - dCpuClosing);
     std::fflush(stdout);
     // Leaving without tearing down the rest: it is no part of closing a window.
     std::_Exit(0);
@@ -109,7 +122,7 @@ int OpenOnce(const QString &strPath)
 
 void FreshOpens(const QString &strPath, int nRuns)
 {
-    std::vector<double> times, wall, peaks, closes;
+    std::vector<double> times, wall, peaks, closes, cpuOpens, cpuCloses;
     for (int i = 0; i < nRuns; ++i) {
         QElapsedTimer timer;
         timer.start();
@@ -121,11 +134,15 @@ void FreshOpens(const QString &strPath, int nRuns)
         times.push_back(fields.value(0).toDouble());
         peaks.push_back(fields.value(1).toDouble() / 1024);
         closes.push_back(fields.value(2).toDouble());
+        cpuOpens.push_back(fields.value(3).toDouble());
+        cpuCloses.push_back(fields.value(4).toDouble());
     }
     Report("first open + paint, fresh process", times);
+    Report("  processor time of it", cpuOpens);
     Report("  the same, whole process", wall);
     Report("  peak resident memory", peaks, "MiB");
     Report("  closing it", closes);
+    Report("  processor time of closing", cpuCloses);
 }
 
 void InProcess(const QString &strPath, int nRuns)

@@ -1,11 +1,13 @@
 // Feeds arbitrary bytes to the project file reader (and, for bytes that
 // start as JSON, the SilverDecisions reader behind it). Whatever it makes of them
 // must save and read back to the same tree: a reader that builds something the
-// writer cannot carry, or a writer that loses it, ends the run.
+// writer cannot carry, or a writer that loses it, ends the run. The plain scan
+// must read the bytes as Qt's reader does, or leave them to it.
 #include "CDecisionTree.h"
 #include "CNode.h"
 #include "CProjectFile.h"
 #include "FuzzTrees.h"
+#include "ReadBothWays.h"
 
 #include <QBuffer>
 
@@ -21,6 +23,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *pData, size_t nSize)
     // Bytes that start as JSON are read as a SilverDecisions file, which is
     // refused as a whole when anything in its structure is wrong.
     if (!result.opened && !(result.foreign && !result.errorText.isEmpty() && !tree.GetRoot()))
+        std::abort();
+    if (!ReadsAsQtDoes(QByteArray::fromRawData(reinterpret_cast<const char *>(pData), int(nSize))))
         std::abort();
     if (!tree.GetRoot())
         return 0;

@@ -45,13 +45,15 @@ CNodeGrapicsItem::CNodeGrapicsItem(CNode *pNode, QGraphicsItem *parent, bool bEd
 CNodeGrapicsItem::~CNodeGrapicsItem()
 {
     // The text items outlive this part of the object (the base deletes them);
-    // nothing they send then may reach a slot of a half-destroyed item.
+    // nothing they send then may reach a slot of a half-destroyed item. They
+    // send to this item alone, so blocking them is enough, and costs nothing
+    // beside disconnecting when a whole tree of items goes.
     if (probabilityItem)
-        probabilityItem->disconnect(this);
+        probabilityItem->blockSignals(true);
     if (payoffItem)
-        payoffItem->disconnect(this);
+        payoffItem->blockSignals(true);
     if (CPayoff2GraphicsTextItem *pPayoff2 = Payoff2Item())
-        pPayoff2->disconnect(this);
+        pPayoff2->blockSignals(true);
     disconnect(this, nullptr, this, nullptr);
 }
 

@@ -394,15 +394,32 @@ void TestSolveCli::jsonIsQtsOwnWording()
     const std::vector<std::string> names = {
         "plain", "say \"yes\"", "back\\slash", "tab\there", "\xc3\xa9t\xc3\xa9 \xe2\x82\xac",
         "",      "#/ <&>"};
-    const std::vector<double> payoffs = {
-        0.1,        -0.0,   1e-7,    123456789.125,     1e20, 9007199254740994.0, -5,
-        1e15 + 0.5, 2.5e-4, 1.0 / 3, 4503599627370497.5};
+    const std::vector<double> payoffs = {0.1,
+                                         -0.0,
+                                         1e-7,
+                                         123456789.125,
+                                         1e20,
+                                         9007199254740994.0,
+                                         -5,
+                                         -9007199254740991.0,
+                                         1e15 + 0.5,
+                                         2.5e-4,
+                                         1.0 / 3,
+                                         4503599627370497.5,
+                                         -9.5367431640625e-07,
+                                         1e-4,
+                                         9.99999e-5,
+                                         -1.0 / 3e10,
+                                         5e-324,
+                                         2.2250738585072014e-308,
+                                         1e-300};
     size_t nAt = 0;
+    size_t nPayoff = 0;
     WalkSubtree(pRoot, [&](CNode *pNode) {
         pNode->name = names[nAt % names.size()];
         pNode->payoffComment = nAt % 3 ? std::string() : names[nAt / 3 % names.size()];
         if (pNode->type == NodeType::Terminal || pNode->type == NodeType::Option)
-            pNode->payoff = payoffs[nAt % payoffs.size()];
+            pNode->payoff = payoffs[nPayoff++ % payoffs.size()];
         ++nAt;
     });
     const QString strIn = dir.filePath(QStringLiteral("worded.rmproj"));

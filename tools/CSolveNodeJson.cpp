@@ -20,16 +20,6 @@ bool IsPlain(const std::string &strText)
     return true;
 }
 
-// A value that Qt's own wording is needed for: integral beyond what a double
-// counts exactly, very small or large, or not finite.
-bool IsPlainNumber(double dValue)
-{
-    const double dMagnitude = std::fabs(dValue);
-    if (dValue == std::trunc(dValue))
-        return dMagnitude < 9007199254740992.0 && !std::signbit(dValue);
-    return dMagnitude >= 1e-4 && dMagnitude < 1e15;
-}
-
 void AppendMember(const char *pKey, QByteArray *pOut)
 {
     *pOut += "            \"";
@@ -62,20 +52,29 @@ void AppendFlag(const char *pKey, bool bValue, QByteArray *pOut)
 
 void CSolveNodeJson::AppendNumber(double dValue, QByteArray *pOut)
 {
-    if (!IsPlainNumber(dValue)) {
-        const QByteArray bracketed =
-            QJsonDocument(QJsonArray{dValue}).toJson(QJsonDocument::Compact);
-        pOut->append(bracketed.constData() + 1, bracketed.size() - 2);
-    } else if (dValue == std::trunc(dValue)) {
-        *pOut += QByteArray::number(qint64(dValue));
-    } else {
-        // The shortest digits that read back as the value, as Qt finds them;
-        // in this range Qt writes them without an exponent.
-        char digits[64];
-        const std::to_chars_result written =
-            std::to_chars(digits, digits + sizeof digits, dValue, std::chars_format::fixed);
-        pOut->append(digits, int(written.ptr - digits));
+    // Qt keeps an integral value that a double counts exactly as an integer;
+    // any other it words in the shortest digits that read back as the value,
+    // without an exponent from 1e-4 on, with one (of two digits at least)
+    // below. Minus zero, values from 1e15 on and those not finite are left
+    // to Qt's own wording.
+    const double dMagnitude = std::fabs(dValue);
+    char digits[64];
+    char *pEnd = nullptr;
+    if (dValue == std::trunc(dValue)) {
+        if (dMagnitude < 9007199254740992.0 && !(dValue == 0.0 && std::signbit(dValue)))
+            pEnd = std::to_chars(digits, digits + sizeof digits, qint64(dValue)).ptr;
+    } else if (dMagnitude >= 1e-4 && dMagnitude < 1e15) {
+        pEnd = std::to_chars(digits, digits + sizeof digits, dValue, std::chars_format::fixed).ptr;
+    } else if (dMagnitude < 1e-4) {
+        pEnd = std::to_chars(digits, digits + sizeof digits, dValue, std::chars_format::scientific)
+                   .ptr;
     }
+    if (pEnd) {
+        pOut->append(digits, int(pEnd - digits));
+        return;
+    }
+    const QByteArray bracketed = QJsonDocument(QJsonArray{dValue}).toJson(QJsonDocument::Compact);
+    pOut->append(bracketed.constData() + 1, bracketed.size() - 2);
 }
 
 void CSolveNodeJson::AppendAsQtWordsIt(const QJsonObject &object, QByteArray *pOut)

@@ -27,8 +27,14 @@ const char *NodeType::Name(int nType)
 
 CNode::CNode(CNode *pParent, const std::string &strName) : name(strName), parent(pParent)
 {
-    if (parent)
-        parent->children.push_back(this);
+    if (!parent)
+        return;
+    // Room for three children takes the smallest block the heap gives, the
+    // same as for one; without it a second and third child each move the
+    // list.
+    if (parent->children.capacity() == 0)
+        parent->children.reserve(3);
+    parent->children.push_back(this);
 }
 
 CNode *CNode::Clone() const

@@ -2,12 +2,15 @@
 
 #include "CDecisionTree.h"
 #include "CNode.h"
+#include "CPlainNodeFields.h"
+#include "CPlainXmlScanner.h"
 #include "CProjectFileWriter.h"
 #include "CSettingsAttributes.h"
 #include "SubtreeWalk.h"
 
 #include <QXmlStreamReader>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <tuple>
@@ -15,12 +18,40 @@
 
 namespace {
 
-int32_t ReadCoordinate(const QXmlStreamAttributes &attributes, QLatin1String name)
+// A node's attributes as Qt's reader gives them.
+class CQtNodeFields
 {
-    const QStringRef text = attributes.value(name);
-    if (text.isEmpty())
+public:
+    explicit CQtNodeFields(const QXmlStreamAttributes &read) : attributes(read) {}
+    bool Has(NodeField field) const { return attributes.hasAttribute(Name(field)); }
+    bool IsEmpty(NodeField field) const { return Value(field).isEmpty(); }
+    bool IsOne(NodeField field) const { return Value(field) == QLatin1String("1"); }
+    int Integer(NodeField field) const { return Value(field).toInt(); }
+    quint32 Unsigned(NodeField field) const { return Value(field).toUInt(); }
+    double Number(NodeField field) const { return Value(field).toDouble(); }
+    // A declared encoding such as UTF-7 can bring in characters that XML 1.0
+    // does not allow; the text is kept as the writer could save it again.
+    std::string Text(NodeField field) const
+    {
+        return CProjectFileWriter::XmlSafe(Value(field).toString()).toStdString();
+    }
+
+private:
+    static QLatin1String Name(NodeField field)
+    {
+        const std::string_view name = NodeFieldNames[size_t(field)];
+        return QLatin1String(name.data(), int(name.size()));
+    }
+    QStringRef Value(NodeField field) const { return attributes.value(Name(field)); }
+
+    const QXmlStreamAttributes &attributes;
+};
+
+template <class Fields> int32_t ReadCoordinate(const Fields &fields, NodeField field)
+{
+    if (fields.IsEmpty(field))
         return CNode::NoPosition;
-    const double dValue = text.toDouble();
+    const double dValue = fields.Number(field);
     // Converting a double outside the int32 range is undefined; clamp first.
     if (std::isnan(dValue))
         return CNode::NoPosition;
@@ -41,13 +72,6 @@ bool ReadNumber(const QXmlStreamAttributes &attributes, QLatin1String name, doub
         return false;
     *pValue = dValue;
     return true;
-}
-
-bool ReadFlag(const QXmlStreamAttributes &attributes)
-{
-    if (!attributes.hasAttribute(QLatin1String("TRUE")))
-        return true;
-    return attributes.value(QLatin1String("TRUE")).toInt() != 0;
 }
 
 // A declared encoding such as UTF-7 can bring in characters that XML 1.0 does
@@ -104,6 +128,69 @@ CProjectFileReader::~CProjectFileReader()
 
 void CProjectFileReader::Read(QIODevice &device, CProjectFile::ReadResult &result)
 {
+    // Nearly every project file is plain XML, which a scan of its bytes reads
+    // many times faster than Qt. Anything else is read through Qt from the
+    // start, so that every file is taken or refused as Qt does, its errors
+    // placed where Qt places them.
+    bool bRead = false;
+    if (!device.isSequential()) {
+        const qint64 nStart = device.pos();
+        CProjectFile::ReadResult attempt = result;
+        bRead = ReadPlain(device, attempt);
+        if (bRead) {
+            result = std::move(attempt);
+        } else {
+            FreeLeftovers(nullptr);
+            ForgetIds();
+            nodesRead = 0;
+            variables = CVariables();
+            problems.clear();
+            if (!device.seek(nStart)) {
+                result.errorText = device.errorString();
+                bRead = true;
+            }
+        }
+    }
+    if (!bRead)
+        ReadThroughQt(device, result);
+
+    HandOverToTree();
+    // The formulas decide: numbers stored beside them may be stale.
+    result.formulaProblems = std::move(problems);
+    for (CVariables::Problem &problem : tree.ApplyFormulas())
+        result.formulaProblems.push_back(std::move(problem));
+    result.nodesInFile = nodesRead;
+    result.nodesInTree = CountNodes(tree.GetRoot());
+}
+
+bool CProjectFileReader::ReadPlain(QIODevice &device, CProjectFile::ReadResult &result)
+{
+    CPlainXmlScanner scanner(device);
+    while (scanner.NextElement()) {
+        const std::string_view name = scanner.Name();
+        if (name == "Node") {
+            ReadNode(CPlainNodeFields(scanner.Attributes()));
+            continue;
+        }
+        if (name != "RMFYProject" && name != "Variable")
+            continue;
+        QXmlStreamAttributes attributes;
+        for (const CPlainXmlScanner::Attribute &attribute : scanner.Attributes())
+            attributes.append(
+                QString::fromLatin1(attribute.name.data(), int(attribute.name.size())),
+                QString::fromUtf8(attribute.value.data(), int(attribute.value.size())));
+        QString strError;
+        if (name == "Variable")
+            ReadVariable(attributes);
+        else if (!ReadProject(attributes, result, &strError))
+            return false;
+    }
+    result.complete = scanner.Plain();
+    return scanner.Plain();
+}
+
+void CProjectFileReader::ReadThroughQt(QIODevice &device, CProjectFile::ReadResult &result)
+{
     QXmlStreamReader reader(&device);
     while (!reader.atEnd()) {
         const QXmlStreamReader::TokenType token = reader.readNext();
@@ -113,16 +200,11 @@ void CProjectFileReader::Read(QIODevice &device, CProjectFile::ReadResult &resul
         } else if (token == QXmlStreamReader::StartElement) {
             const QStringRef name = reader.qualifiedName();
             if (name == QLatin1String("RMFYProject")) {
-                result.projectName = ReadText(reader.attributes(), QLatin1String("Name"));
-                CSettingsAttributes::Read(reader.attributes(), &result.settings);
                 QString strError;
-                if (!CSettingsAttributes::ReadRule(reader.attributes(), &result.settings,
-                                                   &strError) ||
-                    !CSettingsAttributes::ReadCriteria(reader.attributes(), &result.settings,
-                                                       &strError))
+                if (!ReadProject(reader.attributes(), result, &strError))
                     reader.raiseError(strError);
             } else if (name == QLatin1String("Node")) {
-                ReadNode(reader.attributes());
+                ReadNode(CQtNodeFields(reader.attributes()));
             } else if (name == QLatin1String("Variable")) {
                 ReadVariable(reader.attributes());
             }
@@ -135,22 +217,22 @@ void CProjectFileReader::Read(QIODevice &device, CProjectFile::ReadResult &resul
         result.errorLine = reader.lineNumber();
         result.errorColumn = reader.columnNumber();
     }
-    HandOverToTree();
-    // The formulas decide: numbers stored beside them may be stale.
-    result.formulaProblems = std::move(problems);
-    for (CVariables::Problem &problem : tree.ApplyFormulas())
-        result.formulaProblems.push_back(std::move(problem));
-    result.nodesInFile = nodesRead;
-    result.nodesInTree = CountNodes(tree.GetRoot());
 }
 
-void CProjectFileReader::ReadNode(const QXmlStreamAttributes &attributes)
+bool CProjectFileReader::ReadProject(const QXmlStreamAttributes &attributes,
+                                     CProjectFile::ReadResult &result, QString *pError)
+{
+    result.projectName = ReadText(attributes, QLatin1String("Name"));
+    CSettingsAttributes::Read(attributes, &result.settings);
+    return CSettingsAttributes::ReadRule(attributes, &result.settings, pError) &&
+           CSettingsAttributes::ReadCriteria(attributes, &result.settings, pError);
+}
+
+template <class Fields> void CProjectFileReader::ReadNode(const Fields &fields)
 {
     ++nodesRead;
-    const int nType = attributes.value(QLatin1String("Type")).toInt();
-    const quint32 nParentId = attributes.value(QLatin1String("ParentID")).toUInt();
-    const auto itParent = nodesById.find(nParentId);
-    CNode *pParent = itParent == nodesById.end() ? nullptr : itParent->second;
+    const int nType = fields.Integer(NodeField::Type);
+    CNode *pParent = NodeWithId(fields.Unsigned(NodeField::ParentID));
 
     CNode *pNode = MakeNode(nType, pParent);
     if (!pNode)
@@ -161,28 +243,50 @@ void CProjectFileReader::ReadNode(const QXmlStreamAttributes &attributes)
         lastRoot = pNode;
 
     pNode->type = nType;
-    pNode->name = ReadText(attributes, QLatin1String("Name")).toStdString();
-    pNode->probability = attributes.value(QLatin1String("Probability")).toDouble();
-    pNode->payoff = attributes.value(QLatin1String("Payoff")).toDouble();
-    pNode->x = ReadCoordinate(attributes, QLatin1String("X"));
-    pNode->y = ReadCoordinate(attributes, QLatin1String("Y"));
-    pNode->active = ReadFlag(attributes);
-    pNode->payoffComment = ReadText(attributes, QLatin1String("PayoffComment")).toStdString();
-    pNode->payoffFormula = ReadText(attributes, QLatin1String("PayoffFormula")).toStdString();
-    pNode->probabilityFormula =
-        ReadText(attributes, QLatin1String("ProbabilityFormula")).toStdString();
+    pNode->name = fields.Text(NodeField::Name);
+    pNode->probability = fields.Number(NodeField::Probability);
+    pNode->payoff = fields.Number(NodeField::Payoff);
+    pNode->x = ReadCoordinate(fields, NodeField::X);
+    pNode->y = ReadCoordinate(fields, NodeField::Y);
+    // Active unless the file says otherwise.
+    pNode->active = !fields.Has(NodeField::Active) || fields.Integer(NodeField::Active) != 0;
+    pNode->payoffComment = fields.Text(NodeField::PayoffComment);
+    pNode->payoffFormula = fields.Text(NodeField::PayoffFormula);
+    pNode->probabilityFormula = fields.Text(NodeField::ProbabilityFormula);
     // Only an option has a second payoff of its own, as only an option's is
     // written: one read on the Root would count on every path and be lost
     // at the next save.
     if (nType == NodeType::Option) {
-        pNode->payoff2 = attributes.value(QLatin1String("Payoff2")).toDouble();
-        pNode->payoff2Formula = ReadText(attributes, QLatin1String("Payoff2Formula")).toStdString();
+        pNode->payoff2 = fields.Number(NodeField::Payoff2);
+        pNode->payoff2Formula = fields.Text(NodeField::Payoff2Formula);
     }
     // Only what has options below it can hide them.
     pNode->folded = (nType == NodeType::Decision || nType == NodeType::Situation) &&
-                    attributes.value(QLatin1String("Folded")) == QLatin1String("1");
+                    fields.IsOne(NodeField::Folded);
 
-    nodesById[attributes.value(QLatin1String("ID")).toUInt()] = pNode;
+    KeepId(fields.Unsigned(NodeField::ID), pNode);
+}
+
+CNode *CProjectFileReader::NodeWithId(quint32 nId) const
+{
+    // A node in the map was kept before the vector reached its ID.
+    if (nId < nodesByLowId.size() && nodesByLowId[nId])
+        return nodesByLowId[nId];
+    const auto it = nodesById.find(nId);
+    return it == nodesById.end() ? nullptr : it->second;
+}
+
+void CProjectFileReader::KeepId(quint32 nId, CNode *pNode)
+{
+    // The vector grows with the nodes read, so that a file naming a few huge
+    // IDs takes no more memory than one naming many small ones.
+    const size_t nLimit = size_t(4 * nodesRead + 1024);
+    if (nId >= nodesByLowId.size() && nId < nLimit)
+        nodesByLowId.resize(std::min(std::max(size_t(nId) + 1, 2 * nodesByLowId.size()), nLimit));
+    if (nId < nodesByLowId.size())
+        nodesByLowId[nId] = pNode;
+    else
+        nodesById[nId] = pNode;
 }
 
 void CProjectFileReader::ReadVariable(const QXmlStreamAttributes &attributes)
@@ -217,13 +321,19 @@ void CProjectFileReader::ReadVariable(const QXmlStreamAttributes &attributes)
 void CProjectFileReader::HandOverToTree()
 {
     tree.Variables() = variables;
-    nodesById.clear();
+    ForgetIds();
     // A Root read with a parent hangs in some other subtree; detached, it is
     // no longer freed with that subtree.
     if (lastRoot && lastRoot->parent)
         lastRoot->parent->RemoveChild(lastRoot);
     tree.SetRoot(lastRoot);
     FreeLeftovers(lastRoot);
+}
+
+void CProjectFileReader::ForgetIds()
+{
+    nodesByLowId = std::vector<CNode *>();
+    nodesById = std::unordered_map<quint32, CNode *>();
 }
 
 void CProjectFileReader::FreeLeftovers(const CNode *pKeep)

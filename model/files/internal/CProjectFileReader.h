@@ -28,16 +28,27 @@ public:
     void Read(QIODevice &device, CProjectFile::ReadResult &result);
 
 private:
-    void ReadNode(const QXmlStreamAttributes &attributes);
+    // False, with nothing kept, where the file is not plain XML.
+    bool ReadPlain(QIODevice &device, CProjectFile::ReadResult &result);
+    void ReadThroughQt(QIODevice &device, CProjectFile::ReadResult &result);
+    // False, with the reason, when the project's rule or criteria are not
+    // ones this program knows.
+    static bool ReadProject(const QXmlStreamAttributes &attributes,
+                            CProjectFile::ReadResult &result, QString *pError);
+    // Fields: a node's attributes, as Qt or the plain scan read them.
+    template <class Fields> void ReadNode(const Fields &fields);
     void ReadVariable(const QXmlStreamAttributes &attributes);
-    // False, with the reason, when the project's rule is not one this
-    // program knows.
-    static bool ReadRule(const QXmlStreamAttributes &attributes, CDecisionRule *pRule,
-                         QString *pError);
+    // The node last read with an ID; null when there is none.
+    CNode *NodeWithId(quint32 nId) const;
+    void KeepId(quint32 nId, CNode *pNode);
+    void ForgetIds();
     void HandOverToTree();
     void FreeLeftovers(const CNode *pKeep);
 
     CDecisionTree &tree;
+    // IDs run from 1 up as Ramify writes them: those up to a few times the
+    // nodes read are looked up in a vector, any others in a map.
+    std::vector<CNode *> nodesByLowId;
     std::unordered_map<quint32, CNode *> nodesById;
     // Nodes read without a parent; each owns its subtree until the end.
     std::vector<CNode *> tops;
