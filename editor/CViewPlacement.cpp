@@ -69,10 +69,12 @@ void CViewPlacement::NoteActedNode(const CNode *pNode)
 
 void CViewPlacement::KeepActedNodeInPlace()
 {
+    // Asking the scene for its rectangle here, right after an edit, would
+    // have Qt measure every item again (tens of milliseconds on a large
+    // tree); it measures only the changed ones as it turns to repaint, and
+    // says so through sceneRectChanged, which widens the view then.
     if (const CNodeGrapicsItem *pItem = scene.GetItem(actedNode))
-        KeepOnScreen(pItem->pos(), actedAt);
-    else
-        UpdateSceneRect();
+        Scroll(pItem->pos(), actedAt);
     actedNode = nullptr;
 }
 
@@ -88,6 +90,11 @@ void CViewPlacement::UpdateSceneRect()
 void CViewPlacement::KeepOnScreen(QPointF pntScene, QPointF pntViewport)
 {
     UpdateSceneRect();
+    Scroll(pntScene, pntViewport);
+}
+
+void CViewPlacement::Scroll(QPointF pntScene, QPointF pntViewport)
+{
     // The scroll area must reach over what will be on screen, or the scroll
     // bars stop short and the point lands elsewhere.
     const QPointF shift = pntScene - view.viewportTransform().inverted().map(pntViewport);
@@ -102,8 +109,10 @@ void CViewPlacement::KeepOnScreen(QPointF pntScene, QPointF pntViewport)
 
 void CViewPlacement::ShowTreeStart()
 {
+    if (!showStart)
+        return;
     const QRectF rect = scene.itemsBoundingRect();
-    if (!showStart || rect.isEmpty())
+    if (rect.isEmpty())
         return;
     const QSizeF viewport = QSizeF(view.viewport()->size()) / zoom;
     const double dMargin = StartMargin / zoom;

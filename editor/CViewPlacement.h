@@ -48,6 +48,8 @@ public:
 
 private:
     void KeepOnScreen(QPointF pntScene, QPointF pntViewport);
+    // The same within the scroll area as it stands.
+    void Scroll(QPointF pntScene, QPointF pntViewport);
     void ShowTreeStart();
 
     QGraphicsView &view;
