@@ -264,26 +264,36 @@ double CProbabilisticSensitivity::CombinedAt(double dWeight, size_t i, size_t s)
                                             Criterion(int64_t(i), int(s), 1));
 }
 
-std::vector<double> CProbabilisticSensitivity::Acceptability(double dWeight) const
+int64_t CProbabilisticSensitivity::EachKept(
+    double dWeight, const std::function<void(const std::vector<double> &)> &fnEach) const
 {
-    const size_t nStrategies = strategyCount();
-    std::vector<double> shares(nStrategies, 0.0);
+    if (!TwoCriteria())
+        return 0;
+    std::vector<double> combined(strategyCount());
     int64_t nCount = 0;
-    for (size_t i = 0; i < ok.size() && TwoCriteria(); ++i) {
+    for (size_t i = 0; i < ok.size(); ++i) {
         if (!ok[i])
             continue;
         ++nCount;
-        double dBest = -CCriteria::Infinite;
-        int nTies = 0;
-        for (size_t s = 0; s < nStrategies; ++s) {
-            const double dValue = CombinedAt(dWeight, i, s);
-            nTies = dValue > dBest ? 1 : dValue == dBest ? nTies + 1 : nTies;
-            dBest = std::max(dBest, dValue);
-        }
-        for (size_t s = 0; s < nStrategies; ++s)
-            if (CombinedAt(dWeight, i, s) == dBest)
-                shares[s] += 1.0 / nTies;
+        for (size_t s = 0; s < combined.size(); ++s)
+            combined[s] = CombinedAt(dWeight, i, s);
+        fnEach(combined);
     }
+    return nCount;
+}
+
+std::vector<double> CProbabilisticSensitivity::Acceptability(double dWeight) const
+{
+    std::vector<double> shares(strategyCount(), 0.0);
+    const int64_t nCount = EachKept(dWeight, [&shares](const std::vector<double> &combined) {
+        if (combined.empty())
+            return;
+        const double dBest = *std::max_element(combined.begin(), combined.end());
+        const auto nTies = std::count(combined.begin(), combined.end(), dBest);
+        for (size_t s = 0; s < combined.size(); ++s)
+            if (combined[s] == dBest)
+                shares[s] += 1.0 / double(nTies);
+    });
     for (double &dShare : shares)
         dShare = nCount == 0 ? NaN : dShare / double(nCount);
     return shares;
@@ -291,23 +301,15 @@ std::vector<double> CProbabilisticSensitivity::Acceptability(double dWeight) con
 
 double CProbabilisticSensitivity::EvpiAt(double dWeight) const
 {
-    const size_t nStrategies = strategyCount();
-    std::vector<double> sums(nStrategies, 0.0);
+    std::vector<double> sums(strategyCount(), 0.0);
     double dBestSum = 0.0;
-    int64_t nCount = 0;
-    for (size_t i = 0; i < ok.size() && TwoCriteria(); ++i) {
-        if (!ok[i])
-            continue;
-        ++nCount;
-        double dBest = -CCriteria::Infinite;
-        for (size_t s = 0; s < nStrategies; ++s) {
-            const double dValue = CombinedAt(dWeight, i, s);
-            sums[s] += dValue;
-            dBest = std::max(dBest, dValue);
-        }
-        dBestSum += dBest;
-    }
-    if (nCount == 0)
+    const int64_t nCount = EachKept(dWeight, [&](const std::vector<double> &combined) {
+        for (size_t s = 0; s < combined.size(); ++s)
+            sums[s] += combined[s];
+        if (!combined.empty())
+            dBestSum += *std::max_element(combined.begin(), combined.end());
+    });
+    if (nCount == 0 || sums.empty())
         return NaN;
     return (dBestSum - *std::max_element(sums.begin(), sums.end())) / double(nCount);
 }

@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -123,6 +124,10 @@ private:
                    std::vector<QString> *pFailures);
     void Summarise();
     double CombinedAt(double dWeight, size_t i, size_t s) const;
+    // Hands each iteration that did not fail to fnEach as the combined value
+    // of every strategy at dWeight; answers how many it handed.
+    int64_t EachKept(double dWeight,
+                     const std::function<void(const std::vector<double> &)> &fnEach) const;
     Summary Summarise(const std::vector<double> &sample) const;
 
     CSimulationPlan plan;
