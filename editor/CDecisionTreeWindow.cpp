@@ -30,7 +30,7 @@ CDecisionTreeWindow::CDecisionTreeWindow(QWidget *parent, const QString &strProj
 {
     document.SetProjectName(strProjectName);
     setScene(treeScene);
-    connect(treeScene, &CTreeScene::sig_itemCreated, this, &CDecisionTreeWindow::ConnectItem);
+    connect(treeScene, &CTreeScene::sig_itemToConnect, this, &CDecisionTreeWindow::ConnectItem);
     setDragMode(QGraphicsView::RubberBandDrag);
     // The scene only ever grows its own rectangle; the view keeps one of its
     // own that also holds what is on screen.

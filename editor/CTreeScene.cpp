@@ -192,7 +192,6 @@ CNodeGrapicsItem *CTreeScene::CreateItem(CNode *pNode)
         pItem->ShowSecondPayoff(ShowsSecond(pNode));
         ShowNumbers(pItem);
     }
-    emit sig_itemCreated(pItem);
     return pItem;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CNodeItemWiring.h"
 #include "CTreeArranger.h"
 #include "TextNumber.h"
 
@@ -30,12 +31,14 @@ struct NodePosition
 // its parent, the values and warnings the document announces, and the chosen
 // path in red. Trees can be as deep as a file makes them, so every walk here
 // keeps its own stack instead of recursing.
-class CTreeScene : public QGraphicsScene
+class CTreeScene : public QGraphicsScene, public CNodeItemWiring
 {
     Q_OBJECT
 
 public:
     CTreeScene(CProjectDocument &document, QObject *parent);
+
+    void ConnectItem(CNodeGrapicsItem *pItem) override { emit sig_itemToConnect(pItem); }
 
     // A node's item, showing the node's numbers (null when it has none).
     CNodeGrapicsItem *GetItem(const CNode *pNode) const;
@@ -106,8 +109,8 @@ protected:
     void helpEvent(QGraphicsSceneHelpEvent *event) override;
 
 signals:
-    // A node item was made; its owner connects to it.
-    void sig_itemCreated(CNodeGrapicsItem *pItem);
+    // A node item is about to send its first signal; the owner connects to it.
+    void sig_itemToConnect(CNodeGrapicsItem *pItem);
     // A double click on the badge of folded pNode.
     void sig_unfoldRequested(CNode *pNode);
 

@@ -1,10 +1,13 @@
 #include "CNodeGrapicsItem.h"
 
 #include "CNode.h"
+#include "CNodeItemWiring.h"
 #include "CPayoff2GraphicsTextItem.h"
 #include "CProbabilityGraphicsTextItem.h"
 #include "CQGraphicsArrowLineItem.h"
 #include "TextNumber.h"
+
+#include <QGraphicsScene>
 
 #include <algorithm>
 #include <utility>
@@ -37,7 +40,8 @@ CNodeGrapicsItem::CNodeGrapicsItem(CNode *pNode, QGraphicsItem *parent, bool bEd
     if (node->type == NodeType::Terminal) {
         SetEditable(false);
     } else {
-        ConnectSignals();
+        ConnectTexts();
+        listening = true;
         menuPending = true;
     }
 }
@@ -105,18 +109,16 @@ void CNodeGrapicsItem::PlaceValueTexts()
     }
 }
 
-void CNodeGrapicsItem::ConnectSignals()
+void CNodeGrapicsItem::ConnectTexts()
 {
     // The texts report their contents themselves: they have a document only
-    // once they are edited.
+    // once they are edited. The item's own name connects when it first has
+    // something to tell (AboutToSignal).
     for (CQEditableGraphicsTextItem *pText :
-         {static_cast<CQEditableGraphicsTextItem *>(this),
-          static_cast<CQEditableGraphicsTextItem *>(probabilityItem), payoffItem})
+         {static_cast<CQEditableGraphicsTextItem *>(probabilityItem), payoffItem})
         if (pText)
             connect(pText, &CQEditableGraphicsTextItem::sig_contentsChanged, this,
                     &CNodeGrapicsItem::OnContentChanged);
-
-    connect(this, &CQEditableGraphicsTextItem::sig_focusOut, this, &CNodeGrapicsItem::OnFocusOut);
     if (probabilityItem) {
         connect(probabilityItem, &CQEditableGraphicsTextItem::sig_focusOut, this,
                 &CNodeGrapicsItem::OnFocusOut);
@@ -228,11 +230,32 @@ void CNodeGrapicsItem::AskForFormula(bool bProbability, const QString &strText)
 {
     // Whatever becomes of this text, an earlier refusal is no longer the news.
     refusal.clear();
+    AboutToSignal();
     emit sig_formulaTyped(bProbability, strText);
+}
+
+void CNodeGrapicsItem::AboutToSignal()
+{
+    if (signalsBlocked())
+        return;
+    if (listening && !nameConnected) {
+        nameConnected = true;
+        connect(this, &CQEditableGraphicsTextItem::sig_contentsChanged, this,
+                &CNodeGrapicsItem::OnContentChanged);
+        connect(this, &CQEditableGraphicsTextItem::sig_focusOut, this,
+                &CNodeGrapicsItem::OnFocusOut);
+    }
+    if (connected)
+        return;
+    if (auto *pWiring = dynamic_cast<CNodeItemWiring *>(scene())) {
+        connected = true;
+        pWiring->ConnectItem(this);
+    }
 }
 
 void CNodeGrapicsItem::EmitValueSignals()
 {
+    AboutToSignal();
     emit sig_probabilityChanged();
     emit sig_payoffChanged();
 }

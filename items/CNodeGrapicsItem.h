@@ -128,6 +128,10 @@ public slots:
 
 protected:
     void contextMenuEvent(QGraphicsSceneContextMenuEvent *event) override;
+    // Connects the item to whoever answers its signals (CNodeItemWiring, the
+    // scene), once, before it first sends one that may be heard. Every signal
+    // the window hears is sent after this.
+    void AboutToSignal() override;
     void PositionChanging(QPointF pntNewPos) override;
 
 private:
@@ -143,7 +147,7 @@ private:
     void PlaceValueTexts();
     // Shows strText as the payoff, and tells the arrows when they must leave elsewhere.
     void SetPayoffText(const QString &strText);
-    void ConnectSignals();
+    void ConnectTexts();
     void FillMenu();
     bool HasAnchors() const;
     // The number a payoff text stands for: the exact value when the text is
@@ -175,6 +179,11 @@ private:
     // opened, and a menu with its eight actions takes several kilobytes.
     std::unique_ptr<QMenu> menu;
     bool menuPending = false;
+    // Whether the scene has connected this item's signals, and the item its
+    // own name's, which it hears from the end of its making (AboutToSignal).
+    bool connected = false;
+    bool nameConnected = false;
+    bool listening = false;
     // The payoff text is rounded (12345.678 shows as 12345.7); reading that
     // text back must not replace the value behind it.
     double shownPayoff = 0.0;

@@ -33,6 +33,7 @@ void CNodeGrapicsItem::ShowSecondPayoff(bool bOn)
             connect(pText, &CQEditableGraphicsTextItem::sig_focusOut, this, [this, pText] {
                 // Whatever becomes of this text, an earlier refusal is no longer the news.
                 refusal.clear();
+                AboutToSignal();
                 emit sig_payoff2Typed(pText->TakeTyped());
             });
         ShowPayoff2(pText, node->type == NodeType::Option ? node->payoff2 : node->expected2);

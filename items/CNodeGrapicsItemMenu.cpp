@@ -52,6 +52,8 @@ void CNodeGrapicsItem::FillMenu()
 
 QMenu *CNodeGrapicsItem::GetMenu()
 {
+    // The menu tells the window as it shows, whoever pops it up.
+    AboutToSignal();
     FillMenu();
     if (!menu)
         menu = std::make_unique<QMenu>();
@@ -63,11 +65,13 @@ void CNodeGrapicsItem::OnContextMenu()
     const auto *pAction = qobject_cast<const QAction *>(sender());
     if (!pAction)
         return;
+    AboutToSignal();
     emit sig_contextMenu(this, pAction->property("type").toInt());
 }
 
 void CNodeGrapicsItem::contextMenuEvent(QGraphicsSceneContextMenuEvent *event)
 {
+    AboutToSignal();
     FillMenu();
     // Without a node there are no rules; an empty menu would pop up as a blank box.
     if (!node || !menu || menu->isEmpty())

@@ -19,6 +19,7 @@ void CNodeGrapicsItem::SetProbability(double dProbability)
     // then told here what a changed text would have told it.
     if (!probabilityItem->SetProbability(dProbability) && IsListening()) {
         node->probability = probabilityItem->GetProbability();
+        AboutToSignal();
         emit sig_probabilityChanged();
     }
 }
@@ -42,6 +43,7 @@ void CNodeGrapicsItem::SetPayoff(double dPayoff)
     }
     if (PayoffIsInput()) {
         node->payoff = dPayoff;
+        AboutToSignal();
         emit sig_payoffChanged();
     }
 }
@@ -171,6 +173,7 @@ void CNodeGrapicsItem::OnContentChanged()
         if (!probabilityItem->Typed().IsNumber())
             return;
         node->probability = probabilityItem->GetProbability();
+        AboutToSignal();
         emit sig_probabilityChanged();
     } else if (payoffItem && pText == payoffItem && PayoffIsInput()) {
         const QString strText = payoffItem->toPlainText();
@@ -179,6 +182,7 @@ void CNodeGrapicsItem::OnContentChanged()
         if (!typed.IsNumber())
             return;
         node->payoff = typed.ValueOr(node->payoff);
+        AboutToSignal();
         emit sig_payoffChanged();
     }
 }
@@ -194,6 +198,7 @@ void CNodeGrapicsItem::Refuse(const QGraphicsItem *pText, const QString &strWhy)
 {
     refusedText = pText;
     refusal = strWhy;
+    AboutToSignal();
     emit sig_numberRefused(strWhy);
 }
 
@@ -227,6 +232,7 @@ void CNodeGrapicsItem::OnFocusOut(const QString &strOldValue)
         dOldPayoff = PayoffFromText(strOldValue).ValueOr(shownPayoff);
     }
     refusal.clear();
+    AboutToSignal();
     emit sig_focusOut(strOldName, dOldProbability, dOldPayoff);
     // "1,500" was read as 1500; show it so, as every payoff is shown.
     if (payoffItem && pSender == payoffItem && payoffTyped)

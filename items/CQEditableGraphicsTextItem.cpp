@@ -114,6 +114,13 @@ void CQEditableGraphicsTextItem::setPlainText(const QString &text)
     sizeStale = true;
     if (!geometryWaits)
         CatchUpGeometry();
+    SendContentsChanged();
+}
+
+void CQEditableGraphicsTextItem::SendContentsChanged()
+{
+    if (!signalsBlocked())
+        AboutToSignal();
     emit sig_contentsChanged();
 }
 
@@ -167,7 +174,7 @@ void CQEditableGraphicsTextItem::MakeDocument()
     // The text's own undo history starts with the edit, not before it.
     QGraphicsTextItem::document()->clearUndoRedoStacks();
     connect(QGraphicsTextItem::document(), &QTextDocument::contentsChanged, this,
-            &CQEditableGraphicsTextItem::sig_contentsChanged);
+            &CQEditableGraphicsTextItem::SendContentsChanged);
     drawnText.clear();
 }
 
@@ -247,6 +254,8 @@ void CQEditableGraphicsTextItem::focusOutEvent(QFocusEvent *event)
 {
     EndTextInteraction(event);
     if (toPlainText() != oldValue) {
+        if (!signalsBlocked())
+            AboutToSignal();
         emit sig_focusOut(oldValue);
     } else if (!shownBeforeEdit.isEmpty()) {
         // Heard by the owner: what was typed before an Escape is undone with it.
@@ -293,6 +302,8 @@ void CQEditableGraphicsTextItem::mouseDoubleClickEvent(QGraphicsSceneMouseEvent 
 QVariant CQEditableGraphicsTextItem::itemChange(GraphicsItemChange change, const QVariant &value)
 {
     if (change == ItemPositionChange && scene()) {
+        if (!signalsBlocked())
+            AboutToSignal();
         emit sig_positionChanged(value.toPointF());
         if (!signalsBlocked())
             PositionChanging(value.toPointF());

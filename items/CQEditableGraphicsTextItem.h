@@ -84,6 +84,9 @@ protected:
     void hoverMoveEvent(QGraphicsSceneHoverEvent *event) override;
     void hoverLeaveEvent(QGraphicsSceneHoverEvent *event) override;
     QVariant itemChange(GraphicsItemChange change, const QVariant &value) override;
+    // Called just before this class sends a signal, unless signals are
+    // blocked: the last moment to connect whoever hears it.
+    virtual void AboutToSignal() {}
     // Called just after sig_positionChanged is sent (not while signals are
     // blocked), with the same position.
     virtual void PositionChanging(QPointF) {}
@@ -103,6 +106,8 @@ protected:
     QString shownBeforeEdit;
 
 private:
+    void SendContentsChanged();
+
     // The text while it is only drawn: no document exists.
     bool drawn = true;
     QString drawnText;
