@@ -32,6 +32,9 @@ CDecisionTreeWindow::CDecisionTreeWindow(QWidget *parent, const QString &strProj
     setScene(treeScene);
     connect(treeScene, &CTreeScene::sig_itemToConnect, this, &CDecisionTreeWindow::ConnectItem);
     setDragMode(QGraphicsView::RubberBandDrag);
+    // Every item leaves the painter as it found it, and the clip set with the
+    // background must last through the items (drawBackground).
+    setOptimizationFlag(QGraphicsView::DontSavePainterState);
     // The scene only ever grows its own rectangle; the view keeps one of its
     // own that also holds what is on screen.
     connect(scene(), &QGraphicsScene::sceneRectChanged, this,

@@ -49,11 +49,13 @@ QRectF CFoldBadge::boundingRect() const
 void CFoldBadge::paint(QPainter *pPainter, const QStyleOptionGraphicsItem *, QWidget *)
 {
     const QRectF r = boundingRect().adjusted(0.5, 0.5, -0.5, -0.5);
+    pPainter->save();
     pPainter->setPen(QPen(QColor(90, 90, 90)));
     pPainter->setBrush(QColor(235, 235, 235));
     pPainter->drawRoundedRect(r, r.height() / 2, r.height() / 2);
     pPainter->setFont(QFont());
     pPainter->drawText(r, Qt::AlignCenter, text);
+    pPainter->restore();
 }
 
 void CFoldBadge::mouseDoubleClickEvent(QGraphicsSceneMouseEvent *event)

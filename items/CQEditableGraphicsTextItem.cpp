@@ -203,8 +203,12 @@ void CQEditableGraphicsTextItem::paint(QPainter *painter, const QStyleOptionGrap
         painter->drawText(QPointF(kMargin, kMargin + QFontMetricsF(font).ascent()), drawnText);
         painter->restore();
     }
-    // Without a document this draws only the selection frame.
+    // Without a document this draws only the selection frame, whose pen
+    // and brush would stay behind for the next item (the window does not
+    // save the painter's state around each).
+    painter->save();
     QGraphicsTextItem::paint(painter, option, widget);
+    painter->restore();
 }
 
 bool CQEditableGraphicsTextItem::StartEditing(bool bSelectAll)

@@ -105,9 +105,11 @@ void CQGraphicsArrowLineItem::paint(QPainter *painter, const QStyleOptionGraphic
 {
     Q_UNUSED(option)
     Q_UNUSED(widget)
+    painter->save();
     painter->setPen(pen());
     painter->setBrush(brush());
     painter->drawPolyline(line);
     if (active)
         painter->drawPolygon(head, Qt::OddEvenFill);
+    painter->restore();
 }

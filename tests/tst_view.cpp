@@ -20,6 +20,7 @@ private slots:
     void textsEditAtEveryZoom();
     void viewStaysPut();
     void valuesOutOfSightShowWhenDrawn();
+    void windowDrawsWhatTheSceneHolds();
     void pictureHoldsWholeTree();
     void printLayoutCoversTree();
     void printFillsPages_data();
@@ -215,6 +216,38 @@ void TestView::valuesOutOfSightShowWhenDrawn()
     };
     QCOMPARE(picture(2.0, true, true).second, QString());
     QVERIFY(picture(2.0, true, false).first == picture(2.0, false, false).first);
+}
+
+// The window draws its items inside a clip of the area repainted, without
+// saving the painter around each: a clip in the wrong place, or an item that
+// leaves the painter changed for the next, draws other pixels than Qt's own
+// careful way. A selected node, an edited text and a fold, scrolled so that
+// items are cut at the edges.
+void TestView::windowDrawsWhatTheSceneHolds()
+{
+    CDecisionTreeWindow window(nullptr, QString());
+    window.resize(420, 260);
+    QFile file(QStringLiteral(RAMIFY_EXAMPLES_DIR "/OilWithTest.rmproj"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    window.ReadProject(file);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    CNode *pRoot = window.GetTree().GetRoot();
+    CNode *pDecision = pRoot->children.front();
+    window.Fold(pDecision->children.front());
+    window.GetItem(pDecision)->setSelected(true);
+    // A text with a document draws through Qt's text control.
+    QVERIFY(PayoffText(window.GetItem(pDecision->children.back()))->document());
+    window.centerOn(window.GetItem(pDecision));
+    const auto grab = [&window] {
+        window.viewport()->update();
+        return window.viewport()->grab().toImage();
+    };
+    const QImage drawn = grab();
+    window.setOptimizationFlag(QGraphicsView::DontSavePainterState, false);
+    const QImage careful = grab();
+    QVERIFY(!drawn.isNull());
+    QVERIFY(drawn == careful);
 }
 
 // Only what is on screen in the picture, a name missing from it, a picture
