@@ -222,29 +222,17 @@ void CProbabilisticSensitivityPanel::OnTick()
 void CProbabilisticSensitivityPanel::ShowResults()
 {
     const CProbabilisticSensitivity &psa = shown->psa;
-    const CAnalysisTable summary = psa.Table();
-    table->setColumnCount(summary.header.size());
-    table->setHorizontalHeaderLabels(summary.header);
-    table->setRowCount(int(summary.rows.size()));
-    for (int r = 0; r < int(summary.rows.size()); ++r) {
-        const QStringList &cells = summary.rows[size_t(r)];
-        table->setItem(r, 0, new QTableWidgetItem(cells.front()));
-        for (int c = 1; c < cells.size(); ++c) {
-            const double dValue = cells.at(c).isEmpty() ? qQNaN() : cells.at(c).toDouble();
-            // Shares are plain; values go in the project's format.
-            const bool bShare = c >= cells.size() - 2;
-            table->setItem(r, c,
-                           cells.at(c).isEmpty() ? new QTableWidgetItem
-                                                 : NumberItem(bShare ? NumberAtPrecision(dValue, 4)
-                                                                     : Amount(dValue, 6),
-                                                              dValue));
-        }
-    }
     ShowChartKind();
-    QString strNote = tr("%1 iterations, seed %2. Expected value of perfect information: %3.")
-                          .arg(psa.GetSettings().iterations)
-                          .arg(psa.GetSettings().seed)
-                          .arg(Amount(psa.Evpi(), 6));
+    // With two criteria the EVPI is at the project's weight, one point of
+    // the acceptability chart's.
+    const QString strIterations =
+        tr("%1 iterations, seed %2.").arg(psa.GetSettings().iterations).arg(psa.GetSettings().seed);
+    QString strNote = psa.TwoCriteria() && !psa.Criteria().WeightIsInfinite()
+                          ? tr("%1 Expected value of perfect information at w = %2: %3.")
+                                .arg(strIterations, NumberAtPrecision(psa.Criteria().weight, 6),
+                                     Amount(psa.Evpi(), 6))
+                          : tr("%1 Expected value of perfect information: %2.")
+                                .arg(strIterations, Amount(psa.Evpi(), 6));
     if (psa.Failed() > 0)
         strNote += QLatin1Char(' ') + tr("%1 iterations failed and are left out; the first: %2")
                                           .arg(psa.Failed())
@@ -257,9 +245,45 @@ void CProbabilisticSensitivityPanel::ShowResults()
     EndRun(strNote, psa.Failed() == psa.GetSettings().iterations);
 }
 
+void CProbabilisticSensitivityPanel::ShowTable(bool bAcceptability)
+{
+    const CProbabilisticSensitivity &psa = shown->psa;
+    const CAnalysisTable contents =
+        bAcceptability ? psa.AcceptabilityTable(CProbabilisticSensitivity::AcceptabilitySteps)
+                       : psa.Table();
+    // The summary's shares of iterations come before the means of two
+    // criteria; the curve's between w and the EVPI.
+    const int nLastShare = bAcceptability      ? contents.header.size() - 2
+                           : psa.TwoCriteria() ? contents.header.size() - 3
+                                               : contents.header.size() - 1;
+    const int nFirstShare = bAcceptability ? 1 : nLastShare - 1;
+    table->setColumnCount(contents.header.size());
+    table->setHorizontalHeaderLabels(contents.header);
+    table->setRowCount(int(contents.rows.size()));
+    for (int r = 0; r < int(contents.rows.size()); ++r) {
+        const QStringList &cells = contents.rows[size_t(r)];
+        if (!bAcceptability)
+            table->setItem(r, 0, new QTableWidgetItem(cells.front()));
+        for (int c = bAcceptability ? 0 : 1; c < cells.size(); ++c) {
+            const double dValue = cells.at(c).isEmpty() ? qQNaN() : cells.at(c).toDouble();
+            // Shares, weights and the criteria are plain; values, the EVPI
+            // among them, go in the project's format.
+            const bool bShare = c >= nFirstShare && c <= nLastShare;
+            const bool bPlain = (bAcceptability && c == 0) || (!bAcceptability && c > nLastShare);
+            table->setItem(r, c,
+                           cells.at(c).isEmpty()
+                               ? new QTableWidgetItem
+                               : NumberItem(bShare   ? NumberAtPrecision(dValue, 4)
+                                            : bPlain ? NumberAtPrecision(dValue, 6)
+                                                     : Amount(dValue, 6),
+                                            dValue));
+        }
+    }
+}
+
 void CProbabilisticSensitivityPanel::ShowChartKind()
 {
-    if (!shown || shown->psa.Failed() == shown->psa.GetSettings().iterations)
+    if (!shown)
         return;
     // Two criteria add their charts; a run of one takes them away.
     const bool bTwo = shown->psa.TwoCriteria();
@@ -274,9 +298,13 @@ void CProbabilisticSensitivityPanel::ShowChartKind()
                 chartBox->removeItem(chartBox->count() - 1);
         }
     }
+    const bool bFailed = shown->psa.Failed() == shown->psa.GetSettings().iterations;
+    ShowTable(bTwo && !bFailed && chartBox->currentIndex() == CPsaChart::Acceptability);
+    if (bFailed)
+        return;
     QVector<CPsaChart::Line> lines;
     ShowChart(CPsaChart::Make(shown->psa, CPsaChart::Kind(chartBox->currentIndex()), AxisFormat(),
-                              &lines));
+                              &lines, [this](double dValue) { return Amount(dValue, 6); }));
     QVector<LegendEntry> entries;
     for (const CPsaChart::Line &line : lines)
         entries.append({line.name, line.colour, line.dashed});

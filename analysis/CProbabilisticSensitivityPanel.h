@@ -65,6 +65,10 @@ private:
     };
     bool ReadSettings(CProbabilisticSensitivity::Settings *pSettings, QString *pError) const;
     void ShowResults();
+    // The table under the chart: the acceptability curve with its EVPI
+    // beside its chart, which Copy Table then gives; else each strategy's
+    // summary.
+    void ShowTable(bool bAcceptability);
     void MarkStale();
     void EndRun(const QString &strNote, bool bProblem);
 

@@ -3,11 +3,14 @@
 #include "CChartColours.h"
 
 #include "CProbabilisticSensitivity.h"
+#include "NumberPrecision.h"
 
 #include <QChart>
+#include <QCursor>
 #include <QLineSeries>
 #include <QPen>
 #include <QScatterSeries>
+#include <QToolTip>
 #include <QValueAxis>
 
 #include <algorithm>
@@ -25,6 +28,29 @@ QLineSeries *NewLine(const CProbabilisticSensitivity &psa, int s)
     pSeries->setName(psa.StrategyName(s));
     pSeries->setPen(QPen(CChartColours::InTurn(s), 2.0));
     return pSeries;
+}
+
+// Hovering a line of the acceptability chart shows its point nearest the
+// pointer: the line's name, w and its value as fnValue words it.
+void ShowPointOnHover(QXYSeries *pSeries, const std::function<QString(double)> &fnValue)
+{
+    QObject::connect(
+        pSeries, &QXYSeries::hovered, pSeries,
+        [pSeries, fnValue](const QPointF &pointer, bool bState) {
+            const QVector<QPointF> points = pSeries->pointsVector();
+            if (!bState || points.isEmpty()) {
+                QToolTip::hideText();
+                return;
+            }
+            const auto nearest = std::min_element(
+                points.begin(), points.end(), [&](const QPointF &a, const QPointF &b) {
+                    return std::fabs(a.x() - pointer.x()) < std::fabs(b.x() - pointer.x());
+                });
+            QToolTip::showText(QCursor::pos(),
+                               QStringLiteral("%1\nw = %2\n%3")
+                                   .arg(pSeries->name(), NumberAtPrecision(nearest->x(), 6),
+                                        fnValue(nearest->y())));
+        });
 }
 
 constexpr int Bins = 40;
@@ -59,7 +85,8 @@ std::pair<double, double> Range(const CProbabilisticSensitivity &psa, int nShown
 } // namespace
 
 QChart *CPsaChart::Make(const CProbabilisticSensitivity &psa, Kind kind,
-                        const QString &strAxisFormat, QVector<Line> *pLines)
+                        const QString &strAxisFormat, QVector<Line> *pLines,
+                        const std::function<QString(double)> &fnAmount)
 {
     auto *pChart = new QChart;
     const int nShown = std::min(psa.StrategyCount(), int(MaxShown));
@@ -145,6 +172,8 @@ QChart *CPsaChart::Make(const CProbabilisticSensitivity &psa, Kind kind,
     }
     pX->applyNiceNumbers();
     pY->applyNiceNumbers();
+    if (kind == Acceptability)
+        AddEvpi(psa, pChart, pX, strAxisFormat, fnAmount);
     pChart->legend()->hide();
     for (QAbstractSeries *pSeries : pChart->series()) {
         const auto *pXY = static_cast<QXYSeries *>(pSeries);
@@ -162,13 +191,47 @@ void CPsaChart::AddAcceptability(const CProbabilisticSensitivity &psa, int nShow
     std::vector<QLineSeries *> lines;
     for (int s = 0; s < nShown; ++s)
         lines.push_back(NewLine(psa, s));
-    for (double dWeight : psa.Weights(Bins)) {
+    for (double dWeight : psa.Weights(CProbabilisticSensitivity::AcceptabilitySteps)) {
         const std::vector<double> shares = psa.Acceptability(dWeight);
         for (int s = 0; s < nShown; ++s)
             lines[size_t(s)]->append(dWeight, shares[size_t(s)]);
     }
-    for (QLineSeries *pLine : lines)
+    for (QLineSeries *pLine : lines) {
         pChart->addSeries(pLine);
+        ShowPointOnHover(pLine, [](double dShare) {
+            return tr("Best in %1 % of the iterations").arg(NumberAtPrecision(dShare * 100.0, 3));
+        });
+    }
+}
+
+void CPsaChart::AddEvpi(const CProbabilisticSensitivity &psa, QChart *pChart, QValueAxis *pX,
+                        const QString &strAxisFormat,
+                        const std::function<QString(double)> &fnAmount)
+{
+    auto *pEvpi = new QLineSeries;
+    pEvpi->setName(tr("EVPI"));
+    // Dashed and grey, a colour no strategy has: it is not a share.
+    QPen pen(QColor(Qt::darkGray).darker(130), 2.0);
+    pen.setStyle(Qt::DashLine);
+    pEvpi->setPen(pen);
+    double dTop = 0.0;
+    for (double dWeight : psa.Weights(CProbabilisticSensitivity::AcceptabilitySteps)) {
+        const double dValue = psa.EvpiAt(dWeight);
+        pEvpi->append(dWeight, dValue);
+        if (std::isfinite(dValue))
+            dTop = std::max(dTop, dValue);
+    }
+    auto *pAxis = new QValueAxis;
+    pChart->addAxis(pAxis, Qt::AlignRight);
+    pChart->addSeries(pEvpi);
+    pEvpi->attachAxis(pX);
+    pEvpi->attachAxis(pAxis);
+    // From 0, which it never falls below; a flat 0 still gets a range.
+    pAxis->setRange(0.0, dTop > 0.0 ? dTop * 1.05 : 1.0);
+    pAxis->setLabelFormat(strAxisFormat);
+    pAxis->setTitleText(tr("Expected value of perfect information"));
+    pAxis->applyNiceNumbers();
+    ShowPointOnHover(pEvpi, fnAmount);
 }
 
 void CPsaChart::AddPlane(const CProbabilisticSensitivity &psa, int s, QChart *pChart)

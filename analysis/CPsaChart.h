@@ -5,10 +5,13 @@
 #include <QString>
 #include <QVector>
 
+#include <functional>
+
 class CProbabilisticSensitivity;
 namespace QtCharts {
 class QChart;
-}
+class QValueAxis;
+} // namespace QtCharts
 
 // The charts of a probabilistic sensitivity run, one line per strategy
 // shown: how often each value came up, the share of iterations at or below
@@ -38,9 +41,12 @@ public:
         QColor colour;
         bool dashed;
     };
-    // A new chart of strategies 0..MaxShown-1; pLines gets its legend.
+    // A new chart of strategies 0..MaxShown-1; pLines gets its legend. Its
+    // value axes label in strAxisFormat, and hovering the acceptability
+    // curve words its EVPI with fnAmount.
     static QtCharts::QChart *Make(const CProbabilisticSensitivity &psa, Kind kind,
-                                  const QString &strAxisFormat, QVector<Line> *pLines);
+                                  const QString &strAxisFormat, QVector<Line> *pLines,
+                                  const std::function<QString(double)> &fnAmount);
 
 private:
     // Returns the largest share of a bar.
@@ -52,5 +58,10 @@ private:
                                QtCharts::QChart *pChart);
     static void AddAcceptability(const CProbabilisticSensitivity &psa, int nShown,
                                  QtCharts::QChart *pChart);
+    // The EVPI at each weight of the acceptability curve, on an axis of its
+    // own at the right.
+    static void AddEvpi(const CProbabilisticSensitivity &psa, QtCharts::QChart *pChart,
+                        QtCharts::QValueAxis *pX, const QString &strAxisFormat,
+                        const std::function<QString(double)> &fnAmount);
     static void AddPlane(const CProbabilisticSensitivity &psa, int s, QtCharts::QChart *pChart);
 };

@@ -32,6 +32,7 @@
 #include "ContextAction.h"
 #include "ExampleTrees.h"
 #include "GuiTest.h"
+#include "NumberPrecision.h"
 
 #include <QChart>
 #include <QChartView>
@@ -51,6 +52,7 @@
 #include <QSignalSpy>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QToolTip>
 
 #include <algorithm>
 #include <map>
@@ -723,7 +725,9 @@ void TestPanels::variableSensitivityTellsWhatItPlots()
 }
 
 // A run of two criteria adds the acceptability curve and the plane: a line
-// of shares for each strategy, every iteration's point of each.
+// of shares for each strategy, every iteration's point of each. The curve
+// has the EVPI at each weight on an axis of its own, the model's figures at
+// the weights ramify-solve gives them, and its table beside it.
 void TestPanels::psaOfTwoCriteria()
 {
     QFile example(QStringLiteral(RAMIFY_EXAMPLES_DIR "/Screening.rmproj"));
@@ -738,7 +742,11 @@ void TestPanels::psaOfTwoCriteria()
     QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
     file.close();
     CRamify main;
-    QVERIFY(Open(main, file.fileName()));
+    CDecisionTreeWindow *pWindow = Open(main, file.fileName());
+    QVERIFY(pWindow);
+    CProjectSettings settings = pWindow->GetDocument().GetSettings();
+    settings.numbers = {true, 2, QStringLiteral("$"), QString()};
+    pWindow->GetDocument().SetSettings(settings);
     main.findChild<QAction *>("actionProbabilisticSensitivity")->trigger();
     auto *pPanel = Find<CProbabilisticSensitivityPanel>(main);
     QTRY_VERIFY_WITH_TIMEOUT(pPanel->Results(), 30000);
@@ -746,21 +754,86 @@ void TestPanels::psaOfTwoCriteria()
     QVERIFY(psa.TwoCriteria() && psa.Failed() == 0 && psa.StrategyCount() == 4);
     auto *pBox = pPanel->findChild<QComboBox *>("comboBoxChart");
     QCOMPARE(pBox->count(), 5);
+    QList<QPointF> evpi;
+    QtCharts::QXYSeries *pEvpi = nullptr;
     for (const int nKind : {int(CPsaChart::Acceptability), int(CPsaChart::Plane)}) {
         pBox->setCurrentIndex(nKind);
         const QList<QtCharts::QAbstractSeries *> series = pPanel->ChartView()->chart()->series();
-        QCOMPARE(series.size(), psa.StrategyCount());
+        QCOMPARE(series.size(), psa.StrategyCount() + (nKind == CPsaChart::Acceptability));
         double dSum = 0.0;
         for (QtCharts::QAbstractSeries *pSeries : series) {
-            const QList<QPointF> points = static_cast<QtCharts::QXYSeries *>(pSeries)->points();
-            QVERIFY(!points.isEmpty());
-            dSum += nKind == CPsaChart::Acceptability ? points.back().y() : 0.0;
+            auto *pXY = static_cast<QtCharts::QXYSeries *>(pSeries);
+            QVERIFY(!pXY->points().isEmpty());
+            const bool bRight = pSeries->attachedAxes().back()->alignment() == Qt::AlignRight;
+            if (bRight) {
+                evpi = pXY->points();
+                pEvpi = pXY;
+            }
+            dSum += nKind == CPsaChart::Acceptability && !bRight ? pXY->points().back().y() : 0.0;
         }
         // At the top of the range of w each iteration has one best strategy.
-        if (nKind == CPsaChart::Acceptability)
+        if (nKind == CPsaChart::Acceptability) {
             QVERIFY(std::fabs(dSum - 1.0) <= 1e-9);
+            QVERIFY(pPanel->LegendNames().contains("EVPI"));
+        }
+        // The table beside the chart: each strategy's summary, or the curve.
+        const QTableWidget *pTable = pPanel->findChild<QTableWidget *>("tableWidgetStrategies");
+        const QStringList header = pPanel->TableText().section('\n', 0, 0).split('\t');
+        const int nLast = header.size() - 1;
+        for (int c = 0; c <= nLast; ++c) {
+            const bool bAmount = nKind == CPsaChart::Acceptability ? c == nLast : c >= 1 && c <= 9;
+            QVERIFY2(pTable->item(0, c)->text().startsWith('$') == bAmount, qPrintable(header[c]));
+        }
     }
     QVERIFY(pPanel->TableText().contains("Mean Effect"));
+    // The EVPI at each weight ramify-solve gives it at, from the run shown.
+    const std::vector<double> weights = psa.Weights(CProbabilisticSensitivity::AcceptabilitySteps);
+    QCOMPARE(evpi.size(), int(weights.size()));
+    QProcess solve;
+    solve.start(RAMIFY_SOLVE_PATH, {"--json", "--psa", "1000", file.fileName()});
+    QVERIFY(solve.waitForFinished(60000));
+    const QJsonArray curve =
+        QJsonDocument::fromJson(solve.readAllStandardOutput())["psa"]["acceptability"].toArray();
+    QCOMPARE(curve.size(), evpi.size());
+    for (int k = 0; k < evpi.size(); ++k) {
+        QCOMPARE(evpi[k].x(), weights[size_t(k)]);
+        QCOMPARE(evpi[k].y(), psa.EvpiAt(weights[size_t(k)]));
+        QVERIFY(evpi[k].y() >= 0.0);
+        QCOMPARE(curve[k]["w"].toDouble(), evpi[k].x());
+        QCOMPARE(curve[k]["evpi"].toDouble(), evpi[k].y());
+    }
+    // Somewhere on the range the draws leave the choice open.
+    QVERIFY(
+        std::any_of(evpi.begin(), evpi.end(), [](const QPointF &point) { return point.y() > 0; }));
+    // What the table gives beside the curve, copied or saved.
+    pBox->setCurrentIndex(CPsaChart::Acceptability);
+    const CAnalysisTable table =
+        psa.AcceptabilityTable(CProbabilisticSensitivity::AcceptabilitySteps);
+    QCOMPARE(pPanel->TableText(), table.TabSeparated());
+    pPanel->findChild<QPushButton *>("pushButtonCopyTable")->click();
+    QCOMPARE(QApplication::clipboard()->text(), table.TabSeparated());
+    QString strError;
+    QVERIFY(pPanel->SaveTable(dir.filePath("curve.csv"), &strError));
+    QFile saved(dir.filePath("curve.csv"));
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    QCOMPARE(saved.readAll(), CCsvTable::Write(table.header, table.rows));
+    // Hovering the EVPI shows the point nearest the pointer, in the
+    // project's format.
+    pEvpi = static_cast<QtCharts::QXYSeries *>(pPanel->ChartView()->chart()->series().back());
+    main.resize(1400, 900);
+    main.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&main));
+    QtCharts::QChartView *pView = pPanel->ChartView();
+    const QPointF along = pEvpi->at(3) * 0.9 + pEvpi->at(4) * 0.1;
+    const QPoint at = pView->mapFromScene(
+        pView->chart()->mapToScene(pView->chart()->mapToPosition(along, pEvpi)));
+    QTest::mouseMove(pView->viewport(), at + QPoint(0, 20));
+    QTest::mouseMove(pView->viewport(), at);
+    QTRY_VERIFY2(QToolTip::text().startsWith(
+                     QStringLiteral("EVPI\nw = %1\n$").arg(NumberAtPrecision(weights[3], 6))),
+                 qPrintable(QToolTip::text()));
+    QVERIFY(Note(pPanel).contains(QStringLiteral("information at w = %1: $")
+                                      .arg(NumberAtPrecision(psa.Criteria().weight, 6))));
 }
 
 // An edit while results are shown marks them stale until the next run; a
@@ -780,7 +853,8 @@ void TestPanels::psaGoesStaleAndCancels()
     for (const CPsaChart::Kind kind : {CPsaChart::Histogram, CPsaChart::RunningMean}) {
         QVector<CPsaChart::Line> lines;
         const std::unique_ptr<QtCharts::QChart> pChart(
-            CPsaChart::Make(*pFirst, kind, QStringLiteral("%g"), &lines));
+            CPsaChart::Make(*pFirst, kind, QStringLiteral("%g"), &lines,
+                            [](double dValue) { return QString::number(dValue); }));
         QSet<QRgb> colours;
         for (const CPsaChart::Line &line : lines)
             if (!line.dashed)

@@ -17,8 +17,6 @@ using Summary = CProbabilisticSensitivity::Summary;
 // Seeds beyond this would not survive JSON's numbers.
 constexpr quint64 MaxSeed = (quint64(1) << 53) - 1;
 constexpr int MaxThreads = 256;
-// Steps of w the acceptability curve of two criteria is printed at.
-constexpr int AcceptabilitySteps = 20;
 
 bool ParseWhole(const QString &strText, quint64 nMin, quint64 nMax, const QString &strWhat,
                 quint64 *pValue, QString *pError)
@@ -80,7 +78,7 @@ QByteArray Json(const CProbabilisticSensitivity &psa, const Subject &subject)
     // Two criteria: the acceptability curve and the EVPI over the range of w.
     if (psa.TwoCriteria()) {
         QJsonArray curve;
-        for (double dWeight : psa.Weights(AcceptabilitySteps)) {
+        for (double dWeight : psa.Weights(CProbabilisticSensitivity::AcceptabilitySteps)) {
             QJsonArray shares;
             for (double dShare : psa.Acceptability(dWeight))
                 shares.append(dShare);
@@ -128,7 +126,8 @@ QByteArray Text(const CProbabilisticSensitivity &psa, const Subject &subject)
     for (const QStringList &row : table.rows)
         strOut += line(row, false);
     if (psa.TwoCriteria()) {
-        CAnalysisTable curve = psa.AcceptabilityTable(AcceptabilitySteps);
+        CAnalysisTable curve =
+            psa.AcceptabilityTable(CProbabilisticSensitivity::AcceptabilitySteps);
         for (QStringList &row : curve.rows)
             row.front() = NumberAtPrecision(row.front().toDouble(), 6);
         strOut += QStringLiteral("\nShare of iterations in which each strategy is the best, and "

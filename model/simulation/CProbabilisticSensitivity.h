@@ -100,6 +100,9 @@ public:
         return criteria[(size_t(i) * strategyCount() + size_t(s)) * 2 + size_t(k)];
     }
     double MeanCriterion(int s, int k) const;
+    // The steps of w the acceptability curve and its EVPI are given at, by
+    // the window and by ramify-solve alike, so that both show the same points.
+    static constexpr int AcceptabilitySteps = 20;
     // The weights the acceptability curve is drawn at: nSteps + 1 from the
     // lower end of the project's range of w to its upper one (twice w, or
     // 1, for an open upper end).
