@@ -67,12 +67,14 @@ void WriteVariables(const CVariables &variables, QJsonObject *pData, QJsonObject
                                               ? std::string()
                                               : CPeerExpression::FromFormula(variable.formula);
         // A distribution the tool draws from goes back as its call, the
-        // draw of the base case stored beside it.
+        // draw of the base case stored beside it. The call is written as
+        // reading gives it back (random(a, b) as Uniform(a, b), without
+        // blanks around it), so that the copy writes the same bytes again.
         std::string strDistribution;
         const bool bDrawn = variable.formula.empty() &&
                             CPeerExpression::Distribution(variable.distribution, &strDistribution);
         QString strLine = Text(variable.name) + QStringLiteral(" = ") +
-                          (bDrawn ? Text(variable.distribution)
+                          (bDrawn ? Text(strDistribution)
                            : variable.formula.empty()
                                ? NumberAtPrecision(variable.value, QLocale::FloatingPointShortest)
                                : Text(strExpression));
@@ -85,10 +87,21 @@ void WriteVariables(const CVariables &variables, QJsonObject *pData, QJsonObject
         const auto same = [](const std::string &strName) { return strName; };
         if (variable.formula.empty() || !CPeerExpression::ToFormula(strExpression, same).random)
             scope.insert(Text(variable.name), variable.value);
-        if (variable.hasLow && variable.hasHigh)
+        // A uniform draw without a range of its own reads back with its
+        // bounds for one; written so, the copy reads back as written.
+        bool bRange = variable.hasLow && variable.hasHigh;
+        double dLow = variable.low;
+        double dHigh = variable.high;
+        if (!bRange && bDrawn) {
+            const CPeerExpression::Formula draw = CPeerExpression::ToFormula(strDistribution, same);
+            bRange = draw.random && draw.hasBounds;
+            dLow = draw.low;
+            dHigh = draw.high;
+        }
+        if (bRange)
             ranges.append(QJsonObject{{QStringLiteral("name"), Text(variable.name)},
-                                      {QStringLiteral("min"), variable.low},
-                                      {QStringLiteral("max"), variable.high},
+                                      {QStringLiteral("min"), dLow},
+                                      {QStringLiteral("max"), dHigh},
                                       {QStringLiteral("length"), 11}});
     }
     pData->insert(QStringLiteral("code"), code.join(QLatin1Char('\n')));
