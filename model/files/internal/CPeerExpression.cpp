@@ -81,6 +81,17 @@ bool IsKnownFunction(const std::string &strName)
     return std::find(known.begin(), known.end(), strName) != known.end();
 }
 
+// Whether a call of the file's function strName becomes a call here: a draw,
+// a function translated or one both languages share. The formula language
+// allows no blank between a function and its parenthesis, so such a call
+// loses the blanks the file has there; any other keeps them, being no call
+// that can be made either way, and so reads back as it was written.
+bool BecomesCall(const std::string &strName)
+{
+    Call translated;
+    return IsRandom(strName) || Translated(strName, &translated) || IsKnownFunction(strName);
+}
+
 std::string Constant(const std::string &strName)
 {
     if (strName == "pi" || strName == "PI")
@@ -222,12 +233,16 @@ CPeerExpression::Formula CPeerExpression::ToFormula(const std::string &strText,
             const bool bOperator = strName == "and" || strName == "or";
             if (!bOperator && nAfter < strSource.size() && strSource[nAfter] == '(') {
                 Call call{strName + "(", ",", ")", 0, "", false};
-                if (IsRandom(strName))
+                if (IsRandom(strName)) {
                     result.random = true;
-                else if (!Translated(strName, &call) && !IsKnownFunction(strName) &&
-                         std::find(result.unknownFunctions.begin(), result.unknownFunctions.end(),
-                                   strName) == result.unknownFunctions.end())
-                    result.unknownFunctions.push_back(strName);
+                } else if (!BecomesCall(strName)) {
+                    call.open = strName + strSource.substr(nEnd, nAfter + 1 - nEnd);
+                    if (std::find(result.unknownFunctions.begin(), result.unknownFunctions.end(),
+                                  strName) == result.unknownFunctions.end())
+                        result.unknownFunctions.push_back(strName);
+                } else {
+                    Translated(strName, &call);
+                }
                 call.at = out.size();
                 out += call.open;
                 open.push_back(call);
@@ -279,12 +294,21 @@ std::string CPeerExpression::FromFormula(const std::string &strFormula)
             while (nEnd < strFormula.size() && IsNamePart(strFormula[nEnd]))
                 ++nEnd;
             const std::string strName = strFormula.substr(i, nEnd - i);
-            out += strName == "ln"    ? std::string("log")
-                   : strName == "_pi" ? std::string("pi")
-                   : strName == "_e"  ? std::string("e")
-                   : strName == "avg" ? std::string("mean")
-                                      : strName;
+            const std::string strWritten = strName == "ln"    ? std::string("log")
+                                           : strName == "_pi" ? std::string("pi")
+                                           : strName == "_e"  ? std::string("e")
+                                           : strName == "avg" ? std::string("mean")
+                                                              : strName;
+            out += strWritten;
             i = nEnd;
+            // Blanks before the parenthesis of a call are lost in reading
+            // (BecomesCall): written without them, it reads back the same.
+            size_t nAfter = nEnd;
+            while (nAfter < strFormula.size() && strFormula[nAfter] == ' ')
+                ++nAfter;
+            if (nAfter > nEnd && nAfter < strFormula.size() && strFormula[nAfter] == '(' &&
+                strWritten != "and" && strWritten != "or" && BecomesCall(strWritten))
+                i = nAfter;
         } else if (strFormula.compare(i, 2, "&&") == 0 || strFormula.compare(i, 2, "||") == 0) {
             // Spaced as words must be, but no space is added beside one that
             // is there: what reads back as "||" must write the same text again.
