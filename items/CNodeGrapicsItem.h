@@ -140,9 +140,7 @@ private:
     // Sends sig_exitMoved, and redraws the arrows that leave.
     void ExitMoved();
     void CreateValueTexts();
-    // Found below the payoff's text rather than kept: a project of one
-    // criterion has none, and its nodes must not pay for it.
-    CPayoff2GraphicsTextItem *Payoff2Item() const;
+    CPayoff2GraphicsTextItem *Payoff2Item() const { return payoff2Item; }
     void ShowPayoff2(CPayoff2GraphicsTextItem *pText, double dValue);
     void PlaceValueTexts();
     // Shows strText as the payoff, and tells the arrows when they must leave elsewhere.
@@ -170,6 +168,8 @@ private:
     NodeStyle style;
     CProbabilityGraphicsTextItem *probabilityItem = nullptr;
     CQEditableGraphicsTextItem *payoffItem = nullptr;
+    // Below payoffItem, which owns it; only in a project of two criteria.
+    CPayoff2GraphicsTextItem *payoff2Item = nullptr;
     CQEditableGraphicsTextItem *errorItem = nullptr;
     // Guarded: the window may delete the arrow before this item.
     QPointer<CQGraphicsArrowLineItem> arrow;

@@ -4,16 +4,6 @@
 #include "CNode.h"
 #include "CPayoff2GraphicsTextItem.h"
 
-CPayoff2GraphicsTextItem *CNodeGrapicsItem::Payoff2Item() const
-{
-    if (!payoffItem)
-        return nullptr;
-    for (QGraphicsItem *pChild : payoffItem->childItems())
-        if (auto *pText = qobject_cast<CPayoff2GraphicsTextItem *>(pChild->toGraphicsObject()))
-            return pText;
-    return nullptr;
-}
-
 void CNodeGrapicsItem::ShowSecondPayoff(bool bOn)
 {
     CPayoff2GraphicsTextItem *pText = Payoff2Item();
@@ -27,6 +17,7 @@ void CNodeGrapicsItem::ShowSecondPayoff(bool bOn)
         const bool bValue = NodeType::IsOwner(node->type);
         pText = new CPayoff2GraphicsTextItem(payoffItem, PayoffIsInput(),
                                              bValue ? QColor(100, 110, 190) : QColor(0, 0, 170));
+        payoff2Item = pText;
         if (valueGeometryWaits)
             pText->DeferGeometry();
         if (pText->IsEditable())
@@ -43,6 +34,7 @@ void CNodeGrapicsItem::ShowSecondPayoff(bool bOn)
             refusedText = nullptr;
         // Gone with its edit: what was typed is no step to take.
         pText->disconnect(this);
+        payoff2Item = nullptr;
         delete pText;
     }
     if (ExitAnchor().x() != dExit)
