@@ -88,6 +88,20 @@ CNode *ScreeningTree()
     return pRoot;
 }
 
+// The screening tree in pTree with Annual's cost the variable c, at 12,000
+// or drawn from strDistribution.
+void ScreeningWithCostVariable(CDecisionTree *pTree, const std::string &strDistribution)
+{
+    pTree->SetRoot(ScreeningTree());
+    CVariables::Variable cost;
+    cost.name = "c";
+    cost.value = 12000;
+    cost.distribution = strDistribution;
+    pTree->Variables().Add(cost);
+    const CTreeIndex index(pTree->GetRoot());
+    const_cast<CNode *>(index.Node(index.OptionsNamed("Annual").front()))->payoff2Formula = "c";
+}
+
 // One Decision among options of the given (effect, cost), each ending there.
 CNode *StrategiesTree(const Strategies &strategies)
 {
@@ -532,13 +546,7 @@ void TestCriteria::secondPayoffFormulaMovesWithItsVariable()
     // Annual's cost is the variable c: 12,000 e - c against Biennial's 500
     // changes at c = 11,500, as the second payoff itself does.
     CDecisionTree tree;
-    tree.SetRoot(ScreeningTree());
-    CVariables::Variable cost;
-    cost.name = "c";
-    cost.value = 12000;
-    tree.Variables().Add(cost);
-    const CTreeIndex index(tree.GetRoot());
-    const_cast<CNode *>(index.Node(index.OptionsNamed("Annual").front()))->payoff2Formula = "c";
+    ScreeningWithCostVariable(&tree, std::string());
     CProjectSettings settings;
     settings.criteria = EffectAndCost(12000);
     CVariableSensitivity analysis(tree, settings.AnalysisRule());
@@ -553,14 +561,7 @@ void TestCriteria::simulationDrawsSecondPayoffs()
     // Annual's cost is drawn: each iteration's value and each strategy's is
     // the combined value of the tree with c at its draw.
     CDecisionTree tree;
-    tree.SetRoot(ScreeningTree());
-    CVariables::Variable cost;
-    cost.name = "c";
-    cost.value = 12000;
-    cost.distribution = "Uniform(8000, 16000)";
-    tree.Variables().Add(cost);
-    const CTreeIndex index(tree.GetRoot());
-    const_cast<CNode *>(index.Node(index.OptionsNamed("Annual").front()))->payoff2Formula = "c";
+    ScreeningWithCostVariable(&tree, "Uniform(8000, 16000)");
     const CCriteria criteria = EffectAndCost(12000);
     CProjectSettings settings;
     settings.criteria = criteria;
