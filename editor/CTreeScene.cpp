@@ -109,8 +109,11 @@ void CTreeScene::ShowTree(QPointF pntUnplaced, bool bStoreRootPlace)
     // 100,000-node tree that was half of opening it, and 580 MiB. Without
     // one a paint looks at each top-level item's cached bounds, which costs
     // edits more than the index does on a tree of thousands of nodes.
-    if (items.isEmpty())
-        setItemIndexMethod(CountBelow(pRoot) > IndexedNodes ? NoIndex : BspTreeIndex);
+    if (items.isEmpty()) {
+        const int nNodes = CountBelow(pRoot);
+        setItemIndexMethod(nNodes > IndexedNodes ? NoIndex : BspTreeIndex);
+        items.reserve(nNodes);
+    }
     CNodeGrapicsItem *pItem = CreateItem(pRoot);
     if (pRoot->HasPosition()) {
         pItem->SetNodePos(pRoot->x, pRoot->y, true);
@@ -205,18 +208,19 @@ void CTreeScene::LayoutChildren(CNode *pNode)
         CNodeGrapicsItem *item;
         QPointF anchor;
         size_t next;
+        // The item was made in this pass: its children have none yet.
+        bool made;
     };
     std::vector<Frame> frames;
-    auto push = [&](CNode *pParent) {
-        CNodeGrapicsItem *pItem = GetItem(pParent);
+    auto push = [&](CNode *pParent, CNodeGrapicsItem *pItem, bool bMade) {
         // What a fold hides gets no items at all: opening or unfolding a big
         // tree costs only what shows.
         if (!pItem || !pParent->HasChildren() || pParent->folded)
             return;
-        frames.push_back({pParent, pItem, pItem->mapToScene(pItem->RightAnchor()), 0});
+        frames.push_back({pParent, pItem, pItem->mapToScene(pItem->RightAnchor()), 0, bMade});
     };
     if (pNode)
-        push(pNode);
+        push(pNode, GetItem(pNode), false);
 
     while (!frames.empty()) {
         Frame &frame = frames.back();
@@ -232,8 +236,9 @@ void CTreeScene::LayoutChildren(CNode *pNode)
         CNodeGrapicsItem *pParentItem = frame.item;
         const QPointF anchor = frame.anchor;
 
-        CNodeGrapicsItem *pItem = GetItem(pChild);
-        if (!pItem)
+        CNodeGrapicsItem *pItem = frame.made ? nullptr : GetItem(pChild);
+        const bool bMade = !pItem;
+        if (bMade)
             pItem = CreateItem(pChild);
         if (pChild->HasPosition()) {
             pItem->SetNodePos(pChild->x, pChild->y, true);
@@ -258,7 +263,7 @@ void CTreeScene::LayoutChildren(CNode *pNode)
         if (pChild->folded && !CFoldBadge::Of(pItem))
             AddBadge(pItem);
         // The frame reference dies here: pushing may move the vector.
-        push(pChild);
+        push(pChild, pItem, bMade);
     }
 }
 

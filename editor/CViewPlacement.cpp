@@ -49,13 +49,19 @@ void CViewPlacement::ShowStart()
 {
     actedNode = nullptr;
     showStart = true;
-    ShowTreeStart();
+    placedFor = QSize();
+    // Finding the tree's extent looks at every item; a view not yet on screen
+    // does it once it shows, at the size it shows at.
+    if (view.isVisible())
+        ShowTreeStart();
 }
 
 void CViewPlacement::ViewportChanged()
 {
     UpdateSceneRect();
-    ShowTreeStart();
+    // Showing again at the same size finds the start where it was left.
+    if (view.viewport()->size() != placedFor)
+        ShowTreeStart();
 }
 
 void CViewPlacement::NoteActedNode(const CNode *pNode)
@@ -111,6 +117,7 @@ void CViewPlacement::ShowTreeStart()
 {
     if (!showStart)
         return;
+    placedFor = view.viewport()->size();
     const QRectF rect = scene.itemsBoundingRect();
     if (rect.isEmpty())
         return;

@@ -2,6 +2,7 @@
 
 #include <QPointF>
 #include <QRectF>
+#include <QSize>
 
 class CNode;
 class CTreeScene;
@@ -58,4 +59,6 @@ private:
     const CNode *actedNode = nullptr;
     QPointF actedAt;
     bool showStart = false;
+    // The viewport's size when the start was last shown.
+    QSize placedFor;
 };
