@@ -16,6 +16,7 @@
 #include <QMessageBox>
 #include <QToolTip>
 
+#include <algorithm>
 #include <cmath>
 #if defined(__GLIBC__)
 #include <malloc.h>
@@ -65,9 +66,11 @@ CDecisionTreeWindow::~CDecisionTreeWindow()
     // The items go first, while their nodes still exist: an item that is being
     // edited reports its focus loss as it dies, and that report must neither
     // reach this half-destroyed window nor read a freed node. Blocking says
-    // so at once; disconnecting took longer than the items' own deletion.
-    for (CNodeGrapicsItem *pItem : treeScene->Items())
-        pItem->blockSignals(true);
+    // so at once; disconnecting took longer than the items' own deletion. An
+    // item never connected would ask the scene, which tells this window no more.
+    for (const QPointer<CNodeGrapicsItem> &pItem : connectedItems)
+        if (pItem)
+            pItem->blockSignals(true);
     // Nothing is repainted as the items go: otherwise each item deleted adds
     // its area to the view's region to update. (Taking the scene from the
     // view first would tell every item that the window is no longer active.)
@@ -118,6 +121,12 @@ void CDecisionTreeWindow::ConnectDocument()
 
 void CDecisionTreeWindow::ConnectItem(CNodeGrapicsItem *pItem)
 {
+    // Items come and go with edits: the gone are dropped as the list fills.
+    if (connectedItems.size() == connectedItems.capacity())
+        connectedItems.erase(std::remove_if(connectedItems.begin(), connectedItems.end(),
+                                            [](const auto &pKept) { return pKept.isNull(); }),
+                             connectedItems.end());
+    connectedItems.emplace_back(pItem);
     // Each connection knows its item: asking Qt for the sender scans every
     // connection into this window, tens of thousands on a large tree.
     connect(pItem, &CQEditableGraphicsTextItem::sig_positionChanged, this,

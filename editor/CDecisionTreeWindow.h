@@ -8,6 +8,7 @@
 
 #include <QGraphicsView>
 #include <QPointF>
+#include <QPointer>
 #include <QString>
 #include <QUndoStack>
 
@@ -202,6 +203,9 @@ private:
     QUndoStack undoStack;
     bool changedOutsideHistory = false;
     CRecoveryKeeper *recovery = nullptr;
+    // The items connected to this window (ConnectItem): on a large tree few
+    // ever are, and only they can reach it while the window closes.
+    std::vector<QPointer<CNodeGrapicsItem>> connectedItems;
     bool arrangeAutomatically = false;
     // The zoom, the scroll area and the node acted on kept in its place.
     CViewPlacement placement;

@@ -40,7 +40,6 @@ CNodeGrapicsItem::CNodeGrapicsItem(CNode *pNode, QGraphicsItem *parent, bool bEd
     if (node->type == NodeType::Terminal) {
         SetEditable(false);
     } else {
-        ConnectTexts();
         listening = true;
         menuPending = true;
     }
@@ -52,13 +51,20 @@ CNodeGrapicsItem::~CNodeGrapicsItem()
     // nothing they send then may reach a slot of a half-destroyed item. They
     // send to this item alone, so blocking them is enough, and costs nothing
     // beside disconnecting when a whole tree of items goes.
-    if (probabilityItem)
-        probabilityItem->blockSignals(true);
-    if (payoffItem)
-        payoffItem->blockSignals(true);
-    if (CPayoff2GraphicsTextItem *pPayoff2 = Payoff2Item())
-        pPayoff2->blockSignals(true);
-    disconnect(this, nullptr, this, nullptr);
+    if (partsConnected || payoff2Item) {
+        if (probabilityItem)
+            probabilityItem->blockSignals(true);
+        if (payoffItem)
+            payoffItem->blockSignals(true);
+        if (payoff2Item)
+            payoff2Item->blockSignals(true);
+    }
+    if (nameConnected)
+        disconnect(this, nullptr, this, nullptr);
+    if (arrow)
+        arrow->ForgetItem(this);
+    for (CQGraphicsArrowLineItem *pArrow : outgoing)
+        pArrow->ForgetItem(this);
 }
 
 void CNodeGrapicsItem::CreateValueTexts()
@@ -68,11 +74,9 @@ void CNodeGrapicsItem::CreateValueTexts()
         // Options of a Decision carry no probability of their own. An option
         // without a parent keeps its probability on show.
         if (!node->parent || node->parent->type != NodeType::Decision) {
-            probabilityItem = new CProbabilityGraphicsTextItem(
-                this, NumberToText(node->probability), false, !bTerminal);
+            probabilityItem =
+                new CProbabilityGraphicsTextItem(this, node->probability, false, !bTerminal);
             probabilityItem->setDefaultTextColor(Qt::darkGreen);
-            // The text above carries 6 digits only; the item keeps the exact value.
-            probabilityItem->SetProbability(node->probability);
         }
         payoffItem =
             new CQEditableGraphicsTextItem(this, NumberToText(node->payoff), false, !bTerminal);
@@ -109,30 +113,27 @@ void CNodeGrapicsItem::PlaceValueTexts()
     }
 }
 
-void CNodeGrapicsItem::ConnectTexts()
+bool CNodeGrapicsItem::ConnectPart(CQEditableGraphicsTextItem *pPart)
 {
-    // The texts report their contents themselves: they have a document only
-    // once they are edited. The item's own name connects when it first has
-    // something to tell (AboutToSignal).
-    for (CQEditableGraphicsTextItem *pText :
-         {static_cast<CQEditableGraphicsTextItem *>(probabilityItem), payoffItem})
-        if (pText)
-            connect(pText, &CQEditableGraphicsTextItem::sig_contentsChanged, this,
-                    &CNodeGrapicsItem::OnContentChanged);
-    if (probabilityItem) {
-        connect(probabilityItem, &CQEditableGraphicsTextItem::sig_focusOut, this,
-                &CNodeGrapicsItem::OnFocusOut);
+    // Texts report their contents themselves: they have a document only once
+    // they are edited. Until the item is made, nothing they say is heard.
+    if (!IsListening())
+        return true;
+    if (!listening || (pPart != probabilityItem && pPart != payoffItem))
+        return false;
+    connect(pPart, &CQEditableGraphicsTextItem::sig_contentsChanged, this,
+            &CNodeGrapicsItem::OnContentChanged);
+    connect(pPart, &CQEditableGraphicsTextItem::sig_focusOut, this, &CNodeGrapicsItem::OnFocusOut);
+    if (pPart == probabilityItem)
         connect(probabilityItem, &CProbabilityGraphicsTextItem::sig_notNumber, this,
                 [this](const QString &strText) { AskForFormula(true, strText); });
-    }
-    if (payoffItem)
-        connect(payoffItem, &CQEditableGraphicsTextItem::sig_focusOut, this,
-                &CNodeGrapicsItem::OnFocusOut);
+    partsConnected = true;
+    return true;
 }
 
 CQGraphicsArrowLineItem *CNodeGrapicsItem::GetArrow() const
 {
-    return arrow.data();
+    return arrow;
 }
 
 void CNodeGrapicsItem::SetArrow(CQGraphicsArrowLineItem *pArrow)

@@ -7,7 +7,6 @@
 #include <QMap>
 #include <QMenu>
 #include <QPainterPath>
-#include <QPointer>
 
 #include <memory>
 #include <vector>
@@ -133,6 +132,7 @@ protected:
     // the window hears is sent after this.
     void AboutToSignal() override;
     void PositionChanging(QPointF pntNewPos) override;
+    bool ConnectPart(CQEditableGraphicsTextItem *pPart) override;
 
 private:
     // Redraws the arrows in and out of this item (bIncoming) or out of it only.
@@ -145,7 +145,6 @@ private:
     void PlaceValueTexts();
     // Shows strText as the payoff, and tells the arrows when they must leave elsewhere.
     void SetPayoffText(const QString &strText);
-    void ConnectTexts();
     void FillMenu();
     bool HasAnchors() const;
     // The number a payoff text stands for: the exact value when the text is
@@ -171,9 +170,9 @@ private:
     // Below payoffItem, which owns it; only in a project of two criteria.
     CPayoff2GraphicsTextItem *payoff2Item = nullptr;
     CQEditableGraphicsTextItem *errorItem = nullptr;
-    // Guarded: the window may delete the arrow before this item.
-    QPointer<CQGraphicsArrowLineItem> arrow;
-    // Each removes itself as it goes.
+    // The window may delete the arrow before this item: each arrow removes
+    // itself from its items as it goes, and they forget it as they go.
+    CQGraphicsArrowLineItem *arrow = nullptr;
     std::vector<CQGraphicsArrowLineItem *> outgoing;
     // Made when it is first wanted: on a large tree most menus are never
     // opened, and a menu with its eight actions takes several kilobytes.
@@ -183,6 +182,8 @@ private:
     // own name's, which it hears from the end of its making (AboutToSignal).
     bool connected = false;
     bool nameConnected = false;
+    // Whether a text of this item has been connected to it (ConnectPart).
+    bool partsConnected = false;
     bool listening = false;
     // The payoff text is rounded (12345.678 shows as 12345.7); reading that
     // text back must not replace the value behind it.

@@ -15,12 +15,19 @@ constexpr double kUnchangedTolerance = 0.00001;
 CProbabilityGraphicsTextItem::CProbabilityGraphicsTextItem(QGraphicsItem *parent,
                                                            const QString &text, bool bMovable,
                                                            bool bEditable)
+    // The text comes from the program, written as QString::number writes.
+    : CProbabilityGraphicsTextItem(parent, text.toDouble(), bMovable, bEditable)
+{
+}
+
+CProbabilityGraphicsTextItem::CProbabilityGraphicsTextItem(QGraphicsItem *parent,
+                                                           double dProbability, bool bMovable,
+                                                           bool bEditable)
     // The text is shown only as a percentage, so the base starts empty and the
     // text is laid out once, not twice.
     : CQEditableGraphicsTextItem(parent, QString(), bMovable, bEditable)
 {
-    // The text comes from the program, written as QString::number writes.
-    SetProbability(text.toDouble());
+    SetProbability(dProbability);
 }
 
 bool CProbabilityGraphicsTextItem::SetProbability(double dProbability)
@@ -81,13 +88,16 @@ void CProbabilityGraphicsTextItem::focusOutEvent(QFocusEvent *event)
     if (!typed.IsNumber()) {
         // Back to the percentage from before: the node reads it from there.
         SetProbability(probability);
+        AboutToSignal();
         emit sig_notNumber(strTyped);
         return;
     }
     const double dTyped = typed.ValueOr(probability);
     // The value before the edit travels as text; it is written with as many
     // digits as it takes to read back exactly.
-    if (qAbs(dTyped - probability) > kUnchangedTolerance)
+    if (qAbs(dTyped - probability) > kUnchangedTolerance) {
+        AboutToSignal();
         emit sig_focusOut(NumberAtPrecision(probability, QLocale::FloatingPointShortest));
+    }
     SetProbability(dTyped);
 }

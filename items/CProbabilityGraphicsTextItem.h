@@ -13,6 +13,9 @@ class CProbabilityGraphicsTextItem : public CQEditableGraphicsTextItem
 public:
     CProbabilityGraphicsTextItem(QGraphicsItem *parent, const QString &text, bool bMovable,
                                  bool bEditable);
+    // The same from the value itself, which is kept exactly.
+    CProbabilityGraphicsTextItem(QGraphicsItem *parent, double dProbability, bool bMovable,
+                                 bool bEditable);
 
     // Stores the value and shows it as a percentage. Returns false when the
     // text already read so, in which case it is left untouched and reports

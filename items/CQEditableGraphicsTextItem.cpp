@@ -4,6 +4,7 @@
 #include <QGraphicsScene>
 #include <QGraphicsSceneMouseEvent>
 #include <QGuiApplication>
+#include <QHash>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QPalette>
@@ -37,17 +38,24 @@ bool IsPlainLine(const QString &text)
 // it is most of the cost of changing it, and a refresh changes thousands of
 // numbers at once; when the font sets the characters of numbers side by side
 // unchanged, a number's width is the sum of theirs. What this font does is
-// found out once and kept, as Qt keeps its glyphs.
+// found out once and kept, as Qt keeps its glyphs. Other texts are shaped
+// once each: a large tree repeats its names ("Yes", "Success") thousands of
+// times over.
 qreal TextWidth(const QFont &font, const QFontMetricsF &metrics, const QString &text)
 {
     static const QString digits = QStringLiteral("0123456789.-+e%");
+    // Enough for every name of a large generated tree; a tree of unique
+    // names starts the list afresh now and then.
+    constexpr int MaxKeptWidths = 4096;
     static QFont measured;
     static bool bMeasured = false;
     static bool bSideBySide = false;
     static qreal advances[128] = {};
+    static QHash<QString, qreal> shaped;
     if (!bMeasured || !(font == measured)) {
         bMeasured = true;
         measured = font;
+        shaped.clear();
         for (const QChar c : digits)
             advances[c.unicode()] = metrics.horizontalAdvance(QString(c));
         bSideBySide = true;
@@ -58,8 +66,14 @@ qreal TextWidth(const QFont &font, const QFontMetricsF &metrics, const QString &
     }
     qreal dWidth = 0;
     for (const QChar c : text) {
-        if (!bSideBySide || !digits.contains(c))
-            return metrics.horizontalAdvance(text);
+        if (!bSideBySide || !digits.contains(c)) {
+            const auto found = shaped.constFind(text);
+            if (found != shaped.constEnd())
+                return *found;
+            if (shaped.size() >= MaxKeptWidths)
+                shaped.clear();
+            return shaped[text] = metrics.horizontalAdvance(text);
+        }
         dWidth += advances[c.unicode()];
     }
     return dWidth;
@@ -115,6 +129,21 @@ void CQEditableGraphicsTextItem::setPlainText(const QString &text)
     if (!geometryWaits)
         CatchUpGeometry();
     SendContentsChanged();
+}
+
+void CQEditableGraphicsTextItem::AboutToSignal()
+{
+    if (partConnected || signalsBlocked())
+        return;
+    // Most texts of a large tree never send anything: a text's connections
+    // to its node, made as the text was, cost opening and closing a tenth.
+    auto *pOwner = dynamic_cast<CQEditableGraphicsTextItem *>(parentItem());
+    partConnected = !pOwner || pOwner->ConnectPart(this);
+}
+
+bool CQEditableGraphicsTextItem::ConnectPart(CQEditableGraphicsTextItem *)
+{
+    return true;
 }
 
 void CQEditableGraphicsTextItem::SendContentsChanged()

@@ -85,8 +85,12 @@ protected:
     void hoverLeaveEvent(QGraphicsSceneHoverEvent *event) override;
     QVariant itemChange(GraphicsItemChange change, const QVariant &value) override;
     // Called just before this class sends a signal, unless signals are
-    // blocked: the last moment to connect whoever hears it.
-    virtual void AboutToSignal() {}
+    // blocked: the last moment to connect whoever hears it. A text inside
+    // another asks that one to connect it (ConnectPart), once.
+    virtual void AboutToSignal();
+    // Connects pPart, a text inside this item, to whoever hears it. True
+    // once nothing is left to connect, false to be asked again later.
+    virtual bool ConnectPart(CQEditableGraphicsTextItem *pPart);
     // Called just after sig_positionChanged is sent (not while signals are
     // blocked), with the same position.
     virtual void PositionChanging(QPointF) {}
@@ -116,4 +120,6 @@ private:
     bool geometryWaits = false;
     // drawnSize is not yet that of drawnText.
     bool sizeStale = false;
+    // The item this text is part of has connected it (AboutToSignal).
+    bool partConnected = false;
 };

@@ -33,15 +33,33 @@ CQGraphicsArrowLineItem::~CQGraphicsArrowLineItem()
 {
     if (fromItem)
         fromItem->RemoveOutgoing(this);
+    if (toItem && toItem->GetArrow() == this)
+        toItem->SetArrow(nullptr);
+}
+
+void CQGraphicsArrowLineItem::ForgetItem(const CNodeGrapicsItem *pItem)
+{
+    if (fromItem == pItem)
+        fromItem = nullptr;
+    if (toItem == pItem)
+        toItem = nullptr;
 }
 
 void CQGraphicsArrowLineItem::SetColour(const QColor &colour)
 {
-    QPen pen(colour);
-    pen.setWidth(1);
-    pen.setJoinStyle(Qt::MiterJoin);
-    setPen(pen);
-    setBrush(QBrush(colour, Qt::SolidPattern));
+    // Every arrow is one of two colours: they share their pens and brushes
+    // rather than make their own, two blocks of memory each.
+    const auto makePen = [](const QColor &penColour) {
+        QPen pen(penColour);
+        pen.setWidth(1);
+        pen.setJoinStyle(Qt::MiterJoin);
+        return pen;
+    };
+    static const QPen blackPen = makePen(Qt::black);
+    static const QBrush blackBrush(Qt::black, Qt::SolidPattern);
+    const bool bBlack = colour == QColor(Qt::black);
+    setPen(bBlack ? blackPen : makePen(colour));
+    setBrush(bBlack ? blackBrush : QBrush(colour, Qt::SolidPattern));
 }
 
 void CQGraphicsArrowLineItem::SetActive(bool bActive)
@@ -63,6 +81,8 @@ void CQGraphicsArrowLineItem::UpdateGeometry(const CNodeGrapicsItem *pMoving, QP
     line.clear();
     head.clear();
     if (fromItem && toItem) {
+        line.reserve(4);
+        head.reserve(4);
         // Node items have no parent item: a move shifts their scene points by
         // as much as their position changes.
         const auto shift = [&](const CNodeGrapicsItem *pItem) {
@@ -82,6 +102,9 @@ void CQGraphicsArrowLineItem::UpdateGeometry(const CNodeGrapicsItem *pMoving, QP
         if (!active)
             line.last() = b;
     }
+    // Measured once here: Qt asks for it over every item each time it looks
+    // for the tree's extent.
+    bounds = line.boundingRect().united(head.boundingRect());
     update();
 }
 
@@ -90,14 +113,14 @@ void CQGraphicsArrowLineItem::OnItemPosChanged()
     QObject *pSender = sender();
     if (!pSender || !qobject_cast<CNodeGrapicsItem *>(pSender))
         return;
-    if (pSender != fromItem.data() && pSender != toItem.data())
+    if (pSender != fromItem && pSender != toItem)
         return;
     UpdateGeometry();
 }
 
 QRectF CQGraphicsArrowLineItem::boundingRect() const
 {
-    return line.boundingRect().united(head.boundingRect());
+    return bounds;
 }
 
 void CQGraphicsArrowLineItem::paint(QPainter *painter, const QStyleOptionGraphicsItem *option,

@@ -2,7 +2,6 @@
 
 #include <QAbstractGraphicsShapeItem>
 #include <QObject>
-#include <QPointer>
 #include <QPolygonF>
 
 class CNodeGrapicsItem;
@@ -27,6 +26,9 @@ public:
     // to move to.
     void UpdateGeometry(const CNodeGrapicsItem *pMoving, QPointF pntNewPos);
 
+    // pItem, one of the two items, is going.
+    void ForgetItem(const CNodeGrapicsItem *pItem);
+
     const CNodeGrapicsItem *From() const { return fromItem; }
     const CNodeGrapicsItem *To() const { return toItem; }
     // The polyline drawn, in scene coordinates.
@@ -41,11 +43,15 @@ public slots:
 protected:
     void SetColour(const QColor &colour);
 
-    // Guarded, so that an arrow outliving one of its items draws nothing
-    // instead of reading a deleted item.
-    QPointer<CNodeGrapicsItem> fromItem;
-    QPointer<CNodeGrapicsItem> toItem;
+    // An item forgets its arrows as it goes, and they it (ForgetItem), so
+    // that an arrow outliving one of its items draws nothing instead of
+    // reading a deleted item. Guarded pointers cost every item and arrow a
+    // block of memory of their own.
+    CNodeGrapicsItem *fromItem = nullptr;
+    CNodeGrapicsItem *toItem = nullptr;
     bool active = false;
     QPolygonF line;
     QPolygonF head;
+    // Those two's bounding rectangle.
+    QRectF bounds;
 };
