@@ -80,9 +80,9 @@ void CQGraphicsArrowLineItem::UpdateGeometry(const CNodeGrapicsItem *pMoving, QP
     prepareGeometryChange();
     line.clear();
     head.clear();
+    QRectF headBox;
     if (fromItem && toItem) {
         line.reserve(4);
-        head.reserve(4);
         // Node items have no parent item: a move shifts their scene points by
         // as much as their position changes.
         const auto shift = [&](const CNodeGrapicsItem *pItem) {
@@ -96,15 +96,21 @@ void CQGraphicsArrowLineItem::UpdateGeometry(const CNodeGrapicsItem *pMoving, QP
             line << exit;
         // Never back over the run out of the parent, where a child stands close to its texts.
         line << QPointF(qMax(exit.x(), b.x() - kRun), b.y()) << QPointF(b.x() - kHeadLength, b.y());
-        head << QPointF(b.x() - kHeadLength, b.y() + kHeadHalfHeight)
-             << QPointF(b.x() - kHeadLength, b.y() - kHeadHalfHeight) << b
-             << QPointF(b.x() - kHeadLength, b.y() + kHeadHalfHeight);
-        if (!active)
+        // The head counts towards the bounds even where it is not drawn; it
+        // is made only where it is, since most arrows of a large tree are not.
+        const QPointF top(b.x() - kHeadLength, b.y() - kHeadHalfHeight);
+        const QPointF bottom(b.x() - kHeadLength, b.y() + kHeadHalfHeight);
+        headBox = QRectF(top, QPointF(b.x(), bottom.y()));
+        if (active) {
+            head.reserve(4);
+            head << bottom << top << b << bottom;
+        } else {
             line.last() = b;
+        }
     }
     // Measured once here: Qt asks for it over every item each time it looks
     // for the tree's extent.
-    bounds = line.boundingRect().united(head.boundingRect());
+    bounds = line.boundingRect().united(headBox);
     update();
 }
 

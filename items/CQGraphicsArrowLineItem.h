@@ -51,6 +51,7 @@ protected:
     CNodeGrapicsItem *toItem = nullptr;
     bool active = false;
     QPolygonF line;
+    // Held while the arrow is active, the only time it is drawn.
     QPolygonF head;
     // Those two's bounding rectangle.
     QRectF bounds;
