@@ -19,6 +19,8 @@ private slots:
     void textsEditAtEveryZoom_data();
     void textsEditAtEveryZoom();
     void viewStaysPut();
+    void opensAtTheTreeStart_data();
+    void opensAtTheTreeStart();
     void valuesOutOfSightShowWhenDrawn();
     void windowDrawsWhatTheSceneHolds();
     void pictureHoldsWholeTree();
@@ -166,6 +168,54 @@ void TestView::viewStaysPut()
         // measured what changed.
         QTRY_VERIFY(w.window.sceneRect().contains(w.window.scene()->itemsBoundingRect()));
     }
+}
+
+void TestView::opensAtTheTreeStart_data()
+{
+    QTest::addColumn<bool>("shownFirst");
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<QSize>("resized");
+    QTest::newRow("read while hidden, the tree fits")
+        << false << QSize(1000, 700) << QSize(900, 650);
+    QTest::newRow("read while hidden, then too low for the tree")
+        << false << QSize(1000, 700) << QSize(500, 160);
+    QTest::newRow("read while shown, too low for the tree")
+        << true << QSize(500, 160) << QSize(1000, 700);
+}
+
+// A project opens with the left end of its tree in view, all of its height
+// centred where it fits and its top where not, and keeps its start in view
+// as the window is resized, until the user moves. A window that looked for
+// the start only before it showed opened wherever Qt put the scene.
+void TestView::opensAtTheTreeStart()
+{
+    QFETCH(bool, shownFirst);
+    QFETCH(QSize, size);
+    QFETCH(QSize, resized);
+    CDecisionTreeWindow window(nullptr, QString());
+    window.resize(size);
+    const auto show = [&window] {
+        window.show();
+        return QTest::qWaitForWindowExposed(&window);
+    };
+    if (shownFirst)
+        QVERIFY(show());
+    QVERIFY(window.LoadProject(Party));
+    if (!shownFirst)
+        QVERIFY(show());
+    // Where the tree stands on screen against where its start belongs.
+    const auto misplaced = [&window] {
+        const QRect tree = window.mapFromScene(window.scene()->itemsBoundingRect()).boundingRect();
+        const QRect viewport = window.viewport()->rect();
+        const int nTop = tree.height() + 40 <= viewport.height()
+                             ? viewport.center().y() - tree.height() / 2
+                             : 20;
+        return qMax(qAbs(tree.left() - 20), qAbs(tree.top() - nTop));
+    };
+    QVERIFY2(misplaced() <= 2, qPrintable(QString::number(misplaced())));
+    window.resize(resized);
+    QTRY_COMPARE(window.size(), resized);
+    QVERIFY2(misplaced() <= 2, qPrintable(QString::number(misplaced())));
 }
 
 // A value that writes many nodes resizes at once only the texts in sight.
