@@ -84,6 +84,11 @@ CNodeGrapicsItem *CTreeScene::GetItem(const CNode *pNode) const
     return pItem;
 }
 
+const CNodeGrapicsItem *CTreeScene::RootItem() const
+{
+    return GetItem(document.GetRoot());
+}
+
 CNodeGrapicsItem *CTreeScene::ItemOf(const CNode *pNode) const
 {
     return items.value(const_cast<CNode *>(pNode), nullptr);

@@ -42,6 +42,8 @@ public:
 
     // A node's item, showing the node's numbers (null when it has none).
     CNodeGrapicsItem *GetItem(const CNode *pNode) const;
+    // The item of the document's Root; null while no tree is shown.
+    const CNodeGrapicsItem *RootItem() const;
     // The node item that pItem is or belongs to; null for an arrow.
     static CNodeGrapicsItem *NodeItemOf(QGraphicsItem *pItem);
     // The one node selected (alone or through its texts); null when none or

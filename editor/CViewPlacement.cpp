@@ -123,9 +123,16 @@ void CViewPlacement::ShowTreeStart()
         return;
     const QSizeF viewport = QSizeF(view.viewport()->size()) / zoom;
     const double dMargin = StartMargin / zoom;
-    // The left end of the tree, and all of its height if that fits.
-    const double dY = rect.height() + 2 * dMargin <= viewport.height()
-                          ? rect.center().y() - viewport.height() / 2
-                          : rect.top() - dMargin;
+    // The left end of the tree, and all of its height if that fits, else
+    // its top; but never the empty corner above the Root of a tall tree,
+    // which opened as a blank canvas: then the Root, centred.
+    double dY = rect.center().y() - viewport.height() / 2;
+    if (rect.height() + 2 * dMargin > viewport.height()) {
+        dY = rect.top() - dMargin;
+        const CNodeGrapicsItem *pRoot = scene.RootItem();
+        const QRectF root = pRoot ? pRoot->sceneBoundingRect() : QRectF();
+        if (pRoot && root.bottom() + dMargin > dY + viewport.height())
+            dY = root.center().y() - viewport.height() / 2;
+    }
     KeepOnScreen(QPointF(rect.left() - dMargin, dY), QPointF(0, 0));
 }
