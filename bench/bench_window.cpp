@@ -4,6 +4,7 @@
 // without changed values, and closing. Each figure is min / median of runs.
 //   bench_window [RUNS]          all trees (default 5 runs)
 //   bench_window --open FILE     one fresh open, then closing, for the parent to time
+//   bench_window --unshown FILE  the same with a window that never shows
 //   bench_window --write DIR     only writes the trees' project files, to profile with
 //   bench_window --edits FILE    opens once, then only edits, to profile with
 // Run with QT_QPA_PLATFORM=offscreen where there is no display.
@@ -88,24 +89,29 @@ CNode *DeepOption(CNode *pRoot)
     return pOption;
 }
 
-CDecisionTreeWindow *OpenAndPaint(const QString &strPath)
+// Reads the file into a window and, with bShow, shows and paints it.
+CDecisionTreeWindow *OpenAndPaint(const QString &strPath, bool bShow = true)
 {
     auto *pWindow = new CDecisionTreeWindow(nullptr, QString());
     pWindow->resize(1200, 800);
     pWindow->LoadProject(strPath);
+    if (!bShow)
+        return pWindow;
     pWindow->show();
     pWindow->viewport()->repaint();
     QCoreApplication::processEvents();
     return pWindow;
 }
 
-// Opens, shows and paints the file once; prints the time and peak memory.
-int OpenOnce(const QString &strPath)
+// Opens, shows and paints the file once (or, without bShow, only reads it
+// into a window that never shows, as a command-line export does); prints
+// the time and peak memory.
+int OpenOnce(const QString &strPath, bool bShow)
 {
     QElapsedTimer timer;
     timer.start();
     const double dCpuStart = CpuMs();
-    CDecisionTreeWindow *pWindow = OpenAndPaint(strPath);
+    CDecisionTreeWindow *pWindow = OpenAndPaint(strPath, bShow);
     const double dOpen = Ms(timer);
     const double dCpuOpen = CpuMs() - dCpuStart;
     const long nPeak = PeakResidentKiB();
@@ -197,7 +203,9 @@ int main(int argc, char *argv[])
     QApplication application(argc, argv);
     const QStringList arguments = QCoreApplication::arguments();
     if (arguments.value(1) == QLatin1String("--open"))
-        return OpenOnce(arguments.value(2));
+        return OpenOnce(arguments.value(2), true);
+    if (arguments.value(1) == QLatin1String("--unshown"))
+        return OpenOnce(arguments.value(2), false);
     if (arguments.value(1) == QLatin1String("--edits")) {
         InProcess(arguments.value(2), arguments.value(3, QStringLiteral("3")).toInt());
         return 0;

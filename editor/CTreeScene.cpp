@@ -7,6 +7,8 @@
 #include "CQGraphicsArrowLineItem.h"
 #include "SubtreeWalk.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -33,6 +35,15 @@ CTreeScene::CTreeScene(CProjectDocument &projectDocument, QObject *parent)
     unshownTimer.setInterval(0);
     connect(&unshownTimer, &QTimer::timeout, this, [this] { ShowUnshown(UnshownSlice); });
     ConnectDocument();
+}
+
+CTreeScene::~CTreeScene()
+{
+    // Qt polishes the items added to a scene when the event loop next turns,
+    // and until then looks for every item removed in its list of those
+    // waiting: a window of 100,000 nodes closed before it ever showed took
+    // 22 s to go. What Qt has queued for this scene happens now instead.
+    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
 }
 
 void CTreeScene::ConnectDocument()

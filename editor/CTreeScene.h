@@ -37,6 +37,7 @@ class CTreeScene : public QGraphicsScene, public CNodeItemWiring
 
 public:
     CTreeScene(CProjectDocument &document, QObject *parent);
+    ~CTreeScene() override;
 
     void ConnectItem(CNodeGrapicsItem *pItem) override { emit sig_itemToConnect(pItem); }
 
