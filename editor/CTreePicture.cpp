@@ -47,10 +47,9 @@ int CTreePicture::ScreenResolution()
 QRectF CTreePicture::Rect(const CTreeScene &scene)
 {
     QRectF rect;
-    const QHash<CNode *, CNodeGrapicsItem *> &items = scene.Items();
-    for (auto it = items.cbegin(); it != items.cend(); ++it)
-        if (it.value()->isVisible())
-            rect |= scene.ExtentOf(it.key()).box.translated(it.value()->pos());
+    for (const auto &[pNode, pItem] : scene.Items())
+        if (pItem->isVisible())
+            rect |= scene.ExtentOf(pNode).box.translated(pItem->pos());
     if (rect.isEmpty())
         return rect;
     return rect.adjusted(-PictureMargin, -PictureMargin, PictureMargin, PictureMargin);

@@ -78,7 +78,8 @@ void CTreeScene::ShowNumberFormat()
     if (document.GetSettings().numbers == numberFormat)
         return;
     numberFormat = document.GetSettings().numbers;
-    for (CNodeGrapicsItem *pItem : std::as_const(items)) {
+    for (const auto &entry : items) {
+        CNodeGrapicsItem *pItem = entry.second;
         pItem->SetNumberFormat(&numberFormat);
         if (CFoldBadge *pBadge = CFoldBadge::Of(pItem))
             pBadge->Place();
@@ -102,10 +103,11 @@ const CNodeGrapicsItem *CTreeScene::RootItem() const
 
 CNodeGrapicsItem *CTreeScene::ItemOf(const CNode *pNode) const
 {
-    return items.value(const_cast<CNode *>(pNode), nullptr);
+    const auto found = items.find(const_cast<CNode *>(pNode));
+    return found == items.end() ? nullptr : found->second;
 }
 
-const QHash<CNode *, CNodeGrapicsItem *> &CTreeScene::Items() const
+const CTreeScene::ItemTable &CTreeScene::Items() const
 {
     for (const CNode *pNode : std::as_const(unshown))
         Resize(ItemOf(pNode));
@@ -125,7 +127,7 @@ void CTreeScene::ShowTree(QPointF pntUnplaced, bool bStoreRootPlace)
     // 100,000-node tree that was half of opening it, and 580 MiB. Without
     // one a paint looks at each top-level item's cached bounds, which costs
     // edits more than the index does on a tree of thousands of nodes.
-    if (items.isEmpty()) {
+    if (items.empty()) {
         const int nNodes = CountBelow(pRoot);
         setItemIndexMethod(nNodes > IndexedNodes ? NoIndex : BspTreeIndex);
         items.reserve(nNodes);
@@ -203,7 +205,7 @@ CNodeGrapicsItem *CTreeScene::CreateItem(CNode *pNode)
 {
     auto *pItem = new CNodeGrapicsItem(pNode, nullptr, true);
     addItem(pItem);
-    items.insert(pNode, pItem);
+    items.insert_or_assign(pNode, pItem);
     formulasShownAt = 0;
     if (!numberFormat.IsDefault())
         pItem->SetNumberFormat(&numberFormat);
@@ -312,7 +314,7 @@ void CTreeScene::RemoveSubtreeItems(CNode *pNode)
         pItem->PrepareGeometryChange();
         removeItem(pItem);
         pItem->deleteLater();
-        items.remove(pCurrent);
+        items.erase(pCurrent);
         unshown.remove(pCurrent);
     });
 }

@@ -115,10 +115,10 @@ bool CTreeScene::ShowsSecond(const CNode *pNode) const
 void CTreeScene::ShowSecondNumbers()
 {
     // Rare and whole-tree: every item at once, in sight or not.
-    for (auto it = items.constBegin(); it != items.constEnd(); ++it) {
-        it.value()->ShowSecondPayoff(ShowsSecond(it.key()));
-        ShowNumbers(it.value());
-        unshown.remove(it.key());
+    for (const auto &[pNode, pItem] : items) {
+        pItem->ShowSecondPayoff(ShowsSecond(pNode));
+        ShowNumbers(pItem);
+        unshown.remove(pNode);
     }
 }
 
@@ -185,9 +185,9 @@ QSet<const CNode *> CTreeScene::NodesIn(const QRectF &rctArea) const
         return nodes;
     }
     const QRectF rctReach = rctArea.adjusted(-TextReach, -TextReach, TextReach, TextReach);
-    for (auto it = items.constBegin(); it != items.constEnd(); ++it)
-        if (it.value()->isVisible() && rctReach.intersects(it.value()->sceneBoundingRect()))
-            nodes.insert(it.key());
+    for (const auto &[pNode, pItem] : items)
+        if (pItem->isVisible() && rctReach.intersects(pItem->sceneBoundingRect()))
+            nodes.insert(pNode);
     return nodes;
 }
 
