@@ -1,7 +1,9 @@
 #include "CTreePicture.h"
 #include "CTreePrinter.h"
 #include "GuiTest.h"
+#include "TestTrees.h"
 
+#include <QBuffer>
 #include <QPrinter>
 #include <QRandomGenerator>
 #include <QRegularExpression>
@@ -22,6 +24,7 @@ private slots:
     void opensAtTheTreeStart_data();
     void opensAtTheTreeStart();
     void valuesOutOfSightShowWhenDrawn();
+    void windowDrawsWhatTheSceneHolds_data();
     void windowDrawsWhatTheSceneHolds();
     void pictureHoldsWholeTree();
     void printLayoutCoversTree();
@@ -274,23 +277,44 @@ void TestView::valuesOutOfSightShowWhenDrawn()
     QVERIFY(picture(2.0, true, false).first == picture(2.0, false, false).first);
 }
 
-// The window draws its items inside a clip of the area repainted, without
-// saving the painter around each: a clip in the wrong place, or an item that
-// leaves the painter changed for the next, draws other pixels than Qt's own
-// careful way. A selected node, an edited text and a fold, scrolled so that
-// items are cut at the edges.
-void TestView::windowDrawsWhatTheSceneHolds()
+void TestView::windowDrawsWhatTheSceneHolds_data()
 {
-    CDecisionTreeWindow window(nullptr, QString());
-    window.resize(420, 260);
+    QTest::addColumn<QByteArray>("project");
+    QTest::addColumn<bool>("large");
     QFile file(QStringLiteral(RAMIFY_EXAMPLES_DIR "/OilWithTest.rmproj"));
     QVERIFY(file.open(QIODevice::ReadOnly));
-    window.ReadProject(file);
+    QTest::newRow("a tree with an index") << file.readAll() << false;
+    CDecisionTree chain;
+    chain.SetRoot(MakeChain(31000));
+    QTest::newRow("a tree too large for an index")
+        << WriteBytes(chain, QStringLiteral("Deep")) << true;
+}
+
+// The window draws its items inside a clip of the area repainted, without
+// saving the painter around each, and a tree too large for an index only
+// from the items in sight: a clip in the wrong place, an item that leaves
+// the painter changed for the next, or an item missed draws other pixels
+// than Qt's own careful way. A selected node, an edited text and a fold,
+// scrolled so that items are cut at the edges.
+void TestView::windowDrawsWhatTheSceneHolds()
+{
+    QFETCH(QByteArray, project);
+    QFETCH(bool, large);
+    CDecisionTreeWindow window(nullptr, QString());
+    window.resize(420, 260);
+    QBuffer buffer(&project);
+    QVERIFY(buffer.open(QIODevice::ReadOnly));
+    window.ReadProject(buffer);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QCOMPARE(window.scene()->itemIndexMethod(),
+             large ? QGraphicsScene::NoIndex : QGraphicsScene::BspTreeIndex);
     CNode *pRoot = window.GetTree().GetRoot();
     CNode *pDecision = pRoot->children.front();
-    window.Fold(pDecision->children.front());
+    CNode *pFolded = pDecision->children.front();
+    for (int i = 0; large && i < 100; ++i)
+        pFolded = pFolded->children.front();
+    window.Fold(pFolded);
     window.GetItem(pDecision)->setSelected(true);
     // A text with a document draws through Qt's text control.
     QVERIFY(PayoffText(window.GetItem(pDecision->children.back()))->document());
@@ -301,6 +325,7 @@ void TestView::windowDrawsWhatTheSceneHolds()
     };
     const QImage drawn = grab();
     window.setOptimizationFlag(QGraphicsView::DontSavePainterState, false);
+    window.setOptimizationFlag(QGraphicsView::IndirectPainting, false);
     const QImage careful = grab();
     QVERIFY(!drawn.isNull());
     QVERIFY(drawn == careful);
