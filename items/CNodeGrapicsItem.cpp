@@ -50,7 +50,8 @@ CNodeGrapicsItem::~CNodeGrapicsItem()
     // The text items outlive this part of the object (the base deletes them);
     // nothing they send then may reach a slot of a half-destroyed item. They
     // send to this item alone, so blocking them is enough, and costs nothing
-    // beside disconnecting when a whole tree of items goes.
+    // beside disconnecting when a whole tree of items goes; texts never
+    // connected (most of a large tree's) send to nobody.
     if (partsConnected || payoff2Item) {
         if (probabilityItem)
             probabilityItem->blockSignals(true);
